@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the viewer, its tools and its tests need.
+# Safe to re-run: packages already present are left alone and apt is not touched.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake g++ make pkg-config
+  # GUI: Qt 6 Widgets, Charts, Network, OpenGLWidgets; platform plugins; a font
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
+  # video
+  libmpv-dev
+  # tests: GoogleTest, ffmpeg (playable test recordings), Xvfb (GUI tests), gpsbabel (GPX check)
+  googletest libgtest-dev ffmpeg xvfb xauth gpsbabel
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "install-deps: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  SUDO=sudo
+fi
+echo "install-deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

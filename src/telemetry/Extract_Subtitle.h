@@ -1,0 +1,50 @@
+#pragma once
+// Fills a Class_Video_Info from one dashcam MP4 file. The scan does not walk the
+// box tree: it searches byte patterns in bounded windows and reads big-endian
+// fields at fixed distances from them, as the camera lays its files out.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Class_Subtitle_Info.h"
+#include "Class_Video_Info.h"
+#include "FileBytes.h"
+
+namespace telemetry {
+
+// Bounds against hostile tables: a damaged count or size would otherwise make the
+// scan allocate without limit. Real cameras write about one sample of about 100
+// bytes per second of video, far below both.
+inline constexpr uint32_t kMaxSamples = 250000;
+inline constexpr uint64_t kMaxSampleBytes = 64ull << 20;
+
+class Extract_Subtitle {
+public:
+    using Loader = std::function<std::unique_ptr<FileBytes>(const std::string& path)>;
+
+    Extract_Subtitle();  // maps each file read-only
+    explicit Extract_Subtitle(Loader loader);
+
+    // Never throws. The outcome is in the record: isSupportSubtitle 1 when the scan
+    // completed; after a failure the fields set before it keep their values.
+    int32_t ExtractSubtitle(Class_Video_Info& record, const std::string& path) noexcept;
+
+    std::unique_ptr<FileBytes> data;                 // the file's bytes during a scan
+    std::optional<Class_Subtitle_Info> SubtitleInfo;  // set fresh by the second phase
+
+private:
+    void scan(Class_Video_Info& record, const std::string& path);
+    void readSamples(Class_Video_Info& record, const std::vector<uint32_t>& sizes,
+                     const std::vector<uint32_t>& offsets);
+
+    Loader loader_;
+};
+
+// Whether the bytes are well-formed UTF-8 (no overlongs, surrogates or values
+// beyond U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace telemetry

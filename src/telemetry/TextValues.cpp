@@ -1,0 +1,71 @@
+#include "TextValues.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+
+namespace telemetry {
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+size_t skipSpace(std::string_view t) {
+    size_t i = 0;
+    while (i < t.size() && isSpace(t[i])) ++i;
+    return i;
+}
+
+locale_t cLocale() {
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return loc;
+}
+
+}  // namespace
+
+int32_t integerValue(std::string_view t) {
+    size_t i = skipSpace(t);
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    int64_t magnitude = 0;
+    constexpr int64_t limit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
+    for (; i < t.size() && isDigit(t[i]); ++i) {
+        magnitude = magnitude * 10 + (t[i] - '0');
+        if (magnitude > limit) magnitude = limit;  // saturate; the clamp below finishes the job
+    }
+    int64_t v = negative ? -magnitude : magnitude;
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return int32_t(v);
+}
+
+double floatingValue(std::string_view t) {
+    const size_t begin = skipSpace(t);
+    size_t i = begin;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < t.size() && isDigit(t[i])) ++i, ++digits;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && isDigit(t[i])) ++i, ++digits;
+    }
+    if (digits == 0) return 0.0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
+        if (j < t.size() && isDigit(t[j])) {
+            while (j < t.size() && isDigit(t[j])) ++j;
+            i = j;
+        }
+    }
+    // The prefix is validated, so strtod (in the C locale) reads exactly it, with its
+    // usual rounding, overflow to HUGE_VAL and underflow behaviour.
+    const std::string number(t.substr(begin, i - begin));
+    return strtod_l(number.c_str(), nullptr, cLocale());
+}
+
+std::string formatSigned32(uint32_t value) { return std::to_string(int32_t(value)); }
+
+}  // namespace telemetry

@@ -1,0 +1,26 @@
+#pragma once
+// The two number conversions every consumer applies to telemetry texts.
+// Locale-independent: a Qt process calls setlocale(LC_ALL, ""), so the C library's
+// strtol/strtod would read "1,5" in a German locale.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace telemetry {
+
+// Leading white space, optional sign, decimal digits; 0 when the text does not
+// begin that way; clamped to the signed 32-bit range.
+int32_t integerValue(std::string_view text);
+// Longest leading decimal floating-point number (no inf, nan or hex); 0 otherwise.
+double floatingValue(std::string_view text);
+
+// A null text reads as 0, as a message to nil does on the original platform.
+inline int32_t integerValue(const std::optional<std::string>& text) { return text ? integerValue(std::string_view(*text)) : 0; }
+inline double floatingValue(const std::optional<std::string>& text) { return text ? floatingValue(std::string_view(*text)) : 0.0; }
+
+// "%d" of a 32-bit value: signed decimal, so 4294967295 prints as -1.
+std::string formatSigned32(uint32_t value);
+
+}  // namespace telemetry

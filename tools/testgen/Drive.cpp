@@ -1,0 +1,84 @@
+#include "Drive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <stdexcept>
+
+namespace testgen {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Civil-from-days (Howard Hinnant), so timestamps roll over minutes, days and months.
+void civilFromSeconds(long long t, int& y, int& mo, int& d, int& h, int& mi, int& s) {
+    long long days = t / 86400, rem = t % 86400;
+    h = int(rem / 3600), mi = int(rem % 3600 / 60), s = int(rem % 60);
+    days += 719468;
+    const long long era = days / 146097;
+    const unsigned doe = unsigned(days - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = int(doy - (153 * mp + 2) / 5 + 1);
+    mo = int(mp < 10 ? mp + 3 : mp - 9);
+    y = int(yoe + era * 400 + (mo <= 2));
+}
+
+long long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long long era = y / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = unsigned((153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1);
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+}  // namespace
+
+std::vector<std::string> simulateDrive(const DriveOptions& o) {
+    std::mt19937 rng(o.seed);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    const long long start = daysFromCivil(o.year, o.month, o.day) * 86400 + o.hour * 3600 + o.minute * 60 + o.second;
+
+    std::vector<std::string> lines;
+    double lat = o.startLat, lon = o.startLon, heading = o.startHeading, speed = o.startSpeedKmh;
+    double turnRate = 0.0;
+    for (int t = 0; t < o.seconds; ++t) {
+        // Gentle, bounded changes: a driver turns over several seconds.
+        turnRate = 0.8 * turnRate + 1.5 * noise(rng);
+        const double previousSpeed = speed;
+        speed = std::clamp(speed + 1.2 * noise(rng), 5.0, 110.0);
+        heading = std::fmod(heading + turnRate + 360.0, 360.0);
+
+        const double metres = speed / 3.6;
+        lat += metres * std::cos(heading * kPi / 180.0) / 111320.0;
+        lon += metres * std::sin(heading * kPi / 180.0) / (111320.0 * std::cos(lat * kPi / 180.0));
+
+        const double gx = (speed - previousSpeed) / 3.6 / 9.81 + 0.01 * noise(rng);
+        const double gy = metres * (turnRate * kPi / 180.0) / 9.81 + 0.01 * noise(rng);
+        const double gz = 1.0 + 0.02 * noise(rng);
+
+        int y, mo, d, h, mi, s;
+        civilFromSeconds(start + t, y, mo, d, h, mi, s);
+        const bool fix = t >= o.noFixSeconds;
+        char line[256];
+        std::snprintf(line, sizeof line, "$%.2f$%.2f$%.2f$%ld$%ld$%d$%.1f$%d$%d$%d$%d$%d$%d$%s$%s", gx, gy, gz,
+                      fix ? std::lround(std::fabs(lon) * 10000.0) : 0L, fix ? std::lround(std::fabs(lat) * 10000.0) : 0L,
+                      int(std::lround(heading)) % 360, speed, y, mo, d, h, mi, s, lat < 0 ? "S" : "N",
+                      lon < 0 ? "W" : "E");
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
+std::string timedTextSample(const std::string& text) {
+    if (text.size() > 0xFFFF) throw std::length_error("timed-text sample longer than 65535 bytes");
+    std::string sample;
+    sample += char(text.size() >> 8);
+    sample += char(text.size() & 0xFF);
+    return sample + text;
+}
+
+}  // namespace testgen

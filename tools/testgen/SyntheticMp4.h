@@ -1,0 +1,56 @@
+#pragma once
+// Writes dashcam-layout MP4 files: ftyp, then mdat holding placeholder video bytes
+// and the telemetry samples, then moov with a version-0 mvhd, a video track, a box
+// holding the vendor marker, and the telemetry track (one sample per chunk).
+// Every fault the scan must survive can be dialled in.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testgen {
+
+struct SyntheticOptions {
+    // Raw sample bytes as stored in mdat; use timedTextSample() for real ones.
+    std::vector<std::string> samples;
+    uint32_t timescale = 1000;
+    uint32_t duration = 60000;
+    uint32_t rate = 0x00010000;  // 1.0 in 16.16
+    int mvhdVersion = 0;         // 1 writes 64-bit times and duration
+
+    uint64_t videoBytesPerSample = 1024;  // placeholder video before each sample
+    bool sparseVideo = false;             // leave video bytes as holes (big files, cheaply)
+
+    bool mdatInHeader = true;  // false: a 'free' box of 80 bytes stands before mdat
+    bool marker = true;        // the "Ambarella EXT" box before the telemetry track
+    bool telemetryStsz = true;
+    bool telemetryStco = true;
+    uint32_t markerPadding = 0;  // filler after the marker, before the telemetry track
+    uint64_t moovGap = 0;        // bytes between the end of mdat and moov (mdat size unchanged)
+
+    std::optional<uint32_t> stszCount;  // overrides the sample count written in stsz
+    std::vector<std::pair<size_t, uint32_t>> sizeOverrides;    // (sample, size entry)
+    std::vector<std::pair<size_t, uint32_t>> offsetOverrides;  // (sample, offset entry)
+    std::optional<uint64_t> truncateAt;  // cut the finished file to this length
+};
+
+struct SyntheticLayout {
+    uint64_t mdatOffset = 0;
+    uint32_t mdatSize = 0;
+    uint64_t moovOffset = 0;
+    uint64_t mvhdTypeOffset = 0;    // offset of "mvhd"
+    uint64_t markerOffset = 0;      // offset of "Amba", 0 without marker
+    uint64_t stszCountOffset = 0;   // telemetry stsz sample-count field, 0 without
+    uint64_t stcoEntriesOffset = 0; // telemetry stco first entry, 0 without
+    std::vector<uint32_t> sampleOffsets;
+    std::vector<uint32_t> sampleSizes;
+    uint64_t fileSize = 0;
+};
+
+// Builds the whole file in memory (sparseVideo ignored).
+std::vector<uint8_t> buildSynthetic(const SyntheticOptions& options, SyntheticLayout* layout = nullptr);
+// Writes it to path; with sparseVideo the video bytes are holes. Throws on I/O errors.
+SyntheticLayout writeSynthetic(const std::string& path, const SyntheticOptions& options);
+
+}  // namespace testgen
