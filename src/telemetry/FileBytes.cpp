@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -36,7 +37,7 @@ int openRegular(const std::string& path, struct stat& st) {
 // A file that shrinks while mapped raises SIGBUS on access to the lost pages.
 // Copies out of the mapping run under a per-thread jump target so that such a
 // fault becomes a failed read instead of the end of the process.
-thread_local sigjmp_buf* activeJump = nullptr;
+thread_local sigjmp_buf* volatile activeJump = nullptr;
 struct sigaction previousBusAction;
 
 void onBusError(int sig, siginfo_t* info, void* context) {
@@ -72,7 +73,11 @@ bool guardedCopy(uint8_t* out, const uint8_t* from, size_t length) {
         return false;
     }
     activeJump = &jump;
+    // memcpy touches no other memory as far as the compiler knows; without the fences
+    // it could drop the store above as dead before the handler ever sees it.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     std::memcpy(out, from, length);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     activeJump = nullptr;
     return true;
 }

@@ -19,6 +19,10 @@ double floatingValue(std::string_view text);
 // A null text reads as 0, as a message to nil does on the original platform.
 inline int32_t integerValue(const std::optional<std::string>& text) { return text ? integerValue(std::string_view(*text)) : 0; }
 inline double floatingValue(const std::optional<std::string>& text) { return text ? floatingValue(std::string_view(*text)) : 0.0; }
+inline int32_t integerValue(const std::string& text) { return integerValue(std::string_view(text)); }
+inline double floatingValue(const std::string& text) { return floatingValue(std::string_view(text)); }
+inline int32_t integerValue(const char* text) { return integerValue(std::string_view(text)); }
+inline double floatingValue(const char* text) { return floatingValue(std::string_view(text)); }
 
 // "%d" of a 32-bit value: signed decimal, so 4294967295 prints as -1.
 std::string formatSigned32(uint32_t value);

@@ -1,1 +1,481 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "Drive.h"
+#include "Extract_Subtitle.h"
+#include "Log.h"
+#include "SyntheticMp4.h"
+
+using namespace telemetry;
+using testgen::SyntheticLayout;
+using testgen::SyntheticOptions;
+using testgen::timedTextSample;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A sample line with the position and date fields a test cares about.
+std::string line(const std::string& lat, const std::string& lon = "1034567", const std::string& ns = "N",
+                 const std::string& we = "E", const std::string& date = "2016$5$12") {
+    return "$0.01$-0.02$0.98$" + lon + "$" + lat + "$90$45.9$" + date + "$9$3$7$" + ns + "$" + we;
+}
+
+std::vector<std::string> samples(const std::vector<std::string>& lines) {
+    std::vector<std::string> out;
+    for (const auto& l : lines) out.push_back(timedTextSample(l));
+    return out;
+}
+
+// Lines whose lat is the sample index + 1 (all with a fix) unless listed as without.
+std::vector<std::string> indexedLines(int n, const std::vector<int>& withoutFix = {}) {
+    std::vector<std::string> lines;
+    for (int k = 0; k < n; ++k) {
+        const bool none = std::find(withoutFix.begin(), withoutFix.end(), k) != withoutFix.end();
+        lines.push_back(line(none ? "0" : std::to_string(450000 + k), std::to_string(1030000 + k)));
+    }
+    return lines;
+}
+
+std::string todayText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y/%m/%d", &local);
+    return text;
+}
+
+class ExtractTest : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("extract_test_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const SyntheticOptions& o, SyntheticLayout* layout = nullptr, const std::string& name = "REC_0001.MP4") {
+        const std::string path = (dir / name).string();
+        SyntheticLayout l = testgen::writeSynthetic(path, o);
+        if (layout) *layout = l;
+        return path;
+    }
+    static Class_Video_Info scan(const std::string& path) {
+        Class_Video_Info record;
+        Extract_Subtitle().ExtractSubtitle(record, path);
+        return record;
+    }
+    Class_Video_Info scan(const SyntheticOptions& o, SyntheticLayout* layout = nullptr) { return scan(write(o, layout)); }
+    static SyntheticOptions drive(const std::vector<std::string>& lines, uint32_t seconds) {
+        SyntheticOptions o;
+        o.samples = samples(lines);
+        o.duration = seconds * 1000;
+        // Something after the telemetry tables, as cameras write; without it a table of
+        // one or two entries ends within 10 bytes of the end of the file.
+        o.trailer = 64;
+        return o;
+    }
+};
+
+std::vector<std::string> coordinatesOf(const std::vector<std::string>& lines, const std::vector<int>& picks) {
+    std::vector<std::string> out;
+    for (int k : picks) {
+        Class_Subtitle_Info s;
+        s.setSubtitleInfo(lines[k]);
+        out.push_back(*s.lat + "," + *s.lon + "," + *s.NS + "," + *s.WE);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(ExtractTest, RealisticDriveFillsEveryField) {
+    testgen::DriveOptions d;
+    d.seconds = 60;
+    const auto lines = testgen::simulateDrive(d);
+    SyntheticLayout layout;
+    const std::string path = write(drive(lines, 60), &layout, "2016.05.12 REC.MP4");
+    const Class_Video_Info r = scan(path);
+
+    ASSERT_EQ(r.isSupportSubtitle, 1);
+    EXPECT_EQ(r.filepath, path);
+    EXPECT_EQ(r.filename, "2016.05.12 REC.MP4");
+    EXPECT_EQ(r.filenameWithoutExtension, "2016");
+    EXPECT_EQ(r.fileSize, layout.fileSize);
+    EXPECT_TRUE(r.fileDate.has_value());
+    EXPECT_EQ(r.duration, 60000u);
+    EXPECT_EQ(r.timescale, 1000u);
+    EXPECT_EQ(r.duration_second, 60u);
+    EXPECT_EQ(r.addrOfmoov, layout.mdatSize);
+    EXPECT_EQ(r.addrOfMVHD, layout.mvhdTypeOffset);
+    EXPECT_EQ(r.addrOfAmbarella_EXT, layout.markerOffset);
+    EXPECT_EQ(r.addrOfSTSZ, layout.stszCountOffset);
+    EXPECT_EQ(r.addrOfSTCO, layout.stcoEntriesOffset);
+    ASSERT_EQ(r.num_subtitle, 60u);
+    ASSERT_EQ(r.array_subtitle_final->size(), 60u);
+    ASSERT_EQ(r.array_SubtileInfo->size(), 60u);
+    for (size_t k = 0; k < 60; ++k) {
+        EXPECT_EQ((*r.array_subtitle_final)[k], timedTextSample(lines[k]));
+        EXPECT_EQ((*r.array_addrOfSubtitle)[k], std::to_string(layout.sampleOffsets[k]));
+        EXPECT_EQ((*r.array_lengthOfSubtitle)[k], std::to_string(layout.sampleSizes[k]));
+    }
+    EXPECT_EQ(r.fileDateYMD, "2016/05/12");
+    EXPECT_EQ(r.gapSubtitlePerSecond, 1u);
+    EXPECT_EQ(r.lastPosition, 2u);
+    EXPECT_EQ(r.Start_Lat, (*r.array_SubtileInfo)[0].lat);
+    EXPECT_EQ(r.End_Lon, (*r.array_SubtileInfo)[59].lon);
+    EXPECT_EQ(r.Center_Lat, (*r.array_SubtileInfo)[30].lat);
+    EXPECT_EQ(r.array_coordinate_set->size(), 13u);  // samples 0, 5, ..., 55 and the last one
+}
+
+TEST_F(ExtractTest, CoordinateSetStartEndAndCentre) {
+    {
+        const auto lines = indexedLines(12);
+        const auto r = scan(drive(lines, 12));
+        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 5, 10, 11}));
+        EXPECT_EQ(r.Center_Lat, "450006");
+        EXPECT_EQ(r.Start_Lat, "450000");
+        EXPECT_EQ(r.End_Lat, "450011");
+    }
+    {
+        const auto lines = indexedLines(11);  // the last index is a multiple of 5: appended twice
+        const auto r = scan(drive(lines, 11));
+        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 5, 10, 10}));
+        EXPECT_EQ(r.Center_Lat, "450005");
+    }
+    {
+        const auto lines = indexedLines(1);
+        const auto r = scan(drive(lines, 1));
+        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 0}));
+        EXPECT_EQ(r.Start_Lat, "450000");
+        EXPECT_EQ(r.End_Lat, "450000");
+        EXPECT_EQ(r.Center_Lat, "450000");
+    }
+    {
+        const auto lines = indexedLines(8, {0, 1, 2});
+        const auto r = scan(drive(lines, 8));
+        EXPECT_EQ(r.Start_Lat, "450003");
+        EXPECT_EQ(r.Start_Lon, "1030003");
+        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {5, 7}));
+    }
+}
+
+TEST_F(ExtractTest, MissingFixesFallBackToTheLatestFix) {
+    std::vector<std::string> lines = indexedLines(45);
+    for (int k = 41; k < 45; ++k) lines[k] = line("0", "0", "N", "E");
+    lines[40] = line("451234", "1034567", "S", "W");
+    const auto r = scan(drive(lines, 45));
+    EXPECT_EQ(r.End_Lat, "451234");
+    EXPECT_EQ(r.End_Lon, "1034567");
+    EXPECT_EQ(r.sign_end_lat, 1u);
+    EXPECT_EQ(r.sign_end_lon, 1u);
+    EXPECT_EQ(r.sign_maintain_lat, 1u);
+
+    // Middle sample without a fix and none before it: the centre stays null.
+    std::vector<std::string> late = indexedLines(10, {0, 1, 2, 3, 4, 5});
+    const auto c = scan(drive(late, 10));
+    EXPECT_FALSE(c.Center_Lat.has_value());
+    EXPECT_FALSE(c.Center_Lon.has_value());
+    EXPECT_EQ(c.sign_center_lat, 0u);
+    EXPECT_EQ(c.sign_center_lon, 0u);
+    EXPECT_EQ(c.Start_Lat, "450006");
+}
+
+TEST_F(ExtractTest, NoFixAtAll) {
+    std::vector<std::string> lines;
+    for (int k = 0; k < 7; ++k) lines.push_back(line("0", std::to_string(k), k == 6 ? "S" : "N", "W"));
+    const auto r = scan(drive(lines, 7));
+    EXPECT_EQ(r.isSupportSubtitle, 1);
+    EXPECT_EQ(r.Start_Lat, "0");
+    EXPECT_EQ(r.Start_Lon, "6");  // every sample overwrites the start while none has a fix
+    EXPECT_EQ(r.sign_start_lat, 1u);
+    EXPECT_FALSE(r.End_Lat.has_value());
+    EXPECT_FALSE(r.Center_Lon.has_value());
+    EXPECT_EQ(r.sign_end_lat + r.sign_end_lon + r.sign_center_lat + r.sign_center_lon, 0u);
+    EXPECT_TRUE(r.array_coordinate_set->empty());
+}
+
+TEST_F(ExtractTest, SamplesPerSecondRoundsUp) {
+    struct Case { int samples; uint32_t seconds, gap, last; };
+    for (const Case c : {Case{60, 60, 1, 2}, Case{30, 60, 1, 32}, Case{121, 60, 3, 61}, Case{59, 59, 1, 2},
+                         Case{60, 59, 2, 60}}) {
+        const auto r = scan(drive(indexedLines(c.samples), c.seconds));
+        EXPECT_EQ(r.isSupportSubtitle, 1);
+        EXPECT_EQ(r.gapSubtitlePerSecond, c.gap) << c.samples << " in " << c.seconds;
+        EXPECT_EQ(r.lastPosition, c.last) << c.samples << " in " << c.seconds;
+    }
+}
+
+TEST_F(ExtractTest, ZeroSamplesOrUnderOneSecond) {
+    const auto empty = scan(drive({}, 10));
+    EXPECT_EQ(empty.isSupportSubtitle, 1);
+    EXPECT_EQ(empty.gapSubtitlePerSecond, 0u);
+    EXPECT_EQ(empty.lastPosition, 2u);
+    EXPECT_TRUE(empty.array_SubtileInfo->empty());
+    EXPECT_EQ(empty.fileDateYMD, todayText());
+
+    SyntheticOptions o = drive(indexedLines(3), 0);
+    o.duration = 999;  // below one second
+    const auto shortOne = scan(o);
+    EXPECT_EQ(shortOne.isSupportSubtitle, 0);
+    EXPECT_EQ(shortOne.duration_second, 0u);
+    EXPECT_EQ(shortOne.array_SubtileInfo->size(), 3u);  // read and summarised all the same
+    EXPECT_EQ(shortOne.End_Lat, "450002");
+    EXPECT_EQ(shortOne.gapSubtitlePerSecond, 0u);
+}
+
+TEST_F(ExtractTest, MovieHeaderNotFound) {
+    SyntheticOptions o = drive(indexedLines(5), 5);
+    o.rate = 0x00010001;  // just above 1.0: the search goes on to the matrix's 1.0, after zeros
+    auto r = scan(o);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_EQ(r.duration, 0u);
+    EXPECT_FALSE(r.Start_Lat.has_value());
+    EXPECT_FALSE(r.array_SubtileInfo.has_value());
+
+    o = drive(indexedLines(5), 5);
+    o.duration = 0;
+    r = scan(o);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+
+    o = drive(indexedLines(5), 5);
+    o.moovGap = 400001;  // the movie box starts beyond the movie window
+    r = scan(o);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_EQ(r.duration, 0u);
+
+    o = drive(indexedLines(5), 5);
+    o.mvhdVersion = 1;
+    EXPECT_EQ(scan(o).isSupportSubtitle, 0);
+
+    o = drive(indexedLines(5), 5);
+    o.timescale = 0;
+    r = scan(o);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_EQ(r.duration, 5000u);
+    EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+}
+
+TEST_F(ExtractTest, MovieWindowFromTheStartWithoutMdatInTheHeader) {
+    SyntheticOptions o = drive(indexedLines(5), 5);
+    o.mdatInHeader = false;
+    SyntheticLayout layout;
+    const auto r = scan(o, &layout);
+    EXPECT_EQ(r.addrOfmoov, 0u);
+    EXPECT_EQ(r.addrOfMVHD, layout.mvhdTypeOffset);  // found anywhere in the first 400000 bytes
+    EXPECT_EQ(r.addrOfAmbarella_EXT, layout.markerOffset);
+    EXPECT_EQ(r.duration, 0u);  // but its fields only within the first 500
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+}
+
+TEST_F(ExtractTest, TablesEndingNearTheEndOfTheFile) {
+    // The chunk-offset window is what follows its start less 10 bytes: a table of
+    // two entries that ends the file leaves it no length, and the scan fails.
+    SyntheticOptions o = drive(indexedLines(2), 2);
+    o.trailer = 0;
+    EXPECT_EQ(scan(o).isSupportSubtitle, 0);
+    o = drive(indexedLines(3), 3);
+    o.trailer = 0;
+    EXPECT_EQ(scan(o).isSupportSubtitle, 1);
+}
+
+TEST_F(ExtractTest, MarkerAndTablesNotFound) {
+    // Marker followed by more than 15000 bytes without "stsz".
+    SyntheticOptions o = drive(indexedLines(5), 5);
+    o.markerPadding = 15000;
+    auto r = scan(o);
+    EXPECT_NE(r.addrOfAmbarella_EXT, 0u);
+    EXPECT_EQ(r.num_subtitle, 0u);
+    EXPECT_EQ(r.addrOfSTSZ, 0u);
+    EXPECT_TRUE(r.array_SubtileInfo->empty());
+    EXPECT_EQ(r.isSupportSubtitle, 1);
+
+    // No marker, movie box beyond the first 15000 bytes: nothing is found there.
+    o = drive(indexedLines(5), 5);
+    o.marker = false;
+    o.videoBytesPerSample = 4000;
+    r = scan(o);
+    EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
+    EXPECT_EQ(r.addrOfSTSZ, 0u);
+    EXPECT_EQ(r.num_subtitle, 0u);
+    EXPECT_EQ(r.isSupportSubtitle, 1);
+
+    // No marker in a small file: the first tables of the file (the video track's) are taken.
+    o = drive(indexedLines(5), 5);
+    o.marker = false;
+    r = scan(o);
+    EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
+    EXPECT_EQ(r.num_subtitle, 5u);
+    EXPECT_EQ(r.isSupportSubtitle, 0);  // placeholder video bytes are not telemetry
+}
+
+TEST_F(ExtractTest, ASecondMovieHeaderBeforeTheMarkerEndsTheSearch) {
+    SyntheticOptions o = drive(indexedLines(3), 3);
+    // A sample text holding "mvhd" sits in the movie window ahead of the real header.
+    o.samples.back() = timedTextSample(line("450000") + "mvhd");
+    o.videoBytesPerSample = 16;
+    SyntheticLayout layout;
+    const auto r = scan(o, &layout);
+    EXPECT_EQ(r.addrOfMVHD, layout.mvhdTypeOffset);  // the second hit moved it
+    EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
+}
+
+TEST_F(ExtractTest, MoreThan2000SamplesAreAllRead) {
+    const auto lines = indexedLines(3000);
+    SyntheticOptions o = drive(lines, 1500);
+    o.videoBytesPerSample = 8;
+    SyntheticLayout layout;
+    const auto r = scan(o, &layout);
+    ASSERT_EQ(r.isSupportSubtitle, 1);
+    ASSERT_EQ(r.array_SubtileInfo->size(), 3000u);
+    EXPECT_EQ((*r.array_subtitle_final)[2999], timedTextSample(lines[2999]));
+    EXPECT_EQ((*r.array_addrOfSubtitle)[2999], std::to_string(layout.sampleOffsets[2999]));
+    EXPECT_EQ(r.gapSubtitlePerSecond, 2u);
+}
+
+TEST_F(ExtractTest, FailuresKeepWhatWasSetBefore) {
+    {  // shorter than the 80-byte header
+        const std::string path = (dir / "tiny.part.MP4").string();
+        std::ofstream(path) << "short";
+        const auto r = scan(path);
+        EXPECT_EQ(r.filename, "tiny.part.MP4");
+        EXPECT_EQ(r.filenameWithoutExtension, "tiny");
+        EXPECT_EQ(r.fileDateYMD, todayText());
+        EXPECT_EQ(r.fileSize, 5u);
+        EXPECT_EQ(r.isSupportSubtitle, 0);
+        EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+    }
+    {  // the fourth sample has too few components
+        auto lines = indexedLines(6);
+        lines[3] = "$1$2$3";
+        const auto r = scan(drive(lines, 6));
+        EXPECT_EQ(r.isSupportSubtitle, 0);
+        EXPECT_EQ(r.array_subtitle_final->size(), 4u);
+        EXPECT_EQ(r.array_SubtileInfo->size(), 3u);
+        EXPECT_EQ(r.array_lengthOfSubtitle->size(), 6u);
+        EXPECT_EQ(r.Start_Lat, "450000");
+        EXPECT_EQ(r.fileDateYMD, "2016/05/12");
+        EXPECT_FALSE(r.End_Lat.has_value());
+    }
+    {  // a byte that is not UTF-8, even ahead of the first "$"; a zero byte is fine
+        SyntheticOptions o = drive(indexedLines(4), 4);
+        o.samples[1] = std::string("\x00\x40", 2) + line("450001");
+        o.samples[2] = std::string("\x00\x80", 2) + line("450002");
+        const auto r = scan(o);
+        EXPECT_EQ(r.isSupportSubtitle, 0);
+        EXPECT_EQ(r.array_subtitle_final->size(), 2u);
+    }
+    {  // a sample that reaches beyond the end of the file
+        SyntheticOptions o = drive(indexedLines(4), 4);
+        SyntheticLayout layout;
+        testgen::buildSynthetic(o, &layout);
+        o.sizeOverrides = {{2, uint32_t(layout.fileSize)}};
+        const auto r = scan(o);
+        EXPECT_EQ(r.isSupportSubtitle, 0);
+        EXPECT_EQ(r.array_subtitle_final->size(), 2u);
+        EXPECT_EQ((*r.array_lengthOfSubtitle)[2], std::to_string(layout.fileSize));
+    }
+}
+
+TEST_F(ExtractTest, TableEntriesBeyondTheEndOfTheFile) {
+    // A count far past the real table: the entries up to the end of the file are read
+    // (they run into the file's last bytes), then the scan fails.
+    SyntheticOptions o = drive(indexedLines(4), 4);
+    o.stszCount = 100000;
+    SyntheticLayout layout;
+    const auto r = scan(o, &layout);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_EQ(r.num_subtitle, 100000u);
+    const uint64_t firstEntry = layout.stszCountOffset + 4;
+    EXPECT_EQ(r.array_lengthOfSubtitle->size(), (layout.fileSize - firstEntry) / 4);
+    EXPECT_TRUE(r.array_addrOfSubtitle->empty());
+
+    // A count no real recording reaches is refused before anything is read.
+    o.stszCount = kMaxSamples + 1;
+    const auto hostile = scan(o);
+    EXPECT_EQ(hostile.isSupportSubtitle, 0);
+    EXPECT_TRUE(hostile.array_lengthOfSubtitle->empty());
+}
+
+TEST_F(ExtractTest, WindowWithNegativeLengthFails) {
+    // Cut the file 5 bytes into the chunk-offset table: its window has no usable length.
+    SyntheticOptions o = drive(indexedLines(4), 4);
+    SyntheticLayout layout;
+    testgen::buildSynthetic(o, &layout);
+    o.truncateAt = layout.stcoEntriesOffset + 5;
+    const auto r = scan(o);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_EQ(r.num_subtitle, 4u);
+    EXPECT_EQ(r.array_lengthOfSubtitle->size(), 4u);
+    EXPECT_TRUE(r.array_addrOfSubtitle->empty());
+}
+
+TEST_F(ExtractTest, UnreadablePathsEndQuietly) {
+    std::vector<std::string> logged;
+    setLogSink([&](std::string_view l) { logged.emplace_back(l); });
+    const auto missing = scan((dir / "gone" / "REC.MP4").string());
+    setLogSink({});
+    EXPECT_EQ(logged, std::vector<std::string>{"Couldn't get file attributes!"});
+    EXPECT_EQ(missing.isSupportSubtitle, 0);
+    EXPECT_EQ(missing.fileSize, 0u);
+    EXPECT_FALSE(missing.fileDate.has_value());
+    EXPECT_EQ(missing.filename, "REC.MP4");
+    EXPECT_EQ(missing.fileDateYMD, todayText());
+
+    EXPECT_EQ(scan(dir.string()).isSupportSubtitle, 0);  // a folder
+    const std::string fifo = (dir / "pipe.MP4").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(scan(fifo).isSupportSubtitle, 0);  // returns at once instead of waiting for a writer
+
+    const std::string empty = (dir / "empty.MP4").string();
+    std::ofstream{empty};
+    EXPECT_EQ(scan(empty).isSupportSubtitle, 0);
+}
+
+TEST_F(ExtractTest, FileNameParts) {
+    struct Case { const char* path; const char* name; const char* stem; };
+    for (const Case c : {Case{"/media/sd/REC_0001.MP4", "REC_0001.MP4", "REC_0001"},
+                         Case{"/media/sd/._REC_0001.MP4", "._REC_0001.MP4", ""},
+                         Case{"/media/sd/noext", "noext", "noext"}, Case{"relative.name.MP4", "relative.name.MP4", "relative"},
+                         Case{"/media/sd/", "", ""}}) {
+        const auto r = scan(c.path);
+        EXPECT_EQ(r.filename, c.name);
+        EXPECT_EQ(r.filenameWithoutExtension, c.stem);
+    }
+}
+
+// The mapped scan must give what the whole-file read gives, byte for byte, on good
+// and on damaged files alike.
+TEST_F(ExtractTest, MappedScanEqualsWholeFileReadOnDamagedFiles) {
+    testgen::DriveOptions d;
+    d.seconds = 40;
+    SyntheticOptions base = drive(testgen::simulateDrive(d), 40);
+    base.videoBytesPerSample = 64;
+    const std::vector<uint8_t> good = testgen::buildSynthetic(base);
+    std::mt19937 rng(20261206);
+    const std::string path = (dir / "mutant.MP4").string();
+    int completed = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::vector<uint8_t> bytes = good;
+        const int flips = 1 + int(rng() % 8);
+        for (int f = 0; f < flips; ++f) bytes[rng() % bytes.size()] = uint8_t(rng());
+        if (round % 4 == 0) bytes.resize(rng() % bytes.size());
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                       std::streamsize(bytes.size()));
+        Class_Video_Info mapped, whole;
+        Extract_Subtitle().ExtractSubtitle(mapped, path);
+        Extract_Subtitle([](const std::string& p) { return std::make_unique<WholeFile>(p); }).ExtractSubtitle(whole, path);
+        ASSERT_EQ(mapped, whole) << "round " << round;
+        completed += mapped.isSupportSubtitle;
+    }
+    EXPECT_GT(completed, 0);  // some mutants still scan through, so both paths were exercised
+}

@@ -1,1 +1,90 @@
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "Class_Subtitle_Info.h"
+
+using telemetry::Class_Subtitle_Info;
+
+namespace {
+Class_Subtitle_Info decode(const std::string& text) {
+    Class_Subtitle_Info s;
+    s.setSubtitleInfo(text);
+    return s;
+}
+}  // namespace
+
+TEST(SubtitleInfo, FillsTheFifteenFieldsInComponentOrder) {
+    const auto s = decode(std::string("\x00\x3e", 2) + "$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$5$12$9$3$07$N$W");
+    EXPECT_EQ(s.gx, "0.01");
+    EXPECT_EQ(s.gy, "-0.02");
+    EXPECT_EQ(s.gz, "0.98");
+    EXPECT_EQ(s.lon, "1034567");  // longitude comes before latitude
+    EXPECT_EQ(s.lat, "451234");
+    EXPECT_EQ(s.heading, "270");
+    EXPECT_EQ(s.speed, "45.9");
+    EXPECT_EQ(s.year, "2016");
+    EXPECT_EQ(s.month, "05");
+    EXPECT_EQ(s.day, "12");
+    EXPECT_EQ(s.hour, "09");
+    EXPECT_EQ(s.min, "03");
+    EXPECT_EQ(s.second, "007");  // the rule only tests the value, so a padded 07 gains a third digit
+    EXPECT_EQ(s.NS, "N");
+    EXPECT_EQ(s.WE, "W");
+}
+
+TEST(SubtitleInfo, LeadingZeroRuleForNonNumbersAndNegatives) {
+    const auto s = decode("$a$b$c$d$e$f$g$$-1$xy$10$9$ 5$S$");
+    EXPECT_EQ(s.year, "0");
+    EXPECT_EQ(s.month, "0-1");
+    EXPECT_EQ(s.day, "0xy");
+    EXPECT_EQ(s.hour, "10");
+    EXPECT_EQ(s.min, "09");
+    EXPECT_EQ(s.second, "0 5");
+    EXPECT_EQ(s.WE, "");  // nothing after the fifteenth "$": empty, which counts as east
+}
+
+TEST(SubtitleInfo, SplitIsExactAndExtraComponentsAreIgnored) {
+    const auto s = decode("lead$$2$3$4$5$6$7$8$9$10$11$12$13$14$15$16$17");
+    EXPECT_EQ(s.gx, "");
+    EXPECT_EQ(s.gy, "2");
+    EXPECT_EQ(s.WE, "15");
+    const auto spaced = decode("$ 1 $2$3$4$5$6$7$8$9$10$11$12$13$S $w");
+    EXPECT_EQ(spaced.gx, " 1 ");  // nothing is trimmed
+    EXPECT_EQ(spaced.NS, "S ");
+    EXPECT_EQ(spaced.WE, "w");
+}
+
+TEST(SubtitleInfo, TooFewComponentsFailAfterStoringThoseThatExist) {
+    Class_Subtitle_Info s;
+    EXPECT_THROW(s.setSubtitleInfo("$1$2$3$4$5$6$7$2016$5$9"), std::out_of_range);  // ten "$"
+    EXPECT_EQ(s.gx, "1");
+    EXPECT_EQ(s.year, "2016");
+    EXPECT_EQ(s.month, "05");
+    EXPECT_EQ(s.day, "09");
+    EXPECT_FALSE(s.hour.has_value());
+    EXPECT_FALSE(s.WE.has_value());
+
+    Class_Subtitle_Info none;
+    EXPECT_THROW(none.setSubtitleInfo("no separators at all"), std::out_of_range);
+    EXPECT_FALSE(none.gx.has_value());
+    Class_Subtitle_Info fourteen;
+    EXPECT_THROW(fourteen.setSubtitleInfo("$1$2$3$4$5$6$7$8$9$10$11$12$13$14"), std::out_of_range);
+    EXPECT_EQ(fourteen.NS, "14");
+    EXPECT_FALSE(fourteen.WE.has_value());
+}
+
+TEST(SubtitleInfo, ConvertString) {
+    EXPECT_EQ(Class_Subtitle_Info::ConvertString("10"), "10");
+    EXPECT_EQ(Class_Subtitle_Info::ConvertString("9"), "09");
+    EXPECT_EQ(Class_Subtitle_Info::ConvertString(""), "0");
+    EXPECT_EQ(Class_Subtitle_Info::ConvertString("09"), "009");
+    EXPECT_EQ(Class_Subtitle_Info::ConvertString("-12"), "0-12");
+}
+
+TEST(SubtitleInfo, PositionFixIsJudgedByTheIntegerValueOfLat) {
+    EXPECT_TRUE(telemetry::hasPositionFix(decode("$0$0$1$1034567$451234$0$0$2016$5$12$9$3$7$N$E")));
+    EXPECT_FALSE(telemetry::hasPositionFix(decode("$0$0$1$1034567$0.9$0$0$2016$5$12$9$3$7$N$E")));
+    EXPECT_FALSE(telemetry::hasPositionFix(decode("$0$0$1$1034567$-451234$0$0$2016$5$12$9$3$7$S$E")));
+    EXPECT_FALSE(telemetry::hasPositionFix(Class_Subtitle_Info{}));
+}

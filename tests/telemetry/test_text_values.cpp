@@ -1,1 +1,67 @@
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <limits>
+
+#include "TextValues.h"
+
+using telemetry::floatingValue;
+using telemetry::integerValue;
+
+TEST(IntegerValue, ReadsTheLeadingNumberOnly) {
+    EXPECT_EQ(integerValue("12.9"), 12);
+    EXPECT_EQ(integerValue("3abc"), 3);
+    EXPECT_EQ(integerValue(" \t\n-7x"), -7);
+    EXPECT_EQ(integerValue("+5"), 5);
+    EXPECT_EQ(integerValue("007"), 7);
+    EXPECT_EQ(integerValue("abc"), 0);
+    EXPECT_EQ(integerValue(""), 0);
+    EXPECT_EQ(integerValue("- 3"), 0);
+    EXPECT_EQ(integerValue("0x1F"), 0);
+    EXPECT_EQ(integerValue(std::optional<std::string>()), 0);
+}
+
+TEST(IntegerValue, ClampsToTheSigned32BitRange) {
+    EXPECT_EQ(integerValue("2147483647"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(integerValue("2147483648"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(integerValue("99999999999999999999999"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(integerValue("-2147483648"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(integerValue("-99999999999999999999999"), std::numeric_limits<int32_t>::min());
+}
+
+TEST(FloatingValue, ReadsTheLongestLeadingDecimalNumber) {
+    EXPECT_DOUBLE_EQ(floatingValue("45.9"), 45.9);
+    EXPECT_DOUBLE_EQ(floatingValue("  +2.5km"), 2.5);
+    EXPECT_DOUBLE_EQ(floatingValue("-.5e-1"), -0.05);
+    EXPECT_DOUBLE_EQ(floatingValue("1e3"), 1000.0);
+    EXPECT_DOUBLE_EQ(floatingValue("1e"), 1.0);    // a bare exponent mark is not part of the number
+    EXPECT_DOUBLE_EQ(floatingValue("1e+x"), 1.0);
+    EXPECT_DOUBLE_EQ(floatingValue("5."), 5.0);
+    EXPECT_DOUBLE_EQ(floatingValue("1,5"), 1.0);
+    EXPECT_EQ(floatingValue("0.1"), 0.1);  // correctly rounded, not accumulated digit by digit
+}
+
+TEST(FloatingValue, RefusesWhatIsNotADecimalNumber) {
+    for (const char* text : {"", ".", "-", "e5", "inf", "-infinity", "nan", "NaN(1)", "abc"})
+        EXPECT_EQ(floatingValue(text), 0.0) << text;
+    EXPECT_EQ(floatingValue("0x10"), 0.0);  // the 0 before the x is the number
+}
+
+TEST(FloatingValue, IgnoresTheProcessLocale) {
+    // Qt sets the locale from the environment; a decimal comma must not change readings.
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    bool switched = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"})
+        if (std::setlocale(LC_NUMERIC, name)) { switched = true; break; }
+    EXPECT_DOUBLE_EQ(floatingValue("451234.5"), 451234.5);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!switched) GTEST_SKIP() << "no other locale installed";
+}
+
+TEST(FormatSigned32, PrintsAsSignedDecimal) {
+    EXPECT_EQ(telemetry::formatSigned32(0), "0");
+    EXPECT_EQ(telemetry::formatSigned32(2147483647u), "2147483647");
+    EXPECT_EQ(telemetry::formatSigned32(2147483648u), "-2147483648");
+    EXPECT_EQ(telemetry::formatSigned32(4294967295u), "-1");
+}

@@ -169,6 +169,11 @@ Plan plan(const SyntheticOptions& o) {
     }
     trak(m, "sbtl", 2, o, sizes, offsets, o.telemetryStsz, o.telemetryStco, o.stszCount, &l, l.moovOffset);
     m.end(moov);
+    if (o.trailer >= 8) {
+        const size_t free = m.begin("free");
+        m.fill(o.trailer - 8, 0);
+        m.end(free);
+    }
     p.moov = std::move(m.data);
     l.fileSize = l.moovOffset + p.moov.size();
     return p;

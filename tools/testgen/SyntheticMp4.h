@@ -28,6 +28,7 @@ struct SyntheticOptions {
     bool telemetryStco = true;
     uint32_t markerPadding = 0;  // filler after the marker, before the telemetry track
     uint64_t moovGap = 0;        // bytes between the end of mdat and moov (mdat size unchanged)
+    uint32_t trailer = 0;        // a 'free' box of this many bytes after moov (0: none)
 
     std::optional<uint32_t> stszCount;  // overrides the sample count written in stsz
     std::vector<std::pair<size_t, uint32_t>> sizeOverrides;    // (sample, size entry)
