@@ -9,7 +9,11 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dashcam-viewer"));
-    QApplication::setApplicationVersion(QStringLiteral(DASHCAM_VERSION));
+    const unsigned long mpvApi = mpv_client_api_version();
+    QApplication::setApplicationVersion(QStringLiteral("%1 (libmpv client API %2.%3)")
+                                            .arg(QStringLiteral(DASHCAM_VERSION))
+                                            .arg(mpvApi >> 16)
+                                            .arg(mpvApi & 0xffff));
     // libmpv refuses to initialise unless LC_NUMERIC is "C"; Qt has just set it
     // from the environment.
     std::setlocale(LC_NUMERIC, "C");
@@ -23,9 +27,6 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     MainWindow window;
-    window.setWindowTitle(window.windowTitle() + QStringLiteral(" (libmpv API %1.%2)")
-                                                     .arg(mpv_client_api_version() >> 16)
-                                                     .arg(mpv_client_api_version() & 0xffff));
     window.show();
     return app.exec();
 }
