@@ -1,5 +1,5 @@
-// libFuzzer target: whatever the bytes of a file, the scan returns, and the mapped
-// read agrees with the whole-file read.
+// libFuzzer target: whatever the bytes of a file, the scan returns, and reading only
+// the ranges it looks at agrees with reading the file whole.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -30,19 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size)) std::abort();
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
-    Class_Video_Info mapped, whole;
-    Extract_Subtitle().ExtractSubtitle(mapped, path);
+    Class_Video_Info ranges, whole;
+    Extract_Subtitle().ExtractSubtitle(ranges, path);
     Extract_Subtitle([](const std::string& p) { return std::make_unique<WholeFile>(p); }).ExtractSubtitle(whole, path);
-    if (!(mapped == whole)) {
-        std::fprintf(stderr, "mapped and whole-file scans disagree\n");
+    if (!(ranges == whole)) {
+        std::fprintf(stderr, "range reads and whole-file read disagree\n");
         std::abort();
     }
-    if (mapped.isSupportSubtitle) {
+    if (ranges.isSupportSubtitle) {
         // A completed scan keeps its invariants.
-        const size_t n = mapped.num_subtitle;
-        if (mapped.array_SubtileInfo->size() != n || mapped.array_subtitle_final->size() != n ||
-            mapped.array_addrOfSubtitle->size() != n || mapped.array_lengthOfSubtitle->size() != n ||
-            mapped.duration_second == 0 || mapped.gapSubtitlePerSecond * mapped.duration_second < n)
+        const size_t n = ranges.num_subtitle;
+        if (ranges.array_SubtileInfo->size() != n || ranges.array_subtitle_final->size() != n ||
+            ranges.array_addrOfSubtitle->size() != n || ranges.array_lengthOfSubtitle->size() != n ||
+            ranges.duration_second == 0 || ranges.gapSubtitlePerSecond * ranges.duration_second < n)
             std::abort();
     }
     return 0;

@@ -115,7 +115,7 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 Extract_Subtitle::Extract_Subtitle()
-    : loader_([](const std::string& path) { return std::make_unique<MappedFile>(path); }) {}
+    : loader_([](const std::string& path) { return std::make_unique<RandomAccessFile>(path); }) {}
 
 Extract_Subtitle::Extract_Subtitle(Loader loader) : loader_(std::move(loader)) {}
 
@@ -126,7 +126,7 @@ int32_t Extract_Subtitle::ExtractSubtitle(Class_Video_Info& record, const std::s
         // Any failure ends the scan; what was set before it stays.
         record.isSupportSubtitle = 0;
     }
-    data.reset();  // unmap: the record holds copies of everything it keeps
+    data.reset();  // close: the record holds copies of everything it keeps
     return record.isSupportSubtitle;
 }
 

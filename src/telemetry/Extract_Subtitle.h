@@ -25,7 +25,7 @@ class Extract_Subtitle {
 public:
     using Loader = std::function<std::unique_ptr<FileBytes>(const std::string& path)>;
 
-    Extract_Subtitle();  // maps each file read-only
+    Extract_Subtitle();  // reads only the ranges the scan looks at
     explicit Extract_Subtitle(Loader loader);
 
     // Never throws. The outcome is in the record: isSupportSubtitle 1 when the scan

@@ -1,16 +1,11 @@
 #include "FileBytes.h"
 
 #include <fcntl.h>
-#include <setjmp.h>
-#include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 
 namespace telemetry {
 namespace {
@@ -34,51 +29,14 @@ int openRegular(const std::string& path, struct stat& st) {
     return fd;
 }
 
-// A file that shrinks while mapped raises SIGBUS on access to the lost pages.
-// Copies out of the mapping run under a per-thread jump target so that such a
-// fault becomes a failed read instead of the end of the process.
-thread_local sigjmp_buf* volatile activeJump = nullptr;
-struct sigaction previousBusAction;
-
-void onBusError(int sig, siginfo_t* info, void* context) {
-    if (activeJump) siglongjmp(*activeJump, 1);
-    // Not ours: behave as if we had never been installed.
-    if (previousBusAction.sa_flags & SA_SIGINFO) {
-        previousBusAction.sa_sigaction(sig, info, context);
-        return;
+// Reads exactly length bytes at offset; false on an error or an early end.
+bool readFully(int fd, uint64_t offset, size_t length, uint8_t* out) {
+    while (length > 0) {
+        const ssize_t n = ::pread(fd, out, length, off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        out += n, offset += uint64_t(n), length -= size_t(n);
     }
-    if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
-        previousBusAction.sa_handler(sig);
-        return;
-    }
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
-
-void installBusHandler() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        struct sigaction action {};
-        action.sa_sigaction = onBusError;
-        action.sa_flags = SA_SIGINFO | SA_NODEFER;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGBUS, &action, &previousBusAction);
-    });
-}
-
-bool guardedCopy(uint8_t* out, const uint8_t* from, size_t length) {
-    sigjmp_buf jump;
-    if (sigsetjmp(jump, 1) != 0) {
-        activeJump = nullptr;
-        return false;
-    }
-    activeJump = &jump;
-    // memcpy touches no other memory as far as the compiler knows; without the fences
-    // it could drop the store above as dead before the handler ever sees it.
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    std::memcpy(out, from, length);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    activeJump = nullptr;
     return true;
 }
 
@@ -92,29 +50,23 @@ std::string unreadableReason(const std::string& path) {
     return {};
 }
 
-MappedFile::MappedFile(const std::string& path) {
+RandomAccessFile::RandomAccessFile(const std::string& path) {
     struct stat st {};
-    const int fd = openRegular(path, st);
-    if (fd < 0) return;
-    if (st.st_size > 0) {
-        void* p = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-        if (p != MAP_FAILED) {
-            base_ = static_cast<const uint8_t*>(p);
-            size_ = uint64_t(st.st_size);
-            installBusHandler();
-        }
-    }
-    ::close(fd);  // the mapping keeps the file
+    fd_ = openRegular(path, st);
+    if (fd_ < 0) return;
+    size_ = uint64_t(st.st_size);
+    // The scan jumps from table to sample across the file: read-ahead would fetch
+    // a hundred kilobytes around each sample from a cold card for nothing.
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
 }
 
-MappedFile::~MappedFile() {
-    if (base_) ::munmap(const_cast<uint8_t*>(base_), size_t(size_));
+RandomAccessFile::~RandomAccessFile() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
-bool MappedFile::read(uint64_t offset, size_t length, uint8_t* out) const {
+bool RandomAccessFile::read(uint64_t offset, size_t length, uint8_t* out) const {
     if (!contains(offset, length)) return false;
-    if (length == 0) return true;
-    return guardedCopy(out, base_ + offset, length);
+    return readFully(fd_, offset, length, out);
 }
 
 WholeFile::WholeFile(const std::string& path) {

@@ -1,7 +1,7 @@
 #pragma once
 // Read-only access to the bytes of one file. The scan reads through this so that
-// the memory-mapped file (the default) and a whole-file read (the benchmark's
-// baseline) give the same results.
+// the positioned reads it uses and a whole-file read (the reference it must
+// match) give the same results.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,24 +27,25 @@ public:
 // Why a path cannot be read as a regular file, or empty when it can.
 std::string unreadableReason(const std::string& path);
 
-// Maps the file read-only; pages are only read when touched. An unreadable path
-// (missing, not a regular file, no permission) gives an empty source.
-class MappedFile final : public FileBytes {
+// Reads only the ranges asked for, each with one positioned read, so a scan costs
+// the few kilobytes it looks at whatever the file's size. An unreadable path
+// (missing, not a regular file, no permission) gives an empty file.
+class RandomAccessFile final : public FileBytes {
 public:
-    explicit MappedFile(const std::string& path);
-    ~MappedFile() override;
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
+    explicit RandomAccessFile(const std::string& path);
+    ~RandomAccessFile() override;
+    RandomAccessFile(const RandomAccessFile&) = delete;
+    RandomAccessFile& operator=(const RandomAccessFile&) = delete;
 
     uint64_t size() const override { return size_; }
     bool read(uint64_t offset, size_t length, uint8_t* out) const override;
 
 private:
-    const uint8_t* base_ = nullptr;
+    int fd_ = -1;
     uint64_t size_ = 0;
 };
 
-// Reads the file whole into memory.
+// Reads the file whole into memory: the reference the scan's results are checked against.
 class WholeFile final : public FileBytes {
 public:
     explicit WholeFile(const std::string& path);

@@ -453,9 +453,9 @@ TEST_F(ExtractTest, FileNameParts) {
     }
 }
 
-// The mapped scan must give what the whole-file read gives, byte for byte, on good
-// and on damaged files alike.
-TEST_F(ExtractTest, MappedScanEqualsWholeFileReadOnDamagedFiles) {
+// Reading only the ranges looked at must give what the whole-file read gives, byte
+// for byte, on good and on damaged files alike.
+TEST_F(ExtractTest, RangeReadsEqualWholeFileReadOnDamagedFiles) {
     testgen::DriveOptions d;
     d.seconds = 40;
     SyntheticOptions base = drive(testgen::simulateDrive(d), 40);
@@ -471,11 +471,11 @@ TEST_F(ExtractTest, MappedScanEqualsWholeFileReadOnDamagedFiles) {
         if (round % 4 == 0) bytes.resize(rng() % bytes.size());
         std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
                                                                        std::streamsize(bytes.size()));
-        Class_Video_Info mapped, whole;
-        Extract_Subtitle().ExtractSubtitle(mapped, path);
+        Class_Video_Info ranges, whole;
+        Extract_Subtitle().ExtractSubtitle(ranges, path);
         Extract_Subtitle([](const std::string& p) { return std::make_unique<WholeFile>(p); }).ExtractSubtitle(whole, path);
-        ASSERT_EQ(mapped, whole) << "round " << round;
-        completed += mapped.isSupportSubtitle;
+        ASSERT_EQ(ranges, whole) << "round " << round;
+        completed += ranges.isSupportSubtitle;
     }
     EXPECT_GT(completed, 0);  // some mutants still scan through, so both paths were exercised
 }
