@@ -23,7 +23,7 @@ int openRegular(const std::string& path, struct stat& st) {
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
         return -1;
     }
     return fd;
@@ -45,7 +45,7 @@ bool readFully(int fd, uint64_t offset, size_t length, uint8_t* out) {
 std::string unreadableReason(const std::string& path) {
     struct stat st {};
     const int fd = openRegular(path, st);
-    if (fd < 0) return std::strerror(errno);
+    if (fd < 0) return errno == ENODEV ? "not a regular file" : std::strerror(errno);
     ::close(fd);
     return {};
 }

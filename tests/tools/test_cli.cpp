@@ -1,0 +1,236 @@
+// The dashcam-telemetry program as a user runs it: arguments, exit status,
+// messages, output files, and gpsbabel reading what it exports.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+#include <algorithm>
+#include <sstream>
+
+#include "ToolTestSupport.h"
+
+using namespace tooltest;
+
+namespace {
+
+QJsonArray jsonArray(const std::string& text) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
+    EXPECT_TRUE(doc.isArray());
+    return doc.array();
+}
+
+std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> out;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator)) out.push_back(part);
+    return out;
+}
+
+class Cli : public ScratchTest {
+protected:
+    std::string drive(const std::string& name, testgen::DriveOptions options, std::vector<std::string>* lines = nullptr) {
+        const auto generated = testgen::simulateDrive(options);
+        if (lines) *lines = generated;
+        return write(name, recording(generated, uint32_t(options.seconds)));
+    }
+};
+
+}  // namespace
+
+TEST_F(Cli, InspectKeepsArgumentOrderAndReportsUnreadablePaths) {
+    const std::string normal = drive("NORMAL.MP4", {.seconds = 12});
+    testgen::SyntheticOptions cut = recording(testgen::simulateDrive({.seconds = 12}), 12);
+    cut.truncateAt = 50;
+    const std::string tiny = write("TINY.MP4", cut);
+    const std::string missing = (dir / "MISSING.MP4").string();
+    const std::string folder = (dir / "FOLDER.MP4").string();
+    fs::create_directory(folder);
+
+    const ProgramRun r = runTool({"inspect", tiny, missing, normal, folder}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    const QJsonArray objects = jsonArray(r.out);
+    ASSERT_EQ(objects.size(), 4);
+    const std::vector<std::string> order{tiny, missing, normal, folder};
+    const int supported[] = {0, 0, 1, 0};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(str(objects[i]["filepath"]), order[size_t(i)]);
+        EXPECT_EQ(objects[i]["isSupportSubtitle"].toInt(-1), supported[i]) << order[size_t(i)];
+    }
+    EXPECT_EQ(objects[2]["num_subtitle"].toInt(), 12);
+    EXPECT_EQ(objects[0]["fileSize"].toInt(), 50);
+    EXPECT_TRUE(objects[1]["fileDate"].isNull());
+    EXPECT_EQ(objects[1]["fileSize"].toInt(-1), 0);
+
+    EXPECT_NE(r.err.find("dashcam-telemetry: " + missing + ": cannot read: No such file or directory\n"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("dashcam-telemetry: " + missing + ": Couldn't get file attributes!\n"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("dashcam-telemetry: " + folder + ": cannot read: Is a directory\n"), std::string::npos) << r.err;
+
+    // A damaged file that can be read is a finding, not an error.
+    const ProgramRun readable = runTool({"inspect", normal, tiny}, dir);
+    EXPECT_EQ(readable.exitCode, 0);
+    EXPECT_EQ(readable.err, "");
+    EXPECT_EQ(jsonArray(readable.out).size(), 2);
+}
+
+TEST_F(Cli, InspectReadsAPathThatIsNotUtf8) {
+    const std::string path = drive("REC\xff.MP4", {.seconds = 5});
+    const ProgramRun r = runTool({"inspect", path}, dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const QJsonArray objects = jsonArray(r.out);
+    ASSERT_EQ(objects.size(), 1);
+    EXPECT_EQ(objects[0]["filename"].toString(), QString::fromUtf8("REC\xEF\xBF\xBD.MP4"));
+    EXPECT_EQ(objects[0]["isSupportSubtitle"].toInt(), 1);
+    EXPECT_EQ(objects[0]["num_subtitle"].toInt(), 5);
+}
+
+TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
+    const std::string good = drive("GOOD.MP4", {.seconds = 12, .noFixSeconds = 2});
+    testgen::SyntheticOptions damaged = recording(testgen::simulateDrive({.seconds = 8}), 8);
+    damaged.offsetOverrides = {{5, 0x7FFFFFFFu}};  // sample 5 lies beyond the file
+    const std::string bad = write("BAD.MP4", damaged);
+    const std::string missing = (dir / "MISSING.MP4").string();
+
+    const ProgramRun r = runTool({"export", "--format", "csv", good, missing, bad}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    const std::vector<std::string> rows = split(r.out, '\n');
+    ASSERT_EQ(rows.size(), 1u + 12u + 5u);
+    int goodRows = 0, badRows = 0, goodWithoutPosition = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const std::string& row = rows[i];
+        if (row.rfind("GOOD.MP4,", 0) == 0) ++goodRows;
+        if (row.rfind("BAD.MP4,", 0) == 0) ++badRows;
+        if (row.rfind("GOOD.MP4,", 0) == 0 && row.ends_with(",,\r")) ++goodWithoutPosition;
+    }
+    EXPECT_EQ(goodRows, 12);
+    EXPECT_EQ(badRows, 5);
+    EXPECT_EQ(goodWithoutPosition, 2);
+    EXPECT_NE(r.err.find("dashcam-telemetry: " + missing + ": cannot read: No such file or directory\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("dashcam-telemetry: " + bad +
+                         ": warning: no complete telemetry track; exporting the 5 samples read\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find(good), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
+    const std::string a = drive("A.MP4", {.seconds = 6});
+    const ProgramRun toStdout = runTool({"export", "--format", "geojson", a}, dir);
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
+
+    const fs::path out = dir / "trip.geojson";
+    std::ofstream(out) << "previous contents";
+    const ProgramRun toFile = runTool({"export", "--format=geojson", "-o", out.string(), a}, dir);
+    EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(readAll(out), toStdout.out);
+
+    const ProgramRun inspect = runTool({"inspect", "--output", (dir / "a.json").string(), a}, dir);
+    EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
+    EXPECT_EQ(jsonArray(readAll(dir / "a.json")).size(), 1);
+
+    const std::string nowhere = (dir / "no-such-folder" / "x.gpx").string();
+    const ProgramRun unwritable = runTool({"export", "-f", "gpx", "-o", nowhere, a}, dir);
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.err.find("dashcam-telemetry: " + nowhere + ": cannot write: "), std::string::npos)
+        << unwritable.err;
+    EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+
+    const ProgramRun full = runTool({"export", "-f", "csv", a}, dir, "/dev/full");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_NE(full.err.find("dashcam-telemetry: cannot write standard output: No space left on device"),
+              std::string::npos)
+        << full.err;
+}
+
+TEST_F(Cli, BadArgumentsExitWithTwo) {
+    const std::string a = drive("A.MP4", {.seconds = 3});
+    const std::vector<std::vector<std::string>> bad{
+        {},
+        {"frobnicate", a},
+        {"inspect"},
+        {"export", "--format", "gpx"},
+        {"export", a},
+        {"export", "--format", "kml", a},
+        {"export", "--format"},
+        {"inspect", "--format", "gpx", a},
+        {"inspect", "--bogus", a},
+        {"export", "-f", "gpx", "-o", "", a},
+        {"export", "-f", "gpx", "-o", (dir / "\xff.gpx").string(), a},
+    };
+    for (const auto& args : bad) {
+        std::string shown;
+        for (const auto& arg : args) shown += " [" + arg + "]";
+        SCOPED_TRACE(shown);
+        const ProgramRun r = runTool(args, dir);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "\xff.gpx"));
+    EXPECT_FALSE(fs::exists(dir / "\xEF\xBF\xBD.gpx"));  // the name as Qt would have decoded it
+
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"export", "-h"}}) {
+        const ProgramRun help = runTool(args, dir);
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_NE(help.out.find("Usage: dashcam-telemetry inspect"), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find("Exit status"), std::string::npos) << help.out;
+    }
+    const ProgramRun version = runTool({"--version"}, dir);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("dashcam-telemetry ") + DASHCAM_VERSION + "\n");
+}
+
+TEST_F(Cli, GpsbabelReadsTheGpxTrack) {
+    const auto gpsbabel = findOnPath("gpsbabel");
+    if (!gpsbabel) GTEST_SKIP() << "gpsbabel is not on PATH";
+
+    // South-west of the equator and meridian, the first three seconds without a fix.
+    std::vector<std::string> lines;
+    const std::string trip =
+        drive("TRIP.MP4", {.seconds = 12, .startLat = -33.8688, .startLon = -70.6693, .noFixSeconds = 3}, &lines);
+    const std::string gpx = (dir / "trip.gpx").string();
+    ASSERT_EQ(runTool({"export", "--format", "gpx", "-o", gpx, trip}, dir).exitCode, 0);
+
+    const ProgramRun plain = runProgram(*gpsbabel, {"-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"}, dir);
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.err, "");
+    // Without -t gpsbabel passes only waypoints on; the track needs it.
+    const ProgramRun tracks = runProgram(*gpsbabel, {"-t", "-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"}, dir);
+    EXPECT_EQ(tracks.exitCode, 0);
+    EXPECT_EQ(tracks.err, "");
+
+    std::vector<std::string> rows = split(tracks.out, '\n');
+    for (auto& row : rows)
+        if (!row.empty() && row.back() == '\r') row.pop_back();
+    ASSERT_EQ(rows.size(), 1u + 9u) << tracks.out;
+    const std::vector<std::string> header = split(rows[0], ',');
+    const auto column = [&](const char* name) {
+        return size_t(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    const size_t lat = column("Latitude"), lon = column("Longitude"), date = column("Date"), time = column("Time");
+    ASSERT_LT(std::max({lat, lon, date, time}), header.size()) << rows[0];
+    for (size_t k = 0; k < 9; ++k) {
+        SCOPED_TRACE(k);
+        const std::vector<std::string> sample = split(lines[k + 3], '$');  // [4] lon, [5] lat, [11..13] time
+        const std::vector<std::string> row = split(rows[k + 1], ',');
+        ASSERT_EQ(row.size(), header.size());
+        EXPECT_NEAR(std::stod(row[lat]), -std::stod(sample[5]) / 10000.0, 1e-6);
+        EXPECT_NEAR(std::stod(row[lon]), -std::stod(sample[4]) / 10000.0, 1e-6);
+        EXPECT_EQ(row[date], "2016/05/12");
+        char hms[16];
+        std::snprintf(hms, sizeof hms, "%02d:%02d:%02d", std::stoi(sample[11]), std::stoi(sample[12]),
+                      std::stoi(sample[13]));
+        EXPECT_EQ(row[time], hms);
+    }
+}

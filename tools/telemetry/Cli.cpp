@@ -1,0 +1,202 @@
+#include "Cli.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QString>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Extract_Subtitle.h"
+#include "FileBytes.h"
+#include "InspectJson.h"
+#include "Log.h"
+#include "TrackExport.h"
+
+namespace telemetry_cli {
+namespace {
+
+using telemetry::Class_Video_Info;
+
+constexpr char kProgram[] = "dashcam-telemetry";
+
+constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] FILE...
+       dashcam-telemetry export --format gpx|geojson|csv [-o OUT] FILE...
+
+Reads the telemetry that a dashcam writes inside its MP4 recordings.
+
+Commands:
+  inspect  Print what the scan of each FILE found, as a JSON array with one
+           object per FILE in the order given: every field of the recording
+           record under its own name, null where the scan never set it.
+  export   Write the recorded track of each FILE: GPX 1.1 (one track per
+           recording; speed and course in a Garmin TrackPointExtension),
+           GeoJSON (one LineString feature per recording) or CSV (one row per
+           telemetry sample). GPX and GeoJSON tracks hold the samples with a
+           position fix that lies on the globe; a recording whose scan did not
+           complete is exported as far as it was read, with a warning.
+
+Options:
+  -f, --format FORMAT  export format: gpx, geojson or csv (export only)
+  -o, --output OUT     write to OUT, replaced whole only once everything is
+                       written, instead of standard output (both commands)
+  -h, --help           show this help and exit
+  -v, --version        show the version and exit
+
+A FILE that cannot be read is reported on standard error; inspect still prints
+its object (isSupportSubtitle 0), export leaves it out. Put -- before a FILE
+whose name begins with '-'.
+
+Exit status: 0 success; 1 a FILE could not be read or the output could not be
+written; 2 bad arguments.
+)";
+
+void printError(const QString& message) {
+    const QByteArray line = (QLatin1String(kProgram) + QLatin1String(": ") + message + '\n').toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);  // one write keeps the line whole
+}
+
+int badArguments(const QString& message) {
+    printError(message);
+    std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgram);
+    return kBadArguments;
+}
+
+// Arguments go through the parser decoded as Latin-1, which maps every byte to
+// one character and back: a path that is not UTF-8 then still reaches the scan
+// byte for byte. Only what is shown to people is decoded as UTF-8.
+QString asLatin1(const char* raw) { return QString::fromLatin1(raw); }
+std::string rawBytes(const QString& parsed) { return parsed.toLatin1().toStdString(); }
+QString shown(const std::string& raw) { return QString::fromUtf8(raw.data(), qsizetype(raw.size())); }
+QString shown(const QString& parsed) { return shown(rawBytes(parsed)); }
+
+struct Scanned {
+    Class_Video_Info record;
+    bool readable = true;
+};
+
+Scanned scanFile(const std::string& path) {
+    const QString name = shown(path);
+    telemetry::setLogSink([&name](std::string_view line) {
+        printError(name + QLatin1String(": ") + QString::fromUtf8(line.data(), qsizetype(line.size())));
+    });
+    Scanned out;
+    const std::string reason = telemetry::unreadableReason(path);
+    if (!reason.empty()) {
+        printError(name + QLatin1String(": cannot read: ") + QString::fromLocal8Bit(reason.c_str()));
+        out.readable = false;
+    }
+    telemetry::Extract_Subtitle().ExtractSubtitle(out.record, path);
+    telemetry::setLogSink({});
+    return out;
+}
+
+int writeOutput(const QByteArray& bytes, const std::optional<std::string>& outputPath) {
+    if (!outputPath) {
+        const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+        if (std::fflush(stdout) != 0 || !written || std::ferror(stdout)) {
+            printError(QLatin1String("cannot write standard output: ") + QString::fromLocal8Bit(std::strerror(errno)));
+            return kFailure;
+        }
+        return kSuccess;
+    }
+    QSaveFile file(shown(*outputPath));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        printError(shown(*outputPath) + QLatin1String(": cannot write: ") + file.errorString());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+}  // namespace
+
+int run(int argc, char** argv) {
+    QCommandLineParser parser;
+    const QCommandLineOption formatOption({"f", "format"}, "export format", "FORMAT");
+    const QCommandLineOption outputOption({"o", "output"}, "output file", "OUT");
+    const QCommandLineOption helpOption({"h", "help"}, "show help");
+    const QCommandLineOption versionOption({"v", "version"}, "show version");
+    parser.addOptions({formatOption, outputOption, helpOption, versionOption});
+
+    QStringList arguments{QLatin1String(kProgram)};
+    for (int i = 1; i < argc; ++i) arguments << asLatin1(argv[i]);
+    if (!parser.parse(arguments)) return badArguments(shown(parser.errorText()));
+
+    if (parser.isSet(helpOption)) {
+        std::fputs(kHelp, stdout);
+        return std::fflush(stdout) == 0 ? kSuccess : kFailure;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("%s %s\n", kProgram, DASHCAM_VERSION);
+        return std::fflush(stdout) == 0 ? kSuccess : kFailure;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) return badArguments("missing command: inspect or export");
+    const QString command = positional.first();
+    const bool inspect = command == QLatin1String("inspect");
+    if (!inspect && command != QLatin1String("export"))
+        return badArguments(QLatin1String("unknown command '") + shown(command) + QLatin1String("': use inspect or export"));
+    if (positional.size() < 2) return badArguments("missing FILE");
+
+    std::optional<TrackFormat> format;
+    if (inspect && parser.isSet(formatOption)) return badArguments("--format applies to export only");
+    if (!inspect) {
+        if (!parser.isSet(formatOption)) return badArguments("export needs --format gpx, geojson or csv");
+        format = trackFormatNamed(parser.value(formatOption));
+        if (!format)
+            return badArguments(QLatin1String("unknown format '") + shown(parser.value(formatOption)) +
+                                QLatin1String("': use gpx, geojson or csv"));
+    }
+
+    std::optional<std::string> outputPath;
+    if (parser.isSet(outputOption)) {
+        outputPath = rawBytes(parser.value(outputOption));
+        if (outputPath->empty()) return badArguments("--output needs a file name");
+        // Qt names files in UTF-8 on Linux, so any other name would be written
+        // somewhere else than asked.
+        if (shown(*outputPath).toUtf8().toStdString() != *outputPath)
+            return badArguments(shown(*outputPath) + QLatin1String(": output file name is not valid UTF-8"));
+    }
+
+    int status = kSuccess;
+    QByteArray output;
+    if (inspect) {
+        QJsonArray objects;
+        for (qsizetype i = 1; i < positional.size(); ++i) {
+            const Scanned scanned = scanFile(rawBytes(positional[i]));
+            if (!scanned.readable) status = kFailure;
+            objects.append(inspectJson(scanned.record));
+        }
+        output = QJsonDocument(objects).toJson(QJsonDocument::Indented);
+    } else {
+        std::vector<Class_Video_Info> records;
+        for (qsizetype i = 1; i < positional.size(); ++i) {
+            Scanned scanned = scanFile(rawBytes(positional[i]));
+            if (!scanned.readable) {
+                status = kFailure;
+                continue;
+            }
+            if (scanned.record.isSupportSubtitle == 0) {
+                const size_t read = scanned.record.array_SubtileInfo ? scanned.record.array_SubtileInfo->size() : 0;
+                printError(shown(positional[i]) +
+                           QString(": warning: no complete telemetry track; exporting the %1 samples read")
+                               .arg(qulonglong(read)));
+            }
+            records.push_back(std::move(scanned.record));
+        }
+        output = exportTracks(*format, records);
+    }
+
+    if (writeOutput(output, outputPath) != kSuccess) status = kFailure;
+    return status;
+}
+
+}  // namespace telemetry_cli
