@@ -2,6 +2,7 @@
 // Playable dashcam recordings: ffmpeg encodes an H.264 video with a mov_text track
 // carrying the telemetry lines; the file is then given the dashcam layout.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,17 @@ struct PlayableOptions {
     int width = 320, height = 240, fps = 10;
 };
 
-// Writes path; throws std::runtime_error with ffmpeg's complaint when it fails.
+// Writes path atomically. Throws std::invalid_argument for unusable options and
+// std::runtime_error (with ffmpeg's complaint, when it is ffmpeg's) on failure.
 void writePlayable(const std::string& path, const PlayableOptions& options);
+
+// The two halves of writePlayable, apart so that tests can reach ffmpeg's own file.
+// encodePlayable writes ffmpeg's output unchanged (moov at the end, text track as
+// the muxer lays it out).
+void encodePlayable(const std::string& path, const PlayableOptions& options);
+// Gives ffmpeg's output the camera's layout: the muxer's empty closing text sample
+// dropped, one text sample per chunk, the vendor marker before the text track.
+// Checks that the text samples hold exactly the lines.
+std::vector<uint8_t> applyDashcamLayout(std::vector<uint8_t> mp4, const std::vector<std::string>& lines);
 
 }  // namespace testgen

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "Files.h"
+#include "Process.h"
+#include "TestgenSupport.h"
+
+namespace fs = std::filesystem;
+using testgen::testing::scan;
+using testgen::testing::scannedLines;
+
+namespace {
+
+const std::string kExe = DASHCAM_TESTGEN_EXE;
+
+testgen::ProcessResult testgen_(std::vector<std::string> args) {
+    args.insert(args.begin(), kExe);
+    return testgen::runProcess(args);
+}
+
+std::vector<std::string> split(const std::string& line) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = line.find('$', start)) != std::string::npos; start = end + 1)
+        parts.push_back(line.substr(start, end - start));
+    parts.push_back(line.substr(start));
+    return parts;
+}
+
+// A line's recorded time, in seconds since the epoch.
+long long recordedTime(const std::string& line) {
+    const std::vector<std::string> c = split(line);
+    using namespace std::chrono;
+    const sys_days day = year(std::stoi(c.at(8))) / std::stoi(c.at(9)) / std::stoi(c.at(10));
+    return day.time_since_epoch().count() * 86400LL + std::stoi(c.at(11)) * 3600 + std::stoi(c.at(12)) * 60 +
+           std::stoi(c.at(13));
+}
+
+double component(const std::string& line, size_t index) { return std::stod(split(line).at(index)); }
+
+}  // namespace
+
+TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    testgen::TempDir parent(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const fs::path dir = parent.path() / "samples";
+    const testgen::ProcessResult r = testgen_({"samples", dir.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names, (std::vector<std::string>{"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1)
+        << "the folder it was built in is left beside it";
+
+    std::vector<std::string> previous;
+    for (const std::string& name : names) {
+        const telemetry::Class_Video_Info record = scan((dir / name).string());
+        ASSERT_EQ(record.isSupportSubtitle, 1) << name;
+        EXPECT_EQ(record.duration_second, record.num_subtitle) << name << ": one line per second";
+        const std::vector<std::string> lines = scannedLines(record);
+        ASSERT_FALSE(lines.empty()) << name;
+        if (!previous.empty()) {
+            // Picks up one second after the previous recording stopped, a car's length away.
+            EXPECT_EQ(recordedTime(lines.front()), recordedTime(previous.back()) + 1) << name;
+            EXPECT_NEAR(component(lines.front(), 4), component(previous.back(), 4), 10.0) << name << " lon";
+            EXPECT_NEAR(component(lines.front(), 5), component(previous.back(), 5), 10.0) << name << " lat";
+            const double turn = std::fabs(component(lines.front(), 6) - component(previous.back(), 6));
+            EXPECT_LT(std::min(turn, 360.0 - turn), 30.0) << name << " heading";
+        }
+        previous = lines;
+    }
+}
+
+TEST(TestgenCli, SamplesLeaveAnExistingFolderAlone) {
+    testgen::TempDir parent(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const fs::path dir = parent.path() / "samples";
+    fs::create_directory(dir);
+    std::ofstream(dir / "mine.txt") << "keep me";
+
+    const testgen::ProcessResult r = testgen_({"samples", dir.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TestgenCli, FileCommandsWriteScannableRecordings) {
+    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    std::vector<std::string> commands = {"synthetic"};
+    if (testgen::onPath("ffmpeg")) commands.push_back("playable");
+    for (const std::string& command : commands) {
+        const std::string path = (dir.path() / (command + ".MP4")).string();
+        const testgen::ProcessResult r = testgen_({command, path, "3"});
+        ASSERT_EQ(r.exitCode, 0) << command << ": " << r.err;
+        const telemetry::Class_Video_Info record = scan(path);
+        EXPECT_EQ(record.isSupportSubtitle, 1) << command;
+        EXPECT_EQ(record.num_subtitle, 3u) << command;
+        EXPECT_EQ(record.duration_second, 3u) << command;
+    }
+}
+
+TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
+    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const std::string file = (dir.path() / "x.MP4").string();
+    const std::vector<std::vector<std::string>> wrong = {
+        {}, {"bogus", file}, {"synthetic"}, {"playable", file, "ten"}, {"playable", file, "0"},
+        {"synthetic", file, "5s"}, {"samples"}, {"samples", file, "extra"}};
+    for (const auto& args : wrong) {
+        const testgen::ProcessResult r = testgen_(args);
+        const std::string shown = args.empty() ? "(no arguments)" : args[0] + " ...";
+        EXPECT_EQ(r.exitCode, 2) << shown;
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << shown;
+    }
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+
+    const testgen::ProcessResult help = testgen_({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("samples DIR"), std::string::npos);
+}

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "Drive.h"
+#include "Files.h"
+#include "Mp4Boxes.h"
+#include "PlayableMp4.h"
+#include "Process.h"
+#include "SyntheticMp4.h"
+#include "TestgenSupport.h"
+
+namespace fs = std::filesystem;
+using testgen::testing::scan;
+
+namespace {
+
+std::vector<std::string> driveLines(int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    drive.noFixSeconds = 2;
+    drive.seed = 7;
+    return testgen::simulateDrive(drive);
+}
+
+std::vector<std::string> timedTextSamples(const std::vector<std::string>& lines) {
+    std::vector<std::string> samples;
+    for (const std::string& line : lines) samples.push_back(testgen::timedTextSample(line));
+    return samples;
+}
+
+std::unique_ptr<testgen::TempDir> makeTempDir() {
+    return std::make_unique<testgen::TempDir>(fs::temp_directory_path() / "testgen-tests-XXXXXX");
+}
+
+}  // namespace
+
+TEST(SyntheticRoundTrip, ScanReadsEverySampleWhereTheGeneratorPutIt) {
+    const auto dir = makeTempDir();
+    const std::vector<std::string> lines = driveLines(25);
+    testgen::SyntheticOptions options;
+    options.samples = timedTextSamples(lines);
+    options.duration = 25000;
+    const std::string path = (dir->path() / "SYN.MP4").string();
+    const testgen::SyntheticLayout layout = testgen::writeSynthetic(path, options);
+
+    const telemetry::Class_Video_Info record = scan(path);
+    ASSERT_EQ(record.isSupportSubtitle, 1);
+    EXPECT_EQ(record.duration_second, 25u);
+    EXPECT_EQ(record.num_subtitle, lines.size());
+    EXPECT_EQ(*record.array_subtitle_final, options.samples);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        EXPECT_EQ(record.array_addrOfSubtitle->at(k), std::to_string(layout.sampleOffsets[k])) << "sample " << k;
+        EXPECT_EQ(record.array_lengthOfSubtitle->at(k), std::to_string(layout.sampleSizes[k])) << "sample " << k;
+    }
+}
+
+// One playable recording, encoded once for the whole suite.
+class PlayableRecording : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!testgen::onPath("ffmpeg")) return;
+        dir_ = makeTempDir();
+        options_.lines = driveLines(12);
+        options_.width = 160;
+        options_.height = 120;
+        options_.fps = 10;
+        path_ = (dir_->path() / "REC_TEST.MP4").string();
+        try {
+            testgen::writePlayable(path_, options_);
+        } catch (const std::exception& e) {
+            error_ = e.what();
+        }
+    }
+    static void TearDownTestSuite() { dir_.reset(); }
+
+    void SetUp() override {
+        if (!dir_) GTEST_SKIP() << "ffmpeg is not on PATH";
+        ASSERT_EQ(error_, "") << "writePlayable failed";
+    }
+
+    static inline std::unique_ptr<testgen::TempDir> dir_;
+    static inline testgen::PlayableOptions options_;
+    static inline std::string path_, error_;
+};
+
+TEST_F(PlayableRecording, ScanReadsEveryLineAndTheMovieLength) {
+    const telemetry::Class_Video_Info record = scan(path_);
+    ASSERT_EQ(record.isSupportSubtitle, 1);
+    EXPECT_EQ(record.duration_second, options_.lines.size());
+    EXPECT_EQ(record.num_subtitle, options_.lines.size());
+    EXPECT_EQ(*record.array_subtitle_final, timedTextSamples(options_.lines));
+    EXPECT_EQ(record.gapSubtitlePerSecond, 1u);
+}
+
+TEST_F(PlayableRecording, ScannedSampleTablesAgreeWithFfprobe) {
+    if (!testgen::onPath("ffprobe")) GTEST_SKIP() << "ffprobe is not on PATH";
+    // Keyed output: ffprobe prints the fields in its own order, not the one asked for.
+    const testgen::ProcessResult packets = testgen::runProcess(
+        {"ffprobe", "-v", "error", "-select_streams", "s", "-show_packets", "-show_entries", "packet=pos,size",
+         "-of", "compact=p=0", path_});
+    ASSERT_EQ(packets.exitCode, 0) << packets.err;
+    std::vector<std::string> positions, sizes;
+    std::istringstream rows(packets.out);
+    for (std::string row; std::getline(rows, row);) {
+        std::istringstream fields(row);
+        for (std::string field; std::getline(fields, field, '|');) {
+            if (field.starts_with("pos=")) positions.push_back(field.substr(4));
+            if (field.starts_with("size=")) sizes.push_back(field.substr(5));
+        }
+    }
+    const telemetry::Class_Video_Info record = scan(path_);
+    ASSERT_EQ(record.isSupportSubtitle, 1);
+    EXPECT_EQ(*record.array_addrOfSubtitle, positions);
+    EXPECT_EQ(*record.array_lengthOfSubtitle, sizes);
+
+    // ffprobe hides a zero-length closing packet, but its frame count comes from the
+    // sample-size table, so a kept closing sample shows there.
+    const testgen::ProcessResult frames = testgen::runProcess(
+        {"ffprobe", "-v", "error", "-select_streams", "s", "-show_entries", "stream=nb_frames", "-of", "csv=p=0", path_});
+    ASSERT_EQ(frames.exitCode, 0) << frames.err;
+    EXPECT_EQ(frames.out, std::to_string(options_.lines.size()) + "\n");
+}
+
+// Otherwise players print the raw telemetry lines over the picture.
+TEST_F(PlayableRecording, TextTrackIsNotShownByDefault) {
+    if (!testgen::onPath("ffprobe")) GTEST_SKIP() << "ffprobe is not on PATH";
+    const testgen::ProcessResult r = testgen::runProcess({"ffprobe", "-v", "error", "-select_streams", "s",
+                                                          "-show_entries", "stream_disposition=default", "-of",
+                                                          "csv=p=0", path_});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "0\n");
+}
+
+TEST_F(PlayableRecording, DecodesWithoutErrors) {
+    const testgen::ProcessResult r = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path_, "-f", "null", "-"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(PlayableRecording, SameOptionsGiveTheSameBytes) {
+    const std::string again = (dir_->path() / "REC_AGAIN.MP4").string();
+    testgen::writePlayable(again, options_);
+    EXPECT_TRUE(testgen::readFile(again) == testgen::readFile(path_));
+}
+
+// The scan takes the first 00 01 00 00 in a window that begins inside the media
+// data; video bytes that read so must not be taken for the movie header's rate.
+TEST_F(PlayableRecording, VideoBytesThatMimicTheRateDoNotMisleadTheScan) {
+    const std::string encoded = (dir_->path() / "encoded.mp4").string();
+    testgen::encodePlayable(encoded, options_);
+    std::vector<uint8_t> bytes = testgen::readFile(encoded);
+    const uint32_t windowStart = testgen::mp4::readBE32(bytes, 40);  // mdat follows ftyp and free
+    ASSERT_EQ(std::string(bytes.begin() + 44, bytes.begin() + 48), "mdat");
+    testgen::mp4::setBE32(bytes, windowStart + 20, 0x00010000);  // inside the last video chunk
+    const std::string mimic = (dir_->path() / "mimic.mp4").string();
+    testgen::writeFileAtomically(mimic, bytes);
+    ASSERT_NE(scan(mimic).duration_second, options_.lines.size()) << "the planted bytes do not reach the scan";
+
+    testgen::writeFileAtomically(mimic, testgen::applyDashcamLayout(bytes, options_.lines));
+    const telemetry::Class_Video_Info record = scan(mimic);
+    ASSERT_EQ(record.isSupportSubtitle, 1);
+    EXPECT_EQ(record.duration_second, options_.lines.size());
+    EXPECT_EQ(*record.array_subtitle_final, timedTextSamples(options_.lines));
+}
+
+TEST(PlayableErrors, FailuresThrowWithTheReason) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    const auto dir = makeTempDir();
+    testgen::PlayableOptions options;
+    options.lines = driveLines(2);
+
+    EXPECT_THROW(testgen::writePlayable((dir->path() / "none.mp4").string(), testgen::PlayableOptions{}),
+                 std::invalid_argument);
+    EXPECT_THROW(testgen::writePlayable((dir->path() / "missing" / "a.mp4").string(), options), std::runtime_error);
+
+    options.width = 20000;  // beyond what libx264 accepts
+    options.height = 16;
+    try {
+        testgen::writePlayable((dir->path() / "wide.mp4").string(), options);
+        ADD_FAILURE() << "an impossible frame size was accepted";
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("ffmpeg"), std::string::npos) << message;
+        EXPECT_NE(message.find("20000x16"), std::string::npos) << "ffmpeg's own complaint is missing: " << message;
+    }
+    EXPECT_TRUE(fs::is_empty(dir->path())) << "a failed write left files behind";
+}

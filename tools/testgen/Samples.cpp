@@ -1,0 +1,46 @@
+#include "Samples.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "Drive.h"
+#include "Files.h"
+#include "PlayableMp4.h"
+
+namespace testgen {
+
+void writeSampleRecordings(const std::string& dir) {
+    namespace fs = std::filesystem;
+    fs::path target = fs::absolute(dir).lexically_normal();
+    if (!target.has_filename()) target = target.parent_path();  // "samples/" names samples
+    if (fs::exists(target) && !fs::is_empty(target))
+        throw std::runtime_error(target.string() + " already exists and is not empty");
+
+    // One drive cut into consecutive recordings, as a camera splits a trip.
+    DriveOptions drive;
+    drive.seconds = 0;
+    for (const SampleRecording& r : kSampleRecordings) drive.seconds += r.seconds;
+    const std::vector<std::string> lines = simulateDrive(drive);
+
+    TempDir building(target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX"));
+    auto next = lines.begin();
+    for (const SampleRecording& r : kSampleRecordings) {
+        PlayableOptions options;
+        options.lines.assign(next, next + r.seconds);
+        options.width = 640;
+        options.height = 360;
+        options.fps = 10;
+        writePlayable((building.path() / r.name).string(), options);
+        next += r.seconds;
+    }
+    fs::permissions(building.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+    if (std::rename(building.path().c_str(), target.c_str()) != 0)
+        throw std::runtime_error("cannot create " + target.string() + ": " + std::strerror(errno));
+    building.release();
+}
+
+}  // namespace testgen

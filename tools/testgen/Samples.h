@@ -1,0 +1,23 @@
+#pragma once
+// The sample recordings a new user's first run opens: three playable recordings of
+// one continuous drive, each picking up where the previous one stopped.
+
+#include <string>
+#include <vector>
+
+namespace testgen {
+
+struct SampleRecording {
+    const char* name;
+    int seconds;
+};
+
+inline const std::vector<SampleRecording> kSampleRecordings = {
+    {"REC_0001.MP4", 20}, {"REC_0002.MP4", 30}, {"REC_0003.MP4", 15}};
+
+// Makes dir with the recordings in it. Built in a hidden folder beside dir and
+// renamed at the end, so dir never exists half-made. Throws std::runtime_error when
+// dir already exists (and is not empty) or a recording cannot be made.
+void writeSampleRecordings(const std::string& dir);
+
+}  // namespace testgen
