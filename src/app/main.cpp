@@ -4,10 +4,11 @@
 #include <QCommandLineParser>
 #include <clocale>
 
-#include "MainWindow.h"
+#include "ViewController.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("dashcam-viewer"));
     QApplication::setApplicationName(QStringLiteral("dashcam-viewer"));
     const unsigned long mpvApi = mpv_client_api_version();
     QApplication::setApplicationVersion(QStringLiteral("%1 (libmpv client API %2.%3)")
@@ -26,7 +27,8 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("[paths...]"));
     parser.process(app);
 
-    MainWindow window;
+    ViewController window;
     window.show();
+    if (!parser.positionalArguments().isEmpty()) window.openPaths(parser.positionalArguments());
     return app.exec();
 }

@@ -1,9 +1,0 @@
-#pragma once
-
-#include <QMainWindow>
-
-class MainWindow : public QMainWindow {
-    Q_OBJECT
-public:
-    explicit MainWindow(QWidget* parent = nullptr);
-};

@@ -1,0 +1,89 @@
+#pragma once
+// The main window: the file table and its indexing, the telemetry labels, the
+// chart, and the places for the video and the map. It owns the window's state;
+// the work lives in the subsystems (library, graph, settings).
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QUrl>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "Draw_Graph.h"
+#include "IndexingRun.h"
+#include "RecordingLibrary.h"
+#include "SettingViewController.h"
+
+class FileTableModel;
+class FileTableView;
+class QChartView;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+class ViewController : public QMainWindow, public IndexingRun::Host, public SettingViewDelegate {
+    Q_OBJECT
+public:
+    explicit ViewController(QWidget* parent = nullptr);
+    ~ViewController() override;
+
+    // Actions.
+    void btn_folder_open();
+    void btn_setting();
+    void SettingViewClosed() override;
+    void playTheVideo(int32_t row);
+    // Queues paths as the open button queues a choice: a folder first gives its
+    // recordings, files are taken as given. False when a run is under way.
+    bool openPaths(const QStringList& chosen);
+    void acceptDrop(const QList<QUrl>& urls);
+
+    bool isIndexing() const { return library.isOperationIndexing; }
+
+    // State.
+    RecordingLibrary library;
+    int64_t UserSettingSpeedUnit = 0;
+    int64_t UserSettingDistanceUnit = 0;
+    QString UserSeetingCapturePath;  // null until a folder has been saved
+    std::unique_ptr<Draw_Graph> draw_Graph;
+
+    // Interface elements.
+    FileTableView* tableView = nullptr;
+    QProgressBar* progressIndicator = nullptr;
+    QLabel* label_main = nullptr;
+    QLabel* label_gx = nullptr;
+    QLabel* label_gy = nullptr;
+    QLabel* label_gz = nullptr;
+    QLabel* label_speed = nullptr;
+    QLabel* label_date = nullptr;
+    QSlider* slider_video = nullptr;
+    QChartView* hostView = nullptr;
+    QWidget* playerView = nullptr;
+    QWidget* mapView = nullptr;
+    QPushButton* openButton = nullptr;
+    QPushButton* settingsButton = nullptr;
+    QPushButton* snapshotButton = nullptr;
+
+protected:
+    // What the user picks in the open dialog; empty when cancelled. Tests replace it.
+    virtual QStringList chooseRecordings();
+    virtual void showUnsupportedDropWarning();
+
+private:
+    void buildWindow();
+    void viewDidLoad();
+    void startIndexing(const QStringList& batch);
+    void loadSettings();
+
+    // IndexingRun::Host
+    void reloadTable() override;
+    void setProgressRange(double minimum, double maximum) override;
+    void setProgress(double value, const QString& text) override;
+
+    FileTableModel* tableModel_ = nullptr;
+    std::unique_ptr<IndexingRun> run_;
+    std::thread indexingThread_;
+    std::atomic<bool> runFinished_{true};
+};

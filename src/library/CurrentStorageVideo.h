@@ -1,0 +1,20 @@
+#pragma once
+// The indexed recordings in table-row order, and what is playing now.
+
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <memory>
+
+#include "Class_Video_Info.h"
+
+using RecordingRecord = std::shared_ptr<const telemetry::Class_Video_Info>;
+
+struct CurrentStorageVideo {
+    int32_t num_video_list = 0;  // counts a whole batch from the start of its second phase
+    int32_t indexOfNowPlaying = 0;
+    int32_t currentdegree = 0;
+    QVector<RecordingRecord> video_list;  // entry i belongs to table row i
+    QString filenameOfNowPlaying;
+    QString filepathOfNowPlaying;
+};

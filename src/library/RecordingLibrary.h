@@ -1,0 +1,31 @@
+#pragma once
+// What the file table shows and what the indexing run fills: the row columns, the
+// recording list and the batch to index. Only the main thread changes it; the
+// indexing thread hands its writes over (see IndexingRun).
+
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+
+#include "CurrentStorageVideo.h"
+
+struct RecordingLibrary {
+    static constexpr int kReservedRows = 400;
+
+    RecordingLibrary();
+
+    QStringList arrayTable_Files;  // file name per row
+    QStringList arrayTable_Time;   // ":" while waiting, then "mm:ss"
+    QStringList arrayTable_Date;   // empty while waiting, then the recording's date
+    QStringList arrayTable_Trip;   // row number, never shown
+    QStringList arrayTable_Avg;    // empty texts, never shown
+    QStringList arrayTable_isLoadingComplete;  // "true" once the row's record is listed
+    int32_t table_cnt = 0;
+    std::atomic<bool> isOperationIndexing{false};
+    CurrentStorageVideo currentStorageVideo;
+    QStringList open_files;  // the batch of the next indexing run
+
+    // A row counts as indexed only when its flag reads "true"; rows past the flag
+    // list (from 400 on, before indexing) do not.
+    bool isRowIndexed(int32_t row) const;
+};

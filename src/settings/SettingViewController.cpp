@@ -1,0 +1,73 @@
+#include "SettingViewController.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "Log.h"
+#include "SettingsStore.h"
+
+SettingViewController::SettingViewController(SettingViewDelegate* delegate, QWidget* parent)
+    : QDialog(parent), delegate_(delegate) {
+    setWindowTitle(tr("Settings"));
+    setModal(true);
+
+    btn_select_speed_unit = new QComboBox(this);
+    btn_select_speed_unit->addItems({tr("Miles per hour (Mph)"), tr("Kilometres per hour (Kmh)")});
+    btn_select_distance_unit = new QComboBox(this);
+    btn_select_distance_unit->addItems({tr("Miles"), tr("Kilometres")});
+    textFiled_path = new QLineEdit(this);
+    auto* choose = new QPushButton(tr("Choose…"), this);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(textFiled_path, 1);
+    folderRow->addWidget(choose);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    auto* form = new QFormLayout(this);
+    form->addRow(tr("Speed unit:"), btn_select_speed_unit);
+    form->addRow(tr("Distance unit:"), btn_select_distance_unit);
+    form->addRow(tr("Snapshot folder:"), folderRow);
+    form->addRow(buttons);
+
+    connect(choose, &QPushButton::clicked, this, &SettingViewController::btn_Select_Path);
+    connect(buttons, &QDialogButtonBox::accepted, this, &SettingViewController::btn_save_and_close);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    const UserSettings stored = loadSettings();
+    telemetry::logLine(QStringLiteral("Load SpeedUnit = %1 , DistanceUnit =%2")
+                           .arg(int32_t(stored.PresetSpeedUnit))
+                           .arg(int32_t(stored.PresetDistanceUnit))
+                           .toStdString());
+    btn_select_speed_unit->setCurrentIndex(int(stored.PresetSpeedUnit));
+    btn_select_distance_unit->setCurrentIndex(int(stored.PresetDistanceUnit));
+    // The placeholder is shown, never stored: saving it would send snapshots to a
+    // path made of that sentence.
+    user_saved_path_ = stored.PathOfSaveDirectory;
+    textFiled_path->setText(user_saved_path_.isNull() ? QString::fromLatin1(kNoFolderText) : user_saved_path_);
+    textFiled_path->setReadOnly(true);
+}
+
+QString SettingViewController::chooseFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Snapshot folder"));
+    return folder.isEmpty() ? QString() : folder;
+}
+
+void SettingViewController::btn_Select_Path() {
+    const QString folder = chooseFolder();
+    if (!folder.isNull()) {
+        user_saved_path_ = folder + QLatin1Char('/');
+        textFiled_path->setText(user_saved_path_);
+    }
+    telemetry::logLine("test");
+}
+
+void SettingViewController::btn_save_and_close() {
+    saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
+                 user_saved_path_);
+    accept();
+    if (delegate_) delegate_->SettingViewClosed();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Recordings for the window's tests, made by the project's generator, and helpers
+// to wait for the indexing thread while serving its hand-offs.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Drive.h"
+#include "Log.h"
+#include "SyntheticMp4.h"
+
+// A synthetic recording of the given length with one sample per second
+// (0 samples: no telemetry at all, a file that is not a recording).
+inline QString makeRecording(const QDir& dir, const QString& name, int seconds, bool telemetry = true) {
+    const QString path = dir.filePath(name);
+    if (!telemetry) {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write("not a recording");
+        return path;
+    }
+    testgen::DriveOptions d;
+    d.seconds = seconds;
+    testgen::SyntheticOptions o;
+    for (const auto& l : testgen::simulateDrive(d)) o.samples.push_back(testgen::timedTextSample(l));
+    o.duration = uint32_t(seconds) * 1000;
+    o.videoBytesPerSample = 16;
+    o.trailer = 64;
+    testgen::writeSynthetic(path.toStdString(), o);
+    return path;
+}
+
+// Serves queued calls until the condition holds (or gives up after a while).
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Collects the core's log lines while alive.
+class LogCapture {
+public:
+    LogCapture() { telemetry::setLogSink([this](std::string_view l) { lines.emplace_back(l); }); }
+    ~LogCapture() { telemetry::setLogSink({}); }
+    bool contains(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+    std::vector<std::string> lines;
+};

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <QAreaSeries>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QValueAxis>
+#include <cmath>
+
+#include "Draw_Graph.h"
+
+using telemetry::Class_Subtitle_Info;
+
+namespace {
+telemetry::List<Class_Subtitle_Info> samplesWithAxes(const std::vector<std::array<const char*, 3>>& axes) {
+    std::vector<Class_Subtitle_Info> samples;
+    for (const auto& a : axes) {
+        Class_Subtitle_Info s;
+        s.gx = a[0], s.gy = a[1], s.gz = a[2];
+        samples.push_back(s);
+    }
+    return samples;
+}
+
+QList<QLineSeries*> plots(QChart* chart) {
+    QList<QLineSeries*> out;
+    for (QAbstractSeries* s : chart->series())
+        if (s->name().endsWith(QLatin1String(" Plot"))) out.append(static_cast<QLineSeries*>(s));
+    return out;
+}
+}  // namespace
+
+TEST(DrawGraph, SeriesPreparation) {
+    Draw_Graph g;
+    g.setGsensorData(samplesWithAxes({{"0.12", "0", "1"}, {"-0.50", "0.25g", "1"}, {"abc", "", " 2"}}), 3);
+    ASSERT_EQ(g.contentArray_x->size(), 3u);
+    EXPECT_EQ((*g.contentArray_x)[0].y, 0.12f);
+    EXPECT_EQ((*g.contentArray_x)[1].y, -0.5f);
+    EXPECT_EQ((*g.contentArray_x)[2].y, 0.0f);
+    EXPECT_EQ((*g.contentArray_y)[1].y, 0.25f);
+    EXPECT_EQ((*g.contentArray_z)[2].y, 2.0f);
+    EXPECT_EQ((*g.contentArray_z)[2].x, 2.0f);
+    EXPECT_EQ(g.max_num, 3u);
+
+    // The count only sets the horizontal extent; the series follow the list.
+    std::vector<std::array<const char*, 3>> many(120, {"0", "0", "1"});
+    g.setGsensorData(samplesWithAxes(many), 100);
+    EXPECT_EQ(g.contentArray_y->size(), 120u);
+    EXPECT_EQ(g.max_num, 100u);
+    g.setGsensorData(std::nullopt, 7);
+    EXPECT_TRUE(g.contentArray_x->empty());
+}
+
+TEST(DrawGraph, DataSourceShiftsVerticalValues) {
+    Draw_Graph g;
+    EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
+    g.setGsensorData(samplesWithAxes({{"0.1", "-0.5", "1"}, {"0", "0", "0"}, {"0", "0", "0"}}), 3);
+    g.setGsensorGraph(nullptr, false);  // makes the prepared series the shown ones
+    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 0), 0.0);
+    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 0), 0.5);
+    EXPECT_EQ(g.numberForPlot("X Plot", 1, 0), 1.1000000014901161);  // the float's double, plus 1.0
+    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.1f));        // other fields: no shift
+    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);               // falls back to the X series for the count...
+    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());       // ...but gives no values
+    EXPECT_FALSE(g.numberForPlot("x plot", 1, 0).has_value());
+
+    // A second preparation without a rebuild leaves the shown series alone.
+    g.setGsensorData(samplesWithAxes({{"5", "5", "5"}}), 1);
+    EXPECT_EQ(g.numberOfRecordsForPlot("Z Plot"), 3u);
+}
+
+TEST(DrawGraph, ChartFollowsTheRecording) {
+    QChartView view;
+    Draw_Graph g;
+    g.setGsensorGraph(&view, true);
+    EXPECT_TRUE(plots(view.chart()).isEmpty());
+    auto* x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->max(), 0.0);
+
+    std::vector<std::array<const char*, 3>> axes;
+    for (int i = 0; i < 300; ++i) axes.push_back({"0.1", "-0.2", "1.0"});
+    g.setGsensorData(samplesWithAxes(axes), 300);
+    g.setGsensorGraph(&view, false);
+    EXPECT_EQ(g.graph, view.chart());
+    const auto lines = plots(view.chart());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0]->name(), "X Plot");
+    EXPECT_EQ(lines[0]->pen().color(), QColor(Qt::red));
+    EXPECT_EQ(lines[1]->pen().color(), QColor(Qt::blue));
+    EXPECT_EQ(lines[2]->pen().color(), QColor(Qt::green));  // added last: drawn on top
+    EXPECT_EQ(lines[2]->pen().widthF(), 2.0);
+    EXPECT_EQ(lines[0]->count(), 300);
+    // Placed on the log-modulus scale after the shift: reading 0.1 -> 1.1 -> log10(2.1).
+    EXPECT_NEAR(lines[0]->at(7).y(), std::log10(2.1), 1e-6);
+    EXPECT_EQ(lines[0]->at(7).x(), 7.0);
+    x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
+    EXPECT_EQ(x->max(), 300.0);
+    const auto* y = view.chart()->axes(Qt::Vertical).value(0);
+    ASSERT_NE(y, nullptr);
+    EXPECT_NEAR(static_cast<const QCategoryAxis*>(y)->min(), std::log10(1.5), 1e-9);
+    EXPECT_NEAR(static_cast<const QCategoryAxis*>(y)->max(), std::log10(3.5), 1e-9);
+}
+
+TEST(DrawGraph, LogModulus) {
+    EXPECT_EQ(logModulus(0.0), 0.0);
+    EXPECT_NEAR(logModulus(1.0), std::log10(2.0), 1e-12);
+    EXPECT_NEAR(logModulus(-1.0), -std::log10(2.0), 1e-12);
+    // Shifted 1.0 (reading 0) sits about 34 % up the visible range.
+    EXPECT_NEAR((logModulus(1.0) - logModulus(0.5)) / (logModulus(2.5) - logModulus(0.5)), 0.34, 0.01);
+}

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QSettings>
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "FileTableView.h"
+#include "ViewController.h"
+
+namespace {
+
+class TestWindow : public ViewController {
+public:
+    QStringList nextChoice;
+    int warnings = 0;
+
+protected:
+    QStringList chooseRecordings() override { return nextChoice; }
+    void showUnsupportedDropWarning() override { ++warnings; }
+};
+
+bool indexed(TestWindow& w) {
+    return waitUntil([&] { return !w.isIndexing(); });
+}
+
+int plotCount(QChartView* view) {
+    int n = 0;
+    for (auto* s : view->chart()->series()) n += s->name().endsWith(QLatin1String(" Plot"));
+    return n;
+}
+
+}  // namespace
+
+TEST(ViewController, StartsEmptyWithSettingsLoaded) {
+    QSettings().clear();
+    TestWindow w;
+    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
+    EXPECT_EQ(w.progressIndicator->minimum(), 0);
+    EXPECT_EQ(w.progressIndicator->maximum(), 100);
+    EXPECT_EQ(w.progressIndicator->value(), 0);
+    EXPECT_EQ(w.library.arrayTable_isLoadingComplete.size(), 400);
+    EXPECT_FALSE(w.library.isRowIndexed(0));
+    EXPECT_EQ(w.UserSettingSpeedUnit, 0);
+    EXPECT_TRUE(w.UserSeetingCapturePath.isNull());
+    EXPECT_EQ(plotCount(w.hostView), 0);
+}
+
+TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
+    QTemporaryDir tmp;
+    QDir dir(tmp.path());
+    makeRecording(dir, "REC_0002.MP4", 30);
+    makeRecording(dir, "REC_0001.MP4", 125);
+    makeRecording(dir, "notes.txt", 0, false);
+    TestWindow w;
+    LogCapture log;
+
+    w.nextChoice = {tmp.path()};
+    w.btn_folder_open();
+    EXPECT_TRUE(w.isIndexing());  // raised before the thread runs
+    w.nextChoice = {tmp.path()};
+    w.btn_folder_open();  // busy: no dialog, nothing queued
+    EXPECT_TRUE(log.contains("waitting for complte"));
+    w.playTheVideo(0);  // not indexed yet
+    EXPECT_TRUE(log.contains("NotLoading..."));
+    EXPECT_EQ(plotCount(w.hostView), 0);
+
+    ASSERT_TRUE(indexed(w));
+    ASSERT_EQ(w.tableView->model()->rowCount(), 2);
+    EXPECT_EQ(w.tableView->model()->index(0, 0).data().toString(), "REC_0001.MP4");
+    EXPECT_EQ(w.tableView->model()->index(0, 1).data().toString(), "02:05");
+    EXPECT_EQ(w.tableView->model()->index(1, 1).data().toString(), "00:30");
+    EXPECT_EQ(w.tableView->model()->headerData(2, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(w.label_main->text(), "2/2");
+    EXPECT_EQ(w.progressIndicator->value(), 2);
+    EXPECT_EQ(w.progressIndicator->maximum(), 2);
+
+    // A click on a row plays it: the chart shows its series.
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QRect cell = w.tableView->visualRect(w.tableView->model()->index(1, 0));
+    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
+    EXPECT_EQ(w.library.currentStorageVideo.filenameOfNowPlaying, "REC_0002.MP4");
+    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(plotCount(w.hostView), 3);
+    EXPECT_EQ(w.draw_Graph->max_num, 30u);
+
+    // A second folder adds its rows below; the first rows stay playable.
+    QTemporaryDir more;
+    makeRecording(QDir(more.path()), "REC_0100.MP4", 5);
+    ASSERT_TRUE(w.openPaths({more.path()}));
+    ASSERT_TRUE(indexed(w));
+    EXPECT_EQ(w.tableView->model()->rowCount(), 3);
+    EXPECT_EQ(w.progressIndicator->maximum(), 3);
+    EXPECT_EQ(w.label_main->text(), "3/3");
+    w.playTheVideo(0);
+    EXPECT_EQ(w.draw_Graph->max_num, 125u);
+    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
+}
+
+TEST(ViewController, Drops) {
+    QTemporaryDir tmp;
+    QDir dir(tmp.path());
+    const QString rec = makeRecording(dir, "REC_0001.MP4", 3);
+    const QString notes = makeRecording(dir, "notes.txt", 0, false);
+    dir.mkdir("folder");
+    TestWindow w;
+    LogCapture log;
+
+    w.acceptDrop({QUrl::fromLocalFile(notes), QUrl::fromLocalFile(rec)});
+    EXPECT_EQ(w.warnings, 1);
+    EXPECT_FALSE(w.isIndexing());
+    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
+    EXPECT_EQ(w.warnings, 1);
+
+    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("folder")), QUrl::fromLocalFile(rec), QUrl::fromLocalFile(notes)});
+    EXPECT_TRUE(w.isIndexing());
+    w.acceptDrop({QUrl::fromLocalFile(rec)});  // busy
+    EXPECT_TRUE(log.contains("Wait for complete"));
+    w.acceptDrop({QUrl::fromLocalFile(notes)});  // the extension test comes first, busy or not
+    EXPECT_EQ(w.warnings, 2);
+    ASSERT_TRUE(indexed(w));
+    EXPECT_EQ(w.library.arrayTable_Files, (QStringList{"REC_0001.MP4", "notes.txt"}));
+    EXPECT_EQ(w.library.arrayTable_Time, (QStringList{"00:03", "0:0"}));
+}
+
+TEST(ViewController, SettingsClosedResetsTheSpeedLabel) {
+    QSettings().clear();
+    TestWindow w;
+    LogCapture log;
+    QSettings().setValue("PresetSpeedUnit", 1);
+    QSettings().setValue("PathOfSaveDirectory", "/data/snaps/");
+    w.SettingViewClosed();
+    EXPECT_EQ(w.label_speed->text(), "SPEED : 000Kmh");
+    EXPECT_EQ(w.UserSeetingCapturePath, "/data/snaps/");
+    EXPECT_TRUE(log.contains("SettingView Close"));
+    QSettings().setValue("PresetSpeedUnit", 0);
+    w.SettingViewClosed();
+    EXPECT_EQ(w.label_speed->text(), "SPEED : 000Mph");
+}
