@@ -19,6 +19,7 @@
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "Log.h"
+#include "MainThreadHandoff.h"
 #include "SettingsStore.h"
 
 namespace {
@@ -61,7 +62,7 @@ QWidget* placeholder(const QString& text, const QString& style, QWidget* parent)
 
 }  // namespace
 
-ViewController::ViewController(QWidget* parent) : QMainWindow(parent) {
+ViewController::ViewController(QWidget* parent) : QMainWindow(parent), handoff_(new MainThreadHandoff(this)) {
     buildWindow();
     viewDidLoad();
 }
@@ -240,9 +241,8 @@ void ViewController::startIndexing(const QStringList& batch) {
     // Raised before the thread starts, so no second batch can be queued meanwhile.
     library.isOperationIndexing = true;
     runFinished_ = false;
-    run_ = std::make_unique<IndexingRun>(library, *this, [this](const std::function<void()>& fn) {
-        QMetaObject::invokeMethod(this, fn, Qt::BlockingQueuedConnection);
-    });
+    run_ = std::make_unique<IndexingRun>(library, *this,
+                                         [this](const std::function<void()>& fn) { handoff_->runAndWait(fn); });
     indexingThread_ = std::thread([this] {
         run_->threadDownLoadBinartFile(QStringLiteral("NSThread"));
         runFinished_ = true;

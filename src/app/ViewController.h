@@ -17,6 +17,7 @@
 #include "SettingViewController.h"
 
 class FileTableModel;
+class MainThreadHandoff;
 class FileTableView;
 class QChartView;
 class QLabel;
@@ -82,6 +83,7 @@ private:
     void setProgressRange(double minimum, double maximum) override;
     void setProgress(double value, const QString& text) override;
 
+    MainThreadHandoff* handoff_;
     FileTableModel* tableModel_ = nullptr;
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;

@@ -7,6 +7,7 @@
 
 #include "AppTestSupport.h"
 #include "IndexingRun.h"
+#include "MainThreadHandoff.h"
 
 namespace {
 
@@ -39,10 +40,8 @@ private:
 
 // Runs one batch on a thread of its own, serving its hand-offs here.
 void runBatch(RecordingLibrary& library, RecordingHost& host, const QStringList& batch) {
-    QObject context;
-    IndexingRun run(library, host, [&](const std::function<void()>& fn) {
-        QMetaObject::invokeMethod(&context, fn, Qt::BlockingQueuedConnection);
-    });
+    MainThreadHandoff handoff;
+    IndexingRun run(library, host, [&](const std::function<void()>& fn) { handoff.runAndWait(fn); });
     library.open_files = batch;
     library.isOperationIndexing = true;
     std::atomic<bool> done{false};
