@@ -21,6 +21,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, QWid
     btn_select_distance_unit = new QComboBox(this);
     btn_select_distance_unit->addItems({tr("Miles"), tr("Kilometres")});
     textFiled_path = new QLineEdit(this);
+    textFiled_path->setMinimumWidth(textFiled_path->fontMetrics().horizontalAdvance(QString(40, QLatin1Char('x'))));
     auto* choose = new QPushButton(tr("Choose…"), this);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(textFiled_path, 1);
