@@ -12,6 +12,8 @@ PACKAGES=(
   libmpv-dev
   # tests: GoogleTest, ffmpeg (playable test recordings), Xvfb (GUI tests), gpsbabel (GPX check)
   googletest libgtest-dev ffmpeg xvfb xauth gpsbabel
+  # software OpenGL, so the video widget draws under Xvfb
+  libgl1-mesa-dri
 )
 
 missing=()

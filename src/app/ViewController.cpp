@@ -4,10 +4,12 @@
 #include <QChartView>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QOpenGLContext>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -16,11 +18,16 @@
 #include <QVBoxLayout>
 
 #include "Batches.h"
+#include "MpvVideoWidget.h"
+#include "PlaybackTick.h"
+#include "Snapshot.h"
+#include "VideoPanel.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "Log.h"
 #include "MainThreadHandoff.h"
 #include "SettingsStore.h"
+#include "TextValues.h"
 
 namespace {
 
@@ -52,6 +59,13 @@ QLabel* telemetryLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
+QStringList coordinateSetOf(const telemetry::Class_Video_Info& record) {
+    QStringList set;
+    if (record.array_coordinate_set)
+        for (const std::string& entry : *record.array_coordinate_set) set.append(QString::fromStdString(entry));
+    return set;
+}
+
 QWidget* placeholder(const QString& text, const QString& style, QWidget* parent) {
     auto* area = new QLabel(text, parent);
     area->setAlignment(Qt::AlignCenter);
@@ -62,12 +76,29 @@ QWidget* placeholder(const QString& text, const QString& style, QWidget* parent)
 
 }  // namespace
 
-ViewController::ViewController(QWidget* parent) : QMainWindow(parent), handoff_(new MainThreadHandoff(this)) {
+namespace {
+// A platform without OpenGL (a headless one) cannot show an OpenGL widget at all.
+bool openGLAvailable() {
+    QOpenGLContext context;
+    return context.create();
+}
+}  // namespace
+
+ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
+    : QMainWindow(parent),
+      videoOutput_(video == MpvPlayer::Output::Window && !openGLAvailable() ? MpvPlayer::Output::None : video),
+      handoff_(new MainThreadHandoff(this)),
+      plainMap_(std::make_unique<PlainMap>()) {
+    player = new MpvPlayer(videoOutput_, this);
+    mapView = plainMap_.get();
     buildWindow();
     viewDidLoad();
 }
 
 ViewController::~ViewController() {
+    // The video's render context must go before the player it draws.
+    delete playerView;
+    playerView = nullptr;
     if (indexingThread_.joinable()) {
         // The run hands its work to this thread and waits: keep serving it until it
         // has stopped after its current file.
@@ -110,20 +141,20 @@ void ViewController::buildWindow() {
     progressRow->addWidget(label_main);
     leftLayout->addLayout(progressRow);
 
-    auto* video = new QWidget(this);
-    auto* videoLayout = new QVBoxLayout(video);
-    videoLayout->setContentsMargins(0, 6, 0, 0);
-    playerView = placeholder(tr("No recording open"), QStringLiteral("background: black; color: #aaa;"), video);
-    videoLayout->addWidget(playerView, 1);
-    auto* transport = new QHBoxLayout;
-    slider_video = new QSlider(Qt::Horizontal, video);
+    auto* mpv = static_cast<MpvPlayer*>(player);
+    QWidget* picture = mpv->usable() && videoOutput_ == MpvPlayer::Output::Window
+                           ? static_cast<QWidget*>(new MpvVideoWidget(mpv, this))
+                           : placeholder(tr("No video output"), QStringLiteral("background: black; color: #aaa;"), this);
+    playerView = new VideoPanel(player, picture, this);
+    slider_video = new QSlider(Qt::Horizontal, playerView);
     slider_video->setRange(0, 0);
-    snapshotButton = new QPushButton(tr("Snapshot"), video);
-    transport->addWidget(slider_video, 1);
-    transport->addWidget(snapshotButton);
-    videoLayout->addLayout(transport);
+    slider_video->setToolTip(tr("Position"));
+    snapshotButton = new QPushButton(tr("Snapshot"), playerView);
+    snapshotButton->setToolTip(tr("Save the frame on screen as a PNG in the snapshot folder"));
+    playerView->addToBar(slider_video, 1);
+    playerView->addToBar(snapshotButton);
 
-    mapView = placeholder(tr("Map"), QStringLiteral("background: #e8e4d8; color: #777;"), this);
+    mapArea = placeholder(tr("Map"), QStringLiteral("background: #e8e4d8; color: #777;"), this);
 
     auto* labels = new QWidget(this);
     auto* labelLayout = new QVBoxLayout(labels);
@@ -139,8 +170,8 @@ void ViewController::buildWindow() {
     hostView->setMinimumHeight(160);
 
     auto* top = new QSplitter(Qt::Horizontal, this);
-    top->addWidget(video);
-    top->addWidget(mapView);
+    top->addWidget(playerView);
+    top->addWidget(mapArea);
     top->setStretchFactor(0, 3);
     top->setStretchFactor(1, 2);
     auto* bottom = new QSplitter(Qt::Horizontal, this);
@@ -162,6 +193,19 @@ void ViewController::buildWindow() {
 
     connect(openButton, &QPushButton::clicked, this, &ViewController::btn_folder_open);
     connect(settingsButton, &QPushButton::clicked, this, &ViewController::btn_setting);
+    connect(snapshotButton, &QPushButton::clicked, this, &ViewController::btn_snapshot);
+    // Seek when the knob is let go, or when a click or key moves it a step.
+    connect(slider_video, &QSlider::sliderReleased, this, &ViewController::sliderValueChanged);
+    connect(slider_video, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove)
+            QMetaObject::invokeMethod(this, &ViewController::sliderValueChanged, Qt::QueuedConnection);
+    });
+    connect(player, &MediaPlayer::tick, this, &ViewController::tick);
+    connect(player, &MediaPlayer::endOfItem, this, &ViewController::itemDidFinishPlaying);
+    connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom, mapArea = mapArea](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapArea}) w->setVisible(!on);
+        on ? showFullScreen() : showNormal();
+    });
 }
 
 void ViewController::viewDidLoad() {
@@ -261,18 +305,138 @@ void ViewController::setProgress(double value, const QString& text) {
 }
 
 void ViewController::playTheVideo(int32_t row) {
-    if (!library.isRowIndexed(row) || row >= library.currentStorageVideo.video_list.size()) {
+    disconnect(rateObservation_);  // ends the previous opening's observation, if any
+    mapView->removeAllOverlays();
+    CurrentStorageVideo& storage = library.currentStorageVideo;
+    if (!library.isRowIndexed(row) || row >= storage.video_list.size()) {
         telemetry::logLine("NotLoading...");
         return;
     }
-    CurrentStorageVideo& storage = library.currentStorageVideo;
     storage.indexOfNowPlaying = row;
-    const RecordingRecord& record = storage.video_list.at(row);
+    const RecordingRecord record = storage.video_list.at(row);
     storage.filenameOfNowPlaying = record->filename ? QString::fromStdString(*record->filename) : QString();
     storage.filepathOfNowPlaying = record->filepath ? QString::fromStdString(*record->filepath) : QString();
+    const QString path = storage.filepathOfNowPlaying;
+
+    if (QFileInfo::exists(path)) telemetry::logLine("File Exists");
+    QString reason;
+    const bool playable = player->open(path, &reason);
+    if (playable) {
+        telemetry::logLine(QString::asprintf("duration: %.2f", player->duration()).toStdString());
+        playerItem = path;
+        statusBar()->clearMessage();
+    } else {
+        // Gone since indexing, or nothing to show: say so and play nothing. The
+        // telemetry still has its map and chart.
+        playerItem.clear();
+        const QString message = tr("Cannot play %1: %2").arg(storage.filenameOfNowPlaying, reason);
+        telemetry::logLine(message.toStdString());
+        statusBar()->showMessage(message);
+    }
+
+    // Each end of the trip, negated by its own hemisphere flag alone.
+    auto signedValue = [](const telemetry::Text& text, uint32_t flag) {
+        const double v = telemetry::floatingValue(text);
+        return flag == 1 ? v * -1.0 : v;
+    };
+    getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
+                  signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
+                  signedValue(record->Center_Lat, record->sign_center_lat),
+                  signedValue(record->Center_Lon, record->sign_center_lon), coordinateSetOf(*record));
+
+    if (playable) {
+        slider_video->setRange(0, int(std::min<uint32_t>(record->duration_second * 1000u, uint32_t(INT_MAX))));
+        rateObservation_ = connect(player, &MediaPlayer::playingChanged, this, &ViewController::rateChanged);
+        playerView->setFullScreenButtonVisible(true);
+        player->play();
+    } else {
+        slider_video->setRange(0, 0);
+    }
 
     draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle);
     draw_Graph->setGsensorGraph(hostView, false);
+}
+
+void ViewController::tick(MediaTime time) {
+    const float position = tickPositionMs(time.value, time.timescale);
+    telemetry::logLine(QString::asprintf("duration: %.2f", double(position)).toStdString());
+    // The user holding the knob wins over the player moving it.
+    if (!slider_video->isSliderDown()) slider_video->setValue(int(position));
+
+    const CurrentStorageVideo& storage = library.currentStorageVideo;
+    if (storage.indexOfNowPlaying < 0 || storage.indexOfNowPlaying >= storage.video_list.size()) return;
+    const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
+    if (record.isSupportSubtitle != 1) return;
+    const uint32_t index = tickSampleIndex(position, record);
+    // Past the table (a fallback that wraps, or a short table): labels and marker
+    // keep what they show.
+    if (!record.array_SubtileInfo || index >= record.array_SubtileInfo->size()) return;
+    const telemetry::Class_Subtitle_Info& sample = (*record.array_SubtileInfo)[index];
+    telemetry::logLine(QStringLiteral("index = %1 gap = %2 lat = %3 lon = %4")
+                           .arg(int32_t(index))
+                           .arg(int32_t(record.gapSubtitlePerSecond))
+                           .arg(QString::fromStdString(sample.lat.value_or("")), QString::fromStdString(sample.lon.value_or("")))
+                           .toStdString());
+    library.currentStorageVideo.currentdegree = telemetry::integerValue(sample.heading);
+    const MarkerPosition marker = tickMarker(sample);
+    if (marker.moves) {
+        for (const MapAnnotation& a : mapView->annotations())
+            if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
+        mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"));
+    }
+    const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
+    label_gx->setText(texts.gx);
+    label_gy->setText(texts.gy);
+    label_gz->setText(texts.gz);
+    label_speed->setText(texts.speed);
+    label_date->setText(texts.date);
+}
+
+void ViewController::sliderValueChanged() {
+    const double value = slider_video->value();
+    player->seekToSeconds(std::llround(value / 1000.0));
+    telemetry::logLine(QString::asprintf("slider chagne %f", double(slider_video->value())).toStdString());
+}
+
+void ViewController::itemDidFinishPlaying() {
+    const int32_t next = library.currentStorageVideo.indexOfNowPlaying + 1;
+    if (next < library.currentStorageVideo.num_video_list) {
+        tableView->selectRowQuietly(next);
+        playTheVideo(next);
+    }
+    telemetry::logLine("Video End");
+}
+
+void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "Play" : "Pause"); }
+
+void ViewController::getDirections(double, double, double endLat, double endLon, double centreLat, double centreLon,
+                                   const QStringList&) {
+    // The road route and the drawn track come with the map; for now the map is
+    // centred on the trip.
+    destination = {endLat / 10000.0, endLon / 10000.0};
+    mapView->setRegion({centreLat / 10000.0, centreLon / 10000.0}, 0.01, 0.01, true);
+}
+
+void ViewController::btn_snapshot() {
+    const QString recording = library.currentStorageVideo.filenameOfNowPlaying;
+    if (playerItem.isEmpty() || !player->isOpen()) {
+        statusBar()->showMessage(tr("No recording is playing: there is no frame to save."), 5000);
+        return;
+    }
+    if (UserSeetingCapturePath.isEmpty()) {
+        statusBar()->showMessage(tr("Choose a snapshot folder in Settings first."), 5000);
+        return;
+    }
+    QString reason;
+    const QImage frame = player->currentFrame(&reason);
+    const QString path = snapshotPath(UserSeetingCapturePath, recording, QTime::currentTime());
+    if (frame.isNull() || !writePng(frame, path, &reason)) {
+        const QString message = tr("Snapshot not saved to %1: %2").arg(path, reason);
+        telemetry::logLine(message.toStdString());
+        statusBar()->showMessage(message, 8000);
+        return;
+    }
+    statusBar()->showMessage(tr("Snapshot saved: %1").arg(path), 5000);
 }
 
 void ViewController::btn_setting() {

@@ -13,6 +13,9 @@
 
 #include "Draw_Graph.h"
 #include "IndexingRun.h"
+#include "MapInterface.h"
+#include "MediaPlayer.h"
+#include "MpvPlayer.h"
 #include "RecordingLibrary.h"
 #include "SettingViewController.h"
 
@@ -24,11 +27,13 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class VideoPanel;
 
 class ViewController : public QMainWindow, public IndexingRun::Host, public SettingViewDelegate {
     Q_OBJECT
 public:
-    explicit ViewController(QWidget* parent = nullptr);
+    // Output::None plays without showing the video (tests without a display).
+    explicit ViewController(MpvPlayer::Output video = MpvPlayer::Output::Window, QWidget* parent = nullptr);
     ~ViewController() override;
 
     // Actions.
@@ -40,6 +45,14 @@ public:
     // recordings, files are taken as given. False when a run is under way.
     bool openPaths(const QStringList& chosen);
     void acceptDrop(const QList<QUrl>& urls);
+    void tick(MediaTime time);
+    void sliderValueChanged();
+    void itemDidFinishPlaying();
+    void rateChanged();
+    void btn_click() {}
+    void btn_snapshot();
+    void getDirections(double startLat, double startLon, double endLat, double endLon, double centreLat,
+                       double centreLon, const QStringList& coordinateSet);
 
     bool isIndexing() const { return library.isOperationIndexing; }
 
@@ -49,6 +62,10 @@ public:
     int64_t UserSettingDistanceUnit = 0;
     QString UserSeetingCapturePath;  // null until a folder has been saved
     std::unique_ptr<Draw_Graph> draw_Graph;
+    QString playerItem;  // the recording open in the player
+    GeoCoordinate source, destination;
+    MediaPlayer* player = nullptr;
+    MapInterface* mapView = nullptr;
 
     // Interface elements.
     FileTableView* tableView = nullptr;
@@ -61,8 +78,8 @@ public:
     QLabel* label_date = nullptr;
     QSlider* slider_video = nullptr;
     QChartView* hostView = nullptr;
-    QWidget* playerView = nullptr;
-    QWidget* mapView = nullptr;
+    VideoPanel* playerView = nullptr;
+    QWidget* mapArea = nullptr;
     QPushButton* openButton = nullptr;
     QPushButton* settingsButton = nullptr;
     QPushButton* snapshotButton = nullptr;
@@ -83,7 +100,10 @@ private:
     void setProgressRange(double minimum, double maximum) override;
     void setProgress(double value, const QString& text) override;
 
+    MpvPlayer::Output videoOutput_;
     MainThreadHandoff* handoff_;
+    std::unique_ptr<PlainMap> plainMap_;
+    QMetaObject::Connection rateObservation_;
     FileTableModel* tableModel_ = nullptr;
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
@@ -16,6 +18,7 @@ namespace {
 
 class TestWindow : public ViewController {
 public:
+    TestWindow() : ViewController(MpvPlayer::Output::None) {}
     QStringList nextChoice;
     int warnings = 0;
 

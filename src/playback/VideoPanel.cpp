@@ -1,0 +1,65 @@
+#include "VideoPanel.h"
+
+#include <QHBoxLayout>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "MediaPlayer.h"
+
+VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
+    : QWidget(parent), player_(player), video_(video) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(video_, 1);
+    bar_ = new QHBoxLayout;
+    play_ = new QToolButton(this);
+    play_->setToolTip(tr("Play or pause (Space)"));
+    play_->setAutoRaise(true);
+    fullScreen_ = new QToolButton(this);
+    fullScreen_->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
+    fullScreen_->setToolTip(tr("Full screen (F; Esc leaves it)"));
+    fullScreen_->setAutoRaise(true);
+    fullScreen_->setCheckable(true);
+    fullScreen_->hide();
+    bar_->addWidget(play_);
+    bar_->addWidget(fullScreen_);
+    layout->addLayout(bar_);
+
+    connect(play_, &QToolButton::clicked, this, &VideoPanel::togglePlay);
+    connect(fullScreen_, &QToolButton::toggled, this, [this](bool on) {
+        fullScreenOn_ = on;
+        emit fullScreenToggled(on);
+    });
+    connect(player_, &MediaPlayer::playingChanged, this, &VideoPanel::updatePlayButton);
+    // Active whenever the window holding the panel is, whatever has the focus in it.
+    auto shortcut = [this](const QKeySequence& keys, auto slot) {
+        auto* s = new QShortcut(keys, this, slot);
+        s->setContext(Qt::WindowShortcut);
+    };
+    shortcut(Qt::Key_Space, [this] { togglePlay(); });
+    shortcut(Qt::Key_F, [this] {
+        if (fullScreen_->isVisible()) fullScreen_->toggle();
+    });
+    shortcut(Qt::Key_Escape, [this] {
+        if (fullScreenOn_) fullScreen_->setChecked(false);
+    });
+    updatePlayButton();
+}
+
+void VideoPanel::setFullScreenButtonVisible(bool visible) { fullScreen_->setVisible(visible); }
+
+void VideoPanel::addToBar(QWidget* widget, int stretch) { bar_->addWidget(widget, stretch); }
+
+void VideoPanel::togglePlay() {
+    if (!player_->isOpen()) return;
+    player_->isPlaying() ? player_->pause() : player_->play();
+}
+
+void VideoPanel::updatePlayButton() {
+    const bool playing = player_->isPlaying();
+    play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    play_->setToolTip(playing ? tr("Pause (Space)") : tr("Play (Space)"));
+}
