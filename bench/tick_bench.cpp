@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("DASHCAM_TILE_URL", "");
+    qputenv("DASHCAM_ROUTING_URL", "");
     QApplication app(argc, argv);
     const int ticks = argc > 1 ? std::atoi(argv[1]) : 20000;
 

@@ -20,7 +20,9 @@
 #include "Batches.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
+#include "ImageRotation.h"
 #include "Snapshot.h"
+#include "TileLoader.h"
 #include "VideoPanel.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
@@ -87,10 +89,9 @@ bool openGLAvailable() {
 ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
     : QMainWindow(parent),
       videoOutput_(video == MpvPlayer::Output::Window && !openGLAvailable() ? MpvPlayer::Output::None : video),
-      handoff_(new MainThreadHandoff(this)),
-      plainMap_(std::make_unique<PlainMap>()) {
+      handoff_(new MainThreadHandoff(this)) {
     player = new MpvPlayer(videoOutput_, this);
-    mapView = plainMap_.get();
+    directions = new OsrmClient(OsrmClient::baseUrlFromEnvironment(), this);
     buildWindow();
     viewDidLoad();
 }
@@ -154,7 +155,7 @@ void ViewController::buildWindow() {
     playerView->addToBar(slider_video, 1);
     playerView->addToBar(snapshotButton);
 
-    mapArea = placeholder(tr("Map"), QStringLiteral("background: #e8e4d8; color: #777;"), this);
+    mapView = new MapWidget(TileLoader::urlTemplateFromEnvironment(), this);
 
     auto* labels = new QWidget(this);
     auto* labelLayout = new QVBoxLayout(labels);
@@ -171,7 +172,7 @@ void ViewController::buildWindow() {
 
     auto* top = new QSplitter(Qt::Horizontal, this);
     top->addWidget(playerView);
-    top->addWidget(mapArea);
+    top->addWidget(mapView);
     top->setStretchFactor(0, 3);
     top->setStretchFactor(1, 2);
     auto* bottom = new QSplitter(Qt::Horizontal, this);
@@ -202,8 +203,8 @@ void ViewController::buildWindow() {
     });
     connect(player, &MediaPlayer::tick, this, &ViewController::tick);
     connect(player, &MediaPlayer::endOfItem, this, &ViewController::itemDidFinishPlaying);
-    connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom, mapArea = mapArea](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapArea}) w->setVisible(!on);
+    connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView}) w->setVisible(!on);
         on ? showFullScreen() : showNormal();
     });
 }
@@ -212,6 +213,8 @@ void ViewController::viewDidLoad() {
     // The row columns and the recording list were made with the library.
     connect(tableView, &FileTableView::rowAboutToBeSelected, this, [this](int row) { playTheVideo(int32_t(row)); });
     connect(tableView, &FileTableView::filesDropped, this, &ViewController::acceptDrop);
+    // A north-up map the user can zoom; the window gives its lines and markers their look.
+    mapView->setDelegate(this);
     draw_Graph = std::make_unique<Draw_Graph>();
     draw_Graph->setGsensorGraph(hostView, true);
     loadSettings();
@@ -409,12 +412,52 @@ void ViewController::itemDidFinishPlaying() {
 
 void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "Play" : "Pause"); }
 
-void ViewController::getDirections(double, double, double endLat, double endLon, double centreLat, double centreLon,
-                                   const QStringList&) {
-    // The road route and the drawn track come with the map; for now the map is
-    // centred on the trip.
+void ViewController::getDirections(double startLat, double startLon, double endLat, double endLon, double centreLat,
+                                   double centreLon, const QStringList& coordinateSet) {
     destination = {endLat / 10000.0, endLon / 10000.0};
     mapView->setRegion({centreLat / 10000.0, centreLon / 10000.0}, 0.01, 0.01, true);
+    source = {startLat / 10000.0, startLon / 10000.0};
+    directions->calculateDirections(source, destination, [this, coordinateSet](const DirectionsAnswer& answer) {
+        if (!answer.ok()) {
+            telemetry::logLine("ERROR");
+            telemetry::logLine(answer.error.toStdString());
+            // Offline, or no road between the ends: the recorded track is at hand.
+            drawRoute(coordinateSet);
+            return;
+        }
+        if (answer.routes.isEmpty() || answer.routes.first().steps.size() >= 4) drawRoute(coordinateSet);
+        else showRoute(answer);
+    });
+}
+
+void ViewController::showRoute(const DirectionsAnswer& response) {
+    for (const Route& route : response.routes) {
+        mapView->addOverlay({route.polyline, 0});
+        for (const RouteStep& step : route.steps) telemetry::logLine(step.instructions.toStdString());
+    }
+}
+
+void ViewController::drawRoute(const QStringList& coordinateSet) {
+    MapPolyline track;
+    track.points.reserve(coordinateSet.size());
+    for (int32_t i = 0; i < coordinateSet.size(); ++i) {
+        const QStringList fields = coordinateSet.at(i).split(QLatin1Char(','));
+        if (fields.size() < 4) continue;  // never written by the scan; skipped rather than guessed
+        double latitude = telemetry::floatingValue(fields.at(0).toStdString()) / 10000.0;
+        double longitude = telemetry::floatingValue(fields.at(1).toStdString()) / 10000.0;
+        if (fields.at(2) == QLatin1String("S")) latitude *= -1.0;
+        if (fields.at(3) == QLatin1String("W")) longitude *= -1.0;
+        track.points.append({latitude, longitude});
+    }
+    mapView->addOverlay(track);
+}
+
+QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::red, 4.0); }
+
+std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
+    if (annotation.title != QLatin1String("Start")) return std::nullopt;
+    static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
+    return imageRotated(icon, float(360 - library.currentStorageVideo.currentdegree));
 }
 
 void ViewController::btn_snapshot() {

@@ -14,6 +14,8 @@
 #include "Draw_Graph.h"
 #include "IndexingRun.h"
 #include "MapInterface.h"
+#include "MapWidget.h"
+#include "OsrmClient.h"
 #include "MediaPlayer.h"
 #include "MpvPlayer.h"
 #include "RecordingLibrary.h"
@@ -29,7 +31,10 @@ class QPushButton;
 class QSlider;
 class VideoPanel;
 
-class ViewController : public QMainWindow, public IndexingRun::Host, public SettingViewDelegate {
+class ViewController : public QMainWindow,
+                       public IndexingRun::Host,
+                       public SettingViewDelegate,
+                       public MapViewDelegate {
     Q_OBJECT
 public:
     // Output::None plays without showing the video (tests without a display).
@@ -53,6 +58,12 @@ public:
     void btn_snapshot();
     void getDirections(double startLat, double startLon, double endLat, double endLon, double centreLat,
                        double centreLon, const QStringList& coordinateSet);
+    void showRoute(const DirectionsAnswer& response);
+    void drawRoute(const QStringList& coordinateSet);
+
+    // MapViewDelegate
+    QPen rendererForOverlay(const MapPolyline& line) override;
+    std::optional<QImage> viewForAnnotation(const MapAnnotation& annotation) override;
 
     bool isIndexing() const { return library.isOperationIndexing; }
 
@@ -65,7 +76,8 @@ public:
     QString playerItem;  // the recording open in the player
     GeoCoordinate source, destination;
     MediaPlayer* player = nullptr;
-    MapInterface* mapView = nullptr;
+    MapWidget* mapView = nullptr;
+    OsrmClient* directions = nullptr;
 
     // Interface elements.
     FileTableView* tableView = nullptr;
@@ -79,7 +91,6 @@ public:
     QSlider* slider_video = nullptr;
     QChartView* hostView = nullptr;
     VideoPanel* playerView = nullptr;
-    QWidget* mapArea = nullptr;
     QPushButton* openButton = nullptr;
     QPushButton* settingsButton = nullptr;
     QPushButton* snapshotButton = nullptr;
@@ -102,7 +113,6 @@ private:
 
     MpvPlayer::Output videoOutput_;
     MainThreadHandoff* handoff_;
-    std::unique_ptr<PlainMap> plainMap_;
     QMetaObject::Connection rateObservation_;
     FileTableModel* tableModel_ = nullptr;
     std::unique_ptr<IndexingRun> run_;

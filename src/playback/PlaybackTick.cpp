@@ -47,6 +47,7 @@ MarkerPosition tickMarker(const telemetry::Class_Subtitle_Info& s) {
     m.longitude = floatingValue(s.lon) / 10000.0;
     if (s.NS == "S") m.latitude = -m.latitude;
     if (s.WE == "W" && m.longitude > 0.0) m.longitude = -m.longitude;
-    m.moves = m.latitude > 0.0;
+    // Every sample with a fix moves the marker, south of the equator too.
+    m.moves = telemetry::hasPositionFix(s);
     return m;
 }

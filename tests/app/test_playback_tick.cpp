@@ -83,6 +83,10 @@ TEST(PlaybackTick, MarkerPosition) {
     EXPECT_DOUBLE_EQ(m.longitude, -103.4567);  // already negative: kept
     m = tickMarker(sample("$0$0$0$1034567$-451234$0$0$1$1$1$1$1$1$S$E"));
     EXPECT_DOUBLE_EQ(m.latitude, 45.1234);  // "S" always negates
+    EXPECT_FALSE(m.moves);                  // a lat text below 0 is no fix
+    m = tickMarker(sample("$0$0$0$704567$338688$0$0$1$1$1$1$1$1$S$W"));
+    EXPECT_DOUBLE_EQ(m.latitude, -33.8688);  // a trip south of the equator is followed
+    EXPECT_DOUBLE_EQ(m.longitude, -70.4567);
     EXPECT_TRUE(m.moves);
     m = tickMarker(sample("$0$0$0$1034567$0$0$0$1$1$1$1$1$1$N$E"));
     EXPECT_FALSE(m.moves);  // no fix: the marker stays

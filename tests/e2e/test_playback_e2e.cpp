@@ -45,11 +45,11 @@ protected:
     }
     static void TearDownTestSuite() { delete recordings; }
 
-    // The labels a tick at this time must show.
-    static TickTexts expectedAt(const ViewController& w, MediaTime t) {
+    // The sample a tick at this time must show.
+    static const telemetry::Class_Subtitle_Info& sampleAt(const ViewController& w, MediaTime t) {
         const auto& record = *w.library.currentStorageVideo.video_list.at(w.library.currentStorageVideo.indexOfNowPlaying);
         const uint32_t index = tickSampleIndex(tickPositionMs(t.value, t.timescale), record);
-        return tickTexts((*record.array_SubtileInfo).at(index), w.UserSettingSpeedUnit);
+        return (*record.array_SubtileInfo).at(index);
     }
 };
 
@@ -65,12 +65,19 @@ TEST_F(PlaybackTest, UserSession) {
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     ASSERT_EQ(w.tableView->model()->rowCount(), 3);
 
-    // Every tick's labels must be those of the sample for its time.
+    // Every tick's labels and vehicle marker must be those of the sample for its time.
     int ticks = 0, mismatches = 0;
     QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) {
         ++ticks;
-        const TickTexts e = expectedAt(w, t);
+        const auto& sample = sampleAt(w, t);
+        const TickTexts e = tickTexts(sample, w.UserSettingSpeedUnit);
         if (w.label_gx->text() != e.gx || w.label_speed->text() != e.speed || w.label_date->text() != e.date) ++mismatches;
+        const MarkerPosition m = tickMarker(sample);
+        QList<MapAnnotation> markers = w.mapView->annotations();
+        markers.removeIf([](const MapAnnotation& a) { return a.title != QLatin1String("Start"); });
+        if (markers.size() != 1 || markers.first().coordinate.latitude != m.latitude ||
+            markers.first().coordinate.longitude != m.longitude)
+            ++mismatches;
     });
     auto* video = qobject_cast<MpvVideoWidget*>(w.playerView->video());
     ASSERT_NE(video, nullptr) << "no OpenGL video widget under Xvfb";
@@ -90,6 +97,12 @@ TEST_F(PlaybackTest, UserSession) {
     EXPECT_EQ(w.slider_video->maximum(), 6000);
     ASSERT_TRUE(waitUntil([&] { return firstFrameMs >= 0; }, 10000));
     std::printf("click to first frame: %lld ms\n", static_cast<long long>(firstFrameMs));
+
+    // Offline, with no routing: the recorded track, in red.
+    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
+    EXPECT_TRUE(log.contains("ERROR"));
+    EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().first()).color(), QColor(Qt::red));
+    EXPECT_EQ(w.mapView->overlays().first().points.size(), 3);  // samples 0 and 5, and the last one
 
     // Play a couple of seconds: the labels move on with the video.
     const QString firstDate = w.label_date->text();
@@ -142,6 +155,9 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("XDG_CACHE_HOME", config.path().toUtf8());
+    qputenv("DASHCAM_TILE_URL", "");     // offline: the map draws on its plain background
+    qputenv("DASHCAM_ROUTING_URL", "");  // no routing: the recorded track is drawn
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // libmpv's requirement
     return RUN_ALL_TESTS();

@@ -1,0 +1,251 @@
+#include "MapWidget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolButton>
+#include <QVariantAnimation>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "TileLoader.h"
+#include "WebMercator.h"
+
+using namespace webmercator;
+
+// The marker icon lives in this library's resources, which a static library must
+// register itself.
+static void initMapResources() { Q_INIT_RESOURCE(map); }
+
+MapWidget::MapWidget(const QString& tileUrlTemplate, QWidget* parent)
+    : QWidget(parent), tiles_(new TileLoader(tileUrlTemplate, this)), animation_(new QVariantAnimation(this)) {
+    initMapResources();
+    setMinimumSize(200, 150);
+    setMouseTracking(false);
+    setCursor(Qt::OpenHandCursor);
+    connect(tiles_, &TileLoader::tileLoaded, this, qOverload<>(&QWidget::update));
+
+    animation_->setDuration(250);
+    animation_->setEasingCurve(QEasingCurve::OutCubic);
+
+    zoomIn_ = new QToolButton(this);
+    zoomIn_->setText(QStringLiteral("+"));
+    zoomIn_->setToolTip(tr("Zoom in"));
+    zoomOut_ = new QToolButton(this);
+    zoomOut_->setText(QStringLiteral("−"));
+    zoomOut_->setToolTip(tr("Zoom out"));
+    for (QToolButton* b : {zoomIn_, zoomOut_}) {
+        b->setFixedSize(26, 26);
+        b->setCursor(Qt::ArrowCursor);
+    }
+    zoomIn_->move(8, 8);
+    zoomOut_->move(8, 36);
+    connect(zoomIn_, &QToolButton::clicked, this, [this] { zoomBy(1, rect().center()); });
+    connect(zoomOut_, &QToolButton::clicked, this, [this] { zoomBy(-1, rect().center()); });
+}
+
+void MapWidget::setView(GeoCoordinate centre, double zoom) {
+    centre_ = {std::clamp(centre.latitude, -kMaxLatitude, kMaxLatitude), centre.longitude};
+    zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+    update();
+}
+
+void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) {
+    const double target = zoomForSpan(centre, spanLatitude, spanLongitude, size());
+    animation_->stop();
+    if (!animated || !isVisible()) {
+        setView(centre, target);
+        return;
+    }
+    const GeoCoordinate from = centre_;
+    const double fromZoom = zoom_;
+    animation_->disconnect(this);
+    connect(animation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
+        const double t = v.toDouble();
+        setView({from.latitude + (centre.latitude - from.latitude) * t,
+                 from.longitude + (centre.longitude - from.longitude) * t},
+                fromZoom + (target - fromZoom) * t);
+    });
+    animation_->setStartValue(0.0);
+    animation_->setEndValue(1.0);
+    animation_->start();
+}
+
+void MapWidget::addOverlay(const MapPolyline& line) {
+    lines_.append(line);
+    update();
+}
+
+void MapWidget::removeAllOverlays() {
+    lines_.clear();
+    update();
+}
+
+void MapWidget::removeAnnotation(int id) {
+    points_.removeIf([id](const MapAnnotation& a) { return a.id == id; });
+    if (calloutId_ == id) calloutId_ = 0;
+    update();
+}
+
+int MapWidget::addAnnotation(GeoCoordinate coordinate, const QString& title) {
+    points_.append({++lastId_, coordinate, title});
+    update();
+    return lastId_;
+}
+
+QPointF MapWidget::toWidget(GeoCoordinate c) const {
+    return project(c, zoom_) - project(centre_, zoom_) + QPointF(width() / 2.0, height() / 2.0);
+}
+
+GeoCoordinate MapWidget::toCoordinate(QPointF widgetPoint) const {
+    return unproject(widgetPoint - QPointF(width() / 2.0, height() / 2.0) + project(centre_, zoom_), zoom_);
+}
+
+void MapWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0xe8, 0xe4, 0xd8));
+    paintTiles(p);
+
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const MapPolyline& line : lines_) {
+        if (line.points.isEmpty()) continue;
+        QPolygonF polygon;
+        polygon.reserve(line.points.size());
+        for (const GeoCoordinate& c : line.points) polygon.append(toWidget(c));
+        QPen pen = delegate_ ? delegate_->rendererForOverlay(line) : QPen(QColor(0x1565c0), 3.0);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        p.setPen(pen);
+        p.drawPolyline(polygon);
+    }
+
+    for (const MapAnnotation& a : points_) {
+        const QImage image = markerImage(a);
+        const QPointF at = toWidget(a.coordinate);
+        p.drawImage(at - QPointF(image.width() / 2.0, image.height() / 2.0), image);
+        if (a.id == calloutId_ && !a.title.isEmpty()) {
+            const QFontMetrics fm(font());
+            QRectF box(0, 0, fm.horizontalAdvance(a.title) + 16, fm.height() + 8);
+            box.moveCenter(at - QPointF(0, image.height() / 2.0 + box.height() / 2.0 + 6));
+            p.setPen(QPen(QColor(0, 0, 0, 80), 1));
+            p.setBrush(Qt::white);
+            p.drawRoundedRect(box, 4, 4);
+            p.setPen(Qt::black);
+            p.drawText(box, Qt::AlignCenter, a.title);
+        }
+    }
+    paintAttribution(p);
+}
+
+void MapWidget::paintTiles(QPainter& p) {
+    if (!tiles_->enabled()) return;
+    const int z = int(std::clamp(std::round(zoom_), kMinZoom, kMaxZoom));
+    const double scale = std::exp2(zoom_ - z);
+    const double tile = kTileSize * scale;
+    const QPointF origin = project(centre_, z) * scale - QPointF(width() / 2.0, height() / 2.0);
+    const int tilesPerSide = 1 << z;
+    const int x0 = int(std::floor(origin.x() / tile)), x1 = int(std::floor((origin.x() + width()) / tile));
+    const int y0 = std::max(0, int(std::floor(origin.y() / tile)));
+    const int y1 = std::min(tilesPerSide - 1, int(std::floor((origin.y() + height()) / tile)));
+    QVector<TileKey> visible;
+    // Centre tiles first: they are what the user looks at.
+    const QPointF mid = origin + QPointF(width() / 2.0, height() / 2.0);
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) visible.append({z, ((x % tilesPerSide) + tilesPerSide) % tilesPerSide, y});
+    std::sort(visible.begin(), visible.end(), [&](const TileKey& a, const TileKey& b) {
+        auto d = [&](const TileKey& k) {
+            return std::hypot((k.x + 0.5) * tile - mid.x(), (k.y + 0.5) * tile - mid.y());
+        };
+        return d(a) < d(b);
+    });
+    p.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1.0);
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const QImage image = tiles_->tile({z, ((x % tilesPerSide) + tilesPerSide) % tilesPerSide, y});
+            if (!image.isNull()) p.drawImage(QRectF(x * tile - origin.x(), y * tile - origin.y(), tile, tile), image);
+        }
+    }
+    tiles_->request(visible);
+}
+
+void MapWidget::paintAttribution(QPainter& p) {
+    const QString text = QString::fromUtf8(kAttribution);
+    QFont f = font();
+    f.setPointSizeF(f.pointSizeF() * 0.85);
+    p.setFont(f);
+    const QFontMetrics fm(f);
+    QRectF box(0, 0, fm.horizontalAdvance(text) + 8, fm.height() + 2);
+    box.moveBottomRight(QPointF(width(), height()));
+    p.fillRect(box, QColor(255, 255, 255, 190));
+    p.setPen(QColor(0x33, 0x33, 0x33));
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+QImage MapWidget::markerImage(const MapAnnotation& a) const {
+    if (delegate_)
+        if (std::optional<QImage> image = delegate_->viewForAnnotation(a)) return *image;
+    // The default look: a red pin.
+    static const QImage pin = [] {
+        QImage img(22, 22, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, 2));
+        p.setBrush(QColor(0xd3, 0x2f, 0x2f));
+        p.drawEllipse(QRectF(3, 3, 16, 16));
+        return img;
+    }();
+    return pin;
+}
+
+void MapWidget::zoomBy(double steps, QPointF around) {
+    animation_->stop();
+    // Keep the point under the cursor where it is.
+    const GeoCoordinate fixed = toCoordinate(around);
+    const double z = std::clamp(std::round(zoom_ + steps), kMinZoom, kMaxZoom);
+    const QPointF offset = around - QPointF(width() / 2.0, height() / 2.0);
+    setView(unproject(project(fixed, z) - offset, z), z);
+}
+
+void MapWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    dragFrom_ = event->position();
+    dragged_ = false;
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void MapWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragFrom_) return;
+    const QPointF delta = event->position() - *dragFrom_;
+    if (!dragged_ && delta.manhattanLength() < 3) return;
+    dragged_ = true;
+    animation_->stop();
+    setView(unproject(project(centre_, zoom_) - delta, zoom_), zoom_);
+    dragFrom_ = event->position();
+}
+
+void MapWidget::mouseReleaseEvent(QMouseEvent* event) {
+    setCursor(Qt::OpenHandCursor);
+    const bool click = dragFrom_ && !dragged_;
+    dragFrom_.reset();
+    if (!click) return;
+    // A click on a marker shows its title; anywhere else hides it.
+    int hit = 0;
+    for (const MapAnnotation& a : points_) {
+        const QImage image = markerImage(a);
+        QRectF box(0, 0, image.width(), image.height());
+        box.moveCenter(toWidget(a.coordinate));
+        if (box.contains(event->position())) hit = a.id;
+    }
+    calloutId_ = hit == calloutId_ ? 0 : hit;
+    update();
+}
+
+void MapWidget::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    if (steps) zoomBy(steps, event->position());
+    event->accept();
+}
+
+void MapWidget::resizeEvent(QResizeEvent*) { update(); }

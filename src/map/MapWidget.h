@@ -1,0 +1,80 @@
+#pragma once
+// The map: raster tiles under polylines and titled markers, north up. Drag to
+// pan, wheel or the +/- buttons to zoom; a click on a marker shows its title.
+// Without tiles (offline, or tiles turned off) it draws its lines and markers on
+// a plain background.
+
+#include <QImage>
+#include <QPen>
+#include <QWidget>
+#include <optional>
+
+#include "MapInterface.h"
+
+class QToolButton;
+class QVariantAnimation;
+class TileLoader;
+
+// Gives each line its look and each marker its image; no image means the
+// default marker.
+class MapViewDelegate {
+public:
+    virtual ~MapViewDelegate() = default;
+    virtual QPen rendererForOverlay(const MapPolyline& line) = 0;
+    virtual std::optional<QImage> viewForAnnotation(const MapAnnotation& annotation) = 0;
+};
+
+class MapWidget : public QWidget, public MapInterface {
+    Q_OBJECT
+public:
+    static constexpr const char* kAttribution = "© OpenStreetMap contributors";
+
+    // tileUrlTemplate: "{z}/{x}/{y}" URL of the tile server; empty turns tiles off.
+    explicit MapWidget(const QString& tileUrlTemplate, QWidget* parent = nullptr);
+
+    void setDelegate(MapViewDelegate* delegate) { delegate_ = delegate; }
+
+    // MapInterface
+    void setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) override;
+    void addOverlay(const MapPolyline& line) override;
+    void removeAllOverlays() override;
+    QList<MapPolyline> overlays() const override { return lines_; }
+    QList<MapAnnotation> annotations() const override { return points_; }
+    void removeAnnotation(int id) override;
+    int addAnnotation(GeoCoordinate coordinate, const QString& title) override;
+
+    GeoCoordinate centre() const { return centre_; }
+    double zoom() const { return zoom_; }
+    void setView(GeoCoordinate centre, double zoom);  // at once, no animation
+    // Where a coordinate lies in the widget, in pixels.
+    QPointF toWidget(GeoCoordinate c) const;
+    GeoCoordinate toCoordinate(QPointF widgetPoint) const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void paintTiles(QPainter& p);
+    void paintAttribution(QPainter& p);
+    QImage markerImage(const MapAnnotation& a) const;
+    void zoomBy(double steps, QPointF around);
+
+    TileLoader* tiles_;
+    MapViewDelegate* delegate_ = nullptr;
+    QList<MapPolyline> lines_;
+    QList<MapAnnotation> points_;
+    int lastId_ = 0;
+    int calloutId_ = 0;  // the marker whose title shows, 0 for none
+    GeoCoordinate centre_{20.0, 0.0};
+    double zoom_ = 2.0;
+    std::optional<QPointF> dragFrom_;
+    bool dragged_ = false;
+    QVariantAnimation* animation_;
+    QToolButton* zoomIn_;
+    QToolButton* zoomOut_;
+};

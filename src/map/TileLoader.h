@@ -1,0 +1,55 @@
+#pragma once
+// Raster map tiles from a tile server: only the tiles asked for (the visible
+// ones), at most two requests in flight, kept in a memory cache and a disk cache,
+// with a User-Agent naming the program as tile servers' usage policies ask. A tile
+// that failed is asked for again after a pause, not in a loop.
+
+#include <QCache>
+#include <QDateTime>
+#include <QHash>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+struct TileKey {
+    int z = 0, x = 0, y = 0;
+    bool operator==(const TileKey&) const = default;
+};
+inline size_t qHash(const TileKey& k, size_t seed = 0) { return qHashMulti(seed, k.z, k.x, k.y); }
+
+class TileLoader : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kDefaultUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+    static constexpr int kMaxInFlight = 2;
+    static constexpr int kRetryAfterMs = 30000;
+
+    // DASHCAM_TILE_URL when set (an empty value turns tiles off), else the default.
+    static QString urlTemplateFromEnvironment();
+
+    explicit TileLoader(const QString& urlTemplate, QObject* parent = nullptr);
+
+    bool enabled() const { return !urlTemplate_.isEmpty(); }
+    // The tiles to show now, most wanted first; anything else still queued is dropped.
+    void request(const QVector<TileKey>& visible);
+    // The tile's image when loaded, else a null image.
+    QImage tile(const TileKey& key) const;
+
+signals:
+    void tileLoaded();
+
+private:
+    void startNext();
+    void finished(QNetworkReply* reply, TileKey key);
+
+    QString urlTemplate_;
+    QNetworkAccessManager* network_;
+    QCache<TileKey, QImage> images_;
+    QVector<TileKey> queue_;
+    QHash<TileKey, QNetworkReply*> inFlight_;
+    QHash<TileKey, QDateTime> failedAt_;
+};

@@ -1,0 +1,141 @@
+#pragma once
+// A small HTTP/1.1 server on 127.0.0.1 for tests: it records each request and answers
+// with what the test's handler chooses for the path. One request per connection.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class FakeHttpServer : public QObject {
+public:
+    struct Reply {
+        int status = 200;
+        QByteArray contentType;
+        QByteArray body;
+        bool neverAnswer = false;  // keeps the connection open without a word
+        int delayMs = 0;
+    };
+    struct Request {
+        QByteArray line;                      // "GET /path?query HTTP/1.1"
+        QByteArray method;
+        QString path;                         // with the query, as sent
+        QMap<QByteArray, QByteArray> headers;  // names in lower case
+    };
+    using Handler = std::function<Reply(const QString& path)>;
+
+    explicit FakeHttpServer(Handler handler, QObject* parent = nullptr)
+        : QObject(parent), handler_(std::move(handler)) {
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                accept(socket);
+        });
+        server_.listen(QHostAddress::LocalHost, 0);
+    }
+
+    bool isListening() const { return server_.isListening(); }
+    quint16 port() const { return server_.serverPort(); }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
+    void setHandler(Handler handler) { handler_ = std::move(handler); }
+
+    const QList<Request>& requests() const { return requests_; }
+    QStringList paths() const {
+        QStringList all;
+        for (const Request& r : requests_)
+            all.append(r.path);
+        return all;
+    }
+
+    // A port on 127.0.0.1 where nothing listens: bound once by the system, then let go.
+    static quint16 unusedPort() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        return port;
+    }
+
+    static QByteArray reasonPhrase(int status) {
+        switch (status) {
+        case 200: return "OK";
+        case 204: return "No Content";
+        case 400: return "Bad Request";
+        case 403: return "Forbidden";
+        case 404: return "Not Found";
+        case 429: return "Too Many Requests";
+        case 500: return "Internal Server Error";
+        case 502: return "Bad Gateway";
+        case 503: return "Service Unavailable";
+        default: return "Status";
+        }
+    }
+
+private:
+    void accept(QTcpSocket* socket) {
+        socket->setParent(this);
+        struct Incoming {
+            QByteArray bytes;
+            bool answered = false;
+        };
+        auto incoming = std::make_shared<Incoming>();
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, incoming] {
+            incoming->bytes.append(socket->readAll());
+            const qsizetype end = incoming->bytes.indexOf("\r\n\r\n");
+            if (end < 0 || incoming->answered)
+                return;
+            incoming->answered = true;
+            respond(socket, parse(incoming->bytes.left(end)));
+        });
+    }
+
+    static Request parse(const QByteArray& head) {
+        Request request;
+        const QList<QByteArray> lines = head.split('\n');
+        request.line = lines.value(0).trimmed();
+        const QList<QByteArray> parts = request.line.split(' ');
+        request.method = parts.value(0);
+        request.path = QString::fromLatin1(parts.value(1));
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const qsizetype colon = lines[i].indexOf(':');
+            if (colon > 0)
+                request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+        }
+        return request;
+    }
+
+    void respond(QTcpSocket* socket, const Request& request) {
+        requests_.append(request);
+        const Reply reply = handler_ ? handler_(request.path) : Reply{404, "text/plain", "no handler", false, 0};
+        if (reply.neverAnswer)
+            return;
+        QByteArray bytes = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+        if (!reply.contentType.isEmpty())
+            bytes += "Content-Type: " + reply.contentType + "\r\n";
+        bytes += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+        bytes += reply.body;
+        const QPointer<QTcpSocket> guarded(socket);
+        const auto send = [guarded, bytes] {
+            if (!guarded)
+                return;
+            guarded->write(bytes);
+            guarded->disconnectFromHost();  // after the bytes are written
+        };
+        if (reply.delayMs > 0)
+            QTimer::singleShot(reply.delayMs, socket, send);
+        else
+            send();
+    }
+
+    Handler handler_;
+    QTcpServer server_;
+    QList<Request> requests_;
+};
