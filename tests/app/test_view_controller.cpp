@@ -11,6 +11,8 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "FakeHttpServer.h"
+#include "MapWidget.h"
 #include "FileTableView.h"
 #include "ViewController.h"
 
@@ -145,4 +147,75 @@ TEST(ViewController, SettingsClosedResetsTheSpeedLabel) {
     QSettings().setValue("PresetSpeedUnit", 0);
     w.SettingViewClosed();
     EXPECT_EQ(w.label_speed->text(), "SPEED : 000Mph");
+}
+
+namespace {
+// An OSRM answer with the given number of steps on a route from (48.10, 11.50) to (48.12, 11.52).
+QByteArray osrmAnswer(int steps) {
+    QByteArray stepList;
+    for (int i = 0; i < steps; ++i) {
+        if (i) stepList += ',';
+        const char* type = i == 0 ? "depart" : i == steps - 1 ? "arrive" : "turn";
+        stepList += QByteArray(R"({"name":"Road )") + QByteArray::number(i) + R"(","maneuver":{"type":")" + type +
+                    R"(","modifier":"left"}})";
+    }
+    return R"({"code":"Ok","routes":[{"geometry":{"type":"LineString","coordinates":[[11.50,48.10],[11.51,48.11],[11.52,48.12]]},"legs":[{"steps":[)" +
+           stepList + "]}]}]}";
+}
+
+struct RoutedWindow {
+    explicit RoutedWindow(const QString& routingUrl) {
+        qputenv("DASHCAM_ROUTING_URL", routingUrl.toUtf8());
+        window = std::make_unique<TestWindow>();
+        qputenv("DASHCAM_ROUTING_URL", "");
+    }
+    std::unique_ptr<TestWindow> window;
+};
+
+const QStringList kTrack = {"481000,115000,N,E", "481100,115100,N,E", "bad,entry", "481200,115200,N,E"};
+}  // namespace
+
+TEST(ViewController, RoadRouteOrRecordedTrack) {
+    int steps = 3;
+    FakeHttpServer osrm([&](const QString&) { return FakeHttpServer::Reply{200, "application/json", osrmAnswer(steps)}; });
+    RoutedWindow routed(osrm.url());
+    TestWindow& w = *routed.window;
+    LogCapture log;
+
+    // Fewer than 4 steps: the road route itself, and its instructions in the log.
+    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, kTrack);
+    EXPECT_NEAR(w.mapView->centre().latitude, 48.11, 1e-9);  // centred at once, before the answer
+    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
+    EXPECT_EQ(w.mapView->overlays().first().points.size(), 3);
+    EXPECT_DOUBLE_EQ(w.mapView->overlays().first().points[1].latitude, 48.11);
+    EXPECT_TRUE(log.contains("Turn left onto Road 1"));
+    EXPECT_TRUE(log.contains("You have arrived at your destination"));
+    EXPECT_TRUE(osrm.paths().value(0).startsWith("/route/v1/driving/11.500000,48.100000;11.520000,48.120000?"))
+        << osrm.paths().value(0).toStdString();  // longitude first, start then end
+
+    // Four steps: the recorded track, through every well-formed entry.
+    w.mapView->removeAllOverlays();
+    steps = 4;
+    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, kTrack);
+    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
+    const MapPolyline track = w.mapView->overlays().first();
+    ASSERT_EQ(track.points.size(), 3);
+    EXPECT_DOUBLE_EQ(track.points[2].longitude, 11.52);
+}
+
+TEST(ViewController, FailedRouteStillDrawsTheTrack) {
+    FakeHttpServer osrm([](const QString&) {
+        return FakeHttpServer::Reply{400, "application/json", R"({"code":"NoRoute","message":"Impossible route between points"})"};
+    });
+    RoutedWindow routed(osrm.url());
+    TestWindow& w = *routed.window;
+    LogCapture log;
+    w.getDirections(-338688, -704567, -338600, -704500, -338650, -704530, {"338688,704567,S,W", "338600,704500,S,W"});
+    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
+    EXPECT_TRUE(log.contains("ERROR"));
+    EXPECT_NE(std::find_if(log.lines.begin(), log.lines.end(), [](const std::string& l) { return l.find("NoRoute") != std::string::npos; }),
+              log.lines.end());
+    EXPECT_DOUBLE_EQ(w.mapView->overlays().first().points[0].latitude, -33.8688);  // signs flipped by S and W
+    EXPECT_DOUBLE_EQ(w.mapView->overlays().first().points[0].longitude, -70.4567);
+    EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().first()), QPen(Qt::red, 4.0));
 }
