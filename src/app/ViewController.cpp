@@ -483,8 +483,10 @@ void ViewController::btn_snapshot() {
 }
 
 void ViewController::btn_setting() {
-    SettingViewController dialog(this, this);
-    dialog.exec();
+    // A fresh dialog each time, showing what is stored; modal, and the action returns at once.
+    auto* dialog = new SettingViewController(this, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void ViewController::SettingViewClosed() {
