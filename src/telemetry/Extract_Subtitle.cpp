@@ -131,6 +131,13 @@ int32_t Extract_Subtitle::ExtractSubtitle(Class_Video_Info& record, const std::s
 }
 
 void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
+    readFileFacts(record, path);
+    if (!readMovieHeader(record)) return;
+    const SampleTables tables = readSampleTables(record);
+    readSamples(record, tables.sizes, tables.offsets);
+}
+
+void Extract_Subtitle::readFileFacts(Class_Video_Info& record, const std::string& path) {
     record.isSupportSubtitle = 0;
     record.filepath = path;
 
@@ -139,7 +146,6 @@ void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
     record.filenameWithoutExtension = record.filename->substr(0, record.filename->find('.'));
 
     data = loader_(path);
-    const FileBytes& file = *data;
 
     struct statx attributes {};
     if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &attributes) != 0) {
@@ -155,7 +161,10 @@ void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
     }
 
     record.fileDateYMD = localDateText();
+}
 
+bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
+    const FileBytes& file = *data;
     // Header: the media data box's size, used unchanged as the movie box's offset.
     const std::vector<uint8_t> header = readRange(file, 0, kHeaderWindow);
     record.addrOfmoov = 0;
@@ -194,11 +203,15 @@ void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
     }
     if (record.duration == 0) {
         record.isSupportSubtitle = 0;
-        return;
+        return false;
     }
     if (record.timescale == 0) throw ScanFailure{};
     record.duration_second = record.duration / record.timescale;
+    return true;
+}
 
+Extract_Subtitle::SampleTables Extract_Subtitle::readSampleTables(Class_Video_Info& record) {
+    const FileBytes& file = *data;
     // Vendor window: the telemetry track's sample-size and chunk-offset tables.
     const std::vector<uint8_t> vendor = readWindow(file, record.addrOfAmbarella_EXT, kTableWindow);
     std::optional<uint64_t> sizeEntriesAt;
@@ -220,8 +233,8 @@ void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
     record.array_addrOfSubtitle->reserve(record.num_subtitle);
     record.array_subtitle_final->reserve(record.num_subtitle);
 
-    std::vector<uint32_t> sizes;
-    if (sizeEntriesAt) sizes = readTable(file, *sizeEntriesAt, record.num_subtitle, *record.array_lengthOfSubtitle);
+    SampleTables tables;
+    if (sizeEntriesAt) tables.sizes = readTable(file, *sizeEntriesAt, record.num_subtitle, *record.array_lengthOfSubtitle);
 
     uint32_t offsetEntriesAt = 0;
     for (size_t t = 0; t + 4 <= vendor.size(); ++t) {
@@ -232,10 +245,8 @@ void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
     }
     record.addrOfSTCO = offsetEntriesAt;
     readWindow(file, offsetEntriesAt, kTableWindow);  // the window must exist, as it always had to
-    const std::vector<uint32_t> offsets =
-        readTable(file, offsetEntriesAt, record.num_subtitle, *record.array_addrOfSubtitle);
-
-    readSamples(record, sizes, offsets);
+    tables.offsets = readTable(file, offsetEntriesAt, record.num_subtitle, *record.array_addrOfSubtitle);
+    return tables;
 }
 
 void Extract_Subtitle::readSamples(Class_Video_Info& record, const std::vector<uint32_t>& sizes,
