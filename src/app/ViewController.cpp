@@ -20,6 +20,7 @@
 #include "Batches.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
+#include "RecordedTrack.h"
 #include "ImageRotation.h"
 #include "Snapshot.h"
 #include "TileLoader.h"
@@ -437,20 +438,7 @@ void ViewController::showRoute(const DirectionsAnswer& response) {
     }
 }
 
-void ViewController::drawRoute(const QStringList& coordinateSet) {
-    MapPolyline track;
-    track.points.reserve(coordinateSet.size());
-    for (int32_t i = 0; i < coordinateSet.size(); ++i) {
-        const QStringList fields = coordinateSet.at(i).split(QLatin1Char(','));
-        if (fields.size() < 4) continue;  // never written by the scan; skipped rather than guessed
-        double latitude = telemetry::floatingValue(fields.at(0).toStdString()) / 10000.0;
-        double longitude = telemetry::floatingValue(fields.at(1).toStdString()) / 10000.0;
-        if (fields.at(2) == QLatin1String("S")) latitude *= -1.0;
-        if (fields.at(3) == QLatin1String("W")) longitude *= -1.0;
-        track.points.append({latitude, longitude});
-    }
-    mapView->addOverlay(track);
-}
+void ViewController::drawRoute(const QStringList& coordinateSet) { mapView->addOverlay(recordedTrack(coordinateSet)); }
 
 QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::red, 4.0); }
 
