@@ -21,7 +21,6 @@ public:
     // Opens a recording paused at its start, replacing the one open before. False
     // with a reason when it cannot be played (missing, unreadable, no video).
     virtual bool open(const QString& path, QString* reason) = 0;
-    virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual void play() = 0;
     virtual void pause() = 0;

@@ -121,13 +121,6 @@ bool MpvPlayer::open(const QString& path, QString* reason) {
     return true;
 }
 
-void MpvPlayer::close() {
-    if (!mpv_) return;
-    const char* stop[] = {"stop", nullptr};
-    mpv_command(mpv_, stop);
-    open_ = false;
-}
-
 void MpvPlayer::play() { setPaused(false); }
 
 void MpvPlayer::pause() { setPaused(true); }

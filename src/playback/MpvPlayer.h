@@ -18,7 +18,6 @@ public:
     ~MpvPlayer() override;
 
     bool open(const QString& path, QString* reason) override;
-    void close() override;
     bool isOpen() const override { return open_; }
     void play() override;
     void pause() override;

@@ -14,8 +14,6 @@ public:
     VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent = nullptr);
 
     QWidget* video() const { return video_; }
-    QToolButton* playButton() const { return play_; }
-    QToolButton* fullScreenButton() const { return fullScreen_; }
     void setFullScreenButtonVisible(bool visible);
     // Adds a widget to the bar, after the buttons (the position slider, the snapshot button).
     void addToBar(QWidget* widget, int stretch = 0);
