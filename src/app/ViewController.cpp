@@ -180,6 +180,7 @@ void ViewController::buildWindow() {
     bottom->addWidget(labels);
     bottom->addWidget(hostView);
     bottom->setStretchFactor(1, 1);
+    bottom->setSizes({210, 1000});  // the labels need only their text's width
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(top);
     right->addWidget(bottom);
