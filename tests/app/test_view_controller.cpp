@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSettings>
 #include <QTest>
@@ -231,4 +232,30 @@ TEST(ViewController, VehicleMarkerTurnsToTheCurrentHeading) {
     w.library.currentStorageVideo.currentdegree = 45;
     EXPECT_EQ(w.viewForAnnotation({1, {}, "Start"})->size(), QSize(52, 52));
     EXPECT_FALSE(w.viewForAnnotation({2, {}, "End"}).has_value());  // the map's default look
+}
+
+TEST(FileTableView, OffersADropOnlyForFiles) {
+    QTemporaryDir tmp;
+    QDir dir(tmp.path());
+    const QString rec = makeRecording(dir, "REC_0001.MP4", 3);
+    dir.mkdir("folder");
+    FileTableView table;
+    QList<QList<QUrl>> dropped;
+    QObject::connect(&table, &FileTableView::filesDropped, [&](const QList<QUrl>& urls) { dropped.append(urls); });
+    auto drag = [&](const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(table.viewport(), &enter);
+        const bool offered = enter.isAccepted();
+        if (offered) {
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(table.viewport(), &drop);
+        }
+        return offered;
+    };
+    EXPECT_FALSE(drag({QUrl::fromLocalFile(dir.filePath("folder"))}));  // a folder alone is not offered
+    EXPECT_TRUE(dropped.isEmpty());
+    EXPECT_TRUE(drag({QUrl::fromLocalFile(dir.filePath("folder")), QUrl::fromLocalFile(rec)}));
+    ASSERT_EQ(dropped.size(), 1);
 }
