@@ -17,7 +17,12 @@ MpvVideoWidget::MpvVideoWidget(MpvPlayer* player, QWidget* parent) : QOpenGLWidg
     setMinimumSize(160, 90);
 }
 
-MpvVideoWidget::~MpvVideoWidget() { freeRenderContext(); }
+MpvVideoWidget::~MpvVideoWidget() {
+    // The base class destroys the GL context after this object is gone: its
+    // notice must not reach us then.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
+    freeRenderContext();
+}
 
 void MpvVideoWidget::freeRenderContext() {
     if (!render_) return;
