@@ -245,8 +245,7 @@ void ViewController::btn_folder_open() {
         return;
     }
     const QStringList chosen = chooseRecordings();
-    if (chosen.isEmpty()) return;
-    startIndexing(batchForChoice(chosen));
+    if (!chosen.isEmpty()) openPaths(chosen);
 }
 
 bool ViewController::openPaths(const QStringList& chosen) {
