@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,7 +91,7 @@ std::vector<std::string> coordinatesOf(const std::vector<std::string>& lines, co
     for (int k : picks) {
         Class_Subtitle_Info s;
         s.setSubtitleInfo(lines[k]);
-        out.push_back(*s.lat + "," + *s.lon + "," + *s.NS + "," + *s.WE);
+        out.push_back(s.lat.value_or("") + "," + s.lon.value_or("") + "," + s.NS.value_or("") + "," + s.WE.value_or(""));
     }
     return out;
 }
@@ -340,6 +341,21 @@ TEST_F(ExtractTest, MoreThan2000SamplesAreAllRead) {
     EXPECT_EQ((*r.array_subtitle_final)[2999], timedTextSample(lines[2999]));
     EXPECT_EQ((*r.array_addrOfSubtitle)[2999], std::to_string(layout.sampleOffsets[2999]));
     EXPECT_EQ(r.gapSubtitlePerSecond, 2u);
+}
+
+// What a long recording keeps stays small: it is held while the window is open.
+TEST_F(ExtractTest, RecordKeepsFewBytesPerSample) {
+    const std::string path = write(drive(indexedLines(3600), 3600));
+    const auto heap = [] {
+        const struct mallinfo2 m = mallinfo2();
+        return int64_t(m.uordblks + m.hblkhd);
+    };
+    const int64_t before = heap();
+    const auto r = scan(path);
+    const int64_t perSample = (heap() - before) / 3600;
+    ASSERT_EQ(r.isSupportSubtitle, 1);
+    if (before == 0) GTEST_SKIP() << "no heap figures from this allocator";
+    EXPECT_LT(perSample, 400);
 }
 
 TEST_F(ExtractTest, FailuresKeepWhatWasSetBefore) {

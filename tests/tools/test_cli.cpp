@@ -130,10 +130,12 @@ TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
 
     const fs::path out = dir / "trip.geojson";
     std::ofstream(out) << "previous contents";
+    fs::create_hard_link(out, dir / "kept");  // a file written in place would change under this name too
     const ProgramRun toFile = runTool({"export", "--format=geojson", "-o", out.string(), a}, dir);
     EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
     EXPECT_EQ(toFile.out, "");
     EXPECT_EQ(readAll(out), toStdout.out);
+    EXPECT_EQ(readAll(dir / "kept"), "previous contents");
 
     const ProgramRun inspect = runTool({"inspect", "--output", (dir / "a.json").string(), a}, dir);
     EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
