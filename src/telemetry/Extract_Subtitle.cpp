@@ -22,6 +22,9 @@ constexpr uint32_t kHeaderWindow = 80;
 constexpr uint32_t kMovieWindow = 400000;
 constexpr uint32_t kTableWindow = 15000;
 constexpr uint32_t kMovieHeaderSearch = 500;
+// How far past the marker the chunk-offset table is looked for at most, whatever
+// size a damaged movie box claims: a ten-hour recording's tables take a few MiB.
+constexpr uint64_t kMaxTableSearch = 64ull << 20;
 
 uint32_t be32(const uint8_t* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
@@ -60,6 +63,19 @@ void readTable(const FileBytes& file, uint64_t offset, uint32_t count, DecimalLi
     const std::vector<uint8_t> bytes = readRange(file, offset, readable * 4);
     for (size_t k = 0; k < readable; ++k) list.push_back(be32(bytes.data() + 4 * k));
     if (readable < count) throw ScanFailure{};
+}
+
+// The first offset in [begin, end) at which the four bytes of pattern lie wholly
+// inside the range, read piece by piece.
+std::optional<uint64_t> findInFile(const FileBytes& file, uint64_t begin, uint64_t end, const char* pattern) {
+    constexpr uint64_t kPiece = 1 << 20;
+    end = std::min(end, file.size());
+    for (uint64_t at = begin; at + 4 <= end; at += kPiece - 3) {
+        const std::vector<uint8_t> piece = readRange(file, at, std::min(kPiece, end - at));
+        for (size_t i = 0; i + 4 <= piece.size(); ++i)
+            if (bytesAt(piece, i, pattern)) return at + i;
+    }
+    return std::nullopt;
 }
 
 std::string localDateText() {
@@ -181,8 +197,10 @@ bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
     // either kind ends the search.
     const std::vector<uint8_t> movie = readWindow(file, record.addrOfmoov, kMovieWindow);
     uint32_t movieHeaderAt = 0, markerAt = 0;
+    std::optional<size_t> movieBoxAt;
     int hits = 0;
     for (size_t i = 0; i + 4 <= movie.size(); ++i) {
+        if (!movieBoxAt && i >= 4 && bytesAt(movie, i, "moov")) movieBoxAt = i - 4;
         if (bytesAt(movie, i, "mvhd")) {
             movieHeaderAt = uint32_t(i) + record.addrOfmoov;
             if (hits++) break;
@@ -193,6 +211,7 @@ bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
     }
     record.addrOfAmbarella_EXT = markerAt;
     record.addrOfMVHD = movieHeaderAt;
+    movieEnd_ = movieBoxAt ? uint64_t(record.addrOfmoov) + *movieBoxAt + be32(movie.data() + *movieBoxAt) : 0;
 
     // A version-0 movie header's rate 1.0, with duration and time scale before it.
     for (size_t r = 8; r < kMovieHeaderSearch && r + 4 <= movie.size(); ++r) {
@@ -242,6 +261,13 @@ void Extract_Subtitle::readSampleTables(Class_Video_Info& record) {
             offsetEntriesAt = record.addrOfAmbarella_EXT + uint32_t(t) + 12;
             break;
         }
+    }
+    // A long recording's size table pushes the chunk-offset table out of the
+    // window: look on through the rest of the movie box.
+    if (offsetEntriesAt == 0 && movieEnd_ > 0) {
+        const uint64_t from = uint64_t(record.addrOfAmbarella_EXT) + std::max<size_t>(vendor.size(), 3) - 3;
+        const uint64_t to = std::min({movieEnd_, from + kMaxTableSearch, uint64_t(UINT32_MAX) - 12});
+        if (const auto t = findInFile(file, from, to, "stco")) offsetEntriesAt = uint32_t(*t + 12);
     }
     record.addrOfSTCO = offsetEntriesAt;
     readWindow(file, offsetEntriesAt, kTableWindow);  // the window must exist, as it always had to

@@ -48,6 +48,7 @@ private:
     void readSamples(Class_Video_Info& record);
 
     Loader loader_;
+    uint64_t movieEnd_ = 0;  // end of the movie box, 0 when the movie window shows none
 };
 
 // Whether the bytes are well-formed UTF-8 (no overlongs, surrogates or values

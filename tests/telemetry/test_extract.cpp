@@ -343,6 +343,36 @@ TEST_F(ExtractTest, MoreThan2000SamplesAreAllRead) {
     EXPECT_EQ(r.gapSubtitlePerSecond, 2u);
 }
 
+// The size table of a long recording pushes the chunk-offset table out of the
+// 15000 bytes after the marker; the search goes on to the end of the movie box.
+TEST_F(ExtractTest, LongRecordingsKeepTheirTelemetry) {
+    for (const int hours : {1, 3, 10}) {
+        SCOPED_TRACE(std::to_string(hours) + " h");
+        const auto lines = indexedLines(hours * 3600);
+        SyntheticOptions o = drive(lines, uint32_t(hours) * 3600);
+        o.videoBytesPerSample = 8;
+        SyntheticLayout layout;
+        const auto r = scan(o, &layout);
+        ASSERT_EQ(r.isSupportSubtitle, 1);
+        EXPECT_EQ(r.addrOfSTCO, layout.stcoEntriesOffset);
+        ASSERT_EQ(r.array_SubtileInfo->size(), lines.size());
+        EXPECT_EQ(r.array_subtitle_final->back(), timedTextSample(lines.back()));
+        EXPECT_EQ(r.array_addrOfSubtitle->value(lines.size() - 1), layout.sampleOffsets.back());
+        EXPECT_EQ(r.End_Lat, std::to_string(450000 + lines.size() - 1));
+    }
+    // A movie box that ends before the table: not looked for beyond it.
+    SyntheticLayout layout;
+    std::vector<uint8_t> bytes = testgen::buildSynthetic(drive(indexedLines(4000), 4000), &layout);
+    const uint32_t shortened = uint32_t(layout.stcoEntriesOffset - 12 - layout.moovOffset);
+    for (int i = 0; i < 4; ++i) bytes[layout.moovOffset + size_t(i)] = uint8_t(shortened >> (24 - 8 * i));
+    const std::string path = (dir / "SHORT_MOOV.MP4").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const auto cut = scan(path);
+    EXPECT_EQ(cut.isSupportSubtitle, 0);
+    EXPECT_EQ(cut.addrOfSTCO, 0u);
+    EXPECT_EQ(cut.array_lengthOfSubtitle->size(), 4000u);
+}
+
 // What a long recording keeps stays small: it is held while the window is open.
 TEST_F(ExtractTest, RecordKeepsFewBytesPerSample) {
     const std::string path = write(drive(indexedLines(3600), 3600));
