@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,7 +57,7 @@ its object (isSupportSubtitle 0), export leaves it out. Put -- before a FILE
 whose name begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
-written; 2 bad arguments.
+written; 2 bad arguments, or an OUT that is one of the FILEs.
 )";
 
 void printError(const QString& message) {
@@ -97,6 +98,19 @@ Scanned scanFile(const std::string& path) {
     telemetry::Extract_Subtitle().ExtractSubtitle(out.record, path);
     telemetry::setLogSink({});
     return out;
+}
+
+// Same device and inode: the output would replace an input, however either is spelled.
+bool isOneOf(const std::string& output, const QStringList& inputs) {
+    struct stat target {};
+    if (::stat(output.c_str(), &target) != 0) return false;
+    for (qsizetype i = 1; i < inputs.size(); ++i) {
+        struct stat input {};
+        if (::stat(rawBytes(inputs[i]).c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+            input.st_ino == target.st_ino)
+            return true;
+    }
+    return false;
 }
 
 // Standard output, or a file that is replaced whole (a temporary file beside it,
@@ -181,6 +195,10 @@ int run(int argc, char** argv) {
             return badArguments(shown(*outputPath) + QLatin1String(": output file name is not valid UTF-8"));
     }
 
+    if (outputPath && isOneOf(*outputPath, positional)) {
+        printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
+        return kBadArguments;
+    }
     Output output(outputPath);
     if (!output.open()) return kFailure;
 
