@@ -14,6 +14,8 @@ PACKAGES=(
   googletest libgtest-dev ffmpeg xvfb xauth gpsbabel
   # software OpenGL, so the video widget draws under Xvfb
   libgl1-mesa-dri
+  # benchmarks: exiftool, the peer bench/index_bench measures against
+  libimage-exiftool-perl
 )
 
 missing=()
