@@ -138,34 +138,25 @@ TEST_F(ExtractTest, RealisticDriveFillsEveryField) {
 }
 
 TEST_F(ExtractTest, CoordinateSetStartEndAndCentre) {
-    {
-        const auto lines = indexedLines(12);
-        const auto r = scan(drive(lines, 12));
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 5, 10, 11}));
-        EXPECT_EQ(r.Center_Lat, "450006");
-        EXPECT_EQ(r.Start_Lat, "450000");
-        EXPECT_EQ(r.End_Lat, "450011");
-    }
-    {
-        const auto lines = indexedLines(11);  // the last index is a multiple of 5: appended twice
-        const auto r = scan(drive(lines, 11));
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 5, 10, 10}));
-        EXPECT_EQ(r.Center_Lat, "450005");
-    }
-    {
-        const auto lines = indexedLines(1);
-        const auto r = scan(drive(lines, 1));
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 0}));
-        EXPECT_EQ(r.Start_Lat, "450000");
-        EXPECT_EQ(r.End_Lat, "450000");
-        EXPECT_EQ(r.Center_Lat, "450000");
-    }
-    {
-        const auto lines = indexedLines(8, {0, 1, 2});
-        const auto r = scan(drive(lines, 8));
-        EXPECT_EQ(r.Start_Lat, "450003");
-        EXPECT_EQ(r.Start_Lon, "1030003");
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {5, 7}));
+    struct Case {
+        int samples;
+        std::vector<int> withoutFix, coordinates;
+        const char *start, *centre, *end;
+    };
+    const Case cases[] = {
+        {12, {}, {0, 5, 10, 11}, "450000", "450006", "450011"},
+        {11, {}, {0, 5, 10, 10}, "450000", "450005", "450010"},  // the last index is a multiple of 5: appended twice
+        {1, {}, {0, 0}, "450000", "450000", "450000"},
+        {8, {0, 1, 2}, {5, 7}, "450003", "450004", "450007"},  // sample 0 has no fix: not in the set
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.samples);
+        const auto lines = indexedLines(c.samples, c.withoutFix);
+        const auto r = scan(drive(lines, uint32_t(c.samples)));
+        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, c.coordinates));
+        EXPECT_EQ(r.Start_Lat, c.start);
+        EXPECT_EQ(r.Center_Lat, c.centre);
+        EXPECT_EQ(r.End_Lat, c.end);
     }
 }
 
@@ -234,36 +225,31 @@ TEST_F(ExtractTest, ZeroSamplesOrUnderOneSecond) {
 }
 
 TEST_F(ExtractTest, MovieHeaderNotFound) {
-    SyntheticOptions o = drive(indexedLines(5), 5);
-    o.rate = 0x00010001;  // just above 1.0: the search goes on to the matrix's 1.0, after zeros
-    auto r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.duration, 0u);
-    EXPECT_FALSE(r.Start_Lat.has_value());
-    EXPECT_FALSE(r.array_SubtileInfo.has_value());
-
-    o = drive(indexedLines(5), 5);
-    o.duration = 0;
-    r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
-
-    o = drive(indexedLines(5), 5);
-    o.moovGap = 400001;  // the movie box starts beyond the movie window
-    r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.duration, 0u);
-
-    o = drive(indexedLines(5), 5);
-    o.mvhdVersion = 1;
-    EXPECT_EQ(scan(o).isSupportSubtitle, 0);
-
-    o = drive(indexedLines(5), 5);
-    o.timescale = 0;
-    r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.duration, 5000u);
-    EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+    struct Case {
+        const char* name;
+        void (*change)(SyntheticOptions&);
+        uint32_t duration;
+    };
+    const Case cases[] = {
+        // Just above 1.0: the search goes on to the matrix's 1.0, after zeros.
+        {"rate", [](SyntheticOptions& o) { o.rate = 0x00010001; }, 0},
+        {"zero duration", [](SyntheticOptions& o) { o.duration = 0; }, 0},
+        {"movie box beyond the movie window", [](SyntheticOptions& o) { o.moovGap = 400001; }, 0},
+        // The 64-bit duration's halves read as time scale 0 and duration.
+        {"version 1", [](SyntheticOptions& o) { o.mvhdVersion = 1; }, 5000},
+        {"time scale 0", [](SyntheticOptions& o) { o.timescale = 0; }, 5000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SyntheticOptions o = drive(indexedLines(5), 5);
+        c.change(o);
+        const auto r = scan(o);
+        EXPECT_EQ(r.isSupportSubtitle, 0);
+        EXPECT_EQ(r.duration, c.duration);
+        EXPECT_FALSE(r.Start_Lat.has_value());
+        EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+        EXPECT_FALSE(r.array_SubtileInfo.has_value());
+    }
 }
 
 TEST_F(ExtractTest, MovieWindowFromTheStartWithoutMdatInTheHeader) {
