@@ -263,8 +263,9 @@ void Extract_Subtitle::readSampleTables(Class_Video_Info& record) {
         }
     }
     // A long recording's size table pushes the chunk-offset table out of the
-    // window: look on through the rest of the movie box.
-    if (offsetEntriesAt == 0 && movieEnd_ > 0) {
+    // window: look on through the rest of the movie box. Only after a size table,
+    // which says that the track's tables begin in the window.
+    if (offsetEntriesAt == 0 && movieEnd_ > 0 && sizeEntriesAt) {
         const uint64_t from = uint64_t(record.addrOfAmbarella_EXT) + std::max<size_t>(vendor.size(), 3) - 3;
         const uint64_t to = std::min({movieEnd_, from + kMaxTableSearch, uint64_t(UINT32_MAX) - 12});
         if (const auto t = findInFile(file, from, to, "stco")) offsetEntriesAt = uint32_t(*t + 12);

@@ -286,6 +286,8 @@ TEST_F(ExtractTest, MarkerAndTablesNotFound) {
     EXPECT_TRUE(r.array_SubtileInfo->empty());
     EXPECT_EQ(r.isSupportSubtitle, 1);
 
+    EXPECT_EQ(r.addrOfSTCO, 0u);  // not looked for beyond the window without a size table
+
     // No marker, movie box beyond the first 15000 bytes: nothing is found there.
     o = drive(indexedLines(5), 5);
     o.marker = false;
@@ -293,6 +295,7 @@ TEST_F(ExtractTest, MarkerAndTablesNotFound) {
     r = scan(o);
     EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
     EXPECT_EQ(r.addrOfSTSZ, 0u);
+    EXPECT_EQ(r.addrOfSTCO, 0u);
     EXPECT_EQ(r.num_subtitle, 0u);
     EXPECT_EQ(r.isSupportSubtitle, 1);
 
