@@ -100,13 +100,14 @@ Scanned scanFile(const std::string& path) {
     return out;
 }
 
-// Same device and inode: the output would replace an input, however either is spelled.
-bool isOneOf(const std::string& output, const QStringList& inputs) {
+// Whether output is one of the FILEs after the command in positional: the same
+// device and inode, however either is spelled.
+bool isOneOf(const std::string& output, const QStringList& positional) {
     struct stat target {};
     if (::stat(output.c_str(), &target) != 0) return false;
-    for (qsizetype i = 1; i < inputs.size(); ++i) {
+    for (qsizetype i = 1; i < positional.size(); ++i) {
         struct stat input {};
-        if (::stat(rawBytes(inputs[i]).c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+        if (::stat(rawBytes(positional[i]).c_str(), &input) == 0 && input.st_dev == target.st_dev &&
             input.st_ino == target.st_ino)
             return true;
     }
