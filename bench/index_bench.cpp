@@ -1,19 +1,22 @@
-// Indexes a folder of large synthetic recordings three times: with the scan's
-// positioned reads, with a memory mapping, and with a baseline that reads each file
-// whole first. Each run happens in a child process of its own so that its peak RSS
-// is its own.
+// Indexes a folder of synthetic recordings three times: with the scan's positioned
+// reads, with a memory mapping, and with a baseline that reads each file whole
+// first. Then runs `dashcam-telemetry inspect` and, when installed, its peer
+// `exiftool -q -q -ee -Text` on the same files, and prints how they compare. Each
+// run happens in a child process of its own so that its peak RSS is its own.
 //
-//   index_bench [--files N] [--size-mib M] [--dir DIR] [--keep] [--drop-caches]
+//   index_bench [--files N] [--size-mib M | --size-kib K] [--dir DIR] [--keep] [--drop-caches]
 //
 // --drop-caches (root only) empties the page cache before each run, as for a card
 // just inserted.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -38,7 +41,7 @@ struct Result {
     int supported = 0;
 };
 
-void makeFolder(const fs::path& dir, int files, uint64_t sizeMiB) {
+void makeFolder(const fs::path& dir, int files, uint64_t sizeBytes) {
     fs::create_directories(dir);
     testgen::DriveOptions drive;
     drive.seconds = 120;
@@ -48,12 +51,12 @@ void makeFolder(const fs::path& dir, int files, uint64_t sizeMiB) {
     o.duration = 120000;
     o.sparseVideo = true;
     o.trailer = 64;
-    o.videoBytesPerSample = (sizeMiB << 20) / lines.size();
+    o.videoBytesPerSample = sizeBytes / lines.size();
     for (int i = 0; i < files; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "REC_%04d.MP4", i + 1);
         const fs::path p = dir / name;
-        if (!fs::exists(p) || fs::file_size(p) < (sizeMiB << 20)) testgen::writeSynthetic(p, o);
+        if (!fs::exists(p) || fs::file_size(p) < sizeBytes) testgen::writeSynthetic(p, o);
     }
 }
 
@@ -94,26 +97,55 @@ Result runInChild(const std::vector<std::string>& paths, const Extract_Subtitle:
     return r;
 }
 
+// Runs a program on the files, its output thrown away.
+Result runProgram(std::vector<std::string> argv, const std::vector<std::string>& paths, bool drop) {
+    argv.insert(argv.end(), paths.begin(), paths.end());
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    if (drop) dropCaches();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1), ::dup2(null, 2);
+        ::execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    Result r;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.peakRssKiB = usage.ru_maxrss;
+    r.supported = WIFEXITED(status) ? WEXITSTATUS(status) : -1;  // the exit status here
+    return r;
+}
+
+bool exiftoolInstalled() { return std::system("exiftool -ver > /dev/null 2>&1") == 0; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int files = 100;
-    uint64_t sizeMiB = 256;
+    uint64_t sizeBytes = 256ull << 20;
     fs::path dir = fs::temp_directory_path() / "dashcam-index-bench";
     bool keep = false, drop = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--files" && i + 1 < argc) files = std::stoi(argv[++i]);
-        else if (a == "--size-mib" && i + 1 < argc) sizeMiB = std::stoull(argv[++i]);
+        else if (a == "--size-mib" && i + 1 < argc) sizeBytes = std::stoull(argv[++i]) << 20;
+        else if (a == "--size-kib" && i + 1 < argc) sizeBytes = std::stoull(argv[++i]) << 10;
         else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
         else if (a == "--keep") keep = true;
         else if (a == "--drop-caches") drop = true;
         else {
-            std::fprintf(stderr, "usage: index_bench [--files N] [--size-mib M] [--dir DIR] [--keep] [--drop-caches]\n");
+            std::fprintf(stderr,
+                         "usage: index_bench [--files N] [--size-mib M | --size-kib K] [--dir DIR] [--keep] [--drop-caches]\n");
             return 2;
         }
     }
-    makeFolder(dir, files, sizeMiB);
+    makeFolder(dir, files, sizeBytes);
     std::vector<std::string> paths;
     for (const auto& e : fs::directory_iterator(dir)) paths.push_back(e.path());
     std::sort(paths.begin(), paths.end());
@@ -125,8 +157,15 @@ int main(int argc, char** argv) {
     const Result ranges = runInChild(paths, [](const std::string& p) { return std::make_unique<RandomAccessFile>(p); }, drop);
     const Result mapped = runInChild(paths, [](const std::string& p) { return std::make_unique<MappedFile>(p); }, drop);
     const Result whole = runInChild(paths, [](const std::string& p) { return std::make_unique<WholeFile>(p); }, drop);
+    const Result inspect = runProgram({DASHCAM_TELEMETRY_EXE, "inspect"}, paths, drop);
+    const bool peer = exiftoolInstalled();
+    Result exiftool;
+    if (peer) {
+        if (!drop) runProgram({"exiftool", "-q", "-q", "-ee", "-Text"}, paths, false);  // its first run loads its modules
+        exiftool = runProgram({"exiftool", "-q", "-q", "-ee", "-Text"}, paths, drop);
+    }
 
-    std::printf("files: %zu x %llu MiB (sparse) in %s%s\n", paths.size(), (unsigned long long)sizeMiB, dir.c_str(),
+    std::printf("files: %zu x %.3f MiB (sparse) in %s%s\n", paths.size(), double(sizeBytes) / (1 << 20), dir.c_str(),
                 drop ? ", page cache dropped before each run" : "");
     std::printf("%-22s %10s %14s %10s %10s\n", "scan", "seconds", "peak RSS MiB", "with tel.", "samples");
     auto row = [](const char* name, const Result& r) {
@@ -137,6 +176,17 @@ int main(int argc, char** argv) {
     row("memory-mapped", mapped);
     row("whole-file read", whole);
     std::printf("speed-up of the scan over the whole-file read: %.0fx\n", whole.seconds / ranges.seconds);
+    std::printf("%-26s %6.3f %14.1f %10s\n", "dashcam-telemetry inspect", inspect.seconds, inspect.peakRssKiB / 1024.0,
+                inspect.supported == 0 ? "exit 0" : "FAILED");
+    if (peer) {
+        std::printf("%-26s %6.3f %14.1f %10s\n", "exiftool -ee -Text", exiftool.seconds, exiftool.peakRssKiB / 1024.0,
+                    exiftool.supported == 0 ? "exit 0" : "FAILED");
+        std::printf("exiftool / inspect: %.1fx the time, %.1fx the peak RSS; exiftool / scan: %.0fx the time\n",
+                    exiftool.seconds / inspect.seconds, double(exiftool.peakRssKiB) / double(inspect.peakRssKiB),
+                    exiftool.seconds / ranges.seconds);
+    } else {
+        std::printf("exiftool is not installed: no comparison\n");
+    }
     if (!keep) fs::remove_all(dir);
     if (ranges.samples != whole.samples || ranges.supported != whole.supported || mapped.samples != whole.samples) {
         std::fprintf(stderr, "the two scans disagree\n");

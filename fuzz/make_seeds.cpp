@@ -35,5 +35,12 @@ int main(int argc, char** argv) {
         o.mdatInHeader = false;
         put(o);
     }
+    // Over an hour: the chunk-offset table lies beyond the 15,000 bytes after the marker.
+    testgen::DriveOptions d;
+    d.seconds = 3800;
+    testgen::SyntheticOptions o;
+    for (const auto& l : testgen::simulateDrive(d)) o.samples.push_back(testgen::timedTextSample(l));
+    o.duration = 3800000;
+    put(o);
     return 0;
 }

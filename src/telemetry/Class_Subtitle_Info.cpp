@@ -11,15 +11,15 @@ std::string Class_Subtitle_Info::ConvertString(std::string_view text) {
     return std::string(text);
 }
 
-const Text& Class_Subtitle_Info::field(int index) const {
-    const Text* fields[kFieldCount] = {&gx, &gy, &gz, &lon, &lat, &heading, &speed, &year,
+const SampleText& Class_Subtitle_Info::field(int index) const {
+    const SampleText* fields[kFieldCount] = {&gx, &gy, &gz, &lon, &lat, &heading, &speed, &year,
                                        &month, &day, &hour, &min, &second, &NS, &WE};
     if (index < 0 || index >= kFieldCount) throw std::out_of_range("Class_Subtitle_Info field index");
     return *fields[index];
 }
 
-Text& Class_Subtitle_Info::field(int index) {
-    return const_cast<Text&>(static_cast<const Class_Subtitle_Info&>(*this).field(index));
+SampleText& Class_Subtitle_Info::field(int index) {
+    return const_cast<SampleText&>(static_cast<const Class_Subtitle_Info&>(*this).field(index));
 }
 
 void Class_Subtitle_Info::setSubtitleInfo(std::string_view text) {
@@ -30,14 +30,15 @@ void Class_Subtitle_Info::setSubtitleInfo(std::string_view text) {
             throw std::out_of_range("telemetry sample has fewer than sixteen components");
         ++start;
         const size_t end = text.find('$', start);
-        std::string value(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        Text& target = field(component - 1);
+        const std::string_view value = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        SampleText& target = field(component - 1);
         const bool dateOrTime = component >= 8 && component <= 13;
-        target = dateOrTime ? ConvertString(value) : std::move(value);
+        if (dateOrTime) target = ConvertString(value);
+        else target = value;
         start = end;
     }
 }
 
-bool hasPositionFix(const Class_Subtitle_Info& sample) { return integerValue(sample.lat) > 0; }
+bool hasPositionFix(const Class_Subtitle_Info& sample) { return integerValue(sample.lat.view()) > 0; }
 
 }  // namespace telemetry

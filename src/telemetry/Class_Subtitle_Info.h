@@ -1,20 +1,19 @@
 #pragma once
 // One decoded telemetry sample: fifteen texts taken from a "$"-separated line.
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "CompactText.h"
+
 namespace telemetry {
 
-using Text = std::optional<std::string>;  // null until set
-
 struct Class_Subtitle_Info {
-    Text gx, gy, gz;
-    Text lon, lat;
-    Text heading, speed;
-    Text year, month, day, hour, min, second;
-    Text NS, WE;
+    SampleText gx, gy, gz;
+    SampleText lon, lat;
+    SampleText heading, speed;
+    SampleText year, month, day, hour, min, second;
+    SampleText NS, WE;
 
     // Fills the fields from components 1 to 15 of the text split at every "$".
     // Throws std::out_of_range at the first missing component; the fields stored
@@ -30,8 +29,8 @@ struct Class_Subtitle_Info {
     static constexpr const char* kFieldNames[kFieldCount] = {
         "gx", "gy", "gz", "lon", "lat", "heading", "speed", "year",
         "month", "day", "hour", "min", "second", "NS", "WE"};
-    const Text& field(int index) const;
-    Text& field(int index);
+    const SampleText& field(int index) const;
+    SampleText& field(int index);
 
     bool operator==(const Class_Subtitle_Info&) const = default;
 };

@@ -40,9 +40,9 @@ struct Class_Video_Info {
     uint32_t addrOfSTSZ = 0;
     uint32_t addrOfSTCO = 0;
     uint32_t num_subtitle = 0;
-    List<std::string> array_addrOfSubtitle;
-    List<std::string> array_lengthOfSubtitle;
-    List<std::string> array_subtitle_final;
+    std::optional<DecimalList> array_addrOfSubtitle;
+    std::optional<DecimalList> array_lengthOfSubtitle;
+    std::optional<TextList> array_subtitle_final;
     List<Class_Subtitle_Info> array_SubtileInfo;
     List<std::string> array_coordinate_set;
     uint8_t isSupportSubtitle = 0;

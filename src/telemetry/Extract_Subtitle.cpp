@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
@@ -21,6 +22,9 @@ constexpr uint32_t kHeaderWindow = 80;
 constexpr uint32_t kMovieWindow = 400000;
 constexpr uint32_t kTableWindow = 15000;
 constexpr uint32_t kMovieHeaderSearch = 500;
+// How far past the marker the chunk-offset table is looked for at most, whatever
+// size a damaged movie box claims: a ten-hour recording's tables take a few MiB.
+constexpr uint64_t kMaxTableSearch = 64ull << 20;
 
 uint32_t be32(const uint8_t* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
@@ -47,24 +51,31 @@ std::vector<uint8_t> readWindow(const FileBytes& file, uint64_t start, uint32_t 
     return readRange(file, start, uint64_t(length));
 }
 
-// Reads count BE32 entries from the file at offset and appends their "%d" texts.
-// An entry beyond the end of the file fails the scan after the entries before it.
-std::vector<uint32_t> readTable(const FileBytes& file, uint64_t offset, uint32_t count,
-                                std::vector<std::string>& texts) {
+// Reads count BE32 entries from the file at offset into the list. An entry beyond
+// the end of the file fails the scan after the entries before it.
+void readTable(const FileBytes& file, uint64_t offset, uint32_t count, DecimalList& list) {
     const uint64_t available = offset <= file.size() ? (file.size() - offset) / 4 : 0;
     const uint64_t readable = std::min<uint64_t>(count, available);
-    std::vector<uint32_t> entries(readable);
     if (readable == 0) {
         if (count > 0) throw ScanFailure{};
-        return entries;
+        return;
     }
     const std::vector<uint8_t> bytes = readRange(file, offset, readable * 4);
-    for (size_t k = 0; k < readable; ++k) {
-        entries[k] = be32(bytes.data() + 4 * k);
-        texts.push_back(formatSigned32(entries[k]));
-    }
+    for (size_t k = 0; k < readable; ++k) list.push_back(be32(bytes.data() + 4 * k));
     if (readable < count) throw ScanFailure{};
-    return entries;
+}
+
+// The first offset in [begin, end) at which the four bytes of pattern lie wholly
+// inside the range, read piece by piece.
+std::optional<uint64_t> findInFile(const FileBytes& file, uint64_t begin, uint64_t end, const char* pattern) {
+    constexpr uint64_t kPiece = 1 << 20;
+    end = std::min(end, file.size());
+    for (uint64_t at = begin; at + 4 <= end; at += kPiece - 3) {
+        const std::vector<uint8_t> piece = readRange(file, at, std::min(kPiece, end - at));
+        for (size_t i = 0; i + 4 <= piece.size(); ++i)
+            if (bytesAt(piece, i, pattern)) return at + i;
+    }
+    return std::nullopt;
 }
 
 std::string localDateText() {
@@ -77,7 +88,10 @@ std::string localDateText() {
 }
 
 std::string coordinateText(const Class_Subtitle_Info& s) {
-    return *s.lat + "," + *s.lon + "," + *s.NS + "," + *s.WE;
+    std::string text;
+    for (const SampleText* part : {&s.lat, &s.lon, &s.NS, &s.WE}) (text += part->view()) += ',';
+    text.pop_back();
+    return text;
 }
 
 uint32_t southFlag(const Class_Subtitle_Info& s) { return s.NS == "S" ? 1 : 0; }
@@ -126,6 +140,10 @@ int32_t Extract_Subtitle::ExtractSubtitle(Class_Video_Info& record, const std::s
         // Any failure ends the scan; what was set before it stays.
         record.isSupportSubtitle = 0;
     }
+    // The lists were sized for the count the file claims; a failed scan fills less.
+    if (record.array_SubtileInfo) record.array_SubtileInfo->shrink_to_fit();
+    if (record.array_subtitle_final) record.array_subtitle_final->shrink_to_fit();
+    if (record.array_coordinate_set) record.array_coordinate_set->shrink_to_fit();
     data.reset();  // close: the record holds copies of everything it keeps
     return record.isSupportSubtitle;
 }
@@ -133,8 +151,8 @@ int32_t Extract_Subtitle::ExtractSubtitle(Class_Video_Info& record, const std::s
 void Extract_Subtitle::scan(Class_Video_Info& record, const std::string& path) {
     readFileFacts(record, path);
     if (!readMovieHeader(record)) return;
-    const SampleTables tables = readSampleTables(record);
-    readSamples(record, tables.sizes, tables.offsets);
+    readSampleTables(record);
+    readSamples(record);
 }
 
 void Extract_Subtitle::readFileFacts(Class_Video_Info& record, const std::string& path) {
@@ -179,8 +197,10 @@ bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
     // either kind ends the search.
     const std::vector<uint8_t> movie = readWindow(file, record.addrOfmoov, kMovieWindow);
     uint32_t movieHeaderAt = 0, markerAt = 0;
+    std::optional<size_t> movieBoxAt;
     int hits = 0;
     for (size_t i = 0; i + 4 <= movie.size(); ++i) {
+        if (!movieBoxAt && i >= 4 && bytesAt(movie, i, "moov")) movieBoxAt = i - 4;
         if (bytesAt(movie, i, "mvhd")) {
             movieHeaderAt = uint32_t(i) + record.addrOfmoov;
             if (hits++) break;
@@ -191,6 +211,7 @@ bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
     }
     record.addrOfAmbarella_EXT = markerAt;
     record.addrOfMVHD = movieHeaderAt;
+    movieEnd_ = movieBoxAt ? uint64_t(record.addrOfmoov) + *movieBoxAt + be32(movie.data() + *movieBoxAt) : 0;
 
     // A version-0 movie header's rate 1.0, with duration and time scale before it.
     for (size_t r = 8; r < kMovieHeaderSearch && r + 4 <= movie.size(); ++r) {
@@ -210,7 +231,7 @@ bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
     return true;
 }
 
-Extract_Subtitle::SampleTables Extract_Subtitle::readSampleTables(Class_Video_Info& record) {
+void Extract_Subtitle::readSampleTables(Class_Video_Info& record) {
     const FileBytes& file = *data;
     // Vendor window: the telemetry track's sample-size and chunk-offset tables.
     const std::vector<uint8_t> vendor = readWindow(file, record.addrOfAmbarella_EXT, kTableWindow);
@@ -231,10 +252,8 @@ Extract_Subtitle::SampleTables Extract_Subtitle::readSampleTables(Class_Video_In
     if (record.num_subtitle > kMaxSamples) throw ScanFailure{};
     record.array_lengthOfSubtitle->reserve(record.num_subtitle);
     record.array_addrOfSubtitle->reserve(record.num_subtitle);
-    record.array_subtitle_final->reserve(record.num_subtitle);
 
-    SampleTables tables;
-    if (sizeEntriesAt) tables.sizes = readTable(file, *sizeEntriesAt, record.num_subtitle, *record.array_lengthOfSubtitle);
+    if (sizeEntriesAt) readTable(file, *sizeEntriesAt, record.num_subtitle, *record.array_lengthOfSubtitle);
 
     uint32_t offsetEntriesAt = 0;
     for (size_t t = 0; t + 4 <= vendor.size(); ++t) {
@@ -243,16 +262,27 @@ Extract_Subtitle::SampleTables Extract_Subtitle::readSampleTables(Class_Video_In
             break;
         }
     }
+    // A long recording's size table pushes the chunk-offset table out of the
+    // window: look on through the rest of the movie box. Only after a size table,
+    // which says that the track's tables begin in the window.
+    if (offsetEntriesAt == 0 && movieEnd_ > 0 && sizeEntriesAt) {
+        const uint64_t from = uint64_t(record.addrOfAmbarella_EXT) + std::max<size_t>(vendor.size(), 3) - 3;
+        const uint64_t to = std::min({movieEnd_, from + kMaxTableSearch, uint64_t(UINT32_MAX) - 12});
+        if (const auto t = findInFile(file, from, to, "stco")) offsetEntriesAt = uint32_t(*t + 12);
+    }
     record.addrOfSTCO = offsetEntriesAt;
     readWindow(file, offsetEntriesAt, kTableWindow);  // the window must exist, as it always had to
-    tables.offsets = readTable(file, offsetEntriesAt, record.num_subtitle, *record.array_addrOfSubtitle);
-    return tables;
+    readTable(file, offsetEntriesAt, record.num_subtitle, *record.array_addrOfSubtitle);
 }
 
-void Extract_Subtitle::readSamples(Class_Video_Info& record, const std::vector<uint32_t>& sizes,
-                                   const std::vector<uint32_t>& offsets) {
+void Extract_Subtitle::readSamples(Class_Video_Info& record) {
     const FileBytes& file = *data;
     const uint32_t count = record.num_subtitle;
+    const DecimalList& sizes = *record.array_lengthOfSubtitle;
+    const DecimalList& offsets = *record.array_addrOfSubtitle;
+    uint64_t allBytes = 0;
+    for (uint32_t k = 0; k < count; ++k) allBytes += sizes.value(k);
+    record.array_subtitle_final->reserve(count, size_t(std::min({allBytes, kMaxSampleBytes, file.size()})));
     record.array_SubtileInfo.emplace();
     record.array_SubtileInfo->reserve(count);
     record.array_coordinate_set.emplace();
@@ -265,10 +295,10 @@ void Extract_Subtitle::readSamples(Class_Video_Info& record, const std::vector<u
     const uint32_t middle = count / 2;
 
     for (uint32_t k = 0; k < count; ++k) {
-        bytesRead += sizes[k];
+        bytesRead += sizes.value(k);
         if (bytesRead > kMaxSampleBytes) throw ScanFailure{};
-        const std::vector<uint8_t> bytes = readRange(file, offsets[k], sizes[k]);
-        std::string text(bytes.begin(), bytes.end());
+        const std::vector<uint8_t> bytes = readRange(file, offsets.value(k), sizes.value(k));
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         if (!isValidUtf8(text)) throw ScanFailure{};
         record.array_subtitle_final->push_back(text);
 
@@ -277,7 +307,7 @@ void Extract_Subtitle::readSamples(Class_Video_Info& record, const std::vector<u
         record.array_SubtileInfo->push_back(std::move(sample));
         const Class_Subtitle_Info& s = record.array_SubtileInfo->back();
 
-        record.fileDateYMD = *s.year + "/" + *s.month + "/" + *s.day;
+        record.fileDateYMD = s.year.value_or("") + "/" + s.month.value_or("") + "/" + s.day.value_or("");
         const bool fix = hasPositionFix(s);
         if (fix) {
             latestFix = k;
@@ -285,8 +315,8 @@ void Extract_Subtitle::readSamples(Class_Video_Info& record, const std::vector<u
             record.sign_maintain_lon = westFlag(s);
         }
         if (startPending) {
-            record.Start_Lat = s.lat;
-            record.Start_Lon = s.lon;
+            record.Start_Lat = Text(s.lat);
+            record.Start_Lon = Text(s.lon);
             record.sign_start_lat = southFlag(s);
             record.sign_start_lon = westFlag(s);
             if (fix) startPending = false;
@@ -294,11 +324,11 @@ void Extract_Subtitle::readSamples(Class_Video_Info& record, const std::vector<u
         // End and centre: this sample when it has a fix, else the latest fix so far.
         auto place = [&](Text& lat, Text& lon, uint32_t& signLat, uint32_t& signLon) {
             if (fix) {
-                lat = s.lat, lon = s.lon;
+                lat = Text(s.lat), lon = Text(s.lon);
                 signLat = southFlag(s), signLon = westFlag(s);
             } else {
-                lat = latestFix ? (*record.array_SubtileInfo)[*latestFix].lat : Text();
-                lon = latestFix ? (*record.array_SubtileInfo)[*latestFix].lon : Text();
+                lat = latestFix ? Text((*record.array_SubtileInfo)[*latestFix].lat) : Text();
+                lon = latestFix ? Text((*record.array_SubtileInfo)[*latestFix].lon) : Text();
                 signLat = record.sign_maintain_lat, signLon = record.sign_maintain_lon;
             }
         };

@@ -37,21 +37,18 @@ public:
     std::optional<Class_Subtitle_Info> SubtitleInfo;  // set fresh by the second phase
 
 private:
-    struct SampleTables {
-        std::vector<uint32_t> sizes, offsets;  // entry k: sample k's size and file offset
-    };
     void scan(Class_Video_Info& record, const std::string& path);
     // File name parts, attributes and the scan date; opens the file.
     void readFileFacts(Class_Video_Info& record, const std::string& path);
     // Duration and time scale; false when the recording has no duration.
     bool readMovieHeader(Class_Video_Info& record);
-    // The telemetry track's size and offset of every sample.
-    SampleTables readSampleTables(Class_Video_Info& record);
+    // The telemetry track's size and offset of every sample, into the record.
+    void readSampleTables(Class_Video_Info& record);
     // Reads, decodes and summarises every sample.
-    void readSamples(Class_Video_Info& record, const std::vector<uint32_t>& sizes,
-                     const std::vector<uint32_t>& offsets);
+    void readSamples(Class_Video_Info& record);
 
     Loader loader_;
+    uint64_t movieEnd_ = 0;  // end of the movie box, 0 when the movie window shows none
 };
 
 // Whether the bytes are well-formed UTF-8 (no overlongs, surrogates or values

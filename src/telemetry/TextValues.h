@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "CompactText.h"
+
 namespace telemetry {
 
 // Leading white space, optional sign, decimal digits; 0 when the text does not
@@ -23,6 +25,8 @@ inline int32_t integerValue(const std::string& text) { return integerValue(std::
 inline double floatingValue(const std::string& text) { return floatingValue(std::string_view(text)); }
 inline int32_t integerValue(const char* text) { return integerValue(std::string_view(text)); }
 inline double floatingValue(const char* text) { return floatingValue(std::string_view(text)); }
+inline int32_t integerValue(const SampleText& text) { return integerValue(text.view()); }
+inline double floatingValue(const SampleText& text) { return floatingValue(text.view()); }
 
 // "%d" of a 32-bit value: signed decimal, so 4294967295 prints as -1.
 std::string formatSigned32(uint32_t value);

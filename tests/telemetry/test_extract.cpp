@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,7 +91,7 @@ std::vector<std::string> coordinatesOf(const std::vector<std::string>& lines, co
     for (int k : picks) {
         Class_Subtitle_Info s;
         s.setSubtitleInfo(lines[k]);
-        out.push_back(*s.lat + "," + *s.lon + "," + *s.NS + "," + *s.WE);
+        out.push_back(s.lat.value_or("") + "," + s.lon.value_or("") + "," + s.NS.value_or("") + "," + s.WE.value_or(""));
     }
     return out;
 }
@@ -137,34 +138,25 @@ TEST_F(ExtractTest, RealisticDriveFillsEveryField) {
 }
 
 TEST_F(ExtractTest, CoordinateSetStartEndAndCentre) {
-    {
-        const auto lines = indexedLines(12);
-        const auto r = scan(drive(lines, 12));
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 5, 10, 11}));
-        EXPECT_EQ(r.Center_Lat, "450006");
-        EXPECT_EQ(r.Start_Lat, "450000");
-        EXPECT_EQ(r.End_Lat, "450011");
-    }
-    {
-        const auto lines = indexedLines(11);  // the last index is a multiple of 5: appended twice
-        const auto r = scan(drive(lines, 11));
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 5, 10, 10}));
-        EXPECT_EQ(r.Center_Lat, "450005");
-    }
-    {
-        const auto lines = indexedLines(1);
-        const auto r = scan(drive(lines, 1));
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {0, 0}));
-        EXPECT_EQ(r.Start_Lat, "450000");
-        EXPECT_EQ(r.End_Lat, "450000");
-        EXPECT_EQ(r.Center_Lat, "450000");
-    }
-    {
-        const auto lines = indexedLines(8, {0, 1, 2});
-        const auto r = scan(drive(lines, 8));
-        EXPECT_EQ(r.Start_Lat, "450003");
-        EXPECT_EQ(r.Start_Lon, "1030003");
-        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, {5, 7}));
+    struct Case {
+        int samples;
+        std::vector<int> withoutFix, coordinates;
+        const char *start, *centre, *end;
+    };
+    const Case cases[] = {
+        {12, {}, {0, 5, 10, 11}, "450000", "450006", "450011"},
+        {11, {}, {0, 5, 10, 10}, "450000", "450005", "450010"},  // the last index is a multiple of 5: appended twice
+        {1, {}, {0, 0}, "450000", "450000", "450000"},
+        {8, {0, 1, 2}, {5, 7}, "450003", "450004", "450007"},  // sample 0 has no fix: not in the set
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.samples);
+        const auto lines = indexedLines(c.samples, c.withoutFix);
+        const auto r = scan(drive(lines, uint32_t(c.samples)));
+        EXPECT_EQ(*r.array_coordinate_set, coordinatesOf(lines, c.coordinates));
+        EXPECT_EQ(r.Start_Lat, c.start);
+        EXPECT_EQ(r.Center_Lat, c.centre);
+        EXPECT_EQ(r.End_Lat, c.end);
     }
 }
 
@@ -233,36 +225,31 @@ TEST_F(ExtractTest, ZeroSamplesOrUnderOneSecond) {
 }
 
 TEST_F(ExtractTest, MovieHeaderNotFound) {
-    SyntheticOptions o = drive(indexedLines(5), 5);
-    o.rate = 0x00010001;  // just above 1.0: the search goes on to the matrix's 1.0, after zeros
-    auto r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.duration, 0u);
-    EXPECT_FALSE(r.Start_Lat.has_value());
-    EXPECT_FALSE(r.array_SubtileInfo.has_value());
-
-    o = drive(indexedLines(5), 5);
-    o.duration = 0;
-    r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
-
-    o = drive(indexedLines(5), 5);
-    o.moovGap = 400001;  // the movie box starts beyond the movie window
-    r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.duration, 0u);
-
-    o = drive(indexedLines(5), 5);
-    o.mvhdVersion = 1;
-    EXPECT_EQ(scan(o).isSupportSubtitle, 0);
-
-    o = drive(indexedLines(5), 5);
-    o.timescale = 0;
-    r = scan(o);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.duration, 5000u);
-    EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+    struct Case {
+        const char* name;
+        void (*change)(SyntheticOptions&);
+        uint32_t duration;
+    };
+    const Case cases[] = {
+        // Just above 1.0: the search goes on to the matrix's 1.0, after zeros.
+        {"rate", [](SyntheticOptions& o) { o.rate = 0x00010001; }, 0},
+        {"zero duration", [](SyntheticOptions& o) { o.duration = 0; }, 0},
+        {"movie box beyond the movie window", [](SyntheticOptions& o) { o.moovGap = 400001; }, 0},
+        // The 64-bit duration's halves read as time scale 0 and duration.
+        {"version 1", [](SyntheticOptions& o) { o.mvhdVersion = 1; }, 5000},
+        {"time scale 0", [](SyntheticOptions& o) { o.timescale = 0; }, 5000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SyntheticOptions o = drive(indexedLines(5), 5);
+        c.change(o);
+        const auto r = scan(o);
+        EXPECT_EQ(r.isSupportSubtitle, 0);
+        EXPECT_EQ(r.duration, c.duration);
+        EXPECT_FALSE(r.Start_Lat.has_value());
+        EXPECT_FALSE(r.array_lengthOfSubtitle.has_value());
+        EXPECT_FALSE(r.array_SubtileInfo.has_value());
+    }
 }
 
 TEST_F(ExtractTest, MovieWindowFromTheStartWithoutMdatInTheHeader) {
@@ -299,6 +286,8 @@ TEST_F(ExtractTest, MarkerAndTablesNotFound) {
     EXPECT_TRUE(r.array_SubtileInfo->empty());
     EXPECT_EQ(r.isSupportSubtitle, 1);
 
+    EXPECT_EQ(r.addrOfSTCO, 0u);  // not looked for beyond the window without a size table
+
     // No marker, movie box beyond the first 15000 bytes: nothing is found there.
     o = drive(indexedLines(5), 5);
     o.marker = false;
@@ -306,6 +295,7 @@ TEST_F(ExtractTest, MarkerAndTablesNotFound) {
     r = scan(o);
     EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
     EXPECT_EQ(r.addrOfSTSZ, 0u);
+    EXPECT_EQ(r.addrOfSTCO, 0u);
     EXPECT_EQ(r.num_subtitle, 0u);
     EXPECT_EQ(r.isSupportSubtitle, 1);
 
@@ -340,6 +330,51 @@ TEST_F(ExtractTest, MoreThan2000SamplesAreAllRead) {
     EXPECT_EQ((*r.array_subtitle_final)[2999], timedTextSample(lines[2999]));
     EXPECT_EQ((*r.array_addrOfSubtitle)[2999], std::to_string(layout.sampleOffsets[2999]));
     EXPECT_EQ(r.gapSubtitlePerSecond, 2u);
+}
+
+// The size table of a long recording pushes the chunk-offset table out of the
+// 15000 bytes after the marker; the search goes on to the end of the movie box.
+TEST_F(ExtractTest, LongRecordingsKeepTheirTelemetry) {
+    for (const int hours : {1, 3, 10}) {
+        SCOPED_TRACE(std::to_string(hours) + " h");
+        const auto lines = indexedLines(hours * 3600);
+        SyntheticOptions o = drive(lines, uint32_t(hours) * 3600);
+        o.videoBytesPerSample = 8;
+        SyntheticLayout layout;
+        const auto r = scan(o, &layout);
+        ASSERT_EQ(r.isSupportSubtitle, 1);
+        EXPECT_EQ(r.addrOfSTCO, layout.stcoEntriesOffset);
+        ASSERT_EQ(r.array_SubtileInfo->size(), lines.size());
+        EXPECT_EQ(r.array_subtitle_final->back(), timedTextSample(lines.back()));
+        EXPECT_EQ(r.array_addrOfSubtitle->value(lines.size() - 1), layout.sampleOffsets.back());
+        EXPECT_EQ(r.End_Lat, std::to_string(450000 + lines.size() - 1));
+    }
+    // A movie box that ends before the table: not looked for beyond it.
+    SyntheticLayout layout;
+    std::vector<uint8_t> bytes = testgen::buildSynthetic(drive(indexedLines(4000), 4000), &layout);
+    const uint32_t shortened = uint32_t(layout.stcoEntriesOffset - 12 - layout.moovOffset);
+    for (int i = 0; i < 4; ++i) bytes[layout.moovOffset + size_t(i)] = uint8_t(shortened >> (24 - 8 * i));
+    const std::string path = (dir / "SHORT_MOOV.MP4").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const auto cut = scan(path);
+    EXPECT_EQ(cut.isSupportSubtitle, 0);
+    EXPECT_EQ(cut.addrOfSTCO, 0u);
+    EXPECT_EQ(cut.array_lengthOfSubtitle->size(), 4000u);
+}
+
+// What a long recording keeps stays small: it is held while the window is open.
+TEST_F(ExtractTest, RecordKeepsFewBytesPerSample) {
+    const std::string path = write(drive(indexedLines(3600), 3600));
+    const auto heap = [] {
+        const struct mallinfo2 m = mallinfo2();
+        return int64_t(m.uordblks + m.hblkhd);
+    };
+    const int64_t before = heap();
+    const auto r = scan(path);
+    const int64_t perSample = (heap() - before) / 3600;
+    ASSERT_EQ(r.isSupportSubtitle, 1);
+    if (before == 0) GTEST_SKIP() << "no heap figures from this allocator";
+    EXPECT_LT(perSample, 400);
 }
 
 TEST_F(ExtractTest, FailuresKeepWhatWasSetBefore) {

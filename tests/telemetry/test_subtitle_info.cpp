@@ -55,23 +55,40 @@ TEST(SubtitleInfo, SplitIsExactAndExtraComponentsAreIgnored) {
     EXPECT_EQ(spaced.WE, "w");
 }
 
-TEST(SubtitleInfo, TooFewComponentsFailAfterStoringThoseThatExist) {
-    Class_Subtitle_Info s;
-    EXPECT_THROW(s.setSubtitleInfo("$1$2$3$4$5$6$7$2016$5$9"), std::out_of_range);  // ten "$"
-    EXPECT_EQ(s.gx, "1");
-    EXPECT_EQ(s.year, "2016");
-    EXPECT_EQ(s.month, "05");
-    EXPECT_EQ(s.day, "09");
-    EXPECT_FALSE(s.hour.has_value());
-    EXPECT_FALSE(s.WE.has_value());
-
-    Class_Subtitle_Info none;
-    EXPECT_THROW(none.setSubtitleInfo("no separators at all"), std::out_of_range);
-    EXPECT_FALSE(none.gx.has_value());
-    Class_Subtitle_Info fourteen;
-    EXPECT_THROW(fourteen.setSubtitleInfo("$1$2$3$4$5$6$7$8$9$10$11$12$13$14"), std::out_of_range);
-    EXPECT_EQ(fourteen.NS, "14");
-    EXPECT_FALSE(fourteen.WE.has_value());
+// Fields whose components exist are stored, in order, before a missing one
+// fails; nothing is validated, so empty and non-UTF-8 components are stored too.
+TEST(SubtitleInfo, StoresTheComponentsThatExistThenFails) {
+    struct Case {
+        std::string text;
+        int filled;
+    };
+    const Case cases[] = {
+        {"$1$2$3$4$5$6$7$2016$5$9", 10},  // ten "$"
+        {"$1$2$3$4$5$6$7$8$9$10$11$12$13$14", 14},
+        {"no separators at all", 0},
+        {"", 0},
+        {"$$$$$$$$$$$$$$$", 15},
+        {"\xff$\xc3(\x80$2$3$4$5$6$7$8$9$10$11$12$13$\xe9$W", 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Class_Subtitle_Info s;
+        if (c.filled < Class_Subtitle_Info::kFieldCount) EXPECT_THROW(s.setSubtitleInfo(c.text), std::out_of_range);
+        else s.setSubtitleInfo(c.text);
+        for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i) EXPECT_EQ(s.field(i).has_value(), i < c.filled) << i;
+    }
+    Class_Subtitle_Info ten;
+    EXPECT_THROW(ten.setSubtitleInfo(cases[0].text), std::out_of_range);
+    EXPECT_EQ(ten.gx, "1");
+    EXPECT_EQ(ten.year, "2016");
+    EXPECT_EQ(ten.month, "05");
+    EXPECT_EQ(ten.day, "09");
+    const auto bytes = decode("\xff$\xc3(\x80$$3$4$5$6$7$7$9$10$11$12$13$\xe9$");
+    EXPECT_EQ(bytes.gx, "\xc3(\x80");
+    EXPECT_EQ(bytes.gy, "");
+    EXPECT_EQ(bytes.year, "07");
+    EXPECT_EQ(bytes.NS, "\xe9");
+    EXPECT_EQ(bytes.WE, "");
 }
 
 TEST(SubtitleInfo, ConvertString) {

@@ -18,8 +18,9 @@ inline telemetry::Class_Video_Info scan(const std::string& path) {
 // The telemetry lines of a scanned recording, without their 2-byte length prefix.
 inline std::vector<std::string> scannedLines(const telemetry::Class_Video_Info& record) {
     std::vector<std::string> lines;
-    for (const std::string& sample : record.array_subtitle_final.value_or(std::vector<std::string>{}))
-        lines.push_back(sample.size() >= 2 ? sample.substr(2) : sample);
+    if (record.array_subtitle_final)
+        for (const std::string_view sample : *record.array_subtitle_final)
+            lines.emplace_back(sample.size() >= 2 ? sample.substr(2) : sample);
     return lines;
 }
 

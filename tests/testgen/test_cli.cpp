@@ -106,6 +106,33 @@ TEST(TestgenCli, FileCommandsWriteScannableRecordings) {
     }
 }
 
+// Benchmarks compare with other tools on the generator's files, so those tools
+// must read them as the recordings of a camera: an H.264 video track that decodes
+// and a timed-text track holding the telemetry lines.
+TEST(TestgenCli, SyntheticRecordingsAreReadByOtherTools) {
+    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const std::string path = (dir.path() / "synthetic.MP4").string();
+    ASSERT_EQ(testgen_({"synthetic", path, "4"}).exitCode, 0);
+    const std::vector<std::string> lines = scannedLines(scan(path));
+    ASSERT_EQ(lines.size(), 4u);
+    if (!testgen::onPath("ffprobe") || !testgen::onPath("exiftool")) GTEST_SKIP() << "ffprobe or exiftool is not on PATH";
+
+    const testgen::ProcessResult probe = testgen::runProcess(
+        {"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,nb_frames", "-of", "csv=p=0", path});
+    EXPECT_EQ(probe.exitCode, 0);
+    EXPECT_EQ(probe.err, "");
+    EXPECT_EQ(probe.out, "h264,320,240,4\nmov_text,N/A,N/A,4\n");
+    const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"});
+    EXPECT_EQ(decode.exitCode, 0);
+    EXPECT_EQ(decode.err, "");
+
+    const testgen::ProcessResult tags = testgen::runProcess({"exiftool", "-q", "-q", "-ee", "-Text", "-s3", path});
+    EXPECT_EQ(tags.exitCode, 0) << tags.err;
+    std::string expected;
+    for (const std::string& line : lines) expected += line + "\n";
+    EXPECT_EQ(tags.out, expected);
+}
+
 TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
     testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
     const std::string file = (dir.path() / "x.MP4").string();

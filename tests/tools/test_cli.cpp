@@ -130,10 +130,12 @@ TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
 
     const fs::path out = dir / "trip.geojson";
     std::ofstream(out) << "previous contents";
+    fs::create_hard_link(out, dir / "kept");  // a file written in place would change under this name too
     const ProgramRun toFile = runTool({"export", "--format=geojson", "-o", out.string(), a}, dir);
     EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
     EXPECT_EQ(toFile.out, "");
     EXPECT_EQ(readAll(out), toStdout.out);
+    EXPECT_EQ(readAll(dir / "kept"), "previous contents");
 
     const ProgramRun inspect = runTool({"inspect", "--output", (dir / "a.json").string(), a}, dir);
     EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
@@ -151,6 +153,28 @@ TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
     EXPECT_NE(full.err.find("dashcam-telemetry: cannot write standard output: No space left on device"),
               std::string::npos)
         << full.err;
+}
+
+TEST_F(Cli, RefusesToWriteOverAnInputHoweverItIsNamed) {
+    const std::string a = drive("A.MP4", {.seconds = 3}), b = drive("B.MP4", {.seconds = 3});
+    const std::string original = readAll(a);
+    fs::create_hard_link(a, dir / "hard.MP4");
+    fs::create_symlink(a, dir / "link.MP4");
+    fs::create_directory(dir / "sub");
+    for (const std::string& out : {a, (dir / "sub" / ".." / "A.MP4").string(), (dir / "hard.MP4").string(),
+                                   (dir / "link.MP4").string()}) {
+        for (const std::vector<std::string>& command : {std::vector<std::string>{"export", "-f", "gpx"}, {"inspect"}}) {
+            SCOPED_TRACE(command[0] + " -o " + out);
+            std::vector<std::string> args = command;
+            args.insert(args.end(), {"-o", out, b, a});
+            const ProgramRun r = runTool(args, dir);
+            EXPECT_EQ(r.exitCode, 2);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err, "dashcam-telemetry: " + out + ": is one of the input files; not overwriting it\n");
+        }
+    }
+    EXPECT_EQ(readAll(a), original);
+    EXPECT_EQ(runTool({"inspect", "-o", (dir / "new.json").string(), b, a}, dir).exitCode, 0);
 }
 
 TEST_F(Cli, BadArgumentsExitWithTwo) {

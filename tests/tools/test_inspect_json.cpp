@@ -1,6 +1,8 @@
 // The inspect command's JSON for records the core filled from generated files.
 
+#include <QBuffer>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
@@ -181,6 +183,31 @@ TEST_F(InspectJson, DamagedTablesShowWhatWasReadBeforeTheFailure) {
     const QJsonObject big = inspectJson(scan(writeBytes("HUGE.MP4", bytes)));
     expectNumber(big, "addrOfmoov", 4294967280);
     expectNumber(big, "isSupportSubtitle", 0);
+}
+
+TEST_F(InspectJson, WrittenARecordAtATimeAsQtWritesTheWholeArray) {
+    std::vector<std::string> lines;
+    for (int k = 0; k < 7; ++k) lines.push_back(sampleLine(std::to_string(480000 + k), "115000", "N", "E", "", ""));
+    testgen::SyntheticOptions cut = recording(lines, 7);
+    cut.truncateAt = 60;
+    testgen::SyntheticOptions damaged = recording(lines, 7);
+    damaged.offsetOverrides = {{3, 0xFFFFFFFFu}};
+    const Class_Video_Info records[] = {scan(write("A.MP4", recording(lines, 7))), scan(write("CUT.MP4", cut)),
+                                        scan(write("BAD.MP4", damaged)), scan(write("EMPTY.MP4", recording({}, 7)))};
+    for (size_t count : {size_t(1), std::size(records)}) {
+        SCOPED_TRACE(count);
+        QByteArray streamed;
+        QBuffer out(&streamed);
+        out.open(QIODevice::WriteOnly);
+        telemetry_cli::InspectWriter writer(out);
+        QJsonArray whole;
+        for (size_t i = 0; i < count; ++i) {
+            writer.add(records[i]);
+            whole.append(inspectJson(records[i]));
+        }
+        writer.finish();
+        EXPECT_EQ(streamed.toStdString(), QJsonDocument(whole).toJson(QJsonDocument::Indented).toStdString());
+    }
 }
 
 TEST(InspectJsonDate, UtcWithMillisecondsRoundedDown) {

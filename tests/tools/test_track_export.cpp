@@ -116,12 +116,17 @@ Gpx parseGpx(const QByteArray& bytes) {
 
 double number(const std::optional<std::string>& text) { return text ? std::stod(*text) : -1; }
 
+QByteArray tracks(telemetry_cli::TrackFormat format, const std::vector<Class_Video_Info>& records) {
+    return telemetry_cli::exportTracks(format, records);
+}
+using telemetry_cli::TrackFormat;
+
 }  // namespace
 
 TEST(TrackExport, GpxHasOneTrackPerRecordingAndThePointsWithAFix) {
     Class_Video_Info empty;
     empty.filename = "EMPTY.MP4";  // a scan that never reached the samples
-    const Gpx gpx = parseGpx(telemetry_cli::toGpx({record("A.MP4", mixedLines()), empty}));
+    const Gpx gpx = parseGpx(tracks(TrackFormat::Gpx, {record("A.MP4", mixedLines()), empty}));
 
     EXPECT_EQ(gpx.version, "1.1");
     EXPECT_EQ(gpx.creator, "dashcam-telemetry");
@@ -160,7 +165,7 @@ TEST(TrackExport, GpxHasOneTrackPerRecordingAndThePointsWithAFix) {
 TEST(TrackExport, GpxNameCannotBreakTheXml) {
     Class_Video_Info r;
     r.filename = std::string("a<b&c\x01", 6) + "\xEF\xBF\xBF.MP4";  // markup, a control character, U+FFFF
-    const Gpx gpx = parseGpx(telemetry_cli::toGpx({r}));
+    const Gpx gpx = parseGpx(tracks(TrackFormat::Gpx, {r}));
     ASSERT_EQ(gpx.tracks.size(), 1u);
     EXPECT_EQ(gpx.tracks[0].name, "a<b&c\xEF\xBF\xBD\xEF\xBF\xBD.MP4");
 }
@@ -169,7 +174,7 @@ TEST(TrackExport, GeoJsonFeatureCollection) {
     Class_Video_Info one = record("ONE.MP4", {sampleLine("481374", "115755"), sampleLine("0", "0")}, "2017/01/02", 5);
     Class_Video_Info none;  // never scanned past the header
     none.filename = "NONE.MP4";
-    const QByteArray text = telemetry_cli::toGeoJson({record("A.MP4", mixedLines()), one, none});
+    const QByteArray text = tracks(TrackFormat::GeoJson, {record("A.MP4", mixedLines()), one, none});
 
     QJsonParseError error;
     const QJsonObject doc = QJsonDocument::fromJson(text, &error).object();
@@ -177,6 +182,8 @@ TEST(TrackExport, GeoJsonFeatureCollection) {
     EXPECT_EQ(doc["type"].toString(), "FeatureCollection");
     const QJsonArray features = doc["features"].toArray();
     ASSERT_EQ(features.size(), 3);
+    // Written a feature at a time, byte for byte as Qt writes the whole collection.
+    EXPECT_EQ(text, QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n');
 
     const QJsonObject a = features[0].toObject();
     EXPECT_EQ(a["type"].toString(), "Feature");
@@ -207,7 +214,7 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
                                                  "0.01$-0.02$line\nbreak")});
     Class_Video_Info unscanned;
     unscanned.filename = "NONE.MP4";
-    const QByteArray csv = telemetry_cli::toCsv({quoted, unscanned, record("B.MP4", {sampleLine("481376", "115757")})});
+    const QByteArray csv = tracks(TrackFormat::Csv, {quoted, unscanned, record("B.MP4", {sampleLine("481376", "115757")})});
 
     const std::string file = "\"trip \"\"one\"\", day.MP4\"";
     EXPECT_EQ(csv.toStdString(),

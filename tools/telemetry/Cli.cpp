@@ -1,11 +1,13 @@
 #include "Cli.h"
 
 #include <QCommandLineParser>
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -55,7 +57,7 @@ its object (isSupportSubtitle 0), export leaves it out. Put -- before a FILE
 whose name begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
-written; 2 bad arguments.
+written; 2 bad arguments, or an OUT that is one of the FILEs.
 )";
 
 void printError(const QString& message) {
@@ -98,22 +100,50 @@ Scanned scanFile(const std::string& path) {
     return out;
 }
 
-int writeOutput(const QByteArray& bytes, const std::optional<std::string>& outputPath) {
-    if (!outputPath) {
-        const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-        if (std::fflush(stdout) != 0 || !written || std::ferror(stdout)) {
-            printError(QLatin1String("cannot write standard output: ") + QString::fromLocal8Bit(std::strerror(errno)));
-            return kFailure;
-        }
-        return kSuccess;
+// Whether output is one of the FILEs after the command in positional: the same
+// device and inode, however either is spelled.
+bool isOneOf(const std::string& output, const QStringList& positional) {
+    struct stat target {};
+    if (::stat(output.c_str(), &target) != 0) return false;
+    for (qsizetype i = 1; i < positional.size(); ++i) {
+        struct stat input {};
+        if (::stat(rawBytes(positional[i]).c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+            input.st_ino == target.st_ino)
+            return true;
     }
-    QSaveFile file(shown(*outputPath));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        printError(shown(*outputPath) + QLatin1String(": cannot write: ") + file.errorString());
-        return kFailure;
-    }
-    return kSuccess;
+    return false;
 }
+
+// Standard output, or a file that is replaced whole (a temporary file beside it,
+// renamed over it) only once everything is written.
+class Output {
+public:
+    explicit Output(const std::optional<std::string>& path) : path_(path) {}
+
+    bool open() {
+        const bool opened = path_ ? file_.open(QIODevice::WriteOnly)
+                                  : stdout_.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+        if (!opened) report();
+        return opened;
+    }
+    QIODevice& device() { return path_ ? static_cast<QIODevice&>(file_) : stdout_; }
+    bool failed() const { return path_ ? file_.error() != QFileDevice::NoError : stdout_.error() != QFileDevice::NoError; }
+    // Commits the file; on a failure the old file (if any) stays as it was.
+    bool finish() {
+        const bool done = path_ ? file_.commit() : stdout_.flush() && !failed();
+        if (!done) report();
+        return done;
+    }
+
+private:
+    void report() {
+        if (path_) printError(shown(*path_) + QLatin1String(": cannot write: ") + file_.errorString());
+        else printError(QLatin1String("cannot write standard output: ") + stdout_.errorString());
+    }
+    std::optional<std::string> path_;
+    QSaveFile file_{path_ ? shown(*path_) : QString()};
+    QFile stdout_;
+};
 
 }  // namespace
 
@@ -166,20 +196,27 @@ int run(int argc, char** argv) {
             return badArguments(shown(*outputPath) + QLatin1String(": output file name is not valid UTF-8"));
     }
 
+    if (outputPath && isOneOf(*outputPath, positional)) {
+        printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
+        return kBadArguments;
+    }
+    Output output(outputPath);
+    if (!output.open()) return kFailure;
+
+    // One recording at a time: scanned, written, let go.
     int status = kSuccess;
-    QByteArray output;
     if (inspect) {
-        QJsonArray objects;
-        for (qsizetype i = 1; i < positional.size(); ++i) {
+        InspectWriter writer(output.device());
+        for (qsizetype i = 1; i < positional.size() && !output.failed(); ++i) {
             const Scanned scanned = scanFile(rawBytes(positional[i]));
             if (!scanned.readable) status = kFailure;
-            objects.append(inspectJson(scanned.record));
+            writer.add(scanned.record);
         }
-        output = QJsonDocument(objects).toJson(QJsonDocument::Indented);
+        writer.finish();
     } else {
-        std::vector<Class_Video_Info> records;
-        for (qsizetype i = 1; i < positional.size(); ++i) {
-            Scanned scanned = scanFile(rawBytes(positional[i]));
+        TrackWriter writer(*format, output.device());
+        for (qsizetype i = 1; i < positional.size() && !output.failed(); ++i) {
+            const Scanned scanned = scanFile(rawBytes(positional[i]));
             if (!scanned.readable) {
                 status = kFailure;
                 continue;
@@ -190,12 +227,12 @@ int run(int argc, char** argv) {
                            QString(": warning: no complete telemetry track; exporting the %1 samples read")
                                .arg(qulonglong(read)));
             }
-            records.push_back(std::move(scanned.record));
+            writer.add(scanned.record);
         }
-        output = exportTracks(*format, records);
+        writer.finish();
     }
 
-    if (writeOutput(output, outputPath) != kSuccess) status = kFailure;
+    if (!output.finish()) status = kFailure;
     return status;
 }
 

@@ -1,6 +1,7 @@
 #include "InspectJson.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonValue>
 
 #include <cstdio>
@@ -12,17 +13,17 @@ using telemetry::Class_Subtitle_Info;
 using telemetry::List;
 using telemetry::Text;
 
-QJsonValue text(const Text& value) {
-    if (!value) return QJsonValue::Null;
-    return QString::fromUtf8(value->data(), qsizetype(value->size()));
-}
+QJsonValue text(std::string_view value) { return QString::fromUtf8(value.data(), qsizetype(value.size())); }
+QJsonValue text(const Text& value) { return value ? text(std::string_view(*value)) : QJsonValue::Null; }
+QJsonValue text(const telemetry::SampleText& value) { return value ? text(value.view()) : QJsonValue::Null; }
 
 QJsonValue number(uint32_t value) { return qint64(value); }
 
-QJsonValue texts(const List<std::string>& list) {
+template <typename TextList>
+QJsonValue texts(const std::optional<TextList>& list) {
     if (!list) return QJsonValue::Null;
     QJsonArray out;
-    for (const std::string& s : *list) out.append(text(s));
+    for (const auto& s : *list) out.append(text(std::string_view(s)));
     return out;
 }
 
@@ -83,6 +84,25 @@ QJsonObject inspectJson(const telemetry::Class_Video_Info& r) {
     o.insert("isSupportSubtitle", number(r.isSupportSubtitle));
     return o;
 }
+
+void InspectWriter::add(const telemetry::Class_Video_Info& record) {
+    // An element of an indented array is the object written alone, every line
+    // indented one more level (a JSON text holds no raw line breaks).
+    const QByteArray alone = QJsonDocument(inspectJson(record)).toJson(QJsonDocument::Indented);
+    QByteArray element = added_ ? ",\n" : "[\n";
+    element.reserve(alone.size() + alone.count('\n') * 4 + 2);
+    for (qsizetype begin = 0; begin < alone.size();) {
+        const qsizetype end = alone.indexOf('\n', begin);
+        element += "    ";
+        element += QByteArrayView(alone).sliced(begin, end - begin);
+        begin = end + 1;
+        if (begin < alone.size()) element += '\n';
+    }
+    out_.write(element);
+    added_ = true;
+}
+
+void InspectWriter::finish() { out_.write(added_ ? "\n]\n" : "[\n]\n"); }
 
 QString isoUtcMillis(std::chrono::system_clock::time_point time) {
     using namespace std::chrono;

@@ -2,6 +2,7 @@
 // The inspect command's view of a recording record: every field under its own
 // name, so that what the scan found can be read without a debugger.
 
+#include <QIODevice>
 #include <QJsonObject>
 #include <QString>
 
@@ -18,6 +19,20 @@ QJsonObject inspectJson(const telemetry::Class_Video_Info& record);
 
 // The fifteen fields of one sample, each a string or null.
 QJsonObject sampleJson(const telemetry::Class_Subtitle_Info& sample);
+
+// Writes inspect's JSON array a recording at a time, byte for byte as
+// QJsonDocument writes the whole array indented, so that each record can be let
+// go once written.
+class InspectWriter {
+public:
+    explicit InspectWriter(QIODevice& out) : out_(out) {}
+    void add(const telemetry::Class_Video_Info& record);
+    void finish();
+
+private:
+    QIODevice& out_;
+    bool added_ = false;
+};
 
 // ISO 8601 in UTC with milliseconds, as "2026-12-06T06:33:22.123Z". Rounds down,
 // so an instant never shows as later than it was.

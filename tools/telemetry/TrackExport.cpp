@@ -1,5 +1,6 @@
 #include "TrackExport.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,6 +24,9 @@ using telemetry::Text;
 QString qtext(const Text& value) {
     return value ? QString::fromUtf8(value->data(), qsizetype(value->size())) : QString();
 }
+QString qtext(const telemetry::SampleText& value) {
+    return value ? QString::fromUtf8(value.view().data(), qsizetype(value.view().size())) : QString();
+}
 
 QString fileNameOf(const Class_Video_Info& record) { return qtext(record.filename ? record.filename : record.filepath); }
 
@@ -33,7 +37,7 @@ QString decimal(double value) {
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
-double signedDegrees(const Text& value, const Text& hemisphere, const char* negative) {
+double signedDegrees(const telemetry::SampleText& value, const telemetry::SampleText& hemisphere, const char* negative) {
     const double degrees = telemetry::floatingValue(value) / 10000.0;
     return hemisphere == negative ? -degrees : degrees;
 }
@@ -107,9 +111,9 @@ std::optional<TrackPoint> trackPoint(const Class_Subtitle_Info& s) {
     return p;
 }
 
-QByteArray toGpx(const std::vector<Class_Video_Info>& records) {
-    QByteArray out;
-    QXmlStreamWriter xml(&out);
+namespace {
+
+void writeGpxHead(QXmlStreamWriter& xml) {
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(2);
     xml.writeStartDocument();
@@ -123,6 +127,9 @@ QByteArray toGpx(const std::vector<Class_Video_Info>& records) {
                        "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd "
                        "http://www.garmin.com/xmlschemas/TrackPointExtension/v2 "
                        "https://www8.garmin.com/xmlschemas/TrackPointExtensionv2.xsd");
+}
+
+void writeGpxTracks(QXmlStreamWriter& xml, Records records) {
     for (const Class_Video_Info& record : records) {
         xml.writeStartElement(kGpxNamespace, "trk");
         xml.writeTextElement(kGpxNamespace, "name", xmlSafe(fileNameOf(record)));
@@ -133,12 +140,14 @@ QByteArray toGpx(const std::vector<Class_Video_Info>& records) {
         xml.writeEndElement();
         xml.writeEndElement();
     }
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    return out;
 }
 
-QByteArray toGeoJson(const std::vector<Class_Video_Info>& records) {
+void writeGpxTail(QXmlStreamWriter& xml) {
+    xml.writeEndElement();
+    xml.writeEndDocument();
+}
+
+QJsonArray geoJsonFeatures(Records records) {
     QJsonArray features;
     for (const Class_Video_Info& record : records) {
         QJsonArray line;
@@ -155,9 +164,15 @@ QByteArray toGeoJson(const std::vector<Class_Video_Info>& records) {
         };
         features.append(QJsonObject{{"type", "Feature"}, {"geometry", geometry}, {"properties", properties}});
     }
-    const QJsonObject collection{{"type", "FeatureCollection"}, {"features", features}};
-    return QJsonDocument(collection).toJson(QJsonDocument::Compact) + '\n';
+    return features;
 }
+
+// The collection's compact form, as QJsonDocument writes it, a feature at a time:
+// its keys in order ("features" before "type"), the features between.
+constexpr char kGeoJsonHead[] = R"({"features":[)";
+constexpr char kGeoJsonTail[] = R"(],"type":"FeatureCollection"})" "\n";
+
+}  // namespace
 
 QString csvCell(const QString& value) {
     const bool quote = value.contains(',') || value.contains('"') || value.contains('\r') || value.contains('\n');
@@ -167,13 +182,18 @@ QString csvCell(const QString& value) {
     return '"' + quoted + '"';
 }
 
-QByteArray toCsv(const std::vector<Class_Video_Info>& records) {
-    // RFC 4180 ends every record, the last included, with CRLF.
+namespace {
+
+// RFC 4180 ends every record, the last included, with CRLF.
+QByteArray csvHeader() {
     QStringList header{"file"};
     for (const char* name : Class_Subtitle_Info::kFieldNames) header << name;
     header << "lat_deg" << "lon_deg";
-    QString out = header.join(',') + QLatin1String("\r\n");
+    return (header.join(',') + QLatin1String("\r\n")).toUtf8();
+}
 
+QByteArray csvRows(Records records) {
+    QString out;
     for (const Class_Video_Info& record : records) {
         if (!record.array_SubtileInfo) continue;
         const QString file = csvCell(fileNameOf(record));
@@ -188,13 +208,50 @@ QByteArray toCsv(const std::vector<Class_Video_Info>& records) {
     return out.toUtf8();
 }
 
-QByteArray exportTracks(TrackFormat format, const std::vector<Class_Video_Info>& records) {
-    switch (format) {
-        case TrackFormat::Gpx: return toGpx(records);
-        case TrackFormat::GeoJson: return toGeoJson(records);
-        case TrackFormat::Csv: return toCsv(records);
+}  // namespace
+
+TrackWriter::TrackWriter(TrackFormat format, QIODevice& out) : format_(format), out_(out) {
+    switch (format_) {
+        case TrackFormat::Gpx:
+            xml_ = std::make_unique<QXmlStreamWriter>(&out_);
+            writeGpxHead(*xml_);
+            break;
+        case TrackFormat::GeoJson: out_.write(kGeoJsonHead); break;
+        case TrackFormat::Csv: out_.write(csvHeader()); break;
     }
-    return {};
+}
+
+TrackWriter::~TrackWriter() = default;
+
+void TrackWriter::add(const Class_Video_Info& record) {
+    const Records one(&record, 1);
+    switch (format_) {
+        case TrackFormat::Gpx: writeGpxTracks(*xml_, one); break;
+        case TrackFormat::GeoJson:
+            if (added_) out_.write(",");
+            out_.write(QJsonDocument(geoJsonFeatures(one).first().toObject()).toJson(QJsonDocument::Compact));
+            break;
+        case TrackFormat::Csv: out_.write(csvRows(one)); break;
+    }
+    added_ = true;
+}
+
+void TrackWriter::finish() {
+    switch (format_) {
+        case TrackFormat::Gpx: writeGpxTail(*xml_); break;
+        case TrackFormat::GeoJson: out_.write(kGeoJsonTail); break;
+        case TrackFormat::Csv: break;
+    }
+}
+
+QByteArray exportTracks(TrackFormat format, Records records) {
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    TrackWriter writer(format, out);
+    for (const Class_Video_Info& record : records) writer.add(record);
+    writer.finish();
+    return bytes;
 }
 
 }  // namespace telemetry_cli

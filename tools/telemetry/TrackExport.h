@@ -2,9 +2,13 @@
 // The recorded track of each recording as GPX 1.1, GeoJSON or CSV.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QXmlStreamWriter>
 
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "Class_Subtitle_Info.h"
@@ -31,15 +35,32 @@ struct TrackPoint {
 // GPX readers reject and map software draws across the world.
 std::optional<TrackPoint> trackPoint(const telemetry::Class_Subtitle_Info& sample);
 
-// One trk per recording, one trkpt per track point.
-QByteArray toGpx(const std::vector<telemetry::Class_Video_Info>& records);
-// A FeatureCollection, one LineString Feature per recording (null geometry below
-// two points).
-QByteArray toGeoJson(const std::vector<telemetry::Class_Video_Info>& records);
-// A header row, then one row per sample, fix or not.
-QByteArray toCsv(const std::vector<telemetry::Class_Video_Info>& records);
+using Records = std::span<const telemetry::Class_Video_Info>;
 
-QByteArray exportTracks(TrackFormat format, const std::vector<telemetry::Class_Video_Info>& records);
+// Writes the tracks a recording at a time, so that each recording can be let go
+// once written:
+// - GPX 1.1: one trk per recording, one trkpt per track point;
+// - GeoJSON: a FeatureCollection, one LineString Feature per recording (null
+//   geometry below two points);
+// - CSV: a header row, then one row per sample, fix or not.
+class TrackWriter {
+public:
+    TrackWriter(TrackFormat format, QIODevice& out);  // writes what comes before the first recording
+    ~TrackWriter();
+    TrackWriter(const TrackWriter&) = delete;
+    TrackWriter& operator=(const TrackWriter&) = delete;
+    void add(const telemetry::Class_Video_Info& record);
+    void finish();  // writes what comes after the last recording
+
+private:
+    TrackFormat format_;
+    QIODevice& out_;
+    std::unique_ptr<QXmlStreamWriter> xml_;
+    bool added_ = false;
+};
+
+// All records through a TrackWriter, into memory.
+QByteArray exportTracks(TrackFormat format, Records records);
 
 // One CSV cell with RFC 4180 quoting.
 QString csvCell(const QString& value);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace testgen {
@@ -36,6 +37,97 @@ public:
 
 void fullBoxHeader(Bytes& b) { b.u32(0); }  // version 0, flags 0
 
+// --- A real H.264 stream, so that players and tag readers accept the video track
+
+constexpr int kWidth = 320, kHeight = 240;
+
+// An RBSP written bit by bit, with exp-Golomb codes.
+class Bits {
+public:
+    void bit(int b) {
+        if (used_ % 8 == 0) out_.push_back(0);
+        if (b) out_.back() |= uint8_t(0x80 >> (used_ % 8));
+        ++used_;
+    }
+    void bits(uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) bit(int(value >> i & 1));
+    }
+    void ue(uint32_t value) {
+        int width = 0;
+        for (uint32_t v = value + 1; v; v >>= 1) ++width;
+        bits(0, width - 1);
+        bits(value + 1, width);
+    }
+    // The NAL unit: header byte, the bits with their trailing bits, and emulation
+    // prevention so that no start code appears inside.
+    std::vector<uint8_t> nal(uint8_t header) {
+        bit(1);
+        while (used_ % 8) bit(0);
+        std::vector<uint8_t> out{header};
+        int zeros = 0;
+        for (uint8_t byte : out_) {
+            if (zeros >= 2 && byte <= 3) out.push_back(3), zeros = 0;
+            out.push_back(byte);
+            zeros = byte == 0 ? zeros + 1 : 0;
+        }
+        return out;
+    }
+
+private:
+    std::vector<uint8_t> out_;
+    int used_ = 0;
+};
+
+// Baseline profile, level 2.1, frame size kWidth x kHeight, no VUI.
+std::vector<uint8_t> sequenceParameterSet() {
+    Bits b;
+    b.bits(66, 8), b.bits(0xC0, 8), b.bits(21, 8);  // profile, constraint sets 0 and 1, level
+    b.ue(0), b.ue(0), b.ue(2), b.ue(1), b.bit(0);   // id, frame_num bits - 4, POC type, refs, no gaps
+    b.ue(kWidth / 16 - 1), b.ue(kHeight / 16 - 1);
+    b.bit(1), b.bit(1), b.bit(0), b.bit(0);  // frames only, direct 8x8, no cropping, no VUI
+    return b.nal(0x67);
+}
+
+std::vector<uint8_t> pictureParameterSet() {
+    Bits b;
+    b.ue(0), b.ue(0), b.bit(0), b.bit(0), b.ue(0), b.ue(0), b.ue(0), b.bit(0), b.bits(0, 2);
+    b.ue(0), b.ue(0), b.ue(0);  // QP and chroma offsets 0 (se(0) is ue(0))
+    b.bit(1), b.bit(0), b.bit(0);  // deblocking control present
+    return b.nal(0x68);
+}
+
+// A mid-grey IDR frame: every macroblock intra 16x16 with DC prediction and no
+// residual, deblocking off. Decoders show it without a complaint.
+std::vector<uint8_t> greyFrame() {
+    Bits b;
+    b.ue(0), b.ue(7), b.ue(0), b.bits(0, 4), b.ue(0);  // first MB, I slice, PPS, frame_num, IDR id
+    b.bit(0), b.bit(0), b.ue(0), b.ue(1);              // ref marking, QP delta 0, no deblocking
+    for (int mb = 0; mb < (kWidth / 16) * (kHeight / 16); ++mb) {
+        b.ue(3), b.ue(0), b.ue(0);  // I_16x16_2_0_0, chroma DC, QP delta 0
+        b.bit(1);                   // no DC coefficients
+    }
+    return b.nal(0x65);
+}
+
+// A video sample as a camera writes it: NAL units with 4-byte lengths, here one
+// frame and a filler unit over the rest (whose bytes stay holes in a sparse file).
+// Returns the bytes to write at the start of the sample; too small a sample gets
+// as much as fits.
+std::vector<uint8_t> videoSampleStart(uint64_t size) {
+    static const std::vector<uint8_t> frame = greyFrame();
+    std::vector<uint8_t> out;
+    auto unit = [&out](const std::vector<uint8_t>& nal, uint64_t length) {
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(length >> shift));
+        out.insert(out.end(), nal.begin(), nal.end());
+    };
+    if (size >= 4 + frame.size() + 5) {
+        unit(frame, frame.size());
+        size -= 4 + frame.size();
+    }
+    if (size >= 5 && size - 4 <= 0xFFFFFFFFu) unit({0x0C}, size - 4);  // filler data
+    return out;
+}
+
 void mvhd(Bytes& b, const SyntheticOptions& o, SyntheticLayout& l, uint64_t moovBase) {
     const size_t at = b.begin("mvhd");
     l.mvhdTypeOffset = moovBase + at + 4;
@@ -60,14 +152,48 @@ void mvhd(Bytes& b, const SyntheticOptions& o, SyntheticLayout& l, uint64_t moov
     b.end(at);
 }
 
+void videoSampleEntry(Bytes& b) {
+    const size_t avc1 = b.begin("avc1");
+    b.fill(6, 0), b.u16(1);  // data reference 1
+    b.fill(16, 0);
+    b.u16(kWidth), b.u16(kHeight), b.u32(0x00480000), b.u32(0x00480000), b.u32(0), b.u16(1);
+    b.fill(32, 0);  // compressor name
+    b.u16(0x0018), b.u16(0xFFFF);
+    const std::vector<uint8_t> sps = sequenceParameterSet(), pps = pictureParameterSet();
+    const size_t avcC = b.begin("avcC");
+    b.u8(1), b.u8(sps[1]), b.u8(sps[2]), b.u8(sps[3]), b.u8(0xFF), b.u8(0xE1);  // 4-byte lengths, one SPS
+    b.u16(uint16_t(sps.size())), b.data.insert(b.data.end(), sps.begin(), sps.end());
+    b.u8(1), b.u16(uint16_t(pps.size())), b.data.insert(b.data.end(), pps.begin(), pps.end());
+    b.end(avcC);
+    b.end(avc1);
+}
+
+// 3GPP timed text, the sample description players and tag readers expect of a
+// subtitle track whose samples are a 2-byte length and the text.
+void textSampleEntry(Bytes& b) {
+    const size_t tx3g = b.begin("tx3g");
+    b.fill(6, 0), b.u16(1);
+    b.u32(0), b.u8(1), b.u8(0xFF), b.u32(0);  // display flags, justification, background
+    b.fill(8, 0);                             // text box
+    b.u16(0), b.u16(0), b.u16(1), b.u8(0), b.u8(18), b.u32(0xFFFFFFFF);  // style: font 1, 18 px, white
+    const size_t ftab = b.begin("ftab");
+    b.u16(1), b.u16(1), b.u8(5), b.text("Serif");
+    b.end(ftab);
+    b.end(tx3g);
+}
+
 // A track with the given handler; its stbl tables describe one sample per chunk.
 void trak(Bytes& b, const char* handler, uint32_t trackId, const SyntheticOptions& o,
           const std::vector<uint32_t>& sizes, const std::vector<uint32_t>& offsets, bool withStsz, bool withStco,
           std::optional<uint32_t> countOverride, SyntheticLayout* l, uint64_t moovBase) {
     const size_t t = b.begin("trak");
+    const bool video = std::string_view(handler) == "vide";
     const size_t tkhd = b.begin("tkhd");
-    b.u32(0x00000003), b.u32(0), b.u32(0), b.u32(trackId), b.u32(0), b.u32(o.duration);
-    b.fill(60, 0);
+    // Enabled and in the movie; the telemetry track is not shown, as a camera's.
+    b.u32(video ? 0x00000003 : 0x00000002), b.u32(0), b.u32(0), b.u32(trackId), b.u32(0), b.u32(o.duration);
+    b.fill(16, 0);
+    for (uint32_t m : {0x00010000u, 0u, 0u, 0u, 0x00010000u, 0u, 0u, 0u, 0x40000000u}) b.u32(m);
+    b.u32(video ? uint32_t(kWidth) << 16 : 0), b.u32(video ? uint32_t(kHeight) << 16 : 0);
     b.end(tkhd);
     const size_t mdia = b.begin("mdia");
     const size_t mdhd = b.begin("mdhd");
@@ -79,10 +205,25 @@ void trak(Bytes& b, const char* handler, uint32_t trackId, const SyntheticOption
     b.u32(0), b.text(std::string(handler, 4)), b.fill(12, 0), b.u8(0);
     b.end(hdlr);
     const size_t minf = b.begin("minf");
+    const size_t mediaHeader = b.begin(video ? "vmhd" : "nmhd");
+    b.u32(video ? 1 : 0);
+    if (video) b.fill(8, 0);
+    b.end(mediaHeader);
+    const size_t dinf = b.begin("dinf");
+    const size_t dref = b.begin("dref");
+    fullBoxHeader(b);
+    b.u32(1);
+    const size_t url = b.begin("url ");
+    b.u32(1);  // the media data is in this file
+    b.end(url);
+    b.end(dref);
+    b.end(dinf);
     const size_t stbl = b.begin("stbl");
     const size_t stsd = b.begin("stsd");
     fullBoxHeader(b);
-    b.u32(0);
+    b.u32(1);
+    if (video) videoSampleEntry(b);
+    else textSampleEntry(b);
     b.end(stsd);
     const size_t stts = b.begin("stts");
     fullBoxHeader(b);
@@ -185,6 +326,10 @@ std::vector<uint8_t> buildSynthetic(const SyntheticOptions& o, SyntheticLayout* 
     Plan p = plan(o);
     std::vector<uint8_t> file(p.layout.fileSize, 0xAA);  // 0xAA: never part of a pattern the scan looks for
     std::memcpy(file.data(), p.head.data.data(), p.head.size());
+    for (uint64_t at : p.videoOffsets) {
+        const std::vector<uint8_t> start = videoSampleStart(o.videoBytesPerSample);
+        std::memcpy(file.data() + at, start.data(), start.size());
+    }
     for (size_t k = 0; k < o.samples.size(); ++k)
         std::memcpy(file.data() + p.layout.sampleOffsets[k], o.samples[k].data(), o.samples[k].size());
     std::memcpy(file.data() + p.layout.moovOffset, p.moov.data(), p.moov.size());
@@ -215,6 +360,8 @@ SyntheticLayout writeSynthetic(const std::string& path, const SyntheticOptions& 
         }
     };
     put(0, p.head.data.data(), p.head.size());
+    const std::vector<uint8_t> videoStart = videoSampleStart(o.videoBytesPerSample);
+    for (uint64_t at : p.videoOffsets) put(at, videoStart.data(), videoStart.size());
     for (size_t k = 0; k < o.samples.size(); ++k) put(p.layout.sampleOffsets[k], o.samples[k].data(), o.samples[k].size());
     put(p.layout.moovOffset, p.moov.data(), p.moov.size());
     const uint64_t finalSize = o.truncateAt ? std::min(*o.truncateAt, p.layout.fileSize) : p.layout.fileSize;

@@ -1,7 +1,9 @@
 #pragma once
-// Writes dashcam-layout MP4 files: ftyp, then mdat holding placeholder video bytes
-// and the telemetry samples, then moov with a version-0 mvhd, a video track, a box
-// holding the vendor marker, and the telemetry track (one sample per chunk).
+// Writes dashcam-layout MP4 files: ftyp, then mdat holding video chunks and the
+// telemetry samples between them, as a camera interleaves them, then moov with a
+// version-0 mvhd, an H.264 video track, a box holding the vendor marker, and the
+// timed-text telemetry track (one sample per chunk). Each video sample holds a
+// small grey frame and filler, so players and tag readers accept the file.
 // Every fault the scan must survive can be dialled in.
 
 #include <cstdint>
@@ -19,8 +21,8 @@ struct SyntheticOptions {
     uint32_t rate = 0x00010000;  // 1.0 in 16.16
     int mvhdVersion = 0;         // 1 writes 64-bit times and duration
 
-    uint64_t videoBytesPerSample = 1024;  // placeholder video before each sample
-    bool sparseVideo = false;             // leave video bytes as holes (big files, cheaply)
+    uint64_t videoBytesPerSample = 1024;  // the video sample before each telemetry sample
+    bool sparseVideo = false;             // leave the filler in video samples as holes (big files, cheaply)
 
     bool mdatInHeader = true;  // false: a 'free' box of 80 bytes stands before mdat
     bool marker = true;        // the "Ambarella EXT" box before the telemetry track
