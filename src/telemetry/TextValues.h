@@ -24,6 +24,10 @@ inline double floatingValue(const std::string& text) { return floatingValue(std:
 inline int32_t integerValue(const char* text) { return integerValue(std::string_view(text)); }
 inline double floatingValue(const char* text) { return floatingValue(std::string_view(text)); }
 
+// A number truncated toward zero to 32 bits, saturating at either end (NaN is 0):
+// a crafted text must not make a conversion overflow.
+int32_t truncatedInt32(double value);
+
 // "%d" of a 32-bit value: signed decimal, so 4294967295 prints as -1.
 std::string formatSigned32(uint32_t value);
 

@@ -3,6 +3,7 @@
 #include "QtPrinters.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -16,7 +17,8 @@ void clearSettings() { QSettings().clear(); }
 
 class ChoosingDialog : public SettingViewController {
 public:
-    using SettingViewController::SettingViewController;
+    explicit ChoosingDialog(SettingViewDelegate* delegate)
+        : SettingViewController(delegate, "https://tiles.example/{z}/{x}/{y}.png", "https://route.example") {}
     QString next;  // what the folder chooser answers; null: cancelled
 private:
     QString chooseFolder() override { return next; }
@@ -86,4 +88,71 @@ TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
     EXPECT_EQ(again.textFiled_path->text(), "/data/snaps/");
     EXPECT_EQ(again.btn_select_speed_unit->currentIndex(), 1);
     EXPECT_TRUE(log.contains("Load SpeedUnit = 1 , DistanceUnit =1"));
+}
+
+TEST(Settings, StoredUnitsOutsideThePopUpsAreClamped) {
+    const struct {
+        int stored, shown;
+    } cases[] = {{-1, 0}, {7, 1}, {1, 1}, {0, 0}};
+    Delegate delegate;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        clearSettings();
+        QSettings().setValue("PresetSpeedUnit", c.stored);
+        QSettings().setValue("PresetDistanceUnit", c.stored);
+        EXPECT_EQ(loadSettings().PresetSpeedUnit, c.shown);
+        EXPECT_EQ(loadSettings().PresetDistanceUnit, c.shown);
+        ChoosingDialog dialog(&delegate);
+        EXPECT_EQ(dialog.btn_select_speed_unit->currentIndex(), c.shown);  // never an empty pop-up
+        EXPECT_EQ(dialog.btn_select_distance_unit->currentIndex(), c.shown);
+        dialog.btn_save_and_close();
+        EXPECT_EQ(QSettings().value("PresetSpeedUnit").toInt(), c.shown);  // never -1
+    }
+}
+
+TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {
+    clearSettings();
+    Delegate delegate;
+    ChoosingDialog dialog(&delegate);
+    EXPECT_EQ(dialog.tileServer->text(), "https://tiles.example/{z}/{x}/{y}.png");  // what is used until changed
+    EXPECT_EQ(dialog.routingServer->text(), "https://route.example");
+    dialog.tileServer->clear();
+    dialog.routingServer->setText(" http://127.0.0.1:5000 ");
+    dialog.btn_save_and_close();
+    const UserSettings s = loadSettings();
+    EXPECT_TRUE(s.TileServerUrl.isEmpty() && !s.TileServerUrl.isNull());  // off, not "never saved"
+    EXPECT_EQ(s.RoutingServerUrl, "http://127.0.0.1:5000");
+
+    const struct {
+        const char* environment;  // nullptr: not set
+        QString stored, used;
+    } cases[] = {{nullptr, QString(), "builtin"}, {nullptr, "", ""}, {nullptr, "http://a", "http://a"},
+                 {"", "http://a", ""}, {"http://env", "http://a", "http://env"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.used.toStdString());
+        c.environment ? qputenv("DASHCAM_TEST_SERVER", c.environment) : qunsetenv("DASHCAM_TEST_SERVER");
+        EXPECT_EQ(serverUrl("DASHCAM_TEST_SERVER", c.stored, "builtin"), c.used);
+    }
+    qunsetenv("DASHCAM_TEST_SERVER");
+}
+
+TEST(Settings, AFailedSaveIsSaidAndTheDialogStaysOpen) {
+    clearSettings();
+    QSettings().sync();
+    const QString file = QSettings().fileName();
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file));  // a folder where the file must go: unwritable, even for root
+    Delegate delegate;
+    ChoosingDialog dialog(&delegate);
+    dialog.open();
+    dialog.btn_select_speed_unit->setCurrentIndex(1);
+    dialog.btn_save_and_close();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(delegate.closed, 0);
+    EXPECT_FALSE(dialog.saveError->isHidden());
+    EXPECT_TRUE(dialog.saveError->text().contains(file)) << dialog.saveError->text().toStdString();
+    QDir().rmdir(file);
+    dialog.btn_save_and_close();  // writable again
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(delegate.closed, 1);
 }
