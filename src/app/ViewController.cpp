@@ -344,6 +344,7 @@ void ViewController::clearShownRecording() {
     label_date->setText(QStringLiteral("DATE: -"));
     for (const MapAnnotation& a : mapView->annotations()) mapView->removeAnnotation(a.id);
     slider_video->setRange(0, 0);
+    playerView->setFullScreenButtonVisible(false);
     shownSample_.reset();
     playerItem.clear();
 }
