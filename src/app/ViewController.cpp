@@ -19,6 +19,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <sys/stat.h>
+
 #include "Batches.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
@@ -362,9 +364,11 @@ void ViewController::playTheVideo(int32_t row) {
     const RecordingRecord record = storage.video_list.at(row);
     storage.filenameOfNowPlaying = record->filename ? QString::fromStdString(*record->filename) : QString();
     storage.filepathOfNowPlaying = record->filepath ? QString::fromStdString(*record->filepath) : QString();
-    const QString path = storage.filepathOfNowPlaying;
+    // The file system's bytes as the scan had them: a name that is not UTF-8
+    // would not survive a trip through a QString.
+    const QByteArray path = record->filepath ? QByteArray::fromStdString(*record->filepath) : QByteArray();
 
-    if (QFileInfo::exists(path)) telemetry::logLine("File Exists");
+    if (struct stat st {}; ::stat(path.constData(), &st) == 0) telemetry::logLine("File Exists");
     // The click returns at once; playerOpened() finishes the opening.
     opening_ = player->open(path);
     playerView->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));

@@ -24,8 +24,9 @@ public:
     // Starts opening a recording, paused at its start, in place of the one open
     // before, and returns at once with the opening's number. opened() reports the
     // outcome later, never before this returns; an opening superseded by a newer
-    // one is never reported.
-    virtual uint64_t open(const QString& path) = 0;
+    // one is never reported. The path is the file system's bytes (QFile::encodeName),
+    // so a name that is not UTF-8 still plays.
+    virtual uint64_t open(const QByteArray& nativePath) = 0;
     virtual bool isOpen() const = 0;
     // Plays; at the end of the recording, plays it again from its start.
     virtual void play() = 0;

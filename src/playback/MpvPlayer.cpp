@@ -1,6 +1,5 @@
 #include "MpvPlayer.h"
 
-#include <QFile>
 #include <QTimer>
 #include <cerrno>
 #include <cmath>
@@ -84,7 +83,7 @@ MpvPlayer::~MpvPlayer() {
     }
 }
 
-uint64_t MpvPlayer::open(const QString& path) {
+uint64_t MpvPlayer::open(const QByteArray& nativePath) {
     const uint64_t opening = ++opening_;
     setOpen(false);
     openEntry_ = -1;
@@ -98,7 +97,7 @@ uint64_t MpvPlayer::open(const QString& path) {
 
     // Only a regular file: mpv would wait on a FIFO for a writer, and read a
     // device for ever.
-    const QByteArray file = QFile::encodeName(path);
+    const QByteArray& file = nativePath;
     struct stat st {};
     if (::stat(file.constData(), &st) != 0) {
         const int error = errno;

@@ -22,7 +22,7 @@ public:
     explicit MpvPlayer(Output output, QObject* parent = nullptr);
     ~MpvPlayer() override;
 
-    uint64_t open(const QString& path) override;
+    uint64_t open(const QByteArray& nativePath) override;
     bool isOpen() const override { return open_; }
     void play() override;
     void pause() override;

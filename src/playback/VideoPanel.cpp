@@ -1,9 +1,9 @@
 #include "VideoPanel.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedLayout>
-#include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -50,15 +50,18 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     });
     connect(player_, &MediaPlayer::playingChanged, this, &VideoPanel::updatePlayButton);
     // Active whenever the window holding the panel is, whatever has the focus in it.
-    auto shortcut = [this](const QKeySequence& keys, auto slot) {
-        auto* s = new QShortcut(keys, this, slot);
-        s->setContext(Qt::WindowShortcut);
+    auto action = [this](const QKeySequence& keys, auto slot) {
+        auto* a = new QAction(this);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, slot);
+        addAction(a);
     };
-    shortcut(Qt::Key_Space, [this] { togglePlay(); });
-    shortcut(Qt::Key_F, [this] {
+    action(Qt::Key_Space, [this] { togglePlay(); });
+    action(Qt::Key_F, [this] {
         if (fullScreen_->isVisible()) fullScreen_->toggle();
     });
-    shortcut(Qt::Key_Escape, [this] {
+    action(Qt::Key_Escape, [this] {
         if (fullScreenOn_) fullScreen_->setChecked(false);
     });
     updatePlayButton();

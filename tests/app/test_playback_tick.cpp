@@ -97,21 +97,24 @@ TEST(PlaybackTick, PositionText) {
 }
 
 TEST(PlaybackTick, MarkerPosition) {
-    auto m = tickMarker(sample("$0$0$0$1034567$451234$0$0$1$1$1$1$1$1$N$E"));
-    EXPECT_DOUBLE_EQ(m.latitude, 45.1234);
-    EXPECT_DOUBLE_EQ(m.longitude, 103.4567);
-    EXPECT_TRUE(m.moves);
-    m = tickMarker(sample("$0$0$0$-1034567$451234$0$0$1$1$1$1$1$1$N$W"));
-    EXPECT_DOUBLE_EQ(m.longitude, -103.4567);  // already negative: kept
-    m = tickMarker(sample("$0$0$0$1034567$-451234$0$0$1$1$1$1$1$1$S$E"));
-    EXPECT_DOUBLE_EQ(m.latitude, 45.1234);  // "S" always negates
-    EXPECT_FALSE(m.moves);                  // a lat text below 0 is no fix
-    m = tickMarker(sample("$0$0$0$704567$338688$0$0$1$1$1$1$1$1$S$W"));
-    EXPECT_DOUBLE_EQ(m.latitude, -33.8688);  // a trip south of the equator is followed
-    EXPECT_DOUBLE_EQ(m.longitude, -70.4567);
-    EXPECT_TRUE(m.moves);
-    m = tickMarker(sample("$0$0$0$1034567$0$0$0$1$1$1$1$1$1$N$E"));
-    EXPECT_FALSE(m.moves);  // no fix: the marker stays
+    const struct {
+        const char *lon, *lat, *ns, *we;
+        double latitude, longitude;
+        bool moves;
+    } cases[] = {
+        {"1034567", "451234", "N", "E", 45.1234, 103.4567, true},
+        {"-1034567", "451234", "N", "W", 45.1234, -103.4567, true},  // already negative: kept
+        {"1034567", "-451234", "S", "E", 45.1234, 103.4567, false},  // "S" always negates; below 0 is no fix
+        {"704567", "338688", "S", "W", -33.8688, -70.4567, true},    // south of the equator is followed
+        {"1034567", "0", "N", "E", 0.0, 103.4567, false},            // no fix: the marker stays
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lat);
+        const auto m = tickMarker(sample(std::string("$0$0$0$") + c.lon + "$" + c.lat + "$0$0$1$1$1$1$1$1$" + c.ns + "$" + c.we));
+        EXPECT_DOUBLE_EQ(m.latitude, c.latitude);
+        EXPECT_DOUBLE_EQ(m.longitude, c.longitude);
+        EXPECT_EQ(m.moves, c.moves);
+    }
 }
 
 TEST(Snapshot, NamesWithoutColonsAndNeverReplaced) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <optional>
 
 #include "AppTestSupport.h"
 #include "SettingViewController.h"
@@ -29,17 +30,6 @@ struct Delegate : SettingViewDelegate {
     void SettingViewClosed() override { ++closed; }
 };
 }  // namespace
-
-TEST(Settings, MissingKeysReadAsZeroAndNoFolder) {
-    clearSettings();
-    const UserSettings s = loadSettings();
-    EXPECT_EQ(s.PresetSpeedUnit, 0);
-    EXPECT_EQ(s.PresetDistanceUnit, 0);
-    EXPECT_TRUE(s.PathOfSaveDirectory.isNull());
-    EXPECT_EQ(speedUnitText(0), "Mph");
-    EXPECT_EQ(speedUnitText(1), "Kmh");
-    EXPECT_EQ(speedUnitText(-3), "Kmh");
-}
 
 TEST(Settings, DialogShowsThePlaceholderButNeverStoresIt) {
     clearSettings();
@@ -90,18 +80,23 @@ TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
     EXPECT_TRUE(log.contains("Load SpeedUnit = 1 , DistanceUnit =1"));
 }
 
-TEST(Settings, StoredUnitsOutsideThePopUpsAreClamped) {
+TEST(Settings, MissingKeysReadAsZeroAndUnitsOutsideThePopUpsAreClamped) {
     const struct {
-        int stored, shown;
-    } cases[] = {{-1, 0}, {7, 1}, {1, 1}, {0, 0}};
+        std::optional<int> stored;
+        int shown;
+    } cases[] = {{std::nullopt, 0}, {-1, 0}, {7, 1}, {1, 1}, {0, 0}};
     Delegate delegate;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored);
+        SCOPED_TRACE(c.stored.value_or(-99));
         clearSettings();
-        QSettings().setValue("PresetSpeedUnit", c.stored);
-        QSettings().setValue("PresetDistanceUnit", c.stored);
-        EXPECT_EQ(loadSettings().PresetSpeedUnit, c.shown);
-        EXPECT_EQ(loadSettings().PresetDistanceUnit, c.shown);
+        if (c.stored) {
+            QSettings().setValue("PresetSpeedUnit", *c.stored);
+            QSettings().setValue("PresetDistanceUnit", *c.stored);
+        }
+        const UserSettings s = loadSettings();
+        EXPECT_EQ(s.PresetSpeedUnit, c.shown);
+        EXPECT_EQ(s.PresetDistanceUnit, c.shown);
+        EXPECT_TRUE(s.PathOfSaveDirectory.isNull() && s.TileServerUrl.isNull() && s.RoutingServerUrl.isNull());
         ChoosingDialog dialog(&delegate);
         EXPECT_EQ(dialog.btn_select_speed_unit->currentIndex(), c.shown);  // never an empty pop-up
         EXPECT_EQ(dialog.btn_select_distance_unit->currentIndex(), c.shown);

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <clocale>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "FileTableView.h"
@@ -275,6 +276,18 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
             ASSERT_EQ(outcome(0), "plays");
         }
         ASSERT_EQ(outcome(1), "Cannot decode the video");
+    }
+
+    // A name that is not UTF-8 reaches mpv as the file system's bytes.
+    const QByteArray latin1Name = QFile::encodeName(dir.path()) + "/caf\xe9.MP4";
+    {
+        ASSERT_EQ(::symlink(QFile::encodeName(QDir(recordings->path()).filePath("REC_0001.MP4")).constData(), latin1Name.constData()), 0);
+        MediaPlayer::OpenFailure failure = MediaPlayer::OpenFailure::NoPlayer;
+        const auto c = QObject::connect(w.player, &MediaPlayer::opened, [&](uint64_t, MediaPlayer::OpenFailure f) { failure = f; });
+        w.player->open(latin1Name);
+        ASSERT_TRUE(waitUntil([&] { return failure != MediaPlayer::OpenFailure::NoPlayer; }, 5000));
+        EXPECT_EQ(failure, MediaPlayer::OpenFailure::None);
+        QObject::disconnect(c);
     }
 
     // A newer click wins over a load still under way, in both orders.
