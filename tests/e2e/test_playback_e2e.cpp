@@ -125,6 +125,7 @@ TEST_F(PlaybackTest, UserSession) {
     EXPECT_EQ(w.tableView->model()->index(0, 2).data().toString(), "2016/05/12");  // by value, not the stored "005"
     sinceClick.start();
     clickRow(w, 0);
+    std::printf("click handled in %lld ms\n", static_cast<long long>(sinceClick.elapsed()));
     EXPECT_EQ(w.playerView->message(), "Opening REC_0001.MP4…");  // the click returns while the file loads
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
     EXPECT_EQ(w.playerView->message(), "");
@@ -249,8 +250,12 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
 
+    QList<qint64> clickMs;
     auto outcome = [&](int row) {
+        QElapsedTimer click;
+        click.start();
         clickRow(w, row);
+        clickMs.append(click.elapsed());
         EXPECT_EQ(w.playerView->message(), "Opening " + w.library.currentStorageVideo.filenameOfNowPlaying + "…");
         EXPECT_TRUE(neutral(w));  // nothing of the recording before
         waitUntil([&] { return w.player->isPlaying() || !w.playerView->message().startsWith("Opening"); }, 10000);
@@ -277,6 +282,10 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
         }
         ASSERT_EQ(outcome(1), "Cannot decode the video");
     }
+
+    std::sort(clickMs.begin(), clickMs.end());
+    std::printf("%lld clicks handled in %lld ms median, %lld ms at most\n", static_cast<long long>(clickMs.size()),
+                static_cast<long long>(clickMs[clickMs.size() / 2]), static_cast<long long>(clickMs.last()));
 
     // A name that is not UTF-8 reaches mpv as the file system's bytes.
     const QByteArray latin1Name = QFile::encodeName(dir.path()) + "/caf\xe9.MP4";
