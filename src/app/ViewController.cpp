@@ -4,6 +4,7 @@
 #include <QChartView>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,11 +12,14 @@
 #include <QMessageBox>
 #include <QOpenGLContext>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <sys/stat.h>
 
 #include "Batches.h"
 #include "MpvVideoWidget.h"
@@ -69,6 +73,16 @@ QStringList coordinateSetOf(const telemetry::Class_Video_Info& record) {
     return set;
 }
 
+// A click on the slider's groove goes to the clicked place, not a page toward it.
+class ClickToSeekStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
+        if (hint == QStyle::SH_Slider_PageSetButtons) return Qt::NoButton;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
 QWidget* placeholder(const QString& text, const QString& style, QWidget* parent) {
     auto* area = new QLabel(text, parent);
     area->setAlignment(Qt::AlignCenter);
@@ -92,7 +106,9 @@ ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
       videoOutput_(video == MpvPlayer::Output::Window && !openGLAvailable() ? MpvPlayer::Output::None : video),
       handoff_(new MainThreadHandoff(this)) {
     player = new MpvPlayer(videoOutput_, this);
-    directions = new OsrmClient(OsrmClient::baseUrlFromEnvironment(), this);
+    const UserSettings stored = ::loadSettings();
+    directions = new OsrmClient(
+        serverUrl("DASHCAM_ROUTING_URL", stored.RoutingServerUrl, QString::fromLatin1(OsrmClient::kDefaultBaseUrl)), this);
     buildWindow();
     viewDidLoad();
 }
@@ -150,13 +166,22 @@ void ViewController::buildWindow() {
     playerView = new VideoPanel(player, picture, this);
     slider_video = new QSlider(Qt::Horizontal, playerView);
     slider_video->setRange(0, 0);
-    slider_video->setToolTip(tr("Position"));
+    slider_video->setToolTip(tr("Position (Left/Right: 5 s, Page Up/Down: 30 s, Home/End)"));
+    auto* sliderStyle = new ClickToSeekStyle;
+    sliderStyle->setParent(slider_video);
+    slider_video->setStyle(sliderStyle);
+    slider_video->setSingleStep(5000);
+    slider_video->setPageStep(30000);
+    label_position = new QLabel(positionText(0, 0), playerView);
+    label_position->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     snapshotButton = new QPushButton(tr("Snapshot"), playerView);
     snapshotButton->setToolTip(tr("Save the frame on screen as a PNG in the snapshot folder"));
     playerView->addToBar(slider_video, 1);
+    playerView->addToBar(label_position);
     playerView->addToBar(snapshotButton);
 
-    mapView = new MapWidget(TileLoader::urlTemplateFromEnvironment(), this);
+    mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
+                            this);
 
     auto* labels = new QWidget(this);
     auto* labelLayout = new QVBoxLayout(labels);
@@ -203,7 +228,11 @@ void ViewController::buildWindow() {
         if (action != QAbstractSlider::SliderMove)
             QMetaObject::invokeMethod(this, &ViewController::sliderValueChanged, Qt::QueuedConnection);
     });
+    auto showPosition = [this] { label_position->setText(positionText(slider_video->value(), slider_video->maximum())); };
+    connect(slider_video, &QSlider::valueChanged, this, showPosition);
+    connect(slider_video, &QSlider::rangeChanged, this, showPosition);
     connect(player, &MediaPlayer::tick, this, &ViewController::tick);
+    connect(player, &MediaPlayer::opened, this, &ViewController::playerOpened);
     connect(player, &MediaPlayer::endOfItem, this, &ViewController::itemDidFinishPlaying);
     connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom](bool on) {
         for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView}) w->setVisible(!on);
@@ -308,6 +337,20 @@ void ViewController::setProgress(double value, const QString& text) {
     label_main->setText(text);
 }
 
+void ViewController::clearShownRecording() {
+    // Nothing of the previous recording may stay on screen while another opens.
+    label_gx->setText(QStringLiteral("X : -"));
+    label_gy->setText(QStringLiteral("Y : -"));
+    label_gz->setText(QStringLiteral("Z : -"));
+    label_speed->setText(QStringLiteral("SPEED : -"));
+    label_date->setText(QStringLiteral("DATE: -"));
+    for (const MapAnnotation& a : mapView->annotations()) mapView->removeAnnotation(a.id);
+    slider_video->setRange(0, 0);
+    playerView->setFullScreenButtonVisible(false);
+    shownSample_.reset();
+    playerItem.clear();
+}
+
 void ViewController::playTheVideo(int32_t row) {
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
     mapView->removeAllOverlays();
@@ -316,27 +359,20 @@ void ViewController::playTheVideo(int32_t row) {
         telemetry::logLine("NotLoading...");
         return;
     }
+    clearShownRecording();
     storage.indexOfNowPlaying = row;
     const RecordingRecord record = storage.video_list.at(row);
     storage.filenameOfNowPlaying = record->filename ? QString::fromStdString(*record->filename) : QString();
     storage.filepathOfNowPlaying = record->filepath ? QString::fromStdString(*record->filepath) : QString();
-    const QString path = storage.filepathOfNowPlaying;
+    // The file system's bytes as the scan had them: a name that is not UTF-8
+    // would not survive a trip through a QString.
+    const QByteArray path = record->filepath ? QByteArray::fromStdString(*record->filepath) : QByteArray();
 
-    if (QFileInfo::exists(path)) telemetry::logLine("File Exists");
-    QString reason;
-    const bool playable = player->open(path, &reason);
-    if (playable) {
-        telemetry::logLine(QString::asprintf("duration: %.2f", player->duration()).toStdString());
-        playerItem = path;
-        statusBar()->clearMessage();
-    } else {
-        // Gone since indexing, or nothing to show: say so and play nothing. The
-        // telemetry still has its map and chart.
-        playerItem.clear();
-        const QString message = tr("Cannot play %1: %2").arg(storage.filenameOfNowPlaying, reason);
-        telemetry::logLine(message.toStdString());
-        statusBar()->showMessage(message);
-    }
+    if (struct stat st {}; ::stat(path.constData(), &st) == 0) telemetry::logLine("File Exists");
+    // The click returns at once; playerOpened() finishes the opening.
+    opening_ = player->open(path);
+    playerView->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));
+    statusBar()->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));
 
     // Each end of the trip, negated by its own hemisphere flag alone.
     auto signedValue = [](const telemetry::Text& text, uint32_t flag) {
@@ -348,17 +384,31 @@ void ViewController::playTheVideo(int32_t row) {
                   signedValue(record->Center_Lat, record->sign_center_lat),
                   signedValue(record->Center_Lon, record->sign_center_lon), coordinateSetOf(*record));
 
-    if (playable) {
-        slider_video->setRange(0, int(std::min<uint32_t>(record->duration_second * 1000u, uint32_t(INT_MAX))));
-        rateObservation_ = connect(player, &MediaPlayer::playingChanged, this, &ViewController::rateChanged);
-        playerView->setFullScreenButtonVisible(true);
-        player->play();
-    } else {
-        slider_video->setRange(0, 0);
-    }
-
     draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle);
     draw_Graph->setGsensorGraph(hostView, false);
+}
+
+void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail) {
+    if (opening != opening_) return;  // a superseded opening
+    const CurrentStorageVideo& storage = library.currentStorageVideo;
+    if (failure != MediaPlayer::OpenFailure::None) {
+        // Nothing to show: say why in the video's place. The telemetry still has
+        // its map and chart.
+        playerView->showMessage(openFailureText(failure));
+        const QString message = tr("Cannot play %1: %2 (%3)").arg(storage.filenameOfNowPlaying, openFailureText(failure), detail);
+        telemetry::logLine(message.toStdString());
+        statusBar()->showMessage(message);
+        return;
+    }
+    telemetry::logLine(QString::asprintf("duration: %.2f", player->duration()).toStdString());
+    playerItem = storage.filepathOfNowPlaying;
+    statusBar()->clearMessage();
+    playerView->showVideo();
+    const RecordingRecord record = storage.video_list.at(storage.indexOfNowPlaying);
+    slider_video->setRange(0, int(std::min<uint32_t>(record->duration_second * 1000u, uint32_t(INT_MAX))));
+    rateObservation_ = connect(player, &MediaPlayer::playingChanged, this, &ViewController::rateChanged);
+    playerView->setFullScreenButtonVisible(true);
+    player->play();
 }
 
 void ViewController::tick(MediaTime time) {
@@ -376,6 +426,7 @@ void ViewController::tick(MediaTime time) {
     // keep what they show.
     if (!record.array_SubtileInfo || index >= record.array_SubtileInfo->size()) return;
     const telemetry::Class_Subtitle_Info& sample = (*record.array_SubtileInfo)[index];
+    shownSample_ = index;
     telemetry::logLine(QStringLiteral("index = %1 gap = %2 lat = %3 lon = %4")
                            .arg(int32_t(index))
                            .arg(int32_t(record.gapSubtitlePerSecond))
@@ -445,7 +496,7 @@ QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::re
 std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
     if (annotation.title != QLatin1String("Start")) return std::nullopt;
     static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
-    return imageRotated(icon, float(360 - library.currentStorageVideo.currentdegree));
+    return imageRotated(icon, float(360.0 - library.currentStorageVideo.currentdegree));  // no int overflow
 }
 
 void ViewController::btn_snapshot() {
@@ -460,9 +511,10 @@ void ViewController::btn_snapshot() {
     }
     QString reason;
     const QImage frame = player->currentFrame(&reason);
-    const QString path = snapshotPath(UserSeetingCapturePath, recording, QTime::currentTime());
-    if (frame.isNull() || !writePng(frame, path, &reason)) {
-        const QString message = tr("Snapshot not saved to %1: %2").arg(path, reason);
+    const QString path = frame.isNull() ? QString()
+                                        : writeSnapshot(frame, UserSeetingCapturePath, recording, QTime::currentTime(), &reason);
+    if (path.isNull()) {
+        const QString message = tr("Snapshot not saved in %1: %2").arg(UserSeetingCapturePath, reason);
         telemetry::logLine(message.toStdString());
         statusBar()->showMessage(message, 8000);
         return;
@@ -472,13 +524,23 @@ void ViewController::btn_snapshot() {
 
 void ViewController::btn_setting() {
     // A fresh dialog each time, showing what is stored; modal, and the action returns at once.
-    auto* dialog = new SettingViewController(this, this);
+    auto* dialog = new SettingViewController(this, QString::fromLatin1(TileLoader::kDefaultUrl),
+                                             QString::fromLatin1(OsrmClient::kDefaultBaseUrl), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
 
 void ViewController::SettingViewClosed() {
     loadSettings();
-    label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
+    // The sample on screen in the new unit at once, rather than waiting for a tick
+    // that a paused player never sends.
+    const CurrentStorageVideo& storage = library.currentStorageVideo;
+    const bool showing = shownSample_ && storage.indexOfNowPlaying >= 0 && storage.indexOfNowPlaying < storage.video_list.size();
+    if (showing) {
+        const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
+        label_speed->setText(tickTexts((*record.array_SubtileInfo)[*shownSample_], UserSettingSpeedUnit).speed);
+    } else {
+        label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
+    }
     telemetry::logLine("SettingView Close");
 }

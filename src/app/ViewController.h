@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "Draw_Graph.h"
@@ -51,6 +52,8 @@ public:
     bool openPaths(const QStringList& chosen);
     void acceptDrop(const QList<QUrl>& urls);
     void tick(MediaTime time);
+    // The player's report on an opening; only the latest opening's is taken.
+    void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void sliderValueChanged();
     void itemDidFinishPlaying();
     void rateChanged();
@@ -89,6 +92,7 @@ public:
     QLabel* label_speed = nullptr;
     QLabel* label_date = nullptr;
     QSlider* slider_video = nullptr;
+    QLabel* label_position = nullptr;  // "m:ss / m:ss" beside the slider
     QChartView* hostView = nullptr;
     VideoPanel* playerView = nullptr;
     QPushButton* openButton = nullptr;
@@ -105,6 +109,7 @@ private:
     void viewDidLoad();
     void startIndexing(const QStringList& batch);
     void loadSettings();
+    void clearShownRecording();
 
     // IndexingRun::Host
     void reloadTable() override;
@@ -114,6 +119,8 @@ private:
     MpvPlayer::Output videoOutput_;
     MainThreadHandoff* handoff_;
     QMetaObject::Connection rateObservation_;
+    uint64_t opening_ = 0;                  // the player's number for the latest opening
+    std::optional<uint32_t> shownSample_;  // the sample the labels show, of the recording now playing
     FileTableModel* tableModel_ = nullptr;
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;

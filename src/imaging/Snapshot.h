@@ -1,14 +1,19 @@
 #pragma once
-// Frame snapshots: the file name, and the PNG written whole or not at all.
+// Frame snapshots: the file name, and the PNG written whole or not at all, never
+// over an existing file.
 
-#include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QTime>
 
-// folder + recording file name + "_" + the local time as HH:mm:ss + ".png"; the
-// folder text brings its own trailing "/".
-QString snapshotPath(const QString& folder, const QString& recordingName, const QTime& localTime);
+// folder + recording file name + "_" + the local time as HH-mm-ss + ".png", with
+// "_2", "_3", ... before ".png" for the later ones of a second (attempt 1 has no
+// suffix). The folder text brings its own trailing "/". No colons: the FAT and
+// exFAT of camera cards refuse them.
+QString snapshotPath(const QString& folder, const QString& recordingName, const QTime& localTime, int attempt = 1);
 
-// Writes the image as PNG through a temporary file that replaces path only when
-// complete. False with a reason when it could not.
-bool writePng(const QImage& image, const QString& path, QString* reason);
+// Writes the image as PNG to the first of snapshotPath's names that is free; an
+// existing file is never replaced. The path written, or a null text with the
+// reason (the system's own, such as "No space left on device").
+QString writeSnapshot(const QImage& image, const QString& folder, const QString& recordingName, const QTime& localTime,
+                      QString* reason);

@@ -42,7 +42,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         ExtractSubtitle = extractor;
         extractor->ExtractSubtitle(*record, QFile::encodeName(batch.at(k - base)).toStdString());
         const QString length = lengthText(*record);
-        const QString date = record->fileDateYMD ? QString::fromStdString(*record->fileDateYMD) : QString();
+        const QString date = dateText(*record);
 
         onMain_([&] {
             // The record is listed before its flag turns "true": the opener reads a

@@ -8,5 +8,8 @@
 // "mm:ss" of the recording's length ("0:0" without telemetry); minutes may have
 // three digits or more.
 QString lengthText(const telemetry::Class_Video_Info& record);
+// The Date column: the recording's fileDateYMD with each field shown by its value,
+// two digits wide (four for the year), so a camera's "005" reads 05.
+QString dateText(const telemetry::Class_Video_Info& record);
 // The text after the last "/" of a path.
 QString fileNameOf(const QString& path);

@@ -16,12 +16,19 @@ struct MediaTime {
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:
+    // Why an opening failed; None when it succeeded.
+    enum class OpenFailure { None, NoPlayer, Gone, NotRegularFile, Unreadable, NoVideo, CannotDecode };
+
     using QObject::QObject;
 
-    // Opens a recording paused at its start, replacing the one open before. False
-    // with a reason when it cannot be played (missing, unreadable, no video).
-    virtual bool open(const QString& path, QString* reason) = 0;
+    // Starts opening a recording, paused at its start, in place of the one open
+    // before, and returns at once with the opening's number. opened() reports the
+    // outcome later, never before this returns; an opening superseded by a newer
+    // one is never reported. The path is the file system's bytes (QFile::encodeName),
+    // so a name that is not UTF-8 still plays.
+    virtual uint64_t open(const QByteArray& nativePath) = 0;
     virtual bool isOpen() const = 0;
+    // Plays; at the end of the recording, plays it again from its start.
     virtual void play() = 0;
     virtual void pause() = 0;
     virtual bool isPlaying() const = 0;
@@ -33,7 +40,13 @@ public:
     virtual QImage currentFrame(QString* reason) = 0;
 
 signals:
+    // The opening numbered `opening` has loaded (failure None) or failed; detail
+    // says more for the log.
+    void opened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void playingChanged();
-    void tick(MediaTime time);  // each whole second of playback, and at start, pause and seek
+    void tick(MediaTime time);  // each whole second of playback, at start, pause and seek, and at the end
     void endOfItem();           // the open recording has played to its end
 };
+
+// The short text the video area shows for a failed opening.
+QString openFailureText(MediaPlayer::OpenFailure failure);

@@ -1,16 +1,21 @@
 #include "MpvPlayer.h"
 
-#include <QElapsedTimer>
-#include <QFile>
+#include <QTimer>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
-constexpr uint64_t kTimePos = 1, kPause = 2, kIdle = 3;
+constexpr uint64_t kTimePos = 1, kPause = 2, kIdle = 3, kEof = 4, kPreloadedHook = 5, kNoReply = 6;
+// A loadfile's reply carries its opening's number above this bit.
+constexpr uint64_t kLoadReply = uint64_t(1) << 62;
 
 QString errorText(int error) { return QString::fromUtf8(mpv_error_string(error)); }
 
+// Read while mpv waits in its preloaded hook, so the answer is about this file and
+// not whatever mpv has moved on to by the time an event is read.
 bool hasVideoTrack(mpv_handle* mpv) {
     int64_t count = 0;
     if (mpv_get_property(mpv, "track-list/count", MPV_FORMAT_INT64, &count) < 0) return false;
@@ -24,6 +29,14 @@ bool hasVideoTrack(mpv_handle* mpv) {
     return false;
 }
 
+QString fileKind(mode_t mode) {
+    if (S_ISDIR(mode)) return QStringLiteral("a folder");
+    if (S_ISFIFO(mode)) return QStringLiteral("a FIFO");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
 }  // namespace
 
 MpvPlayer::MpvPlayer(Output output, QObject* parent) : MediaPlayer(parent) {
@@ -35,7 +48,8 @@ MpvPlayer::MpvPlayer(Output output, QObject* parent) : MediaPlayer(parent) {
     // file as its end.
     mpv_set_option_string(mpv_, "audio-fallback-to-null", "yes");
     mpv_set_option_string(mpv_, "idle", "yes");
-    mpv_set_option_string(mpv_, "keep-open", "no");
+    // The last frame stays at the end: it can be saved, and Play starts again.
+    mpv_set_option_string(mpv_, "keep-open", "yes");
     mpv_set_option_string(mpv_, "sid", "no");  // the telemetry text track is not for showing
     mpv_set_option_string(mpv_, "hwdec", "no");
     mpv_set_option_string(mpv_, "gpu-hwdec-interop", "no");  // no probing of GPU decoders we never use
@@ -51,6 +65,8 @@ MpvPlayer::MpvPlayer(Output output, QObject* parent) : MediaPlayer(parent) {
     mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kPause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_, kIdle, "idle-active", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kEof, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_hook_add(mpv_, kPreloadedHook, "on_preloaded", 0);
     mpv_set_wakeup_callback(
         mpv_,
         [](void* self) {
@@ -69,66 +85,94 @@ MpvPlayer::~MpvPlayer() {
     }
 }
 
-bool MpvPlayer::open(const QString& path, QString* reason) {
-    auto fail = [&](const QString& why) {
-        if (reason) *reason = why;
-        open_ = false;
-        return false;
-    };
-    if (!mpv_) return fail(QStringLiteral("the video player could not be started"));
-    open_ = false;
+uint64_t MpvPlayer::open(const QByteArray& nativePath) {
+    const uint64_t opening = ++opening_;
+    setOpen(false);
+    openEntry_ = -1;
+    pendingEntry_ = -1;
+    awaitingFirstFrame_ = false;
+    atEnd_ = false;
     duration_ = 0;
     position_ = 0;
     lastTickSecond_ = -1;
-    int pause = 1;
-    mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &pause);
-    const QByteArray file = QFile::encodeName(path);
-    const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
-    if (const int e = mpv_command(mpv_, command); e < 0) return fail(errorText(e));
+    if (!mpv_) return failLater(OpenFailure::NoPlayer, QStringLiteral("the video player could not be started"));
 
-    // Wait for this file to load, as the window needs its length and whether it
-    // has a picture before it goes on; other events are handled on the way.
-    ++openingDepth_;
-    QElapsedTimer timer;
-    timer.start();
-    bool loaded = false;
-    QString why;
-    while (!loaded && why.isEmpty()) {
-        const double left = 10.0 - timer.elapsed() / 1000.0;
-        if (left <= 0) {
-            why = QStringLiteral("timed out loading the file");
-            break;
-        }
-        const mpv_event* event = mpv_wait_event(mpv_, left);
-        if (event->event_id == MPV_EVENT_FILE_LOADED) loaded = true;
-        if (event->event_id == MPV_EVENT_END_FILE) {
-            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
-            if (end->reason == MPV_END_FILE_REASON_ERROR) why = errorText(end->error);
-            continue;  // the end of the file open before this one is not news
-        }
-        dispatch(*event);
+    // Only a regular file: mpv would wait on a FIFO for a writer, and read a
+    // device for ever.
+    const QByteArray& file = nativePath;
+    struct stat st {};
+    if (::stat(file.constData(), &st) != 0) {
+        const int error = errno;
+        stop();
+        if (error == ENOENT || error == ENOTDIR) return failLater(OpenFailure::Gone, QString::fromLocal8Bit(std::strerror(error)));
+        return failLater(OpenFailure::Unreadable, QString::fromLocal8Bit(std::strerror(error)));
     }
-    --openingDepth_;
-    if (!loaded) return fail(why);
-    if (!hasVideoTrack(mpv_)) {
-        const char* stop[] = {"stop", nullptr};
-        mpv_command(mpv_, stop);
-        return fail(QStringLiteral("the file has no video track"));
+    if (!S_ISREG(st.st_mode)) {
+        stop();
+        return failLater(OpenFailure::NotRegularFile, fileKind(st.st_mode));
     }
-    mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
-    idle_ = false;  // a file is loaded
-    open_ = true;
-    return true;
+
+    // Asynchronous commands: a synchronous one waits while mpv tears down the file
+    // before, which for a damaged one takes a fifth of a second. Commands run in
+    // order, and a loadfile's reply comes before any event of the entry it adds.
+    int pause = 1;
+    mpv_set_property_async(mpv_, kNoReply, "pause", MPV_FORMAT_FLAG, &pause);
+    const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
+    if (const int e = mpv_command_async(mpv_, kLoadReply | opening, command); e < 0)
+        return failLater(OpenFailure::CannotDecode, errorText(e));
+    return opening;
 }
 
-void MpvPlayer::play() { setPaused(false); }
+uint64_t MpvPlayer::failLater(OpenFailure failure, const QString& detail) {
+    const uint64_t opening = opening_;
+    // Reported from the event loop, as a load's outcome is, so callers see one order.
+    QTimer::singleShot(0, this, [this, opening, failure, detail] {
+        if (opening == opening_) emit opened(opening, failure, detail);
+    });
+    return opening;
+}
+
+void MpvPlayer::finishOpening(OpenFailure failure, const QString& detail) {
+    pendingEntry_ = -1;
+    awaitingFirstFrame_ = false;
+    if (failure == OpenFailure::None) {
+        openEntry_ = startedEntry_;
+        mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
+        idle_ = false;  // a file is loaded
+        setOpen(true);
+    } else {
+        stop();  // no sound from a file without a picture
+    }
+    emit opened(opening_, failure, detail);
+}
+
+void MpvPlayer::stop() {
+    if (!mpv_) return;
+    const char* command[] = {"stop", nullptr};
+    mpv_command_async(mpv_, kNoReply, command);
+}
+
+void MpvPlayer::setOpen(bool open) {
+    const bool wasPlaying = isPlaying();
+    open_ = open;
+    if (wasPlaying != isPlaying()) emit playingChanged();
+}
+
+void MpvPlayer::play() {
+    if (!mpv_ || !open_) return;
+    if (atEnd_) {
+        position_ = 0;
+        seekToSeconds(0);
+    }
+    setPaused(false);
+}
 
 void MpvPlayer::pause() { setPaused(true); }
 
 void MpvPlayer::setPaused(bool paused) {
     if (!mpv_ || !open_) return;
     int flag = paused ? 1 : 0;
-    mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &flag);
+    mpv_set_property_async(mpv_, kNoReply, "pause", MPV_FORMAT_FLAG, &flag);
     // The state changes now, as a caller expects; the property's own change
     // notice then finds nothing new.
     updateState(paused, idle_);
@@ -145,9 +189,10 @@ void MpvPlayer::updateState(bool paused, bool idle) {
 
 void MpvPlayer::seekToSeconds(int64_t seconds) {
     if (!mpv_ || !open_) return;
+    atEnd_ = false;  // the end's fixed position no longer holds
     const QByteArray target = QByteArray::number(qlonglong(seconds));
     const char* command[] = {"seek", target.constData(), "absolute+exact", nullptr};
-    mpv_command(mpv_, command);
+    mpv_command_async(mpv_, kNoReply, command);
 }
 
 MediaTime MpvPlayer::currentTime() const {
@@ -190,7 +235,7 @@ QImage MpvPlayer::currentFrame(QString* reason) {
 
 void MpvPlayer::handleEvents() {
     wakeupPending_ = false;
-    if (!mpv_ || openingDepth_) return;  // open() is reading the events itself
+    if (!mpv_) return;
     for (;;) {
         const mpv_event* event = mpv_wait_event(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE) break;
@@ -199,31 +244,93 @@ void MpvPlayer::handleEvents() {
 }
 
 void MpvPlayer::dispatch(const mpv_event& event) {
+    const bool loadingThis = pendingEntry_ >= 0 && startedEntry_ == pendingEntry_;
     switch (event.event_id) {
+    case MPV_EVENT_COMMAND_REPLY: {
+        if (!(event.reply_userdata & kLoadReply) || (event.reply_userdata & ~kLoadReply) != opening_) break;
+        if (event.error < 0) {
+            failLater(OpenFailure::CannotDecode, errorText(event.error));
+            break;
+        }
+        const mpv_node& result = static_cast<const mpv_event_command*>(event.data)->result;
+        if (result.format == MPV_FORMAT_NODE_MAP)
+            for (int i = 0; i < result.u.list->num; ++i)
+                if (!std::strcmp(result.u.list->keys[i], "playlist_entry_id") && result.u.list->values[i].format == MPV_FORMAT_INT64)
+                    pendingEntry_ = result.u.list->values[i].u.int64;
+        if (pendingEntry_ < 0) failLater(OpenFailure::CannotDecode, QStringLiteral("the player did not take the file"));
+        break;
+    }
+    case MPV_EVENT_START_FILE:
+        startedEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        pendingHasVideo_ = false;
+        videoConfigured_ = false;
+        break;
+    case MPV_EVENT_HOOK: {
+        const auto* hook = static_cast<const mpv_event_hook*>(event.data);
+        if (event.reply_userdata == kPreloadedHook && loadingThis) pendingHasVideo_ = hasVideoTrack(mpv_);
+        mpv_hook_continue(mpv_, hook->id);  // mpv waits until it is let go
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:  // about the entry started last
+        if (!loadingThis) break;
+        if (!pendingHasVideo_) finishOpening(OpenFailure::NoVideo, QStringLiteral("the file has no video track"));
+        else awaitingFirstFrame_ = true;
+        break;
+    case MPV_EVENT_VIDEO_RECONFIG:  // comes before the restart only when a frame was decoded
+        if (awaitingFirstFrame_) videoConfigured_ = true;
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:  // the first frame is ready, or a seek landed
+        if (awaitingFirstFrame_ && loadingThis) {
+            if (videoConfigured_) finishOpening(OpenFailure::None, {});
+            else finishOpening(OpenFailure::CannotDecode, QStringLiteral("no frame of the video could be decoded"));
+        } else if (open_) {
+            emitTick();
+        }
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (end->playlist_entry_id == pendingEntry_) {
+            const bool error = end->reason == MPV_END_FILE_REASON_ERROR;
+            // Nothing to play and no video track: the telemetry track alone is not a picture.
+            const bool noVideo = error && end->error == MPV_ERROR_NOTHING_TO_PLAY && !pendingHasVideo_;
+            finishOpening(noVideo ? OpenFailure::NoVideo : OpenFailure::CannotDecode,
+                          error ? errorText(end->error) : QStringLiteral("the file ended while loading"));
+        } else if (end->playlist_entry_id == openEntry_ && open_) {
+            openEntry_ = -1;
+            setOpen(false);
+            if (end->reason == MPV_END_FILE_REASON_EOF) {
+                const uint64_t opening = opening_;
+                QTimer::singleShot(0, this, [this, opening] {
+                    if (opening == opening_) emit endOfItem();
+                });
+            }
+        }
+        break;
+    }
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto* p = static_cast<const mpv_event_property*>(event.data);
         if (event.reply_userdata == kTimePos) {
-            position_ = p->format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(p->data) : 0.0;
-            const auto second = int64_t(std::floor(position_));
-            if (open_ && second != lastTickSecond_) emitTick();
+            // At the end and while loading the position is unavailable: that is not 0.
+            if (p->format != MPV_FORMAT_DOUBLE || atEnd_) break;
+            position_ = *static_cast<double*>(p->data);
+            if (open_ && int64_t(std::floor(position_)) != lastTickSecond_) emitTick();
         } else if (event.reply_userdata == kPause || event.reply_userdata == kIdle) {
             const bool flag = p->format == MPV_FORMAT_FLAG && *static_cast<int*>(p->data);
             if (event.reply_userdata == kPause) updateState(flag, idle_);
             else updateState(paused_, flag);
-        }
-        break;
-    }
-    case MPV_EVENT_PLAYBACK_RESTART:  // playback started, or a seek landed
-        if (open_) emitTick();
-        break;
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (end->reason == MPV_END_FILE_REASON_EOF && open_) {
-            const bool wasPlaying = isPlaying();
-            open_ = false;
-            if (wasPlaying) emit playingChanged();
+        } else if (event.reply_userdata == kEof) {
+            const bool eof = p->format == MPV_FORMAT_FLAG && *static_cast<int*>(p->data);
+            if (!open_ || eof == atEnd_) break;
+            atEnd_ = eof;
+            if (!eof) break;
+            // The end shows what the end of the recording maps to, and the knob stays there.
+            position_ = std::max(position_, duration_);
+            emitTick();
+            const uint64_t opening = opening_;
             // Handled after this round of events, as the handler may open the next file.
-            QMetaObject::invokeMethod(this, &MediaPlayer::endOfItem, Qt::QueuedConnection);
+            QTimer::singleShot(0, this, [this, opening] {
+                if (opening == opening_) emit endOfItem();
+            });
         }
         break;
     }

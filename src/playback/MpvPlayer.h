@@ -2,6 +2,11 @@
 // The media player on libmpv's client API. With Output::Window the video is drawn
 // by an MpvVideoWidget through the render API; with Output::None nothing is shown
 // (and no sound device is needed), for tests.
+//
+// Opening is asynchronous: every mpv event names the playlist entry it belongs to
+// (or comes in order after the one that does), and only the entry of the latest
+// open() is listened to, so a superseded or earlier file's news never reaches the
+// recording now on screen.
 
 #include <mpv/client.h>
 
@@ -17,7 +22,7 @@ public:
     explicit MpvPlayer(Output output, QObject* parent = nullptr);
     ~MpvPlayer() override;
 
-    bool open(const QString& path, QString* reason) override;
+    uint64_t open(const QByteArray& nativePath) override;
     bool isOpen() const override { return open_; }
     void play() override;
     void pause() override;
@@ -36,14 +41,26 @@ private:
     void emitTick();
     void setPaused(bool paused);
     void updateState(bool paused, bool idle);
+    void setOpen(bool open);
+    uint64_t failLater(OpenFailure failure, const QString& detail);
+    void finishOpening(OpenFailure failure, const QString& detail);
+    void stop();
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
     bool open_ = false;
     bool paused_ = true;
     bool idle_ = true;
+    bool atEnd_ = false;  // played to the end; the last frame stays
     double position_ = 0;
     double duration_ = 0;
     int64_t lastTickSecond_ = -1;
-    int openingDepth_ = 0;
+
+    uint64_t opening_ = 0;       // number of the latest open()
+    int64_t pendingEntry_ = -1;  // playlist entry of that opening until it is reported
+    int64_t startedEntry_ = -1;  // entry mpv is loading or has loaded
+    int64_t openEntry_ = -1;     // entry of the recording that is open
+    bool pendingHasVideo_ = false;
+    bool awaitingFirstFrame_ = false;
+    bool videoConfigured_ = false;
 };

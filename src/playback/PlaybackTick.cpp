@@ -1,5 +1,6 @@
 #include "PlaybackTick.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,6 +10,7 @@ using telemetry::floatingValue;
 using telemetry::integerValue;
 
 namespace {
+constexpr double kMilesPerKilometre = 0.621371;
 QString text(const telemetry::Text& t) { return t ? QString::fromStdString(*t) : QString(); }
 }  // namespace
 
@@ -23,9 +25,18 @@ uint32_t tickSampleIndex(float positionMs, const telemetry::Class_Video_Info& re
         ms = positionMs >= 2147483647.0f ? std::numeric_limits<int32_t>::max()
            : positionMs <= -2147483648.0f ? std::numeric_limits<int32_t>::min()
                                           : int32_t(positionMs);
-    const uint32_t index = uint32_t(ms / 1000) * record.gapSubtitlePerSecond;
-    if (index >= record.num_subtitle) return record.num_subtitle - record.lastPosition;
-    return index;
+    const int32_t seconds = ms / 1000;
+    const uint32_t n = record.num_subtitle, d = record.duration_second;
+    if (d == 0 || n % d == 0) {
+        const uint32_t index = uint32_t(seconds) * record.gapSubtitlePerSecond;
+        if (index >= n) return n - record.lastPosition;
+        return index;
+    }
+    // The samples per second were rounded up, so whole seconds times that run
+    // ahead of the table: spread the samples evenly over the seconds instead.
+    if (seconds <= 0) return 0;
+    const uint64_t index = uint64_t(seconds) * n / d;
+    return uint32_t(std::min<uint64_t>(index, n - 1));
 }
 
 TickTexts tickTexts(const telemetry::Class_Subtitle_Info& s, int64_t speedUnit) {
@@ -34,10 +45,12 @@ TickTexts tickTexts(const telemetry::Class_Subtitle_Info& s, int64_t speedUnit) 
     t.gy = QStringLiteral("Y : ") + text(s.gy);
     t.gz = QStringLiteral("Z : ") + text(s.gz);
     const bool mph = speedUnit == 0;
-    const int32_t speed = mph ? int32_t(floatingValue(s.speed) * 0.6) : integerValue(s.speed);
+    const int32_t speed = mph ? telemetry::truncatedInt32(floatingValue(s.speed) * kMilesPerKilometre) : integerValue(s.speed);
     t.speed = QStringLiteral("SPEED : %1%2").arg(speed).arg(mph ? QStringLiteral("Mph") : QStringLiteral("Kmh"));
+    // By value: the stored fields carry the camera's own leading zeros ("005").
+    auto field = [](const telemetry::Text& t, int width) { return QStringLiteral("%1").arg(integerValue(t), width, 10, QLatin1Char('0')); };
     t.date = QStringLiteral("DATE: %1/%2/%3 %4:%5:%6")
-                 .arg(text(s.year), text(s.month), text(s.day), text(s.hour), text(s.min), text(s.second));
+                 .arg(field(s.year, 4), field(s.month, 2), field(s.day, 2), field(s.hour, 2), field(s.min, 2), field(s.second, 2));
     return t;
 }
 
@@ -50,4 +63,12 @@ MarkerPosition tickMarker(const telemetry::Class_Subtitle_Info& s) {
     // Every sample with a fix moves the marker, south of the equator too.
     m.moves = telemetry::hasPositionFix(s);
     return m;
+}
+
+QString positionText(int positionMs, int lengthMs) {
+    auto clock = [](int ms) {
+        const int s = std::max(ms, 0) / 1000;
+        return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    };
+    return clock(positionMs) + QStringLiteral(" / ") + clock(lengthMs);
 }

@@ -13,14 +13,17 @@
 // value * 1000 / timescale, computed in double and kept as a float.
 float tickPositionMs(int64_t value, int32_t timescale);
 
-// Whole seconds played times the samples per second; past the end of the table,
-// num_subtitle - lastPosition (unsigned, so it may wrap).
+// With a whole number of samples per second: whole seconds played times the
+// samples per second, and past the end of the table num_subtitle - lastPosition
+// (unsigned, so it may wrap). Otherwise whole seconds * num_subtitle /
+// duration_second, at most the last sample.
 uint32_t tickSampleIndex(float positionMs, const telemetry::Class_Video_Info& record);
 
 struct TickTexts {
     QString gx, gy, gz, speed, date;
 };
-// The label texts of a sample; speedUnit 0 shows miles per hour.
+// The label texts of a sample; speedUnit 0 shows miles per hour. The date shows
+// each field's value, two digits wide (four for the year).
 TickTexts tickTexts(const telemetry::Class_Subtitle_Info& sample, int64_t speedUnit);
 
 struct MarkerPosition {
@@ -28,3 +31,6 @@ struct MarkerPosition {
     bool moves = false;                  // whether the marker is placed there
 };
 MarkerPosition tickMarker(const telemetry::Class_Subtitle_Info& sample);
+
+// "m:ss / m:ss" of a position and a length in milliseconds, in whole seconds.
+QString positionText(int positionMs, int lengthMs);

@@ -1,7 +1,9 @@
 #include "VideoPanel.h"
 
+#include <QAction>
 #include <QHBoxLayout>
-#include <QShortcut>
+#include <QLabel>
+#include <QStackedLayout>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -13,7 +15,20 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    layout->addWidget(video_, 1);
+    // Stacked, not swapped: the video widget stays shown, so its GL context and
+    // mpv's render context exist before the first file loads.
+    auto* area = new QWidget(this);
+    stack_ = new QStackedLayout(area);
+    stack_->setStackingMode(QStackedLayout::StackAll);
+    stack_->addWidget(video_);
+    message_ = new QLabel(area);
+    message_->setAlignment(Qt::AlignCenter);
+    message_->setWordWrap(true);
+    message_->setAutoFillBackground(true);
+    message_->setStyleSheet(QStringLiteral("background: #202020; color: #e0e0e0; font-size: 16pt;"));
+    stack_->addWidget(message_);
+    message_->hide();
+    layout->addWidget(area, 1);
     bar_ = new QHBoxLayout;
     play_ = new QToolButton(this);
     play_->setToolTip(tr("Play or pause (Space)"));
@@ -35,21 +50,39 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     });
     connect(player_, &MediaPlayer::playingChanged, this, &VideoPanel::updatePlayButton);
     // Active whenever the window holding the panel is, whatever has the focus in it.
-    auto shortcut = [this](const QKeySequence& keys, auto slot) {
-        auto* s = new QShortcut(keys, this, slot);
-        s->setContext(Qt::WindowShortcut);
+    auto action = [this](const QKeySequence& keys, auto slot) {
+        auto* a = new QAction(this);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, slot);
+        addAction(a);
     };
-    shortcut(Qt::Key_Space, [this] { togglePlay(); });
-    shortcut(Qt::Key_F, [this] {
+    action(Qt::Key_Space, [this] { togglePlay(); });
+    action(Qt::Key_F, [this] {
         if (fullScreen_->isVisible()) fullScreen_->toggle();
     });
-    shortcut(Qt::Key_Escape, [this] {
+    action(Qt::Key_Escape, [this] {
         if (fullScreenOn_) fullScreen_->setChecked(false);
     });
     updatePlayButton();
 }
 
 void VideoPanel::setFullScreenButtonVisible(bool visible) { fullScreen_->setVisible(visible); }
+
+void VideoPanel::showMessage(const QString& text) {
+    message_->setText(text);
+    stack_->setCurrentWidget(message_);
+    message_->show();
+    message_->raise();
+}
+
+void VideoPanel::showVideo() {
+    message_->hide();
+    message_->clear();
+    stack_->setCurrentWidget(video_);
+}
+
+QString VideoPanel::message() const { return message_->isHidden() ? QString() : message_->text(); }
 
 void VideoPanel::addToBar(QWidget* widget, int stretch) { bar_->addWidget(widget, stretch); }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The video and our own control bar under it: play/pause (also Space) and a
-// full-screen toggle (also F, and Esc to leave). No frame stepping.
+// full-screen toggle (also F, and Esc to leave). No frame stepping. In place of
+// the picture it can show a plain message: why nothing plays, or that a
+// recording is opening.
 
 #include <QWidget>
 
@@ -15,6 +17,10 @@ public:
 
     QWidget* video() const { return video_; }
     void setFullScreenButtonVisible(bool visible);
+    // Covers the picture with a plain panel saying text; showVideo() uncovers it.
+    void showMessage(const QString& text);
+    void showVideo();
+    QString message() const;  // empty while the picture shows
     // Adds a widget to the bar, after the buttons (the position slider, the snapshot button).
     void addToBar(QWidget* widget, int stretch = 0);
 
@@ -27,6 +33,8 @@ private:
 
     MediaPlayer* player_;
     QWidget* video_;
+    class QLabel* message_;
+    class QStackedLayout* stack_;
     QToolButton* play_;
     QToolButton* fullScreen_;
     class QHBoxLayout* bar_;

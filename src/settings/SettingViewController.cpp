@@ -5,13 +5,15 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "Log.h"
 #include "SettingsStore.h"
 
-SettingViewController::SettingViewController(SettingViewDelegate* delegate, QWidget* parent)
+SettingViewController::SettingViewController(SettingViewDelegate* delegate, const QString& defaultTileServer,
+                                             const QString& defaultRoutingServer, QWidget* parent)
     : QDialog(parent), delegate_(delegate) {
     setWindowTitle(tr("Settings"));
     setModal(true);
@@ -27,11 +29,28 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, QWid
     folderRow->addWidget(textFiled_path, 1);
     folderRow->addWidget(choose);
 
+    tileServer = new QLineEdit(this);
+    tileServer->setPlaceholderText(tr("empty: no map tiles"));
+    routingServer = new QLineEdit(this);
+    routingServer->setPlaceholderText(tr("empty: no road routes"));
+    auto* privacy = new QLabel(tr("The map asks the tile server for the tiles around each trip, and the routing "
+                                  "server for a road route between its start and end. Changes apply at the next start."),
+                               this);
+    privacy->setWordWrap(true);
+    saveError = new QLabel(this);
+    saveError->setWordWrap(true);
+    saveError->setStyleSheet(QStringLiteral("color: #c00000;"));
+    saveError->hide();
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     auto* form = new QFormLayout(this);
     form->addRow(tr("Speed unit:"), btn_select_speed_unit);
     form->addRow(tr("Distance unit:"), btn_select_distance_unit);
     form->addRow(tr("Snapshot folder:"), folderRow);
+    form->addRow(tr("Tile server:"), tileServer);
+    form->addRow(tr("Routing server:"), routingServer);
+    form->addRow(privacy);
+    form->addRow(saveError);
     form->addRow(buttons);
 
     connect(choose, &QPushButton::clicked, this, &SettingViewController::btn_Select_Path);
@@ -50,6 +69,8 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, QWid
     user_saved_path_ = stored.PathOfSaveDirectory;
     textFiled_path->setText(user_saved_path_.isNull() ? QString::fromLatin1(kNoFolderText) : user_saved_path_);
     textFiled_path->setReadOnly(true);
+    tileServer->setText(stored.TileServerUrl.isNull() ? defaultTileServer : stored.TileServerUrl);
+    routingServer->setText(stored.RoutingServerUrl.isNull() ? defaultRoutingServer : stored.RoutingServerUrl);
 }
 
 QString SettingViewController::chooseFolder() {
@@ -67,8 +88,13 @@ void SettingViewController::btn_Select_Path() {
 }
 
 void SettingViewController::btn_save_and_close() {
-    saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
-                 user_saved_path_);
+    QString reason;
+    if (!saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
+                      user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason)) {
+        saveError->setText(tr("Not saved: %1.").arg(reason));
+        saveError->show();
+        return;
+    }
     accept();
     if (delegate_) delegate_->SettingViewClosed();
 }

@@ -1,11 +1,13 @@
 #pragma once
-// The settings dialog: speed unit, distance unit and snapshot folder. It stores
-// nothing until Save; then it tells its delegate.
+// The settings dialog: speed unit, distance unit, snapshot folder and the map's
+// servers. It stores nothing until Save; then it tells its delegate. A save that
+// fails is said in the dialog, which stays open.
 
 #include <QDialog>
 #include <QString>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 class SettingViewDelegate {
@@ -19,7 +21,9 @@ class SettingViewController : public QDialog {
 public:
     static constexpr const char* kNoFolderText = "Please select the folder";
 
-    explicit SettingViewController(SettingViewDelegate* delegate, QWidget* parent = nullptr);
+    // The servers shown when none was ever saved.
+    SettingViewController(SettingViewDelegate* delegate, const QString& defaultTileServer, const QString& defaultRoutingServer,
+                          QWidget* parent = nullptr);
 
     void btn_Select_Path();
     void btn_save_and_close();
@@ -29,6 +33,9 @@ public:
     QComboBox* btn_select_speed_unit = nullptr;
     QComboBox* btn_select_distance_unit = nullptr;
     QLineEdit* textFiled_path = nullptr;
+    QLineEdit* tileServer = nullptr;     // "{z}/{x}/{y}" URL; empty: no tiles
+    QLineEdit* routingServer = nullptr;  // OSRM base URL; empty: no routing
+    QLabel* saveError = nullptr;         // hidden until a save fails
 
 private:
     // Asks for a folder; returns its path, or a null text when cancelled. Tests

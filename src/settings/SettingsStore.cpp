@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include <QSettings>
+#include <algorithm>
 
 namespace {
 int64_t integerForKey(const QSettings& settings, const char* key) {
@@ -8,28 +9,56 @@ int64_t integerForKey(const QSettings& settings, const char* key) {
     const qlonglong v = settings.value(QLatin1String(key)).toLongLong(&ok);
     return ok ? v : 0;
 }
+
+QString textForKey(const QSettings& settings, const QString& key) {
+    const QVariant v = settings.value(key);
+    return v.isValid() ? v.toString() : QString();
+}
+
+QString statusText(QSettings::Status status, const QString& file) {
+    if (status == QSettings::AccessError) return QSettings::tr("the settings file %1 cannot be written").arg(file);
+    return QSettings::tr("the settings file %1 is not in a readable format").arg(file);
+}
 }  // namespace
 
 UserSettings loadSettings() {
     const QSettings settings;
     UserSettings s;
-    s.PresetSpeedUnit = integerForKey(settings, "PresetSpeedUnit");
-    s.PresetDistanceUnit = integerForKey(settings, "PresetDistanceUnit");
-    const QVariant path = settings.value(QStringLiteral("PathOfSaveDirectory"));
-    if (path.isValid()) s.PathOfSaveDirectory = path.toString();
+    s.PresetSpeedUnit = std::clamp<int64_t>(integerForKey(settings, "PresetSpeedUnit"), 0, 1);
+    s.PresetDistanceUnit = std::clamp<int64_t>(integerForKey(settings, "PresetDistanceUnit"), 0, 1);
+    s.PathOfSaveDirectory = textForKey(settings, QStringLiteral("PathOfSaveDirectory"));
+    s.TileServerUrl = textForKey(settings, QStringLiteral("TileServerUrl"));
+    s.RoutingServerUrl = textForKey(settings, QStringLiteral("RoutingServerUrl"));
     return s;
 }
 
-void saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDirectory) {
+bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDirectory, const QString& tileServerUrl,
+                  const QString& routingServerUrl, QString* reason) {
     QSettings settings;
-    settings.setValue(QStringLiteral("PresetSpeedUnit"), speedUnit);
-    settings.sync();
-    settings.setValue(QStringLiteral("PresetDistanceUnit"), distanceUnit);
-    settings.sync();
-    if (!saveDirectory.isNull()) {
-        settings.setValue(QStringLiteral("PathOfSaveDirectory"), saveDirectory);
+    const std::pair<QString, QVariant> values[] = {
+        {QStringLiteral("PresetSpeedUnit"), speedUnit},
+        {QStringLiteral("PresetDistanceUnit"), distanceUnit},
+        {QStringLiteral("PathOfSaveDirectory"), saveDirectory},
+        {QStringLiteral("TileServerUrl"), tileServerUrl},
+        {QStringLiteral("RoutingServerUrl"), routingServerUrl},
+    };
+    for (const auto& [key, value] : values) {
+        if (value.typeId() == QMetaType::QString && value.toString().isNull()) continue;
+        settings.setValue(key, value);
         settings.sync();
+        // A read-only or full folder: the choice would be lost without a word.
+        if (settings.status() != QSettings::NoError) {
+            if (reason) *reason = statusText(settings.status(), settings.fileName());
+            return false;
+        }
     }
+    return true;
+}
+
+QString serverUrl(const char* environmentVariable, const QString& stored, const QString& builtIn) {
+    if (qEnvironmentVariableIsSet(environmentVariable)) return qEnvironmentVariable(environmentVariable).trimmed();
+    if (!stored.isNull()) return stored.trimmed();
+    return builtIn;
 }
 
 QString speedUnitText(int64_t speedUnit) { return speedUnit == 0 ? QStringLiteral("Mph") : QStringLiteral("Kmh"); }

@@ -1,21 +1,33 @@
 #pragma once
-// The three settings that persist between runs, in the per-user settings file.
-// Nothing is registered as a default: a missing key reads as 0 or as no folder.
+// The settings that persist between runs, in the per-user settings file: the
+// speed and distance units, the snapshot folder, and the map's tile and routing
+// servers. Nothing is registered as a default: a missing key reads as 0 or as no
+// text.
 
 #include <QString>
 #include <cstdint>
 
 struct UserSettings {
-    int64_t PresetSpeedUnit = 0;     // 0: miles per hour; any other value: kilometres per hour
-    int64_t PresetDistanceUnit = 0;  // stored and shown, but no display depends on it
+    int64_t PresetSpeedUnit = 0;     // 0: miles per hour; 1: kilometres per hour
+    int64_t PresetDistanceUnit = 0;  // 0 or 1; stored and shown, but no display depends on it
     QString PathOfSaveDirectory;     // the snapshot folder with its trailing "/"; null when never saved
+    QString TileServerUrl;           // null when never saved; empty turns the map's tiles off
+    QString RoutingServerUrl;        // null when never saved; empty turns routing off
 };
 
+// The stored units are clamped to 0..1, what the dialog's pop-ups offer.
 UserSettings loadSettings();
 
-// Writes the two unit indexes, narrowed to 32 bits, and the folder, in that order,
-// each written through at once. A null folder leaves the stored one as it is.
-void saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDirectory);
+// Writes the two unit indexes, narrowed to 32 bits, the folder and the two
+// servers, in that order, each written through at once. A null text leaves the
+// stored one as it is. False, with the reason, when the settings file could not
+// be written.
+bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDirectory, const QString& tileServerUrl,
+                  const QString& routingServerUrl, QString* reason = nullptr);
+
+// The server to use: the environment variable when it is set (even to nothing),
+// else the stored text (empty: off), else the built-in server.
+QString serverUrl(const char* environmentVariable, const QString& stored, const QString& builtIn);
 
 // The speed unit's text as the labels show it.
 QString speedUnitText(int64_t speedUnit);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <locale.h>
@@ -64,6 +65,13 @@ double floatingValue(std::string_view t) {
     // usual rounding, overflow to HUGE_VAL and underflow behaviour.
     const std::string number(t.substr(begin, i - begin));
     return strtod_l(number.c_str(), nullptr, cLocale());
+}
+
+int32_t truncatedInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+    return int32_t(value);
 }
 
 std::string formatSigned32(uint32_t value) { return std::to_string(int32_t(value)); }

@@ -28,6 +28,10 @@ inline double floatingValue(const char* text) { return floatingValue(std::string
 inline int32_t integerValue(const SampleText& text) { return integerValue(text.view()); }
 inline double floatingValue(const SampleText& text) { return floatingValue(text.view()); }
 
+// A number truncated toward zero to 32 bits, saturating at either end (NaN is 0):
+// a crafted text must not make a conversion overflow.
+int32_t truncatedInt32(double value);
+
 // "%d" of a 32-bit value: signed decimal, so 4294967295 prints as -1.
 std::string formatSigned32(uint32_t value);
 

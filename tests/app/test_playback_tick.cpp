@@ -2,11 +2,17 @@
 
 #include "QtPrinters.h"
 
+#include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTime>
 
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
 #include "PlaybackTick.h"
+#include "RowText.h"
 #include "Snapshot.h"
 
 using telemetry::Class_Subtitle_Info;
@@ -35,74 +41,122 @@ Class_Subtitle_Info sample(const std::string& text) {
 
 TEST(PlaybackTick, PositionAndSampleIndex) {
     EXPECT_EQ(tickPositionMs(12345000000, 1000000000), 12345.0f);
-    Class_Video_Info r = table(120, 60);
-    r.gapSubtitlePerSecond = 1;
-    EXPECT_EQ(tickSampleIndex(12345.0f, r), 12u);
-    r.gapSubtitlePerSecond = 2;
-    EXPECT_EQ(tickSampleIndex(12345.0f, r), 24u);
-    EXPECT_EQ(tickSampleIndex(999.0f, r), 0u);
-    EXPECT_EQ(tickSampleIndex(1000.0f, r), 2u);
-
-    const Class_Video_Info even = table(60, 60);  // 1 per second, fallback 58
-    EXPECT_EQ(tickSampleIndex(59000.0f, even), 59u);
-    EXPECT_EQ(tickSampleIndex(59999.0f, even), 59u);
-    EXPECT_EQ(tickSampleIndex(60000.0f, even), 58u);
-
-    const Class_Video_Info dense = table(60, 59);  // 2 per second, lastPosition 60
-    EXPECT_EQ(tickSampleIndex(29999.0f, dense), 58u);
-    EXPECT_EQ(tickSampleIndex(30000.0f, dense), 0u);
-    EXPECT_EQ(tickSampleIndex(58000.0f, dense), 0u);
-
-    const Class_Video_Info single = table(1, 1);
-    EXPECT_EQ(tickSampleIndex(999.0f, single), 0u);
-    EXPECT_EQ(tickSampleIndex(1000.0f, single), 4294967295u);  // wraps past the table
+    const struct {
+        uint32_t samples, seconds;
+        float ms;
+        uint32_t index;
+    } cases[] = {
+        {120, 60, 12345, 24}, {120, 60, 999, 0}, {120, 60, 1000, 2},  // 2 a second
+        {60, 60, 59000, 59},  {60, 60, 59999, 59}, {60, 60, 60000, 58},  // the end falls back
+        {1, 1, 999, 0},       {1, 1, 1000, 4294967295u},                  // and may wrap past the table
+        // Not a whole number a second: spread evenly, at most the last sample.
+        {60, 59, 29999, 29},  {60, 59, 30000, 30}, {60, 59, 58000, 58}, {60, 59, 59000, 59},
+        {61, 60, 30000, 30},  {61, 60, 60000, 60}, {30, 60, 30000, 15}, {30, 60, 59000, 29}, {30, 60, 61000, 29},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.samples << " samples in " << c.seconds << " s at " << c.ms << " ms");
+        EXPECT_EQ(tickSampleIndex(c.ms, table(c.samples, c.seconds)), c.index);
+    }
 }
 
 TEST(PlaybackTick, LabelTexts) {
-    const auto s = sample("$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$5$12$9$3$7$N$W");
+    // A camera writing "005" and "07" gets the leading-zero rule's "0005" and "007" stored.
+    const auto s = sample("$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$005$12$9$3$07$N$W");
+    ASSERT_EQ(s.month, "0005");
     TickTexts mph = tickTexts(s, 0);
     EXPECT_EQ(mph.gx, "X : 0.01");
     EXPECT_EQ(mph.gy, "Y : -0.02");
     EXPECT_EQ(mph.gz, "Z : 0.98");
-    EXPECT_EQ(mph.speed, "SPEED : 27Mph");
     EXPECT_EQ(mph.date, "DATE: 2016/05/12 09:03:07");
-    EXPECT_EQ(tickTexts(s, 1).speed, "SPEED : 45Kmh");
-    EXPECT_EQ(tickTexts(s, -1).speed, "SPEED : 45Kmh");
-    EXPECT_EQ(tickTexts(sample("$0$0$0$0$0$0$100$1$1$1$1$1$1$N$E"), 0).speed, "SPEED : 60Mph");
-    EXPECT_EQ(tickTexts(sample("$0$0$0$0$0$0$100$1$1$1$1$1$1$N$E"), 1).speed, "SPEED : 100Kmh");
-    EXPECT_EQ(tickTexts(sample("$0$0$0$0$0$0$3$1$1$1$1$1$1$N$E"), 0).speed, "SPEED : 1Mph");  // 1.8 truncated
-    EXPECT_EQ(tickTexts(sample("$0$0$0$0$0$0$$1$1$1$1$1$1$N$E"), 0).speed, "SPEED : 0Mph");
+    Class_Video_Info record;
+    record.fileDateYMD = *s.year + "/" + *s.month + "/" + *s.day;
+    EXPECT_EQ(dateText(record), "2016/05/12");
+
+    const struct {
+        const char* speed;
+        int unit;
+        const char* shown;
+    } speeds[] = {
+        {"45.9", 0, "SPEED : 28Mph"}, {"45.9", 1, "SPEED : 45Kmh"}, {"45.9", -1, "SPEED : 45Kmh"},
+        {"100", 0, "SPEED : 62Mph"},  {"100", 1, "SPEED : 100Kmh"}, {"3", 0, "SPEED : 1Mph"},  // 1.86 truncated
+        {"", 0, "SPEED : 0Mph"},
+        // Crafted texts saturate instead of overflowing the conversion.
+        {"9e9999", 0, "SPEED : 2147483647Mph"}, {"-9e9999", 0, "SPEED : -2147483648Mph"},
+        {"99999999999", 1, "SPEED : 2147483647Kmh"},
+    };
+    for (const auto& c : speeds) {
+        SCOPED_TRACE(c.speed);
+        EXPECT_EQ(tickTexts(sample(std::string("$0$0$0$0$0$0$") + c.speed + "$1$1$1$1$1$1$N$E"), c.unit).speed, c.shown);
+    }
+}
+
+TEST(PlaybackTick, PositionText) {
+    EXPECT_EQ(positionText(0, 0), "0:00 / 0:00");
+    EXPECT_EQ(positionText(65999, 600000), "1:05 / 10:00");
+    EXPECT_EQ(positionText(59999, 3600000), "0:59 / 60:00");
 }
 
 TEST(PlaybackTick, MarkerPosition) {
-    auto m = tickMarker(sample("$0$0$0$1034567$451234$0$0$1$1$1$1$1$1$N$E"));
-    EXPECT_DOUBLE_EQ(m.latitude, 45.1234);
-    EXPECT_DOUBLE_EQ(m.longitude, 103.4567);
-    EXPECT_TRUE(m.moves);
-    m = tickMarker(sample("$0$0$0$-1034567$451234$0$0$1$1$1$1$1$1$N$W"));
-    EXPECT_DOUBLE_EQ(m.longitude, -103.4567);  // already negative: kept
-    m = tickMarker(sample("$0$0$0$1034567$-451234$0$0$1$1$1$1$1$1$S$E"));
-    EXPECT_DOUBLE_EQ(m.latitude, 45.1234);  // "S" always negates
-    EXPECT_FALSE(m.moves);                  // a lat text below 0 is no fix
-    m = tickMarker(sample("$0$0$0$704567$338688$0$0$1$1$1$1$1$1$S$W"));
-    EXPECT_DOUBLE_EQ(m.latitude, -33.8688);  // a trip south of the equator is followed
-    EXPECT_DOUBLE_EQ(m.longitude, -70.4567);
-    EXPECT_TRUE(m.moves);
-    m = tickMarker(sample("$0$0$0$1034567$0$0$0$1$1$1$1$1$1$N$E"));
-    EXPECT_FALSE(m.moves);  // no fix: the marker stays
+    const struct {
+        const char *lon, *lat, *ns, *we;
+        double latitude, longitude;
+        bool moves;
+    } cases[] = {
+        {"1034567", "451234", "N", "E", 45.1234, 103.4567, true},
+        {"-1034567", "451234", "N", "W", 45.1234, -103.4567, true},  // already negative: kept
+        {"1034567", "-451234", "S", "E", 45.1234, 103.4567, false},  // "S" always negates; below 0 is no fix
+        {"704567", "338688", "S", "W", -33.8688, -70.4567, true},    // south of the equator is followed
+        {"1034567", "0", "N", "E", 0.0, 103.4567, false},            // no fix: the marker stays
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lat);
+        const auto m = tickMarker(sample(std::string("$0$0$0$") + c.lon + "$" + c.lat + "$0$0$1$1$1$1$1$1$" + c.ns + "$" + c.we));
+        EXPECT_DOUBLE_EQ(m.latitude, c.latitude);
+        EXPECT_DOUBLE_EQ(m.longitude, c.longitude);
+        EXPECT_EQ(m.moves, c.moves);
+    }
 }
 
-TEST(Snapshot, PathAndAtomicWrite) {
-    EXPECT_EQ(snapshotPath("/data/snaps/", "REC_0001.MP4", QTime(14, 3, 59)), "/data/snaps/REC_0001.MP4_14:03:59.png");
+TEST(Snapshot, NamesWithoutColonsAndNeverReplaced) {
+    EXPECT_EQ(snapshotPath("/data/snaps/", "REC_0001.MP4", QTime(14, 3, 59)), "/data/snaps/REC_0001.MP4_14-03-59.png");
+    EXPECT_EQ(snapshotPath("/data/snaps/", "REC_0001.MP4", QTime(14, 3, 59), 2), "/data/snaps/REC_0001.MP4_14-03-59_2.png");
     QTemporaryDir tmp;
-    QImage frame(64, 36, QImage::Format_RGB32);
-    frame.fill(Qt::darkCyan);
+    const QString folder = tmp.path() + "/";
+    QStringList written;
+    for (const QColor colour : {Qt::darkCyan, Qt::red, Qt::green}) {  // three within one second
+        QImage frame(64, 36, QImage::Format_RGB32);
+        frame.fill(colour);
+        QString reason;
+        written.append(writeSnapshot(frame, folder, "REC.MP4", QTime(9, 0, 0), &reason));
+        ASSERT_FALSE(written.last().isNull()) << reason.toStdString();
+        EXPECT_EQ(QImage(written.last()).pixel(10, 10), frame.pixel(10, 10));
+    }
+    EXPECT_EQ(written, (QStringList{folder + "REC.MP4_09-00-00.png", folder + "REC.MP4_09-00-00_2.png", folder + "REC.MP4_09-00-00_3.png"}));
+    EXPECT_EQ(QImage(written.first()).pixel(10, 10), QColor(Qt::darkCyan).rgb());  // the first is still the first
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);  // no temporary file left
+
     QString reason;
-    const QString path = snapshotPath(tmp.path() + "/", "REC.MP4", QTime(9, 0, 0));
-    ASSERT_TRUE(writePng(frame, path, &reason)) << reason.toStdString();
-    const QImage back(path);
-    EXPECT_EQ(back.size(), frame.size());
-    EXPECT_EQ(back.pixel(10, 10), frame.pixel(10, 10));
-    EXPECT_FALSE(writePng(frame, tmp.path() + "/missing/x.png", &reason));
+    EXPECT_TRUE(writeSnapshot(QImage(8, 8, QImage::Format_RGB32), tmp.path() + "/missing/", "X", QTime(), &reason).isNull());
     EXPECT_FALSE(reason.isEmpty());
+}
+
+TEST(Snapshot, AFullDiskGivesTheSystemsReason) {
+    // A file size limit fails the write as a full disk does, without a mount.
+    QTemporaryDir tmp;
+    QImage noise(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x ^ y) & 255, (x * y) % 253));
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString reason;
+    const QString path = writeSnapshot(noise, tmp.path() + "/", "REC.MP4", QTime(9, 0, 0), &reason);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(path.isNull());
+    EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));  // not "Writing canceled by application"
+    EXPECT_TRUE(QDir(tmp.path()).isEmpty());
 }

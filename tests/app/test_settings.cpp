@@ -3,9 +3,11 @@
 #include "QtPrinters.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <optional>
 
 #include "AppTestSupport.h"
 #include "SettingViewController.h"
@@ -16,7 +18,8 @@ void clearSettings() { QSettings().clear(); }
 
 class ChoosingDialog : public SettingViewController {
 public:
-    using SettingViewController::SettingViewController;
+    explicit ChoosingDialog(SettingViewDelegate* delegate)
+        : SettingViewController(delegate, "https://tiles.example/{z}/{x}/{y}.png", "https://route.example") {}
     QString next;  // what the folder chooser answers; null: cancelled
 private:
     QString chooseFolder() override { return next; }
@@ -27,32 +30,6 @@ struct Delegate : SettingViewDelegate {
     void SettingViewClosed() override { ++closed; }
 };
 }  // namespace
-
-TEST(Settings, MissingKeysReadAsZeroAndNoFolder) {
-    clearSettings();
-    const UserSettings s = loadSettings();
-    EXPECT_EQ(s.PresetSpeedUnit, 0);
-    EXPECT_EQ(s.PresetDistanceUnit, 0);
-    EXPECT_TRUE(s.PathOfSaveDirectory.isNull());
-    EXPECT_EQ(speedUnitText(0), "Mph");
-    EXPECT_EQ(speedUnitText(1), "Kmh");
-    EXPECT_EQ(speedUnitText(-3), "Kmh");
-}
-
-TEST(Settings, DialogShowsThePlaceholderButNeverStoresIt) {
-    clearSettings();
-    LogCapture log;
-    Delegate delegate;
-    ChoosingDialog dialog(&delegate);
-    EXPECT_TRUE(log.contains("Load SpeedUnit = 0 , DistanceUnit =0"));
-    EXPECT_EQ(dialog.textFiled_path->text(), "Please select the folder");
-    EXPECT_TRUE(dialog.textFiled_path->isReadOnly());
-    EXPECT_EQ(dialog.btn_select_speed_unit->currentIndex(), 0);
-    dialog.btn_save_and_close();
-    EXPECT_EQ(delegate.closed, 1);
-    EXPECT_FALSE(QSettings().contains("PathOfSaveDirectory"));
-    EXPECT_TRUE(QSettings().contains("PresetSpeedUnit"));
-}
 
 TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
     clearSettings();
@@ -86,4 +63,83 @@ TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
     EXPECT_EQ(again.textFiled_path->text(), "/data/snaps/");
     EXPECT_EQ(again.btn_select_speed_unit->currentIndex(), 1);
     EXPECT_TRUE(log.contains("Load SpeedUnit = 1 , DistanceUnit =1"));
+}
+
+TEST(Settings, MissingKeysReadAsZeroAndUnitsOutsideThePopUpsAreClamped) {
+    const struct {
+        std::optional<int> stored;
+        int shown;
+    } cases[] = {{std::nullopt, 0}, {-1, 0}, {7, 1}, {1, 1}, {0, 0}};
+    Delegate delegate;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.value_or(-99));
+        clearSettings();
+        LogCapture log;
+        if (c.stored) {
+            QSettings().setValue("PresetSpeedUnit", *c.stored);
+            QSettings().setValue("PresetDistanceUnit", *c.stored);
+        }
+        const UserSettings s = loadSettings();
+        EXPECT_EQ(s.PresetSpeedUnit, c.shown);
+        EXPECT_EQ(s.PresetDistanceUnit, c.shown);
+        EXPECT_TRUE(s.PathOfSaveDirectory.isNull() && s.TileServerUrl.isNull() && s.RoutingServerUrl.isNull());
+        ChoosingDialog dialog(&delegate);
+        EXPECT_EQ(dialog.btn_select_speed_unit->currentIndex(), c.shown);  // never an empty pop-up
+        EXPECT_EQ(dialog.btn_select_distance_unit->currentIndex(), c.shown);
+        EXPECT_TRUE(log.contains(QStringLiteral("Load SpeedUnit = %1 , DistanceUnit =%1").arg(c.shown).toStdString()));
+        // The placeholder is shown, never stored.
+        EXPECT_EQ(dialog.textFiled_path->text(), "Please select the folder");
+        EXPECT_TRUE(dialog.textFiled_path->isReadOnly());
+        dialog.btn_save_and_close();
+        EXPECT_EQ(QSettings().value("PresetSpeedUnit").toInt(), c.shown);  // never -1
+        EXPECT_FALSE(QSettings().contains("PathOfSaveDirectory"));
+    }
+    EXPECT_EQ(delegate.closed, int(std::size(cases)));
+}
+
+TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {
+    clearSettings();
+    Delegate delegate;
+    ChoosingDialog dialog(&delegate);
+    EXPECT_EQ(dialog.tileServer->text(), "https://tiles.example/{z}/{x}/{y}.png");  // what is used until changed
+    EXPECT_EQ(dialog.routingServer->text(), "https://route.example");
+    dialog.tileServer->clear();
+    dialog.routingServer->setText(" http://127.0.0.1:5000 ");
+    dialog.btn_save_and_close();
+    const UserSettings s = loadSettings();
+    EXPECT_TRUE(s.TileServerUrl.isEmpty() && !s.TileServerUrl.isNull());  // off, not "never saved"
+    EXPECT_EQ(s.RoutingServerUrl, "http://127.0.0.1:5000");
+
+    const struct {
+        const char* environment;  // nullptr: not set
+        QString stored, used;
+    } cases[] = {{nullptr, QString(), "builtin"}, {nullptr, "", ""}, {nullptr, "http://a", "http://a"},
+                 {"", "http://a", ""}, {"http://env", "http://a", "http://env"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.used.toStdString());
+        c.environment ? qputenv("DASHCAM_TEST_SERVER", c.environment) : qunsetenv("DASHCAM_TEST_SERVER");
+        EXPECT_EQ(serverUrl("DASHCAM_TEST_SERVER", c.stored, "builtin"), c.used);
+    }
+    qunsetenv("DASHCAM_TEST_SERVER");
+}
+
+TEST(Settings, AFailedSaveIsSaidAndTheDialogStaysOpen) {
+    clearSettings();
+    QSettings().sync();
+    const QString file = QSettings().fileName();
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file));  // a folder where the file must go: unwritable, even for root
+    Delegate delegate;
+    ChoosingDialog dialog(&delegate);
+    dialog.open();
+    dialog.btn_select_speed_unit->setCurrentIndex(1);
+    dialog.btn_save_and_close();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(delegate.closed, 0);
+    EXPECT_FALSE(dialog.saveError->isHidden());
+    EXPECT_TRUE(dialog.saveError->text().contains(file)) << dialog.saveError->text().toStdString();
+    QDir().rmdir(file);
+    dialog.btn_save_and_close();  // writable again
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(delegate.closed, 1);
 }

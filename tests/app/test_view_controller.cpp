@@ -15,6 +15,7 @@
 #include "FakeHttpServer.h"
 #include "MapWidget.h"
 #include "FileTableView.h"
+#include "TextValues.h"
 #include "ViewController.h"
 
 namespace {
@@ -41,6 +42,8 @@ int plotCount(QChartView* view) {
 }
 
 }  // namespace
+
+const QStringList kTrackForServers = {"481000,115000,N,E", "481200,115200,N,E"};
 
 TEST(ViewController, StartsEmptyWithSettingsLoaded) {
     QSettings().clear();
@@ -135,19 +138,52 @@ TEST(ViewController, Drops) {
     EXPECT_EQ(w.library.arrayTable_Time, (QStringList{"00:03", "0:0"}));
 }
 
-TEST(ViewController, SettingsClosedResetsTheSpeedLabel) {
+TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
     QSettings().clear();
+    QTemporaryDir tmp;
+    makeRecording(QDir(tmp.path()), "REC_0001.MP4", 10);
+    makeRecording(QDir(tmp.path()), "REC_0002.MP4", 0, false);
     TestWindow w;
     LogCapture log;
-    QSettings().setValue("PresetSpeedUnit", 1);
+    ASSERT_TRUE(w.openPaths({tmp.path()}));
+    ASSERT_TRUE(indexed(w));
     QSettings().setValue("PathOfSaveDirectory", "/data/snaps/");
-    w.SettingViewClosed();
-    EXPECT_EQ(w.label_speed->text(), "SPEED : 000Kmh");
+    const struct {
+        int row;         // -1: nothing opened
+        bool ticked;     // a tick has shown a sample
+        int unit;
+        QString speed;
+    } cases[] = {{-1, false, 1, "SPEED : 000Kmh"}, {0, false, 0, "SPEED : 000Mph"},
+                 {0, true, 1, "SPEED : %1Kmh"},   {0, true, 0, "SPEED : %1Mph"},
+                 {1, true, 1, "SPEED : 000Kmh"}};  // no telemetry
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.row << c.ticked << c.unit);
+        if (c.row >= 0) w.playTheVideo(c.row);
+        if (c.ticked) w.tick({5000, 1000});
+        QSettings().setValue("PresetSpeedUnit", c.unit);
+        w.SettingViewClosed();
+        QString expected = c.speed;
+        if (expected.contains("%1")) {
+            const auto& sample = (*w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo)[5];
+            const double kmh = telemetry::floatingValue(sample.speed);
+            expected = expected.arg(c.unit ? int(kmh) : int(kmh * 0.621371));
+        }
+        EXPECT_EQ(w.label_speed->text(), expected);
+    }
     EXPECT_EQ(w.UserSeetingCapturePath, "/data/snaps/");
     EXPECT_TRUE(log.contains("SettingView Close"));
-    QSettings().setValue("PresetSpeedUnit", 0);
-    w.SettingViewClosed();
-    EXPECT_EQ(w.label_speed->text(), "SPEED : 000Mph");
+}
+
+TEST(ViewController, RoutingServerComesFromTheSettings) {
+    FakeHttpServer osrm([](const QString&) { return FakeHttpServer::Reply{200, "application/json", R"({"code":"Ok","routes":[]})"}; });
+    QSettings().clear();
+    QSettings().setValue("RoutingServerUrl", osrm.url());
+    qunsetenv("DASHCAM_ROUTING_URL");
+    TestWindow w;
+    qputenv("DASHCAM_ROUTING_URL", "");
+    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, kTrackForServers);
+    ASSERT_TRUE(waitUntil([&] { return !osrm.paths().isEmpty(); }, 5000));
+    QSettings().clear();
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // A user's session with the real player: index three playable recordings, play
-// one, check that the labels follow the video, seek, pause, take a snapshot, and
-// let a recording end into the next.
+// one, check that the labels follow the video, seek, pause, take a snapshot, let
+// a recording end into the next and the last one end; then damaged recordings,
+// which must say why they do not play and never show another recording's data.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "FileTableView.h"
@@ -26,6 +29,37 @@ namespace {
 
 QTemporaryDir* recordings = nullptr;
 
+// A camera that writes its date and time fields two digits wide ("05").
+std::string withPaddedDate(const std::string& line) {
+    QStringList c = QString::fromStdString(line).split('$');
+    for (int i = 8; i <= 13 && i < c.size(); ++i) c[i] = c[i].rightJustified(2, '0');
+    return c.join('$').toStdString();
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+
+// Clicks a row as the user does; returns once the click has been handled.
+void clickRow(ViewController& w, int row) {
+    const QRect cell = w.tableView->visualRect(w.tableView->model()->index(row, 0));
+    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+bool neutral(const ViewController& w) {
+    QList<MapAnnotation> markers = w.mapView->annotations();
+    return w.label_gx->text() == "X : -" && w.label_speed->text() == "SPEED : -" && w.label_date->text() == "DATE: -" &&
+           markers.isEmpty();
+}
+
 class PlaybackTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -37,7 +71,7 @@ protected:
         int from = 0;
         for (int i = 0; i < 3; ++i) {
             testgen::PlayableOptions o;
-            o.lines.assign(lines.begin() + from, lines.begin() + from + lengths[i]);
+            for (int k = from; k < from + lengths[i]; ++k) o.lines.push_back(withPaddedDate(lines[k]));
             from += lengths[i];
             o.width = 320, o.height = 240, o.fps = 10;
             testgen::writePlayable(QDir(recordings->path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), o);
@@ -88,10 +122,13 @@ TEST_F(PlaybackTest, UserSession) {
         if (framesDrawn++ == 0) firstFrameMs = sinceClick.elapsed();
     });
 
-    const QRect row0 = w.tableView->visualRect(w.tableView->model()->index(0, 0));
+    EXPECT_EQ(w.tableView->model()->index(0, 2).data().toString(), "2016/05/12");  // by value, not the stored "005"
     sinceClick.start();
-    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, row0.center());
-    ASSERT_TRUE(w.player->isPlaying());
+    clickRow(w, 0);
+    std::printf("click handled in %lld ms\n", static_cast<long long>(sinceClick.elapsed()));
+    EXPECT_EQ(w.playerView->message(), "Opening REC_0001.MP4…");  // the click returns while the file loads
+    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    EXPECT_EQ(w.playerView->message(), "");
     EXPECT_TRUE(log.contains("File Exists"));
     EXPECT_TRUE(log.contains("duration: 6.00"));
     EXPECT_EQ(w.slider_video->maximum(), 6000);
@@ -106,6 +143,7 @@ TEST_F(PlaybackTest, UserSession) {
 
     // Play a couple of seconds: the labels move on with the video.
     const QString firstDate = w.label_date->text();
+    EXPECT_TRUE(firstDate.startsWith("DATE: 2016/05/12 09:03:")) << firstDate.toStdString();
     ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 2'200'000'000; }, 10000));
     EXPECT_NE(w.label_date->text(), firstDate);
     EXPECT_TRUE(log.contains("Play"));
@@ -130,8 +168,9 @@ TEST_F(PlaybackTest, UserSession) {
     QTemporaryDir snaps;
     w.UserSeetingCapturePath = snaps.path() + "/";
     w.btn_snapshot();
+    w.btn_snapshot();  // the same second: a second file, not a replaced one
     const QStringList pngs = QDir(snaps.path()).entryList({"REC_0001.MP4_*.png"});
-    ASSERT_EQ(pngs.size(), 1);
+    ASSERT_EQ(pngs.size(), 2);
     EXPECT_EQ(QImage(QDir(snaps.path()).filePath(pngs.first())).size(), QSize(320, 240));
     EXPECT_EQ(w.player->currentTime().value, pausedAt.value);  // still paused where it was
 
@@ -147,8 +186,132 @@ TEST_F(PlaybackTest, UserSession) {
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
     EXPECT_EQ(w.slider_video->maximum(), 5000);
 
+    // The last recording's end keeps the end on screen: the slider at the end and
+    // the sample the end maps to, not the start.
+    const size_t endsBefore = std::count(log.lines.begin(), log.lines.end(), "Video End");
+    clickRow(w, 2);
+    ASSERT_TRUE(waitUntil([&] { return std::count(log.lines.begin(), log.lines.end(), "Video End") > long(endsBefore); }, 15000));
+    QTest::qWait(300);  // any late tick would land here
+    EXPECT_FALSE(w.player->isPlaying());
+    EXPECT_EQ(w.slider_video->value(), w.slider_video->maximum());
+    EXPECT_EQ(w.label_position->text(), "0:03 / 0:03");
+    const MediaTime end{3000, 1000};
+    EXPECT_EQ(w.label_date->text(), tickTexts(sampleAt(w, end), w.UserSettingSpeedUnit).date);
+    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 2);
+
+    // The frame on screen can still be saved, and Play (Space) starts it again.
+    w.btn_snapshot();
+    EXPECT_EQ(QDir(snaps.path()).entryList({"REC_0003.MP4_*.png"}).size(), 1);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Space);
+    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return w.slider_video->value() < 1000; }, 3000));
+
+    // The slider: a click on the groove goes there, keys step 5 s and 30 s.
+    w.player->pause();
+    clickRow(w, 0);
+    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    w.player->pause();
+    const QRect groove = w.slider_video->rect();
+    QTest::mouseClick(w.slider_video, Qt::LeftButton, {}, QPoint(groove.left() + groove.width() * 3 / 4, groove.center().y()));
+    EXPECT_NEAR(w.slider_video->value(), 4500, 400);
+    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 4'000'000'000; }, 3000));
+    for (const auto& [key, expected] : {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 5000}, {Qt::Key_Left, 0},
+                                        {Qt::Key_PageUp, 6000}, {Qt::Key_End, 6000}}) {
+        QTest::keyClick(w.slider_video, key);
+        EXPECT_EQ(w.slider_video->value(), expected) << key;
+    }
+
     EXPECT_GT(ticks, 5);
     EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
+    QTemporaryDir damaged;
+    const QDir dir(damaged.path());
+    const QByteArray good = readAll(QDir(recordings->path()).filePath("REC_0001.MP4"));
+    QByteArray garbled = good;  // the video's bytes turned to noise
+    for (qsizetype i = garbled.indexOf("mdat") + 4, end = garbled.indexOf("moov"); i < end; ++i) garbled[i] = char(i * 131 % 251);
+    writeAll(dir.filePath("REC_0004.MP4"), garbled);
+    QByteArray noVideo = good;  // the video track made a free box: the telemetry track alone
+    noVideo.replace(noVideo.indexOf("trak", noVideo.indexOf("moov")), 4, "free");
+    writeAll(dir.filePath("REC_0005.MP4"), noVideo);
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("REC_0006.MP4")).constData(), 0600), 0);
+    writeAll(dir.filePath("REC_0007.MP4"), good);
+
+    LogCapture log;
+    ViewController w;
+    w.resize(1280, 800);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(w.openPaths({QDir(recordings->path()).filePath("REC_0002.MP4"), dir.filePath("REC_0004.MP4"),
+                             dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"), dir.filePath("REC_0007.MP4")}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
+
+    QList<qint64> clickMs;
+    auto outcome = [&](int row) {
+        QElapsedTimer click;
+        click.start();
+        clickRow(w, row);
+        clickMs.append(click.elapsed());
+        EXPECT_EQ(w.playerView->message(), "Opening " + w.library.currentStorageVideo.filenameOfNowPlaying + "…");
+        EXPECT_TRUE(neutral(w));  // nothing of the recording before
+        waitUntil([&] { return w.player->isPlaying() || !w.playerView->message().startsWith("Opening"); }, 10000);
+        return w.player->isPlaying() ? QString("plays") : w.playerView->message();
+    };
+    const struct {
+        int row;
+        const char* says;
+    } cases[] = {{1, "Cannot decode the video"}, {2, "No video track"}, {3, "Not a regular file"}, {4, "File is gone"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        ASSERT_EQ(outcome(0), "plays");
+        ASSERT_TRUE(waitUntil([&] { return !neutral(w); }, 5000));  // its labels and marker are up
+        EXPECT_EQ(outcome(c.row), c.says);
+        EXPECT_TRUE(neutral(w));
+        EXPECT_EQ(w.slider_video->maximum(), 0);
+    }
+
+    // The same damaged file, again and again, after a good one or not: the same outcome.
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        if (i % 2) {
+            ASSERT_EQ(outcome(0), "plays");
+        }
+        ASSERT_EQ(outcome(1), "Cannot decode the video");
+    }
+
+    std::sort(clickMs.begin(), clickMs.end());
+    std::printf("%lld clicks handled in %lld ms median, %lld ms at most\n", static_cast<long long>(clickMs.size()),
+                static_cast<long long>(clickMs[clickMs.size() / 2]), static_cast<long long>(clickMs.last()));
+
+    // A name that is not UTF-8 reaches mpv as the file system's bytes.
+    const QByteArray latin1Name = QFile::encodeName(dir.path()) + "/caf\xe9.MP4";
+    {
+        ASSERT_EQ(::symlink(QFile::encodeName(QDir(recordings->path()).filePath("REC_0001.MP4")).constData(), latin1Name.constData()), 0);
+        MediaPlayer::OpenFailure failure = MediaPlayer::OpenFailure::NoPlayer;
+        const auto c = QObject::connect(w.player, &MediaPlayer::opened, [&](uint64_t, MediaPlayer::OpenFailure f) { failure = f; });
+        w.player->open(latin1Name);
+        ASSERT_TRUE(waitUntil([&] { return failure != MediaPlayer::OpenFailure::NoPlayer; }, 5000));
+        EXPECT_EQ(failure, MediaPlayer::OpenFailure::None);
+        QObject::disconnect(c);
+    }
+
+    // A newer click wins over a load still under way, in both orders.
+    clickRow(w, 1);
+    clickRow(w, 0);
+    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    QTest::qWait(300);
+    EXPECT_EQ(w.playerView->message(), "");
+    clickRow(w, 0);
+    clickRow(w, 1);
+    ASSERT_TRUE(waitUntil([&] { return w.playerView->message() == "Cannot decode the video"; }, 5000));
+    QTest::qWait(300);
+    EXPECT_FALSE(w.player->isPlaying());
+    EXPECT_EQ(w.slider_video->maximum(), 0);
+    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
 }
 
 int main(int argc, char** argv) {
