@@ -69,7 +69,7 @@ TEST(PlaybackTick, LabelTexts) {
     EXPECT_EQ(mph.gz, "Z : 0.98");
     EXPECT_EQ(mph.date, "DATE: 2016/05/12 09:03:07");
     Class_Video_Info record;
-    record.fileDateYMD = *s.year + "/" + *s.month + "/" + *s.day;
+    record.fileDateYMD = std::string(*s.year) + "/" + std::string(*s.month) + "/" + std::string(*s.day);
     EXPECT_EQ(dateText(record), "2016/05/12");
 
     const struct {
