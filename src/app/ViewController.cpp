@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QChartView>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <filesystem>
 #include <QTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -129,9 +131,7 @@ void ViewController::buildWindow() {
     tableView = new FileTableView(left);
     tableModel_ = new FileTableModel(library, this);
     tableView->setModel(tableModel_);
-    tableView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    tableView->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    tableView->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00")});
     leftLayout->addWidget(tableView, 1);
     auto* progressRow = new QHBoxLayout;
     progressIndicator = new QProgressBar(left);
@@ -249,13 +249,26 @@ void ViewController::btn_folder_open() {
 }
 
 bool ViewController::openPaths(const QStringList& chosen) {
+    QByteArrayList paths;
+    for (const QString& path : chosen) paths.append(QFile::encodeName(path));
+    return openPaths(paths);
+}
+
+bool ViewController::openPaths(const QByteArrayList& chosen) {
     if (library.isOperationIndexing) {
         telemetry::logLine("waitting for complte");
         return false;
     }
-    QStringList absolute;
-    for (const QString& path : chosen) absolute.append(QFileInfo(path).absoluteFilePath());
-    startIndexing(batchForChoice(absolute));
+    QByteArrayList absolute;
+    for (const QByteArray& path : chosen) {
+        QByteArray full = QByteArray::fromStdString(std::filesystem::absolute(path.toStdString()).lexically_normal().native());
+        if (full.size() > 1 && full.endsWith('/')) full.chop(1);
+        absolute.append(full);
+    }
+    const QByteArrayList batch = batchForChoice(absolute);
+    if (batch.isEmpty() && !absolute.isEmpty())
+        statusBar()->showMessage(tr("No recordings found in %1").arg(QFile::decodeName(absolute.first())));
+    startIndexing(batch);
     return true;
 }
 
@@ -270,7 +283,7 @@ void ViewController::showUnsupportedDropWarning() {
 }
 
 void ViewController::acceptDrop(const QList<QUrl>& urls) {
-    const QStringList files = droppedFiles(urls);
+    const QByteArrayList files = droppedFiles(urls);
     if (files.isEmpty()) return;
     if (!isSupportedDrop(files.first())) {
         showUnsupportedDropWarning();
@@ -283,7 +296,7 @@ void ViewController::acceptDrop(const QList<QUrl>& urls) {
     startIndexing(files);
 }
 
-void ViewController::startIndexing(const QStringList& batch) {
+void ViewController::startIndexing(const QByteArrayList& batch) {
     if (indexingThread_.joinable()) indexingThread_.join();  // the last run has ended; its thread is finishing
     library.open_files = batch;
     // Raised before the thread starts, so no second batch can be queued meanwhile.
@@ -297,9 +310,15 @@ void ViewController::startIndexing(const QStringList& batch) {
     });
 }
 
-void ViewController::reloadTable() { tableModel_->reload(); }
+void ViewController::reloadRows(int32_t first, int32_t last) { tableModel_->reloadRows(first, last); }
 
 void ViewController::setProgressRange(double minimum, double maximum) {
+    // An empty range would make the bar Qt's busy indicator, animating for ever.
+    if (maximum <= minimum) {
+        progressIndicator->setRange(0, 1);
+        progressIndicator->setValue(0);
+        return;
+    }
     progressIndicator->setRange(int(minimum), int(maximum));
 }
 
@@ -357,7 +376,8 @@ void ViewController::playTheVideo(int32_t row) {
         slider_video->setRange(0, 0);
     }
 
-    draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle);
+    draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
+                               record->timescale ? double(record->duration) / record->timescale : 0.0);
     draw_Graph->setGsensorGraph(hostView, false);
 }
 

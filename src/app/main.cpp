@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <clocale>
 
 #include "ViewController.h"
@@ -27,8 +28,20 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("[paths...]"));
     parser.process(app);
 
+    // The paths as the file system's bytes: a name that is not UTF-8 does not survive
+    // the parser's texts.
+    QByteArrayList paths;
+    int from = 1;
+    for (const QString& path : parser.positionalArguments())
+        for (int i = from; i < argc; ++i)
+            if (QFile::decodeName(argv[i]) == path) {
+                paths.append(argv[i]);
+                from = i + 1;
+                break;
+            }
+
     ViewController window;
     window.show();
-    if (!parser.positionalArguments().isEmpty()) window.openPaths(parser.positionalArguments());
+    if (!paths.isEmpty()) window.openPaths(paths);
     return app.exec();
 }

@@ -1,5 +1,7 @@
 #include "RowText.h"
 
+#include <QFile>
+
 namespace {
 QString twoDigits(uint32_t v) { return v < 10 ? QStringLiteral("0%1").arg(v) : QString::number(v); }
 }  // namespace
@@ -10,4 +12,4 @@ QString lengthText(const telemetry::Class_Video_Info& record) {
     return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60);
 }
 
-QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
+QString fileNameOf(const QByteArray& path) { return QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)); }

@@ -1,6 +1,7 @@
 #pragma once
 // Texts of the file table's rows, computed without a window.
 
+#include <QByteArray>
 #include <QString>
 
 #include "Class_Video_Info.h"
@@ -8,5 +9,6 @@
 // "mm:ss" of the recording's length ("0:0" without telemetry); minutes may have
 // three digits or more.
 QString lengthText(const telemetry::Class_Video_Info& record);
-// The text after the last "/" of a path.
-QString fileNameOf(const QString& path);
+// The name after the last "/" of a path in the file system's bytes, for display:
+// bytes that are not UTF-8 show as replacement characters.
+QString fileNameOf(const QByteArray& path);
