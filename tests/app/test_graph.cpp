@@ -101,10 +101,6 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     EXPECT_EQ(lines[0]->at(7).x(), 7.0);
     x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
     EXPECT_EQ(x->max(), 300.0);
-    const auto* y = view.chart()->axes(Qt::Vertical).value(0);
-    ASSERT_NE(y, nullptr);
-    EXPECT_NEAR(static_cast<const QCategoryAxis*>(y)->min(), std::log10(1.5), 1e-9);
-    EXPECT_NEAR(static_cast<const QCategoryAxis*>(y)->max(), std::log10(3.5), 1e-9);
 }
 
 TEST(DrawGraph, LogModulus) {
