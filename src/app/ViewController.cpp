@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <filesystem>
 #include <QTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +17,9 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <filesystem>
+#include <system_error>
 
 #include "Batches.h"
 #include "MpvVideoWidget.h"
@@ -261,7 +263,10 @@ bool ViewController::openPaths(const QByteArrayList& chosen) {
     }
     QByteArrayList absolute;
     for (const QByteArray& path : chosen) {
-        QByteArray full = QByteArray::fromStdString(std::filesystem::absolute(path.toStdString()).lexically_normal().native());
+        std::error_code error;  // no working folder: the path as given
+        const std::filesystem::path given(path.toStdString());
+        const std::filesystem::path made = std::filesystem::absolute(given, error);
+        QByteArray full = QByteArray::fromStdString((error ? given : made).lexically_normal().native());
         if (full.size() > 1 && full.endsWith('/')) full.chop(1);
         absolute.append(full);
     }
