@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QChartView>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -20,6 +21,8 @@
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 #include "Batches.h"
 #include "MpvVideoWidget.h"
@@ -145,9 +148,7 @@ void ViewController::buildWindow() {
     tableView = new FileTableView(left);
     tableModel_ = new FileTableModel(library, this);
     tableView->setModel(tableModel_);
-    tableView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    tableView->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    tableView->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00")});
     leftLayout->addWidget(tableView, 1);
     auto* progressRow = new QHBoxLayout;
     progressIndicator = new QProgressBar(left);
@@ -278,13 +279,29 @@ void ViewController::btn_folder_open() {
 }
 
 bool ViewController::openPaths(const QStringList& chosen) {
+    QByteArrayList paths;
+    for (const QString& path : chosen) paths.append(QFile::encodeName(path));
+    return openPaths(paths);
+}
+
+bool ViewController::openPaths(const QByteArrayList& chosen) {
     if (library.isOperationIndexing) {
         telemetry::logLine("waitting for complte");
         return false;
     }
-    QStringList absolute;
-    for (const QString& path : chosen) absolute.append(QFileInfo(path).absoluteFilePath());
-    startIndexing(batchForChoice(absolute));
+    QByteArrayList absolute;
+    for (const QByteArray& path : chosen) {
+        std::error_code error;  // no working folder: the path as given
+        const std::filesystem::path given(path.toStdString());
+        const std::filesystem::path made = std::filesystem::absolute(given, error);
+        QByteArray full = QByteArray::fromStdString((error ? given : made).lexically_normal().native());
+        if (full.size() > 1 && full.endsWith('/')) full.chop(1);
+        absolute.append(full);
+    }
+    const QByteArrayList batch = batchForChoice(absolute);
+    if (batch.isEmpty() && !absolute.isEmpty())
+        statusBar()->showMessage(tr("No recordings found in %1").arg(QFile::decodeName(absolute.first())));
+    startIndexing(batch);
     return true;
 }
 
@@ -299,7 +316,7 @@ void ViewController::showUnsupportedDropWarning() {
 }
 
 void ViewController::acceptDrop(const QList<QUrl>& urls) {
-    const QStringList files = droppedFiles(urls);
+    const QByteArrayList files = droppedFiles(urls);
     if (files.isEmpty()) return;
     if (!isSupportedDrop(files.first())) {
         showUnsupportedDropWarning();
@@ -312,7 +329,7 @@ void ViewController::acceptDrop(const QList<QUrl>& urls) {
     startIndexing(files);
 }
 
-void ViewController::startIndexing(const QStringList& batch) {
+void ViewController::startIndexing(const QByteArrayList& batch) {
     if (indexingThread_.joinable()) indexingThread_.join();  // the last run has ended; its thread is finishing
     library.open_files = batch;
     // Raised before the thread starts, so no second batch can be queued meanwhile.
@@ -326,9 +343,15 @@ void ViewController::startIndexing(const QStringList& batch) {
     });
 }
 
-void ViewController::reloadTable() { tableModel_->reload(); }
+void ViewController::reloadRows(int32_t first, int32_t last) { tableModel_->reloadRows(first, last); }
 
 void ViewController::setProgressRange(double minimum, double maximum) {
+    // An empty range would make the bar Qt's busy indicator, animating for ever.
+    if (maximum <= minimum) {
+        progressIndicator->setRange(0, 1);
+        progressIndicator->setValue(0);
+        return;
+    }
     progressIndicator->setRange(int(minimum), int(maximum));
 }
 
@@ -384,7 +407,8 @@ void ViewController::playTheVideo(int32_t row) {
                   signedValue(record->Center_Lat, record->sign_center_lat),
                   signedValue(record->Center_Lon, record->sign_center_lon), coordinateSetOf(*record));
 
-    draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle);
+    draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
+                               record->timescale ? double(record->duration) / record->timescale : 0.0);
     draw_Graph->setGsensorGraph(hostView, false);
 }
 

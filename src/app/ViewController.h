@@ -3,6 +3,7 @@
 // chart, and the places for the video and the map. It owns the window's state;
 // the work lives in the subsystems (library, graph, settings).
 
+#include <QByteArrayList>
 #include <QMainWindow>
 #include <QStringList>
 #include <QUrl>
@@ -50,6 +51,8 @@ public:
     // Queues paths as the open button queues a choice: a folder first gives its
     // recordings, files are taken as given. False when a run is under way.
     bool openPaths(const QStringList& chosen);
+    // The same with paths as the file system's bytes (the command line's).
+    bool openPaths(const QByteArrayList& chosen);
     void acceptDrop(const QList<QUrl>& urls);
     void tick(MediaTime time);
     // The player's report on an opening; only the latest opening's is taken.
@@ -107,12 +110,12 @@ protected:
 private:
     void buildWindow();
     void viewDidLoad();
-    void startIndexing(const QStringList& batch);
+    void startIndexing(const QByteArrayList& batch);
     void loadSettings();
     void clearShownRecording();
 
     // IndexingRun::Host
-    void reloadTable() override;
+    void reloadRows(int32_t first, int32_t last) override;
     void setProgressRange(double minimum, double maximum) override;
     void setProgress(double value, const QString& text) override;
 

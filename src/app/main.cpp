@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QUrl>
 #include <clocale>
 
@@ -20,16 +21,6 @@ void describeProgram(QCommandLineParser& parser) {
 bool asksForHelpOrVersion(const QCommandLineParser& parser) {
     return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
            parser.isSet(QStringLiteral("version"));
-}
-
-// A desktop file manager passes the files it opens with us as file:// URIs.
-QStringList localPaths(const QStringList& arguments) {
-    QStringList paths;
-    for (const QString& argument : arguments) {
-        const QUrl url(argument);
-        paths.append(url.isLocalFile() ? url.toLocalFile() : argument);
-    }
-    return paths;
 }
 
 }  // namespace
@@ -64,9 +55,26 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     parser.process(app);
 
+    // The paths as the file system's bytes: a name that is not UTF-8 does not survive
+    // the parser's texts. A desktop file manager passes file:// URIs, percent-encoded.
+    QByteArrayList paths;
+    int from = 1;
+    for (const QString& path : parser.positionalArguments()) {
+        const QUrl url(path);
+        if (url.isLocalFile()) {
+            paths.append(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+            continue;
+        }
+        for (int i = from; i < argc; ++i)
+            if (QFile::decodeName(argv[i]) == path) {
+                paths.append(argv[i]);
+                from = i + 1;
+                break;
+            }
+    }
+
     ViewController window;
     window.show();
-    const QStringList paths = localPaths(parser.positionalArguments());
     if (!paths.isEmpty()) window.openPaths(paths);
     return app.exec();
 }

@@ -1,18 +1,45 @@
 #include "Draw_Graph.h"
 
-#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QPainter>
 #include <QValueAxis>
+#include <algorithm>
+#include <array>
 #include <cmath>
+
 
 #include "TextValues.h"
 
 double logModulus(double v) { return std::copysign(std::log10(1.0 + std::fabs(v)), v); }
 
-void Draw_Graph::setGsensorData(const telemetry::List<telemetry::Class_Subtitle_Info>& samples, uint32_t count) {
+namespace {
+// The smallest of 1, 2 and 5 times a power of ten that is at least span / intervals
+// and at least the smallest step wanted.
+double niceStep(double span, double intervals, double smallest) {
+    const double target = std::max(span / intervals, smallest);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(target)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * magnitude >= target * (1 - 1e-9)) return m * magnitude;
+    return 10 * magnitude;
+}
+}  // namespace
+
+ShiftedRange shiftedRange(const std::vector<const std::vector<PlotPoint>*>& series, double shift) {
+    double lo = Draw_Graph::kVisibleMin, hi = Draw_Graph::kVisibleMax;
+    for (const auto* points : series)
+        if (points)
+            for (const PlotPoint& p : *points)
+                if (std::isfinite(p.y)) lo = std::min(lo, p.y + shift), hi = std::max(hi, p.y + shift);
+    const double step = niceStep(hi - lo, 8.0, 0.5);
+    return {std::floor(lo / step + 1e-9) * step, std::ceil(hi / step - 1e-9) * step, step};
+}
+
+void Draw_Graph::setGsensorData(const telemetry::List<telemetry::Class_Subtitle_Info>& samples, uint32_t count,
+                                double videoSeconds) {
     const int32_t n = samples ? int32_t(samples->size()) : 0;
     auto xs = std::make_shared<std::vector<PlotPoint>>();
     auto ys = std::make_shared<std::vector<PlotPoint>>();
@@ -30,6 +57,7 @@ void Draw_Graph::setGsensorData(const telemetry::List<telemetry::Class_Subtitle_
     contentArray_y = std::move(ys);
     contentArray_z = std::move(zs);
     max_num = count;
+    secondsPerSample = videoSeconds > 0 && count > 0 ? videoSeconds / count : 1.0;
 }
 
 const PlotSeries* Draw_Graph::seriesFor(const QString& id) const {
@@ -62,23 +90,65 @@ QColor withAlpha(Qt::GlobalColor c, double alpha) {
     return color;
 }
 
-// A horizontal band across the plot, between two shifted values.
-QAreaSeries* band(double xMax, double from, double to, const QColor& fill) {
-    auto* lower = new QLineSeries;
-    auto* upper = new QLineSeries;
-    lower->append(0.0, logModulus(from)), lower->append(xMax, logModulus(from));
-    upper->append(0.0, logModulus(to)), upper->append(xMax, logModulus(to));
-    auto* area = new QAreaSeries(upper, lower);
-    area->setPen(Qt::NoPen);
-    area->setBrush(fill);
-    return area;
+// The plot area's bands and minor grid, painted once per size instead of being
+// dozens of series: the whole range tinted, every other label interval tinted
+// again, two lightened limit bands (1.5 to 4.5 and 7.0 to 8.5), and nine minor
+// lines per interval.
+QImage plotBackground(QSize size, const ShiftedRange& r, const QPen& gridPen) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    const double top = logModulus(r.max), height = logModulus(r.max) - logModulus(r.min);
+    auto yOf = [&](double v) { return (top - logModulus(std::clamp(v, r.min, r.max))) / height * size.height(); };
+    auto band = [&](double from, double to, const QColor& fill) {
+        p.fillRect(QRectF(0.0, yOf(to), size.width(), yOf(from) - yOf(to)), fill);
+    };
+    const QColor tint = withAlpha(Qt::darkGray, 0.1), light = withAlpha(Qt::white, 0.5);
+    band(r.min, r.max, tint);
+    for (double v = r.min; v < r.max - 1e-9; v += 2 * r.step) band(v, std::min(v + r.step, r.max), tint);
+    band(7.0, 8.5, light);
+    band(1.5, 4.5, light);
+    p.setPen(gridPen);
+    const int minors = int(std::lround((r.max - r.min) / r.step * 10));
+    for (int i = 1; i < minors; ++i)
+        if (i % 10) p.drawLine(QPointF(0.0, yOf(r.min + i * r.step / 10)), QPointF(size.width(), yOf(r.min + i * r.step / 10)));
+    return image;
 }
 
-QLineSeries* horizontalLine(double xMax, double value, const QPen& pen) {
-    auto* line = new QLineSeries;
-    line->append(0.0, logModulus(value)), line->append(xMax, logModulus(value));
-    line->setPen(pen);
-    return line;
+// What the chart needs to fit itself to its plot area again.
+struct Fitting {
+    std::array<PlotSeries, 3> series;  // the shown series, whole
+    std::array<QLineSeries*, 3> lines{};
+    double secondsPerSample = 1.0, shift = 0.0;
+    double lastSample = 0;  // the horizontal extent, in sample positions
+    ShiftedRange range{};
+    QPen gridPen;
+    int columns = -1;
+    QSize backgroundSize;
+};
+
+void fit(QChart* chart, Fitting& f, const QRectF& plotArea) {
+    const int columns = std::max(1, int(plotArea.width()));
+    if (columns != f.columns) {
+        f.columns = columns;
+        for (size_t i = 0; i < f.lines.size(); ++i) {
+            if (!f.lines[i] || !f.series[i]) continue;
+            // Thinned first: the scale's logarithm keeps the order of values, so the
+            // lowest and highest stay the lowest and highest.
+            const std::vector<PlotPoint> kept = decimateMinMax(*f.series[i], 0.0, f.lastSample, columns);
+            QList<QPointF> points;
+            points.reserve(qsizetype(kept.size()));
+            for (const PlotPoint& p : kept) points.append({p.x * f.secondsPerSample, logModulus(double(p.y) + f.shift)});
+            f.lines[i]->replace(points);
+        }
+    }
+    const QSize size = plotArea.size().toSize();
+    if (chart && size != f.backgroundSize && !size.isEmpty()) {
+        f.backgroundSize = size;
+        QBrush brush(plotBackground(size, f.range, f.gridPen));
+        brush.setTransform(QTransform::fromTranslate(plotArea.left(), plotArea.top()));
+        chart->setPlotAreaBackgroundBrush(brush);
+    }
 }
 
 }  // namespace
@@ -88,12 +158,23 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     chart->setBackgroundBrush(Qt::transparent);
     chart->setBackgroundRoundness(5.0);
     chart->setMargins(QMargins(20, 10, 20, 10));
-    chart->legend()->hide();
     chart->setPlotAreaBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundVisible(true);
 
-    const double xMax = double(max_num.value_or(0));
-    const QPen gridPen(Qt::darkGray, 0.25);
+    if (!noPlots) {
+        dataForPlot_x = contentArray_x;
+        dataForPlot_y = contentArray_y;
+        dataForPlot_z = contentArray_z;
+    }
+    auto fitting = std::make_shared<Fitting>();
+    fitting->lastSample = double(max_num.value_or(0));
+    fitting->range = noPlots ? shiftedRange({}, kShift)
+                             : shiftedRange({dataForPlot_x.get(), dataForPlot_y.get(), dataForPlot_z.get()}, kShift);
+    fitting->gridPen = QPen(Qt::darkGray, 0.25);
+    fitting->secondsPerSample = secondsPerSample;
+    fitting->shift = kShift;
+    const ShiftedRange& range = fitting->range;
+    const double xMax = double(max_num.value_or(0)) * secondsPerSample;
     const QPen axisPen(Qt::black, 0.25, Qt::SolidLine, Qt::RoundCap);
 
     auto* xAxis = new QValueAxis;
@@ -101,63 +182,58 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     xAxis->setMinorTickCount(4);
     xAxis->setTickType(QValueAxis::TicksDynamic);
     xAxis->setTickAnchor(0.0);
-    xAxis->setTickInterval(xMax > 0 ? std::max(1.0, std::pow(10.0, std::floor(std::log10(xMax))) / 2.0) : 1.0);
+    xAxis->setTickInterval(xMax > 0 ? niceStep(xMax, 10.0, 1.0) : 1.0);
+    xAxis->setLabelFormat(QStringLiteral("%.0f"));
+    xAxis->setTitleText(QStringLiteral("Video time (s)"));
     xAxis->setLinePen(axisPen);
-    xAxis->setGridLinePen(gridPen);
-    xAxis->setMinorGridLinePen(gridPen);
-    // The horizontal axis crosses at a value far above the visible range, so its line
-    // and labels lie outside the chart; only its grid shows.
-    xAxis->setLineVisible(false);
-    xAxis->setLabelsVisible(false);
-    chart->addAxis(xAxis, Qt::AlignTop);
+    xAxis->setGridLinePen(fitting->gridPen);
+    xAxis->setMinorGridLinePen(fitting->gridPen);
+    chart->addAxis(xAxis, Qt::AlignBottom);
 
     // Log-modulus scale: values are placed at logModulus(v) on a linear axis whose
     // labels name the shifted values.
     auto* yAxis = new QCategoryAxis;
     yAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    yAxis->setStartValue(logModulus(kVisibleMin));
-    for (double v = kVisibleMin; v <= kVisibleMax + 1e-9; v += 0.5)
-        yAxis->append(QString::number(v, 'f', 1), logModulus(v));
-    yAxis->setRange(logModulus(kVisibleMin), logModulus(kVisibleMax));
+    yAxis->setStartValue(logModulus(range.min));
+    const int labels = int(std::lround((range.max - range.min) / range.step));
+    for (int i = 0; i <= labels; ++i) {
+        const double v = range.min + i * range.step;
+        yAxis->append(QString::number(v, 'f', range.step < 1.0 ? 1 : 0), logModulus(v));
+    }
+    yAxis->setRange(logModulus(range.min), logModulus(range.max));
     yAxis->setLinePen(axisPen);
-    yAxis->setGridLinePen(gridPen);
+    yAxis->setGridLinePen(fitting->gridPen);
     chart->addAxis(yAxis, Qt::AlignLeft);
 
-    auto attach = [&](QAbstractSeries* s) {
-        chart->addSeries(s);
-        s->attachAxis(xAxis);
-        s->attachAxis(yAxis);
-    };
-    if (xMax > 0) {
-        // Bands: the horizontal axis tints every band alike, the vertical one every
-        // other band; the two background limit bands lighten 1.5 to 4.5 and 7.0 to 8.5.
-        attach(band(xMax, kVisibleMin, kVisibleMax, withAlpha(Qt::darkGray, 0.1)));
-        for (double v = kVisibleMin; v < kVisibleMax; v += 1.0) attach(band(xMax, v, v + 0.5, withAlpha(Qt::darkGray, 0.1)));
-        attach(band(xMax, 7.0, 8.5, withAlpha(Qt::white, 0.5)));
-        attach(band(xMax, 1.5, 4.5, withAlpha(Qt::white, 0.5)));
-        for (int i = 1; i < 40; ++i)
-            if (i % 10) attach(horizontalLine(xMax, kVisibleMin + i * 0.05, gridPen));  // minor ticks: 9 per interval
+    if (!noPlots) {
+        struct Row { const char* id; const char* legend; Qt::GlobalColor colour; PlotSeries shown; };
+        const Row rows[] = {{"X Plot", "X", Qt::red, dataForPlot_x},
+                            {"Y Plot", "Y", Qt::blue, dataForPlot_y},
+                            {"Z Plot", "Z", Qt::green, dataForPlot_z}};
+        for (size_t r = 0; r < 3; ++r) {
+            auto* plot = new QLineSeries;
+            plot->setName(QString::fromLatin1(rows[r].id));
+            plot->setPen(QPen(rows[r].colour, 2.0));
+            fitting->series[r] = rows[r].shown;
+            fitting->lines[r] = plot;
+            if (rows[r].shown && !rows[r].shown->empty())
+                fitting->lastSample = std::max(fitting->lastSample, double(rows[r].shown->back().x));
+            chart->addSeries(plot);
+            plot->attachAxis(xAxis);
+            plot->attachAxis(yAxis);
+            chart->legend()->markers(plot).value(0)->setLabel(QString::fromLatin1(rows[r].legend));
+        }
+        chart->legend()->setAlignment(Qt::AlignTop);
+    } else {
+        chart->legend()->hide();
     }
 
-    if (!noPlots) {
-        struct Row { const char* id; Qt::GlobalColor colour; PlotSeries* shown; const PlotSeries* prepared; };
-        for (const Row& row : {Row{"X Plot", Qt::red, &dataForPlot_x, &contentArray_x},
-                               Row{"Y Plot", Qt::blue, &dataForPlot_y, &contentArray_y},
-                               Row{"Z Plot", Qt::green, &dataForPlot_z, &contentArray_z}}) {
-            *row.shown = *row.prepared;
-            auto* plot = new QLineSeries;
-            plot->setName(QString::fromLatin1(row.id));
-            plot->setPen(QPen(row.colour, 2.0));
-            const QString id = plot->name();
-            const uint64_t count = numberOfRecordsForPlot(id);
-            QList<QPointF> points;
-            points.reserve(qsizetype(count));
-            for (uint64_t i = 0; i < count; ++i)
-                points.append({numberForPlot(id, 0, i).value_or(0.0), logModulus(numberForPlot(id, 1, i).value_or(0.0))});
-            plot->replace(points);
-            attach(plot);
-        }
-    }
+    // The chart fits its lines and background to its plot area whenever that is laid
+    // out (as soon as a view takes it) or resized; a chart without a view gets
+    // lines for a plot 1000 pixels wide.
+    QObject::connect(chart, &QChart::plotAreaChanged, chart,
+                     [chart, fitting](const QRectF& area) { fit(chart, *fitting, area); });
+    if (!hostView) fit(nullptr, *fitting, QRectF(0, 0, 1000, 200));
 
     graph = chart;
     if (hostView) {

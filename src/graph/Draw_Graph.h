@@ -1,8 +1,10 @@
 #pragma once
-// The G-sensor chart: three lines, one point per telemetry sample, over the whole
-// recording. The builder prepares the series of a recording, builds the chart,
-// and is the one place the chart reads its points from (with a shift of 1.0 on
-// every vertical value).
+// The G-sensor chart: three lines over the whole recording, against seconds of
+// video. The builder prepares the series of a recording, builds the chart, and
+// answers for the points it shows (with a shift of 1.0 on every vertical value).
+// The chart gets at most about two points per pixel column of its plot (the lowest
+// and highest of each), redone when it is resized, so a ten-hour recording costs
+// what a short one does.
 
 #include <QString>
 #include <cstdint>
@@ -12,18 +14,23 @@
 
 #include "Class_Subtitle_Info.h"
 #include "Class_Video_Info.h"
+#include "SeriesDecimation.h"
 
 class QChart;
 class QChartView;
 
-struct PlotPoint {
-    float x;  // the sample's position in the table
-    float y;  // the axis reading
-};
 using PlotSeries = std::shared_ptr<const std::vector<PlotPoint>>;
 
 // sign(v) * log10(1 + |v|): where the chart's log-modulus scale places a value.
 double logModulus(double v);
+
+// The vertical extent of a chart in shifted values: the fixed 0.5 to 2.5, widened
+// to every value of the series (plus the shift), to whole label steps. The labels
+// are `step` apart, at most about eight intervals.
+struct ShiftedRange {
+    double min, max, step;
+};
+ShiftedRange shiftedRange(const std::vector<const std::vector<PlotPoint>*>& series, double shift);
 
 class Draw_Graph {
 public:
@@ -31,8 +38,10 @@ public:
     static constexpr double kVisibleMin = 0.5, kVisibleMax = 2.5;  // shifted values
 
     // Turns a recording's samples into the three prepared series; the count only
-    // sets the horizontal extent.
-    void setGsensorData(const telemetry::List<telemetry::Class_Subtitle_Info>& samples, uint32_t count);
+    // sets the horizontal extent. The samples are spread evenly over the video's
+    // length in seconds (0: one sample a second).
+    void setGsensorData(const telemetry::List<telemetry::Class_Subtitle_Info>& samples, uint32_t count,
+                        double videoSeconds = 0.0);
 
     // Builds a new chart into the view (the previous one is deleted); with
     // noPlots the chart shows its frame only.
@@ -46,6 +55,7 @@ public:
     PlotSeries dataForPlot_x, dataForPlot_y, dataForPlot_z;        // shown
     PlotSeries contentArray_x, contentArray_y, contentArray_z;     // prepared
     std::optional<uint32_t> max_num;
+    double secondsPerSample = 1.0;  // of the prepared series
 
 private:
     const PlotSeries* seriesFor(const QString& plotIdentifier) const;

@@ -1,24 +1,26 @@
 #pragma once
 // How a choice in the open dialog, a drop or the command line becomes the batch of
-// paths for the next indexing run.
+// paths for the next indexing run. Paths are the file system's bytes, so a name
+// that is not UTF-8 (common on cards written by cameras) survives to the scan.
 
+#include <QByteArrayList>
 #include <QList>
-#include <QStringList>
 #include <QUrl>
 
-// The full paths of a folder's direct entries whose names contain ".MP4"
-// (case-sensitive), in byte order of their names. Hidden entries count like any
-// other; an unreadable folder gives nothing.
-QStringList recordingsInFolder(const QString& folder);
+// The full paths of a folder's direct entries whose names end in ".mp4" in any
+// case, hidden entries (a name starting with ".", such as the "._" twins a Mac
+// writes) left out, in byte order of their names. An unreadable folder gives
+// nothing.
+QByteArrayList recordingsInFolder(const QByteArray& folder);
 
 // A choice of items: when the first is a folder, its recordings (the other items
 // are ignored); otherwise every item as given.
-QStringList batchForChoice(const QStringList& chosen);
+QByteArrayList batchForChoice(const QByteArrayList& chosen);
 
 // The dropped items that are files (folders and anything that is not a file are
 // left out), as paths in drop order.
-QStringList droppedFiles(const QList<QUrl>& urls);
+QByteArrayList droppedFiles(const QList<QUrl>& urls);
 
 // Whether a drop whose first file is this path may be queued: its extension must
 // be exactly "MP4".
-bool isSupportedDrop(const QString& firstPath);
+bool isSupportedDrop(const QByteArray& firstPath);

@@ -1,16 +1,21 @@
 #include "FileTableModel.h"
 
+#include <algorithm>
+
 FileTableModel::FileTableModel(const RecordingLibrary& library, QObject* parent)
     : QAbstractTableModel(parent), library_(library) {}
 
-void FileTableModel::reload() {
+void FileTableModel::reloadRows(int first, int last) {
+    const int shownBefore = shownRows_;
     const int rows = library_.table_cnt;
     if (rows > shownRows_) {
         beginInsertRows({}, shownRows_, rows - 1);
         shownRows_ = rows;
         endInsertRows();
     }
-    if (shownRows_ > 0) emit dataChanged(index(0, 0), index(shownRows_ - 1, ColumnCount - 1));
+    // Rows just inserted are read afresh anyway.
+    last = std::min(last, shownBefore - 1);
+    if (first <= last) emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
 int FileTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }

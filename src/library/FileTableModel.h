@@ -1,7 +1,7 @@
 #pragma once
 // The file table's rows as a Qt model over the library's columns. The model
-// shows the columns as they were at the last reload, as a table that is told
-// to reload its data would.
+// shows the rows as they were at the last reload; a reload names the rows that
+// changed, so the view repaints and re-lays out only those.
 
 #include <QAbstractTableModel>
 
@@ -14,8 +14,9 @@ public:
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
 
-    // Takes over the library's current rows; the selection survives.
-    void reload();
+    // Takes over the library's new rows and the changes to rows first to last;
+    // the selection survives.
+    void reloadRows(int first, int last);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,8 @@
 #include "FileTableView.h"
 
 #include <QDragEnterEvent>
+#include <QStyle>
+#include <algorithm>
 #include <QHeaderView>
 #include <QMimeData>
 
@@ -18,6 +20,7 @@ FileTableView::FileTableView(QWidget* parent) : QTableView(parent) {
     setShowGrid(false);
     setWordWrap(false);
     verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     setAcceptDrops(true);
@@ -39,10 +42,28 @@ void FileTableView::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
 }
 
+void FileTableView::keyPressEvent(QKeyEvent* event) {
+    movingByKey_ = true;
+    QTableView::keyPressEvent(event);
+    movingByKey_ = false;
+}
+
 QModelIndex FileTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex next = QTableView::moveCursor(action, modifiers);
-    if (next.isValid() && next.row() != currentIndex().row()) emit rowAboutToBeSelected(next.row());
+    if (movingByKey_ && next.isValid() && next.row() != currentIndex().row()) emit rowAboutToBeSelected(next.row());
     return next;
+}
+
+void FileTableView::fixColumnWidths(const QStringList& samples) {
+    QHeaderView* header = horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 16;
+    for (int i = 0; i < samples.size() && i + 1 < header->count(); ++i) {
+        const QString title = model()->headerData(i + 1, Qt::Horizontal).toString();
+        const int text = std::max(fontMetrics().horizontalAdvance(samples[i]), header->fontMetrics().horizontalAdvance(title));
+        header->setSectionResizeMode(i + 1, QHeaderView::Fixed);
+        header->resizeSection(i + 1, text + padding);
+    }
 }
 
 void FileTableView::dragEnterEvent(QDragEnterEvent* event) {

@@ -2,6 +2,7 @@
 // The file table: asks before a row is selected by the user (which is what starts
 // playback), and takes drops of files anywhere on it.
 
+#include <QStringList>
 #include <QTableView>
 #include <QUrl>
 
@@ -14,6 +15,11 @@ public:
     // next one itself).
     void selectRowQuietly(int row);
 
+    // Gives column i + 1 the width of samples[i] (or of its title, if wider) and the
+    // first column the rest: measuring every row's text as rows change would cost
+    // more than indexing them.
+    void fixColumnWidths(const QStringList& samples);
+
 signals:
     // Emitted before the selection moves to the row, by a click or the keyboard.
     void rowAboutToBeSelected(int row);
@@ -22,8 +28,14 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    // The view also moves its cursor when it gains focus without a current row;
+    // only a key's move is the user's.
+    bool movingByKey_ = false;
 };

@@ -3,6 +3,7 @@
 // recording list and the batch to index. Only the main thread changes it; the
 // indexing thread hands its writes over (see IndexingRun).
 
+#include <QByteArrayList>
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
@@ -23,7 +24,7 @@ struct RecordingLibrary {
     int32_t table_cnt = 0;
     std::atomic<bool> isOperationIndexing{false};
     CurrentStorageVideo currentStorageVideo;
-    QStringList open_files;  // the batch of the next indexing run
+    QByteArrayList open_files;  // the batch of the next indexing run, as the file system's bytes
 
     // A row counts as indexed only when its flag reads "true"; rows past the flag
     // list (from 400 on, before indexing) do not.

@@ -1,5 +1,6 @@
 #include "RowText.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include "TextValues.h"
@@ -25,4 +26,4 @@ QString dateText(const telemetry::Class_Video_Info& record) {
     return shown.join(QLatin1Char('/'));
 }
 
-QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
+QString fileNameOf(const QByteArray& path) { return QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)); }

@@ -1,6 +1,7 @@
 #pragma once
 // Texts of the file table's rows, computed without a window.
 
+#include <QByteArray>
 #include <QString>
 
 #include "Class_Video_Info.h"
@@ -11,5 +12,6 @@ QString lengthText(const telemetry::Class_Video_Info& record);
 // The Date column: the recording's fileDateYMD with each field shown by its value,
 // two digits wide (four for the year), so a camera's "005" reads 05.
 QString dateText(const telemetry::Class_Video_Info& record);
-// The text after the last "/" of a path.
-QString fileNameOf(const QString& path);
+// The name after the last "/" of a path in the file system's bytes, for display:
+// bytes that are not UTF-8 show as replacement characters.
+QString fileNameOf(const QByteArray& path);

@@ -14,8 +14,20 @@
 #include "Log.h"
 #include "SyntheticMp4.h"
 
-// A synthetic recording of the given length with one sample per second
-// (0 samples: no telemetry at all, a file that is not a recording).
+// A synthetic recording of the given length with one sample per second, at a path
+// in the file system's bytes.
+inline void makeRecordingAt(const std::string& path, int seconds) {
+    testgen::DriveOptions d;
+    d.seconds = seconds;
+    testgen::SyntheticOptions o;
+    for (const auto& l : testgen::simulateDrive(d)) o.samples.push_back(testgen::timedTextSample(l));
+    o.duration = uint32_t(seconds) * 1000;
+    o.videoBytesPerSample = 16;
+    o.trailer = 64;
+    testgen::writeSynthetic(path, o);
+}
+
+// The same in a folder (0 samples: no telemetry at all, a file that is not a recording).
 inline QString makeRecording(const QDir& dir, const QString& name, int seconds, bool telemetry = true) {
     const QString path = dir.filePath(name);
     if (!telemetry) {
@@ -24,14 +36,7 @@ inline QString makeRecording(const QDir& dir, const QString& name, int seconds, 
         f.write("not a recording");
         return path;
     }
-    testgen::DriveOptions d;
-    d.seconds = seconds;
-    testgen::SyntheticOptions o;
-    for (const auto& l : testgen::simulateDrive(d)) o.samples.push_back(testgen::timedTextSample(l));
-    o.duration = uint32_t(seconds) * 1000;
-    o.videoBytesPerSample = 16;
-    o.trailer = 64;
-    testgen::writeSynthetic(path.toStdString(), o);
+    makeRecordingAt(QFile::encodeName(path).toStdString(), seconds);
     return path;
 }
 

@@ -5,25 +5,33 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fstream>
 
 #include "AppTestSupport.h"
 #include "Batches.h"
 #include "RowText.h"
 
-TEST(Batches, FolderKeepsUpperCaseMp4NamesInNameOrder) {
+namespace {
+QByteArray bytesOf(const QString& path) { return QFile::encodeName(path); }
+}  // namespace
+
+TEST(Batches, FolderKeepsVisibleMp4NamesInByteOrder) {
     QTemporaryDir tmp;
-    QDir dir(tmp.path());
+    const QByteArray folder = bytesOf(tmp.path());
+    // A name that is not UTF-8 (Latin-1 e acute) stays the file system's bytes.
     for (const char* name : {"REC_0002.MP4", "notes.txt", "clip.mp4", "REC_0001.MP4", "._REC_0001.MP4",
-                             "REC_0003.MP4.part", "Z.MP4", "a.MP4"})
-        QFile(dir.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
-    dir.mkdir(QStringLiteral("sub.MP4"));  // qualifies by its name alone
-    const QStringList expected = {"._REC_0001.MP4", "REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4.part",
-                                  "Z.MP4",          "a.MP4",        "sub.MP4"};
-    QStringList got = recordingsInFolder(tmp.path());
-    for (QString& p : got) p = fileNameOf(p);
+                             "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~"})
+        std::ofstream((folder + '/' + name).toStdString());
+    QDir(tmp.path()).mkdir(QStringLiteral("sub.MP4"));  // qualifies by its name alone
+    const QByteArrayList expected = {"REC_0001.MP4", "REC_0002.MP4", "Z.Mp4",      "a.MP4",
+                                     "caf\xe9.MP4",  "clip.mp4",     "sub.MP4"};
+    QByteArrayList got = recordingsInFolder(folder);
+    for (QByteArray& p : got) {
+        EXPECT_TRUE(p.startsWith(folder + '/')) << p.toStdString();
+        p = p.mid(folder.size() + 1);
+    }
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(recordingsInFolder(tmp.path()).first(), tmp.path() + "/._REC_0001.MP4");
-    EXPECT_TRUE(recordingsInFolder(tmp.path() + "/missing").isEmpty());
+    EXPECT_TRUE(recordingsInFolder(folder + "/missing").isEmpty());
 }
 
 TEST(Batches, ChoiceOfFolderOrFiles) {
@@ -32,31 +40,34 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
     QFile(dir.filePath("b.MP4")).open(QIODevice::WriteOnly);
     QFile(dir.filePath("a.mov")).open(QIODevice::WriteOnly);
     // Files are taken as given, unfiltered.
-    const QStringList files = {dir.filePath("a.mov"), dir.filePath("b.MP4")};
+    const QByteArrayList files = {bytesOf(dir.filePath("a.mov")), bytesOf(dir.filePath("b.MP4"))};
     EXPECT_EQ(batchForChoice(files), files);
     // A folder first: only its recordings; the other chosen items are ignored.
-    EXPECT_EQ(batchForChoice({tmp.path(), dir.filePath("a.mov")}), QStringList{dir.filePath("b.MP4")});
+    EXPECT_EQ(batchForChoice({bytesOf(tmp.path()), files[0]}), QByteArrayList{files[1]});
     EXPECT_TRUE(batchForChoice({}).isEmpty());
 }
 
 TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstExtension) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
-    QFile(dir.filePath("REC_0001.MP4")).open(QIODevice::WriteOnly);
-    QFile(dir.filePath("notes.txt")).open(QIODevice::WriteOnly);
+    const QByteArray folder = bytesOf(tmp.path());
+    for (const char* name : {"REC_0001.MP4", "notes.txt", "caf\xe9.MP4"}) std::ofstream((folder + '/' + name).toStdString());
     dir.mkdir("folder");
+    // A file URL carries a name that is not UTF-8 as percent-encoded bytes.
+    const QUrl latin1 = QUrl::fromEncoded("file://" + folder.toPercentEncoding("/") + "/caf%E9.MP4");
     const QList<QUrl> urls = {QUrl::fromLocalFile(dir.filePath("folder")), QUrl::fromLocalFile(dir.filePath("REC_0001.MP4")),
-                              QUrl::fromLocalFile(dir.filePath("notes.txt")), QUrl("https://example.org/x.MP4")};
-    EXPECT_EQ(droppedFiles(urls), (QStringList{dir.filePath("REC_0001.MP4"), dir.filePath("notes.txt")}));
+                              QUrl::fromLocalFile(dir.filePath("notes.txt")), QUrl("https://example.org/x.MP4"), latin1};
+    EXPECT_EQ(droppedFiles(urls), (QByteArrayList{folder + "/REC_0001.MP4", folder + "/notes.txt", folder + "/caf\xe9.MP4"}));
     EXPECT_TRUE(droppedFiles({QUrl::fromLocalFile(dir.filePath("folder"))}).isEmpty());
-    EXPECT_TRUE(isSupportedDrop("/x/REC_0001.MP4"));
-    EXPECT_TRUE(isSupportedDrop("/x/a.tar.MP4"));
-    EXPECT_FALSE(isSupportedDrop("/x/rec_0001.mp4"));
-    EXPECT_FALSE(isSupportedDrop("/x/REC.Mp4"));
-    EXPECT_FALSE(isSupportedDrop("/x/notes.txt"));
+    for (auto [path, supported] : std::vector<std::pair<const char*, bool>>{{"/x/REC_0001.MP4", true},
+                                                                            {"/x/a.tar.MP4", true},
+                                                                            {"/x/rec_0001.mp4", false},
+                                                                            {"/x/REC.Mp4", false},
+                                                                            {"/x/notes.txt", false}})
+        EXPECT_EQ(isSupportedDrop(path), supported) << path;
 }
 
-TEST(RowText, LengthOfTheRecording) {
+TEST(RowText, LengthAndNameOfTheRecording) {
     telemetry::Class_Video_Info r;
     r.isSupportSubtitle = 1;
     r.timescale = 1000;
@@ -69,4 +80,6 @@ TEST(RowText, LengthOfTheRecording) {
     EXPECT_EQ(lengthText(r), "0:0");
     EXPECT_EQ(fileNameOf("/a/b/REC.MP4"), "REC.MP4");
     EXPECT_EQ(fileNameOf("REC.MP4"), "REC.MP4");
+    // Bytes that are not UTF-8 are shown as replacement characters.
+    EXPECT_EQ(fileNameOf("/a/caf\xe9.MP4"), QStringLiteral("caf\uFFFD.MP4"));
 }

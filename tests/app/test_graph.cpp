@@ -2,12 +2,14 @@
 
 #include "QtPrinters.h"
 
-#include <QAreaSeries>
+#include <QCoreApplication>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 
 #include "Draw_Graph.h"
@@ -99,10 +101,6 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     EXPECT_EQ(lines[0]->at(7).x(), 7.0);
     x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
     EXPECT_EQ(x->max(), 300.0);
-    const auto* y = view.chart()->axes(Qt::Vertical).value(0);
-    ASSERT_NE(y, nullptr);
-    EXPECT_NEAR(static_cast<const QCategoryAxis*>(y)->min(), std::log10(1.5), 1e-9);
-    EXPECT_NEAR(static_cast<const QCategoryAxis*>(y)->max(), std::log10(3.5), 1e-9);
 }
 
 TEST(DrawGraph, LogModulus) {
@@ -111,4 +109,92 @@ TEST(DrawGraph, LogModulus) {
     EXPECT_NEAR(logModulus(-1.0), -std::log10(2.0), 1e-12);
     // Shifted 1.0 (reading 0) sits about 34 % up the visible range.
     EXPECT_NEAR((logModulus(1.0) - logModulus(0.5)) / (logModulus(2.5) - logModulus(0.5)), 0.34, 0.01);
+}
+
+TEST(SeriesDecimation, KeepsTheLowestAndHighestOfEveryColumn) {
+    std::vector<PlotPoint> flat(10000);
+    for (size_t i = 0; i < flat.size(); ++i) flat[i] = {float(i), float(i % 7) * 0.01f};
+    flat[4321].y = 5.0f;   // a pothole: one sample
+    flat[8000].y = -3.0f;  // a hard braking
+    const std::vector<PlotPoint> kept = decimateMinMax(flat, 0.0, 10000.0, 100);
+    EXPECT_LE(kept.size(), 200u);
+    EXPECT_GE(kept.size(), 100u);
+    auto has = [&](float x, float y) {
+        return std::any_of(kept.begin(), kept.end(), [&](const PlotPoint& p) { return p.x == x && p.y == y; });
+    };
+    EXPECT_TRUE(has(4321, 5.0f));
+    EXPECT_TRUE(has(8000, -3.0f));
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(), [](const PlotPoint& a, const PlotPoint& b) { return a.x < b.x; }));
+    // Few enough points for the width: all of them.
+    const std::vector<PlotPoint> few(flat.begin(), flat.begin() + 150);
+    EXPECT_EQ(decimateMinMax(few, 0.0, 150.0, 100).size(), 150u);
+}
+
+// The fixed 0.5 to 2.5 is the least the chart shows; a recording's own values widen it.
+TEST(DrawGraph, VerticalRangeTakesInEveryValue) {
+    struct Case {
+        const char* name;
+        std::vector<std::array<const char*, 3>> axes;
+        double min, max;
+    };
+    for (const Case& c : std::vector<Case>{{"quiet drive", {{"0.1", "-0.2", "1.0"}}, 0.5, 2.5},
+                                           {"braking and pothole", {{"-0.9", "0", "1"}, {"0", "2.1", "1"}}, 0.0, 3.5},
+                                           {"a wild reading", {{"0", "0", "40"}}, 0.0, 50.0}}) {
+        SCOPED_TRACE(c.name);
+        QChartView view;
+        Draw_Graph g;
+        g.setGsensorData(samplesWithAxes(c.axes), uint32_t(c.axes.size()));
+        g.setGsensorGraph(&view, false);
+        const auto* y = static_cast<const QCategoryAxis*>(view.chart()->axes(Qt::Vertical).value(0));
+        ASSERT_NE(y, nullptr);
+        EXPECT_NEAR(y->min(), logModulus(c.min), 1e-9);
+        EXPECT_NEAR(y->max(), logModulus(c.max), 1e-9);
+        for (QLineSeries* line : plots(view.chart()))
+            for (const QPointF& p : line->points()) EXPECT_TRUE(p.y() >= y->min() && p.y() <= y->max()) << p.y();
+    }
+}
+
+TEST(DrawGraph, SecondsOfVideoAndALegendNamingTheAxes) {
+    QChartView view;
+    Draw_Graph g;
+    std::vector<std::array<const char*, 3>> axes(600, {"0", "0", "1"});
+    g.setGsensorData(samplesWithAxes(axes), 600, 300.0);  // two samples a second
+    g.setGsensorGraph(&view, false);
+    auto* x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->max(), 300.0);
+    EXPECT_TRUE(x->labelsVisible());
+    EXPECT_FALSE(x->titleText().isEmpty());
+    const auto lines = plots(view.chart());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0]->points().last().x(), 299.5);
+    QStringList legend;
+    for (QLegendMarker* m : view.chart()->legend()->markers())
+        if (m->isVisible()) legend << m->label();
+    EXPECT_TRUE(view.chart()->legend()->isVisible());
+    EXPECT_EQ(legend, (QStringList{"X", "Y", "Z"}));
+}
+
+// A ten-hour recording reaches the chart as about two points per pixel column, and
+// again so after the chart is resized.
+TEST(DrawGraph, LongRecordingIsThinnedToTheWidth) {
+    QChartView view;
+    view.resize(800, 300);
+    Draw_Graph g;
+    std::vector<std::array<const char*, 3>> axes(36000, {"0.1", "0", "1"});
+    axes[17777] = {"2.4", "0", "1"};
+    g.setGsensorData(samplesWithAxes(axes), 36000);
+    g.setGsensorGraph(&view, false);
+    auto widthNow = [&] { return view.chart()->plotArea().width(); };
+    for (int width : {800, 1600}) {
+        SCOPED_TRACE(width);
+        view.resize(width, 300);
+        QCoreApplication::processEvents();
+        const QLineSeries* xLine = plots(view.chart()).value(0);
+        ASSERT_NE(xLine, nullptr);
+        EXPECT_LE(xLine->count(), 2 * widthNow() + 2);
+        EXPECT_GE(xLine->count(), widthNow());
+        const auto pts = xLine->points();
+        EXPECT_TRUE(std::any_of(pts.begin(), pts.end(), [](const QPointF& p) { return p.x() == 17777.0; }));
+    }
 }

@@ -3,13 +3,24 @@
 #include "QtPrinters.h"
 
 #include <QObject>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <QSignalSpy>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTest>
 #include <QThread>
 #include <QTemporaryDir>
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "FileTableModel.h"
+#include "FileTableView.h"
 #include "IndexingRun.h"
 #include "MainThreadHandoff.h"
+#include "ViewController.h"
 
 namespace {
 
@@ -17,9 +28,12 @@ namespace {
 class RecordingHost : public IndexingRun::Host {
 public:
     explicit RecordingHost(const RecordingLibrary& library) : library_(library) {}
-    void reloadTable() override {
-        ++reloads;
+    void reloadRows(int32_t first, int32_t last) override {
         mainThreadOnly();
+        reloads.push_back(QStringLiteral("%1..%2").arg(first).arg(last));
+        if (reloads.size() == 1)  // the waiting rows
+            firstRows = library_.arrayTable_Files.join(',') + "|" + library_.arrayTable_Time.join(',') + "|" +
+                        library_.arrayTable_Date.join(',') + "|" + library_.arrayTable_Trip.join(',');
     }
     void setProgressRange(double minimum, double maximum) override {
         mainThreadOnly();
@@ -28,10 +42,13 @@ public:
     void setProgress(double value, const QString& text) override {
         mainThreadOnly();
         events.push_back(QStringLiteral("value %1 %2 [%3]").arg(value).arg(text, library_.arrayTable_Time.join(' ')));
+        // A row that reads as indexed has its record listed.
+        for (int row = 0; row < library_.table_cnt; ++row)
+            if (library_.isRowIndexed(row) && row >= library_.currentStorageVideo.video_list.size()) flaggedUnlisted = true;
     }
-    int reloads = 0;
-    QStringList events;
-    bool offMainThread = false;
+    QStringList reloads, events;
+    QString firstRows;
+    bool offMainThread = false, flaggedUnlisted = false;
 
 private:
     void mainThreadOnly() {
@@ -40,10 +57,14 @@ private:
     const RecordingLibrary& library_;
 };
 
+// Hands every scanned file over on its own.
+constexpr IndexingRun::Pace kEachFile{std::chrono::milliseconds(0), 1};
+
 // Runs one batch on a thread of its own, serving its hand-offs here.
-void runBatch(RecordingLibrary& library, RecordingHost& host, const QStringList& batch) {
+void runBatch(RecordingLibrary& library, IndexingRun::Host& host, const QByteArrayList& batch,
+              IndexingRun::Pace pace = kEachFile) {
     MainThreadHandoff handoff;
-    IndexingRun run(library, host, [&](const std::function<void()>& fn) { handoff.runAndWait(fn); });
+    IndexingRun run(library, host, [&](const std::function<void()>& fn) { handoff.runAndWait(fn); }, pace);
     library.open_files = batch;
     library.isOperationIndexing = true;
     std::atomic<bool> done{false};
@@ -54,6 +75,13 @@ void runBatch(RecordingLibrary& library, RecordingHost& host, const QStringList&
     const bool finished = waitUntil([&] { return done.load(); });
     t.join();
     ASSERT_TRUE(finished);
+}
+
+void runBatch(RecordingLibrary& library, IndexingRun::Host& host, const QStringList& batch,
+              IndexingRun::Pace pace = kEachFile) {
+    QByteArrayList paths;
+    for (const QString& path : batch) paths.append(QFile::encodeName(path));
+    runBatch(library, host, paths, pace);
 }
 
 }  // namespace
@@ -72,7 +100,8 @@ TEST(IndexingRun, FillsRowsInOrderAndAppendsASecondBatch) {
     runBatch(library, host, first);
     EXPECT_EQ(host.events.first(), "range 0..5");
     EXPECT_EQ(host.events.last(), "value 5 5/5 [00:03 00:03 00:03 00:03 00:03]");
-    EXPECT_EQ(host.reloads, 10);  // once per file in each phase
+    // All waiting rows at once, then each indexed row alone.
+    EXPECT_EQ(host.reloads, (QStringList{"0..4", "0..0", "1..1", "2..2", "3..3", "4..4"}));
     EXPECT_FALSE(library.isOperationIndexing);
 
     host.events.clear();
@@ -82,6 +111,7 @@ TEST(IndexingRun, FillsRowsInOrderAndAppendsASecondBatch) {
                                         "value 7 7/8 [00:03 00:03 00:03 00:03 00:03 02:05 0:0 :]",
                                         "value 8 8/8 [00:03 00:03 00:03 00:03 00:03 02:05 0:0 00:09]"}));
     EXPECT_FALSE(host.offMainThread);
+    EXPECT_FALSE(host.flaggedUnlisted);
     EXPECT_EQ(library.table_cnt, 8);
     EXPECT_EQ(library.currentStorageVideo.num_video_list, 8);
     ASSERT_EQ(library.currentStorageVideo.video_list.size(), 8);
@@ -96,33 +126,30 @@ TEST(IndexingRun, FillsRowsInOrderAndAppendsASecondBatch) {
     EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Load Finished"), 2);
 }
 
-TEST(IndexingRun, WaitingRowsBeforeTheSecondPhase) {
-    RecordingLibrary library;
-    // A host that looks at the rows at the first reload of the second phase.
-    class PeekingHost : public RecordingHost {
-    public:
-        using RecordingHost::RecordingHost;
-        void reloadTable() override {
-            RecordingHost::reloadTable();
-            if (reloads == 2) firstPhaseRows = lib->arrayTable_Files.join(',') + "|" + lib->arrayTable_Time.join(',') +
-                                                   "|" + lib->arrayTable_Date.join(',') + "|" + lib->arrayTable_Trip.join(',');
-        }
-        const RecordingLibrary* lib = nullptr;
-        QString firstPhaseRows;
-    } host(library);
-    host.lib = &library;
+TEST(IndexingRun, HandsScannedFilesOverInGroups) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
-    runBatch(library, host, {makeRecording(dir, "X.MP4", 2), makeRecording(dir, "Y.MP4", 2)});
-    EXPECT_EQ(host.firstPhaseRows, "X.MP4,Y.MP4|:,:|,|0,1");
+    QStringList batch;
+    for (int i = 0; i < 7; ++i) batch << makeRecording(dir, QStringLiteral("G%1.MP4").arg(i), 2);
+    RecordingLibrary library;
+    RecordingHost host(library);
+    runBatch(library, host, batch, {std::chrono::hours(1), 3});
+    EXPECT_EQ(host.firstRows, "G0.MP4,G1.MP4,G2.MP4,G3.MP4,G4.MP4,G5.MP4,G6.MP4|:,:,:,:,:,:,:|,,,,,,|0,1,2,3,4,5,6");
+    EXPECT_EQ(host.reloads, (QStringList{"0..6", "0..2", "3..5", "6..6"}));
+    EXPECT_EQ(host.events, (QStringList{"range 0..7", "value 3 3/7 [00:02 00:02 00:02 : : : :]",
+                                        "value 6 6/7 [00:02 00:02 00:02 00:02 00:02 00:02 :]",
+                                        "value 7 7/7 [00:02 00:02 00:02 00:02 00:02 00:02 00:02]"}));
+    EXPECT_FALSE(host.flaggedUnlisted);
+    EXPECT_EQ(library.currentStorageVideo.video_list.size(), 7);
 }
 
 TEST(IndexingRun, EmptyBatchAndThe401stRow) {
     RecordingLibrary library;
     RecordingHost host(library);
     LogCapture log;
-    runBatch(library, host, {});
+    runBatch(library, host, QStringList{});
     EXPECT_EQ(host.events, QStringList{"range 0..0"});
+    EXPECT_TRUE(host.reloads.isEmpty());
     EXPECT_TRUE(log.contains("Load Finished"));
     EXPECT_EQ(library.table_cnt, 0);
 
@@ -130,8 +157,103 @@ TEST(IndexingRun, EmptyBatchAndThe401stRow) {
     QDir dir(tmp.path());
     QStringList many;
     for (int i = 0; i < 401; ++i) many << makeRecording(dir, QStringLiteral("N%1.txt").arg(i), 0, false);
-    runBatch(library, host, many);
+    runBatch(library, host, many, IndexingRun::Pace{});
     EXPECT_EQ(library.arrayTable_isLoadingComplete.size(), 401);
     EXPECT_TRUE(library.isRowIndexed(400));
     EXPECT_EQ(library.arrayTable_Time[400], "0:0");
+    EXPECT_FALSE(host.flaggedUnlisted);
+}
+
+TEST(IndexingRun, NameThatIsNotUtf8IsScannedAndShownWithReplacementCharacters) {
+    QTemporaryDir tmp;
+    const QByteArray path = QFile::encodeName(tmp.path()) + "/caf\xe9.MP4";
+    makeRecordingAt(path.toStdString(), 4);
+    RecordingLibrary library;
+    RecordingHost host(library);
+    runBatch(library, host, QByteArrayList{path});
+    EXPECT_EQ(library.arrayTable_Files.value(0), QStringLiteral("caf\uFFFD.MP4"));
+    EXPECT_EQ(library.arrayTable_Time.value(0), "00:04");
+    ASSERT_EQ(library.currentStorageVideo.video_list.size(), 1);
+    EXPECT_EQ(*library.currentStorageVideo.video_list[0]->filepath, path.toStdString());
+}
+
+// The table hears of new rows as inserted and of indexed rows as changed, nothing more.
+TEST(FileTableModel, SignalsOnlyTheRowsThatChanged) {
+    RecordingLibrary library;
+    FileTableModel model(library);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    library.table_cnt = 5;
+    for (int i = 0; i < 5; ++i) library.arrayTable_Files.append(QStringLiteral("R%1").arg(i));
+    model.reloadRows(0, 4);
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
+    EXPECT_EQ(inserted[0][2].toInt(), 4);
+    EXPECT_EQ(changed.size(), 0);
+    model.reloadRows(2, 3);
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 2);
+    EXPECT_EQ(changed[0][1].toModelIndex().row(), 3);
+    EXPECT_EQ(changed[0][1].toModelIndex().column(), FileTableModel::ColumnCount - 1);
+    EXPECT_EQ(model.data(model.index(4, FileTableModel::File)), "R4");
+}
+
+// Giving the table focus moves its cursor to row 0 inside Qt; only a real move to a
+// row may ask for that row (and so play it).
+TEST(FileTableView, FocusAloneAsksForNoRow) {
+    RecordingLibrary library;
+    for (int i = 0; i < 4; ++i) library.arrayTable_Files.append(QStringLiteral("R%1.MP4").arg(i));
+    library.table_cnt = 4;
+    FileTableModel model(library);
+    model.reloadRows(0, 3);
+    struct Way {
+        const char* name;
+        std::function<void(FileTableView&)> focus;
+    };
+    const Way ways[] = {
+        {"click on a row", [](FileTableView&) {}},
+        {"Tab into the table", [](FileTableView&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }},
+        {"click on a column header",
+         [](FileTableView& t) {
+             QHeaderView* h = t.horizontalHeader();
+             QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(1) + 5, h->height() / 2));
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        QWidget window;  // where the focus is before it comes to the table
+        auto* edit = new QLineEdit(&window);
+        auto* table = new FileTableView(&window);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(edit);
+        layout->addWidget(table);
+        table->setModel(&model);
+        QList<int> asked;
+        QObject::connect(table, &FileTableView::rowAboutToBeSelected, [&](int row) { asked.append(row); });
+        window.resize(400, 300);
+        edit->setFocus();
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(edit->hasFocus());
+        way.focus(*table);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(2, 0)).center());
+        ASSERT_TRUE(table->hasFocus());
+        QTest::keyClick(table, Qt::Key_Up);
+        EXPECT_EQ(asked, (QList<int>{2, 1}));
+    }
+}
+
+// A folder without recordings: a still, empty bar (a 0..0 range is Qt's busy
+// indicator) and a message saying so.
+TEST(ViewController, EmptyFolderShowsAStillBarAndSaysSo) {
+    QTemporaryDir tmp;
+    QFile(tmp.filePath("notes.txt")).open(QIODevice::WriteOnly);
+    ViewController w(MpvPlayer::Output::None);
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_LT(w.progressIndicator->minimum(), w.progressIndicator->maximum());
+    EXPECT_EQ(w.progressIndicator->value(), w.progressIndicator->minimum());
+    EXPECT_EQ(w.statusBar()->currentMessage(), "No recordings found in " + tmp.path());
+    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
 }

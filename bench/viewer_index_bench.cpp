@@ -1,0 +1,243 @@
+// The viewer against the command-line scan on one folder of small recordings, in
+// one run: launch to "Load Finished" of the window (a child process that builds the
+// window and opens the folder, as the program does with a folder on its command
+// line), `dashcam-telemetry inspect` of the same files, and the scan alone (the
+// extractor over every file in a process that keeps the records, as the window
+// does). While the window indexes,
+// a thread posts an event to it every 10 ms and the window notes how long each
+// waited before it was handled: the time any input would have waited.
+//
+//   viewer_index_bench [--files N] [--dir DIR] [--keep]
+//
+// Without a display the window runs on Qt's offscreen platform (it still paints).
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Drive.h"
+#include "Extract_Subtitle.h"
+#include "Log.h"
+#include "SyntheticMp4.h"
+#include "ViewController.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+void makeFolder(const fs::path& dir, int files) {
+    fs::create_directories(dir);
+    testgen::DriveOptions drive;
+    drive.seconds = 60;
+    testgen::SyntheticOptions o;
+    for (const auto& l : testgen::simulateDrive(drive)) o.samples.push_back(testgen::timedTextSample(l));
+    o.duration = 60000;
+    o.videoBytesPerSample = 16;
+    o.trailer = 64;
+    for (int i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "REC_%05d.MP4", i + 1);
+        if (!fs::exists(dir / name)) testgen::writeSynthetic(dir / name, o);
+    }
+}
+
+struct ChildResult {
+    double seconds = 0;
+    long peakRssKiB = 0;
+    std::string output;
+};
+
+// Runs a program, collecting its standard output.
+ChildResult runChild(const std::vector<std::string>& args) {
+    int fds[2];
+    if (::pipe(fds) != 0) std::perror("pipe"), std::exit(1);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        std::fprintf(stderr, "cannot run %s\n", argv[0]), std::exit(1);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    ChildResult r;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) r.output.append(buf, size_t(n));
+    ::close(fds[0]);
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    r.peakRssKiB = usage.ru_maxrss;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", argv[0]), std::exit(1);
+    return r;
+}
+
+// Posted to the window's thread with the time it was posted.
+class Probe : public QEvent {
+public:
+    static const QEvent::Type kType;
+    Probe() : QEvent(kType), posted(Clock::now()) {}
+    Clock::time_point posted;
+};
+const QEvent::Type Probe::kType = QEvent::Type(QEvent::registerEventType());
+
+class ProbeReceiver : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() != Probe::kType) return QObject::event(e);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - static_cast<Probe*>(e)->posted).count();
+        std::lock_guard lock(mutex);
+        waits.push_back(ms);
+        if (ms > worst) worst = ms, worstAt = Clock::now();
+        return true;
+    }
+    std::mutex mutex;
+    std::vector<double> waits;
+    double worst = 0;
+    Clock::time_point worstAt;
+};
+
+// The child that scans the folder's files one after another and keeps the records.
+int scanChild(const char* folder) {
+    std::vector<std::string> paths;
+    for (const auto& e : fs::directory_iterator(folder)) paths.push_back(e.path());
+    std::sort(paths.begin(), paths.end());
+    const auto start = Clock::now();
+    std::vector<std::shared_ptr<telemetry::Class_Video_Info>> kept;
+    for (const auto& p : paths) {
+        auto record = std::make_shared<telemetry::Class_Video_Info>();
+        telemetry::Extract_Subtitle().ExtractSubtitle(*record, p);
+        kept.push_back(std::move(record));
+    }
+    std::printf("%.3f\n", std::chrono::duration<double>(Clock::now() - start).count());
+    return 0;
+}
+
+// The child: the window from launch to "Load Finished"; prints seconds and waits.
+int viewerChild(int argc, char** argv, const QString& folder) {
+    const auto launch = Clock::now();
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("DASHCAM_TILE_URL", "");
+    qputenv("DASHCAM_ROUTING_URL", "");
+    QApplication app(argc, argv);
+    std::atomic<bool> finished{false};
+    telemetry::setLogSink([&](std::string_view line) {
+        if (line == "Load Finished") {
+            finished = true;
+            QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+    });
+    ViewController window(MpvPlayer::Output::None);
+    window.show();
+    // The window's first layout and paint come before the probes, which time what
+    // input waits for while the folder is indexed.
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    const double shown = std::chrono::duration<double>(Clock::now() - launch).count();
+    ProbeReceiver receiver;
+    std::thread prober([&] {
+        while (!finished) {
+            QCoreApplication::postEvent(&receiver, new Probe);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    window.openPaths({folder});
+    app.exec();
+    const double seconds = std::chrono::duration<double>(Clock::now() - launch).count();
+    prober.join();
+    std::vector<double> waits;
+    double worstAt = 0;
+    {
+        std::lock_guard lock(receiver.mutex);
+        waits = receiver.waits;
+        worstAt = std::chrono::duration<double>(receiver.worstAt - launch).count();
+    }
+    std::sort(waits.begin(), waits.end());
+    auto at = [&](double q) { return waits.empty() ? 0.0 : waits[std::min(waits.size() - 1, size_t(q * double(waits.size())))]; };
+    std::printf("%.3f %.1f %.1f %.1f %zu %d %.2f %.3f\n", seconds, at(0.5), at(0.99), waits.empty() ? 0.0 : waits.back(),
+                waits.size(), int(window.library.table_cnt), worstAt, shown);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--viewer") == 0) return viewerChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--scan") == 0) return scanChild(argv[2]);
+
+    int files = 10000;
+    fs::path dir = fs::temp_directory_path() / "dashcam-viewer-bench";
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--files" && i + 1 < argc) files = std::stoi(argv[++i]);
+        else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+        else if (a == "--keep") keep = true;
+        else {
+            std::fprintf(stderr, "usage: viewer_index_bench [--files N] [--dir DIR] [--keep]\n");
+            return 2;
+        }
+    }
+    makeFolder(dir, files);
+    std::vector<std::string> paths;
+    for (const auto& e : fs::directory_iterator(dir)) paths.push_back(e.path());
+    std::sort(paths.begin(), paths.end());
+    if (paths.size() != size_t(files)) {
+        std::fprintf(stderr, "%s holds %zu entries, not %d: use a folder of its own\n", dir.c_str(), paths.size(), files);
+        return 2;
+    }
+
+    std::vector<std::string> inspect = {DASHCAM_TELEMETRY_TOOL, "inspect", "-o", "/dev/null"};
+    inspect.insert(inspect.end(), paths.begin(), paths.end());
+    runChild(inspect);  // warms the page cache for both
+    const ChildResult scan = runChild(inspect);
+    const ChildResult scanAlone = runChild({"/proc/self/exe", "--scan", dir.string()});
+    const ChildResult viewer = runChild({"/proc/self/exe", "--viewer", dir.string()});
+
+    double seconds = 0, p50 = 0, p99 = 0, worst = 0, worstAt = 0, shown = 0;
+    size_t probes = 0;
+    int rows = 0;
+    if (std::sscanf(viewer.output.c_str(), "%lf %lf %lf %lf %zu %d %lf %lf", &seconds, &p50, &p99, &worst, &probes, &rows,
+                    &worstAt, &shown) != 8)
+        std::fprintf(stderr, "unexpected viewer output: %s\n", viewer.output.c_str()), std::exit(1);
+
+    std::printf("%d recordings in %s\n", files, dir.c_str());
+    std::printf("%-44s %9s %14s\n", "", "seconds", "peak RSS MiB");
+    std::printf("%-44s %9.2f %14.1f\n", "dashcam-telemetry inspect (the scan)", scan.seconds, scan.peakRssKiB / 1024.0);
+    std::printf("%-44s %9.2f %14.1f\n", "the scan alone (records kept)", std::atof(scanAlone.output.c_str()),
+                scanAlone.peakRssKiB / 1024.0);
+    std::printf("%-44s %9.2f %14.1f\n", "viewer: launch to \"Load Finished\"", seconds, viewer.peakRssKiB / 1024.0);
+    std::printf("viewer / inspect: %.2fx, viewer / scan alone: %.2fx\n", seconds / scan.seconds,
+                seconds / std::atof(scanAlone.output.c_str()));
+    std::printf("window shown %.2f s after launch; input wait while indexing (%zu probes, every 10 ms): median %.1f ms, "
+                "99%% %.1f ms, worst %.1f ms (%.2f s after launch)\n",
+                shown, probes, p50, p99, worst, worstAt);
+    if (!keep) fs::remove_all(dir);
+    return rows == files ? 0 : 1;
+}
