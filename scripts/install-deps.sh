@@ -16,6 +16,9 @@ PACKAGES=(
   libgl1-mesa-dri
   # benchmarks: exiftool, the peer bench/index_bench measures against
   libimage-exiftool-perl
+  # packaging: icons rendered from SVG; the .deb's dependencies, its checks and
+  # the validators of the desktop entry and AppStream metadata
+  librsvg2-bin dpkg-dev lintian file desktop-file-utils appstream
 )
 
 missing=()

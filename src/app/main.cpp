@@ -2,33 +2,71 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QUrl>
 #include <clocale>
 
 #include "ViewController.h"
 
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("dashcam-viewer"));
-    QApplication::setApplicationName(QStringLiteral("dashcam-viewer"));
-    const unsigned long mpvApi = mpv_client_api_version();
-    QApplication::setApplicationVersion(QStringLiteral("%1 (libmpv client API %2.%3)")
-                                            .arg(QStringLiteral(DASHCAM_VERSION))
-                                            .arg(mpvApi >> 16)
-                                            .arg(mpvApi & 0xffff));
-    // libmpv refuses to initialise unless LC_NUMERIC is "C"; Qt has just set it
-    // from the environment.
-    std::setlocale(LC_NUMERIC, "C");
+namespace {
 
-    QCommandLineParser parser;
+void describeProgram(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral("Plays dashcam recordings with their telemetry."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Folders or recordings to open."),
                                  QStringLiteral("[paths...]"));
+}
+
+bool asksForHelpOrVersion(const QCommandLineParser& parser) {
+    return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+           parser.isSet(QStringLiteral("version"));
+}
+
+// A desktop file manager passes the files it opens with us as file:// URIs.
+QStringList localPaths(const QStringList& arguments) {
+    QStringList paths;
+    for (const QString& argument : arguments) {
+        const QUrl url(argument);
+        paths.append(url.isLocalFile() ? url.toLocalFile() : argument);
+    }
+    return paths;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication::setOrganizationName(QStringLiteral("dashcam-viewer"));
+    QCoreApplication::setApplicationName(QStringLiteral("dashcam-viewer"));
+    const unsigned long mpvApi = mpv_client_api_version();
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1 (libmpv client API %2.%3)")
+                                                .arg(QStringLiteral(DASHCAM_VERSION))
+                                                .arg(mpvApi >> 16)
+                                                .arg(mpvApi & 0xffff));
+
+    QCommandLineParser parser;
+    describeProgram(parser);
+    // Help and version are answered before the window system is touched, so they
+    // work without a display. Anything the parser does not know yet may be one
+    // of the toolkit's own options, which only the GUI application strips.
+    {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+        if (parser.parse(arguments) && asksForHelpOrVersion(parser)) {
+            QCoreApplication app(argc, argv);
+            parser.process(app);  // prints and exits
+        }
+    }
+
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(DASHCAM_APP_ID));
+    // libmpv refuses to initialise unless LC_NUMERIC is "C"; Qt has just set it
+    // from the environment.
+    std::setlocale(LC_NUMERIC, "C");
     parser.process(app);
 
     ViewController window;
     window.show();
-    if (!parser.positionalArguments().isEmpty()) window.openPaths(parser.positionalArguments());
+    const QStringList paths = localPaths(parser.positionalArguments());
+    if (!paths.isEmpty()) window.openPaths(paths);
     return app.exec();
 }

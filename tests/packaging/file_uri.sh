@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# A recording given as a file:// URI, as a desktop file manager passes it, is
+# opened as the file it names.
+set -euo pipefail
+viewer=$1 testgen=$2
+source "$(dirname "$0")/support.sh"
+
+mkdir -p "$scratch/my drive"
+"$testgen" synthetic "$scratch/my drive/REC_0001.MP4" 5 >/dev/null
+uri="file://${scratch// /%20}/my%20drive/REC_0001.MP4"
+# A missing file beside it shows that an unreadable path is reported.
+run_until_loaded "$scratch/log" "$viewer" "$uri" "$scratch/MISSING.MP4"
+unreadable=$(grep -c "Couldn't get file attributes!" "$scratch/log" || true)
+[ "$unreadable" -eq 1 ] || { cat "$scratch/log" >&2; fail "expected only MISSING.MP4 unreadable, got $unreadable"; }
