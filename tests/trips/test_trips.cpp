@@ -12,6 +12,7 @@
 #include "SampleValues.h"
 #include "SyntheticMp4.h"
 #include "TextValues.h"
+#include "Track.h"
 #include "Trips.h"
 
 namespace fs = std::filesystem;
@@ -241,4 +242,22 @@ TEST(Trips, CameraTimeIsOnlyARealInstant) {
     EXPECT_EQ(*timeOf("2016$3$1$0$0$0") - *timeOf("2016$2$29$23$59$59"), 1);
     for (const char* bad : {"2016$2$30$9$3$7", "2016$13$1$9$3$7", "2016$5$12$24$0$0", "2016$5$12$9$3$60", "0$0$0$0$0$0", "x$5$12$9$3$7"})
         EXPECT_FALSE(timeOf(bad)) << bad;
+}
+
+TEST(Trips, TrackRunsBreakWhereThereIsNoFix) {
+    DriveOptions o = steady(36);
+    o.seconds = 12;
+    std::vector<std::string> lines = testgen::simulateDrive(o);
+    for (size_t t : {3u, 4u, 10u}) lines[t] = withLat(lines[t], "0");
+    const auto record = scanned(lines);
+    const auto sizes = [&](size_t step) {
+        std::vector<size_t> out;
+        for (const auto& run : trips::trackRuns(record, step)) out.push_back(run.size());
+        return out;
+    };
+    EXPECT_EQ(sizes(1), (std::vector<size_t>{3, 5, 1}));  // samples 0-2, 5-9, 11
+    EXPECT_EQ(sizes(2), (std::vector<size_t>{2, 3, 1}));  // 0 2, 5 7 9, 11
+    EXPECT_EQ(sizes(4), (std::vector<size_t>{2, 2, 1}));  // 0 2, 5 9, 11
+    const auto runs = trips::trackRuns(record, 4);
+    EXPECT_EQ(runs[1].back(), *trips::usableFix(record.array_SubtileInfo->at(9)));
 }
