@@ -47,8 +47,9 @@ std::vector<Event> eventsOf(const std::vector<SampleNumbers>& samples, uint32_t 
     const size_t perSecond = samplesPerSecond;
     std::array<double, 3> medians{};
     {
-        std::vector<double> axis(samples.size());
+        std::vector<double> axis;
         for (size_t a = 0; a < 3; ++a) {
+            axis.resize(samples.size());  // the median drops NaNs
             for (size_t k = 0; k < samples.size(); ++k) axis[k] = samples[k].g[a];
             medians[a] = median(axis);
         }

@@ -175,6 +175,14 @@ TEST(Trips, BrakingPeakIsTheSpeedLost) {
     EXPECT_NEAR(events[0].peak, 40.0, 0.11);  // texts of one decimal
 }
 
+TEST(Trips, GBeyondAnyNumberIsNoEvent) {
+    std::vector<std::string> lines = testgen::simulateDrive(with(steady(60), {}));
+    lines[10].replace(1, lines[10].find('$', 1) - 1, "1e999");  // gx
+    const auto record = scanned(lines);
+    EXPECT_TRUE(trips::findEvents(record, 0).empty());
+    EXPECT_LT(trips::recordingStatistics(record).maxAbsG[0], 0.1);
+}
+
 struct DistanceCase {
     const char* name;
     double heading;
