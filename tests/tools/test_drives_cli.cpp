@@ -69,6 +69,15 @@ TEST_F(Card, TripsOfAFolder) {
     EXPECT_NEAR(s["max_abs_g"]["x"].toDouble(), 1.13, 0.01);  // the braking
     EXPECT_EQ(str(trips[1]["recordings"][0]["file"]), files[3]);
     EXPECT_EQ(trips[1]["statistics"]["events"].toInt(), 0);
+
+    // A file that cannot be read: reported, and a trip of its own without telemetry.
+    const ProgramRun missing = runTool({"trips", files[0], (dir / "GONE.MP4").string(), files[1]}, dir);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("GONE.MP4: cannot read"), std::string::npos) << missing.err;
+    const QJsonArray split = jsonArray(missing.out);
+    ASSERT_EQ(split.size(), 3);
+    EXPECT_TRUE(split[1]["start"].isNull());
+    EXPECT_EQ(split[1]["statistics"]["distance_m"].toDouble(-1), 0);
 }
 
 TEST_F(Card, EventsOfAFolderAndOfAFile) {

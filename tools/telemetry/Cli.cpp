@@ -73,8 +73,9 @@ Options:
   -v, --version        show the version and exit
 
 A FILE that cannot be read is reported on standard error; inspect still prints
-its object (isSupportSubtitle 0), export leaves it out. Put -- before a FILE
-whose name begins with '-'.
+its object (isSupportSubtitle 0), trips lists it as a trip of its own without
+telemetry, export and events leave it out. Put -- before a FILE whose name
+begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
 written; 2 bad arguments, or an OUT that is one of the FILEs.
