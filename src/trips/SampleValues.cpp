@@ -77,10 +77,12 @@ double quickFloating(std::string_view t) {
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
     int64_t mantissa = 0;
     int digits = 0, fraction = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digits) mantissa = mantissa * 10 + (t[i] - '0');
+    const auto take = [&](char c) {
+        if (++digits <= 15) mantissa = mantissa * 10 + (c - '0');  // beyond, the slow path reads it
+    };
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) take(t[i]);
     if (i < t.size() && t[i] == '.')
-        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digits, ++fraction)
-            mantissa = mantissa * 10 + (t[i] - '0');
+        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++fraction) take(t[i]);
     const bool exponent = i < t.size() && (t[i] == 'e' || t[i] == 'E');
     if (digits == 0 || digits > 15 || exponent) return telemetry::floatingValue(t);
     const double v = double(mantissa) / kPowers[fraction];
