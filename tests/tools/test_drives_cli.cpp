@@ -37,6 +37,7 @@ protected:
         testgen::DriveOptions later = drive;
         later.minute += 3;
         later.incidents.clear();
+        later.gNoise = 0.3;  // a rough road: within the thresholds, not within High's
         later.seconds = 20;
         files.push_back(write(names[3], recording(testgen::simulateDrive(later), 20)));
         write("._REC_0001.MP4", recording({}, 1));  // hidden: a Mac's twin
@@ -96,9 +97,7 @@ TEST_F(Card, EventsOfAFolderAndOfAFile) {
         EXPECT_NEAR(e["position"]["lat"].toDouble(), 48.14, 0.01);
         EXPECT_NEAR(e["position"]["lon"].toDouble(), 11.58, 0.01);
     }
-    // Low sensitivity wants more than 22.5 km/h lost; 40 still is.
-    EXPECT_EQ(jsonArray(runTool({"events", "-s", "low", dir.string()}, dir).out).size(), 1);
-    EXPECT_EQ(runTool({"events", "-s", "loud", dir.string()}, dir).exitCode, 2);
+    EXPECT_GT(jsonArray(runTool({"events", "-s", "high", dir.string()}, dir).out).size(), 1);
 }
 
 TEST_F(Card, InspectAndExportTakeAFolderAsTheViewerOpensIt) {
