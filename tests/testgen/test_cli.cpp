@@ -9,6 +9,7 @@
 #include "Files.h"
 #include "Process.h"
 #include "TestgenSupport.h"
+#include "Trips.h"
 
 namespace fs = std::filesystem;
 using testgen::testing::scan;
@@ -60,8 +61,10 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
         << "the folder it was built in is left beside it";
 
     std::vector<std::string> previous;
+    std::vector<trips::RecordingSummary> summaries;
     for (const std::string& name : names) {
         const telemetry::Class_Video_Info record = scan((dir / name).string());
+        summaries.push_back(trips::summarizeRecording(record, summaries.size()));
         ASSERT_EQ(record.isSupportSubtitle, 1) << name;
         EXPECT_EQ(record.duration_second, record.num_subtitle) << name << ": one line per second";
         const std::vector<std::string> lines = scannedLines(record);
@@ -76,6 +79,12 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
         }
         previous = lines;
     }
+    // One trip, with the braking and the pothole the window marks.
+    const std::vector<trips::Trip> found = trips::groupTrips(summaries);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].recordings, 3u);
+    EXPECT_EQ(summaries[1].events.size(), 1u);
+    EXPECT_EQ(summaries[2].events.size(), 1u);
 }
 
 TEST(TestgenCli, SamplesLeaveAnExistingFolderAlone) {
@@ -150,4 +159,27 @@ TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
     const testgen::ProcessResult help = testgen_({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("samples DIR"), std::string::npos);
+}
+
+TEST(TestgenCli, TripIsOneDriveCutIntoRecordingsWithABraking) {
+    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    struct Case {
+        const char* gap;
+        size_t trips;
+    };
+    for (const Case c : {Case{"2", 1}, Case{"60", 4}}) {
+        SCOPED_TRACE(c.gap);
+        const fs::path folder = dir.path() / c.gap;
+        const testgen::ProcessResult r = testgen_({"trip", folder.string(), "4", "30", c.gap});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        std::vector<trips::RecordingSummary> summaries;
+        for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4", "REC_0004.MP4"})
+            summaries.push_back(trips::summarizeRecording(scan((folder / name).string()), summaries.size()));
+        EXPECT_EQ(trips::groupTrips(summaries).size(), c.trips);
+        size_t braking = 0;
+        for (const auto& s : summaries)
+            for (const auto& e : s.events) braking += e.kind == trips::EventKind::HardBraking;
+        EXPECT_EQ(braking, 1u);
+    }
+    EXPECT_EQ(testgen_({"trip", (dir.path() / "x").string(), "0"}).exitCode, 2);
 }

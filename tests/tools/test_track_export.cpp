@@ -55,6 +55,7 @@ struct GpxPoint {
 struct GpxTrack {
     std::string name;
     int segments = 0;
+    std::vector<size_t> segmentStarts;  // index of each trkseg's first point
     std::vector<GpxPoint> points;
 };
 struct Gpx {
@@ -93,6 +94,7 @@ Gpx parseGpx(const QByteArray& bytes) {
             path.removeLast();
         } else if (ns == kGpx && name == "trkseg") {
             ++gpx.tracks.back().segments;
+            gpx.tracks.back().segmentStarts.push_back(gpx.tracks.back().points.size());
         } else if (ns == kGpx && name == "trkpt") {
             GpxPoint p;
             p.lat = xml.attributes().value("lat").toDouble();
@@ -133,7 +135,8 @@ TEST(TrackExport, GpxHasOneTrackPerRecordingAndThePointsWithAFix) {
     ASSERT_EQ(gpx.tracks.size(), 2u);
     EXPECT_EQ(gpx.tracks[0].name, "A.MP4");
     EXPECT_EQ(gpx.tracks[1].name, "EMPTY.MP4");
-    EXPECT_EQ(gpx.tracks[0].segments, 1);
+    // Samples 1 and 3 break the track: no line across them.
+    EXPECT_EQ(gpx.tracks[0].segmentStarts, (std::vector<size_t>{0, 1, 2}));
     EXPECT_EQ(gpx.tracks[1].segments, 1);
     EXPECT_TRUE(gpx.tracks[1].points.empty());
 
@@ -174,22 +177,25 @@ TEST(TrackExport, GeoJsonFeatureCollection) {
     Class_Video_Info one = record("ONE.MP4", {sampleLine("481374", "115755"), sampleLine("0", "0")}, "2017/01/02", 5);
     Class_Video_Info none;  // never scanned past the header
     none.filename = "NONE.MP4";
-    const QByteArray text = tracks(TrackFormat::GeoJson, {record("A.MP4", mixedLines()), one, none});
+    Class_Video_Info gap = record("GAP.MP4", {sampleLine("481374", "115755"), sampleLine("481375", "115755"),
+                                              sampleLine("0", "0"), sampleLine("481380", "115755"),
+                                              sampleLine("481381", "115755")});
+    const QByteArray text = tracks(TrackFormat::GeoJson, {record("A.MP4", mixedLines()), one, none, gap});
 
     QJsonParseError error;
     const QJsonObject doc = QJsonDocument::fromJson(text, &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     EXPECT_EQ(doc["type"].toString(), "FeatureCollection");
     const QJsonArray features = doc["features"].toArray();
-    ASSERT_EQ(features.size(), 3);
+    ASSERT_EQ(features.size(), 4);
     // Written a feature at a time, byte for byte as Qt writes the whole collection.
     EXPECT_EQ(text, QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n');
 
     const QJsonObject a = features[0].toObject();
     EXPECT_EQ(a["type"].toString(), "Feature");
     EXPECT_EQ(a["geometry"]["type"].toString(), "LineString");
-    const QJsonArray expected{QJsonArray{11.5755, 48.1374}, QJsonArray{-151.2093, -33.8688},
-                              QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}};
+    // Samples 1 and 3 break the track; the runs of one point before them are no lines.
+    const QJsonArray expected{QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}};
     EXPECT_EQ(a["geometry"]["coordinates"].toArray(), expected);
     EXPECT_EQ(a["properties"].toObject(),
               (QJsonObject{{"filename", "A.MP4"}, {"date", "2016/05/12"}, {"duration", 60}}));
@@ -204,6 +210,12 @@ TEST(TrackExport, GeoJsonFeatureCollection) {
     EXPECT_TRUE(c["geometry"].isNull());
     EXPECT_TRUE(c["properties"]["date"].isNull());
     EXPECT_EQ(c["properties"]["duration"].toInt(-1), 0);
+
+    const QJsonObject d = features[3].toObject();
+    EXPECT_EQ(d["geometry"]["type"].toString(), "MultiLineString");
+    const QJsonArray lines{QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
+                           QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}};
+    EXPECT_EQ(d["geometry"]["coordinates"].toArray(), lines);
 }
 
 TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QJsonDocument>
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
@@ -16,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "DriveJson.h"
 #include "Extract_Subtitle.h"
 #include "FileBytes.h"
+#include "Inputs.h"
 #include "InspectJson.h"
 #include "Log.h"
 #include "TrackExport.h"
@@ -29,10 +32,14 @@ using telemetry::Class_Video_Info;
 
 constexpr char kProgram[] = "dashcam-telemetry";
 
-constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] FILE...
-       dashcam-telemetry export --format gpx|geojson|csv [-o OUT] FILE...
+constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE...
+       dashcam-telemetry export --format gpx|geojson|csv [-o OUT] DIR|FILE...
+       dashcam-telemetry trips [-s SENSITIVITY] [-o OUT] DIR|FILE...
+       dashcam-telemetry events [-s SENSITIVITY] [-o OUT] DIR|FILE...
 
-Reads the telemetry that a dashcam writes inside its MP4 recordings.
+Reads the telemetry that a dashcam writes inside its MP4 recordings. A DIR
+stands for its recordings as the viewer opens a folder: the names ending in
+.mp4 in any case, hidden ones left out, sorted by name.
 
 Commands:
   inspect  Print what the scan of each FILE found, as a JSON array with one
@@ -40,21 +47,35 @@ Commands:
            record under its own name, null where the scan never set it.
   export   Write the recorded track of each FILE: GPX 1.1 (one track per
            recording; speed and course in a Garmin TrackPointExtension),
-           GeoJSON (one LineString feature per recording) or CSV (one row per
-           telemetry sample). GPX and GeoJSON tracks hold the samples with a
-           position fix that lies on the globe; a recording whose scan did not
-           complete is exported as far as it was read, with a warning.
+           GeoJSON (one LineString feature per recording, a MultiLineString
+           when the track has gaps) or CSV (one row per telemetry sample).
+           GPX and GeoJSON tracks hold the samples with a position fix that
+           lies on the globe, and break where there is none (a new GPX trkseg);
+           a recording whose scan did not complete is exported as far as it
+           was read, with a warning.
+  trips    Print the drives as a JSON array: runs of recordings, in the order
+           given, each starting at most 10 s after the one before ended
+           (camera clock), with start, end and statistics (distance, moving
+           time, average and top speed, largest G on each axis, events).
+  events   Print the moments of hard braking (more than 15 km/h lost in a
+           second) or a G-sensor jolt (0.4 g on X or Y, 0.6 g on Z away from
+           the recording's median) as a JSON array: file, time in the video,
+           kind, peak and position.
 
 Options:
   -f, --format FORMAT  export format: gpx, geojson or csv (export only)
+  -s, --sensitivity S  event sensitivity: low, normal (default) or high;
+                       low raises the thresholds by half, high lowers them by
+                       a quarter (trips and events only)
   -o, --output OUT     write to OUT, replaced whole only once everything is
-                       written, instead of standard output (both commands)
+                       written, instead of standard output
   -h, --help           show this help and exit
   -v, --version        show the version and exit
 
 A FILE that cannot be read is reported on standard error; inspect still prints
-its object (isSupportSubtitle 0), export leaves it out. Put -- before a FILE
-whose name begins with '-'.
+its object (isSupportSubtitle 0), trips lists it as a trip of its own without
+telemetry, export and events leave it out. Put -- before a FILE whose name
+begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
 written; 2 bad arguments, or an OUT that is one of the FILEs.
@@ -100,14 +121,13 @@ Scanned scanFile(const std::string& path) {
     return out;
 }
 
-// Whether output is one of the FILEs after the command in positional: the same
-// device and inode, however either is spelled.
-bool isOneOf(const std::string& output, const QStringList& positional) {
+// Same device and inode: the output would replace an input, however either is spelled.
+bool isOneOf(const std::string& output, const std::vector<std::string>& inputs) {
     struct stat target {};
     if (::stat(output.c_str(), &target) != 0) return false;
-    for (qsizetype i = 1; i < positional.size(); ++i) {
+    for (const std::string& path : inputs) {
         struct stat input {};
-        if (::stat(rawBytes(positional[i]).c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+        if (::stat(path.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
             input.st_ino == target.st_ino)
             return true;
     }
@@ -151,9 +171,10 @@ int run(int argc, char** argv) {
     QCommandLineParser parser;
     const QCommandLineOption formatOption({"f", "format"}, "export format", "FORMAT");
     const QCommandLineOption outputOption({"o", "output"}, "output file", "OUT");
+    const QCommandLineOption sensitivityOption({"s", "sensitivity"}, "event sensitivity", "SENSITIVITY");
     const QCommandLineOption helpOption({"h", "help"}, "show help");
     const QCommandLineOption versionOption({"v", "version"}, "show version");
-    parser.addOptions({formatOption, outputOption, helpOption, versionOption});
+    parser.addOptions({formatOption, outputOption, sensitivityOption, helpOption, versionOption});
 
     QStringList arguments{QLatin1String(kProgram)};
     for (int i = 1; i < argc; ++i) arguments << asLatin1(argv[i]);
@@ -169,16 +190,27 @@ int run(int argc, char** argv) {
     }
 
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) return badArguments("missing command: inspect or export");
+    if (positional.isEmpty()) return badArguments("missing command: inspect, export, trips or events");
     const QString command = positional.first();
     const bool inspect = command == QLatin1String("inspect");
-    if (!inspect && command != QLatin1String("export"))
-        return badArguments(QLatin1String("unknown command '") + shown(command) + QLatin1String("': use inspect or export"));
+    const bool drives = command == QLatin1String("trips") || command == QLatin1String("events");
+    if (!inspect && !drives && command != QLatin1String("export"))
+        return badArguments(QLatin1String("unknown command '") + shown(command) +
+                            QLatin1String("': use inspect, export, trips or events"));
     if (positional.size() < 2) return badArguments("missing FILE");
+    if (!drives && parser.isSet(sensitivityOption)) return badArguments("--sensitivity applies to trips and events only");
+    trips::Sensitivity sensitivity = trips::Sensitivity::Normal;
+    if (parser.isSet(sensitivityOption)) {
+        const QString name = parser.value(sensitivityOption);
+        if (name == QLatin1String("low")) sensitivity = trips::Sensitivity::Low;
+        else if (name == QLatin1String("high")) sensitivity = trips::Sensitivity::High;
+        else if (name != QLatin1String("normal"))
+            return badArguments(QLatin1String("unknown sensitivity '") + shown(name) + QLatin1String("': use low, normal or high"));
+    }
 
     std::optional<TrackFormat> format;
-    if (inspect && parser.isSet(formatOption)) return badArguments("--format applies to export only");
-    if (!inspect) {
+    if ((inspect || drives) && parser.isSet(formatOption)) return badArguments("--format applies to export only");
+    if (!inspect && !drives) {
         if (!parser.isSet(formatOption)) return badArguments("export needs --format gpx, geojson or csv");
         format = trackFormatNamed(parser.value(formatOption));
         if (!format)
@@ -196,7 +228,11 @@ int run(int argc, char** argv) {
             return badArguments(shown(*outputPath) + QLatin1String(": output file name is not valid UTF-8"));
     }
 
-    if (outputPath && isOneOf(*outputPath, positional)) {
+    std::vector<std::string> paths;
+    for (qsizetype i = 1; i < positional.size(); ++i) paths.push_back(rawBytes(positional[i]));
+    const std::vector<std::string> files = recordingPaths(paths);
+
+    if (outputPath && isOneOf(*outputPath, files)) {
         printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
         return kBadArguments;
     }
@@ -207,23 +243,43 @@ int run(int argc, char** argv) {
     int status = kSuccess;
     if (inspect) {
         InspectWriter writer(output.device());
-        for (qsizetype i = 1; i < positional.size() && !output.failed(); ++i) {
-            const Scanned scanned = scanFile(rawBytes(positional[i]));
+        for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
+            const Scanned scanned = scanFile(files[i]);
             if (!scanned.readable) status = kFailure;
             writer.add(scanned.record);
         }
         writer.finish();
+    } else if (drives) {
+        // Each record is summarised and let go; only the summaries are kept.
+        const trips::EventThresholds thresholds = trips::thresholdsFor(sensitivity);
+        std::vector<trips::RecordingSummary> summaries;
+        QStringList names;
+        for (size_t i = 0; i < files.size(); ++i) {
+            const Scanned scanned = scanFile(files[i]);
+            if (!scanned.readable) status = kFailure;
+            summaries.push_back(trips::summarizeRecording(scanned.record, i, thresholds));
+            names << shown(files[i]);
+        }
+        QJsonArray json;
+        if (command == QLatin1String("trips")) {
+            json = tripsJson(trips::groupTrips(summaries), summaries, names);
+        } else {
+            std::vector<trips::Event> events;
+            for (const trips::RecordingSummary& s : summaries) events.insert(events.end(), s.events.begin(), s.events.end());
+            json = eventsJson(events, names);
+        }
+        output.device().write(QJsonDocument(json).toJson(QJsonDocument::Indented));
     } else {
         TrackWriter writer(*format, output.device());
-        for (qsizetype i = 1; i < positional.size() && !output.failed(); ++i) {
-            const Scanned scanned = scanFile(rawBytes(positional[i]));
+        for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
+            const Scanned scanned = scanFile(files[i]);
             if (!scanned.readable) {
                 status = kFailure;
                 continue;
             }
             if (scanned.record.isSupportSubtitle == 0) {
                 const size_t read = scanned.record.array_SubtileInfo ? scanned.record.array_SubtileInfo->size() : 0;
-                printError(shown(positional[i]) +
+                printError(shown(files[i]) +
                            QString(": warning: no complete telemetry track; exporting the %1 samples read")
                                .arg(qulonglong(read)));
             }

@@ -133,11 +133,20 @@ void writeGpxTracks(QXmlStreamWriter& xml, Records records) {
     for (const Class_Video_Info& record : records) {
         xml.writeStartElement(kGpxNamespace, "trk");
         xml.writeTextElement(kGpxNamespace, "name", xmlSafe(fileNameOf(record)));
-        xml.writeStartElement(kGpxNamespace, "trkseg");
+        // A sample without a track point ends the segment: nobody drove the straight
+        // line across the gap.
+        bool open = false, any = false;
         if (record.array_SubtileInfo)
-            for (const Class_Subtitle_Info& s : *record.array_SubtileInfo)
-                if (const auto p = trackPoint(s)) writeTrackPoint(xml, s, *p);
-        xml.writeEndElement();
+            for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
+                const auto p = trackPoint(s);
+                if (p && !open) xml.writeStartElement(kGpxNamespace, "trkseg");
+                if (!p && open) xml.writeEndElement();
+                open = p.has_value();
+                any = any || open;
+                if (p) writeTrackPoint(xml, s, *p);
+            }
+        if (open) xml.writeEndElement();
+        if (!any) xml.writeEmptyElement(kGpxNamespace, "trkseg");
         xml.writeEndElement();
     }
 }
@@ -150,13 +159,22 @@ void writeGpxTail(QXmlStreamWriter& xml) {
 QJsonArray geoJsonFeatures(Records records) {
     QJsonArray features;
     for (const Class_Video_Info& record : records) {
-        QJsonArray line;
+        // One line per run of samples with track points; a line needs two positions.
+        QJsonArray lines, line;
+        const auto endLine = [&] {
+            if (line.size() >= 2) lines.append(line);
+            line = QJsonArray();
+        };
         if (record.array_SubtileInfo)
-            for (const Class_Subtitle_Info& s : *record.array_SubtileInfo)
+            for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
                 if (const auto p = trackPoint(s)) line.append(QJsonArray{p->lon == 0 ? 0.0 : p->lon, p->lat == 0 ? 0.0 : p->lat});
+                else endLine();
+            }
+        endLine();
 
-        QJsonValue geometry = QJsonValue::Null;  // a LineString needs two positions
-        if (line.size() >= 2) geometry = QJsonObject{{"type", "LineString"}, {"coordinates", line}};
+        QJsonValue geometry = QJsonValue::Null;
+        if (lines.size() == 1) geometry = QJsonObject{{"type", "LineString"}, {"coordinates", lines.first()}};
+        if (lines.size() > 1) geometry = QJsonObject{{"type", "MultiLineString"}, {"coordinates", lines}};
         const QJsonObject properties{
             {"filename", record.filename ? QJsonValue(qtext(record.filename)) : QJsonValue(QJsonValue::Null)},
             {"date", record.fileDateYMD ? QJsonValue(qtext(record.fileDateYMD)) : QJsonValue(QJsonValue::Null)},

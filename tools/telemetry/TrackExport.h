@@ -39,9 +39,11 @@ using Records = std::span<const telemetry::Class_Video_Info>;
 
 // Writes the tracks a recording at a time, so that each recording can be let go
 // once written:
-// - GPX 1.1: one trk per recording, one trkpt per track point;
-// - GeoJSON: a FeatureCollection, one LineString Feature per recording (null
-//   geometry below two points);
+// - GPX 1.1: one trk per recording, one trkpt per track point, a new trkseg
+//   after each sample without one;
+// - GeoJSON: a FeatureCollection, one Feature per recording: a LineString, or a
+//   MultiLineString when samples without a track point break it (runs of one
+//   point left out; null geometry when no run has two points);
 // - CSV: a header row, then one row per sample, fix or not.
 class TrackWriter {
 public:

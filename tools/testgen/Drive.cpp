@@ -44,12 +44,18 @@ std::vector<std::string> simulateDrive(const DriveOptions& o) {
 
     std::vector<std::string> lines;
     double lat = o.startLat, lon = o.startLon, heading = o.startHeading, speed = o.startSpeedKmh;
+    std::uniform_real_distribution<double> jitter(-o.gNoise, o.gNoise);
+    const auto incidentAt = [&o](int t, Incident::Kind kind) {
+        return std::any_of(o.incidents.begin(), o.incidents.end(),
+                           [&](const Incident& i) { return i.second == t && i.kind == kind; });
+    };
     double turnRate = 0.0;
     for (int t = 0; t < o.seconds; ++t) {
         // Gentle, bounded changes: a driver turns over several seconds.
-        turnRate = 0.8 * turnRate + 1.5 * noise(rng);
+        turnRate = 0.8 * turnRate + o.turnNoise * noise(rng);
         const double previousSpeed = speed;
-        speed = std::clamp(speed + 1.2 * noise(rng), 5.0, 110.0);
+        speed = std::clamp(speed + o.speedNoise * noise(rng), 5.0, 110.0);
+        if (incidentAt(t, Incident::Braking)) speed = std::max(previousSpeed - 40.0, 0.0);
         heading = std::fmod(heading + turnRate + 360.0, 360.0);
 
         const double metres = speed / 3.6;
@@ -58,19 +64,40 @@ std::vector<std::string> simulateDrive(const DriveOptions& o) {
 
         const double gx = (speed - previousSpeed) / 3.6 / 9.81 + 0.01 * noise(rng);
         const double gy = metres * (turnRate * kPi / 180.0) / 9.81 + 0.01 * noise(rng);
-        const double gz = 1.0 + 0.02 * noise(rng);
+        double gz = 1.0 + 0.02 * noise(rng);
+        if (incidentAt(t, Incident::Pothole)) gz += 1.0;
+        const double gxJittered = gx + (o.gNoise > 0 ? jitter(rng) : 0.0);
+        const double gyJittered = gy + (o.gNoise > 0 ? jitter(rng) : 0.0);
+        if (o.gNoise > 0) gz += jitter(rng);
 
         int y, mo, d, h, mi, s;
         civilFromSeconds(start + t, y, mo, d, h, mi, s);
         const bool fix = t >= o.noFixSeconds;
         char line[256];
-        std::snprintf(line, sizeof line, "$%.2f$%.2f$%.2f$%ld$%ld$%d$%.1f$%d$%d$%d$%d$%d$%d$%s$%s", gx, gy, gz,
+        std::snprintf(line, sizeof line, "$%.2f$%.2f$%.2f$%ld$%ld$%d$%.1f$%d$%d$%d$%d$%d$%d$%s$%s", gxJittered, gyJittered, gz,
                       fix ? std::lround(std::fabs(lon) * 10000.0) : 0L, fix ? std::lround(std::fabs(lat) * 10000.0) : 0L,
                       int(std::lround(heading)) % 360, speed, y, mo, d, h, mi, s, lat < 0 ? "S" : "N",
                       lon < 0 ? "W" : "E");
         lines.emplace_back(line);
     }
     return lines;
+}
+
+std::vector<std::vector<std::string>> cutDrive(DriveOptions options, const std::vector<int>& recordingSeconds,
+                                               int gapSeconds) {
+    if (gapSeconds < 0) throw std::invalid_argument("a gap between recordings cannot be negative");
+    options.seconds = 0;
+    for (const int seconds : recordingSeconds) options.seconds += seconds;
+    if (!recordingSeconds.empty()) options.seconds += gapSeconds * int(recordingSeconds.size() - 1);
+    const std::vector<std::string> lines = simulateDrive(options);
+    std::vector<std::vector<std::string>> recordings;
+    auto next = lines.begin();
+    for (const int seconds : recordingSeconds) {
+        if (!recordings.empty()) next += gapSeconds;
+        recordings.emplace_back(next, next + seconds);
+        next += seconds;
+    }
+    return recordings;
 }
 
 std::string timedTextSample(const std::string& text) {

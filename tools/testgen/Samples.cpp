@@ -19,22 +19,23 @@ void writeSampleRecordings(const std::string& dir) {
     if (fs::exists(target) && !fs::is_empty(target))
         throw std::runtime_error(target.string() + " already exists and is not empty");
 
-    // One drive cut into consecutive recordings, as a camera splits a trip.
+    // One drive cut into consecutive recordings, as a camera splits a trip, with
+    // something for the event list to show.
     DriveOptions drive;
-    drive.seconds = 0;
-    for (const SampleRecording& r : kSampleRecordings) drive.seconds += r.seconds;
-    const std::vector<std::string> lines = simulateDrive(drive);
+    drive.startSpeedKmh = 60.0;
+    drive.incidents = kSampleIncidents;
+    std::vector<int> lengths;
+    for (const SampleRecording& r : kSampleRecordings) lengths.push_back(r.seconds);
+    const std::vector<std::vector<std::string>> recordings = cutDrive(drive, lengths, 0);
 
     TempDir building(target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX"));
-    auto next = lines.begin();
-    for (const SampleRecording& r : kSampleRecordings) {
+    for (size_t i = 0; i < recordings.size(); ++i) {
         PlayableOptions options;
-        options.lines.assign(next, next + r.seconds);
+        options.lines = recordings[i];
         options.width = 640;
         options.height = 360;
         options.fps = 10;
-        writePlayable((building.path() / r.name).string(), options);
-        next += r.seconds;
+        writePlayable((building.path() / kSampleRecordings[i].name).string(), options);
     }
     fs::permissions(building.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                          fs::perms::others_read | fs::perms::others_exec);

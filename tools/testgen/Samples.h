@@ -1,9 +1,12 @@
 #pragma once
 // The sample recordings a new user's first run opens: three playable recordings of
-// one continuous drive, each picking up where the previous one stopped.
+// one continuous drive (one trip), each picking up where the previous one stopped,
+// with a hard braking and a pothole in it.
 
 #include <string>
 #include <vector>
+
+#include "Drive.h"
 
 namespace testgen {
 
@@ -14,6 +17,9 @@ struct SampleRecording {
 
 inline const std::vector<SampleRecording> kSampleRecordings = {
     {"REC_0001.MP4", 20}, {"REC_0002.MP4", 30}, {"REC_0003.MP4", 15}};
+
+// A hard braking in the second recording, a pothole in the third (drive seconds).
+inline const std::vector<Incident> kSampleIncidents = {{Incident::Braking, 32}, {Incident::Pothole, 56}};
 
 // Makes dir with the recordings in it. Built in a hidden folder beside dir and
 // renamed at the end, so dir never exists half-made. Throws std::runtime_error when

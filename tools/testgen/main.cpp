@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -17,20 +18,44 @@ constexpr const char* kUsage =
     "usage: dashcam-testgen synthetic FILE [SECONDS]   byte-level dashcam file (placeholder video)\n"
     "       dashcam-testgen playable FILE [SECONDS]    playable H.264 recording (needs ffmpeg)\n"
     "       dashcam-testgen samples DIR                the three bundled sample recordings\n"
+    "       dashcam-testgen trip DIR COUNT [SECONDS [GAP]]\n"
+    "                                                  one drive cut into COUNT byte-level recordings\n"
+    "                                                  of SECONDS each, GAP seconds (default 0) not\n"
+    "                                                  recorded between two, a hard braking mid-way\n"
+    "                                                  through the second recording\n"
     "SECONDS defaults to 60.\n";
 
 struct UsageError {
     std::string message;
 };
 
-int parseSeconds(int argc, char** argv) {
-    if (argc < 4) return 60;
-    const std::string_view text = argv[3];
-    int seconds = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (error != std::errc() || end != text.data() + text.size() || seconds <= 0)
-        throw UsageError{"SECONDS must be a positive whole number, not '" + std::string(text) + "'"};
-    return seconds;
+int parseWhole(const char* name, std::string_view text, int least) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < least)
+        throw UsageError{std::string(name) + (least > 0 ? " must be a positive whole number, not '"
+                                                         : " must be a whole number, not '") +
+                         std::string(text) + "'"};
+    return value;
+}
+
+int parseSeconds(int argc, char** argv, int at = 3) { return argc <= at ? 60 : parseWhole("SECONDS", argv[at], 1); }
+
+void trip(const char* dir, int count, int seconds, int gap) {
+    testgen::DriveOptions drive;
+    drive.startSpeedKmh = 60;
+    // Mid-way through the second recording (the first when there is only one).
+    drive.incidents = {{testgen::Incident::Braking, (count > 1 ? seconds + gap : 0) + seconds / 2}};
+    const auto recordings = testgen::cutDrive(drive, std::vector<int>(size_t(count), seconds), gap);
+    std::filesystem::create_directories(dir);
+    for (size_t i = 0; i < recordings.size(); ++i) {
+        testgen::SyntheticOptions o;
+        for (const std::string& line : recordings[i]) o.samples.push_back(testgen::timedTextSample(line));
+        o.duration = uint32_t(seconds) * 1000;
+        char name[32];
+        std::snprintf(name, sizeof name, "REC_%04zu.MP4", i + 1);
+        testgen::writeSynthetic((std::filesystem::path(dir) / name).string(), o);
+    }
 }
 
 void synthetic(const char* path, int seconds) {
@@ -60,6 +85,10 @@ int run(int argc, char** argv) {
     if (command == "samples") {
         if (argc != 3) throw UsageError{"samples takes one DIR"};
         testgen::writeSampleRecordings(argv[2]);
+    } else if (command == "trip") {
+        if (argc < 4 || argc > 6) throw UsageError{"trip takes DIR, COUNT and optional SECONDS and GAP"};
+        trip(argv[2], parseWhole("COUNT", argv[3], 1), parseSeconds(argc, argv, 4),
+             argc > 5 ? parseWhole("GAP", argv[5], 0) : 0);
     } else if (command == "synthetic" || command == "playable") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         const int seconds = parseSeconds(argc, argv);

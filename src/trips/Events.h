@@ -1,0 +1,48 @@
+#pragma once
+// Moments that matter in a recording: a jolt on a G-sensor axis, or hard braking.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "Class_Video_Info.h"
+#include "SampleValues.h"
+
+namespace trips {
+
+enum class EventKind { HardBraking, GX, GY, GZ };
+// "hard-braking", "gx", "gy", "gz".
+std::string_view eventKindName(EventKind kind);
+
+// The "Event sensitivity" setting, in the order a list offers it.
+enum class Sensitivity { Low = 0, Normal = 1, High = 2 };
+
+struct EventThresholds {
+    double gx = 0.4, gy = 0.4, gz = 0.6;  // change from the recording's median, g
+    double brakingKmh = 15.0;             // speed lost within one second
+};
+// Normal is the defaults; Low and High scale every threshold, the braking one too
+// (15 km/h in a second is 0.42 g, the X threshold's match).
+EventThresholds thresholdsFor(Sensitivity sensitivity);
+
+struct Event {
+    double videoSeconds = 0;  // where it is in the recording's video
+    EventKind kind = EventKind::GX;
+    double peak = 0;                  // g away from the median, or km/h lost in a second
+    size_t recording = 0;             // the index the caller gave the recording
+    std::optional<GeoPoint> position;  // where it happened, when the sample has a usable fix
+    bool operator==(const Event&) const = default;
+};
+
+// Detections closer than this merge into one event.
+constexpr double kEventMergeSeconds = 3.0;
+
+// The events of one recording, in time order. A recording without telemetry has
+// none. Merged detections become one event named after the strongest of them,
+// hard braking before the axes it shakes.
+std::vector<Event> findEvents(const telemetry::Class_Video_Info& record, size_t recording,
+                              const EventThresholds& thresholds = {});
+
+}  // namespace trips

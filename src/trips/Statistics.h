@@ -1,0 +1,32 @@
+#pragma once
+// How far, how long and how hard a recording or a trip was driven. Computed in
+// metres, seconds, km/h and g; Units.h turns them into the settings' units.
+
+#include <array>
+#include <cstddef>
+
+#include "Class_Video_Info.h"
+
+namespace trips {
+
+// Moving: the camera's speed is above this (GPS speed jitters around zero when parked).
+constexpr double kMovingKmh = 3.0;
+
+struct Statistics {
+    double distanceMetres = 0;  // haversine between consecutive samples with a usable fix
+    double movingSeconds = 0;   // video time between such samples while the speed is above kMovingKmh
+    double maxSpeedKmh = 0;     // over samples with a usable fix
+    std::array<double, 3> maxAbsG{0, 0, 0};  // largest |gx|, |gy|, |gz|
+    size_t events = 0;
+
+    // Distance over moving time; 0 when it never moved.
+    double averageSpeedKmh() const { return movingSeconds > 0 ? distanceMetres / movingSeconds * 3.6 : 0; }
+    // Adds another part of the same drive.
+    Statistics& operator+=(const Statistics& other);
+    bool operator==(const Statistics&) const = default;
+};
+
+// A recording without telemetry has all zeros; events stays 0 (findEvents counts them).
+Statistics recordingStatistics(const telemetry::Class_Video_Info& record);
+
+}  // namespace trips

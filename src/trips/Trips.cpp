@@ -1,0 +1,75 @@
+#include "Trips.h"
+
+#include "SampleNumbers.h"
+
+namespace trips {
+namespace {
+
+Boundary boundaryOf(const telemetry::Class_Subtitle_Info& sample, CameraTime time) {
+    Boundary b{time, usableFix(sample), std::nullopt};
+    if (b.fix) b.speedKmh = speedKmh(sample);
+    return b;
+}
+
+bool continues(const RecordingSummary& before, const RecordingSummary& next) {
+    if (!before.last || !next.first) return false;
+    const CameraTime gap = next.first->time - before.last->time;
+    return gap >= 0 && gap <= kTripGapSeconds;
+}
+
+}  // namespace
+
+RecordingSummary summarizeRecording(const telemetry::Class_Video_Info& record, size_t index,
+                                    const EventThresholds& thresholds) {
+    RecordingSummary out;
+    if (record.isSupportSubtitle != 1 || !record.array_SubtileInfo) return out;
+    const auto& samples = *record.array_SubtileInfo;
+    for (const auto& s : samples)
+        if (const auto time = cameraTime(s)) {
+            out.first = boundaryOf(s, *time);
+            break;
+        }
+    for (auto s = samples.rbegin(); s != samples.rend(); ++s)
+        if (const auto time = cameraTime(*s)) {
+            out.last = boundaryOf(*s, *time);
+            break;
+        }
+    const std::vector<SampleNumbers> numbers = sampleNumbers(record);
+    out.statistics = statisticsOf(numbers, record.gapSubtitlePerSecond);
+    out.events = eventsOf(numbers, record.gapSubtitlePerSecond, index, thresholds);
+    out.statistics.events = out.events.size();
+    return out;
+}
+
+std::vector<Trip> groupTrips(std::span<const RecordingSummary> recordings) {
+    std::vector<Trip> trips;
+    for (size_t i = 0; i < recordings.size(); ++i) {
+        const RecordingSummary& r = recordings[i];
+        if (i > 0 && continues(recordings[i - 1], r)) {
+            Trip& trip = trips.back();
+            const Boundary& before = *recordings[i - 1].last;
+            if (before.fix && r.first->fix) {
+                trip.statistics.distanceMetres += haversineMetres(*before.fix, *r.first->fix);
+                if (r.first->speedKmh && *r.first->speedKmh > kMovingKmh)
+                    trip.statistics.movingSeconds += double(r.first->time - before.time);
+            }
+            trip.statistics += r.statistics;
+            trip.end = r.last->time;
+            ++trip.recordings;
+            continue;
+        }
+        Trip trip{i, 1, std::nullopt, std::nullopt, r.statistics};
+        if (r.first) trip.start = r.first->time;
+        if (r.last) trip.end = r.last->time;
+        trips.push_back(trip);
+    }
+    return trips;
+}
+
+std::vector<size_t> tripOfRecording(std::span<const Trip> trips) {
+    std::vector<size_t> of;
+    for (size_t t = 0; t < trips.size(); ++t) of.insert(of.end(), trips[t].recordings, t);
+    return of;
+}
+
+}  // namespace trips

@@ -1,0 +1,271 @@
+// Trips, statistics and events, computed from recordings the generator writes and
+// the scan reads back, as the viewer and the command line get them.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <bit>
+#include <filesystem>
+
+#include "Drive.h"
+#include "Extract_Subtitle.h"
+#include "SampleValues.h"
+#include "SyntheticMp4.h"
+#include "TextValues.h"
+#include "Track.h"
+#include "Trips.h"
+
+namespace fs = std::filesystem;
+using testgen::DriveOptions;
+using testgen::Incident;
+using trips::EventKind;
+
+namespace {
+
+// Recordings written as a camera writes them (one line per second) and scanned.
+telemetry::Class_Video_Info scanned(const std::vector<std::string>& lines) {
+    static int count = 0;
+    const fs::path path = fs::temp_directory_path() / ("trips_test_" + std::to_string(::getpid()) + "_" +
+                                                       std::to_string(count++) + ".MP4");
+    testgen::SyntheticOptions o;
+    for (const std::string& line : lines) o.samples.push_back(testgen::timedTextSample(line));
+    o.duration = uint32_t(lines.size()) * 1000;
+    o.videoBytesPerSample = 16;
+    testgen::writeSynthetic(path.string(), o);
+    telemetry::Class_Video_Info record;
+    telemetry::Extract_Subtitle().ExtractSubtitle(record, path.string());
+    fs::remove(path);
+    EXPECT_EQ(record.isSupportSubtitle, 1);
+    return record;
+}
+
+std::vector<trips::RecordingSummary> summaries(const std::vector<std::vector<std::string>>& recordings) {
+    std::vector<trips::RecordingSummary> out;
+    for (const auto& lines : recordings) out.push_back(trips::summarizeRecording(scanned(lines), out.size()));
+    return out;
+}
+
+// Straight on at a steady speed, no G noise beyond the generator's own.
+DriveOptions steady(double kmh, double heading = 0.0) {
+    DriveOptions o;
+    o.startSpeedKmh = kmh;
+    o.startHeading = heading;
+    o.turnNoise = 0;
+    o.speedNoise = 0;
+    return o;
+}
+
+// The line with its lat replaced: "0" takes the fix away, as in a tunnel.
+std::string withLat(const std::string& line, const char* lat) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = line.find('$', start)) != std::string::npos; start = end + 1)
+        parts.push_back(line.substr(start, end - start));
+    parts.push_back(line.substr(start));
+    parts.at(5) = lat;
+    std::string out = parts[0];
+    for (size_t i = 1; i < parts.size(); ++i) out += "$" + parts[i];
+    return out;
+}
+
+}  // namespace
+
+struct TripCase {
+    const char* name;
+    std::vector<int> lengths;
+    int gapSeconds;
+    std::vector<size_t> tripSizes;
+};
+void PrintTo(const TripCase& c, std::ostream* os) { *os << c.name; }
+
+class TripGrouping : public ::testing::TestWithParam<TripCase> {};
+
+TEST_P(TripGrouping, RunsOfRecordingsThatFollowWithinTenSeconds) {
+    const TripCase& c = GetParam();
+    const auto recordings = summaries(testgen::cutDrive(DriveOptions{}, c.lengths, c.gapSeconds));
+    const std::vector<trips::Trip> found = trips::groupTrips(recordings);
+    std::vector<size_t> sizes;
+    for (const trips::Trip& t : found) sizes.push_back(t.recordings);
+    EXPECT_EQ(sizes, c.tripSizes);
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found.front().start, recordings.front().first->time);
+    EXPECT_EQ(found.back().end, recordings.back().last->time);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trips, TripGrouping,
+    ::testing::Values(TripCase{"FourWithTwoSecondGaps", {30, 30, 30, 30}, 2, {4}},
+                      TripCase{"SixtySecondGapSplits", {30, 30}, 60, {1, 1}},
+                      TripCase{"TenSecondsBetweenSamplesStillOneTrip", {20, 20, 20}, 9, {3}},
+                      TripCase{"ElevenSecondsApartSplits", {20, 20, 20}, 10, {1, 1, 1}},
+                      TripCase{"Consecutive", {20, 30, 15}, 0, {3}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Trips, RecordingWithoutTelemetryIsATripOfItsOwn) {
+    auto recordings = summaries(testgen::cutDrive(DriveOptions{}, {20, 20, 20}, 0));
+    recordings.insert(recordings.begin() + 1, trips::summarizeRecording(telemetry::Class_Video_Info{}, 1));
+    const std::vector<trips::Trip> found = trips::groupTrips(recordings);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[1].firstRecording, 1u);
+    EXPECT_EQ(found[1].recordings, 1u);
+    EXPECT_FALSE(found[1].start);
+    EXPECT_EQ(found[2].recordings, 2u);
+    EXPECT_EQ(trips::tripOfRecording(found), (std::vector<size_t>{0, 1, 2, 2}));
+}
+
+struct EventCase {
+    const char* name;
+    DriveOptions drive;
+    trips::Sensitivity sensitivity;
+    std::vector<std::pair<EventKind, double>> expected;  // kind and video second; empty: none
+    bool someOnXOrY = false;  // instead of expected: at least one, each on X or Y
+};
+void PrintTo(const EventCase& c, std::ostream* os) { *os << c.name; }
+
+DriveOptions with(DriveOptions o, std::vector<Incident> incidents, double gNoise = 0, int noFixSeconds = 0) {
+    o.seconds = 90;
+    o.incidents = std::move(incidents);
+    o.gNoise = gNoise;
+    o.noFixSeconds = noFixSeconds;
+    return o;
+}
+
+class Events : public ::testing::TestWithParam<EventCase> {};
+
+TEST_P(Events, FoundWhereTheDriveHasThem) {
+    const EventCase& c = GetParam();
+    const auto record = scanned(testgen::simulateDrive(c.drive));
+    const std::vector<trips::Event> events = trips::findEvents(record, 7, trips::thresholdsFor(c.sensitivity));
+    if (c.someOnXOrY) {
+        EXPECT_FALSE(events.empty());
+        for (const trips::Event& e : events) EXPECT_TRUE(e.kind == EventKind::GX || e.kind == EventKind::GY);
+        return;
+    }
+    ASSERT_EQ(events.size(), c.expected.size());
+    for (size_t i = 0; i < events.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(events[i].kind, c.expected[i].first);
+        EXPECT_DOUBLE_EQ(events[i].videoSeconds, c.expected[i].second);
+        EXPECT_EQ(events[i].recording, 7u);
+        EXPECT_EQ(events[i].position.has_value(), c.drive.noFixSeconds <= events[i].videoSeconds);
+    }
+}
+
+using enum EventKind;
+using S = trips::Sensitivity;
+INSTANTIATE_TEST_SUITE_P(
+    Trips, Events,
+    ::testing::Values(
+        EventCase{"BrakingFrom60To20", with(steady(60), {{Incident::Braking, 30}}), S::Normal, {{HardBraking, 30}}},
+        EventCase{"NoiseWithinThresholds", with(steady(60), {}, 0.3), S::Normal, {}},
+        EventCase{"SameNoiseIsTooMuchForHigh", with(steady(60), {}, 0.3), S::High, {}, true},
+        EventCase{"Pothole", with(steady(60), {{Incident::Pothole, 20}}), S::Low, {{GZ, 20}}},
+        EventCase{"BrakingWithoutFixShakesOnlyX", with(steady(60), {{Incident::Braking, 30}}, 0, 40), S::Normal,
+                  {{GX, 30}}},
+        EventCase{"TwoSecondsApartMergeIntoTheBraking",
+                  with(steady(60), {{Incident::Pothole, 28}, {Incident::Braking, 30}}), S::Normal, {{HardBraking, 30}}},
+        EventCase{"ThreeSecondsApartStayTwo", with(steady(60), {{Incident::Braking, 30}, {Incident::Pothole, 33}}),
+                  S::Normal, {{HardBraking, 30}, {GZ, 33}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Trips, BrakingPeakIsTheSpeedLost) {
+    const auto record = scanned(testgen::simulateDrive(with(steady(60), {{Incident::Braking, 30}})));
+    const auto events = trips::findEvents(record, 0);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NEAR(events[0].peak, 40.0, 0.11);  // texts of one decimal
+}
+
+TEST(Trips, GBeyondAnyNumberIsNoEvent) {
+    std::vector<std::string> lines = testgen::simulateDrive(with(steady(60), {}));
+    lines[10].replace(1, lines[10].find('$', 1) - 1, "1e999");  // gx
+    const auto record = scanned(lines);
+    EXPECT_TRUE(trips::findEvents(record, 0).empty());
+    EXPECT_LT(trips::recordingStatistics(record).maxAbsG[0], 0.1);
+}
+
+struct DistanceCase {
+    const char* name;
+    double heading;
+    std::vector<int> replaced;  // seconds whose lat is replaced
+    const char* lat;
+    double expectedMetres;
+};
+void PrintTo(const DistanceCase& c, std::ostream* os) { *os << c.name; }
+
+class Distance : public ::testing::TestWithParam<DistanceCase> {};
+
+// 600 s at 72 km/h is 12 km; the generator's degrees are 111.32 km, ours 111.19.
+TEST_P(Distance, StraightDriveOfKnownLength) {
+    const DistanceCase& c = GetParam();
+    DriveOptions o = steady(72, c.heading);
+    o.seconds = 601;  // 600 steps between 601 samples
+    std::vector<std::string> lines = testgen::simulateDrive(o);
+    for (int t : c.replaced) lines.at(size_t(t)) = withLat(lines.at(size_t(t)), c.lat);
+    const trips::Statistics s = trips::recordingStatistics(scanned(lines));
+    EXPECT_NEAR(s.distanceMetres, c.expectedMetres, c.expectedMetres * 0.005);
+    EXPECT_NEAR(s.maxSpeedKmh, 72.0, 0.05);
+    EXPECT_NEAR(s.averageSpeedKmh(), 72.0, 72.0 * 0.005);
+}
+
+INSTANTIATE_TEST_SUITE_P(Trips, Distance,
+                         ::testing::Values(DistanceCase{"North", 0, {}, "", 12000},
+                                           DistanceCase{"East", 90, {}, "", 12000},
+                                           // 10 samples without a fix: 11 steps of 20 m not bridged
+                                           DistanceCase{"TunnelNotBridged", 0, {300, 301, 302, 303, 304, 305, 306, 307, 308, 309}, "0", 11780},
+                                           // 999 degrees north is no place: 2 steps missing, no jump
+                                           DistanceCase{"FixOffTheGlobeIsNoFix", 0, {300}, "9990000", 11960}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Trips, TripAddsUpItsRecordingsAndTheHopsBetweenThem) {
+    DriveOptions o = steady(72);
+    o.incidents = {{Incident::Pothole, 100}};
+    const auto recordings = summaries(testgen::cutDrive(o, {150, 150, 150, 151}, 0));
+    const std::vector<trips::Trip> found = trips::groupTrips(recordings);
+    ASSERT_EQ(found.size(), 1u);
+    const trips::Statistics& s = found[0].statistics;
+    EXPECT_NEAR(s.distanceMetres, 12000, 12000 * 0.005);
+    EXPECT_NEAR(s.movingSeconds, 600, 1e-9);
+    EXPECT_EQ(s.events, 1u);
+    EXPECT_NEAR(s.maxAbsG[2], 2.0, 0.1);  // the pothole
+    EXPECT_NEAR(recordings[0].statistics.maxAbsG[2], 2.0, 0.1);
+    EXPECT_LT(recordings[1].statistics.maxAbsG[2], 1.2);
+}
+
+TEST(Trips, QuickFloatingReadsAsTheCoreDoes) {
+    for (const char* text : {"0.98", "-1.13", "481374", "36.0", "-0", "+2.5", ".5", "5.", "007", "1e3", " 5", "abc",
+                             "", "12.9x", "0.1234567890123", "821.72843949926903", "12345678901234567890", "-.", "1.5e-3"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(std::bit_cast<uint64_t>(trips::quickFloating(text)),
+                  std::bit_cast<uint64_t>(telemetry::floatingValue(std::string_view(text))));
+    }
+}
+
+TEST(Trips, CameraTimeIsOnlyARealInstant) {
+    const auto timeOf = [](const char* date) {
+        telemetry::Class_Subtitle_Info s;
+        s.setSubtitleInfo(std::string("$0$0$1$0$0$0$0$") + date + "$N$E");
+        return trips::cameraTime(s);
+    };
+    EXPECT_EQ(trips::cameraTimeText(*timeOf("2016$5$12$9$3$7")), "2016-05-12T09:03:07");
+    EXPECT_EQ(*timeOf("2016$3$1$0$0$0") - *timeOf("2016$2$29$23$59$59"), 1);
+    for (const char* bad : {"2016$2$30$9$3$7", "2016$13$1$9$3$7", "2016$5$12$24$0$0", "2016$5$12$9$3$60", "0$0$0$0$0$0", "x$5$12$9$3$7"})
+        EXPECT_FALSE(timeOf(bad)) << bad;
+}
+
+TEST(Trips, TrackRunsBreakWhereThereIsNoFix) {
+    DriveOptions o = steady(36);
+    o.seconds = 12;
+    std::vector<std::string> lines = testgen::simulateDrive(o);
+    for (size_t t : {3u, 4u, 10u}) lines[t] = withLat(lines[t], "0");
+    const auto record = scanned(lines);
+    const auto sizes = [&](size_t step) {
+        std::vector<size_t> out;
+        for (const auto& run : trips::trackRuns(record, step)) out.push_back(run.size());
+        return out;
+    };
+    EXPECT_EQ(sizes(1), (std::vector<size_t>{3, 5, 1}));  // samples 0-2, 5-9, 11
+    EXPECT_EQ(sizes(2), (std::vector<size_t>{2, 3, 1}));  // 0 2, 5 7 9, 11
+    EXPECT_EQ(sizes(4), (std::vector<size_t>{2, 2, 1}));  // 0 2, 5 9, 11
+    const auto runs = trips::trackRuns(record, 4);
+    EXPECT_EQ(runs[1].back(), *trips::usableFix(record.array_SubtileInfo->at(9)));
+}

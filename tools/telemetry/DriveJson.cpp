@@ -1,0 +1,77 @@
+#include "DriveJson.h"
+
+#include <cmath>
+
+namespace telemetry_cli {
+namespace {
+
+// To `decimals` places; a division, so that 52.9 stays 52.9 and not 52.900000000000006.
+double rounded(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+QJsonValue timeJson(const std::optional<trips::CameraTime>& time) {
+    return time ? QJsonValue(QString::fromStdString(trips::cameraTimeText(*time))) : QJsonValue(QJsonValue::Null);
+}
+
+}  // namespace
+
+QJsonObject statisticsJson(const trips::Statistics& s) {
+    return {
+        {"distance_m", rounded(s.distanceMetres, 1)},
+        {"moving_time_s", rounded(s.movingSeconds, 1)},
+        {"average_speed_kmh", rounded(s.averageSpeedKmh(), 1)},
+        {"max_speed_kmh", rounded(s.maxSpeedKmh, 1)},
+        {"max_abs_g", QJsonObject{{"x", rounded(s.maxAbsG[0], 2)},
+                                  {"y", rounded(s.maxAbsG[1], 2)},
+                                  {"z", rounded(s.maxAbsG[2], 2)}}},
+        {"events", qint64(s.events)},
+    };
+}
+
+QJsonArray tripsJson(std::span<const trips::Trip> tripList, std::span<const trips::RecordingSummary> recordings,
+                     const QStringList& files) {
+    QJsonArray out;
+    for (size_t t = 0; t < tripList.size(); ++t) {
+        const trips::Trip& trip = tripList[t];
+        QJsonArray members;
+        for (size_t i = trip.firstRecording; i < trip.firstRecording + trip.recordings; ++i) {
+            const trips::RecordingSummary& r = recordings[i];
+            members.append(QJsonObject{
+                {"file", files.value(qsizetype(i))},
+                {"start", timeJson(r.first ? std::optional(r.first->time) : std::nullopt)},
+                {"end", timeJson(r.last ? std::optional(r.last->time) : std::nullopt)},
+                {"statistics", statisticsJson(r.statistics)},
+            });
+        }
+        out.append(QJsonObject{
+            {"trip", qint64(t + 1)},
+            {"start", timeJson(trip.start)},
+            {"end", timeJson(trip.end)},
+            {"statistics", statisticsJson(trip.statistics)},
+            {"recordings", members},
+        });
+    }
+    return out;
+}
+
+QJsonArray eventsJson(std::span<const trips::Event> events, const QStringList& files) {
+    QJsonArray out;
+    for (const trips::Event& e : events) {
+        const bool braking = e.kind == trips::EventKind::HardBraking;
+        QJsonValue position = QJsonValue::Null;
+        if (e.position) position = QJsonObject{{"lat", e.position->lat}, {"lon", e.position->lon}};
+        out.append(QJsonObject{
+            {"file", files.value(qsizetype(e.recording))},
+            {"time", rounded(e.videoSeconds, 3)},
+            {"kind", QString::fromLatin1(trips::eventKindName(e.kind).data(), qsizetype(trips::eventKindName(e.kind).size()))},
+            {"peak", rounded(e.peak, braking ? 1 : 2)},
+            {"unit", braking ? "km/h" : "g"},
+            {"position", position},
+        });
+    }
+    return out;
+}
+
+}  // namespace telemetry_cli

@@ -1,0 +1,31 @@
+#pragma once
+// The trips and events commands' JSON.
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <span>
+
+#include "Events.h"
+#include "Statistics.h"
+#include "Trips.h"
+
+namespace telemetry_cli {
+
+// Metres, seconds, km/h and g, under names that say so.
+QJsonObject statisticsJson(const trips::Statistics& statistics);
+
+// One object per trip: its number (from 1), start and end on the camera's clock
+// (null without telemetry), statistics, and its recordings with their own.
+// files[i] names recordings[i].
+QJsonArray tripsJson(std::span<const trips::Trip> trips, std::span<const trips::RecordingSummary> recordings,
+                     const QStringList& files);
+
+// One object per event: file, time in the video (s), kind, peak and its unit,
+// position in degrees (null without a usable fix). files[e.recording] names the
+// event's recording.
+QJsonArray eventsJson(std::span<const trips::Event> events, const QStringList& files);
+
+}  // namespace telemetry_cli
