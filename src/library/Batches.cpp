@@ -1,6 +1,7 @@
 #include "Batches.h"
 
-#include <algorithm>
+#include "RecordingFolder.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -8,27 +9,12 @@ namespace fs = std::filesystem;
 
 namespace {
 fs::path fsPath(const QByteArray& bytes) { return fs::path(bytes.toStdString()); }
-
-bool isRecordingName(const std::string& name) {
-    static constexpr std::string_view kExtension = ".mp4";
-    if (name.empty() || name.front() == '.' || name.size() <= kExtension.size()) return false;
-    return std::equal(kExtension.begin(), kExtension.end(), name.end() - std::ptrdiff_t(kExtension.size()),
-                      [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); });
-}
 }  // namespace
 
 QByteArrayList recordingsInFolder(const QByteArray& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(fsPath(folder), error), end; !error && it != end; it.increment(error)) {
-        std::string name = it->path().filename().native();
-        if (isRecordingName(name)) names.push_back(std::move(name));
-    }
-    // The file system's own order is hash order on Linux; rows and the next
-    // recording to play follow the names instead, compared as bytes.
-    std::sort(names.begin(), names.end());
     QByteArrayList paths;
-    for (const std::string& name : names) paths.append(folder + '/' + QByteArray::fromStdString(name));
+    for (const std::string& path : telemetry::recordingsInFolder(folder.toStdString()))
+        paths.append(QByteArray::fromStdString(path));
     return paths;
 }
 

@@ -20,7 +20,7 @@
 #include "DriveJson.h"
 #include "Extract_Subtitle.h"
 #include "FileBytes.h"
-#include "Inputs.h"
+#include "RecordingFolder.h"
 #include "InspectJson.h"
 #include "Log.h"
 #include "TrackExport.h"
@@ -230,7 +230,7 @@ int run(int argc, char** argv) {
 
     std::vector<std::string> paths;
     for (qsizetype i = 1; i < positional.size(); ++i) paths.push_back(rawBytes(positional[i]));
-    const std::vector<std::string> files = recordingPaths(paths);
+    const std::vector<std::string> files = telemetry::recordingPaths(paths);
 
     if (outputPath && isOneOf(*outputPath, files)) {
         printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));

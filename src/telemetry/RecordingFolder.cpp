@@ -1,10 +1,10 @@
-#include "Inputs.h"
+#include "RecordingFolder.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-namespace telemetry_cli {
+namespace telemetry {
 
 std::vector<std::string> recordingsInFolder(const std::string& folder) {
     namespace fs = std::filesystem;
@@ -38,4 +38,4 @@ std::vector<std::string> recordingPaths(const std::vector<std::string>& argument
     return paths;
 }
 
-}  // namespace telemetry_cli
+}  // namespace telemetry

@@ -1,11 +1,11 @@
 #pragma once
-// The recordings a command line names: files as given, folders as the viewer opens
-// them.
+// Which files of a folder are recordings, for the viewer's folder opening and the
+// command line alike.
 
 #include <string>
 #include <vector>
 
-namespace telemetry_cli {
+namespace telemetry {
 
 // A folder's direct entries whose names end in ".mp4" in any case, hidden ones
 // (a name starting with ".") left out, in byte order of their names, as full
@@ -15,4 +15,4 @@ std::vector<std::string> recordingsInFolder(const std::string& folder);
 // Each argument that is a folder becomes its recordings; anything else stays a file.
 std::vector<std::string> recordingPaths(const std::vector<std::string>& arguments);
 
-}  // namespace telemetry_cli
+}  // namespace telemetry
