@@ -118,4 +118,5 @@ private:
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;
     std::atomic<bool> runFinished_{true};
+    uint64_t opening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
 };

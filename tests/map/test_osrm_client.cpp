@@ -232,6 +232,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"GeometryNotGeoJson",
                     json(R"({"code":"Ok","routes":[{"geometry":"_p~iF~ps|U_ulLnnqC","legs":[]}]})"), {"geometry"}},
         FailureCase{"NeverAnswers", {200, "application/json", "", true}, {"timed out"}},
+        // The deadline is for the whole answer, not for a pause between bytes.
+        FailureCase{"TricklesPastTheDeadline", {200, "application/json", kThreeSteps, false, 0, 20}, {"timed out"}},
+        FailureCase{"BodyBeyondTheCap",
+                    json(R"({"code":"Ok","routes":[]})" + QByteArray(OsrmClient::kMaxBodyBytes, ' ')), {"larger than 8 MiB"}},
+        // Refused as the length is announced, not after waiting for the bytes.
+        FailureCase{"AnnouncedBeyondTheCap", {200, "application/json", "{", false, 0, 0, OsrmClient::kMaxBodyBytes + 1},
+                    {"larger than"}},
+        FailureCase{"CoordinateOffTheEarth",
+                    json(R"({"code":"Ok","routes":[{"geometry":{"coordinates":[[11.5,48.1],[11.6,95.0]]},"legs":[]}]})"),
+                    {"geometry"}},
         FailureCase{"ConnectionRefused", {}, {"Could not reach", "refused"}, true}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
@@ -247,7 +257,7 @@ class OsrmInstruction : public ::testing::TestWithParam<InstructionCase> {};
 TEST_P(OsrmInstruction, ReadsAsEnglish) {
     const QJsonDocument step = QJsonDocument::fromJson(GetParam().step);
     ASSERT_TRUE(step.isObject()) << GetParam().step;
-    EXPECT_EQ(text(OsrmClient::instructionFor(step.object())), GetParam().instruction);
+    EXPECT_EQ(text(routeanswer::instructionFor(step.object())), GetParam().instruction);
 }
 
 INSTANTIATE_TEST_SUITE_P(
