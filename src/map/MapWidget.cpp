@@ -55,6 +55,7 @@ void MapWidget::setView(GeoCoordinate centre, double zoom) {
 }
 
 void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) {
+    if (!std::isfinite(spanLatitude) || !std::isfinite(spanLongitude)) return;  // keeps the view
     const double target = zoomForSpan(centre, spanLatitude, spanLongitude, size());
     animation_->stop();
     if (!animated || !isVisible()) {

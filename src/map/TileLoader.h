@@ -47,7 +47,6 @@ public:
     QImage tile(const TileKey& key) const;
     // Whether a request is queued or under way.
     bool busy() const { return !inFlight_.isEmpty() || !queue_.isEmpty(); }
-    qint64 cachedBytes() const { return qint64(images_.totalCost()) << 10; }
 
 signals:
     void tileLoaded();

@@ -132,24 +132,30 @@ TEST(MapWidget, PositionsOffTheEarthNeverReachPainting) {
     map.resize(300, 200);
     map.setView({10, 10}, 12);
     const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
-    for (GeoCoordinate c : {GeoCoordinate{nan, 10}, GeoCoordinate{10, inf}}) map.setView(c, 12);
-    map.setView({10, 10}, nan);
-    map.setRegion({inf, 0}, 0.01, 0.01, false);
-    map.setRegion({10, 10}, nan, inf, false);
-    EXPECT_DOUBLE_EQ(map.centre().latitude, 10);
-    EXPECT_DOUBLE_EQ(map.centre().longitude, 10);
-    EXPECT_TRUE(std::isfinite(map.zoom()));
+    const std::function<void()> ignored[] = {
+        [&] { map.setView({nan, 10}, 12); },           [&] { map.setView({10, inf}, 12); },
+        [&] { map.setView({10, 10}, nan); },           [&] { map.setRegion({inf, 0}, 0.01, 0.01, false); },
+        [&] { map.setRegion({10, 10}, nan, 0.01, false); }};
+    for (const auto& call : ignored) {
+        call();
+        EXPECT_DOUBLE_EQ(map.centre().latitude, 10);
+        EXPECT_DOUBLE_EQ(map.centre().longitude, 10);
+        EXPECT_DOUBLE_EQ(map.zoom(), 12);
+    }
     map.setView({10, 370}, 12);  // longitudes wrap
     EXPECT_DOUBLE_EQ(map.centre().longitude, 10);
 
     for (GeoCoordinate c : {GeoCoordinate{inf, inf}, GeoCoordinate{nan, 10}, GeoCoordinate{95, 10}})
         map.addAnnotation(c, "Start");
     map.addOverlay({{{9.99, 9.98}, {inf, 10}, {10.01, 10.02}}, 0});
-    const QImage image = render(map);
-    EXPECT_TRUE(isRed(image.pixel(map.toWidget({10, 10}).toPoint())));  // the line through the usable points
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ASSERT_NE(image.pixel(x, y), QColor(Qt::blue).rgb()) << x << "," << y;  // no marker anywhere
+    EXPECT_TRUE(isRed(render(map).pixel(map.toWidget({10, 10}).toPoint())));  // the line through the usable points
+    for (GeoCoordinate view : {GeoCoordinate{10, 10}, GeoCoordinate{webmercator::kMaxLatitude, 10}}) {
+        map.setView(view, 12);
+        const QImage image = render(map);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ASSERT_NE(image.pixel(x, y), QColor(Qt::blue).rgb()) << x << "," << y;  // no marker anywhere
+    }
 }
 
 TEST(MapWidget, RegionFitsTheSpanAndKeepsItsCentre) {
@@ -367,8 +373,10 @@ TEST(TileLoader, LateTilesFailAndTheCacheIsBoundByBytes) {
         loader.request({{4, x, 0}});
         ASSERT_TRUE(waitUntil([&] { return !loader.busy(); }, 5000));
         EXPECT_FALSE(loader.tile({4, x, 0}).isNull());
-        EXPECT_LE(loader.cachedBytes(), 3 << 20);
     }
+    int held = 0;
+    for (int x = 0; x < 5; ++x) held += !loader.tile({4, x, 0}).isNull();
+    EXPECT_EQ(held, 3);
 }
 
 namespace {
@@ -414,7 +422,7 @@ TEST(MapInWindow, RouteOfARecordingNoLongerOpenIsDropped) {
     QTemporaryDir tmp;
     const QString north = tmp.filePath("REC_0001.MP4"), south = tmp.filePath("REC_0002.MP4");
     writeDrive(north, 48.1374, 0);
-    writeDrive(south, -33.8688, 5);  // its fix starts late
+    writeDrive(south, -33.8688, 12);  // its fix starts after the middle sample
     FakeHttpServer osrm([](const QString& path) { return FakeHttpServer::Reply{200, "application/json", echoRoute(path), false, 300}; });
     MapWindow mw(osrm.url());
     ViewController& w = *mw.window;

@@ -236,6 +236,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"TricklesPastTheDeadline", {200, "application/json", kThreeSteps, false, 0, 20}, {"timed out"}},
         FailureCase{"BodyBeyondTheCap",
                     json(R"({"code":"Ok","routes":[]})" + QByteArray(OsrmClient::kMaxBodyBytes, ' ')), {"larger than 8 MiB"}},
+        FailureCase{"BodyOfUnknownLengthBeyondTheCap",
+                    {200, "application/json", R"({"code":"Ok","routes":[]})" + QByteArray(OsrmClient::kMaxBodyBytes, ' '),
+                     false, 0, 0, -1, true},
+                    {"larger than 8 MiB"}},
         // Refused as the length is announced, not after waiting for the bytes.
         FailureCase{"AnnouncedBeyondTheCap", {200, "application/json", "{", false, 0, 0, OsrmClient::kMaxBodyBytes + 1},
                     {"larger than"}},

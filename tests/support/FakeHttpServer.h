@@ -25,6 +25,7 @@ public:
         int delayMs = 0;
         int trickleMs = 0;            // sends the body a byte at a time, this far apart
         qint64 announcedLength = -1;  // a Content-Length other than the body's, when set
+        bool noLength = false;        // no Content-Length: the body ends when the connection does
     };
     struct Request {
         QByteArray line;                      // "GET /path?query HTTP/1.1"
@@ -123,7 +124,9 @@ private:
         if (!reply.contentType.isEmpty())
             bytes += "Content-Type: " + reply.contentType + "\r\n";
         const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
-        bytes += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
+        if (!reply.noLength)
+            bytes += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        bytes += "Connection: close\r\n\r\n";
         const QPointer<QTcpSocket> guarded(socket);
         if (reply.trickleMs > 0) {
             guarded->write(bytes);
