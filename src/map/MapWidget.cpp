@@ -191,7 +191,12 @@ void MapWidget::paintLines(QPainter& p) {
             pen.setCapStyle(Qt::RoundCap);
             pen.setJoinStyle(Qt::RoundJoin);
             lp.setPen(pen);
-            for (const QPolygonF& piece : trackpath::clipped(path.thinned, view)) lp.drawPolyline(piece.translated(-origin));
+            // Separate round-capped segments look like a polyline with round joins, and
+            // the raster engine fills them much faster than one long self-crossing outline.
+            QVector<QLineF> segments;
+            for (const QPolygonF& piece : trackpath::clipped(path.thinned, view))
+                for (qsizetype k = 1; k < piece.size(); ++k) segments.append(QLineF(piece[k - 1], piece[k]).translated(-origin));
+            lp.drawLines(segments);
         }
         piecesOrigin_ = origin;
         piecesSize_ = size();

@@ -71,55 +71,39 @@ const QByteArray kFourStepsTwoLegs = R"({"code":"Ok","routes":[{
 
 }  // namespace
 
-TEST(OsrmClientAnswer, RouteCarriesPolylineInLatLonAndTheInstructions) {
-    FakeHttpServer server([](const QString&) { return json(kThreeSteps); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    const DirectionsAnswer& answer = *asked->answer;
-    ASSERT_TRUE(answer.ok()) << text(answer.error);
-    ASSERT_EQ(answer.routes.size(), 1);
-    const Route& route = answer.routes[0];
-
-    ASSERT_EQ(route.polyline.size(), 3);
-    EXPECT_DOUBLE_EQ(route.polyline[0].latitude, 48.137154);
-    EXPECT_DOUBLE_EQ(route.polyline[0].longitude, 11.576124);
-    EXPECT_DOUBLE_EQ(route.polyline[1].latitude, 48.15);
-    EXPECT_DOUBLE_EQ(route.polyline[1].longitude, 11.6);
-    EXPECT_DOUBLE_EQ(route.polyline[2].latitude, 48.208174);
-    EXPECT_DOUBLE_EQ(route.polyline[2].longitude, 16.373819);
-
-    ASSERT_EQ(route.steps.size(), 3);
-    EXPECT_EQ(text(route.steps[0].instructions), "Head out onto Marienplatz");
-    EXPECT_EQ(text(route.steps[1].instructions), "Turn left onto Main Street");
-    EXPECT_EQ(text(route.steps[2].instructions), "You have arrived at your destination");
-}
-
-TEST(OsrmClientAnswer, StepsOfEveryLegFollowInOrder) {
-    FakeHttpServer server([](const QString&) { return json(kFourStepsTwoLegs); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    ASSERT_TRUE(asked->answer->ok()) << text(asked->answer->error);
-    ASSERT_EQ(asked->answer->routes.size(), 1);
-    const Route& route = asked->answer->routes[0];
-    ASSERT_EQ(route.steps.size(), 4);
-    EXPECT_EQ(text(route.steps[0].instructions), "Head out onto B2");
-    EXPECT_EQ(text(route.steps[1].instructions), "You have arrived at your destination");
-    EXPECT_EQ(text(route.steps[2].instructions), "Take the ramp onto A1");
-    EXPECT_EQ(text(route.steps[3].instructions), "You have arrived at your destination");
-}
-
-TEST(OsrmClientAnswer, OkWithoutRoutesSucceedsEmpty) {
-    FakeHttpServer server([](const QString&) { return json(R"({"code":"Ok","routes":[]})"); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    EXPECT_TRUE(asked->answer->ok()) << text(asked->answer->error);
-    EXPECT_TRUE(asked->answer->routes.isEmpty());
+// Each body as the client reads it: the first route's points and its step texts in order.
+TEST(OsrmClientAnswer, RoutesCarryPolylineInLatLonAndTheStepsOfEveryLeg) {
+    const char* arrive = "You have arrived at your destination";
+    const struct {
+        const char* name;
+        QByteArray body;
+        std::vector<GeoCoordinate> polyline;
+        std::vector<const char*> steps;
+    } cases[] = {
+        {"three steps", kThreeSteps, {kMunich, {48.15, 11.6}, kVienna},
+         {"Head out onto Marienplatz", "Turn left onto Main Street", arrive}},
+        {"two legs", kFourStepsTwoLegs, {{48.1, 11.5}, {48.0, 12.5}, {48.2, 16.3}},
+         {"Head out onto B2", arrive, "Take the ramp onto A1", arrive}},
+        {"no route", R"({"code":"Ok","routes":[]})", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHttpServer server([&](const QString&) { return json(c.body); });
+        OsrmClient client(server.url());
+        const auto asked = ask(client);
+        ASSERT_TRUE(asked->answer);
+        ASSERT_TRUE(asked->answer->ok()) << text(asked->answer->error);
+        ASSERT_EQ(asked->answer->routes.size(), c.polyline.empty() ? 0 : 1);
+        if (c.polyline.empty()) continue;
+        const Route& route = asked->answer->routes[0];
+        ASSERT_EQ(route.polyline.size(), qsizetype(c.polyline.size()));
+        for (size_t i = 0; i < c.polyline.size(); ++i) {
+            EXPECT_DOUBLE_EQ(route.polyline[i].latitude, c.polyline[i].latitude);
+            EXPECT_DOUBLE_EQ(route.polyline[i].longitude, c.polyline[i].longitude);
+        }
+        ASSERT_EQ(route.steps.size(), qsizetype(c.steps.size()));
+        for (size_t i = 0; i < c.steps.size(); ++i) EXPECT_EQ(text(route.steps[i].instructions), c.steps[i]);
+    }
 }
 
 TEST(OsrmClientRequest, PathHoldsLonLatPairsAndTheQueryWhateverTheLocale) {
