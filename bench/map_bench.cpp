@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
+#include <string_view>
 
 #include "Class_Subtitle_Info.h"
 #include "Drive.h"
@@ -55,9 +56,11 @@ int main(int argc, char** argv) {
         map.resize(1000, 700);
         map.addOverlay(track);
         for (double zoom : {5.0, 8.0, 11.0, 14.0, 17.0}) {
-            // As in playback: the marker moves between redraws and the view stays; then
-            // as in a drag: the view moves a pixel between redraws.
-            for (bool pan : {false, true}) {
+            // As in playback: the marker moves between redraws and the view stays; as
+            // in a drag: the view moves a pixel between redraws; as in a zoom animation:
+            // the zoom changes between redraws.
+            for (const char* mode : {"marker", "pan", "zoom"}) {
+                const std::string_view how = mode;
                 map.setView(middle, zoom);
                 QImage image(map.size(), QImage::Format_ARGB32_Premultiplied);
                 map.render(&image);  // warm up
@@ -66,8 +69,10 @@ int main(int argc, char** argv) {
                 const double cpuStart = cpuMs();
                 int frames = 0;
                 while (frames < 3 || timer.nsecsElapsed() / 1e6 < budgetMs) {
-                    if (pan) {
+                    if (how == "pan") {
                         map.setView(map.toCoordinate(QPointF(501, 350)), zoom);
+                    } else if (how == "zoom") {
+                        map.setView(middle, zoom + (frames % 2 ? 0.01 : 0.0));
                     } else {
                         for (const MapAnnotation& a : map.annotations()) map.removeAnnotation(a.id);
                         map.addAnnotation(track.points.at((frames * 7) % track.points.size()), "Start");
@@ -76,7 +81,7 @@ int main(int argc, char** argv) {
                     ++frames;
                 }
                 std::printf("%6d points, zoom %2.0f, %-6s: %8.2f ms per redraw, %8.2f ms CPU (1000x700, %d redraws)\n",
-                            int(track.points.size()), zoom, pan ? "pan" : "marker",
+                            int(track.points.size()), zoom, mode,
                             double(timer.nsecsElapsed()) / 1e6 / frames, (cpuMs() - cpuStart) / frames, frames);
                 std::fflush(stdout);
             }

@@ -1,7 +1,6 @@
 #include "TrackPath.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "PositionFix.h"
 #include "WebMercator.h"
@@ -17,41 +16,48 @@ QPolygonF projectAtZoomZero(const QVector<GeoCoordinate>& points) {
 }
 
 namespace {
-// The signed angle from direction a to direction b, in (-pi, pi].
-double angleBetween(double a, double b) { return std::remainder(b - a, 2 * std::numbers::pi); }
+double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
+// The unit direction u turned by the angle whose sine is s and cosine c.
+QPointF turned(QPointF u, double s, double c) { return {u.x() * c - u.y() * s, u.x() * s + u.y() * c}; }
 }  // namespace
 
 // A sleeve from the last kept point: the directions in which a segment from there
-// still passes within the tolerance of every point since. A point whose direction
-// leaves that window, or that turns back, ends the segment at the point before it.
+// still passes within the tolerance of every point since, kept as the two unit
+// vectors that bound them (no trigonometry: this runs for every point at every
+// zoom). A point whose direction leaves that window, or that turns back, ends the
+// segment at the point before it.
 QPolygonF simplified(const QPolygonF& zoomZero, double scale, double tolerance) {
     QPolygonF out;
     if (zoomZero.isEmpty()) return out;
     out.reserve(std::min<qsizetype>(zoomZero.size(), 4096));
     QPointF anchor = zoomZero.first() * scale;
     out.append(anchor);
-    double base = 0, lo = 0, hi = 0;  // the window, as angles relative to base
-    double farthest = 0;              // from the anchor, of the points since
-    bool open = false;                // whether the window is set yet
+    QPointF lo, hi;         // the window's clockwise and counter-clockwise bounds
+    double farthest2 = 0;   // squared distance from the anchor of the farthest point since
+    bool open = false;      // whether the window is set yet
     QPointF previous = anchor;
+    const double tolerance2 = tolerance * tolerance;
     for (qsizetype i = 1; i < zoomZero.size(); ++i) {
         const QPointF p = zoomZero[i] * scale;
         for (int attempt = 0; attempt < 2; ++attempt) {
             const QPointF d = p - anchor;
-            const double distance = std::hypot(d.x(), d.y());
-            if (distance <= tolerance) break;  // too close to tell from the anchor
-            const double direction = std::atan2(d.y(), d.x());
-            const double half = std::asin(std::min(1.0, tolerance / distance));
-            if (!open) {
-                base = direction, lo = -half, hi = half, farthest = distance, open = true;
+            const double distance2 = QPointF::dotProduct(d, d);
+            if (distance2 <= tolerance2) break;  // too close to tell from the anchor
+            if (open && cross(lo, d) >= 0 && cross(d, hi) >= 0 && distance2 >= farthest2) {
+                const double distance = std::sqrt(distance2);
+                const QPointF u = d / distance;
+                const double s = tolerance / distance, c = std::sqrt(1 - s * s);
+                const QPointF pointLo = turned(u, -s, c), pointHi = turned(u, s, c);
+                if (cross(lo, pointLo) > 0) lo = pointLo;
+                if (cross(pointHi, hi) > 0) hi = pointHi;
+                farthest2 = distance2;
                 break;
             }
-            const double relative = angleBetween(base, direction);
-            // Coming back towards the anchor would leave the points beyond undrawn.
-            if (relative >= lo && relative <= hi && distance >= farthest) {
-                farthest = std::max(farthest, distance);
-                lo = std::max(lo, relative - half);
-                hi = std::min(hi, relative + half);
+            if (!open) {
+                const double distance = std::sqrt(distance2);
+                const QPointF u = d / distance;
+                const double s = tolerance / distance, c = std::sqrt(1 - s * s);
+                lo = turned(u, -s, c), hi = turned(u, s, c), farthest2 = distance2, open = true;
                 break;
             }
             // Out of the sleeve: the previous point is kept and becomes the anchor,
