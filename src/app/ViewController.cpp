@@ -31,6 +31,8 @@
 #include "ImageRotation.h"
 #include "Snapshot.h"
 #include "TileLoader.h"
+#include "TrackRegion.h"
+#include "PositionFix.h"
 #include "VideoPanel.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
@@ -375,6 +377,7 @@ void ViewController::clearShownRecording() {
 }
 
 void ViewController::playTheVideo(int32_t row) {
+    ++routeOpening_;  // answers still on their way belong to the previous opening
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
     mapView->removeAllOverlays();
     CurrentStorageVideo& storage = library.currentStorageVideo;
@@ -402,6 +405,8 @@ void ViewController::playTheVideo(int32_t row) {
         const double v = telemetry::floatingValue(text);
         return flag == 1 ? v * -1.0 : v;
     };
+    if (const auto region = trackRegion(*record))
+        mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
     getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
                   signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
                   signedValue(record->Center_Lat, record->sign_center_lat),
@@ -458,10 +463,11 @@ void ViewController::tick(MediaTime time) {
                            .toStdString());
     library.currentStorageVideo.currentdegree = telemetry::integerValue(sample.heading);
     const MarkerPosition marker = tickMarker(sample);
-    if (marker.moves) {
+    if (marker.moves && telemetry::positionFix(sample)) {
         for (const MapAnnotation& a : mapView->annotations())
             if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
-        mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"));
+        mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"),
+                               library.currentStorageVideo.currentdegree);
     }
     const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
     label_gx->setText(texts.gx);
@@ -490,10 +496,21 @@ void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "P
 
 void ViewController::getDirections(double startLat, double startLon, double endLat, double endLon, double centreLat,
                                    double centreLon, const QStringList& coordinateSet) {
+    Q_UNUSED(centreLat);  // the map shows the whole track instead (trackRegion)
+    Q_UNUSED(centreLon);
     destination = {endLat / 10000.0, endLon / 10000.0};
-    mapView->setRegion({centreLat / 10000.0, centreLon / 10000.0}, 0.01, 0.01, true);
     source = {startLat / 10000.0, startLon / 10000.0};
-    directions->calculateDirections(source, destination, [this, coordinateSet](const DirectionsAnswer& answer) {
+    if (!telemetry::isUsableCoordinate(source.latitude, source.longitude) ||
+        !telemetry::isUsableCoordinate(destination.latitude, destination.longitude)) {
+        drawRoute(coordinateSet);  // no route between places that are not on Earth
+        return;
+    }
+    const uint64_t opening = routeOpening_;
+    directions->calculateDirections(source, destination, [this, coordinateSet, opening](const DirectionsAnswer& answer) {
+        if (opening != routeOpening_) {
+            telemetry::logLine("Dropped the route of a recording no longer open");
+            return;
+        }
         if (!answer.ok()) {
             telemetry::logLine("ERROR");
             telemetry::logLine(answer.error.toStdString());
@@ -520,7 +537,8 @@ QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::re
 std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
     if (annotation.title != QLatin1String("Start")) return std::nullopt;
     static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
-    return imageRotated(icon, float(360.0 - library.currentStorageVideo.currentdegree));  // no int overflow
+    // The heading it was placed with: a later tick without a fix must not turn it.
+    return imageRotated(icon, float(360 - int64_t(annotation.heading)));
 }
 
 void ViewController::btn_snapshot() {

@@ -128,4 +128,5 @@ private:
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;
     std::atomic<bool> runFinished_{true};
+    uint64_t routeOpening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
 };

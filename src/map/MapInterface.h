@@ -22,6 +22,7 @@ struct MapAnnotation {
     int id = 0;
     GeoCoordinate coordinate;
     QString title;
+    int32_t heading = 0;  // whole degrees, as recorded when the annotation was placed
 };
 
 class MapInterface {
@@ -33,5 +34,5 @@ public:
     virtual QList<MapPolyline> overlays() const = 0;
     virtual QList<MapAnnotation> annotations() const = 0;
     virtual void removeAnnotation(int id) = 0;
-    virtual int addAnnotation(GeoCoordinate coordinate, const QString& title) = 0;
+    virtual int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0) = 0;
 };

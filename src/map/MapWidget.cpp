@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "PositionFix.h"
 #include "TileLoader.h"
+#include "TrackPath.h"
 #include "WebMercator.h"
 
 using namespace webmercator;
@@ -46,12 +48,14 @@ MapWidget::MapWidget(const QString& tileUrlTemplate, QWidget* parent)
 }
 
 void MapWidget::setView(GeoCoordinate centre, double zoom) {
-    centre_ = {std::clamp(centre.latitude, -kMaxLatitude, kMaxLatitude), centre.longitude};
+    if (!std::isfinite(centre.latitude) || !std::isfinite(centre.longitude) || !std::isfinite(zoom)) return;
+    centre_ = {std::clamp(centre.latitude, -kMaxLatitude, kMaxLatitude), std::remainder(centre.longitude, 360.0)};
     zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
     update();
 }
 
 void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) {
+    if (!std::isfinite(spanLatitude) || !std::isfinite(spanLongitude)) return;  // keeps the view
     const double target = zoomForSpan(centre, spanLatitude, spanLongitude, size());
     animation_->stop();
     if (!animated || !isVisible()) {
@@ -74,11 +78,16 @@ void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double span
 
 void MapWidget::addOverlay(const MapPolyline& line) {
     lines_.append(line);
+    LinePath path;
+    path.zoomZero = trackpath::projectAtZoomZero(line.points);
+    paths_.append(path);
+    piecesSize_ = {};
     update();
 }
 
 void MapWidget::removeAllOverlays() {
     lines_.clear();
+    paths_.clear();
     update();
 }
 
@@ -88,8 +97,8 @@ void MapWidget::removeAnnotation(int id) {
     update();
 }
 
-int MapWidget::addAnnotation(GeoCoordinate coordinate, const QString& title) {
-    points_.append({++lastId_, coordinate, title});
+int MapWidget::addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading) {
+    points_.append({++lastId_, coordinate, title, heading});
     update();
     return lastId_;
 }
@@ -108,19 +117,10 @@ void MapWidget::paintEvent(QPaintEvent*) {
     paintTiles(p);
 
     p.setRenderHint(QPainter::Antialiasing);
-    for (const MapPolyline& line : lines_) {
-        if (line.points.isEmpty()) continue;
-        QPolygonF polygon;
-        polygon.reserve(line.points.size());
-        for (const GeoCoordinate& c : line.points) polygon.append(toWidget(c));
-        QPen pen = delegate_ ? delegate_->rendererForOverlay(line) : QPen(QColor(0x1565c0), 3.0);
-        pen.setCapStyle(Qt::RoundCap);
-        pen.setJoinStyle(Qt::RoundJoin);
-        p.setPen(pen);
-        p.drawPolyline(polygon);
-    }
+    paintLines(p);
 
     for (const MapAnnotation& a : points_) {
+        if (!telemetry::isUsableCoordinate(a.coordinate.latitude, a.coordinate.longitude)) continue;
         const QImage image = markerImage(a);
         const QPointF at = toWidget(a.coordinate);
         p.drawImage(at - QPointF(image.width() / 2.0, image.height() / 2.0), image);
@@ -167,6 +167,41 @@ void MapWidget::paintTiles(QPainter& p) {
         }
     }
     tiles_->request(visible);
+}
+
+void MapWidget::paintLines(QPainter& p) {
+    if (lines_.isEmpty()) return;
+    const QPointF origin = project(centre_, zoom_) - QPointF(width() / 2.0, height() / 2.0);
+    const qreal ratio = p.device()->devicePixelRatioF();
+    if (origin != piecesOrigin_ || size() != piecesSize_ || ratio != layer_.devicePixelRatio()) {
+        // Beyond the widget by more than any pen is wide, so no cut end shows.
+        const QRectF view = QRectF(origin, QSizeF(size())).adjusted(-32, -32, 32, 32);
+        layer_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        layer_.setDevicePixelRatio(ratio);
+        layer_.fill(Qt::transparent);
+        QPainter lp(&layer_);
+        lp.setRenderHint(QPainter::Antialiasing);
+        for (qsizetype i = 0; i < lines_.size(); ++i) {
+            LinePath& path = paths_[i];
+            if (path.zoom != zoom_) {
+                path.thinned = trackpath::simplified(path.zoomZero, std::exp2(zoom_));
+                path.zoom = zoom_;
+            }
+            QPen pen = delegate_ ? delegate_->rendererForOverlay(lines_[i]) : QPen(QColor(0x1565c0), 3.0);
+            pen.setCapStyle(Qt::RoundCap);
+            pen.setJoinStyle(Qt::RoundJoin);
+            lp.setPen(pen);
+            // Separate round-capped segments look like a polyline with round joins, and
+            // the raster engine fills them much faster than one long self-crossing outline.
+            QVector<QLineF> segments;
+            for (const QPolygonF& piece : trackpath::clipped(path.thinned, view))
+                for (qsizetype k = 1; k < piece.size(); ++k) segments.append(QLineF(piece[k - 1], piece[k]).translated(-origin));
+            lp.drawLines(segments);
+        }
+        piecesOrigin_ = origin;
+        piecesSize_ = size();
+    }
+    p.drawImage(QPointF(0, 0), layer_);
 }
 
 void MapWidget::paintAttribution(QPainter& p) {
@@ -233,6 +268,7 @@ void MapWidget::mouseReleaseEvent(QMouseEvent* event) {
     // A click on a marker shows its title; anywhere else hides it.
     int hit = 0;
     for (const MapAnnotation& a : points_) {
+        if (!telemetry::isUsableCoordinate(a.coordinate.latitude, a.coordinate.longitude)) continue;
         const QImage image = markerImage(a);
         QRectF box(0, 0, image.width(), image.height());
         box.moveCenter(toWidget(a.coordinate));

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPen>
+#include <QPolygonF>
 #include <QWidget>
 #include <optional>
 
@@ -32,7 +33,10 @@ public:
     // tileUrlTemplate: "{z}/{x}/{y}" URL of the tile server; empty turns tiles off.
     explicit MapWidget(const QString& tileUrlTemplate, QWidget* parent = nullptr);
 
-    void setDelegate(MapViewDelegate* delegate) { delegate_ = delegate; }
+    void setDelegate(MapViewDelegate* delegate) {
+        delegate_ = delegate;
+        piecesSize_ = {};  // lines drawn again in the delegate's pens
+    }
 
     // MapInterface
     void setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) override;
@@ -41,11 +45,13 @@ public:
     QList<MapPolyline> overlays() const override { return lines_; }
     QList<MapAnnotation> annotations() const override { return points_; }
     void removeAnnotation(int id) override;
-    int addAnnotation(GeoCoordinate coordinate, const QString& title) override;
+    int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0) override;
 
     GeoCoordinate centre() const { return centre_; }
     double zoom() const { return zoom_; }
-    void setView(GeoCoordinate centre, double zoom);  // at once, no animation
+    // At once, no animation. A centre or zoom that is not a finite number is ignored;
+    // latitudes are kept to the projection's range, longitudes wrap.
+    void setView(GeoCoordinate centre, double zoom);
     // Where a coordinate lies in the widget, in pixels.
     QPointF toWidget(GeoCoordinate c) const;
     GeoCoordinate toCoordinate(QPointF widgetPoint) const;
@@ -60,6 +66,7 @@ protected:
 
 private:
     void paintTiles(QPainter& p);
+    void paintLines(QPainter& p);
     void paintAttribution(QPainter& p);
     QImage markerImage(const MapAnnotation& a) const;
     void zoomBy(double steps, QPointF around);
@@ -67,6 +74,18 @@ private:
     TileLoader* tiles_;
     MapViewDelegate* delegate_ = nullptr;
     QList<MapPolyline> lines_;
+    // Each line projected once and thinned again only when the zoom changes; the
+    // lines are cut to the view and drawn into a layer only when the view moves, so
+    // a moving marker redraws cheaply.
+    struct LinePath {
+        QPolygonF zoomZero;
+        double zoom = -1;
+        QPolygonF thinned;
+    };
+    QList<LinePath> paths_;  // one per line
+    QImage layer_;           // the lines as last drawn
+    QPointF piecesOrigin_{qQNaN(), qQNaN()};
+    QSize piecesSize_;
     QList<MapAnnotation> points_;
     int lastId_ = 0;
     int calloutId_ = 0;  // the marker whose title shows, 0 for none

@@ -1,6 +1,6 @@
 #include "RecordedTrack.h"
 
-#include "TextValues.h"
+#include "PositionFix.h"
 
 MapPolyline recordedTrack(const QStringList& coordinateSet) {
     MapPolyline track;
@@ -8,11 +8,9 @@ MapPolyline recordedTrack(const QStringList& coordinateSet) {
     for (const QString& entry : coordinateSet) {
         const QStringList fields = entry.split(QLatin1Char(','));
         if (fields.size() < 4) continue;
-        double latitude = telemetry::floatingValue(fields.at(0).toStdString()) / 10000.0;
-        double longitude = telemetry::floatingValue(fields.at(1).toStdString()) / 10000.0;
-        if (fields.at(2) == QLatin1String("S")) latitude *= -1.0;
-        if (fields.at(3) == QLatin1String("W")) longitude *= -1.0;
-        track.points.append({latitude, longitude});
+        const auto text = [&](int i) { return fields.at(i).toStdString(); };
+        if (const auto p = telemetry::positionFromTexts(text(0), text(1), text(2), text(3)))
+            track.points.append({p->latitude, p->longitude});
     }
     return track;
 }

@@ -7,6 +7,7 @@
 #include "MapInterface.h"
 
 // "S" negates the latitude and "W" the longitude, whatever their sign as read;
-// a field that is not a number reads as 0. Entries of fewer than four fields
-// are skipped.
+// a field that is not a number reads as 0. Entries of fewer than four fields,
+// and entries that are no usable position (infinite, or beyond +-90 / +-180
+// degrees), are skipped.
 MapPolyline recordedTrack(const QStringList& coordinateSet);

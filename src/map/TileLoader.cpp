@@ -5,6 +5,9 @@
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include "TileImage.h"
 
 #ifndef DASHCAM_VERSION
 #define DASHCAM_VERSION "0.1.0"
@@ -15,8 +18,14 @@ QString TileLoader::urlTemplateFromEnvironment() {
     return QString::fromLatin1(kDefaultUrl);
 }
 
-TileLoader::TileLoader(const QString& urlTemplate, QObject* parent)
-    : QObject(parent), urlTemplate_(urlTemplate), network_(new QNetworkAccessManager(this)), images_(512) {
+TileLoader::TileLoader(const QString& urlTemplate, QObject* parent) : TileLoader(urlTemplate, Limits{}, parent) {}
+
+TileLoader::TileLoader(const QString& urlTemplate, Limits limits, QObject* parent)
+    : QObject(parent),
+      urlTemplate_(urlTemplate),
+      limits_(limits),
+      network_(new QNetworkAccessManager(this)),
+      images_(qsizetype(limits.cacheBytes >> 10)) {
     const QString cacheDir = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (!cacheDir.isEmpty()) {
         auto* cache = new QNetworkDiskCache(network_);
@@ -55,9 +64,13 @@ void TileLoader::startNext() {
         request.setHeader(QNetworkRequest::UserAgentHeader,
                           QStringLiteral("dashcam-viewer/%1 (dashcam recording viewer)").arg(QLatin1String(DASHCAM_VERSION)));
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
-        request.setTransferTimeout(15000);
         QNetworkReply* reply = network_->get(request);
         inFlight_.insert(key, reply);
+        // Aborted replies finish as failures.
+        QTimer::singleShot(limits_.deadlineMs, reply, &QNetworkReply::abort);
+        connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+            if (received > tileimage::kMaxBodyBytes || total > tileimage::kMaxBodyBytes) reply->abort();
+        });
         connect(reply, &QNetworkReply::finished, this, [this, reply, key] { finished(reply, key); });
     }
 }
@@ -66,12 +79,12 @@ void TileLoader::finished(QNetworkReply* reply, TileKey key) {
     reply->deleteLater();
     inFlight_.remove(key);
     QImage image;
-    if (reply->error() == QNetworkReply::NoError) image.loadFromData(reply->readAll());
+    if (reply->error() == QNetworkReply::NoError) image = tileimage::decodeTile(reply->readAll());
     if (image.isNull()) {
         failedAt_.insert(key, QDateTime::currentDateTimeUtc());
     } else {
         failedAt_.remove(key);
-        images_.insert(key, new QImage(image));
+        images_.insert(key, new QImage(image), qsizetype(std::max<qint64>(1, image.sizeInBytes() >> 10)));
         emit tileLoaded();
     }
     startNext();

@@ -1,8 +1,9 @@
 #pragma once
 // Raster map tiles from a tile server: only the tiles asked for (the visible
-// ones), at most two requests in flight, kept in a memory cache and a disk cache,
-// with a User-Agent naming the program as tile servers' usage policies ask. A tile
-// that failed is asked for again after a pause, not in a loop.
+// ones), at most two requests in flight, kept in a memory cache bounded by bytes and
+// a disk cache, with a User-Agent naming the program as tile servers' usage policies
+// ask. A tile that failed (late, too large, not a tile-sized picture) is asked for
+// again after a pause, not in a loop.
 
 #include <QCache>
 #include <QDateTime>
@@ -28,16 +29,24 @@ public:
     static constexpr int kMaxInFlight = 2;
     static constexpr int kRetryAfterMs = 30000;
 
+    struct Limits {
+        int deadlineMs = 20000;         // for a whole request, however the bytes trickle in
+        qint64 cacheBytes = 64 << 20;   // decoded images kept in memory
+    };
+
     // DASHCAM_TILE_URL when set (an empty value turns tiles off), else the default.
     static QString urlTemplateFromEnvironment();
 
     explicit TileLoader(const QString& urlTemplate, QObject* parent = nullptr);
+    TileLoader(const QString& urlTemplate, Limits limits, QObject* parent = nullptr);
 
     bool enabled() const { return !urlTemplate_.isEmpty(); }
     // The tiles to show now, most wanted first; anything else still queued is dropped.
     void request(const QVector<TileKey>& visible);
     // The tile's image when loaded, else a null image.
     QImage tile(const TileKey& key) const;
+    // Whether a request is queued or under way.
+    bool busy() const { return !inFlight_.isEmpty() || !queue_.isEmpty(); }
 
 signals:
     void tileLoaded();
@@ -47,8 +56,9 @@ private:
     void finished(QNetworkReply* reply, TileKey key);
 
     QString urlTemplate_;
+    Limits limits_;
     QNetworkAccessManager* network_;
-    QCache<TileKey, QImage> images_;
+    QCache<TileKey, QImage> images_;  // costs in KiB
     QVector<TileKey> queue_;
     QHash<TileKey, QNetworkReply*> inFlight_;
     QHash<TileKey, QDateTime> failedAt_;

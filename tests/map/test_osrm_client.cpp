@@ -71,55 +71,43 @@ const QByteArray kFourStepsTwoLegs = R"({"code":"Ok","routes":[{
 
 }  // namespace
 
-TEST(OsrmClientAnswer, RouteCarriesPolylineInLatLonAndTheInstructions) {
-    FakeHttpServer server([](const QString&) { return json(kThreeSteps); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    const DirectionsAnswer& answer = *asked->answer;
-    ASSERT_TRUE(answer.ok()) << text(answer.error);
-    ASSERT_EQ(answer.routes.size(), 1);
-    const Route& route = answer.routes[0];
-
-    ASSERT_EQ(route.polyline.size(), 3);
-    EXPECT_DOUBLE_EQ(route.polyline[0].latitude, 48.137154);
-    EXPECT_DOUBLE_EQ(route.polyline[0].longitude, 11.576124);
-    EXPECT_DOUBLE_EQ(route.polyline[1].latitude, 48.15);
-    EXPECT_DOUBLE_EQ(route.polyline[1].longitude, 11.6);
-    EXPECT_DOUBLE_EQ(route.polyline[2].latitude, 48.208174);
-    EXPECT_DOUBLE_EQ(route.polyline[2].longitude, 16.373819);
-
-    ASSERT_EQ(route.steps.size(), 3);
-    EXPECT_EQ(text(route.steps[0].instructions), "Head out onto Marienplatz");
-    EXPECT_EQ(text(route.steps[1].instructions), "Turn left onto Main Street");
-    EXPECT_EQ(text(route.steps[2].instructions), "You have arrived at your destination");
-}
-
-TEST(OsrmClientAnswer, StepsOfEveryLegFollowInOrder) {
-    FakeHttpServer server([](const QString&) { return json(kFourStepsTwoLegs); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    ASSERT_TRUE(asked->answer->ok()) << text(asked->answer->error);
-    ASSERT_EQ(asked->answer->routes.size(), 1);
-    const Route& route = asked->answer->routes[0];
-    ASSERT_EQ(route.steps.size(), 4);
-    EXPECT_EQ(text(route.steps[0].instructions), "Head out onto B2");
-    EXPECT_EQ(text(route.steps[1].instructions), "You have arrived at your destination");
-    EXPECT_EQ(text(route.steps[2].instructions), "Take the ramp onto A1");
-    EXPECT_EQ(text(route.steps[3].instructions), "You have arrived at your destination");
-}
-
-TEST(OsrmClientAnswer, OkWithoutRoutesSucceedsEmpty) {
-    FakeHttpServer server([](const QString&) { return json(R"({"code":"Ok","routes":[]})"); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    EXPECT_TRUE(asked->answer->ok()) << text(asked->answer->error);
-    EXPECT_TRUE(asked->answer->routes.isEmpty());
+// Each body as the client reads it: the first route's points and its step texts in order.
+TEST(OsrmClientAnswer, RoutesCarryPolylineInLatLonAndTheStepsOfEveryLeg) {
+    const char* arrive = "You have arrived at your destination";
+    const struct {
+        const char* name;
+        QByteArray body;
+        std::vector<GeoCoordinate> polyline;
+        std::vector<const char*> steps;
+    } cases[] = {
+        {"three steps", kThreeSteps, {kMunich, {48.15, 11.6}, kVienna},
+         {"Head out onto Marienplatz", "Turn left onto Main Street", arrive}},
+        {"two legs", kFourStepsTwoLegs, {{48.1, 11.5}, {48.0, 12.5}, {48.2, 16.3}},
+         {"Head out onto B2", arrive, "Take the ramp onto A1", arrive}},
+        {"no route", R"({"code":"Ok","routes":[]})", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHttpServer server([&](const QString&) { return json(c.body); });
+        OsrmClient client(server.url());
+        const auto asked = ask(client);
+        ASSERT_TRUE(asked->answer);
+        EXPECT_FALSE(asked->calledInsideTheRequest);
+        QTest::qWait(20);  // time for a stray second call or a late deletion
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(asked->calls, 1);
+        ASSERT_TRUE(asked->answer->ok()) << text(asked->answer->error);
+        ASSERT_EQ(asked->answer->routes.size(), c.polyline.empty() ? 0 : 1);
+        if (c.polyline.empty()) continue;
+        const Route& route = asked->answer->routes[0];
+        ASSERT_EQ(route.polyline.size(), qsizetype(c.polyline.size()));
+        for (size_t i = 0; i < c.polyline.size(); ++i) {
+            EXPECT_DOUBLE_EQ(route.polyline[i].latitude, c.polyline[i].latitude);
+            EXPECT_DOUBLE_EQ(route.polyline[i].longitude, c.polyline[i].longitude);
+        }
+        ASSERT_EQ(route.steps.size(), qsizetype(c.steps.size()));
+        for (size_t i = 0; i < c.steps.size(); ++i) EXPECT_EQ(text(route.steps[i].instructions), c.steps[i]);
+    }
 }
 
 TEST(OsrmClientRequest, PathHoldsLonLatPairsAndTheQueryWhateverTheLocale) {
@@ -146,31 +134,6 @@ TEST(OsrmClientRequest, PathHoldsLonLatPairsAndTheQueryWhateverTheLocale) {
         << request.headers.value("user-agent").toStdString();
 }
 
-TEST(OsrmClientRequest, CompletionRunsOnceAndNeverInsideTheCall) {
-    FakeHttpServer server([](const QString&) { return json(kThreeSteps); });
-    OsrmClient client(server.url());
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    EXPECT_FALSE(asked->calledInsideTheRequest);
-    // Let any stray second call or late deletion arrive.
-    QTest::qWait(50);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(asked->calls, 1);
-}
-
-TEST(OsrmClientRequest, RoutingOffAnswersLaterWithAnError) {
-    OsrmClient client(QString{});
-
-    const auto asked = ask(client);
-    ASSERT_TRUE(asked->answer);
-    EXPECT_FALSE(asked->calledInsideTheRequest);
-    EXPECT_FALSE(asked->answer->ok());
-    EXPECT_TRUE(asked->answer->error.contains(QStringLiteral("turned off"))) << text(asked->answer->error);
-    QTest::qWait(20);
-    EXPECT_EQ(asked->calls, 1);
-}
-
 TEST(OsrmClientRequest, BaseUrlComesFromTheEnvironment) {
     const QByteArray saved = qgetenv("DASHCAM_ROUTING_URL");
     const bool wasSet = qEnvironmentVariableIsSet("DASHCAM_ROUTING_URL");
@@ -194,6 +157,7 @@ struct FailureCase {
     FakeHttpServer::Reply reply;
     std::vector<const char*> mentions;
     bool nobodyListens = false;
+    bool routingOff = false;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -203,13 +167,15 @@ class OsrmClientFailure : public ::testing::TestWithParam<FailureCase> {};
 TEST_P(OsrmClientFailure, GivesAReadableError) {
     const FailureCase& c = GetParam();
     FakeHttpServer server([&c](const QString&) { return c.reply; });
-    const QString base = c.nobodyListens ? QStringLiteral("http://127.0.0.1:%1").arg(FakeHttpServer::unusedPort())
-                                         : server.url();
+    const QString base = c.routingOff      ? QString()
+                         : c.nobodyListens ? QStringLiteral("http://127.0.0.1:%1").arg(FakeHttpServer::unusedPort())
+                                           : server.url();
     OsrmClient client(base);
     client.setTimeout(300);
 
     const auto asked = ask(client);
     ASSERT_TRUE(asked->answer);
+    EXPECT_FALSE(asked->calledInsideTheRequest);
     EXPECT_FALSE(asked->answer->ok());
     EXPECT_TRUE(asked->answer->routes.isEmpty());
     for (const char* mention : c.mentions)
@@ -232,7 +198,22 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"GeometryNotGeoJson",
                     json(R"({"code":"Ok","routes":[{"geometry":"_p~iF~ps|U_ulLnnqC","legs":[]}]})"), {"geometry"}},
         FailureCase{"NeverAnswers", {200, "application/json", "", true}, {"timed out"}},
-        FailureCase{"ConnectionRefused", {}, {"Could not reach", "refused"}, true}),
+        // The deadline is for the whole answer, not for a pause between bytes.
+        FailureCase{"TricklesPastTheDeadline", {200, "application/json", kThreeSteps, false, 0, 20}, {"timed out"}},
+        FailureCase{"BodyBeyondTheCap",
+                    json(R"({"code":"Ok","routes":[]})" + QByteArray(OsrmClient::kMaxBodyBytes, ' ')), {"larger than 8 MiB"}},
+        FailureCase{"BodyOfUnknownLengthBeyondTheCap",
+                    {200, "application/json", R"({"code":"Ok","routes":[]})" + QByteArray(OsrmClient::kMaxBodyBytes, ' '),
+                     false, 0, 0, -1, true},
+                    {"larger than 8 MiB"}},
+        // Refused as the length is announced, not after waiting for the bytes.
+        FailureCase{"AnnouncedBeyondTheCap", {200, "application/json", "{", false, 0, 0, OsrmClient::kMaxBodyBytes + 1},
+                    {"larger than"}},
+        FailureCase{"CoordinateOffTheEarth",
+                    json(R"({"code":"Ok","routes":[{"geometry":{"coordinates":[[11.5,48.1],[11.6,95.0]]},"legs":[]}]})"),
+                    {"geometry"}},
+        FailureCase{"ConnectionRefused", {}, {"Could not reach", "refused"}, true},
+        FailureCase{"RoutingOff", {}, {"turned off"}, false, true}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 struct InstructionCase {
@@ -247,7 +228,7 @@ class OsrmInstruction : public ::testing::TestWithParam<InstructionCase> {};
 TEST_P(OsrmInstruction, ReadsAsEnglish) {
     const QJsonDocument step = QJsonDocument::fromJson(GetParam().step);
     ASSERT_TRUE(step.isObject()) << GetParam().step;
-    EXPECT_EQ(text(OsrmClient::instructionFor(step.object())), GetParam().instruction);
+    EXPECT_EQ(text(routeanswer::instructionFor(step.object())), GetParam().instruction);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,6 +23,9 @@ public:
         QByteArray body;
         bool neverAnswer = false;  // keeps the connection open without a word
         int delayMs = 0;
+        int trickleMs = 0;            // sends the body a byte at a time, this far apart
+        qint64 announcedLength = -1;  // a Content-Length other than the body's, when set
+        bool noLength = false;        // no Content-Length: the body ends when the connection does
     };
     struct Request {
         QByteArray line;                      // "GET /path?query HTTP/1.1"
@@ -120,14 +123,30 @@ private:
         QByteArray bytes = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
         if (!reply.contentType.isEmpty())
             bytes += "Content-Type: " + reply.contentType + "\r\n";
-        bytes += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
-        bytes += reply.body;
+        const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
+        if (!reply.noLength)
+            bytes += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        bytes += "Connection: close\r\n\r\n";
         const QPointer<QTcpSocket> guarded(socket);
-        const auto send = [guarded, bytes] {
+        if (reply.trickleMs > 0) {
+            guarded->write(bytes);
+            auto* drip = new QTimer(socket);
+            connect(drip, &QTimer::timeout, socket, [guarded, body = reply.body, sent = qsizetype(0)]() mutable {
+                if (sent < body.size())
+                    guarded->write(body.mid(sent++, 1));
+                else
+                    guarded->disconnectFromHost();
+            });
+            drip->start(reply.trickleMs);
+            return;
+        }
+        bytes += reply.body;
+        const auto send = [guarded, bytes, stall = reply.announcedLength > reply.body.size()] {
             if (!guarded)
                 return;
             guarded->write(bytes);
-            guarded->disconnectFromHost();  // after the bytes are written
+            if (!stall)
+                guarded->disconnectFromHost();  // after the bytes are written
         };
         if (reply.delayMs > 0)
             QTimer::singleShot(reply.delayMs, socket, send);

@@ -226,12 +226,13 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
                                                  "0.01$-0.02$line\nbreak")});
     Class_Video_Info unscanned;
     unscanned.filename = "NONE.MP4";
-    const QByteArray csv = tracks(TrackFormat::Csv, {quoted, unscanned, record("B.MP4", {sampleLine("481376", "115757")})});
+    const QByteArray csv = tracks(TrackFormat::Csv, {quoted, unscanned, record("B.MP4", {sampleLine("481376", "115757"), sampleLine("9e9999", "9e9999")})});
 
     const std::string file = "\"trip \"\"one\"\", day.MP4\"";
     EXPECT_EQ(csv.toStdString(),
               "file,gx,gy,gz,lon,lat,heading,speed,year,month,day,hour,min,second,NS,WE,lat_deg,lon_deg\r\n" + file +
                   ",\"1,5\",\"say \"\"hi\"\"\",0.98,115755,481374,90,36.0,2016,05,12,09,03,07,S,W,-48.1374,-11.5755\r\n" +
                   file + ",0.01,-0.02,\"line\nbreak\",115756,0,90,36.0,2016,05,12,09,03,07,N,E,,\r\n" +
-                  "B.MP4,0.01,-0.02,0.98,115757,481376,90,36.0,2016,05,12,09,03,07,N,E,48.1376,11.5757\r\n");
+                  "B.MP4,0.01,-0.02,0.98,115757,481376,90,36.0,2016,05,12,09,03,07,N,E,48.1376,11.5757\r\n"
+                  "B.MP4,0.01,-0.02,0.98,9e9999,9e9999,90,36.0,2016,05,12,09,03,07,N,E,,\r\n");  // infinite: no fix
 }

@@ -12,6 +12,7 @@
 
 #include <cmath>
 
+#include "PositionFix.h"
 #include "TextValues.h"
 
 namespace telemetry_cli {
@@ -105,10 +106,9 @@ double latitudeDegrees(const Class_Subtitle_Info& s) { return signedDegrees(s.la
 double longitudeDegrees(const Class_Subtitle_Info& s) { return signedDegrees(s.lon, s.WE, "W"); }
 
 std::optional<TrackPoint> trackPoint(const Class_Subtitle_Info& s) {
-    if (!telemetry::hasPositionFix(s)) return std::nullopt;
-    const TrackPoint p{latitudeDegrees(s), longitudeDegrees(s)};
-    if (!(std::fabs(p.lat) <= 90.0 && std::fabs(p.lon) <= 180.0)) return std::nullopt;  // NaN fails too
-    return p;
+    const auto fix = telemetry::positionFix(s);
+    if (!fix) return std::nullopt;
+    return TrackPoint{fix->latitude, fix->longitude};
 }
 
 namespace {
@@ -218,7 +218,7 @@ QByteArray csvRows(Records records) {
         for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
             QStringList row{file};
             for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i) row << csvCell(qtext(s.field(i)));
-            if (telemetry::hasPositionFix(s)) row << decimal(latitudeDegrees(s)) << decimal(longitudeDegrees(s));
+            if (const auto p = trackPoint(s)) row << decimal(p->lat) << decimal(p->lon);
             else row << QString() << QString();
             out += row.join(',') + QLatin1String("\r\n");
         }

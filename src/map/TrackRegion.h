@@ -1,0 +1,19 @@
+#pragma once
+// The part of the world a recording's map shows: where its fixes are, all of them.
+
+#include <optional>
+
+#include "Class_Video_Info.h"
+#include "MapInterface.h"
+
+struct MapRegion {
+    GeoCoordinate centre;
+    double spanLatitude = 0, spanLongitude = 0;  // degrees
+};
+
+inline constexpr double kMinimumRegionSpan = 0.01;  // degrees: a few streets
+
+// The bounding box of every sample with a usable fix, with a margin of a tenth of
+// its size on each side, never narrower than kMinimumRegionSpan on either axis.
+// Nothing when no sample has a fix: the map then stays where it is.
+std::optional<MapRegion> trackRegion(const telemetry::Class_Video_Info& record);
