@@ -130,6 +130,18 @@ TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
     EXPECT_EQ(r.err.find(good), std::string::npos) << r.err;
 }
 
+TEST_F(Cli, ExportReadsTheCameraClockInThisComputersZoneAtTheRecordingsDate) {
+    const std::string winter = drive("WINTER.MP4", {.seconds = 3, .month = 1}), summer = drive("SUMMER.MP4", {.seconds = 3});
+    ::setenv("TZ", "Europe/Berlin", 1);
+    const ProgramRun r = runTool({"export", "--format", "geojson", winter, summer}, dir);
+    ::unsetenv("TZ");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonArray features = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["features"].toArray();
+    ASSERT_EQ(features.size(), 2);
+    EXPECT_EQ(str(features[0]["properties"]["start"]), "2016-01-12T08:03:07Z");  // 09:03:07 at +01:00
+    EXPECT_EQ(str(features[1]["properties"]["start"]), "2016-05-12T07:03:07Z");  // summer time, +02:00
+}
+
 TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
     const std::string a = drive("A.MP4", {.seconds = 6});
     const ProgramRun toStdout = runTool({"export", "--format", "geojson", a}, dir);
