@@ -14,16 +14,6 @@ using namespace tooltest;
 
 namespace {
 
-QJsonArray jsonArray(const std::string& text) {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
-    EXPECT_TRUE(doc.isArray());
-    return doc.array();
-}
-
-std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
-
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> out;
     std::string part;
