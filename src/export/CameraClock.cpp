@@ -1,5 +1,7 @@
 #include "CameraClock.h"
 
+#include <cstdlib>
+
 #include "TextValues.h"
 
 namespace track_export {

@@ -1,16 +1,16 @@
 #include "TrackExport.h"
 
 #include <QBuffer>
-#include <QDate>
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 #include <QStringList>
-#include <QTime>
 #include <QXmlStreamWriter>
 
 #include <cmath>
+#include <vector>
 
 #include "CameraClock.h"
 #include "TextValues.h"
