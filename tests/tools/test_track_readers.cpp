@@ -124,4 +124,21 @@ TEST_F(TrackReaders, ReadersSeeEveryFormatsTracksTimesAndSpeeds) {
         EXPECT_NE(babel.out.find(",2016/05/12,12:03:10"), std::string::npos) << babel.out;
         EXPECT_EQ(std::count(babel.out.begin(), babel.out.end(), '\n'), 1 + 13) << babel.out;
     }
+
+    // GDAL's usual guess of the CSV's position columns finds the signed degrees, not
+    // the unsigned ten-thousandths; its time keeps the camera's offset.
+    std::vector<std::string> args{"export", "--format", "csv", "--utc-offset", "-03:00", "-o", (dir / "t.csv").string()};
+    args.insert(args.end(), files.begin(), files.end());
+    ASSERT_EQ(runTool(args, dir).exitCode, 0);
+    const ProgramRun read = runProgram(*ogrinfo, {"-ro", "-al", "-oo", "X_POSSIBLE_NAMES=lon*", "-oo", "Y_POSSIBLE_NAMES=lat*",
+                                                  "-oo", "AUTODETECT_TYPE=YES", (dir / "t.csv").string()}, dir);
+    auto csvLayers = parseOgrinfo(read.out);
+    OgrLayer& rows = csvLayers["t"];
+    EXPECT_EQ(rows.featureCount, 12 + 3 + 5);
+    EXPECT_EQ(rows.fieldTypes["time"], "DateTime");
+    EXPECT_EQ(rows.fieldTypes["speed_kmh"], "Real");
+    ASSERT_GT(rows.features.size(), 3u);
+    EXPECT_EQ(rows.features[3].fields["time"], "2016/05/12 09:03:10-03");
+    EXPECT_EQ(rows.features[3].geometry.rfind("POINT (-70.", 0), 0u) << rows.features[3].geometry;
+    EXPECT_EQ(rows.features[0].geometry, "");  // no fix
 }
