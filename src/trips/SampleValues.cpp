@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "PositionFix.h"
 #include "TextValues.h"
 
 namespace trips {
@@ -38,7 +39,7 @@ std::optional<GeoPoint> usableFix(const Class_Subtitle_Info& s) {
     GeoPoint p{quickFloating(s.lat.view()) / 10000.0, quickFloating(s.lon.view()) / 10000.0};
     if (s.NS == "S") p.lat = -p.lat;
     if (s.WE == "W") p.lon = -p.lon;
-    if (!(std::fabs(p.lat) <= 90.0 && std::fabs(p.lon) <= 180.0)) return std::nullopt;  // NaN fails too
+    if (!telemetry::isUsableCoordinate(p.lat, p.lon)) return std::nullopt;  // the rule every consumer shares
     return p;
 }
 

@@ -18,6 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+
 #include "Drive.h"
 #include "SyntheticMp4.h"
 
@@ -31,6 +35,17 @@ struct ProgramRun {
     int exitCode = -1;
     std::string out, err;
 };
+
+inline std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
+
+// The JSON array a command printed; a failure when it is anything else.
+inline QJsonArray jsonArray(const std::string& text) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
+    EXPECT_TRUE(doc.isArray());
+    return doc.array();
+}
 
 inline std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,12 +1,11 @@
 // The dashcam-telemetry program as a user runs it: arguments, exit status,
-// messages, output files, and gpsbabel reading what it exports.
+// messages, output files.
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 
-#include <algorithm>
 #include <sstream>
 
 #include "ToolTestSupport.h"
@@ -14,16 +13,6 @@
 using namespace tooltest;
 
 namespace {
-
-QJsonArray jsonArray(const std::string& text) {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
-    EXPECT_TRUE(doc.isArray());
-    return doc.array();
-}
-
-std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> out;
@@ -95,21 +84,32 @@ TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
     damaged.offsetOverrides = {{5, 0x7FFFFFFFu}};  // sample 5 lies beyond the file
     const std::string bad = write("BAD.MP4", damaged);
     const std::string missing = (dir / "MISSING.MP4").string();
+    const std::string noFix = drive("NOFIX.MP4", {.seconds = 3, .noFixSeconds = 3});
 
-    const ProgramRun r = runTool({"export", "--format", "csv", good, missing, bad}, dir);
+    const ProgramRun r = runTool({"export", "--format", "csv", good, missing, noFix, bad}, dir);
     EXPECT_EQ(r.exitCode, 1);
     const std::vector<std::string> rows = split(r.out, '\n');
-    ASSERT_EQ(rows.size(), 1u + 12u + 5u);
+    ASSERT_EQ(rows.size(), 1u + 12u + 3u + 5u);
     int goodRows = 0, badRows = 0, goodWithoutPosition = 0;
     for (size_t i = 1; i < rows.size(); ++i) {
-        const std::string& row = rows[i];
-        if (row.rfind("GOOD.MP4,", 0) == 0) ++goodRows;
-        if (row.rfind("BAD.MP4,", 0) == 0) ++badRows;
-        if (row.rfind("GOOD.MP4,", 0) == 0 && row.ends_with(",,\r")) ++goodWithoutPosition;
+        const std::vector<std::string> row = split(rows[i], ',');  // no quoted cells here
+        ASSERT_GT(row.size(), 8u);
+        if (row[8] == "GOOD.MP4") ++goodRows;
+        if (row[8] == "BAD.MP4") ++badRows;
+        if (row[8] == "GOOD.MP4" && row[1].empty() && row[2].empty()) ++goodWithoutPosition;
     }
     EXPECT_EQ(goodRows, 12);
     EXPECT_EQ(badRows, 5);
     EXPECT_EQ(goodWithoutPosition, 2);
+    EXPECT_NE(r.err.find("dashcam-telemetry: " + noFix + ": warning: no position fix; no track exported\n"),
+              std::string::npos)
+        << r.err;
+    // Nothing at all to export is a status of its own, whatever the format.
+    for (const char* format : {"gpx", "csv"}) {
+        const ProgramRun none = runTool({"export", "--format", format, noFix}, dir);
+        EXPECT_EQ(none.exitCode, 3) << format;
+        EXPECT_NE(none.err.find(noFix + ": warning: no position fix"), std::string::npos) << none.err;
+    }
     EXPECT_NE(r.err.find("dashcam-telemetry: " + missing + ": cannot read: No such file or directory\n"),
               std::string::npos)
         << r.err;
@@ -118,6 +118,18 @@ TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.err.find(good), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ExportReadsTheCameraClockInThisComputersZoneAtTheRecordingsDate) {
+    const std::string winter = drive("WINTER.MP4", {.seconds = 3, .month = 1}), summer = drive("SUMMER.MP4", {.seconds = 3});
+    ::setenv("TZ", "Europe/Berlin", 1);
+    const ProgramRun r = runTool({"export", "--format", "geojson", winter, summer}, dir);
+    ::unsetenv("TZ");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonArray features = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["features"].toArray();
+    ASSERT_EQ(features.size(), 2);
+    EXPECT_EQ(str(features[0]["properties"]["start"]), "2016-01-12T08:03:07Z");  // 09:03:07 at +01:00
+    EXPECT_EQ(str(features[1]["properties"]["start"]), "2016-05-12T07:03:07Z");  // summer time, +02:00
 }
 
 TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
@@ -182,7 +194,9 @@ TEST_F(Cli, BadArgumentsExitWithTwo) {
         {"inspect"},
         {"export", "--format", "gpx"},
         {"export", a},
-        {"export", "--format", "kml", a},
+        {"export", "--format", "kmz", a},
+        {"export", "-f", "gpx", "--utc-offset", "+2", a},
+        {"trips", "--utc-offset", "+02:00", a},
         {"export", "--format"},
         {"inspect", "--format", "gpx", a},
         {"trips", "--format", "gpx", a},
@@ -214,48 +228,4 @@ TEST_F(Cli, BadArgumentsExitWithTwo) {
     const ProgramRun version = runTool({"--version"}, dir);
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, std::string("dashcam-telemetry ") + DASHCAM_VERSION + "\n");
-}
-
-TEST_F(Cli, GpsbabelReadsTheGpxTrack) {
-    const auto gpsbabel = findOnPath("gpsbabel");
-    if (!gpsbabel) GTEST_SKIP() << "gpsbabel is not on PATH";
-
-    // South-west of the equator and meridian, the first three seconds without a fix.
-    std::vector<std::string> lines;
-    const std::string trip =
-        drive("TRIP.MP4", {.seconds = 12, .startLat = -33.8688, .startLon = -70.6693, .noFixSeconds = 3}, &lines);
-    const std::string gpx = (dir / "trip.gpx").string();
-    ASSERT_EQ(runTool({"export", "--format", "gpx", "-o", gpx, trip}, dir).exitCode, 0);
-
-    const ProgramRun plain = runProgram(*gpsbabel, {"-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"}, dir);
-    EXPECT_EQ(plain.exitCode, 0);
-    EXPECT_EQ(plain.err, "");
-    // Without -t gpsbabel passes only waypoints on; the track needs it.
-    const ProgramRun tracks = runProgram(*gpsbabel, {"-t", "-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"}, dir);
-    EXPECT_EQ(tracks.exitCode, 0);
-    EXPECT_EQ(tracks.err, "");
-
-    std::vector<std::string> rows = split(tracks.out, '\n');
-    for (auto& row : rows)
-        if (!row.empty() && row.back() == '\r') row.pop_back();
-    ASSERT_EQ(rows.size(), 1u + 9u) << tracks.out;
-    const std::vector<std::string> header = split(rows[0], ',');
-    const auto column = [&](const char* name) {
-        return size_t(std::find(header.begin(), header.end(), name) - header.begin());
-    };
-    const size_t lat = column("Latitude"), lon = column("Longitude"), date = column("Date"), time = column("Time");
-    ASSERT_LT(std::max({lat, lon, date, time}), header.size()) << rows[0];
-    for (size_t k = 0; k < 9; ++k) {
-        SCOPED_TRACE(k);
-        const std::vector<std::string> sample = split(lines[k + 3], '$');  // [4] lon, [5] lat, [11..13] time
-        const std::vector<std::string> row = split(rows[k + 1], ',');
-        ASSERT_EQ(row.size(), header.size());
-        EXPECT_NEAR(std::stod(row[lat]), -std::stod(sample[5]) / 10000.0, 1e-6);
-        EXPECT_NEAR(std::stod(row[lon]), -std::stod(sample[4]) / 10000.0, 1e-6);
-        EXPECT_EQ(row[date], "2016/05/12");
-        char hms[16];
-        std::snprintf(hms, sizeof hms, "%02d:%02d:%02d", std::stoi(sample[11]), std::stoi(sample[12]),
-                      std::stoi(sample[13]));
-        EXPECT_EQ(row[time], hms);
-    }
 }

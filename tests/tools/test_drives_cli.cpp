@@ -11,15 +11,6 @@ using namespace tooltest;
 
 namespace {
 
-QJsonArray jsonArray(const std::string& text) {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
-    return doc.array();
-}
-
-std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
-
 // A card: a drive of three recordings with a hard braking in the second, a
 // fourth recording a minute later, and what a folder on a card also holds.
 class Card : public ScratchTest {

@@ -24,8 +24,6 @@ Class_Video_Info scan(const std::string& path) {
     return record;
 }
 
-std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
-
 // Numbers must come out as JSON numbers with the exact unsigned value.
 void expectNumber(const QJsonObject& o, const char* key, qint64 expected) {
     SCOPED_TRACE(key);
@@ -77,18 +75,12 @@ TEST_F(InspectJson, CompletedScanShowsEveryFieldWithItsValue) {
     EXPECT_EQ(str(o["filename"]), "REC_0001.rear.MP4");
     EXPECT_EQ(str(o["filenameWithoutExtension"]), "REC_0001");
     EXPECT_EQ(str(o["fileDateYMD"]), "2016/05/12");
-    expectNumber(o, "duration", 12000);
-    expectNumber(o, "timescale", 1000);
-    expectNumber(o, "duration_second", 12);
-    expectNumber(o, "gapSubtitlePerSecond", 1);
-    expectNumber(o, "lastPosition", 2);
-    expectNumber(o, "fileSize", qint64(layout.fileSize));
-    expectNumber(o, "addrOfmoov", layout.mdatSize);
-    expectNumber(o, "addrOfMVHD", qint64(layout.mvhdTypeOffset));
-    expectNumber(o, "addrOfAmbarella_EXT", qint64(layout.markerOffset));
-    expectNumber(o, "addrOfSTSZ", qint64(layout.stszCountOffset));
-    expectNumber(o, "num_subtitle", 12);
-    expectNumber(o, "isSupportSubtitle", 1);
+    const std::pair<const char*, qint64> numbers[] = {
+        {"duration", 12000}, {"timescale", 1000}, {"duration_second", 12}, {"gapSubtitlePerSecond", 1},
+        {"lastPosition", 2}, {"fileSize", qint64(layout.fileSize)}, {"addrOfmoov", qint64(layout.mdatSize)},
+        {"addrOfMVHD", qint64(layout.mvhdTypeOffset)}, {"addrOfAmbarella_EXT", qint64(layout.markerOffset)},
+        {"addrOfSTSZ", qint64(layout.stszCountOffset)}, {"num_subtitle", 12}, {"isSupportSubtitle", 1}};
+    for (const auto& [key, value] : numbers) expectNumber(o, key, value);
     for (const char* sign : {"sign_start_lat", "sign_start_lon", "sign_end_lat", "sign_end_lon", "sign_center_lat",
                              "sign_center_lon", "sign_maintain_lat", "sign_maintain_lon"})
         expectNumber(o, sign, 1);

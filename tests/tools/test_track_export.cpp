@@ -1,4 +1,4 @@
-// GPX, GeoJSON and CSV of recording records, read back by a parser rather than
+// GPX, KML, GeoJSON and CSV of recording records, read back by a parser rather than
 // compared as text where the format leaves room (attribute order, indentation).
 
 #include <gtest/gtest.h>
@@ -9,8 +9,10 @@
 #include <QXmlStreamReader>
 
 #include <optional>
+#include <tuple>
 
 #include "ToolTestSupport.h"
+#include "CameraClock.h"
 #include "TrackExport.h"
 
 using telemetry::Class_Subtitle_Info;
@@ -54,7 +56,6 @@ struct GpxPoint {
 };
 struct GpxTrack {
     std::string name;
-    int segments = 0;
     std::vector<size_t> segmentStarts;  // index of each trkseg's first point
     std::vector<GpxPoint> points;
 };
@@ -63,53 +64,50 @@ struct Gpx {
     std::vector<GpxTrack> tracks;
 };
 
-const QString kGpx = "http://www.topografix.com/GPX/1/1";
+const QString kGpx11 = "http://www.topografix.com/GPX/1/1", kGpx10 = "http://www.topografix.com/GPX/1/0";
 const QString kTpx = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
 
 // Reads the elements this test cares about, checking each one's namespace and
-// place; anything misplaced is a failure.
-Gpx parseGpx(const QByteArray& bytes) {
+// place: speed and course in the Garmin extension (1.1) or in the trkpt (1.0).
+// Anything misplaced is a failure.
+Gpx parseGpx(const QByteArray& bytes, const QString& gpxNs) {
     Gpx gpx;
     QXmlStreamReader xml(bytes);
     QStringList path;  // "ns|name" of the open elements
+    const QString valuesIn = gpxNs == kGpx11 ? gpxNs + "|extensions/" + kTpx + "|TrackPointExtension" : gpxNs + "|trkpt";
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            path.removeLast();
-            continue;
-        }
+        if (token == QXmlStreamReader::EndElement) path.removeLast();
         if (token != QXmlStreamReader::StartElement) continue;
         const QString here = path.join('/');
         const QString ns = xml.namespaceUri().toString(), name = xml.name().toString();
         path << ns + '|' + name;
+        const auto text = [&] {
+            path.removeLast();
+            return xml.readElementText().toStdString();
+        };
         if (here.isEmpty()) {
-            EXPECT_EQ(ns, kGpx);
+            EXPECT_EQ(ns, gpxNs);
             EXPECT_EQ(name, "gpx");
             gpx.version = xml.attributes().value("version").toString().toStdString();
             gpx.creator = xml.attributes().value("creator").toString().toStdString();
-        } else if (ns == kGpx && name == "trk") {
+        } else if (ns == gpxNs && name == "trk") {
             gpx.tracks.emplace_back();
-        } else if (ns == kGpx && name == "name" && path.size() == 3) {
-            gpx.tracks.back().name = xml.readElementText().toStdString();
-            path.removeLast();
-        } else if (ns == kGpx && name == "trkseg") {
-            ++gpx.tracks.back().segments;
+        } else if (ns == gpxNs && name == "name" && path.size() == 3) {
+            gpx.tracks.back().name = text();
+        } else if (ns == gpxNs && name == "trkseg") {
             gpx.tracks.back().segmentStarts.push_back(gpx.tracks.back().points.size());
-        } else if (ns == kGpx && name == "trkpt") {
-            GpxPoint p;
+        } else if (ns == gpxNs && name == "trkpt") {
+            GpxPoint& p = gpx.tracks.back().points.emplace_back();
             p.lat = xml.attributes().value("lat").toDouble();
             p.lon = xml.attributes().value("lon").toDouble();
-            gpx.tracks.back().points.push_back(p);
-        } else if (ns == kGpx && name == "time") {
-            gpx.tracks.back().points.back().time = xml.readElementText().toStdString();
-            path.removeLast();
-        } else if (ns == kTpx && (name == "speed" || name == "course")) {
-            EXPECT_TRUE(here.endsWith(kGpx + "|extensions/" + kTpx + "|TrackPointExtension")) << here.toStdString();
-            auto& field = name == "speed" ? gpx.tracks.back().points.back().speed : gpx.tracks.back().points.back().course;
-            field = xml.readElementText().toStdString();
-            path.removeLast();
-        } else if (!(ns == kGpx && name == "extensions") && !(ns == kTpx && name == "TrackPointExtension")) {
-            ADD_FAILURE() << "unexpected element " << name.toStdString();
+        } else if (ns == gpxNs && name == "time") {
+            gpx.tracks.back().points.back().time = text();
+        } else if ((name == "speed" || name == "course") && here.endsWith(valuesIn) &&
+                   ns == (gpxNs == kGpx11 ? kTpx : gpxNs)) {
+            (name == "speed" ? gpx.tracks.back().points.back().speed : gpx.tracks.back().points.back().course) = text();
+        } else if (gpxNs != kGpx11 || !((ns == kGpx11 && name == "extensions") || (ns == kTpx && name == "TrackPointExtension"))) {
+            ADD_FAILURE() << "unexpected element " << name.toStdString() << " in " << here.toStdString();
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
@@ -118,68 +116,127 @@ Gpx parseGpx(const QByteArray& bytes) {
 
 double number(const std::optional<std::string>& text) { return text ? std::stod(*text) : -1; }
 
-QByteArray tracks(telemetry_cli::TrackFormat format, const std::vector<Class_Video_Info>& records) {
-    return telemetry_cli::exportTracks(format, records);
+using track_export::TrackFormat;
+const QTimeZone kPlusTwo(2 * 3600);
+
+QByteArray tracks(TrackFormat format, const std::vector<Class_Video_Info>& records) {
+    return track_export::exportTracks(format, records, kPlusTwo);
 }
-using telemetry_cli::TrackFormat;
 
 }  // namespace
 
-TEST(TrackExport, GpxHasOneTrackPerRecordingAndThePointsWithAFix) {
+TEST(CameraClock, OffsetsAndZonesToUtc) {
+    // zone: an offset text for parseUtcOffset, or an IANA name; utc "" where there is no time.
+    const struct {
+        const char *zone, *date, *utc, *local;
+    } cases[] = {
+        {"+02:00", "2016$5$12$9$3$7", "2016-05-12T07:03:07Z", "2016-05-12T09:03:07+02:00"},
+        {"-05:30", "2016$12$31$23$59$59", "2017-01-01T05:29:59Z", "2016-12-31T23:59:59-05:30"},
+        {"+00:00", "2016$1$1$0$0$0", "2016-01-01T00:00:00Z", "2016-01-01T00:00:00+00:00"},
+        {"+14:00", "2016$1$1$12$0$0", "2015-12-31T22:00:00Z", "2016-01-01T12:00:00+14:00"},
+        {"+02:00", "2016$2$30$9$3$7", "", ""},  // no such day
+        // The same zone on either side of a summer-time change.
+        {"Europe/Berlin", "2016$3$27$1$30$0", "2016-03-27T00:30:00Z", "2016-03-27T01:30:00+01:00"},
+        {"Europe/Berlin", "2016$3$27$3$30$0", "2016-03-27T01:30:00Z", "2016-03-27T03:30:00+02:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + c.date);
+        const auto zone = c.zone[0] == '+' || c.zone[0] == '-' ? track_export::parseUtcOffset(QString(c.zone))
+                                                               : std::optional(QTimeZone(c.zone));
+        ASSERT_TRUE(zone && zone->isValid());
+        Class_Subtitle_Info s;
+        s.setSubtitleInfo(sampleLine("481374", "115755", "N", "E", "90", "36.0", c.date));
+        const QDateTime time = track_export::sampleDateTime(s, *zone);
+        EXPECT_EQ(track_export::utcText(time).toStdString(), c.utc);
+        EXPECT_EQ(track_export::localText(time).toStdString(), c.local);
+    }
+    for (const char* bad : {"", "+2:00", "02:00", "+02:0", "+02-00", "+14:01", "+01:60", "+0a:00", "UTC", "+02:00 "})
+        EXPECT_FALSE(track_export::parseUtcOffset(QString(bad))) << bad;
+}
+
+TEST(TrackExport, GpxHasOneTrackPerRecordingWithAFixAndTimesInUtc) {
     Class_Video_Info empty;
-    empty.filename = "EMPTY.MP4";  // a scan that never reached the samples
-    const Gpx gpx = parseGpx(tracks(TrackFormat::Gpx, {record("A.MP4", mixedLines()), empty}));
+    empty.filename = "EMPTY.MP4";  // a scan that never reached the samples: left out
+    for (const auto& [format, ns, version] : {std::tuple(TrackFormat::Gpx, kGpx11, "1.1"), std::tuple(TrackFormat::Gpx10, kGpx10, "1.0")}) {
+        SCOPED_TRACE(version);
+        const Gpx gpx = parseGpx(tracks(format, {record("A.MP4", mixedLines()), empty}), ns);
 
-    EXPECT_EQ(gpx.version, "1.1");
-    EXPECT_EQ(gpx.creator, "dashcam-telemetry");
-    ASSERT_EQ(gpx.tracks.size(), 2u);
-    EXPECT_EQ(gpx.tracks[0].name, "A.MP4");
-    EXPECT_EQ(gpx.tracks[1].name, "EMPTY.MP4");
-    // Samples 1 and 3 break the track: no line across them.
-    EXPECT_EQ(gpx.tracks[0].segmentStarts, (std::vector<size_t>{0, 1, 2}));
-    EXPECT_EQ(gpx.tracks[1].segments, 1);
-    EXPECT_TRUE(gpx.tracks[1].points.empty());
+        EXPECT_EQ(gpx.version, version);
+        EXPECT_EQ(gpx.creator, "dashcam-telemetry");
+        ASSERT_EQ(gpx.tracks.size(), 1u);
+        EXPECT_EQ(gpx.tracks[0].name, "A.MP4");
+        // Samples 1 and 3 break the track: no line across them.
+        EXPECT_EQ(gpx.tracks[0].segmentStarts, (std::vector<size_t>{0, 1, 2}));
 
-    const auto& p = gpx.tracks[0].points;
-    ASSERT_EQ(p.size(), 4u);
-    EXPECT_DOUBLE_EQ(p[0].lat, 48.1374);
-    EXPECT_DOUBLE_EQ(p[0].lon, 11.5755);
-    EXPECT_EQ(p[0].time, "2016-05-12T09:03:07");
-    EXPECT_NEAR(number(p[0].speed), 10.0, 1e-9);  // 36 km/h
-    EXPECT_EQ(p[0].course, "90");
+        const auto& p = gpx.tracks[0].points;
+        ASSERT_EQ(p.size(), 4u);
+        EXPECT_DOUBLE_EQ(p[0].lat, 48.1374);
+        EXPECT_DOUBLE_EQ(p[0].lon, 11.5755);
+        EXPECT_EQ(p[0].time, "2016-05-12T07:03:07Z");  // 09:03:07 on a clock at +02:00
+        EXPECT_NEAR(number(p[0].speed), 10.0, 1e-9);  // 36 km/h
+        EXPECT_EQ(p[0].course, "90");
 
-    EXPECT_DOUBLE_EQ(p[1].lat, -33.8688);
-    EXPECT_DOUBLE_EQ(p[1].lon, -151.2093);
-    EXPECT_EQ(p[1].time, std::nullopt);
-    EXPECT_EQ(p[1].speed, std::nullopt);  // a negative speed is no speed
-    EXPECT_EQ(p[1].course, "10");         // 370 degrees
+        EXPECT_DOUBLE_EQ(p[1].lat, -33.8688);
+        EXPECT_DOUBLE_EQ(p[1].lon, -151.2093);
+        EXPECT_EQ(p[1].time, std::nullopt);
+        EXPECT_EQ(p[1].speed, std::nullopt);  // a negative speed is no speed
+        EXPECT_EQ(p[1].course, "10");         // 370 degrees
 
-    EXPECT_DOUBLE_EQ(p[2].lat, 48.1375);
-    EXPECT_DOUBLE_EQ(p[2].lon, 11.5755);
-    EXPECT_EQ(p[2].time, std::nullopt);
-    EXPECT_NEAR(number(p[2].speed), 15.0, 1e-9);
-    EXPECT_EQ(p[2].course, "270");  // -90 degrees
+        EXPECT_DOUBLE_EQ(p[2].lat, 48.1375);
+        EXPECT_DOUBLE_EQ(p[2].lon, 11.5755);
+        EXPECT_EQ(p[2].time, std::nullopt);
+        EXPECT_NEAR(number(p[2].speed), 15.0, 1e-9);
+        EXPECT_EQ(p[2].course, "270");  // -90 degrees
 
-    EXPECT_EQ(p[3].time, "2016-12-31T23:59:59");
-    EXPECT_NEAR(number(p[3].speed), 0.0, 1e-12);
-    EXPECT_EQ(p[3].course, "0");
+        EXPECT_EQ(p[3].time, "2016-12-31T21:59:59Z");
+        EXPECT_NEAR(number(p[3].speed), 0.0, 1e-12);
+        EXPECT_EQ(p[3].course, "0");
+    }
 }
 
 TEST(TrackExport, GpxNameCannotBreakTheXml) {
-    Class_Video_Info r;
+    Class_Video_Info r = record("", {sampleLine("481374", "115755")});
     r.filename = std::string("a<b&c\x01", 6) + "\xEF\xBF\xBF.MP4";  // markup, a control character, U+FFFF
-    const Gpx gpx = parseGpx(tracks(TrackFormat::Gpx, {r}));
+    const Gpx gpx = parseGpx(tracks(TrackFormat::Gpx, {r}), kGpx11);
     ASSERT_EQ(gpx.tracks.size(), 1u);
     EXPECT_EQ(gpx.tracks[0].name, "a<b&c\xEF\xBF\xBD\xEF\xBF\xBD.MP4");
 }
 
-TEST(TrackExport, GeoJsonFeatureCollection) {
+TEST(TrackExport, KmlHasAGxTrackPerRunWithUtcTimes) {
+    const QByteArray kml = tracks(TrackFormat::Kml, {record("A.MP4", mixedLines()), Class_Video_Info(),
+                                                     record("B.MP4", {sampleLine("481376", "115757")})});
+    QXmlStreamReader xml(kml);
+    QStringList names, whens, coords, tracksIn, path;  // tracksIn: the parent of each gx:Track
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) path.removeLast();
+        if (token != QXmlStreamReader::StartElement) continue;
+        const QString name = xml.qualifiedName().toString(), parent = path.isEmpty() ? QString() : path.last();
+        if (name == "name" && parent == "Placemark") names << xml.readElementText();
+        else if (name == "when" && parent == "gx:Track") whens << xml.readElementText();
+        else if (name == "gx:coord" && parent == "gx:Track") coords << xml.readElementText();
+        else {
+            if (name == "gx:Track") tracksIn << parent;
+            path << name;
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(names, (QStringList{"A.MP4", "B.MP4"}));
+    EXPECT_EQ(tracksIn, (QStringList{"gx:MultiTrack", "gx:MultiTrack", "gx:MultiTrack", "Placemark"}));
+    EXPECT_EQ(whens, (QStringList{"2016-05-12T07:03:07Z", "", "", "2016-12-31T21:59:59Z", "2016-05-12T07:03:07Z"}));
+    EXPECT_EQ(coords, (QStringList{"11.5755 48.1374 0", "-151.2093 -33.8688 0", "11.5755 48.1375 0", "11.5757 48.1376 0",
+                                   "11.5757 48.1376 0"}));
+}
+
+TEST(TrackExport, GeoJsonFeatureCollectionWithPointTimesAndSpeeds) {
     Class_Video_Info one = record("ONE.MP4", {sampleLine("481374", "115755"), sampleLine("0", "0")}, "2017/01/02", 5);
-    Class_Video_Info none;  // never scanned past the header
+    Class_Video_Info none;  // never scanned past the header: left out
     none.filename = "NONE.MP4";
-    Class_Video_Info gap = record("GAP.MP4", {sampleLine("481374", "115755"), sampleLine("481375", "115755"),
-                                              sampleLine("0", "0"), sampleLine("481380", "115755"),
-                                              sampleLine("481381", "115755")});
+    const auto at = [](const char* lat, const char* speed, const char* second) {
+        return sampleLine(lat, "115755", "N", "E", "90", speed, std::string("2016$5$12$9$3$") + second);
+    };
+    Class_Video_Info gap = record("GAP.MP4", {at("481374", "36", "7"), at("481375", "40", "8"), at("0", "0", "9"),
+                                              at("481380", "-1", "10"), at("481381", "50", "11")});
     const QByteArray text = tracks(TrackFormat::GeoJson, {record("A.MP4", mixedLines()), one, none, gap});
 
     QJsonParseError error;
@@ -187,7 +244,7 @@ TEST(TrackExport, GeoJsonFeatureCollection) {
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     EXPECT_EQ(doc["type"].toString(), "FeatureCollection");
     const QJsonArray features = doc["features"].toArray();
-    ASSERT_EQ(features.size(), 4);
+    ASSERT_EQ(features.size(), 3);
     // Written a feature at a time, byte for byte as Qt writes the whole collection.
     EXPECT_EQ(text, QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n');
 
@@ -195,34 +252,36 @@ TEST(TrackExport, GeoJsonFeatureCollection) {
     EXPECT_EQ(a["type"].toString(), "Feature");
     EXPECT_EQ(a["geometry"]["type"].toString(), "LineString");
     // Samples 1 and 3 break the track; the runs of one point before them are no lines.
-    const QJsonArray expected{QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}};
-    EXPECT_EQ(a["geometry"]["coordinates"].toArray(), expected);
-    EXPECT_EQ(a["properties"].toObject(),
-              (QJsonObject{{"filename", "A.MP4"}, {"date", "2016/05/12"}, {"duration", 60}}));
+    EXPECT_EQ(a["geometry"]["coordinates"].toArray(), (QJsonArray{QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}}));
+    const QJsonObject aPoints{{"times", QJsonArray{QJsonValue::Null, "2016-12-31T21:59:59Z"}}, {"speeds", QJsonArray{54, 0}}};
+    EXPECT_EQ(a["properties"].toObject(), (QJsonObject{{"filename", "A.MP4"}, {"start", "2016-12-31T21:59:59Z"},
+                                                       {"end", "2016-12-31T21:59:59Z"}, {"duration", 60},
+                                                       {"coordinateProperties", aPoints}}));
 
     const QJsonObject b = features[1].toObject();
+    EXPECT_TRUE(b.contains("geometry"));
     EXPECT_TRUE(b["geometry"].isNull());  // one point is no line
-    EXPECT_EQ(b["properties"].toObject(),
-              (QJsonObject{{"filename", "ONE.MP4"}, {"date", "2017/01/02"}, {"duration", 5}}));
+    EXPECT_EQ(b["properties"]["filename"].toString(), "ONE.MP4");
+    EXPECT_TRUE(b["properties"]["start"].isNull());
 
-    const QJsonObject c = features[2].toObject();
-    EXPECT_TRUE(c.contains("geometry"));
-    EXPECT_TRUE(c["geometry"].isNull());
-    EXPECT_TRUE(c["properties"]["date"].isNull());
-    EXPECT_EQ(c["properties"]["duration"].toInt(-1), 0);
-
-    const QJsonObject d = features[3].toObject();
+    const QJsonObject d = features[2].toObject();
     EXPECT_EQ(d["geometry"]["type"].toString(), "MultiLineString");
-    const QJsonArray lines{QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
-                           QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}};
-    EXPECT_EQ(d["geometry"]["coordinates"].toArray(), lines);
+    EXPECT_EQ(d["geometry"]["coordinates"].toArray(),
+              (QJsonArray{QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
+                          QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}}));
+    EXPECT_EQ(d["properties"]["start"].toString(), "2016-05-12T07:03:07Z");
+    EXPECT_EQ(d["properties"]["end"].toString(), "2016-05-12T07:03:11Z");
+    EXPECT_EQ(d["properties"]["coordinateProperties"].toObject(),
+              (QJsonObject{{"times", QJsonArray{QJsonArray{"2016-05-12T07:03:07Z", "2016-05-12T07:03:08Z"},
+                                                QJsonArray{"2016-05-12T07:03:10Z", "2016-05-12T07:03:11Z"}}},
+                           {"speeds", QJsonArray{QJsonArray{36, 40}, QJsonArray{QJsonValue::Null, 50}}}}));
 }
 
 TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
     Class_Video_Info quoted = record("trip \"one\", day.MP4",
                                      {sampleLine("481374", "115755", "S", "W", "90", "36.0", "2016$5$12$9$3$7",
                                                  "1,5$say \"hi\"$0.98"),
-                                      sampleLine("0", "115756", "N", "E", "90", "36.0", "2016$5$12$9$3$7",
+                                      sampleLine("0", "115756", "N", "E", "-5", "7.5", "2016$13$12$9$3$7",
                                                  "0.01$-0.02$line\nbreak")});
     Class_Video_Info unscanned;
     unscanned.filename = "NONE.MP4";
@@ -230,9 +289,13 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
 
     const std::string file = "\"trip \"\"one\"\", day.MP4\"";
     EXPECT_EQ(csv.toStdString(),
-              "file,gx,gy,gz,lon,lat,heading,speed,year,month,day,hour,min,second,NS,WE,lat_deg,lon_deg\r\n" + file +
-                  ",\"1,5\",\"say \"\"hi\"\"\",0.98,115755,481374,90,36.0,2016,05,12,09,03,07,S,W,-48.1374,-11.5755\r\n" +
-                  file + ",0.01,-0.02,\"line\nbreak\",115756,0,90,36.0,2016,05,12,09,03,07,N,E,,\r\n" +
-                  "B.MP4,0.01,-0.02,0.98,115757,481376,90,36.0,2016,05,12,09,03,07,N,E,48.1376,11.5757\r\n"
-                  "B.MP4,0.01,-0.02,0.98,9e9999,9e9999,90,36.0,2016,05,12,09,03,07,N,E,,\r\n");  // infinite: no fix
+              "time,latitude,longitude,speed_kmh,heading,gx,gy,gz,file,gx_raw,gy_raw,gz_raw,lon_raw,lat_raw,heading_raw,"
+              "speed_raw,year_raw,month_raw,day_raw,hour_raw,min_raw,second_raw,NS_raw,WE_raw\r\n"
+              "2016-05-12T09:03:07+02:00,-48.1374,-11.5755,36,90,1,0,0.98," + file +
+                  ",\"1,5\",\"say \"\"hi\"\"\",0.98,115755,481374,90,36.0,2016,05,12,09,03,07,S,W\r\n"
+                  ",,,7.5,-5,0.01,-0.02,0," + file + ",0.01,-0.02,\"line\nbreak\",115756,0,-5,7.5,2016,13,12,09,03,07,N,E\r\n"
+                  "2016-05-12T09:03:07+02:00,48.1376,11.5757,36,90,0.01,-0.02,0.98,B.MP4,0.01,-0.02,0.98,115757,481376,90,"
+                  "36.0,2016,05,12,09,03,07,N,E\r\n"
+                  "2016-05-12T09:03:07+02:00,,,36,90,0.01,-0.02,0.98,B.MP4,0.01,-0.02,0.98,9e9999,9e9999,90,36.0,2016,05,"
+                  "12,09,03,07,N,E\r\n");  // infinite: no fix
 }

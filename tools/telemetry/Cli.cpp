@@ -23,17 +23,21 @@
 #include "RecordingFolder.h"
 #include "InspectJson.h"
 #include "Log.h"
+#include "CameraClock.h"
 #include "TrackExport.h"
 
 namespace telemetry_cli {
 namespace {
+
+using track_export::TrackFormat;
 
 using telemetry::Class_Video_Info;
 
 constexpr char kProgram[] = "dashcam-telemetry";
 
 constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE...
-       dashcam-telemetry export --format gpx|geojson|csv [-o OUT] DIR|FILE...
+       dashcam-telemetry export --format gpx|gpx10|kml|geojson|csv
+                         [--utc-offset ±HH:MM] [-o OUT] DIR|FILE...
        dashcam-telemetry trips [-s SENSITIVITY] [-o OUT] DIR|FILE...
        dashcam-telemetry events [-s SENSITIVITY] [-o OUT] DIR|FILE...
 
@@ -47,12 +51,18 @@ Commands:
            record under its own name, null where the scan never set it.
   export   Write the recorded track of each FILE: GPX 1.1 (one track per
            recording; speed and course in a Garmin TrackPointExtension),
-           GeoJSON (one LineString feature per recording, a MultiLineString
-           when the track has gaps) or CSV (one row per telemetry sample).
-           GPX and GeoJSON tracks hold the samples with a position fix that
-           lies on the globe, and break where there is none (a new GPX trkseg);
-           a recording whose scan did not complete is exported as far as it
-           was read, with a warning.
+           GPX 1.0 (speed and course in the track points' own elements),
+           KML (a gx:Track per run of points), GeoJSON (one LineString
+           feature per recording, a MultiLineString when the track has gaps,
+           per-point times and speeds in properties.coordinateProperties) or
+           CSV (one row per telemetry sample: time, latitude, longitude,
+           speed_kmh, heading, gx, gy, gz, file, then the raw fields named
+           *_raw). Tracks hold the samples with a position fix that lies on
+           the globe, and break where there is none (a new GPX trkseg). GPX,
+           KML and GeoJSON times are in UTC, CSV times carry their offset.
+           A recording without a position fix is left out with a warning (its
+           CSV rows stay); a recording whose scan did not complete is
+           exported as far as it was read, with a warning.
   trips    Print the drives as a JSON array: runs of recordings, in the order
            given, each starting at most 10 s after the one before ended
            (camera clock), with start, end and statistics (distance, moving
@@ -63,7 +73,12 @@ Commands:
            kind, peak and position.
 
 Options:
-  -f, --format FORMAT  export format: gpx, geojson or csv (export only)
+  -f, --format FORMAT  export format: gpx, gpx10, kml, geojson or csv
+                       (export only)
+  -u, --utc-offset ±HH:MM
+                       the zone of the camera's clock, such as +02:00 or
+                       -05:30 (export only; default: this computer's time
+                       zone at each recording's date)
   -s, --sensitivity S  event sensitivity: low, normal (default) or high;
                        low raises the thresholds by half, high lowers them by
                        a quarter (trips and events only)
@@ -78,7 +93,8 @@ telemetry, export and events leave it out. Put -- before a FILE whose name
 begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
-written; 2 bad arguments, or an OUT that is one of the FILEs.
+written; 2 bad arguments, or an OUT that is one of the FILEs; 3 export found
+no position fix in any FILE.
 )";
 
 void printError(const QString& message) {
@@ -174,7 +190,8 @@ int run(int argc, char** argv) {
     const QCommandLineOption sensitivityOption({"s", "sensitivity"}, "event sensitivity", "SENSITIVITY");
     const QCommandLineOption helpOption({"h", "help"}, "show help");
     const QCommandLineOption versionOption({"v", "version"}, "show version");
-    parser.addOptions({formatOption, outputOption, sensitivityOption, helpOption, versionOption});
+    const QCommandLineOption offsetOption({"u", "utc-offset"}, "camera clock offset", "OFFSET");
+    parser.addOptions({formatOption, outputOption, sensitivityOption, offsetOption, helpOption, versionOption});
 
     QStringList arguments{QLatin1String(kProgram)};
     for (int i = 1; i < argc; ++i) arguments << asLatin1(argv[i]);
@@ -210,12 +227,21 @@ int run(int argc, char** argv) {
 
     std::optional<TrackFormat> format;
     if ((inspect || drives) && parser.isSet(formatOption)) return badArguments("--format applies to export only");
+    if ((inspect || drives) && parser.isSet(offsetOption)) return badArguments("--utc-offset applies to export only");
+    QTimeZone clockZone = QTimeZone::systemTimeZone();
     if (!inspect && !drives) {
-        if (!parser.isSet(formatOption)) return badArguments("export needs --format gpx, geojson or csv");
-        format = trackFormatNamed(parser.value(formatOption));
+        if (!parser.isSet(formatOption)) return badArguments("export needs --format gpx, gpx10, kml, geojson or csv");
+        format = track_export::trackFormatNamed(parser.value(formatOption));
         if (!format)
             return badArguments(QLatin1String("unknown format '") + shown(parser.value(formatOption)) +
-                                QLatin1String("': use gpx, geojson or csv"));
+                                QLatin1String("': use gpx, gpx10, kml, geojson or csv"));
+        if (parser.isSet(offsetOption)) {
+            const auto zone = track_export::parseUtcOffset(parser.value(offsetOption));
+            if (!zone)
+                return badArguments(QLatin1String("bad UTC offset '") + shown(parser.value(offsetOption)) +
+                                    QLatin1String("': use +HH:MM or -HH:MM"));
+            clockZone = *zone;
+        }
     }
 
     std::optional<std::string> outputPath;
@@ -270,7 +296,8 @@ int run(int argc, char** argv) {
         }
         output.device().write(QJsonDocument(json).toJson(QJsonDocument::Indented));
     } else {
-        TrackWriter writer(*format, output.device());
+        track_export::TrackWriter writer(*format, output.device(), clockZone);
+        bool exported = false;
         for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
             const Scanned scanned = scanFile(files[i]);
             if (!scanned.readable) {
@@ -283,9 +310,11 @@ int run(int argc, char** argv) {
                            QString(": warning: no complete telemetry track; exporting the %1 samples read")
                                .arg(qulonglong(read)));
             }
-            writer.add(scanned.record);
+            if (writer.add(scanned.record)) exported = true;
+            else printError(shown(files[i]) + QLatin1String(": warning: no position fix; no track exported"));
         }
         writer.finish();
+        if (!exported && status == kSuccess) status = kNothingExported;
     }
 
     if (!output.finish()) status = kFailure;

@@ -1,24 +1,24 @@
 #pragma once
-// The recorded track of each recording as GPX 1.1, GeoJSON or CSV.
+// The recorded track of each recording as GPX 1.1 or 1.0, KML, GeoJSON or CSV.
 
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <QTimeZone>
 #include <QXmlStreamWriter>
 
 #include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "Class_Subtitle_Info.h"
 #include "Class_Video_Info.h"
 
-namespace telemetry_cli {
+namespace track_export {
 
-enum class TrackFormat { Gpx, GeoJson, Csv };
+enum class TrackFormat { Gpx, Gpx10, Kml, GeoJson, Csv };
 
-// "gpx", "geojson" or "csv"; nullopt for anything else.
+// "gpx", "gpx10", "kml", "geojson" or "csv"; nullopt for anything else.
 std::optional<TrackFormat> trackFormatNamed(const QString& name);
 
 // Degrees from an unsigned text in ten-thousandths of a degree, negative when the
@@ -38,33 +38,39 @@ std::optional<TrackPoint> trackPoint(const telemetry::Class_Subtitle_Info& sampl
 using Records = std::span<const telemetry::Class_Video_Info>;
 
 // Writes the tracks a recording at a time, so that each recording can be let go
-// once written:
-// - GPX 1.1: one trk per recording, one trkpt per track point, a new trkseg
-//   after each sample without one;
+// once written. Times are the camera's clock read in clockZone, written in UTC
+// (CSV: with the zone's offset). A sample without a track point breaks the track:
+// - GPX 1.1 / 1.0: one trk per recording, a trkseg per run of track points;
+//   speed (m/s) and course in a Garmin TrackPointExtension (1.1) or in the
+//   trkpt's own speed and course elements (1.0);
+// - KML: a Placemark per recording holding a gx:MultiTrack, a gx:Track per run;
 // - GeoJSON: a FeatureCollection, one Feature per recording: a LineString, or a
-//   MultiLineString when samples without a track point break it (runs of one
-//   point left out; null geometry when no run has two points);
+//   MultiLineString when the track has gaps (runs of one point left out),
+//   with per-point times and speeds (km/h) beside the coordinates;
 // - CSV: a header row, then one row per sample, fix or not.
+// A recording without a track point is left out of all but the CSV.
 class TrackWriter {
 public:
-    TrackWriter(TrackFormat format, QIODevice& out);  // writes what comes before the first recording
+    TrackWriter(TrackFormat format, QIODevice& out, QTimeZone clockZone);  // writes what comes before the first recording
     ~TrackWriter();
     TrackWriter(const TrackWriter&) = delete;
     TrackWriter& operator=(const TrackWriter&) = delete;
-    void add(const telemetry::Class_Video_Info& record);
+    // Whether the recording had a track point.
+    bool add(const telemetry::Class_Video_Info& record);
     void finish();  // writes what comes after the last recording
 
 private:
     TrackFormat format_;
     QIODevice& out_;
+    QTimeZone zone_;
     std::unique_ptr<QXmlStreamWriter> xml_;
     bool added_ = false;
 };
 
 // All records through a TrackWriter, into memory.
-QByteArray exportTracks(TrackFormat format, Records records);
+QByteArray exportTracks(TrackFormat format, Records records, const QTimeZone& clockZone);
 
 // One CSV cell with RFC 4180 quoting.
 QString csvCell(const QString& value);
 
-}  // namespace telemetry_cli
+}  // namespace track_export

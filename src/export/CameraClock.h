@@ -1,0 +1,27 @@
+#pragma once
+// The camera writes its own local clock without a zone; exported times need one.
+
+#include <QDateTime>
+#include <QStringView>
+#include <QTimeZone>
+
+#include <optional>
+
+#include "Class_Subtitle_Info.h"
+
+namespace track_export {
+
+// "+HH:MM" or "-HH:MM" (at most 14 hours, minutes below 60) as a fixed zone;
+// nullopt for anything else.
+std::optional<QTimeZone> parseUtcOffset(QStringView text);
+
+// The sample's date and time read on a clock set to zone; invalid when the
+// fields are no date (month 13, February 30, a year outside 1..9999).
+QDateTime sampleDateTime(const telemetry::Class_Subtitle_Info& sample, const QTimeZone& zone);
+
+// ISO 8601 in UTC with "Z", as GPX, KML and GeoJSON readers expect.
+QString utcText(const QDateTime& time);
+// ISO 8601 in the camera's zone with its offset ("+02:00"), for people reading a table.
+QString localText(const QDateTime& time);
+
+}  // namespace track_export
