@@ -74,6 +74,7 @@ TEST(DrawGraph, DataSourceShiftsVerticalValues) {
     EXPECT_EQ(g.numberOfRecordsForPlot("Z Plot"), 3u);
 }
 
+// Seconds of video along the bottom (here two samples a second), a legend naming the axes.
 TEST(DrawGraph, ChartFollowsTheRecording) {
     QChartView view;
     Draw_Graph g;
@@ -83,9 +84,7 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     ASSERT_NE(x, nullptr);
     EXPECT_EQ(x->max(), 0.0);
 
-    std::vector<std::array<const char*, 3>> axes;
-    for (int i = 0; i < 300; ++i) axes.push_back({"0.1", "-0.2", "1.0"});
-    g.setGsensorData(samplesWithAxes(axes), 300);
+    g.setGsensorData(samplesWithAxes(std::vector<std::array<const char*, 3>>(300, {"0.1", "-0.2", "1.0"})), 300, 150.0);
     g.setGsensorGraph(&view, false);
     EXPECT_EQ(g.graph, view.chart());
     const auto lines = plots(view.chart());
@@ -98,9 +97,18 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     EXPECT_EQ(lines[0]->count(), 300);
     // Placed on the log-modulus scale after the shift: reading 0.1 -> 1.1 -> log10(2.1).
     EXPECT_NEAR(lines[0]->at(7).y(), std::log10(2.1), 1e-6);
-    EXPECT_EQ(lines[0]->at(7).x(), 7.0);
+    EXPECT_EQ(lines[0]->at(7).x(), 3.5);
+    EXPECT_EQ(lines[0]->points().last().x(), 149.5);
     x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
-    EXPECT_EQ(x->max(), 300.0);
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->max(), 150.0);
+    EXPECT_TRUE(x->labelsVisible());
+    EXPECT_FALSE(x->titleText().isEmpty());
+    QStringList legend;
+    for (QLegendMarker* m : view.chart()->legend()->markers())
+        if (m->isVisible()) legend << m->label();
+    EXPECT_TRUE(view.chart()->legend()->isVisible());
+    EXPECT_EQ(legend, (QStringList{"X", "Y", "Z"}));
 }
 
 TEST(DrawGraph, LogModulus) {
@@ -152,27 +160,6 @@ TEST(DrawGraph, VerticalRangeTakesInEveryValue) {
         for (QLineSeries* line : plots(view.chart()))
             for (const QPointF& p : line->points()) EXPECT_TRUE(p.y() >= y->min() && p.y() <= y->max()) << p.y();
     }
-}
-
-TEST(DrawGraph, SecondsOfVideoAndALegendNamingTheAxes) {
-    QChartView view;
-    Draw_Graph g;
-    std::vector<std::array<const char*, 3>> axes(600, {"0", "0", "1"});
-    g.setGsensorData(samplesWithAxes(axes), 600, 300.0);  // two samples a second
-    g.setGsensorGraph(&view, false);
-    auto* x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
-    ASSERT_NE(x, nullptr);
-    EXPECT_EQ(x->max(), 300.0);
-    EXPECT_TRUE(x->labelsVisible());
-    EXPECT_FALSE(x->titleText().isEmpty());
-    const auto lines = plots(view.chart());
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0]->points().last().x(), 299.5);
-    QStringList legend;
-    for (QLegendMarker* m : view.chart()->legend()->markers())
-        if (m->isVisible()) legend << m->label();
-    EXPECT_TRUE(view.chart()->legend()->isVisible());
-    EXPECT_EQ(legend, (QStringList{"X", "Y", "Z"}));
 }
 
 // A ten-hour recording reaches the chart as about two points per pixel column, and

@@ -91,14 +91,6 @@ TEST(SubtitleInfo, StoresTheComponentsThatExistThenFails) {
     EXPECT_EQ(bytes.WE, "");
 }
 
-TEST(SubtitleInfo, ConvertString) {
-    EXPECT_EQ(Class_Subtitle_Info::ConvertString("10"), "10");
-    EXPECT_EQ(Class_Subtitle_Info::ConvertString("9"), "09");
-    EXPECT_EQ(Class_Subtitle_Info::ConvertString(""), "0");
-    EXPECT_EQ(Class_Subtitle_Info::ConvertString("09"), "009");
-    EXPECT_EQ(Class_Subtitle_Info::ConvertString("-12"), "0-12");
-}
-
 TEST(SubtitleInfo, PositionFixIsJudgedByTheIntegerValueOfLat) {
     EXPECT_TRUE(telemetry::hasPositionFix(decode("$0$0$1$1034567$451234$0$0$2016$5$12$9$3$7$N$E")));
     EXPECT_FALSE(telemetry::hasPositionFix(decode("$0$0$1$1034567$0.9$0$0$2016$5$12$9$3$7$N$E")));
