@@ -35,8 +35,9 @@ QList<QLineSeries*> plots(QChart* chart) {
 }
 }  // namespace
 
-TEST(DrawGraph, SeriesPreparation) {
+TEST(DrawGraph, SeriesPreparationAndDataSource) {
     Draw_Graph g;
+    EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
     g.setGsensorData(samplesWithAxes({{"0.12", "0", "1"}, {"-0.50", "0.25g", "1"}, {"abc", "", " 2"}}), 3);
     ASSERT_EQ(g.contentArray_x->size(), 3u);
     EXPECT_EQ((*g.contentArray_x)[0].y, 0.12f);
@@ -47,31 +48,25 @@ TEST(DrawGraph, SeriesPreparation) {
     EXPECT_EQ((*g.contentArray_z)[2].x, 2.0f);
     EXPECT_EQ(g.max_num, 3u);
 
-    // The count only sets the horizontal extent; the series follow the list.
-    std::vector<std::array<const char*, 3>> many(120, {"0", "0", "1"});
-    g.setGsensorData(samplesWithAxes(many), 100);
-    EXPECT_EQ(g.contentArray_y->size(), 120u);
-    EXPECT_EQ(g.max_num, 100u);
-    g.setGsensorData(std::nullopt, 7);
-    EXPECT_TRUE(g.contentArray_x->empty());
-}
-
-TEST(DrawGraph, DataSourceShiftsVerticalValues) {
-    Draw_Graph g;
-    EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
-    g.setGsensorData(samplesWithAxes({{"0.1", "-0.5", "1"}, {"0", "0", "0"}, {"0", "0", "0"}}), 3);
+    // The shown series' vertical values are shifted by 1.0.
     g.setGsensorGraph(nullptr, false);  // makes the prepared series the shown ones
-    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 0), 0.0);
-    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 0), 0.5);
-    EXPECT_EQ(g.numberForPlot("X Plot", 1, 0), 1.1000000014901161);  // the float's double, plus 1.0
-    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.1f));        // other fields: no shift
-    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);               // falls back to the X series for the count...
-    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());       // ...but gives no values
+    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 1), 1.0);
+    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 0), 1.0);
+    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 1), 1.25);
+    EXPECT_EQ(g.numberForPlot("X Plot", 1, 0), double(0.12f) + 1.0);  // the float's double, shifted
+    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.12f));        // other fields: no shift
+    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);                // falls back to the X series for the count...
+    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());        // ...but gives no values
     EXPECT_FALSE(g.numberForPlot("x plot", 1, 0).has_value());
 
-    // A second preparation without a rebuild leaves the shown series alone.
-    g.setGsensorData(samplesWithAxes({{"5", "5", "5"}}), 1);
+    // The count only sets the horizontal extent; the series follow the list. A
+    // preparation without a rebuild leaves the shown series alone.
+    g.setGsensorData(samplesWithAxes(std::vector<std::array<const char*, 3>>(120, {"0", "0", "1"})), 100);
+    EXPECT_EQ(g.contentArray_y->size(), 120u);
+    EXPECT_EQ(g.max_num, 100u);
     EXPECT_EQ(g.numberOfRecordsForPlot("Z Plot"), 3u);
+    g.setGsensorData(std::nullopt, 7);
+    EXPECT_TRUE(g.contentArray_x->empty());
 }
 
 // Seconds of video along the bottom (here two samples a second), a legend naming the axes.
