@@ -306,19 +306,6 @@ TEST_F(ExtractTest, ASecondMovieHeaderBeforeTheMarkerEndsTheSearch) {
     EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
 }
 
-TEST_F(ExtractTest, MoreThan2000SamplesAreAllRead) {
-    const auto lines = indexedLines(3000);
-    SyntheticOptions o = drive(lines, 1500);
-    o.videoBytesPerSample = 8;
-    SyntheticLayout layout;
-    const auto r = scan(o, &layout);
-    ASSERT_EQ(r.isSupportSubtitle, 1);
-    ASSERT_EQ(r.array_SubtileInfo->size(), 3000u);
-    EXPECT_EQ((*r.array_subtitle_final)[2999], timedTextSample(lines[2999]));
-    EXPECT_EQ((*r.array_addrOfSubtitle)[2999], std::to_string(layout.sampleOffsets[2999]));
-    EXPECT_EQ(r.gapSubtitlePerSecond, 2u);
-}
-
 // The size table of a long recording pushes the chunk-offset table out of the
 // 15000 bytes after the marker; the search goes on to the end of the movie box.
 TEST_F(ExtractTest, LongRecordingsKeepTheirTelemetry) {
