@@ -35,8 +35,9 @@ QList<QLineSeries*> plots(QChart* chart) {
 }
 }  // namespace
 
-TEST(DrawGraph, SeriesPreparation) {
+TEST(DrawGraph, SeriesPreparationAndDataSource) {
     Draw_Graph g;
+    EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
     g.setGsensorData(samplesWithAxes({{"0.12", "0", "1"}, {"-0.50", "0.25g", "1"}, {"abc", "", " 2"}}), 3);
     ASSERT_EQ(g.contentArray_x->size(), 3u);
     EXPECT_EQ((*g.contentArray_x)[0].y, 0.12f);
@@ -47,33 +48,28 @@ TEST(DrawGraph, SeriesPreparation) {
     EXPECT_EQ((*g.contentArray_z)[2].x, 2.0f);
     EXPECT_EQ(g.max_num, 3u);
 
-    // The count only sets the horizontal extent; the series follow the list.
-    std::vector<std::array<const char*, 3>> many(120, {"0", "0", "1"});
-    g.setGsensorData(samplesWithAxes(many), 100);
+    // The shown series' vertical values are shifted by 1.0.
+    g.setGsensorGraph(nullptr, false);  // makes the prepared series the shown ones
+    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 1), 1.0);
+    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 0), 1.0);
+    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 1), 1.25);
+    EXPECT_EQ(g.numberForPlot("X Plot", 1, 0), double(0.12f) + 1.0);  // the float's double, shifted
+    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.12f));        // other fields: no shift
+    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);                // falls back to the X series for the count...
+    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());        // ...but gives no values
+    EXPECT_FALSE(g.numberForPlot("x plot", 1, 0).has_value());
+
+    // The count only sets the horizontal extent; the series follow the list. A
+    // preparation without a rebuild leaves the shown series alone.
+    g.setGsensorData(samplesWithAxes(std::vector<std::array<const char*, 3>>(120, {"0", "0", "1"})), 100);
     EXPECT_EQ(g.contentArray_y->size(), 120u);
     EXPECT_EQ(g.max_num, 100u);
+    EXPECT_EQ(g.numberOfRecordsForPlot("Z Plot"), 3u);
     g.setGsensorData(std::nullopt, 7);
     EXPECT_TRUE(g.contentArray_x->empty());
 }
 
-TEST(DrawGraph, DataSourceShiftsVerticalValues) {
-    Draw_Graph g;
-    EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
-    g.setGsensorData(samplesWithAxes({{"0.1", "-0.5", "1"}, {"0", "0", "0"}, {"0", "0", "0"}}), 3);
-    g.setGsensorGraph(nullptr, false);  // makes the prepared series the shown ones
-    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 0), 0.0);
-    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 0), 0.5);
-    EXPECT_EQ(g.numberForPlot("X Plot", 1, 0), 1.1000000014901161);  // the float's double, plus 1.0
-    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.1f));        // other fields: no shift
-    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);               // falls back to the X series for the count...
-    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());       // ...but gives no values
-    EXPECT_FALSE(g.numberForPlot("x plot", 1, 0).has_value());
-
-    // A second preparation without a rebuild leaves the shown series alone.
-    g.setGsensorData(samplesWithAxes({{"5", "5", "5"}}), 1);
-    EXPECT_EQ(g.numberOfRecordsForPlot("Z Plot"), 3u);
-}
-
+// Seconds of video along the bottom (here two samples a second), a legend naming the axes.
 TEST(DrawGraph, ChartFollowsTheRecording) {
     QChartView view;
     Draw_Graph g;
@@ -83,9 +79,7 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     ASSERT_NE(x, nullptr);
     EXPECT_EQ(x->max(), 0.0);
 
-    std::vector<std::array<const char*, 3>> axes;
-    for (int i = 0; i < 300; ++i) axes.push_back({"0.1", "-0.2", "1.0"});
-    g.setGsensorData(samplesWithAxes(axes), 300);
+    g.setGsensorData(samplesWithAxes(std::vector<std::array<const char*, 3>>(300, {"0.1", "-0.2", "1.0"})), 300, 150.0);
     g.setGsensorGraph(&view, false);
     EXPECT_EQ(g.graph, view.chart());
     const auto lines = plots(view.chart());
@@ -98,9 +92,18 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     EXPECT_EQ(lines[0]->count(), 300);
     // Placed on the log-modulus scale after the shift: reading 0.1 -> 1.1 -> log10(2.1).
     EXPECT_NEAR(lines[0]->at(7).y(), std::log10(2.1), 1e-6);
-    EXPECT_EQ(lines[0]->at(7).x(), 7.0);
+    EXPECT_EQ(lines[0]->at(7).x(), 3.5);
+    EXPECT_EQ(lines[0]->points().last().x(), 149.5);
     x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
-    EXPECT_EQ(x->max(), 300.0);
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->max(), 150.0);
+    EXPECT_TRUE(x->labelsVisible());
+    EXPECT_FALSE(x->titleText().isEmpty());
+    QStringList legend;
+    for (QLegendMarker* m : view.chart()->legend()->markers())
+        if (m->isVisible()) legend << m->label();
+    EXPECT_TRUE(view.chart()->legend()->isVisible());
+    EXPECT_EQ(legend, (QStringList{"X", "Y", "Z"}));
 }
 
 TEST(DrawGraph, LogModulus) {
@@ -152,27 +155,6 @@ TEST(DrawGraph, VerticalRangeTakesInEveryValue) {
         for (QLineSeries* line : plots(view.chart()))
             for (const QPointF& p : line->points()) EXPECT_TRUE(p.y() >= y->min() && p.y() <= y->max()) << p.y();
     }
-}
-
-TEST(DrawGraph, SecondsOfVideoAndALegendNamingTheAxes) {
-    QChartView view;
-    Draw_Graph g;
-    std::vector<std::array<const char*, 3>> axes(600, {"0", "0", "1"});
-    g.setGsensorData(samplesWithAxes(axes), 600, 300.0);  // two samples a second
-    g.setGsensorGraph(&view, false);
-    auto* x = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
-    ASSERT_NE(x, nullptr);
-    EXPECT_EQ(x->max(), 300.0);
-    EXPECT_TRUE(x->labelsVisible());
-    EXPECT_FALSE(x->titleText().isEmpty());
-    const auto lines = plots(view.chart());
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0]->points().last().x(), 299.5);
-    QStringList legend;
-    for (QLegendMarker* m : view.chart()->legend()->markers())
-        if (m->isVisible()) legend << m->label();
-    EXPECT_TRUE(view.chart()->legend()->isVisible());
-    EXPECT_EQ(legend, (QStringList{"X", "Y", "Z"}));
 }
 
 // A ten-hour recording reaches the chart as about two points per pixel column, and

@@ -118,8 +118,6 @@ TEST(PlaybackTick, MarkerPosition) {
 }
 
 TEST(Snapshot, NamesWithoutColonsAndNeverReplaced) {
-    EXPECT_EQ(snapshotPath("/data/snaps/", "REC_0001.MP4", QTime(14, 3, 59)), "/data/snaps/REC_0001.MP4_14-03-59.png");
-    EXPECT_EQ(snapshotPath("/data/snaps/", "REC_0001.MP4", QTime(14, 3, 59), 2), "/data/snaps/REC_0001.MP4_14-03-59_2.png");
     QTemporaryDir tmp;
     const QString folder = tmp.path() + "/";
     QStringList written;
@@ -127,11 +125,11 @@ TEST(Snapshot, NamesWithoutColonsAndNeverReplaced) {
         QImage frame(64, 36, QImage::Format_RGB32);
         frame.fill(colour);
         QString reason;
-        written.append(writeSnapshot(frame, folder, "REC.MP4", QTime(9, 0, 0), &reason));
+        written.append(writeSnapshot(frame, folder, "REC.MP4", QTime(14, 3, 59), &reason));
         ASSERT_FALSE(written.last().isNull()) << reason.toStdString();
         EXPECT_EQ(QImage(written.last()).pixel(10, 10), frame.pixel(10, 10));
     }
-    EXPECT_EQ(written, (QStringList{folder + "REC.MP4_09-00-00.png", folder + "REC.MP4_09-00-00_2.png", folder + "REC.MP4_09-00-00_3.png"}));
+    EXPECT_EQ(written, (QStringList{folder + "REC.MP4_14-03-59.png", folder + "REC.MP4_14-03-59_2.png", folder + "REC.MP4_14-03-59_3.png"}));
     EXPECT_EQ(QImage(written.first()).pixel(10, 10), QColor(Qt::darkCyan).rgb());  // the first is still the first
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);  // no temporary file left
 

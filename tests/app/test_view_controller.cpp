@@ -45,20 +45,6 @@ int plotCount(QChartView* view) {
 
 const QStringList kTrackForServers = {"481000,115000,N,E", "481200,115200,N,E"};
 
-TEST(ViewController, StartsEmptyWithSettingsLoaded) {
-    QSettings().clear();
-    TestWindow w;
-    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
-    EXPECT_EQ(w.progressIndicator->minimum(), 0);
-    EXPECT_EQ(w.progressIndicator->maximum(), 100);
-    EXPECT_EQ(w.progressIndicator->value(), 0);
-    EXPECT_EQ(w.library.arrayTable_isLoadingComplete.size(), 400);
-    EXPECT_FALSE(w.library.isRowIndexed(0));
-    EXPECT_EQ(w.UserSettingSpeedUnit, 0);
-    EXPECT_TRUE(w.UserSeetingCapturePath.isNull());
-    EXPECT_EQ(plotCount(w.hostView), 0);
-}
-
 TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
@@ -67,6 +53,9 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     makeRecording(dir, "notes.txt", 0, false);
     TestWindow w;
     LogCapture log;
+    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
+    EXPECT_EQ(w.progressIndicator->value(), 0);
+    EXPECT_EQ(w.progressIndicator->maximum(), 100);
 
     w.nextChoice = {tmp.path()};
     w.btn_folder_open();
@@ -213,8 +202,12 @@ const QStringList kTrack = {"481000,115000,N,E", "481100,115100,N,E", "bad,entry
 }  // namespace
 
 TEST(ViewController, RoadRouteOrRecordedTrack) {
-    int steps = 3;
-    FakeHttpServer osrm([&](const QString&) { return FakeHttpServer::Reply{200, "application/json", osrmAnswer(steps)}; });
+    int steps = 3;  // 0: the server finds no route
+    FakeHttpServer osrm([&](const QString&) {
+        if (!steps)
+            return FakeHttpServer::Reply{400, "application/json", R"({"code":"NoRoute","message":"Impossible route between points"})"};
+        return FakeHttpServer::Reply{200, "application/json", osrmAnswer(steps)};
+    });
     RoutedWindow routed(osrm.url());
     TestWindow& w = *routed.window;
     LogCapture log;
@@ -228,6 +221,7 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     EXPECT_TRUE(log.contains("You have arrived at your destination"));
     EXPECT_TRUE(osrm.paths().value(0).startsWith("/route/v1/driving/11.500000,48.100000;11.520000,48.120000?"))
         << osrm.paths().value(0).toStdString();  // longitude first, start then end
+    EXPECT_FALSE(log.contains("ERROR"));
 
     // Four steps: the recorded track, through every well-formed entry.
     w.mapView->removeAllOverlays();
@@ -237,15 +231,10 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     const MapPolyline track = w.mapView->overlays().first();
     ASSERT_EQ(track.points.size(), 3);
     EXPECT_DOUBLE_EQ(track.points[2].longitude, 11.52);
-}
 
-TEST(ViewController, FailedRouteStillDrawsTheTrack) {
-    FakeHttpServer osrm([](const QString&) {
-        return FakeHttpServer::Reply{400, "application/json", R"({"code":"NoRoute","message":"Impossible route between points"})"};
-    });
-    RoutedWindow routed(osrm.url());
-    TestWindow& w = *routed.window;
-    LogCapture log;
+    // No route: the track all the same, in red, with the server's reason in the log.
+    w.mapView->removeAllOverlays();
+    steps = 0;
     w.getDirections(-338688, -704567, -338600, -704500, -338650, -704530, {"338688,704567,S,W", "338600,704500,S,W"});
     ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
     EXPECT_TRUE(log.contains("ERROR"));

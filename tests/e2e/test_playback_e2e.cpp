@@ -36,18 +36,6 @@ std::string withPaddedDate(const std::string& line) {
     return c.join('$').toStdString();
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-}
-
 // Clicks a row as the user does; returns once the click has been handled.
 void clickRow(ViewController& w, int row) {
     const QRect cell = w.tableView->visualRect(w.tableView->model()->index(row, 0));
@@ -230,15 +218,21 @@ TEST_F(PlaybackTest, UserSession) {
 TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
     QTemporaryDir damaged;
     const QDir dir(damaged.path());
-    const QByteArray good = readAll(QDir(recordings->path()).filePath("REC_0001.MP4"));
+    QFile source(QDir(recordings->path()).filePath("REC_0001.MP4"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray good = source.readAll();
+    const auto writeAll = [&](const char* name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << name;
+    };
     QByteArray garbled = good;  // the video's bytes turned to noise
     for (qsizetype i = garbled.indexOf("mdat") + 4, end = garbled.indexOf("moov"); i < end; ++i) garbled[i] = char(i * 131 % 251);
-    writeAll(dir.filePath("REC_0004.MP4"), garbled);
+    writeAll("REC_0004.MP4", garbled);
     QByteArray noVideo = good;  // the video track made a free box: the telemetry track alone
     noVideo.replace(noVideo.indexOf("trak", noVideo.indexOf("moov")), 4, "free");
-    writeAll(dir.filePath("REC_0005.MP4"), noVideo);
+    writeAll("REC_0005.MP4", noVideo);
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("REC_0006.MP4")).constData(), 0600), 0);
-    writeAll(dir.filePath("REC_0007.MP4"), good);
+    writeAll("REC_0007.MP4", good);
 
     LogCapture log;
     ViewController w;

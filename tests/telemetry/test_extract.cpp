@@ -264,48 +264,35 @@ TEST_F(ExtractTest, MovieWindowFromTheStartWithoutMdatInTheHeader) {
     EXPECT_EQ(r.isSupportSubtitle, 0);
 }
 
-TEST_F(ExtractTest, TablesEndingNearTheEndOfTheFile) {
-    // The chunk-offset window is what follows its start less 10 bytes: a table of
-    // two entries that ends the file leaves it no length, and the scan fails.
-    SyntheticOptions o = drive(indexedLines(2), 2);
-    o.trailer = 0;
-    EXPECT_EQ(scan(o).isSupportSubtitle, 0);
-    o = drive(indexedLines(3), 3);
-    o.trailer = 0;
-    EXPECT_EQ(scan(o).isSupportSubtitle, 1);
-}
-
 TEST_F(ExtractTest, MarkerAndTablesNotFound) {
-    // Marker followed by more than 15000 bytes without "stsz".
-    SyntheticOptions o = drive(indexedLines(5), 5);
-    o.markerPadding = 15000;
-    auto r = scan(o);
-    EXPECT_NE(r.addrOfAmbarella_EXT, 0u);
-    EXPECT_EQ(r.num_subtitle, 0u);
-    EXPECT_EQ(r.addrOfSTSZ, 0u);
-    EXPECT_TRUE(r.array_SubtileInfo->empty());
-    EXPECT_EQ(r.isSupportSubtitle, 1);
-
-    EXPECT_EQ(r.addrOfSTCO, 0u);  // not looked for beyond the window without a size table
-
-    // No marker, movie box beyond the first 15000 bytes: nothing is found there.
-    o = drive(indexedLines(5), 5);
-    o.marker = false;
-    o.videoBytesPerSample = 4000;
-    r = scan(o);
-    EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
-    EXPECT_EQ(r.addrOfSTSZ, 0u);
-    EXPECT_EQ(r.addrOfSTCO, 0u);
-    EXPECT_EQ(r.num_subtitle, 0u);
-    EXPECT_EQ(r.isSupportSubtitle, 1);
-
-    // No marker in a small file: the first tables of the file (the video track's) are taken.
-    o = drive(indexedLines(5), 5);
-    o.marker = false;
-    r = scan(o);
-    EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
-    EXPECT_EQ(r.num_subtitle, 5u);
-    EXPECT_EQ(r.isSupportSubtitle, 0);  // placeholder video bytes are not telemetry
+    struct Case {
+        const char* name;
+        void (*change)(SyntheticOptions&);
+        bool marker;
+        uint32_t samples;
+        int supported;
+    };
+    const Case cases[] = {
+        // The size table is not looked for beyond the window; nor the chunk offsets without it.
+        {"marker followed by more than 15000 bytes without stsz", [](SyntheticOptions& o) { o.markerPadding = 15000; }, true, 0, 1},
+        {"no marker, movie box beyond the first 15000 bytes",
+         [](SyntheticOptions& o) { o.marker = false, o.videoBytesPerSample = 4000; }, false, 0, 1},
+        // The first tables of the file (the video track's) are taken; its placeholder bytes are not telemetry.
+        {"no marker in a small file", [](SyntheticOptions& o) { o.marker = false; }, false, 5, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SyntheticOptions o = drive(indexedLines(5), 5);
+        c.change(o);
+        const auto r = scan(o);
+        EXPECT_EQ(r.addrOfAmbarella_EXT != 0, c.marker);
+        EXPECT_EQ(r.num_subtitle, c.samples);
+        EXPECT_EQ(r.isSupportSubtitle, c.supported);
+        if (c.samples) continue;
+        EXPECT_EQ(r.addrOfSTSZ, 0u);
+        EXPECT_EQ(r.addrOfSTCO, 0u);
+        EXPECT_TRUE(r.array_SubtileInfo->empty());
+    }
 }
 
 TEST_F(ExtractTest, ASecondMovieHeaderBeforeTheMarkerEndsTheSearch) {
@@ -317,19 +304,6 @@ TEST_F(ExtractTest, ASecondMovieHeaderBeforeTheMarkerEndsTheSearch) {
     const auto r = scan(o, &layout);
     EXPECT_EQ(r.addrOfMVHD, layout.mvhdTypeOffset);  // the second hit moved it
     EXPECT_EQ(r.addrOfAmbarella_EXT, 0u);
-}
-
-TEST_F(ExtractTest, MoreThan2000SamplesAreAllRead) {
-    const auto lines = indexedLines(3000);
-    SyntheticOptions o = drive(lines, 1500);
-    o.videoBytesPerSample = 8;
-    SyntheticLayout layout;
-    const auto r = scan(o, &layout);
-    ASSERT_EQ(r.isSupportSubtitle, 1);
-    ASSERT_EQ(r.array_SubtileInfo->size(), 3000u);
-    EXPECT_EQ((*r.array_subtitle_final)[2999], timedTextSample(lines[2999]));
-    EXPECT_EQ((*r.array_addrOfSubtitle)[2999], std::to_string(layout.sampleOffsets[2999]));
-    EXPECT_EQ(r.gapSubtitlePerSecond, 2u);
 }
 
 // The size table of a long recording pushes the chunk-offset table out of the
@@ -421,37 +395,40 @@ TEST_F(ExtractTest, FailuresKeepWhatWasSetBefore) {
     }
 }
 
-TEST_F(ExtractTest, TableEntriesBeyondTheEndOfTheFile) {
-    // A count far past the real table: the entries up to the end of the file are read
-    // (they run into the file's last bytes), then the scan fails.
-    SyntheticOptions o = drive(indexedLines(4), 4);
-    o.stszCount = 100000;
-    SyntheticLayout layout;
-    const auto r = scan(o, &layout);
-    EXPECT_EQ(r.isSupportSubtitle, 0);
-    EXPECT_EQ(r.num_subtitle, 100000u);
-    const uint64_t firstEntry = layout.stszCountOffset + 4;
-    EXPECT_EQ(r.array_lengthOfSubtitle->size(), (layout.fileSize - firstEntry) / 4);
-    EXPECT_TRUE(r.array_addrOfSubtitle->empty());
-
-    // A count no real recording reaches is refused before anything is read.
-    o.stszCount = kMaxSamples + 1;
-    const auto hostile = scan(o);
-    EXPECT_EQ(hostile.isSupportSubtitle, 0);
-    EXPECT_TRUE(hostile.array_lengthOfSubtitle->empty());
-}
-
-TEST_F(ExtractTest, WindowWithNegativeLengthFails) {
-    // Cut the file 5 bytes into the chunk-offset table: its window has no usable length.
+TEST_F(ExtractTest, TablesReachingTheEndOfTheFile) {
+    // The chunk-offset window is what follows its start less 10 bytes: a table of
+    // two entries that ends the file leaves it no length, and the scan fails.
+    for (const int n : {2, 3}) {
+        SyntheticOptions o = drive(indexedLines(n), uint32_t(n));
+        o.trailer = 0;
+        EXPECT_EQ(scan(o).isSupportSubtitle, n - 2) << n;
+    }
+    // Cut 5 bytes into the chunk-offset table: its window has no usable length.
     SyntheticOptions o = drive(indexedLines(4), 4);
     SyntheticLayout layout;
     testgen::buildSynthetic(o, &layout);
     o.truncateAt = layout.stcoEntriesOffset + 5;
-    const auto r = scan(o);
+    auto r = scan(o);
     EXPECT_EQ(r.isSupportSubtitle, 0);
     EXPECT_EQ(r.num_subtitle, 4u);
     EXPECT_EQ(r.array_lengthOfSubtitle->size(), 4u);
     EXPECT_TRUE(r.array_addrOfSubtitle->empty());
+
+    // A count far past the real table: the entries up to the end of the file are read
+    // (they run into the file's last bytes), then the scan fails.
+    o = drive(indexedLines(4), 4);
+    o.stszCount = 100000;
+    r = scan(o, &layout);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_EQ(r.num_subtitle, 100000u);
+    EXPECT_EQ(r.array_lengthOfSubtitle->size(), (layout.fileSize - layout.stszCountOffset - 4) / 4);
+    EXPECT_TRUE(r.array_addrOfSubtitle->empty());
+
+    // A count no real recording reaches is refused before anything is read.
+    o.stszCount = kMaxSamples + 1;
+    r = scan(o);
+    EXPECT_EQ(r.isSupportSubtitle, 0);
+    EXPECT_TRUE(r.array_lengthOfSubtitle->empty());
 }
 
 TEST_F(ExtractTest, UnreadablePathsEndQuietly) {

@@ -8,43 +8,25 @@
 using telemetry::floatingValue;
 using telemetry::integerValue;
 
+// The leading number only, clamped to the signed 32-bit range.
 TEST(IntegerValue, ReadsTheLeadingNumberOnly) {
-    EXPECT_EQ(integerValue("12.9"), 12);
-    EXPECT_EQ(integerValue("3abc"), 3);
-    EXPECT_EQ(integerValue(" \t\n-7x"), -7);
-    EXPECT_EQ(integerValue("+5"), 5);
-    EXPECT_EQ(integerValue("007"), 7);
-    EXPECT_EQ(integerValue("abc"), 0);
-    EXPECT_EQ(integerValue(""), 0);
-    EXPECT_EQ(integerValue("- 3"), 0);
-    EXPECT_EQ(integerValue("0x1F"), 0);
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+    for (const auto& [text, value] : std::vector<std::pair<const char*, int32_t>>{
+             {"12.9", 12}, {"3abc", 3}, {" \t\n-7x", -7}, {"+5", 5}, {"007", 7}, {"abc", 0}, {"", 0}, {"- 3", 0},
+             {"0x1F", 0}, {"2147483647", kMax}, {"2147483648", kMax}, {"99999999999999999999999", kMax},
+             {"-2147483648", kMin}, {"-99999999999999999999999", kMin}})
+        EXPECT_EQ(integerValue(text), value) << text;
     EXPECT_EQ(integerValue(std::optional<std::string>()), 0);
 }
 
-TEST(IntegerValue, ClampsToTheSigned32BitRange) {
-    EXPECT_EQ(integerValue("2147483647"), std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(integerValue("2147483648"), std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(integerValue("99999999999999999999999"), std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(integerValue("-2147483648"), std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(integerValue("-99999999999999999999999"), std::numeric_limits<int32_t>::min());
-}
-
+// The longest leading decimal number; a bare exponent mark is not part of it, and
+// what is not a decimal number (hexadecimal, infinities, NaN) reads as 0.
 TEST(FloatingValue, ReadsTheLongestLeadingDecimalNumber) {
-    EXPECT_DOUBLE_EQ(floatingValue("45.9"), 45.9);
-    EXPECT_DOUBLE_EQ(floatingValue("  +2.5km"), 2.5);
-    EXPECT_DOUBLE_EQ(floatingValue("-.5e-1"), -0.05);
-    EXPECT_DOUBLE_EQ(floatingValue("1e3"), 1000.0);
-    EXPECT_DOUBLE_EQ(floatingValue("1e"), 1.0);    // a bare exponent mark is not part of the number
-    EXPECT_DOUBLE_EQ(floatingValue("1e+x"), 1.0);
-    EXPECT_DOUBLE_EQ(floatingValue("5."), 5.0);
-    EXPECT_DOUBLE_EQ(floatingValue("1,5"), 1.0);
-    EXPECT_EQ(floatingValue("0.1"), 0.1);  // correctly rounded, not accumulated digit by digit
-}
-
-TEST(FloatingValue, RefusesWhatIsNotADecimalNumber) {
-    for (const char* text : {"", ".", "-", "e5", "inf", "-infinity", "nan", "NaN(1)", "abc"})
-        EXPECT_EQ(floatingValue(text), 0.0) << text;
-    EXPECT_EQ(floatingValue("0x10"), 0.0);  // the 0 before the x is the number
+    for (const auto& [text, value] : std::vector<std::pair<const char*, double>>{
+             {"45.9", 45.9}, {"  +2.5km", 2.5}, {"-.5e-1", -0.05}, {"1e3", 1000.0}, {"1e", 1.0}, {"1e+x", 1.0},
+             {"5.", 5.0}, {"1,5", 1.0}, {"", 0}, {".", 0}, {"-", 0}, {"e5", 0}, {"inf", 0}, {"-infinity", 0},
+             {"nan", 0}, {"NaN(1)", 0}, {"abc", 0}, {"0x10", 0}, {"0.1", 0.1}})
+        EXPECT_EQ(floatingValue(text), value) << text;  // correctly rounded, not accumulated digit by digit
 }
 
 TEST(FloatingValue, IgnoresTheProcessLocale) {

@@ -37,26 +37,6 @@ std::unique_ptr<testgen::TempDir> makeTempDir() {
 
 }  // namespace
 
-TEST(SyntheticRoundTrip, ScanReadsEverySampleWhereTheGeneratorPutIt) {
-    const auto dir = makeTempDir();
-    const std::vector<std::string> lines = driveLines(25);
-    testgen::SyntheticOptions options;
-    options.samples = timedTextSamples(lines);
-    options.duration = 25000;
-    const std::string path = (dir->path() / "SYN.MP4").string();
-    const testgen::SyntheticLayout layout = testgen::writeSynthetic(path, options);
-
-    const telemetry::Class_Video_Info record = scan(path);
-    ASSERT_EQ(record.isSupportSubtitle, 1);
-    EXPECT_EQ(record.duration_second, 25u);
-    EXPECT_EQ(record.num_subtitle, lines.size());
-    EXPECT_EQ(*record.array_subtitle_final, options.samples);
-    for (size_t k = 0; k < lines.size(); ++k) {
-        EXPECT_EQ(record.array_addrOfSubtitle->at(k), std::to_string(layout.sampleOffsets[k])) << "sample " << k;
-        EXPECT_EQ(record.array_lengthOfSubtitle->at(k), std::to_string(layout.sampleSizes[k])) << "sample " << k;
-    }
-}
-
 // One playable recording, encoded once for the whole suite.
 class PlayableRecording : public ::testing::Test {
 protected:
@@ -86,24 +66,29 @@ protected:
     static inline std::string path_, error_;
 };
 
-TEST_F(PlayableRecording, ScanReadsEveryLineAndTheMovieLength) {
+// What the scan reads must be what ffprobe reads; the text track is off by default
+// (or players print the raw lines over the picture) and the video decodes cleanly.
+TEST_F(PlayableRecording, ScanAgreesWithFfprobeAndTheFileDecodes) {
     const telemetry::Class_Video_Info record = scan(path_);
     ASSERT_EQ(record.isSupportSubtitle, 1);
     EXPECT_EQ(record.duration_second, options_.lines.size());
     EXPECT_EQ(record.num_subtitle, options_.lines.size());
     EXPECT_EQ(*record.array_subtitle_final, timedTextSamples(options_.lines));
     EXPECT_EQ(record.gapSubtitlePerSecond, 1u);
-}
-
-TEST_F(PlayableRecording, ScannedSampleTablesAgreeWithFfprobe) {
+    const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path_, "-f", "null", "-"});
+    EXPECT_EQ(decode.exitCode, 0);
+    EXPECT_EQ(decode.err, "");
     if (!testgen::onPath("ffprobe")) GTEST_SKIP() << "ffprobe is not on PATH";
+    const auto probe = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"ffprobe", "-v", "error", "-select_streams", "s"});
+        args.push_back(path_);
+        const testgen::ProcessResult r = testgen::runProcess(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.out;
+    };
     // Keyed output: ffprobe prints the fields in its own order, not the one asked for.
-    const testgen::ProcessResult packets = testgen::runProcess(
-        {"ffprobe", "-v", "error", "-select_streams", "s", "-show_packets", "-show_entries", "packet=pos,size",
-         "-of", "compact=p=0", path_});
-    ASSERT_EQ(packets.exitCode, 0) << packets.err;
     std::vector<std::string> positions, sizes;
-    std::istringstream rows(packets.out);
+    std::istringstream rows(probe({"-show_packets", "-show_entries", "packet=pos,size", "-of", "compact=p=0"}));
     for (std::string row; std::getline(rows, row);) {
         std::istringstream fields(row);
         for (std::string field; std::getline(fields, field, '|');) {
@@ -111,33 +96,12 @@ TEST_F(PlayableRecording, ScannedSampleTablesAgreeWithFfprobe) {
             if (field.starts_with("size=")) sizes.push_back(field.substr(5));
         }
     }
-    const telemetry::Class_Video_Info record = scan(path_);
-    ASSERT_EQ(record.isSupportSubtitle, 1);
     EXPECT_EQ(*record.array_addrOfSubtitle, positions);
     EXPECT_EQ(*record.array_lengthOfSubtitle, sizes);
-
     // ffprobe hides a zero-length closing packet, but its frame count comes from the
     // sample-size table, so a kept closing sample shows there.
-    const testgen::ProcessResult frames = testgen::runProcess(
-        {"ffprobe", "-v", "error", "-select_streams", "s", "-show_entries", "stream=nb_frames", "-of", "csv=p=0", path_});
-    ASSERT_EQ(frames.exitCode, 0) << frames.err;
-    EXPECT_EQ(frames.out, std::to_string(options_.lines.size()) + "\n");
-}
-
-// Otherwise players print the raw telemetry lines over the picture.
-TEST_F(PlayableRecording, TextTrackIsNotShownByDefault) {
-    if (!testgen::onPath("ffprobe")) GTEST_SKIP() << "ffprobe is not on PATH";
-    const testgen::ProcessResult r = testgen::runProcess({"ffprobe", "-v", "error", "-select_streams", "s",
-                                                          "-show_entries", "stream_disposition=default", "-of",
-                                                          "csv=p=0", path_});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "0\n");
-}
-
-TEST_F(PlayableRecording, DecodesWithoutErrors) {
-    const testgen::ProcessResult r = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path_, "-f", "null", "-"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(probe({"-show_entries", "stream=nb_frames", "-of", "csv=p=0"}), std::to_string(options_.lines.size()) + "\n");
+    EXPECT_EQ(probe({"-show_entries", "stream_disposition=default", "-of", "csv=p=0"}), "0\n");
 }
 
 TEST_F(PlayableRecording, SameOptionsGiveTheSameBytes) {
