@@ -1,8 +1,8 @@
 // Real readers of the exported tracks: GDAL's ogrinfo and gpsbabel, on one set of
 // recordings exported in every format.
 
+#include <QRegularExpression>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include "ToolTestSupport.h"
@@ -26,15 +26,21 @@ std::map<std::string, OgrLayer> parseOgrinfo(const std::string& text) {
     std::map<std::string, OgrLayer> layers;
     OgrLayer* layer = nullptr;
     std::istringstream in(text);
-    static const std::regex fieldType(R"(^([A-Za-z_]+): ([A-Za-z()]+) \()"), fieldValue(R"(^  ([A-Za-z_]+) \([^)]*\) = (.*)$)");
-    std::smatch m;
+    // QRegularExpression: GCC 12's <regex> trips -Wmaybe-uninitialized in the sanitizer build.
+    static const QRegularExpression fieldType(R"(^([A-Za-z_]+): ([A-Za-z()]+) \()"),
+        fieldValue(R"(^  ([A-Za-z_]+) \([^)]*\) = (.*)$)");
+    auto matched = [](const QRegularExpression& re, const std::string& line, std::map<std::string, std::string>& into) {
+        const QRegularExpressionMatch m = re.match(QString::fromStdString(line));
+        if (m.hasMatch()) into[m.captured(1).toStdString()] = m.captured(2).toStdString();
+        return m.hasMatch();
+    };
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("Layer name: ", 0) == 0) layer = &layers[line.substr(12)];
         else if (!layer) continue;
         else if (line.rfind("Feature Count: ", 0) == 0) layer->featureCount = std::stoi(line.substr(15));
         else if (line.rfind("OGRFeature(", 0) == 0) layer->features.emplace_back();
-        else if (layer->features.empty() && std::regex_search(line, m, fieldType)) layer->fieldTypes[m[1]] = m[2];
-        else if (!layer->features.empty() && std::regex_match(line, m, fieldValue)) layer->features.back().fields[m[1]] = m[2];
+        else if (layer->features.empty() && matched(fieldType, line, layer->fieldTypes)) continue;
+        else if (!layer->features.empty() && matched(fieldValue, line, layer->features.back().fields)) continue;
         else if (!layer->features.empty() && line.rfind("  ", 0) == 0 && line.find('(') != std::string::npos)
             layer->features.back().geometry = line.substr(2);
     }
