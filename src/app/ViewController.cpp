@@ -1,5 +1,6 @@
 #include "ViewController.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QChartView>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QToolButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
@@ -25,6 +27,8 @@
 #include <system_error>
 
 #include "Batches.h"
+#include "MainMenu.h"
+#include "PlaybackSpeed.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
 #include "RecordedTrack.h"
@@ -132,7 +136,7 @@ ViewController::~ViewController() {
 }
 
 void ViewController::buildWindow() {
-    setWindowTitle(tr("Dashcam Viewer"));
+    setWindowTitle(QStringLiteral("dashcam-viewer"));
     resize(1280, 800);
 
     auto* left = new QWidget(this);
@@ -140,7 +144,6 @@ void ViewController::buildWindow() {
     leftLayout->setContentsMargins(6, 6, 0, 6);
     auto* buttons = new QHBoxLayout;
     openButton = new QPushButton(tr("Open…"), left);
-    openButton->setShortcut(QKeySequence::Open);
     openButton->setToolTip(tr("Open a folder of recordings, or recordings (Ctrl+O)"));
     settingsButton = new QPushButton(tr("Settings…"), left);
     buttons->addWidget(openButton);
@@ -179,9 +182,24 @@ void ViewController::buildWindow() {
     label_position->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     snapshotButton = new QPushButton(tr("Snapshot"), playerView);
     snapshotButton->setToolTip(tr("Save the frame on screen as a PNG in the snapshot folder"));
+    menu = new MainMenu(this);
+    for (QAction* a : {menu->stepBack, menu->stepForward, menu->previous, menu->next}) {
+        auto* button = new QToolButton(playerView);
+        button->setDefaultAction(a);
+        button->setAutoRaise(true);
+        playerView->addToBar(button);
+    }
+    menu->stepBack->setIcon(style()->standardIcon(QStyle::SP_MediaSeekBackward));
+    menu->stepForward->setIcon(style()->standardIcon(QStyle::SP_MediaSeekForward));
+    menu->previous->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    menu->next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    label_rate = new QLabel(speedText(player->speed()), playerView);
+    label_rate->setToolTip(tr("Playback speed ([ slower, ] faster, Backspace resets)"));
     playerView->addToBar(slider_video, 1);
     playerView->addToBar(label_position);
+    playerView->addToBar(label_rate);
     playerView->addToBar(snapshotButton);
+    buildMenu();
 
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
                             this);
@@ -241,6 +259,54 @@ void ViewController::buildWindow() {
         for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView}) w->setVisible(!on);
         on ? showFullScreen() : showNormal();
     });
+}
+
+void ViewController::buildMenu() {
+    connect(menu->open, &QAction::triggered, this, &ViewController::btn_folder_open);
+    connect(menu->quit, &QAction::triggered, this, &QWidget::close);
+    connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
+    connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });
+    connect(menu->stepBack, &QAction::triggered, this, [this] { player->stepFrame(false); });
+    connect(menu->slower, &QAction::triggered, this, [this] { stepPlaybackSpeed(-1); });
+    connect(menu->faster, &QAction::triggered, this, [this] { stepPlaybackSpeed(1); });
+    connect(menu->normalSpeed, &QAction::triggered, this, [this] { setPlaybackSpeed(1.0); });
+    connect(menu->speeds, &QActionGroup::triggered, this, [this](QAction* a) { setPlaybackSpeed(a->data().toDouble()); });
+    connect(menu->previous, &QAction::triggered, this, [this] { playNeighbour(-1); });
+    connect(menu->next, &QAction::triggered, this, [this] { playNeighbour(1); });
+    connect(menu->snapshot, &QAction::triggered, this, &ViewController::btn_snapshot);
+    connect(menu->mute, &QAction::toggled, this, [this](bool on) { player->setMuted(on); });
+    connect(menu->volumeDown, &QAction::triggered, this, [this] { player->changeVolume(-10); });
+    connect(menu->volumeUp, &QAction::triggered, this, [this] { player->changeVolume(10); });
+    connect(menu->fullScreen, &QAction::triggered, playerView, &VideoPanel::toggleFullScreen);
+    connect(menu->leaveFullScreen, &QAction::triggered, playerView, &VideoPanel::leaveFullScreen);
+    connect(menu->shortcuts, &QAction::triggered, this, &ViewController::showShortcuts);
+    connect(menu->about, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, tr("About dashcam-viewer"),
+                           tr("<b>dashcam-viewer</b> %1<p>Plays dashcam recordings in step with their telemetry.")
+                               .arg(QCoreApplication::applicationVersion()));
+    });
+}
+
+void ViewController::setPlaybackSpeed(double speed) {
+    player->setSpeed(speed);
+    label_rate->setText(speedText(speed));
+    menu->showSpeed(speed);
+}
+
+void ViewController::stepPlaybackSpeed(int steps) { setPlaybackSpeed(steppedSpeed(player->speed(), steps)); }
+
+void ViewController::playNeighbour(int delta) {
+    const int32_t row = library.currentStorageVideo.indexOfNowPlaying + delta;
+    if (library.currentStorageVideo.indexOfNowPlaying < 0 || row < 0 || !library.isRowIndexed(row)) return;
+    tableView->selectRowQuietly(row);
+    playTheVideo(row);
+}
+
+void ViewController::showShortcuts() {
+    QString rows;
+    for (const auto& [keys, name] : shortcutList(menu->shortcutActions()))
+        rows += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(keys.toHtmlEscaped(), name.toHtmlEscaped());
+    QMessageBox::information(this, tr("Keyboard Shortcuts"), QStringLiteral("<table cellspacing=6>%1</table>").arg(rows));
 }
 
 void ViewController::viewDidLoad() {
@@ -389,6 +455,7 @@ void ViewController::playTheVideo(int32_t row) {
     storage.indexOfNowPlaying = row;
     const RecordingRecord record = storage.video_list.at(row);
     storage.filenameOfNowPlaying = record->filename ? QString::fromStdString(*record->filename) : QString();
+    setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(storage.filenameOfNowPlaying));
     storage.filepathOfNowPlaying = record->filepath ? QString::fromStdString(*record->filepath) : QString();
     // The file system's bytes as the scan had them: a name that is not UTF-8
     // would not survive a trip through a QString.

@@ -31,6 +31,12 @@ public:
     MediaTime currentTime() const override;
     double duration() const override { return duration_; }
     QImage currentFrame(QString* reason) override;
+    void stepFrame(bool forward) override;
+    void setSpeed(double speed) override;
+    double speed() const override { return speed_; }
+    void setMuted(bool muted) override;
+    bool isMuted() const override { return muted_; }
+    void changeVolume(int percent) override;
 
     mpv_handle* handle() const { return mpv_; }
     bool usable() const { return mpv_ != nullptr; }
@@ -55,6 +61,9 @@ private:
     double position_ = 0;
     double duration_ = 0;
     int64_t lastTickSecond_ = -1;
+    bool stepping_ = false;  // a frame step's new position is ticked, second or not
+    double speed_ = 1;
+    bool muted_ = false;
 
     uint64_t opening_ = 0;       // number of the latest open()
     int64_t pendingEntry_ = -1;  // playlist entry of that opening until it is reported

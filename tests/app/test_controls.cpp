@@ -1,0 +1,85 @@
+// The menu's actions and the pure parts of the playback controls.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QMenu>
+#include <QSet>
+
+#include "MainMenu.h"
+#include "PlaybackSpeed.h"
+#include "QtPrinters.h"
+#include "ViewController.h"
+
+TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
+    struct Case {
+        double current;
+        int steps;
+        double expected;
+    } const cases[] = {{1, 1, 1.5}, {1, -1, 0.5}, {1.5, 1, 2}, {2, 1, 4}, {4, 1, 4}, {0.25, -1, 0.25}, {0.5, -1, 0.25},
+                       {0.25, 9, 4}, {4, -9, 0.25},
+                       // A speed set elsewhere, between rungs, goes to the neighbouring rung.
+                       {1.2, 1, 1.5}, {1.2, -1, 1}, {3, 1, 4}, {3, -1, 2}, {0.1, 1, 0.25}, {8, -1, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.current << " by " << c.steps);
+        EXPECT_EQ(steppedSpeed(c.current, c.steps), c.expected);
+    }
+    EXPECT_EQ(speedText(0.25), "0.25x");
+    EXPECT_EQ(speedText(1), "1x");
+}
+
+class Controls : public ::testing::Test {
+protected:
+    ViewController w{MpvPlayer::Output::None};
+};
+
+TEST_F(Controls, EveryShortcutIsOnOneMenuActionOnly) {
+    QSet<QKeySequence> seen;
+    for (QAction* a : w.findChildren<QAction*>()) {
+        for (const QKeySequence& k : a->shortcuts()) {
+            EXPECT_FALSE(seen.contains(k)) << k.toString().toStdString() << " twice";
+            seen.insert(k);
+        }
+        const QObjectList shownIn = a->associatedObjects();
+        const bool inMenu = std::any_of(shownIn.begin(), shownIn.end(), [](QObject* o) { return qobject_cast<QMenu*>(o); });
+        if (!a->shortcut().isEmpty()) {
+            EXPECT_TRUE(inMenu) << a->text().toStdString() << " shows its key in no menu";
+        }
+    }
+    for (QPushButton* button : w.findChildren<QPushButton*>()) EXPECT_TRUE(button->shortcut().isEmpty()) << button->text().toStdString();
+    // The keys mpv users know, each on the action named for it.
+    const QList<QPair<QAction*, QString>> keys = {
+        {w.menu->playPause, "Space"},   {w.menu->stepForward, "."}, {w.menu->stepBack, ","}, {w.menu->slower, "["},
+        {w.menu->faster, "]"},          {w.menu->normalSpeed, "Backspace"}, {w.menu->previous, "<"}, {w.menu->next, ">"},
+        {w.menu->mute, "M"},            {w.menu->volumeDown, "9"}, {w.menu->volumeUp, "0"}, {w.menu->fullScreen, "F"},
+        {w.menu->leaveFullScreen, "Esc"}, {w.menu->open, "Ctrl+O"}};
+    for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut().toString(), key) << action->text().toStdString();
+}
+
+TEST_F(Controls, SpeedKeysChangeThePlayerAndTheBar) {
+    const struct {
+        QAction* action;
+        double expected;
+    } steps[] = {{w.menu->faster, 1.5}, {w.menu->faster, 2}, {w.menu->faster, 4}, {w.menu->faster, 4},
+                 {w.menu->normalSpeed, 1}, {w.menu->slower, 0.5}, {w.menu->slower, 0.25}, {w.menu->normalSpeed, 1}};
+    for (const auto& s : steps) {
+        s.action->trigger();
+        EXPECT_EQ(w.player->speed(), s.expected) << s.action->text().toStdString();
+        EXPECT_EQ(w.label_rate->text(), speedText(s.expected));
+        EXPECT_EQ(w.menu->speeds->checkedAction()->data().toDouble(), s.expected);
+    }
+    w.menu->speeds->actions().at(0)->trigger();
+    EXPECT_EQ(w.player->speed(), 0.25);
+}
+
+TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
+    QFile readme(QStringLiteral(DASHCAM_SOURCE_DIR "/README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString table = shortcutTable(w.menu->shortcutActions());
+    EXPECT_TRUE(text.contains(QStringLiteral("## Keyboard shortcuts\n\n") + table)) << "the README's table should read:\n"
+                                                                                   << table.toStdString();
+}
