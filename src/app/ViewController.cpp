@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QOpenGLContext>
 #include <QProgressBar>
@@ -29,6 +30,7 @@
 #include "Batches.h"
 #include "MainMenu.h"
 #include "PlaybackSpeed.h"
+#include "RecentPaths.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
 #include "RecordedTrack.h"
@@ -54,7 +56,11 @@ public:
     explicit RecordingsDialog(QWidget* parent) : QFileDialog(parent, QObject::tr("Open recordings or a folder")) {
         setOption(QFileDialog::DontUseNativeDialog, true);
         setFileMode(QFileDialog::ExistingFiles);
+        setNameFilters({QObject::tr("MP4 recordings (*.mp4 *.MP4)"), QObject::tr("All files (*)")});
+        if (const QString last = loadLastFolder(); !last.isEmpty()) setDirectory(last);
+        if (const QSize size = loadOpenDialogSize(); size.isValid()) resize(size);
     }
+    ~RecordingsDialog() override { saveOpenDialogSize(size()); }
     void accept() override {
         const QStringList chosen = selectedFiles();
         if (!chosen.isEmpty() && QFileInfo(chosen.first()).isDir()) {
@@ -279,6 +285,7 @@ void ViewController::buildMenu() {
     connect(menu->volumeUp, &QAction::triggered, this, [this] { player->changeVolume(10); });
     connect(menu->fullScreen, &QAction::triggered, playerView, &VideoPanel::toggleFullScreen);
     connect(menu->leaveFullScreen, &QAction::triggered, playerView, &VideoPanel::leaveFullScreen);
+    fillRecentMenu();
     connect(menu->shortcuts, &QAction::triggered, this, &ViewController::showShortcuts);
     connect(menu->about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("About dashcam-viewer"),
@@ -300,6 +307,25 @@ void ViewController::playNeighbour(int delta) {
     if (library.currentStorageVideo.indexOfNowPlaying < 0 || row < 0 || !library.isRowIndexed(row)) return;
     tableView->selectRowQuietly(row);
     playTheVideo(row);
+}
+
+void ViewController::rememberOpened(const QByteArrayList& paths) {
+    if (paths.isEmpty()) return;
+    QStringList recent = loadRecentPaths();
+    // The first chosen ends up first.
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it) recent = withRecent(recent, QFile::decodeName(*it));
+    saveRecentPaths(recent);
+    const QFileInfo first(QFile::decodeName(paths.first()));
+    saveLastFolder(first.isDir() ? first.absoluteFilePath() : first.absolutePath());
+    fillRecentMenu();
+}
+
+void ViewController::fillRecentMenu() {
+    menu->recent->clear();
+    const QStringList recent = loadRecentPaths();
+    for (const QString& path : recent)
+        connect(menu->recent->addAction(path), &QAction::triggered, this, [this, path] { openPaths(QStringList{path}); });
+    menu->recent->setEnabled(!recent.isEmpty());
 }
 
 void ViewController::showShortcuts() {
@@ -367,6 +393,7 @@ bool ViewController::openPaths(const QByteArrayList& chosen) {
         absolute.append(full);
     }
     const QByteArrayList batch = batchForChoice(absolute);
+    if (!batch.isEmpty()) rememberOpened(absolute);
     if (batch.isEmpty() && !absolute.isEmpty())
         statusBar()->showMessage(tr("No recordings found in %1").arg(QFile::decodeName(absolute.first())));
     startIndexing(batch);

@@ -110,6 +110,7 @@ public:
     void stepPlaybackSpeed(int steps);
     void playNeighbour(int delta);  // the recording delta rows on, if it is indexed
     void showShortcuts();
+    void fillRecentMenu();
 
 protected:
     // What the user picks in the open dialog; empty when cancelled. Tests replace it.
@@ -122,6 +123,7 @@ private:
     void viewDidLoad();
     void startIndexing(const QByteArrayList& batch);
     void loadSettings();
+    void rememberOpened(const QByteArrayList& paths);
     void clearShownRecording();
 
     // IndexingRun::Host

@@ -11,7 +11,10 @@
 
 #include "MainMenu.h"
 #include "PlaybackSpeed.h"
+#include "RecentPaths.h"
+#include "AppTestSupport.h"
 #include "QtPrinters.h"
+#include "FileTableView.h"
 #include "ViewController.h"
 
 TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
@@ -82,4 +85,38 @@ TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
     const QString table = shortcutTable(w.menu->shortcutActions());
     EXPECT_TRUE(text.contains(QStringLiteral("## Keyboard shortcuts\n\n") + table)) << "the README's table should read:\n"
                                                                                    << table.toStdString();
+}
+
+TEST(RecentPaths, MostRecentFirstWithoutDuplicatesAtMostEight) {
+    const struct {
+        QStringList before;
+        QString opened;
+        QStringList after;
+    } cases[] = {{{}, "/a", {"/a"}},
+                 {{"/a", "/b"}, "/c", {"/c", "/a", "/b"}},
+                 {{"/a", "/b", "/c"}, "/b", {"/b", "/a", "/c"}},
+                 {{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}, "/9", {"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.opened.toStdString());
+        EXPECT_EQ(withRecent(c.before, c.opened), c.after);
+    }
+}
+
+TEST_F(Controls, OpeningFillsOpenRecentAndTheLastFolder) {
+    QTemporaryDir a, b;
+    makeRecording(QDir(a.path()), "REC_0001.MP4", 3);
+    makeRecording(QDir(b.path()), "REC_0002.MP4", 3);
+    for (const QString& folder : {a.path(), b.path(), a.path() + "/REC_0001.MP4"}) {
+        ASSERT_TRUE(w.openPaths(QStringList{folder}));
+        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    }
+    QStringList shown;
+    for (QAction* action : w.menu->recent->actions()) shown.append(action->text());
+    EXPECT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
+    EXPECT_EQ(loadLastFolder(), a.path());
+    // An entry opens its path again.
+    w.menu->recent->actions().at(1)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_EQ(w.tableView->model()->rowCount(), 4);
+    saveRecentPaths({});
 }
