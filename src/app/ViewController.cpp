@@ -269,6 +269,7 @@ void ViewController::buildWindow() {
 
 void ViewController::buildMenu() {
     connect(menu->open, &QAction::triggered, this, &ViewController::btn_folder_open);
+    connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
     connect(menu->quit, &QAction::triggered, this, &QWidget::close);
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
     connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });
@@ -326,6 +327,27 @@ void ViewController::fillRecentMenu() {
     for (const QString& path : recent)
         connect(menu->recent->addAction(path), &QAction::triggered, this, [this, path] { openPaths(QStringList{path}); });
     menu->recent->setEnabled(!recent.isEmpty());
+}
+
+void ViewController::clearList() {
+    if (library.isOperationIndexing) {
+        telemetry::logLine("waitting for complte");
+        statusBar()->showMessage(tr("The list can be cleared once the recordings are indexed."), 5000);
+        return;
+    }
+    ++routeOpening_;
+    disconnect(rateObservation_);
+    player->close();
+    clearShownRecording();
+    library.clear();
+    tableModel_->clear();
+    mapView->removeAllOverlays();
+    draw_Graph->setGsensorGraph(hostView, true);
+    playerView->showVideo();
+    setProgressRange(0.0, 100.0);
+    setProgress(0, QString());
+    statusBar()->clearMessage();
+    setWindowTitle(QStringLiteral("dashcam-viewer"));
 }
 
 void ViewController::showShortcuts() {

@@ -110,6 +110,8 @@ public:
     void stepPlaybackSpeed(int steps);
     void playNeighbour(int delta);  // the recording delta rows on, if it is indexed
     void showShortcuts();
+    // Empties the table and shows the window as at start; refused while indexing.
+    void clearList();
     void fillRecentMenu();
 
 protected:

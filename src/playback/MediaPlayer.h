@@ -28,6 +28,8 @@ public:
     // so a name that is not UTF-8 still plays.
     virtual uint64_t open(const QByteArray& nativePath) = 0;
     virtual bool isOpen() const = 0;
+    // Closes the open recording, or drops the opening under way, unreported.
+    virtual void close() = 0;
     // Plays; at the end of the recording, plays it again from its start.
     virtual void play() = 0;
     virtual void pause() = 0;

@@ -86,8 +86,7 @@ MpvPlayer::~MpvPlayer() {
     }
 }
 
-uint64_t MpvPlayer::open(const QByteArray& nativePath) {
-    const uint64_t opening = ++opening_;
+void MpvPlayer::forget() {
     setOpen(false);
     openEntry_ = -1;
     pendingEntry_ = -1;
@@ -96,6 +95,17 @@ uint64_t MpvPlayer::open(const QByteArray& nativePath) {
     duration_ = 0;
     position_ = 0;
     lastTickSecond_ = -1;
+}
+
+void MpvPlayer::close() {
+    ++opening_;  // whatever was on its way is superseded
+    forget();
+    stop();
+}
+
+uint64_t MpvPlayer::open(const QByteArray& nativePath) {
+    const uint64_t opening = ++opening_;
+    forget();
     if (!mpv_) return failLater(OpenFailure::NoPlayer, QStringLiteral("the video player could not be started"));
 
     // Only a regular file: mpv would wait on a FIFO for a writer, and read a

@@ -24,6 +24,7 @@ public:
 
     uint64_t open(const QByteArray& nativePath) override;
     bool isOpen() const override { return open_; }
+    void close() override;
     void play() override;
     void pause() override;
     bool isPlaying() const override { return open_ && !paused_ && !idle_; }
@@ -51,6 +52,7 @@ private:
     uint64_t failLater(OpenFailure failure, const QString& detail);
     void finishOpening(OpenFailure failure, const QString& detail);
     void stop();
+    void forget();  // nothing open, nothing opening
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QMenu>
 #include <QSet>
@@ -15,6 +16,7 @@
 #include "AppTestSupport.h"
 #include "QtPrinters.h"
 #include "FileTableView.h"
+#include "MapWidget.h"
 #include "ViewController.h"
 
 TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
@@ -118,5 +120,34 @@ TEST_F(Controls, OpeningFillsOpenRecentAndTheLastFolder) {
     w.menu->recent->actions().at(1)->trigger();
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     EXPECT_EQ(w.tableView->model()->rowCount(), 4);
+    saveRecentPaths({});
+}
+
+TEST_F(Controls, ClearListEmptiesTheTableAndShowsTheStartOnceIndexed) {
+    QTemporaryDir tmp;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(w.isIndexing());
+    w.menu->clearList->trigger();  // refused: the batch runs on
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_EQ(w.tableView->model()->rowCount(), 2);
+    w.playTheVideo(1);
+    ASSERT_NE(w.windowTitle(), "dashcam-viewer");
+
+    w.menu->clearList->trigger();
+    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
+    EXPECT_TRUE(w.library.currentStorageVideo.video_list.isEmpty());
+    EXPECT_FALSE(w.library.isRowIndexed(0));
+    EXPECT_EQ(w.windowTitle(), "dashcam-viewer");
+    EXPECT_EQ(w.label_date->text(), "DATE: -");
+    EXPECT_TRUE(w.mapView->overlays().isEmpty());
+    EXPECT_EQ(w.progressIndicator->value(), 0);
+    EXPECT_FALSE(w.player->isOpen());
+
+    // The next folder starts at the first row again.
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_EQ(w.tableView->model()->rowCount(), 2);
+    EXPECT_TRUE(w.library.isRowIndexed(1));
     saveRecentPaths({});
 }
