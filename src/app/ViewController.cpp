@@ -1,5 +1,6 @@
 #include "ViewController.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QChartView>
 #include <QFile>
@@ -10,11 +11,13 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QOpenGLContext>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QToolButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
@@ -25,6 +28,9 @@
 #include <system_error>
 
 #include "Batches.h"
+#include "MainMenu.h"
+#include "PlaybackSpeed.h"
+#include "RecentPaths.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
 #include "RecordedTrack.h"
@@ -50,7 +56,11 @@ public:
     explicit RecordingsDialog(QWidget* parent) : QFileDialog(parent, QObject::tr("Open recordings or a folder")) {
         setOption(QFileDialog::DontUseNativeDialog, true);
         setFileMode(QFileDialog::ExistingFiles);
+        setNameFilters({QObject::tr("MP4 recordings (*.mp4 *.MP4)"), QObject::tr("All files (*)")});
+        if (const QString last = loadLastFolder(); !last.isEmpty()) setDirectory(last);
+        if (const QSize size = loadOpenDialogSize(); size.isValid()) resize(size);
     }
+    ~RecordingsDialog() override { saveOpenDialogSize(size()); }
     void accept() override {
         const QStringList chosen = selectedFiles();
         if (!chosen.isEmpty() && QFileInfo(chosen.first()).isDir()) {
@@ -132,7 +142,7 @@ ViewController::~ViewController() {
 }
 
 void ViewController::buildWindow() {
-    setWindowTitle(tr("Dashcam Viewer"));
+    setWindowTitle(QStringLiteral("dashcam-viewer"));
     resize(1280, 800);
 
     auto* left = new QWidget(this);
@@ -140,7 +150,6 @@ void ViewController::buildWindow() {
     leftLayout->setContentsMargins(6, 6, 0, 6);
     auto* buttons = new QHBoxLayout;
     openButton = new QPushButton(tr("Open…"), left);
-    openButton->setShortcut(QKeySequence::Open);
     openButton->setToolTip(tr("Open a folder of recordings, or recordings (Ctrl+O)"));
     settingsButton = new QPushButton(tr("Settings…"), left);
     buttons->addWidget(openButton);
@@ -179,9 +188,24 @@ void ViewController::buildWindow() {
     label_position->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     snapshotButton = new QPushButton(tr("Snapshot"), playerView);
     snapshotButton->setToolTip(tr("Save the frame on screen as a PNG in the snapshot folder"));
+    menu = new MainMenu(this);
+    for (QAction* a : {menu->stepBack, menu->stepForward, menu->previous, menu->next}) {
+        auto* button = new QToolButton(playerView);
+        button->setDefaultAction(a);
+        button->setAutoRaise(true);
+        playerView->addToBar(button);
+    }
+    menu->stepBack->setIcon(style()->standardIcon(QStyle::SP_MediaSeekBackward));
+    menu->stepForward->setIcon(style()->standardIcon(QStyle::SP_MediaSeekForward));
+    menu->previous->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    menu->next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    label_rate = new QLabel(speedText(player->speed()), playerView);
+    label_rate->setToolTip(tr("Playback speed ([ slower, ] faster, Backspace resets)"));
     playerView->addToBar(slider_video, 1);
     playerView->addToBar(label_position);
+    playerView->addToBar(label_rate);
     playerView->addToBar(snapshotButton);
+    buildMenu();
 
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
                             this);
@@ -243,6 +267,96 @@ void ViewController::buildWindow() {
     });
 }
 
+void ViewController::buildMenu() {
+    connect(menu->open, &QAction::triggered, this, &ViewController::btn_folder_open);
+    connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
+    connect(menu->quit, &QAction::triggered, this, &QWidget::close);
+    connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
+    connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });
+    connect(menu->stepBack, &QAction::triggered, this, [this] { player->stepFrame(false); });
+    connect(menu->slower, &QAction::triggered, this, [this] { stepPlaybackSpeed(-1); });
+    connect(menu->faster, &QAction::triggered, this, [this] { stepPlaybackSpeed(1); });
+    connect(menu->normalSpeed, &QAction::triggered, this, [this] { setPlaybackSpeed(1.0); });
+    connect(menu->speeds, &QActionGroup::triggered, this, [this](QAction* a) { setPlaybackSpeed(a->data().toDouble()); });
+    connect(menu->previous, &QAction::triggered, this, [this] { playNeighbour(-1); });
+    connect(menu->next, &QAction::triggered, this, [this] { playNeighbour(1); });
+    connect(menu->snapshot, &QAction::triggered, this, &ViewController::btn_snapshot);
+    connect(menu->mute, &QAction::toggled, this, [this](bool on) { player->setMuted(on); });
+    connect(menu->volumeDown, &QAction::triggered, this, [this] { player->changeVolume(-10); });
+    connect(menu->volumeUp, &QAction::triggered, this, [this] { player->changeVolume(10); });
+    connect(menu->fullScreen, &QAction::triggered, playerView, &VideoPanel::toggleFullScreen);
+    connect(menu->leaveFullScreen, &QAction::triggered, playerView, &VideoPanel::leaveFullScreen);
+    fillRecentMenu();
+    connect(menu->shortcuts, &QAction::triggered, this, &ViewController::showShortcuts);
+    connect(menu->about, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, tr("About dashcam-viewer"),
+                           tr("<b>dashcam-viewer</b> %1<p>Plays dashcam recordings in step with their telemetry.")
+                               .arg(QCoreApplication::applicationVersion()));
+    });
+}
+
+void ViewController::setPlaybackSpeed(double speed) {
+    player->setSpeed(speed);
+    label_rate->setText(speedText(speed));
+    menu->showSpeed(speed);
+}
+
+void ViewController::stepPlaybackSpeed(int steps) { setPlaybackSpeed(steppedSpeed(player->speed(), steps)); }
+
+void ViewController::playNeighbour(int delta) {
+    const int32_t row = library.currentStorageVideo.indexOfNowPlaying + delta;
+    if (library.currentStorageVideo.indexOfNowPlaying < 0 || row < 0 || !library.isRowIndexed(row)) return;
+    tableView->selectRowQuietly(row);
+    playTheVideo(row);
+}
+
+void ViewController::rememberOpened(const QByteArrayList& paths) {
+    if (paths.isEmpty()) return;
+    QStringList recent = loadRecentPaths();
+    // The first chosen ends up first.
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it) recent = withRecent(recent, QFile::decodeName(*it));
+    saveRecentPaths(recent);
+    const QFileInfo first(QFile::decodeName(paths.first()));
+    saveLastFolder(first.isDir() ? first.absoluteFilePath() : first.absolutePath());
+    fillRecentMenu();
+}
+
+void ViewController::fillRecentMenu() {
+    menu->recent->clear();
+    const QStringList recent = loadRecentPaths();
+    for (const QString& path : recent)
+        connect(menu->recent->addAction(path), &QAction::triggered, this, [this, path] { openPaths(QStringList{path}); });
+    menu->recent->setEnabled(!recent.isEmpty());
+}
+
+void ViewController::clearList() {
+    if (library.isOperationIndexing) {
+        telemetry::logLine("waitting for complte");
+        statusBar()->showMessage(tr("The list can be cleared once the recordings are indexed."), 5000);
+        return;
+    }
+    ++routeOpening_;
+    disconnect(rateObservation_);
+    player->close();
+    clearShownRecording();
+    library.clear();
+    tableModel_->clear();
+    mapView->removeAllOverlays();
+    draw_Graph->setGsensorGraph(hostView, true);
+    playerView->showVideo();
+    setProgressRange(0.0, 100.0);
+    setProgress(0, QString());
+    statusBar()->clearMessage();
+    setWindowTitle(QStringLiteral("dashcam-viewer"));
+}
+
+void ViewController::showShortcuts() {
+    QString rows;
+    for (const auto& [keys, name] : shortcutList(menu->shortcutActions()))
+        rows += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(keys.toHtmlEscaped(), name.toHtmlEscaped());
+    QMessageBox::information(this, tr("Keyboard Shortcuts"), QStringLiteral("<table cellspacing=6>%1</table>").arg(rows));
+}
+
 void ViewController::viewDidLoad() {
     // The row columns and the recording list were made with the library.
     connect(tableView, &FileTableView::rowAboutToBeSelected, this, [this](int row) { playTheVideo(int32_t(row)); });
@@ -301,6 +415,7 @@ bool ViewController::openPaths(const QByteArrayList& chosen) {
         absolute.append(full);
     }
     const QByteArrayList batch = batchForChoice(absolute);
+    if (!batch.isEmpty()) rememberOpened(absolute);
     if (batch.isEmpty() && !absolute.isEmpty())
         statusBar()->showMessage(tr("No recordings found in %1").arg(QFile::decodeName(absolute.first())));
     startIndexing(batch);
@@ -389,6 +504,7 @@ void ViewController::playTheVideo(int32_t row) {
     storage.indexOfNowPlaying = row;
     const RecordingRecord record = storage.video_list.at(row);
     storage.filenameOfNowPlaying = record->filename ? QString::fromStdString(*record->filename) : QString();
+    setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(storage.filenameOfNowPlaying));
     storage.filepathOfNowPlaying = record->filepath ? QString::fromStdString(*record->filepath) : QString();
     // The file system's bytes as the scan had them: a name that is not UTF-8
     // would not survive a trip through a QString.

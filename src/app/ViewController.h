@@ -24,6 +24,7 @@
 #include "SettingViewController.h"
 
 class FileTableModel;
+class MainMenu;
 class MainThreadHandoff;
 class FileTableView;
 class QChartView;
@@ -101,6 +102,17 @@ public:
     QPushButton* openButton = nullptr;
     QPushButton* settingsButton = nullptr;
     QPushButton* snapshotButton = nullptr;
+    MainMenu* menu = nullptr;
+    QLabel* label_rate = nullptr;  // the playback speed, on the control bar
+
+    // Playback controls of the menu and the bar.
+    void setPlaybackSpeed(double speed);
+    void stepPlaybackSpeed(int steps);
+    void playNeighbour(int delta);  // the recording delta rows on, if it is indexed
+    void showShortcuts();
+    // Empties the table and shows the window as at start; refused while indexing.
+    void clearList();
+    void fillRecentMenu();
 
 protected:
     // What the user picks in the open dialog; empty when cancelled. Tests replace it.
@@ -109,9 +121,11 @@ protected:
 
 private:
     void buildWindow();
+    void buildMenu();
     void viewDidLoad();
     void startIndexing(const QByteArrayList& batch);
     void loadSettings();
+    void rememberOpened(const QByteArrayList& paths);
     void clearShownRecording();
 
     // IndexingRun::Host

@@ -18,6 +18,12 @@ void FileTableModel::reloadRows(int first, int last) {
     if (first <= last) emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
+void FileTableModel::clear() {
+    beginResetModel();
+    shownRows_ = 0;
+    endResetModel();
+}
+
 int FileTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
 int FileTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }

@@ -17,6 +17,8 @@ public:
     // Takes over the library's new rows and the changes to rows first to last;
     // the selection survives.
     void reloadRows(int first, int last);
+    // Shows no rows, after the library was cleared.
+    void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,14 @@
 #include "RecordingLibrary.h"
 
-RecordingLibrary::RecordingLibrary() {
+RecordingLibrary::RecordingLibrary() { clear(); }
+
+void RecordingLibrary::clear() {
+    for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
+                                &arrayTable_Avg, &arrayTable_isLoadingComplete})
+        column->clear();
+    table_cnt = 0;
+    currentStorageVideo = CurrentStorageVideo{};
+    open_files.clear();
     for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
                                 &arrayTable_Avg, &arrayTable_isLoadingComplete})
         column->reserve(kReservedRows);

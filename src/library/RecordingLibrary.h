@@ -29,4 +29,6 @@ struct RecordingLibrary {
     // A row counts as indexed only when its flag reads "true"; rows past the flag
     // list (from 400 on, before indexing) do not.
     bool isRowIndexed(int32_t row) const;
+    // Back to no rows, as constructed; not while a run is indexing.
+    void clear();
 };

@@ -28,6 +28,8 @@ public:
     // so a name that is not UTF-8 still plays.
     virtual uint64_t open(const QByteArray& nativePath) = 0;
     virtual bool isOpen() const = 0;
+    // Closes the open recording, or drops the opening under way, unreported.
+    virtual void close() = 0;
     // Plays; at the end of the recording, plays it again from its start.
     virtual void play() = 0;
     virtual void pause() = 0;
@@ -35,6 +37,14 @@ public:
     virtual void seekToSeconds(int64_t seconds) = 0;
     virtual MediaTime currentTime() const = 0;
     virtual double duration() const = 0;  // seconds of the open recording's video
+    // One frame on or back, leaving the player paused there; a tick follows.
+    virtual void stepFrame(bool forward) = 0;
+    // Playback rate, 1 for normal speed; kept across recordings.
+    virtual void setSpeed(double speed) = 0;
+    virtual double speed() const = 0;
+    virtual void setMuted(bool muted) = 0;
+    virtual bool isMuted() const = 0;
+    virtual void changeVolume(int percent) = 0;  // by this many points of 0..100
     // The decoded frame at the current time, at the video's own pixel size; a null
     // image with a reason when there is none.
     virtual QImage currentFrame(QString* reason) = 0;

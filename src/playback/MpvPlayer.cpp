@@ -57,6 +57,7 @@ MpvPlayer::MpvPlayer(Output output, QObject* parent) : MediaPlayer(parent) {
     mpv_set_option_string(mpv_, "osc", "no");
     mpv_set_option_string(mpv_, "terminal", "no");
     mpv_set_option_string(mpv_, "hr-seek", "yes");
+    mpv_set_option_string(mpv_, "volume-max", "100");  // Volume Up stops at full, not amplified
     if (mpv_initialize(mpv_) < 0) {
         mpv_terminate_destroy(mpv_);
         mpv_ = nullptr;
@@ -85,8 +86,7 @@ MpvPlayer::~MpvPlayer() {
     }
 }
 
-uint64_t MpvPlayer::open(const QByteArray& nativePath) {
-    const uint64_t opening = ++opening_;
+void MpvPlayer::forget() {
     setOpen(false);
     openEntry_ = -1;
     pendingEntry_ = -1;
@@ -95,6 +95,17 @@ uint64_t MpvPlayer::open(const QByteArray& nativePath) {
     duration_ = 0;
     position_ = 0;
     lastTickSecond_ = -1;
+}
+
+void MpvPlayer::close() {
+    ++opening_;  // whatever was on its way is superseded
+    forget();
+    stop();
+}
+
+uint64_t MpvPlayer::open(const QByteArray& nativePath) {
+    const uint64_t opening = ++opening_;
+    forget();
     if (!mpv_) return failLater(OpenFailure::NoPlayer, QStringLiteral("the video player could not be started"));
 
     // Only a regular file: mpv would wait on a FIFO for a writer, and read a
@@ -192,6 +203,35 @@ void MpvPlayer::seekToSeconds(int64_t seconds) {
     atEnd_ = false;  // the end's fixed position no longer holds
     const QByteArray target = QByteArray::number(qlonglong(seconds));
     const char* command[] = {"seek", target.constData(), "absolute+exact", nullptr};
+    mpv_command_async(mpv_, kNoReply, command);
+}
+
+void MpvPlayer::stepFrame(bool forward) {
+    if (!mpv_ || !open_) return;
+    atEnd_ = false;
+    stepping_ = true;
+    const char* command[] = {forward ? "frame-step" : "frame-back-step", nullptr};
+    mpv_command_async(mpv_, kNoReply, command);
+    updateState(true, idle_);  // mpv pauses after a step
+}
+
+void MpvPlayer::setSpeed(double speed) {
+    if (!mpv_) return;
+    speed_ = speed;
+    mpv_set_property_async(mpv_, kNoReply, "speed", MPV_FORMAT_DOUBLE, &speed);
+}
+
+void MpvPlayer::setMuted(bool muted) {
+    if (!mpv_) return;
+    muted_ = muted;
+    int flag = muted ? 1 : 0;
+    mpv_set_property_async(mpv_, kNoReply, "mute", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::changeVolume(int percent) {
+    if (!mpv_) return;
+    const QByteArray by = QByteArray::number(percent);
+    const char* command[] = {"add", "volume", by.constData(), nullptr};
     mpv_command_async(mpv_, kNoReply, command);
 }
 
@@ -313,7 +353,8 @@ void MpvPlayer::dispatch(const mpv_event& event) {
             // At the end and while loading the position is unavailable: that is not 0.
             if (p->format != MPV_FORMAT_DOUBLE || atEnd_) break;
             position_ = *static_cast<double*>(p->data);
-            if (open_ && int64_t(std::floor(position_)) != lastTickSecond_) emitTick();
+            if (open_ && (stepping_ || int64_t(std::floor(position_)) != lastTickSecond_)) emitTick();
+            stepping_ = false;
         } else if (event.reply_userdata == kPause || event.reply_userdata == kIdle) {
             const bool flag = p->format == MPV_FORMAT_FLAG && *static_cast<int*>(p->data);
             if (event.reply_userdata == kPause) updateState(flag, idle_);

@@ -24,6 +24,7 @@ public:
 
     uint64_t open(const QByteArray& nativePath) override;
     bool isOpen() const override { return open_; }
+    void close() override;
     void play() override;
     void pause() override;
     bool isPlaying() const override { return open_ && !paused_ && !idle_; }
@@ -31,6 +32,12 @@ public:
     MediaTime currentTime() const override;
     double duration() const override { return duration_; }
     QImage currentFrame(QString* reason) override;
+    void stepFrame(bool forward) override;
+    void setSpeed(double speed) override;
+    double speed() const override { return speed_; }
+    void setMuted(bool muted) override;
+    bool isMuted() const override { return muted_; }
+    void changeVolume(int percent) override;
 
     mpv_handle* handle() const { return mpv_; }
     bool usable() const { return mpv_ != nullptr; }
@@ -45,6 +52,7 @@ private:
     uint64_t failLater(OpenFailure failure, const QString& detail);
     void finishOpening(OpenFailure failure, const QString& detail);
     void stop();
+    void forget();  // nothing open, nothing opening
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
@@ -55,6 +63,9 @@ private:
     double position_ = 0;
     double duration_ = 0;
     int64_t lastTickSecond_ = -1;
+    bool stepping_ = false;  // a frame step's new position is ticked, second or not
+    double speed_ = 1;
+    bool muted_ = false;
 
     uint64_t opening_ = 0;       // number of the latest open()
     int64_t pendingEntry_ = -1;  // playlist entry of that opening until it is reported

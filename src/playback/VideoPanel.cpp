@@ -1,6 +1,5 @@
 #include "VideoPanel.h"
 
-#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedLayout>
@@ -49,22 +48,15 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
         emit fullScreenToggled(on);
     });
     connect(player_, &MediaPlayer::playingChanged, this, &VideoPanel::updatePlayButton);
-    // Active whenever the window holding the panel is, whatever has the focus in it.
-    auto action = [this](const QKeySequence& keys, auto slot) {
-        auto* a = new QAction(this);
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WindowShortcut);
-        connect(a, &QAction::triggered, this, slot);
-        addAction(a);
-    };
-    action(Qt::Key_Space, [this] { togglePlay(); });
-    action(Qt::Key_F, [this] {
-        if (fullScreen_->isVisible()) fullScreen_->toggle();
-    });
-    action(Qt::Key_Escape, [this] {
-        if (fullScreenOn_) fullScreen_->setChecked(false);
-    });
     updatePlayButton();
+}
+
+void VideoPanel::toggleFullScreen() {
+    if (fullScreen_->isVisible()) fullScreen_->toggle();
+}
+
+void VideoPanel::leaveFullScreen() {
+    if (fullScreenOn_) fullScreen_->setChecked(false);
 }
 
 void VideoPanel::setFullScreenButtonVisible(bool visible) { fullScreen_->setVisible(visible); }

@@ -1,6 +1,6 @@
 #pragma once
-// The video and our own control bar under it: play/pause (also Space) and a
-// full-screen toggle (also F, and Esc to leave). No frame stepping. In place of
+// The video and our own control bar under it: play/pause and a full-screen
+// toggle; their keys are the window's menu actions. In place of
 // the picture it can show a plain message: why nothing plays, or that a
 // recording is opening.
 
@@ -17,6 +17,9 @@ public:
 
     QWidget* video() const { return video_; }
     void setFullScreenButtonVisible(bool visible);
+    void togglePlay();
+    void toggleFullScreen();  // only while the button shows: a recording is open
+    void leaveFullScreen();
     // Covers the picture with a plain panel saying text; showVideo() uncovers it.
     void showMessage(const QString& text);
     void showVideo();
@@ -28,7 +31,6 @@ signals:
     void fullScreenToggled(bool on);
 
 private:
-    void togglePlay();
     void updatePlayButton();
 
     MediaPlayer* player_;

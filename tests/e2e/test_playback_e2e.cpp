@@ -319,3 +319,66 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");  // libmpv's requirement
     return RUN_ALL_TESTS();
 }
+
+// The transport keys of the menu: frame steps move one frame (1/fps) and the
+// labels follow; at 2x the player runs the video twice as fast and still ticks
+// once per second of video.
+TEST_F(PlaybackTest, FrameStepsAndSpeed) {
+    ViewController w;
+    w.resize(1280, 800);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(w.openPaths({recordings->path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    std::vector<double> ticks;
+    QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) { ticks.push_back(double(t.value) / t.timescale); });
+    clickRow(w, 0);
+    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    EXPECT_EQ(w.windowTitle(), "REC_0001.MP4 - dashcam-viewer");
+    w.player->pause();
+    w.player->seekToSeconds(2);
+    ASSERT_TRUE(waitUntil([&] { return std::abs(w.player->currentTime().value - 2'000'000'000) < 1'000'000; }, 5000));
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    const double frame = 1.0 / 10;
+    for (const auto& [key, frames] : {std::pair{Qt::Key_Period, 1}, {Qt::Key_Period, 2}, {Qt::Key_Comma, 1}}) {
+        SCOPED_TRACE(key);
+        const size_t ticksBefore = ticks.size();
+        QTest::keyClick(&w, key);
+        ASSERT_TRUE(waitUntil([&] { return ticks.size() > ticksBefore && std::abs(ticks.back() - (2 + frames * frame)) < frame / 4; }, 5000))
+            << "at " << (ticks.empty() ? -1 : ticks.back());
+        EXPECT_FALSE(w.player->isPlaying());
+        EXPECT_NEAR(w.slider_video->value(), (2 + frames * frame) * 1000, 2);  // the labels' tick ran
+    }
+
+    // ] twice: 1.5x, then 2x, as mpv itself reports it.
+    QTest::keyClick(&w, Qt::Key_BracketRight);
+    QTest::keyClick(&w, Qt::Key_BracketRight);
+    EXPECT_EQ(w.label_rate->text(), "2x");
+    auto* mpv = static_cast<MpvPlayer*>(w.player);
+    double reported = 0;
+    ASSERT_TRUE(waitUntil([&] { return mpv_get_property(mpv->handle(), "speed", MPV_FORMAT_DOUBLE, &reported) >= 0 && reported == 2.0; }, 2000));
+    w.player->seekToSeconds(0);
+    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value < 100'000'000; }, 5000));
+    ticks.clear();
+    QElapsedTimer wall;
+    wall.start();
+    const double startVideo = double(w.player->currentTime().value) / 1e9;
+    w.player->play();
+    ASSERT_TRUE(waitUntil([&] { return wall.elapsed() >= 1500; }, 5000));
+    const double videoRan = double(w.player->currentTime().value) / 1e9 - startVideo, wallRan = wall.elapsed() / 1000.0;
+    std::printf("at %gx: %.2f s of video in %.2f s\n", reported, videoRan, wallRan);
+    // Well above what 1x could play in that time, and not beyond the reported speed.
+    EXPECT_GT(videoRan, wallRan * (1 + reported) / 2 - 0.2);
+    EXPECT_LT(videoRan, wallRan * reported + 0.2);
+    // One tick per whole second of video reached, none skipped or doubled.
+    std::vector<int> seconds;
+    for (double t : ticks)
+        if (seconds.empty() || int(t) != seconds.back()) seconds.push_back(int(t));
+    for (size_t i = 1; i < seconds.size(); ++i) EXPECT_EQ(seconds[i], seconds[i - 1] + 1);
+    EXPECT_GE(seconds.size(), size_t(videoRan));
+
+    QTest::keyClick(&w, Qt::Key_Backspace);
+    EXPECT_EQ(w.player->speed(), 1.0);
+}

@@ -1,0 +1,93 @@
+#include "MainMenu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QMenuBar>
+
+#include "PlaybackSpeed.h"
+
+MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
+    QMenuBar* bar = window->menuBar();
+    auto add = [window](QMenu* menu, const QString& text, const QKeySequence& keys = {}) {
+        QAction* a = menu->addAction(text);
+        a->setShortcut(keys);
+        // Also on the window: the keys work in full screen, and whatever has the focus.
+        a->setShortcutContext(Qt::WindowShortcut);
+        window->addAction(a);
+        return a;
+    };
+
+    QMenu* file = bar->addMenu(tr("&File"));
+    open = add(file, tr("&Open…"), QKeySequence::Open);
+    recent = file->addMenu(tr("Open &Recent"));
+    clearList = add(file, tr("&Clear List"));
+    file->addSeparator();
+    quit = add(file, tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));  // the standard key is missing on some platforms
+
+    QMenu* playback = bar->addMenu(tr("&Playback"));
+    playPause = add(playback, tr("&Play/Pause"), Qt::Key_Space);
+    stepForward = add(playback, tr("Frame Step &Forward"), Qt::Key_Period);
+    stepBack = add(playback, tr("Frame Step &Back"), Qt::Key_Comma);
+    QMenu* speed = playback->addMenu(tr("&Speed"));
+    slower = add(speed, tr("Slower"), Qt::Key_BracketLeft);
+    faster = add(speed, tr("Faster"), Qt::Key_BracketRight);
+    normalSpeed = add(speed, tr("Normal Speed"), Qt::Key_Backspace);
+    speed->addSeparator();
+    speeds = new QActionGroup(this);
+    for (double s : kPlaybackSpeeds) {
+        QAction* a = speed->addAction(speedText(s));
+        a->setCheckable(true);
+        a->setData(s);
+        speeds->addAction(a);
+    }
+    playback->addSeparator();
+    previous = add(playback, tr("Pre&vious Recording"), Qt::Key_Less);
+    next = add(playback, tr("&Next Recording"), Qt::Key_Greater);
+    snapshot = add(playback, tr("Snapsho&t"), Qt::Key_S);
+    playback->addSeparator();
+    mute = add(playback, tr("&Mute"), Qt::Key_M);
+    mute->setCheckable(true);
+    volumeDown = add(playback, tr("Volume &Down"), Qt::Key_9);
+    volumeUp = add(playback, tr("Volume &Up"), Qt::Key_0);
+
+    QMenu* view = bar->addMenu(tr("&View"));
+    fullScreen = add(view, tr("&Full Screen"), Qt::Key_F);
+    leaveFullScreen = add(view, tr("&Leave Full Screen"), Qt::Key_Escape);
+
+    QMenu* help = bar->addMenu(tr("&Help"));
+    shortcuts = add(help, tr("&Keyboard Shortcuts"));
+    about = add(help, tr("&About"));
+    showSpeed(1.0);
+}
+
+QList<QAction*> MainMenu::shortcutActions() const {
+    QList<QAction*> all;
+    for (QAction* a : window_->actions())
+        if (!a->shortcut().isEmpty()) all.append(a);
+    return all;
+}
+
+void MainMenu::showSpeed(double speed) {
+    for (QAction* a : speeds->actions()) a->setChecked(a->data().toDouble() == speed);
+}
+
+QList<QPair<QString, QString>> shortcutList(const QList<QAction*>& actions) {
+    QList<QPair<QString, QString>> list;
+    for (const QAction* a : actions) {
+        QString name = a->text().remove(QLatin1Char('&'));
+        name.remove(QStringLiteral("…"));
+        list.append({a->shortcut().toString(QKeySequence::NativeText), name});
+    }
+    return list;
+}
+
+QString shortcutTable(const QList<QAction*>& actions) {
+    QString table = QStringLiteral("| Key | Action |\n|---|---|\n");
+    for (const auto& [keys, name] : shortcutList(actions)) {
+        // A | in a key would end the cell.
+        QString cell = keys;
+        table += QStringLiteral("| `%1` | %2 |\n").arg(cell.replace(QLatin1Char('|'), QStringLiteral("\\|")), name);
+    }
+    return table;
+}

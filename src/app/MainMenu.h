@@ -1,0 +1,59 @@
+#pragma once
+// The window's menu bar and its actions. The actions carry the program's only
+// keyboard shortcuts (mpv's keys where mpv has one); the window connects them.
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+
+class QAction;
+class QActionGroup;
+class QMainWindow;
+class QMenu;
+
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    explicit MainMenu(QMainWindow* window);
+
+    // File
+    QAction* open;
+    QMenu* recent;
+    QAction* clearList;
+    QAction* quit;
+    // Playback
+    QAction* playPause;
+    QAction* stepForward;
+    QAction* stepBack;
+    QAction* slower;
+    QAction* faster;
+    QAction* normalSpeed;
+    QActionGroup* speeds;  // one checkable action per speed, its data the speed
+    QAction* previous;
+    QAction* next;
+    QAction* snapshot;
+    QAction* mute;
+    QAction* volumeDown;
+    QAction* volumeUp;
+    // View
+    QAction* fullScreen;
+    QAction* leaveFullScreen;
+    // Help
+    QAction* shortcuts;
+    QAction* about;
+
+    // Every action with a shortcut, in menu order.
+    QList<QAction*> shortcutActions() const;
+    // Checks the speed's entry in the Speed menu.
+    void showSpeed(double speed);
+
+private:
+    QMainWindow* window_;
+};
+
+// (keys, action name) of each action, the keys as the menu shows them and the
+// name without its mnemonic and ellipsis.
+QList<QPair<QString, QString>> shortcutList(const QList<QAction*>& actions);
+// The list as a Markdown table, as the README has it.
+QString shortcutTable(const QList<QAction*>& actions);

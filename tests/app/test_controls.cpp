@@ -1,0 +1,153 @@
+// The menu's actions and the pure parts of the playback controls.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QMenu>
+#include <QSet>
+
+#include "MainMenu.h"
+#include "PlaybackSpeed.h"
+#include "RecentPaths.h"
+#include "AppTestSupport.h"
+#include "QtPrinters.h"
+#include "FileTableView.h"
+#include "MapWidget.h"
+#include "ViewController.h"
+
+TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
+    struct Case {
+        double current;
+        int steps;
+        double expected;
+    } const cases[] = {{1, 1, 1.5}, {1, -1, 0.5}, {1.5, 1, 2}, {2, 1, 4}, {4, 1, 4}, {0.25, -1, 0.25}, {0.5, -1, 0.25},
+                       {0.25, 9, 4}, {4, -9, 0.25},
+                       // A speed set elsewhere, between rungs, goes to the neighbouring rung.
+                       {1.2, 1, 1.5}, {1.2, -1, 1}, {3, 1, 4}, {3, -1, 2}, {0.1, 1, 0.25}, {8, -1, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.current << " by " << c.steps);
+        EXPECT_EQ(steppedSpeed(c.current, c.steps), c.expected);
+    }
+    EXPECT_EQ(speedText(0.25), "0.25x");
+    EXPECT_EQ(speedText(1), "1x");
+}
+
+class Controls : public ::testing::Test {
+protected:
+    ViewController w{MpvPlayer::Output::None};
+};
+
+TEST_F(Controls, EveryShortcutIsOnOneMenuActionOnly) {
+    QSet<QKeySequence> seen;
+    for (QAction* a : w.findChildren<QAction*>()) {
+        for (const QKeySequence& k : a->shortcuts()) {
+            EXPECT_FALSE(seen.contains(k)) << k.toString().toStdString() << " twice";
+            seen.insert(k);
+        }
+        const QObjectList shownIn = a->associatedObjects();
+        const bool inMenu = std::any_of(shownIn.begin(), shownIn.end(), [](QObject* o) { return qobject_cast<QMenu*>(o); });
+        if (!a->shortcut().isEmpty()) {
+            EXPECT_TRUE(inMenu) << a->text().toStdString() << " shows its key in no menu";
+        }
+    }
+    for (QPushButton* button : w.findChildren<QPushButton*>()) EXPECT_TRUE(button->shortcut().isEmpty()) << button->text().toStdString();
+    // The keys mpv users know, each on the action named for it.
+    const QList<QPair<QAction*, QString>> keys = {
+        {w.menu->playPause, "Space"},   {w.menu->stepForward, "."}, {w.menu->stepBack, ","}, {w.menu->slower, "["},
+        {w.menu->faster, "]"},          {w.menu->normalSpeed, "Backspace"}, {w.menu->previous, "<"}, {w.menu->next, ">"},
+        {w.menu->mute, "M"},            {w.menu->volumeDown, "9"}, {w.menu->volumeUp, "0"}, {w.menu->fullScreen, "F"},
+        {w.menu->leaveFullScreen, "Esc"}, {w.menu->open, "Ctrl+O"}};
+    for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut().toString(), key) << action->text().toStdString();
+}
+
+TEST_F(Controls, SpeedKeysChangeThePlayerAndTheBar) {
+    const struct {
+        QAction* action;
+        double expected;
+    } steps[] = {{w.menu->faster, 1.5}, {w.menu->faster, 2}, {w.menu->faster, 4}, {w.menu->faster, 4},
+                 {w.menu->normalSpeed, 1}, {w.menu->slower, 0.5}, {w.menu->slower, 0.25}, {w.menu->normalSpeed, 1}};
+    for (const auto& s : steps) {
+        s.action->trigger();
+        EXPECT_EQ(w.player->speed(), s.expected) << s.action->text().toStdString();
+        EXPECT_EQ(w.label_rate->text(), speedText(s.expected));
+        EXPECT_EQ(w.menu->speeds->checkedAction()->data().toDouble(), s.expected);
+    }
+    w.menu->speeds->actions().at(0)->trigger();
+    EXPECT_EQ(w.player->speed(), 0.25);
+}
+
+TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
+    QFile readme(QStringLiteral(DASHCAM_SOURCE_DIR "/README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString table = shortcutTable(w.menu->shortcutActions());
+    EXPECT_TRUE(text.contains(QStringLiteral("## Keyboard shortcuts\n\n") + table)) << "the README's table should read:\n"
+                                                                                   << table.toStdString();
+}
+
+TEST(RecentPaths, MostRecentFirstWithoutDuplicatesAtMostEight) {
+    const struct {
+        QStringList before;
+        QString opened;
+        QStringList after;
+    } cases[] = {{{}, "/a", {"/a"}},
+                 {{"/a", "/b"}, "/c", {"/c", "/a", "/b"}},
+                 {{"/a", "/b", "/c"}, "/b", {"/b", "/a", "/c"}},
+                 {{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}, "/9", {"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.opened.toStdString());
+        EXPECT_EQ(withRecent(c.before, c.opened), c.after);
+    }
+}
+
+TEST_F(Controls, OpeningFillsOpenRecentAndTheLastFolder) {
+    QTemporaryDir a, b;
+    makeRecording(QDir(a.path()), "REC_0001.MP4", 3);
+    makeRecording(QDir(b.path()), "REC_0002.MP4", 3);
+    for (const QString& folder : {a.path(), b.path(), a.path() + "/REC_0001.MP4"}) {
+        ASSERT_TRUE(w.openPaths(QStringList{folder}));
+        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    }
+    QStringList shown;
+    for (QAction* action : w.menu->recent->actions()) shown.append(action->text());
+    EXPECT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
+    EXPECT_EQ(loadLastFolder(), a.path());
+    // An entry opens its path again.
+    w.menu->recent->actions().at(1)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_EQ(w.tableView->model()->rowCount(), 4);
+    saveRecentPaths({});
+}
+
+TEST_F(Controls, ClearListEmptiesTheTableAndShowsTheStartOnceIndexed) {
+    QTemporaryDir tmp;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(w.isIndexing());
+    w.menu->clearList->trigger();  // refused: the batch runs on
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_EQ(w.tableView->model()->rowCount(), 2);
+    w.playTheVideo(1);
+    ASSERT_NE(w.windowTitle(), "dashcam-viewer");
+
+    w.menu->clearList->trigger();
+    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
+    EXPECT_TRUE(w.library.currentStorageVideo.video_list.isEmpty());
+    EXPECT_FALSE(w.library.isRowIndexed(0));
+    EXPECT_EQ(w.windowTitle(), "dashcam-viewer");
+    EXPECT_EQ(w.label_date->text(), "DATE: -");
+    EXPECT_TRUE(w.mapView->overlays().isEmpty());
+    EXPECT_EQ(w.progressIndicator->value(), 0);
+    EXPECT_FALSE(w.player->isOpen());
+
+    // The next folder starts at the first row again.
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_EQ(w.tableView->model()->rowCount(), 2);
+    EXPECT_TRUE(w.library.isRowIndexed(1));
+    saveRecentPaths({});
+}
