@@ -193,6 +193,7 @@ TEST_F(ClipFiles, OverlayIsBurntIntoTheBottomLeft) {
 
 TEST_F(ClipFiles, FailuresLeaveNoFileAndSayWhy) {
     const std::string clip = out("failed.mp4");
+    std::filesystem::create_directory(out("folder.mp4"));
     struct Case {
         const char* name;
         std::vector<std::string> args;
@@ -204,6 +205,8 @@ TEST_F(ClipFiles, FailuresLeaveNoFileAndSayWhy) {
         {"not a recording", {"clip", "--from", "0", "--to", "1", "-o", clip, out("run.stderr")}, 1, "cannot read"},
         {"overlay with fast", {"clip", "--from", "0", "--to", "1", "--fast", "--overlay", "-o", clip, files_[0]}, 2,
          "leave out --fast"},
+        {"OUT is a folder: ffmpeg's file cannot take its place",
+         {"clip", "--from", "0", "--to", "1", "-o", out("folder.mp4"), files_[0]}, 1, "clip not written"},
         {"no such folder", {"clip", "--from", "0", "--to", "1", "-o", out("none/x.mp4"), files_[0]}, 1,
          "clip not written"},
     };
