@@ -103,7 +103,7 @@ protected:
         }
         // A copy that carries a place, as some cameras and phones tag their files.
         tagged_ = (dir_->path() / "TAGGED.MP4").string();
-        testgen::runProcess({"ffmpeg", "-v", "error", "-i", files_[0], "-map", "0", "-c", "copy", "-metadata",
+        testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", files_[0], "-map", "0", "-c", "copy", "-metadata",
                              "location=+48.1375+011.5756/", tagged_});
     }
     static void TearDownTestSuite() { dir_.reset(); }
@@ -117,7 +117,7 @@ protected:
     }
     // The frame at a time as 8-bit grey pixels.
     static std::string frame(const std::string& file, double at) {
-        return testgen::runProcess({"ffmpeg", "-v", "error", "-ss", std::to_string(at), "-i", file, "-frames:v", "1",
+        return testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-ss", std::to_string(at), "-i", file, "-frames:v", "1",
                                     "-f", "rawvideo", "-pix_fmt", "gray", "-"}).out;
     }
     // Files left in the folder that are neither recordings nor finished clips.

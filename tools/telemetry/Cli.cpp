@@ -212,20 +212,29 @@ struct ClipOptions {
     int64_t speedUnit = 1;  // as the settings store it: 0 mph
 };
 
-// The recordings' lengths from ffprobe, the pieces, the overlay from their
+// The recordings' lengths, the pieces, the overlay from their
 // telemetry, then ffmpeg; the clip appears at OUT only when ffmpeg succeeded.
 int writeClip(const std::vector<std::string>& files, const std::string& output, const ClipOptions& options) {
     clips::ClipRequest request;
     std::vector<double> durations;
-    for (const std::string& file : files) {
+    std::vector<Class_Video_Info> records(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        // The movie header the scan reads gives the length ffprobe would (and costs
+        // no process); ffprobe only for what the scan cannot read.
+        telemetry::setLogSink([](std::string_view) {});
+        telemetry::Extract_Subtitle().ExtractSubtitle(records[i], files[i]);
+        telemetry::setLogSink({});
+        std::optional<double> duration;
+        if (records[i].timescale > 0 && records[i].duration > 0)
+            duration = double(records[i].duration) / records[i].timescale;
         QString why;
-        const auto duration = clips::probeDuration(shown(file), &why);
+        if (!duration) duration = clips::probeDuration(shown(files[i]), &why);
         if (!duration) {
-            printError(shown(file) + QLatin1String(": cannot read: ") + why);
+            printError(shown(files[i]) + QLatin1String(": cannot read: ") + why);
             return kFailure;
         }
         durations.push_back(*duration);
-        request.files.push_back(shown(file));
+        request.files.push_back(shown(files[i]));
     }
     const auto pieces = clips::planClip(durations, options.from, options.to);
     if (!pieces) {
@@ -240,10 +249,8 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
     request.output = shown(output);
     if (options.overlay) {
         std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples(files.size());
-        for (const clips::ClipPiece& piece : *pieces) {
-            Scanned scanned = scanFile(files[piece.file]);
-            if (scanned.record.array_SubtileInfo) samples[piece.file] = std::move(*scanned.record.array_SubtileInfo);
-        }
+        for (const clips::ClipPiece& piece : *pieces)
+            if (records[piece.file].array_SubtileInfo) samples[piece.file] = *records[piece.file].array_SubtileInfo;
         request.overlayScript = clips::overlayScript(*pieces, samples, options.speedUnit);
     }
 
