@@ -122,7 +122,7 @@ TEST(TestgenCli, FileCommandsWriteRecordingsThatOtherToolsRead) {
         EXPECT_EQ(probe.exitCode, 0);
         EXPECT_EQ(probe.err, "");
         EXPECT_EQ(probe.out, "h264,320,240,4\nmov_text,N/A,N/A,4\n");
-        const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"});
+        const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"});
         EXPECT_EQ(decode.exitCode, 0);
         EXPECT_EQ(decode.err, "");
         const testgen::ProcessResult tags = testgen::runProcess({"exiftool", "-q", "-q", "-ee", "-Text", "-s3", path});

@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QSaveFile>
@@ -24,6 +25,9 @@
 #include "InspectJson.h"
 #include "Log.h"
 #include "CameraClock.h"
+#include "ClipExport.h"
+#include "ClipPlan.h"
+#include "Overlay.h"
 #include "TrackExport.h"
 
 namespace telemetry_cli {
@@ -40,6 +44,9 @@ constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE..
                          [--utc-offset ±HH:MM] [-o OUT] DIR|FILE...
        dashcam-telemetry trips [-s SENSITIVITY] [-o OUT] DIR|FILE...
        dashcam-telemetry events [-s SENSITIVITY] [-o OUT] DIR|FILE...
+       dashcam-telemetry clip --from S --to S [--fast] [--overlay]
+                         [--speed-unit kmh|mph] [--strip-telemetry]
+                         -o OUT DIR|FILE...
 
 Reads the telemetry that a dashcam writes inside its MP4 recordings. A DIR
 stands for its recordings as the viewer opens a folder: the names ending in
@@ -71,6 +78,13 @@ Commands:
            second) or a G-sensor jolt (0.4 g on X or Y, 0.6 g on Z away from
            the recording's median) as a JSON array: file, time in the video,
            kind, peak and position.
+  clip     Write an MP4 clip of the span from --from to --to, in seconds on
+           the timeline of the FILEs played one after another, through the
+           ffmpeg program. The clip is re-encoded (H.264, CRF 20, the
+           recordings' size and frame rate) and starts and ends on the frames
+           asked for, with the video only; --fast copies the streams (video,
+           sound, telemetry), which starts the clip at the key frame at or
+           before --from.
 
 Options:
   -f, --format FORMAT  export format: gpx, gpx10, kml, geojson or csv
@@ -82,6 +96,17 @@ Options:
   -s, --sensitivity S  event sensitivity: low, normal (default) or high;
                        low raises the thresholds by half, high lowers them by
                        a quarter (trips and events only)
+      --from S         the clip's start in seconds (clip only)
+      --to S           the clip's end in seconds (clip only)
+      --fast           copy the streams instead of re-encoding (clip only)
+      --overlay        burn date and time, speed and G values from the
+                       telemetry into the picture, one update a second (clip
+                       only; not with --fast)
+      --speed-unit U   the overlay's speed unit: kmh (default) or mph
+      --strip-telemetry
+                       leave the telemetry track and all metadata out of the
+                       clip, so that it does not tell where the car went
+                       (clip only)
   -o, --output OUT     write to OUT, replaced whole only once everything is
                        written, instead of standard output
   -h, --help           show this help and exit
@@ -93,8 +118,8 @@ telemetry, export and events leave it out. Put -- before a FILE whose name
 begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
-written; 2 bad arguments, or an OUT that is one of the FILEs; 3 export found
-no position fix in any FILE.
+written (clip: ffmpeg or ffprobe failed); 2 bad arguments, or an OUT that is
+one of the FILEs; 3 export found no position fix in any FILE.
 )";
 
 void printError(const QString& message) {
@@ -181,6 +206,70 @@ private:
     QFile stdout_;
 };
 
+struct ClipOptions {
+    double from = 0, to = 0;
+    bool fast = false, overlay = false, strip = false;
+    int64_t speedUnit = 1;  // as the settings store it: 0 mph
+};
+
+// The recordings' lengths, the pieces, the overlay from their
+// telemetry, then ffmpeg; the clip appears at OUT only when ffmpeg succeeded.
+int writeClip(const std::vector<std::string>& files, const std::string& output, const ClipOptions& options) {
+    clips::ClipRequest request;
+    std::vector<double> durations;
+    std::vector<Class_Video_Info> records(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        // The movie header the scan reads gives the length ffprobe would (and costs
+        // no process); ffprobe only for what the scan cannot read.
+        telemetry::setLogSink([](std::string_view) {});
+        telemetry::Extract_Subtitle().ExtractSubtitle(records[i], files[i]);
+        telemetry::setLogSink({});
+        std::optional<double> duration;
+        if (records[i].timescale > 0 && records[i].duration > 0)
+            duration = double(records[i].duration) / records[i].timescale;
+        QString why;
+        if (!duration) duration = clips::probeDuration(shown(files[i]), &why);
+        if (!duration) {
+            printError(shown(files[i]) + QLatin1String(": cannot read: ") + why);
+            return kFailure;
+        }
+        durations.push_back(*duration);
+        request.files.push_back(shown(files[i]));
+    }
+    const auto pieces = clips::planClip(durations, options.from, options.to);
+    if (!pieces) {
+        double total = 0;
+        for (double d : durations) total += d;
+        return badArguments(QString("the span %1 to %2 s is empty or reaches outside the recordings' %3 s")
+                                .arg(options.from).arg(options.to).arg(total, 0, 'f', 3));
+    }
+    request.pieces = *pieces;
+    request.mode = options.fast ? clips::ClipMode::Fast : clips::ClipMode::Exact;
+    request.stripTelemetry = options.strip;
+    request.output = shown(output);
+    if (options.overlay) {
+        std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples(files.size());
+        for (const clips::ClipPiece& piece : *pieces)
+            if (records[piece.file].array_SubtileInfo) samples[piece.file] = *records[piece.file].array_SubtileInfo;
+        request.overlayScript = clips::overlayScript(*pieces, samples, options.speedUnit);
+    }
+
+    clips::ClipExport clip(request);
+    QEventLoop loop;
+    QString error;
+    QObject::connect(&clip, &clips::ClipExport::finished, &loop, [&](bool ok, const QString& why) {
+        if (!ok) error = why;
+        loop.quit();
+    });
+    clip.start();
+    loop.exec();
+    if (!error.isEmpty()) {
+        printError(shown(output) + QLatin1String(": clip not written: ") + error);
+        return kFailure;
+    }
+    return kSuccess;
+}
+
 }  // namespace
 
 int run(int argc, char** argv) {
@@ -191,7 +280,14 @@ int run(int argc, char** argv) {
     const QCommandLineOption helpOption({"h", "help"}, "show help");
     const QCommandLineOption versionOption({"v", "version"}, "show version");
     const QCommandLineOption offsetOption({"u", "utc-offset"}, "camera clock offset", "OFFSET");
-    parser.addOptions({formatOption, outputOption, sensitivityOption, offsetOption, helpOption, versionOption});
+    const QCommandLineOption fromOption("from", "clip start", "S");
+    const QCommandLineOption toOption("to", "clip end", "S");
+    const QCommandLineOption fastOption("fast", "copy streams");
+    const QCommandLineOption overlayOption("overlay", "burn in telemetry");
+    const QCommandLineOption stripOption("strip-telemetry", "no telemetry or metadata");
+    const QCommandLineOption speedUnitOption("speed-unit", "overlay speed unit", "UNIT");
+    parser.addOptions({formatOption, outputOption, sensitivityOption, offsetOption, helpOption, versionOption,
+                       fromOption, toOption, fastOption, overlayOption, stripOption, speedUnitOption});
 
     QStringList arguments{QLatin1String(kProgram)};
     for (int i = 1; i < argc; ++i) arguments << asLatin1(argv[i]);
@@ -207,14 +303,41 @@ int run(int argc, char** argv) {
     }
 
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) return badArguments("missing command: inspect, export, trips or events");
+    if (positional.isEmpty()) return badArguments("missing command: inspect, export, trips, events or clip");
     const QString command = positional.first();
     const bool inspect = command == QLatin1String("inspect");
     const bool drives = command == QLatin1String("trips") || command == QLatin1String("events");
-    if (!inspect && !drives && command != QLatin1String("export"))
+    const bool clip = command == QLatin1String("clip");
+    if (!inspect && !drives && !clip && command != QLatin1String("export"))
         return badArguments(QLatin1String("unknown command '") + shown(command) +
-                            QLatin1String("': use inspect, export, trips or events"));
+                            QLatin1String("': use inspect, export, trips, events or clip"));
     if (positional.size() < 2) return badArguments("missing FILE");
+    ClipOptions clipOptions;
+    for (const QCommandLineOption* option :
+         {&fromOption, &toOption, &fastOption, &overlayOption, &stripOption, &speedUnitOption}) {
+        if (!clip && parser.isSet(*option))
+            return badArguments("--" + option->names().first() + QLatin1String(" applies to clip only"));
+    }
+    if (clip) {
+        for (const QCommandLineOption* option : {&formatOption, &offsetOption, &sensitivityOption})
+            if (parser.isSet(*option))
+                return badArguments("--" + option->names().last() + QLatin1String(" does not apply to clip"));
+        if (!parser.isSet(fromOption) || !parser.isSet(toOption)) return badArguments("clip needs --from and --to");
+        bool fromOk = false, toOk = false;
+        clipOptions.from = parser.value(fromOption).toDouble(&fromOk);
+        clipOptions.to = parser.value(toOption).toDouble(&toOk);
+        if (!fromOk || !toOk) return badArguments("--from and --to take seconds, such as 12.5");
+        clipOptions.fast = parser.isSet(fastOption);
+        clipOptions.overlay = parser.isSet(overlayOption);
+        clipOptions.strip = parser.isSet(stripOption);
+        if (clipOptions.fast && clipOptions.overlay)
+            return badArguments("--overlay needs the clip re-encoded: leave out --fast");
+        const QString unit = parser.value(speedUnitOption);
+        if (unit == QLatin1String("mph")) clipOptions.speedUnit = 0;
+        else if (parser.isSet(speedUnitOption) && unit != QLatin1String("kmh"))
+            return badArguments(QLatin1String("unknown speed unit '") + shown(unit) + QLatin1String("': use kmh or mph"));
+        if (!parser.isSet(outputOption)) return badArguments("clip needs -o OUT");
+    }
     if (!drives && parser.isSet(sensitivityOption)) return badArguments("--sensitivity applies to trips and events only");
     trips::Sensitivity sensitivity = trips::Sensitivity::Normal;
     if (parser.isSet(sensitivityOption)) {
@@ -229,7 +352,7 @@ int run(int argc, char** argv) {
     if ((inspect || drives) && parser.isSet(formatOption)) return badArguments("--format applies to export only");
     if ((inspect || drives) && parser.isSet(offsetOption)) return badArguments("--utc-offset applies to export only");
     QTimeZone clockZone = QTimeZone::systemTimeZone();
-    if (!inspect && !drives) {
+    if (!inspect && !drives && !clip) {
         if (!parser.isSet(formatOption)) return badArguments("export needs --format gpx, gpx10, kml, geojson or csv");
         format = track_export::trackFormatNamed(parser.value(formatOption));
         if (!format)
@@ -262,6 +385,7 @@ int run(int argc, char** argv) {
         printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
         return kBadArguments;
     }
+    if (clip) return writeClip(files, *outputPath, clipOptions);
     Output output(outputPath);
     if (!output.open()) return kFailure;
 
