@@ -10,8 +10,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -42,6 +44,8 @@
 #include "TextValues.h"
 
 namespace {
+
+const QString kEventAnnotation = QStringLiteral("Event");
 
 // A file dialog in which files and folders can both be chosen: a selected folder
 // is accepted instead of being entered.
@@ -150,8 +154,14 @@ void ViewController::buildWindow() {
     tableView = new FileTableView(left);
     tableModel_ = new FileTableModel(library, this);
     tableView->setModel(tableModel_);
-    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00")});
+    tableModel_->setDrives(&drives);
+    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00"), QStringLiteral("00  00:00 · 00:00"),
+                                QStringLiteral("⚠")});
     leftLayout->addWidget(tableView, 1);
+    list_events = new QListWidget(left);
+    list_events->setMaximumHeight(110);
+    list_events->setToolTip(tr("Events: a click plays from 5 s before"));
+    leftLayout->addWidget(list_events);
     auto* progressRow = new QHBoxLayout;
     progressIndicator = new QProgressBar(left);
     progressIndicator->setTextVisible(false);
@@ -193,7 +203,8 @@ void ViewController::buildWindow() {
     label_gz = telemetryLabel(QStringLiteral("Z : -"), labels);
     label_speed = telemetryLabel(QStringLiteral("SPEED : -"), labels);
     label_date = telemetryLabel(QStringLiteral("DATE: -"), labels);
-    for (QLabel* l : {label_gx, label_gy, label_gz, label_speed, label_date}) labelLayout->addWidget(l);
+    label_statistics = telemetryLabel(QString(), labels);
+    for (QLabel* l : {label_gx, label_gy, label_gz, label_speed, label_date, label_statistics}) labelLayout->addWidget(l);
     labelLayout->addStretch();
     hostView = new QChartView(this);
     hostView->setRenderHint(QPainter::Antialiasing);
@@ -223,6 +234,9 @@ void ViewController::buildWindow() {
     statusBar();
 
     connect(openButton, &QPushButton::clicked, this, &ViewController::btn_folder_open);
+    connect(list_events, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        seekToEvent(item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toDouble());
+    });
     connect(settingsButton, &QPushButton::clicked, this, &ViewController::btn_setting);
     connect(snapshotButton, &QPushButton::clicked, this, &ViewController::btn_snapshot);
     // Seek when the knob is let go, or when a click or key moves it a step.
@@ -345,7 +359,37 @@ void ViewController::startIndexing(const QByteArrayList& batch) {
     });
 }
 
-void ViewController::reloadRows(int32_t first, int32_t last) { tableModel_->reloadRows(first, last); }
+void ViewController::reloadRows(int32_t first, int32_t last) {
+    drives.update(library.currentStorageVideo.video_list);
+    tableModel_->reloadRows(first, last);
+    tableModel_->drivesChanged();
+    showEvents();
+}
+
+void ViewController::showEvents() {
+    list_events->clear();
+    for (const trips::RecordingSummary& summary : drives.summaries())
+        for (const trips::Event& e : summary.events) {
+            const int row = int(e.recording);
+            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3").arg(durationText(e.videoSeconds), eventDescription(e),
+                                                                             library.arrayTable_Files.value(row)),
+                                             list_events);
+            item->setData(Qt::UserRole, row);
+            item->setData(Qt::UserRole + 1, e.videoSeconds);
+        }
+}
+
+void ViewController::seekToEvent(int32_t row, double videoSeconds) {
+    const int64_t target = std::max<int64_t>(0, std::llround(videoSeconds - 5.0));
+    if (row != library.currentStorageVideo.indexOfNowPlaying || playerItem.isEmpty()) {
+        tableView->selectRowQuietly(row);
+        playTheVideo(row);
+        if (library.currentStorageVideo.indexOfNowPlaying == row) pendingEventSeek = target;
+        return;
+    }
+    slider_video->setValue(int(target * 1000));
+    player->seekToSeconds(target);
+}
 
 void ViewController::setProgressRange(double minimum, double maximum) {
     // An empty range would make the bar Qt's busy indicator, animating for ever.
@@ -374,10 +418,22 @@ void ViewController::clearShownRecording() {
     playerView->setFullScreenButtonVisible(false);
     shownSample_.reset();
     playerItem.clear();
+    label_statistics->clear();
+}
+
+void ViewController::showStatistics() {
+    const int row = library.currentStorageVideo.indexOfNowPlaying;
+    const trips::Trip* trip = drives.tripOf(row);
+    if (!trip) return label_statistics->clear();
+    label_statistics->setText(
+        statisticsText(tr("RECORDING"), drives.summaries().at(size_t(row)).statistics, UserSettingDistanceUnit, UserSettingSpeedUnit) +
+        QLatin1Char('\n') + statisticsText(tr("TRIP %1").arg(drives.tripNumberOf(row) + 1), trip->statistics,
+                                           UserSettingDistanceUnit, UserSettingSpeedUnit));
 }
 
 void ViewController::playTheVideo(int32_t row) {
     ++routeOpening_;  // answers still on their way belong to the previous opening
+    pendingEventSeek.reset();
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
     mapView->removeAllOverlays();
     CurrentStorageVideo& storage = library.currentStorageVideo;
@@ -414,7 +470,14 @@ void ViewController::playTheVideo(int32_t row) {
 
     draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
                                record->timescale ? double(record->duration) / record->timescale : 0.0);
+    std::vector<EventMark> marks;
+    for (const trips::Event& e : drives.has(row) ? drives.summaries().at(size_t(row)).events : std::vector<trips::Event>{})
+        marks.push_back({e.videoSeconds, QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e))});
+    draw_Graph->setEventMarks(std::move(marks));
+    for (const trips::Event& e : drives.has(row) ? drives.summaries().at(size_t(row)).events : std::vector<trips::Event>{})
+        if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
     draw_Graph->setGsensorGraph(hostView, false);
+    showStatistics();
 }
 
 void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail) {
@@ -438,6 +501,10 @@ void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure fai
     rateObservation_ = connect(player, &MediaPlayer::playingChanged, this, &ViewController::rateChanged);
     playerView->setFullScreenButtonVisible(true);
     player->play();
+    if (pendingEventSeek) {
+        slider_video->setValue(int(*pendingEventSeek * 1000));
+        player->seekToSeconds(*std::exchange(pendingEventSeek, std::nullopt));
+    }
 }
 
 void ViewController::tick(MediaTime time) {
@@ -535,6 +602,20 @@ void ViewController::drawRoute(const QStringList& coordinateSet) { mapView->addO
 QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::red, 4.0); }
 
 std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
+    if (annotation.title == kEventAnnotation) {
+        static const QImage warning = [] {
+            QImage image(18, 16, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(Qt::black, 1.0));
+            p.setBrush(QColor(255, 170, 0));
+            p.drawPolygon(QPolygonF({QPointF(9, 1), QPointF(17, 15), QPointF(1, 15)}));
+            p.drawText(QRectF(0, 4, 18, 12), Qt::AlignCenter, QStringLiteral("!"));
+            return image;
+        }();
+        return warning;
+    }
     if (annotation.title != QLatin1String("Start")) return std::nullopt;
     static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
     // The heading it was placed with: a later tick without a fix must not turn it.
@@ -584,5 +665,6 @@ void ViewController::SettingViewClosed() {
     } else {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
+    showStatistics();
     telemetry::logLine("SettingView Close");
 }
