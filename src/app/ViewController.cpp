@@ -277,6 +277,13 @@ void ViewController::loadSettings() {
     UserSettingSpeedUnit = s.PresetSpeedUnit;
     UserSettingDistanceUnit = s.PresetDistanceUnit;
     UserSeetingCapturePath = s.PathOfSaveDirectory;
+    if (s.EventSensitivity == UserSettingEventSensitivity) return;
+    UserSettingEventSensitivity = s.EventSensitivity;
+    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list);
+    tableModel_->drivesChanged();
+    showEvents();
+    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
+    if (!library.currentStorageVideo.filepathOfNowPlaying.isNull()) showRecordingEvents(row);
 }
 
 QStringList ViewController::chooseRecordings() {
@@ -423,7 +430,7 @@ void ViewController::clearShownRecording() {
 
 void ViewController::showStatistics() {
     const int row = library.currentStorageVideo.indexOfNowPlaying;
-    const trips::Trip* trip = drives.tripOf(row);
+    const trips::Trip* trip = library.currentStorageVideo.filepathOfNowPlaying.isNull() ? nullptr : drives.tripOf(row);
     if (!trip) return label_statistics->clear();
     label_statistics->setText(
         statisticsText(tr("RECORDING"), drives.summaries().at(size_t(row)).statistics, UserSettingDistanceUnit, UserSettingSpeedUnit) +
@@ -470,14 +477,22 @@ void ViewController::playTheVideo(int32_t row) {
 
     draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
                                record->timescale ? double(record->duration) / record->timescale : 0.0);
-    std::vector<EventMark> marks;
-    for (const trips::Event& e : drives.has(row) ? drives.summaries().at(size_t(row)).events : std::vector<trips::Event>{})
-        marks.push_back({e.videoSeconds, QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e))});
-    draw_Graph->setEventMarks(std::move(marks));
-    for (const trips::Event& e : drives.has(row) ? drives.summaries().at(size_t(row)).events : std::vector<trips::Event>{})
-        if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
-    draw_Graph->setGsensorGraph(hostView, false);
+    showRecordingEvents(row);
     showStatistics();
+}
+
+void ViewController::showRecordingEvents(int32_t row) {
+    const std::vector<trips::Event> none;
+    const std::vector<trips::Event>& events = drives.has(row) ? drives.summaries().at(size_t(row)).events : none;
+    std::vector<EventMark> marks;
+    for (const MapAnnotation& a : mapView->annotations())
+        if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
+    for (const trips::Event& e : events) {
+        marks.push_back({e.videoSeconds, QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e))});
+        if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
+    }
+    draw_Graph->setEventMarks(std::move(marks));
+    draw_Graph->setGsensorGraph(hostView, false);
 }
 
 void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail) {

@@ -81,6 +81,7 @@ public:
     RecordingLibrary library;
     int64_t UserSettingSpeedUnit = 0;
     int64_t UserSettingDistanceUnit = 0;
+    int64_t UserSettingEventSensitivity = 1;  // trips::Sensitivity
     QString UserSeetingCapturePath;  // null until a folder has been saved
     std::unique_ptr<Draw_Graph> draw_Graph;
     DriveIndex drives;  // trips and events of the listed recordings
@@ -123,6 +124,7 @@ private:
     void clearShownRecording();
     void showStatistics();
     void showEvents();
+    void showRecordingEvents(int32_t row);  // on the chart and the map
 
     // IndexingRun::Host
     void reloadRows(int32_t first, int32_t last) override;

@@ -4,6 +4,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineSeries>
 #include <QListWidget>
@@ -18,7 +19,8 @@
 
 namespace {
 
-// A trip of three 20 s recordings with a hard braking 12 s into the second, and a
+// A trip of three 20 s recordings with a hard braking 12 s into the second and G
+// noise within the normal thresholds, and a
 // separate 10 s recording an hour later.
 class TripsWindow : public ::testing::Test {
 protected:
@@ -27,6 +29,7 @@ protected:
         drive.startSpeedKmh = 60;
         drive.speedNoise = 0;
         drive.turnNoise = 0;
+        drive.gNoise = 0.3;  // within the normal thresholds, beyond the high ones
         drive.incidents = {{testgen::Incident::Braking, 32}};
         const auto cut = testgen::cutDrive(drive, {20, 20, 20}, 0);
         for (size_t i = 0; i < cut.size(); ++i)
@@ -133,4 +136,24 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
     EXPECT_EQ(w.pendingEventSeek, std::optional<int64_t>(7));
+}
+
+TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {
+    QSettings().clear();
+    w.playTheVideo(2);
+    const struct {
+        int chosen;
+        bool moreThanTheBraking;  // the drive's G noise counts as jolts once the thresholds are low enough
+    } cases[] = {{0, false}, {2, true}, {1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        SettingViewController dialog(&w, {}, {});
+        if (c.chosen == 0) {
+            EXPECT_EQ(dialog.eventSensitivity->currentText(), "Normal");  // never saved
+        }
+        dialog.eventSensitivity->setCurrentIndex(c.chosen);
+        dialog.btn_save_and_close();
+        EXPECT_EQ(QSettings().value("EventSensitivity").toInt(), c.chosen);
+        EXPECT_EQ(w.list_events->count() > 1, c.moreThanTheBraking);
+    }
 }
