@@ -27,6 +27,7 @@
 #include <system_error>
 
 #include "Batches.h"
+#include "Track.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
 #include "RecordedTrack.h"
@@ -46,6 +47,8 @@
 namespace {
 
 const QString kEventAnnotation = QStringLiteral("Event");
+constexpr int kTripLevel = 1;          // the trip's other recordings, drawn grey
+constexpr size_t kTripLineStep = 5;    // a grey context line need not draw every second
 
 // A file dialog in which files and folders can both be chosen: a selected folder
 // is accepted instead of being entered.
@@ -468,7 +471,19 @@ void ViewController::playTheVideo(int32_t row) {
         const double v = telemetry::floatingValue(text);
         return flag == 1 ? v * -1.0 : v;
     };
-    if (const auto region = trackRegion(*record))
+    // The rest of the trip in grey, under the recording's own track; the map fits it all.
+    std::vector<const telemetry::Class_Video_Info*> tripRecords{record.get()};
+    if (const trips::Trip* trip = drives.tripOf(row))
+        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings; ++k) {
+            if (int32_t(k) == row) continue;
+            tripRecords.push_back(storage.video_list.at(qsizetype(k)).get());
+            for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*tripRecords.back(), kTripLineStep)) {
+                MapPolyline line{{}, kTripLevel};
+                for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
+                mapView->addOverlay(line);
+            }
+        }
+    if (const auto region = trackRegion(tripRecords))
         mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
     getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
                   signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
@@ -614,7 +629,9 @@ void ViewController::showRoute(const DirectionsAnswer& response) {
 
 void ViewController::drawRoute(const QStringList& coordinateSet) { mapView->addOverlay(recordedTrack(coordinateSet)); }
 
-QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::red, 4.0); }
+QPen ViewController::rendererForOverlay(const MapPolyline& line) {
+    return line.level == kTripLevel ? QPen(QColor(110, 110, 110), 2.5) : QPen(Qt::red, 4.0);
+}
 
 std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
     if (annotation.title == kEventAnnotation) {

@@ -15,6 +15,7 @@
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "MapWidget.h"
+#include "TrackRegion.h"
 #include "ViewController.h"
 
 namespace {
@@ -155,5 +156,25 @@ TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {
         dialog.btn_save_and_close();
         EXPECT_EQ(QSettings().value("EventSensitivity").toInt(), c.chosen);
         EXPECT_EQ(w.list_events->count() > 1, c.moreThanTheBraking);
+    }
+}
+
+TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
+    const std::vector<const telemetry::Class_Video_Info*> trip = {
+        w.library.currentStorageVideo.video_list.at(0).get(), w.library.currentStorageVideo.video_list.at(1).get(),
+        w.library.currentStorageVideo.video_list.at(2).get()};
+    const struct {
+        int row, greyLines;
+    } cases[] = {{1, 2}, {0, 2}, {3, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        w.playTheVideo(c.row);
+        int grey = 0;
+        for (const MapPolyline& line : w.mapView->overlays()) grey += line.level == 1;
+        EXPECT_EQ(grey, c.greyLines);
+        if (c.row == 3) continue;
+        const GeoCoordinate centre = trackRegion(trip)->centre;
+        EXPECT_NEAR(w.mapView->centre().latitude, centre.latitude, 1e-9);
+        EXPECT_NEAR(w.mapView->centre().longitude, centre.longitude, 1e-9);
     }
 }
