@@ -158,7 +158,7 @@ void ViewController::buildWindow() {
     tableModel_ = new FileTableModel(library, this);
     tableView->setModel(tableModel_);
     tableModel_->setDrives(&drives);
-    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00"), QStringLiteral("00  00:00 · 00:00"),
+    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00"), QStringLiteral("00 00:00 · 00:00"),
                                 QStringLiteral("⚠")});
     leftLayout->addWidget(tableView, 1);
     list_events = new QListWidget(left);
@@ -232,7 +232,7 @@ void ViewController::buildWindow() {
     main->addWidget(left);
     main->addWidget(right);
     main->setStretchFactor(1, 1);
-    main->setSizes({340, 940});
+    main->setSizes({400, 880});
     setCentralWidget(main);
     statusBar();
 
@@ -565,6 +565,12 @@ void ViewController::tick(MediaTime time) {
             if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
         mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"),
                                library.currentStorageVideo.currentdegree);
+        // The events' warnings stay drawn above the car.
+        for (const MapAnnotation& a : mapView->annotations())
+            if (a.title == kEventAnnotation) {
+                mapView->removeAnnotation(a.id);
+                mapView->addAnnotation(a.coordinate, a.title);
+            }
     }
     const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
     label_gx->setText(texts.gx);

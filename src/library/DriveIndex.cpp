@@ -37,7 +37,7 @@ QString DriveIndex::tripText(int row) const {
     if (!trip) return {};
     const QString number = QString::number(tripNumberOf(row) + 1);
     if (size_t(row) != trip->firstRecording || !trip->start || !trip->end) return number;
-    return QStringLiteral("%1  %2 · %3").arg(number, clockText(*trip->start), durationText(double(*trip->end - *trip->start)));
+    return QStringLiteral("%1 %2 · %3").arg(number, clockText(*trip->start), durationText(double(*trip->end - *trip->start)));
 }
 
 QString DriveIndex::tripToolTip(int row) const {

@@ -62,10 +62,10 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
         QString trip, tripTip, event, eventTip;
     };
     const Row rows[] = {
-        {"1  09:03 · 0:59", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
+        {"1 09:03 · 0:59", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
         {"1", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "⚠", "1 event(s)\n0:12 hard-braking"},
         {"1", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
-        {"2  10:00 · 0:09", "Trip 2: from 2016-05-12 10:00:00, 0:09 long, 1 recording(s)", "", ""},
+        {"2 10:00 · 0:09", "Trip 2: from 2016-05-12 10:00:00, 0:09 long, 1 recording(s)", "", ""},
     };
     for (int row = 0; row < 4; ++row) {
         SCOPED_TRACE(row);
@@ -131,6 +131,9 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
             EXPECT_EQ(marks[0].x(), 12.0);
         }
     }
+    w.tick({13000, 1000});  // the car past the event: its warning stays drawn above it
+    ASSERT_EQ(w.mapView->annotations().size(), 2);
+    EXPECT_EQ(w.mapView->annotations().last().title, "Event");
     // From another recording, the click opens the event's first, to play 5 s before it.
     w.playTheVideo(3);
     emit w.list_events->itemClicked(w.list_events->item(0));
