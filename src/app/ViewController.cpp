@@ -48,7 +48,7 @@ namespace {
 
 const QString kEventAnnotation = QStringLiteral("Event");
 constexpr int kTripLevel = 1;          // the trip's other recordings, drawn grey
-constexpr size_t kTripLineStep = 5;    // a grey context line need not draw every second
+constexpr size_t kTripLineStep = 5;    // a track line need not draw every second
 
 // A file dialog in which files and folders can both be chosen: a selected folder
 // is accepted instead of being entered.
@@ -633,7 +633,21 @@ void ViewController::showRoute(const DirectionsAnswer& response) {
     }
 }
 
-void ViewController::drawRoute(const QStringList& coordinateSet) { mapView->addOverlay(recordedTrack(coordinateSet)); }
+void ViewController::drawRoute(const QStringList& coordinateSet) {
+    // The open recording's fixes, one line per run of them: no line across a gap without a fix.
+    const CurrentStorageVideo& storage = library.currentStorageVideo;
+    const int32_t row = storage.indexOfNowPlaying;
+    if (!storage.filepathOfNowPlaying.isNull() && row >= 0 && row < storage.video_list.size()) {
+        const auto runs = trips::trackRuns(*storage.video_list.at(row), kTripLineStep);
+        for (const std::vector<trips::GeoPoint>& run : runs) {
+            MapPolyline line;
+            for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
+            mapView->addOverlay(line);
+        }
+        if (!runs.empty()) return;
+    }
+    mapView->addOverlay(recordedTrack(coordinateSet));
+}
 
 QPen ViewController::rendererForOverlay(const MapPolyline& line) {
     return line.level == kTripLevel ? QPen(QColor(110, 110, 110), 2.5) : QPen(Qt::red, 4.0);

@@ -181,3 +181,26 @@ TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
         EXPECT_NEAR(w.mapView->centre().longitude, centre.longitude, 1e-9);
     }
 }
+
+TEST(TripsMap, RedTrackBreaksWhereTheRecordingHadNoFix) {
+    QTemporaryDir tmp;
+    testgen::DriveOptions drive;
+    drive.seconds = 30;
+    std::vector<std::string> lines = testgen::simulateDrive(drive);
+    for (int k = 10; k < 15; ++k) {  // "$gx$gy$gz$lon$lat$...": no position for five seconds
+        QStringList fields = QString::fromStdString(lines[size_t(k)]).split('$');
+        fields[4] = fields[5] = "0";
+        lines[size_t(k)] = fields.join('$').toStdString();
+    }
+    makeRecordingOf(QFile::encodeName(QDir(tmp.path()).filePath("REC_0001.MP4")).toStdString(), lines);
+    qputenv("DASHCAM_ROUTING_URL", "");
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    w.playTheVideo(0);
+    int red = 0;
+    ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 5000));
+    for (const MapPolyline& line : w.mapView->overlays()) red += line.level == 0 && !line.points.isEmpty();
+    EXPECT_EQ(red, 2);
+    qunsetenv("DASHCAM_ROUTING_URL");
+}
