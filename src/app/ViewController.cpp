@@ -12,8 +12,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -31,6 +33,7 @@
 #include "MainMenu.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
+#include "Track.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
 #include "RecordedTrack.h"
@@ -48,6 +51,10 @@
 #include "TextValues.h"
 
 namespace {
+
+const QString kEventAnnotation = QStringLiteral("Event");
+constexpr int kTripLevel = 1;          // the trip's other recordings, drawn grey
+constexpr size_t kTripLineStep = 5;    // a track line need not draw every second
 
 // A file dialog in which files and folders can both be chosen: a selected folder
 // is accepted instead of being entered.
@@ -159,8 +166,14 @@ void ViewController::buildWindow() {
     tableView = new FileTableView(left);
     tableModel_ = new FileTableModel(library, this);
     tableView->setModel(tableModel_);
-    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00")});
+    tableModel_->setDrives(&drives);
+    tableView->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00"), QStringLiteral("00 00:00 · 00:00"),
+                                QStringLiteral("⚠")});
     leftLayout->addWidget(tableView, 1);
+    list_events = new QListWidget(left);
+    list_events->setMaximumHeight(110);
+    list_events->setToolTip(tr("Events: a click plays from 5 s before"));
+    leftLayout->addWidget(list_events);
     auto* progressRow = new QHBoxLayout;
     progressIndicator = new QProgressBar(left);
     progressIndicator->setTextVisible(false);
@@ -217,7 +230,8 @@ void ViewController::buildWindow() {
     label_gz = telemetryLabel(QStringLiteral("Z : -"), labels);
     label_speed = telemetryLabel(QStringLiteral("SPEED : -"), labels);
     label_date = telemetryLabel(QStringLiteral("DATE: -"), labels);
-    for (QLabel* l : {label_gx, label_gy, label_gz, label_speed, label_date}) labelLayout->addWidget(l);
+    label_statistics = telemetryLabel(QString(), labels);
+    for (QLabel* l : {label_gx, label_gy, label_gz, label_speed, label_date, label_statistics}) labelLayout->addWidget(l);
     labelLayout->addStretch();
     hostView = new QChartView(this);
     hostView->setRenderHint(QPainter::Antialiasing);
@@ -242,11 +256,14 @@ void ViewController::buildWindow() {
     main->addWidget(left);
     main->addWidget(right);
     main->setStretchFactor(1, 1);
-    main->setSizes({340, 940});
+    main->setSizes({400, 880});
     setCentralWidget(main);
     statusBar();
 
     connect(openButton, &QPushButton::clicked, this, &ViewController::btn_folder_open);
+    connect(list_events, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        seekToEvent(item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toDouble());
+    });
     connect(settingsButton, &QPushButton::clicked, this, &ViewController::btn_setting);
     connect(snapshotButton, &QPushButton::clicked, this, &ViewController::btn_snapshot);
     // Seek when the knob is let go, or when a click or key moves it a step.
@@ -340,6 +357,9 @@ void ViewController::clearList() {
     player->close();
     clearShownRecording();
     library.clear();
+    drives.clear();
+    list_events->clear();
+    label_statistics->clear();
     tableModel_->clear();
     mapView->removeAllOverlays();
     draw_Graph->setGsensorGraph(hostView, true);
@@ -377,6 +397,13 @@ void ViewController::loadSettings() {
     UserSettingSpeedUnit = s.PresetSpeedUnit;
     UserSettingDistanceUnit = s.PresetDistanceUnit;
     UserSeetingCapturePath = s.PathOfSaveDirectory;
+    if (s.EventSensitivity == UserSettingEventSensitivity) return;
+    UserSettingEventSensitivity = s.EventSensitivity;
+    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list);
+    tableModel_->drivesChanged();
+    showEvents();
+    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
+    if (!library.currentStorageVideo.filepathOfNowPlaying.isNull()) showRecordingEvents(row);
 }
 
 QStringList ViewController::chooseRecordings() {
@@ -460,7 +487,37 @@ void ViewController::startIndexing(const QByteArrayList& batch) {
     });
 }
 
-void ViewController::reloadRows(int32_t first, int32_t last) { tableModel_->reloadRows(first, last); }
+void ViewController::reloadRows(int32_t first, int32_t last) {
+    drives.update(library.currentStorageVideo.video_list);
+    tableModel_->reloadRows(first, last);
+    tableModel_->drivesChanged();
+    showEvents();
+}
+
+void ViewController::showEvents() {
+    list_events->clear();
+    for (const trips::RecordingSummary& summary : drives.summaries())
+        for (const trips::Event& e : summary.events) {
+            const int row = int(e.recording);
+            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3").arg(durationText(e.videoSeconds), eventDescription(e),
+                                                                             library.arrayTable_Files.value(row)),
+                                             list_events);
+            item->setData(Qt::UserRole, row);
+            item->setData(Qt::UserRole + 1, e.videoSeconds);
+        }
+}
+
+void ViewController::seekToEvent(int32_t row, double videoSeconds) {
+    const int64_t target = std::max<int64_t>(0, std::llround(videoSeconds - 5.0));
+    if (row != library.currentStorageVideo.indexOfNowPlaying || playerItem.isEmpty()) {
+        tableView->selectRowQuietly(row);
+        playTheVideo(row);
+        if (library.currentStorageVideo.indexOfNowPlaying == row) pendingEventSeek = target;
+        return;
+    }
+    slider_video->setValue(int(target * 1000));
+    player->seekToSeconds(target);
+}
 
 void ViewController::setProgressRange(double minimum, double maximum) {
     // An empty range would make the bar Qt's busy indicator, animating for ever.
@@ -489,10 +546,22 @@ void ViewController::clearShownRecording() {
     playerView->setFullScreenButtonVisible(false);
     shownSample_.reset();
     playerItem.clear();
+    label_statistics->clear();
+}
+
+void ViewController::showStatistics() {
+    const int row = library.currentStorageVideo.indexOfNowPlaying;
+    const trips::Trip* trip = library.currentStorageVideo.filepathOfNowPlaying.isNull() ? nullptr : drives.tripOf(row);
+    if (!trip) return label_statistics->clear();
+    label_statistics->setText(
+        statisticsText(tr("RECORDING"), drives.summaries().at(size_t(row)).statistics, UserSettingDistanceUnit, UserSettingSpeedUnit) +
+        QLatin1Char('\n') + statisticsText(tr("TRIP %1").arg(drives.tripNumberOf(row) + 1), trip->statistics,
+                                           UserSettingDistanceUnit, UserSettingSpeedUnit));
 }
 
 void ViewController::playTheVideo(int32_t row) {
     ++routeOpening_;  // answers still on their way belong to the previous opening
+    pendingEventSeek.reset();
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
     mapView->removeAllOverlays();
     CurrentStorageVideo& storage = library.currentStorageVideo;
@@ -521,7 +590,19 @@ void ViewController::playTheVideo(int32_t row) {
         const double v = telemetry::floatingValue(text);
         return flag == 1 ? v * -1.0 : v;
     };
-    if (const auto region = trackRegion(*record))
+    // The rest of the trip in grey, under the recording's own track; the map fits it all.
+    std::vector<const telemetry::Class_Video_Info*> tripRecords{record.get()};
+    if (const trips::Trip* trip = drives.tripOf(row))
+        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings; ++k) {
+            if (int32_t(k) == row) continue;
+            tripRecords.push_back(storage.video_list.at(qsizetype(k)).get());
+            for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*tripRecords.back(), kTripLineStep)) {
+                MapPolyline line{{}, kTripLevel};
+                for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
+                mapView->addOverlay(line);
+            }
+        }
+    if (const auto region = trackRegion(tripRecords))
         mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
     getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
                   signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
@@ -530,6 +611,21 @@ void ViewController::playTheVideo(int32_t row) {
 
     draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
                                record->timescale ? double(record->duration) / record->timescale : 0.0);
+    showRecordingEvents(row);
+    showStatistics();
+}
+
+void ViewController::showRecordingEvents(int32_t row) {
+    const std::vector<trips::Event> none;
+    const std::vector<trips::Event>& events = drives.has(row) ? drives.summaries().at(size_t(row)).events : none;
+    std::vector<EventMark> marks;
+    for (const MapAnnotation& a : mapView->annotations())
+        if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
+    for (const trips::Event& e : events) {
+        marks.push_back({e.videoSeconds, QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e))});
+        if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
+    }
+    draw_Graph->setEventMarks(std::move(marks));
     draw_Graph->setGsensorGraph(hostView, false);
 }
 
@@ -554,6 +650,10 @@ void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure fai
     rateObservation_ = connect(player, &MediaPlayer::playingChanged, this, &ViewController::rateChanged);
     playerView->setFullScreenButtonVisible(true);
     player->play();
+    if (pendingEventSeek) {
+        slider_video->setValue(int(*pendingEventSeek * 1000));
+        player->seekToSeconds(*std::exchange(pendingEventSeek, std::nullopt));
+    }
 }
 
 void ViewController::tick(MediaTime time) {
@@ -584,6 +684,12 @@ void ViewController::tick(MediaTime time) {
             if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
         mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"),
                                library.currentStorageVideo.currentdegree);
+        // The events' warnings stay drawn above the car.
+        for (const MapAnnotation& a : mapView->annotations())
+            if (a.title == kEventAnnotation) {
+                mapView->removeAnnotation(a.id);
+                mapView->addAnnotation(a.coordinate, a.title);
+            }
     }
     const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
     label_gx->setText(texts.gx);
@@ -646,11 +752,41 @@ void ViewController::showRoute(const DirectionsAnswer& response) {
     }
 }
 
-void ViewController::drawRoute(const QStringList& coordinateSet) { mapView->addOverlay(recordedTrack(coordinateSet)); }
+void ViewController::drawRoute(const QStringList& coordinateSet) {
+    // The open recording's fixes, one line per run of them: no line across a gap without a fix.
+    const CurrentStorageVideo& storage = library.currentStorageVideo;
+    const int32_t row = storage.indexOfNowPlaying;
+    if (!storage.filepathOfNowPlaying.isNull() && row >= 0 && row < storage.video_list.size()) {
+        const auto runs = trips::trackRuns(*storage.video_list.at(row), kTripLineStep);
+        for (const std::vector<trips::GeoPoint>& run : runs) {
+            MapPolyline line;
+            for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
+            mapView->addOverlay(line);
+        }
+        if (!runs.empty()) return;
+    }
+    mapView->addOverlay(recordedTrack(coordinateSet));
+}
 
-QPen ViewController::rendererForOverlay(const MapPolyline&) { return QPen(Qt::red, 4.0); }
+QPen ViewController::rendererForOverlay(const MapPolyline& line) {
+    return line.level == kTripLevel ? QPen(QColor(110, 110, 110), 2.5) : QPen(Qt::red, 4.0);
+}
 
 std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
+    if (annotation.title == kEventAnnotation) {
+        static const QImage warning = [] {
+            QImage image(18, 16, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(Qt::black, 1.0));
+            p.setBrush(QColor(255, 170, 0));
+            p.drawPolygon(QPolygonF({QPointF(9, 1), QPointF(17, 15), QPointF(1, 15)}));
+            p.drawText(QRectF(0, 4, 18, 12), Qt::AlignCenter, QStringLiteral("!"));
+            return image;
+        }();
+        return warning;
+    }
     if (annotation.title != QLatin1String("Start")) return std::nullopt;
     static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
     // The heading it was placed with: a later tick without a fix must not turn it.
@@ -700,5 +836,6 @@ void ViewController::SettingViewClosed() {
     } else {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
+    showStatistics();
     telemetry::logLine("SettingView Close");
 }

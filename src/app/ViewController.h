@@ -13,6 +13,7 @@
 #include <optional>
 #include <thread>
 
+#include "DriveIndex.h"
 #include "Draw_Graph.h"
 #include "IndexingRun.h"
 #include "MapInterface.h"
@@ -29,6 +30,7 @@ class MainThreadHandoff;
 class FileTableView;
 class QChartView;
 class QLabel;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QSlider;
@@ -49,6 +51,8 @@ public:
     void btn_setting();
     void SettingViewClosed() override;
     void playTheVideo(int32_t row);
+    // Plays from 5 s before an event, opening its recording first when another is open.
+    void seekToEvent(int32_t row, double videoSeconds);
     // Queues paths as the open button queues a choice: a folder first gives its
     // recordings, files are taken as given. False when a run is under way.
     bool openPaths(const QStringList& chosen);
@@ -78,8 +82,10 @@ public:
     RecordingLibrary library;
     int64_t UserSettingSpeedUnit = 0;
     int64_t UserSettingDistanceUnit = 0;
+    int64_t UserSettingEventSensitivity = 1;  // trips::Sensitivity
     QString UserSeetingCapturePath;  // null until a folder has been saved
     std::unique_ptr<Draw_Graph> draw_Graph;
+    DriveIndex drives;  // trips and events of the listed recordings
     QString playerItem;  // the recording open in the player
     GeoCoordinate source, destination;
     MediaPlayer* player = nullptr;
@@ -95,6 +101,9 @@ public:
     QLabel* label_gz = nullptr;
     QLabel* label_speed = nullptr;
     QLabel* label_date = nullptr;
+    QListWidget* list_events = nullptr;  // every listed recording's events; a click seeks
+    std::optional<int64_t> pendingEventSeek;  // seconds to seek to once the opening recording plays
+    QLabel* label_statistics = nullptr;  // the recording's and its trip's statistics
     QSlider* slider_video = nullptr;
     QLabel* label_position = nullptr;  // "m:ss / m:ss" beside the slider
     QChartView* hostView = nullptr;
@@ -127,6 +136,9 @@ private:
     void loadSettings();
     void rememberOpened(const QByteArrayList& paths);
     void clearShownRecording();
+    void showStatistics();
+    void showEvents();
+    void showRecordingEvents(int32_t row);  // on the chart and the map
 
     // IndexingRun::Host
     void reloadRows(int32_t first, int32_t last) override;

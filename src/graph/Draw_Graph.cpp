@@ -3,9 +3,11 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QCursor>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
+#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <array>
@@ -222,6 +224,22 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
             plot->attachAxis(xAxis);
             plot->attachAxis(yAxis);
             chart->legend()->markers(plot).value(0)->setLabel(QString::fromLatin1(rows[r].legend));
+        }
+        const QPen markPen(QColor(255, 140, 0), 2.0, Qt::DashLine);
+        for (const EventMark& mark : eventMarks_) {
+            auto* tick = new QLineSeries;
+            tick->setName(QStringLiteral("Event mark"));
+            tick->setProperty("toolTip", mark.toolTip);
+            tick->setPen(markPen);
+            tick->append(mark.seconds, logModulus(range.min));
+            tick->append(mark.seconds, logModulus(range.max));
+            chart->addSeries(tick);
+            tick->attachAxis(xAxis);
+            tick->attachAxis(yAxis);
+            chart->legend()->markers(tick).value(0)->setVisible(false);
+            QObject::connect(tick, &QLineSeries::hovered, tick, [tick](const QPointF&, bool on) {
+                on ? QToolTip::showText(QCursor::pos(), tick->property("toolTip").toString()) : QToolTip::hideText();
+            });
         }
         chart->legend()->setAlignment(Qt::AlignTop);
     } else {

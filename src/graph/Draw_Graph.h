@@ -32,6 +32,12 @@ struct ShiftedRange {
 };
 ShiftedRange shiftedRange(const std::vector<const std::vector<PlotPoint>*>& series, double shift);
 
+// A moment to point at on the chart: a vertical tick at a video second.
+struct EventMark {
+    double seconds = 0;
+    QString toolTip;
+};
+
 class Draw_Graph {
 public:
     static constexpr double kShift = 1.0;
@@ -47,6 +53,10 @@ public:
     // noPlots the chart shows its frame only.
     void setGsensorGraph(QChartView* hostView, bool noPlots);
 
+    // The marks the next chart with plots shows, each a series named "Event mark"
+    // whose tool tip (property "toolTip") shows on hovering.
+    void setEventMarks(std::vector<EventMark> marks) { eventMarks_ = std::move(marks); }
+
     // Data source: the points of the plot named "X Plot", "Y Plot" or "Z Plot".
     uint64_t numberOfRecordsForPlot(const QString& plotIdentifier) const;
     std::optional<double> numberForPlot(const QString& plotIdentifier, uint64_t field, uint64_t index) const;
@@ -58,5 +68,6 @@ public:
     double secondsPerSample = 1.0;  // of the prepared series
 
 private:
+    std::vector<EventMark> eventMarks_;
     const PlotSeries* seriesFor(const QString& plotIdentifier) const;
 };

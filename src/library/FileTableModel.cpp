@@ -1,6 +1,9 @@
 #include "FileTableModel.h"
 
+#include <QColor>
 #include <algorithm>
+
+#include "DriveIndex.h"
 
 FileTableModel::FileTableModel(const RecordingLibrary& library, QObject* parent)
     : QAbstractTableModel(parent), library_(library) {}
@@ -24,24 +27,36 @@ void FileTableModel::clear() {
     endResetModel();
 }
 
+void FileTableModel::drivesChanged() {
+    if (shownRows_ > 0) emit dataChanged(index(0, Trip), index(shownRows_ - 1, Event));
+}
+
 int FileTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
 int FileTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant FileTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= shownRows_ || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-        return {};
+    if (!index.isValid() || index.row() >= shownRows_) return {};
     const int row = index.row();
+    const bool drive = drives_ && drives_->has(row);
+    // Every other trip on a band, so a trip's rows read as one.
+    if (role == Qt::BackgroundRole)
+        return drive && drives_->tripNumberOf(row) % 2 == 1 ? QVariant(QColor(225, 235, 250)) : QVariant();
+    if (role == Qt::ToolTipRole && drive && index.column() == Trip) return drives_->tripToolTip(row);
+    if (role == Qt::ToolTipRole && drive && index.column() == Event) return drives_->eventToolTip(row);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
     case File: return library_.arrayTable_Files.value(row);
     case Time: return library_.arrayTable_Time.value(row);
     case Date: return library_.arrayTable_Date.value(row);
+    case Trip: return drive ? drives_->tripText(row) : QString();
+    case Event: return drive ? drives_->eventText(row) : QString();
     default: return {};
     }
 }
 
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"File", "Time", "Date"};
-    return section >= 0 && section < ColumnCount ? QVariant(QString::fromLatin1(titles[section])) : QVariant();
+    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠"};
+    return section >= 0 && section < ColumnCount ? QVariant(QString::fromUtf8(titles[section])) : QVariant();
 }

@@ -7,18 +7,24 @@
 
 #include "RecordingLibrary.h"
 
+class DriveIndex;
+
 class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { File, Time, Date, ColumnCount };
+    enum Column { File, Time, Date, Trip, Event, ColumnCount };
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
+    // The trips and events the Trip and event columns show; none until set.
+    void setDrives(const DriveIndex* drives) { drives_ = drives; }
 
     // Takes over the library's new rows and the changes to rows first to last;
     // the selection survives.
     void reloadRows(int first, int last);
     // Shows no rows, after the library was cleared.
     void clear();
+    // The trips regrouped: any row's Trip and event cells may read otherwise.
+    void drivesChanged();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,4 +34,5 @@ public:
 private:
     const RecordingLibrary& library_;
     int shownRows_ = 0;
+    const DriveIndex* drives_ = nullptr;
 };

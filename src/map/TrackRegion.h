@@ -2,6 +2,7 @@
 // The part of the world a recording's map shows: where its fixes are, all of them.
 
 #include <optional>
+#include <vector>
 
 #include "Class_Video_Info.h"
 #include "MapInterface.h"
@@ -17,3 +18,6 @@ inline constexpr double kMinimumRegionSpan = 0.01;  // degrees: a few streets
 // its size on each side, never narrower than kMinimumRegionSpan on either axis.
 // Nothing when no sample has a fix: the map then stays where it is.
 std::optional<MapRegion> trackRegion(const telemetry::Class_Video_Info& record);
+
+// The same over the fixes of several recordings (a trip): one box around them all.
+std::optional<MapRegion> trackRegion(const std::vector<const telemetry::Class_Video_Info*>& records);

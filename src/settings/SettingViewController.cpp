@@ -22,6 +22,8 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     btn_select_speed_unit->addItems({tr("Miles per hour (Mph)"), tr("Kilometres per hour (Kmh)")});
     btn_select_distance_unit = new QComboBox(this);
     btn_select_distance_unit->addItems({tr("Miles"), tr("Kilometres")});
+    eventSensitivity = new QComboBox(this);
+    eventSensitivity->addItems({tr("Low"), tr("Normal"), tr("High")});
     textFiled_path = new QLineEdit(this);
     textFiled_path->setMinimumWidth(textFiled_path->fontMetrics().horizontalAdvance(QString(40, QLatin1Char('x'))));
     auto* choose = new QPushButton(tr("Choose…"), this);
@@ -46,6 +48,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     auto* form = new QFormLayout(this);
     form->addRow(tr("Speed unit:"), btn_select_speed_unit);
     form->addRow(tr("Distance unit:"), btn_select_distance_unit);
+    form->addRow(tr("Event sensitivity:"), eventSensitivity);
     form->addRow(tr("Snapshot folder:"), folderRow);
     form->addRow(tr("Tile server:"), tileServer);
     form->addRow(tr("Routing server:"), routingServer);
@@ -64,6 +67,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
                            .toStdString());
     btn_select_speed_unit->setCurrentIndex(int(stored.PresetSpeedUnit));
     btn_select_distance_unit->setCurrentIndex(int(stored.PresetDistanceUnit));
+    eventSensitivity->setCurrentIndex(int(stored.EventSensitivity));
     // The placeholder is shown, never stored: saving it would send snapshots to a
     // path made of that sentence.
     user_saved_path_ = stored.PathOfSaveDirectory;
@@ -90,7 +94,8 @@ void SettingViewController::btn_Select_Path() {
 void SettingViewController::btn_save_and_close() {
     QString reason;
     if (!saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
-                      user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason)) {
+                      user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason) ||
+        !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason)) {
         saveError->setText(tr("Not saved: %1.").arg(reason));
         saveError->show();
         return;

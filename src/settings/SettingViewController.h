@@ -32,6 +32,7 @@ public:
     QString user_saved_path() const { return user_saved_path_; }
     QComboBox* btn_select_speed_unit = nullptr;
     QComboBox* btn_select_distance_unit = nullptr;
+    QComboBox* eventSensitivity = nullptr;  // Low, Normal, High
     QLineEdit* textFiled_path = nullptr;
     QLineEdit* tileServer = nullptr;     // "{z}/{x}/{y}" URL; empty: no tiles
     QLineEdit* routingServer = nullptr;  // OSRM base URL; empty: no routing

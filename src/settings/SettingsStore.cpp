@@ -29,6 +29,8 @@ UserSettings loadSettings() {
     s.PathOfSaveDirectory = textForKey(settings, QStringLiteral("PathOfSaveDirectory"));
     s.TileServerUrl = textForKey(settings, QStringLiteral("TileServerUrl"));
     s.RoutingServerUrl = textForKey(settings, QStringLiteral("RoutingServerUrl"));
+    if (settings.contains(QStringLiteral("EventSensitivity")))
+        s.EventSensitivity = std::clamp<int64_t>(integerForKey(settings, "EventSensitivity"), 0, 2);
     return s;
 }
 
@@ -53,6 +55,15 @@ bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDi
         }
     }
     return true;
+}
+
+bool saveEventSensitivity(int32_t sensitivity, QString* reason) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("EventSensitivity"), sensitivity);
+    settings.sync();
+    if (settings.status() == QSettings::NoError) return true;
+    if (reason) *reason = statusText(settings.status(), settings.fileName());
+    return false;
 }
 
 QString serverUrl(const char* environmentVariable, const QString& stored, const QString& builtIn) {

@@ -13,6 +13,7 @@ struct UserSettings {
     QString PathOfSaveDirectory;     // the snapshot folder with its trailing "/"; null when never saved
     QString TileServerUrl;           // null when never saved; empty turns the map's tiles off
     QString RoutingServerUrl;        // null when never saved; empty turns routing off
+    int64_t EventSensitivity = 1;    // EventSensitivity: 0 low, 1 normal (also when never saved), 2 high
 };
 
 // The stored units are clamped to 0..1, what the dialog's pop-ups offer.
@@ -24,6 +25,9 @@ UserSettings loadSettings();
 // be written.
 bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDirectory, const QString& tileServerUrl,
                   const QString& routingServerUrl, QString* reason = nullptr);
+
+// Writes EventSensitivity (0..2) through at once; false, with the reason, as above.
+bool saveEventSensitivity(int32_t sensitivity, QString* reason = nullptr);
 
 // The server to use: the environment variable when it is set (even to nothing),
 // else the stored text (empty: off), else the built-in server.

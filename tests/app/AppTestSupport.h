@@ -14,17 +14,22 @@
 #include "Log.h"
 #include "SyntheticMp4.h"
 
-// A synthetic recording of the given length with one sample per second, at a path
-// in the file system's bytes.
-inline void makeRecordingAt(const std::string& path, int seconds) {
-    testgen::DriveOptions d;
-    d.seconds = seconds;
+// A synthetic recording of the given telemetry lines, one a second, at a path in
+// the file system's bytes.
+inline void makeRecordingOf(const std::string& path, const std::vector<std::string>& lines) {
     testgen::SyntheticOptions o;
-    for (const auto& l : testgen::simulateDrive(d)) o.samples.push_back(testgen::timedTextSample(l));
-    o.duration = uint32_t(seconds) * 1000;
+    for (const auto& l : lines) o.samples.push_back(testgen::timedTextSample(l));
+    o.duration = uint32_t(lines.size()) * 1000;
     o.videoBytesPerSample = 16;
     o.trailer = 64;
     testgen::writeSynthetic(path, o);
+}
+
+// The same of a generated drive of the given length.
+inline void makeRecordingAt(const std::string& path, int seconds) {
+    testgen::DriveOptions d;
+    d.seconds = seconds;
+    makeRecordingOf(path, testgen::simulateDrive(d));
 }
 
 // The same in a folder (0 samples: no telemetry at all, a file that is not a recording).

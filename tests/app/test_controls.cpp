@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QMenu>
@@ -143,6 +144,11 @@ TEST_F(Controls, ClearListEmptiesTheTableAndShowsTheStartOnceIndexed) {
     EXPECT_TRUE(w.mapView->overlays().isEmpty());
     EXPECT_EQ(w.progressIndicator->value(), 0);
     EXPECT_FALSE(w.player->isOpen());
+    // Nothing summarised of the old rows may be taken for the rows that come next.
+    EXPECT_TRUE(w.drives.summaries().empty());
+    EXPECT_TRUE(w.drives.trips().empty());
+    EXPECT_EQ(w.list_events->count(), 0);
+    EXPECT_TRUE(w.label_statistics->text().isEmpty());
 
     // The next folder starts at the first row again.
     ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));

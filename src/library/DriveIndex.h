@@ -1,0 +1,53 @@
+#pragma once
+// The listed recordings as drives: each recording summarised once as it arrives,
+// the trips regrouped from the summaries (cheap) whenever the list grows, and the
+// texts the file table shows for them.
+
+#include <QString>
+#include <QVector>
+#include <optional>
+#include <vector>
+
+#include "CurrentStorageVideo.h"
+#include "Trips.h"
+#include "Units.h"
+
+class DriveIndex {
+public:
+    // Summarises the records not yet summarised and regroups the trips.
+    void update(const QVector<RecordingRecord>& list);
+    // The list was emptied: nothing summarised is kept for the rows that come next.
+    void clear();
+    // New thresholds: every recording's events are found again.
+    void setThresholds(const trips::EventThresholds& thresholds, const QVector<RecordingRecord>& list);
+
+    const std::vector<trips::RecordingSummary>& summaries() const { return summaries_; }
+    const std::vector<trips::Trip>& trips() const { return trips_; }
+    // The trip of a summarised row.
+    const trips::Trip* tripOf(int row) const;
+    size_t tripNumberOf(int row) const { return tripOf_.at(size_t(row)); }
+    bool has(int row) const { return row >= 0 && size_t(row) < tripOf_.size(); }
+
+    // The Trip column: the trip's number, and on its first row its start and length.
+    QString tripText(int row) const;
+    QString tripToolTip(int row) const;
+    // The event column: a marker for a row with events, and what they are.
+    QString eventText(int row) const;
+    QString eventToolTip(int row) const;
+
+private:
+    trips::EventThresholds thresholds_;
+    std::vector<trips::RecordingSummary> summaries_;
+    std::vector<trips::Trip> trips_;
+    std::vector<size_t> tripOf_;
+};
+
+// "m:ss", or "h:mm:ss" from an hour on.
+QString durationText(double seconds);
+
+// The statistics panel's block for a recording or a trip, in the settings' units
+// (PresetDistanceUnit, PresetSpeedUnit).
+QString statisticsText(const QString& title, const trips::Statistics& statistics, int64_t distanceUnit, int64_t speedUnit);
+
+// "hard-braking, 40.0 km/h lost" or "gz, 1.02 g": what an event was and how hard.
+QString eventDescription(const trips::Event& event);

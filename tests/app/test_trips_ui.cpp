@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QSettings>
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "FileTableModel.h"
+#include "FileTableView.h"
+#include "MapWidget.h"
+#include "TrackRegion.h"
+#include "ViewController.h"
+
+namespace {
+
+// A trip of three 20 s recordings with a hard braking 12 s into the second and G
+// noise within the normal thresholds, and a
+// separate 10 s recording an hour later.
+class TripsWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testgen::DriveOptions drive;
+        drive.startSpeedKmh = 60;
+        drive.speedNoise = 0;
+        drive.turnNoise = 0;
+        drive.gNoise = 0.3;  // within the normal thresholds, beyond the high ones
+        drive.incidents = {{testgen::Incident::Braking, 32}};
+        const auto cut = testgen::cutDrive(drive, {20, 20, 20}, 0);
+        for (size_t i = 0; i < cut.size(); ++i)
+            makeRecordingOf(QFile::encodeName(dir.filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1))).toStdString(),
+                            cut[i]);
+        testgen::DriveOptions later;
+        later.seconds = 10;
+        later.hour = 10;
+        later.minute = later.second = 0;
+        makeRecordingOf(QFile::encodeName(dir.filePath(QStringLiteral("REC_0004.MP4"))).toStdString(),
+                        testgen::simulateDrive(later));
+        ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+        ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+    }
+    QString cell(int row, int column, int role = Qt::DisplayRole) {
+        return w.tableView->model()->index(row, column).data(role).toString();
+    }
+
+    QTemporaryDir tmp;
+    QDir dir{tmp.path()};
+    ViewController w{MpvPlayer::Output::None};
+};
+
+}  // namespace
+
+TEST_F(TripsWindow, TableShowsTripsAndEvents) {
+    struct Row {
+        QString trip, tripTip, event, eventTip;
+    };
+    const Row rows[] = {
+        {"1 09:03 · 0:59", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
+        {"1", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "⚠", "1 event(s)\n0:12 hard-braking"},
+        {"1", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
+        {"2 10:00 · 0:09", "Trip 2: from 2016-05-12 10:00:00, 0:09 long, 1 recording(s)", "", ""},
+    };
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(cell(row, FileTableModel::Trip), rows[row].trip);
+        EXPECT_EQ(cell(row, FileTableModel::Trip, Qt::ToolTipRole), rows[row].tripTip);
+        EXPECT_EQ(cell(row, FileTableModel::Event), rows[row].event);
+        EXPECT_EQ(cell(row, FileTableModel::Event, Qt::ToolTipRole), rows[row].eventTip);
+        // One band for the second trip only.
+        EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3);
+    }
+    EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
+}
+
+TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
+    QSettings().clear();
+    const struct {
+        int row, unit;
+        QString maxSpeed, distanceUnit, recordingEvents;
+    } cases[] = {{1, 1, "max 60 km/h", " km,", " 1 event(s)"},
+                 {1, 0, "max 37 mph", " mi,", " 1 event(s)"},
+                 {0, 1, "max 60 km/h", " km,", " 0 event(s)"}};
+    double kilometres = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row * 10 + c.unit);
+        w.playTheVideo(c.row);
+        QSettings().setValue("PresetSpeedUnit", c.unit);
+        QSettings().setValue("PresetDistanceUnit", c.unit);
+        w.SettingViewClosed();
+        const QStringList blocks = w.label_statistics->text().split(QStringLiteral("\nTRIP 1\n"));
+        ASSERT_EQ(blocks.size(), 2);
+        EXPECT_TRUE(blocks[0].startsWith("RECORDING\n")) << blocks[0].toStdString();
+        EXPECT_TRUE(blocks[0].contains(c.maxSpeed)) << blocks[0].toStdString();
+        EXPECT_TRUE(blocks[0].contains(c.distanceUnit)) << blocks[0].toStdString();
+        EXPECT_TRUE(blocks[0].endsWith(c.recordingEvents)) << blocks[0].toStdString();
+        EXPECT_TRUE(blocks[1].endsWith(" 1 event(s)")) << blocks[1].toStdString();
+        // The trip's distance, the same in either unit.
+        const double distance = blocks[1].section('\n', 0, 0).section(' ', 1, 1).toDouble();
+        if (c.unit == 1) kilometres = distance;
+        else EXPECT_NEAR(distance, kilometres * 0.621371, 0.006);
+    }
+    EXPECT_GT(kilometres, 0.5);  // a minute at up to 60 km/h
+}
+
+TEST_F(TripsWindow, EventOnChartMapAndList) {
+    ASSERT_EQ(w.list_events->count(), 1);
+    const QString item = w.list_events->item(0)->text();
+    EXPECT_TRUE(item.startsWith("0:12  hard-braking, ") && item.endsWith("  REC_0002.MP4")) << item.toStdString();
+    for (int row : {0, 1}) {
+        SCOPED_TRACE(row);
+        w.playTheVideo(row);
+        std::vector<QPointF> marks;
+        for (auto* s : w.hostView->chart()->series())
+            if (s->name() == "Event mark") {
+                const auto points = static_cast<QLineSeries*>(s)->points();
+                marks.insert(marks.end(), points.begin(), points.end());
+                EXPECT_TRUE(s->property("toolTip").toString().startsWith("0:12 hard-braking, ")) << s->property("toolTip").toString().toStdString();
+            }
+        int warnings = 0;
+        for (const MapAnnotation& a : w.mapView->annotations()) warnings += a.title == "Event";
+        EXPECT_EQ(warnings, row == 1 ? 1 : 0);
+        ASSERT_EQ(marks.size(), row == 1 ? 2u : 0u);  // one tick: two ends
+        if (row == 1) {
+            EXPECT_EQ(marks[0].x(), 12.0);
+        }
+    }
+    w.tick({13000, 1000});  // the car past the event: its warning stays drawn above it
+    ASSERT_EQ(w.mapView->annotations().size(), 2);
+    EXPECT_EQ(w.mapView->annotations().last().title, "Event");
+    // From another recording, the click opens the event's first, to play 5 s before it.
+    w.playTheVideo(3);
+    emit w.list_events->itemClicked(w.list_events->item(0));
+    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
+    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(w.pendingEventSeek, std::optional<int64_t>(7));
+}
+
+TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {
+    QSettings().clear();
+    w.playTheVideo(2);
+    const struct {
+        int chosen;
+        bool moreThanTheBraking;  // the drive's G noise counts as jolts once the thresholds are low enough
+    } cases[] = {{0, false}, {2, true}, {1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        SettingViewController dialog(&w, {}, {});
+        if (c.chosen == 0) {
+            EXPECT_EQ(dialog.eventSensitivity->currentText(), "Normal");  // never saved
+        }
+        dialog.eventSensitivity->setCurrentIndex(c.chosen);
+        dialog.btn_save_and_close();
+        EXPECT_EQ(QSettings().value("EventSensitivity").toInt(), c.chosen);
+        EXPECT_EQ(w.list_events->count() > 1, c.moreThanTheBraking);
+    }
+}
+
+TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
+    const std::vector<const telemetry::Class_Video_Info*> trip = {
+        w.library.currentStorageVideo.video_list.at(0).get(), w.library.currentStorageVideo.video_list.at(1).get(),
+        w.library.currentStorageVideo.video_list.at(2).get()};
+    const struct {
+        int row, greyLines;
+    } cases[] = {{1, 2}, {0, 2}, {3, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        w.playTheVideo(c.row);
+        int grey = 0;
+        for (const MapPolyline& line : w.mapView->overlays()) grey += line.level == 1;
+        EXPECT_EQ(grey, c.greyLines);
+        if (c.row == 3) continue;
+        const GeoCoordinate centre = trackRegion(trip)->centre;
+        EXPECT_NEAR(w.mapView->centre().latitude, centre.latitude, 1e-9);
+        EXPECT_NEAR(w.mapView->centre().longitude, centre.longitude, 1e-9);
+    }
+}
+
+TEST(TripsMap, RedTrackBreaksWhereTheRecordingHadNoFix) {
+    QTemporaryDir tmp;
+    testgen::DriveOptions drive;
+    drive.seconds = 30;
+    std::vector<std::string> lines = testgen::simulateDrive(drive);
+    for (int k = 10; k < 15; ++k) {  // "$gx$gy$gz$lon$lat$...": no position for five seconds
+        QStringList fields = QString::fromStdString(lines[size_t(k)]).split('$');
+        fields[4] = fields[5] = "0";
+        lines[size_t(k)] = fields.join('$').toStdString();
+    }
+    makeRecordingOf(QFile::encodeName(QDir(tmp.path()).filePath("REC_0001.MP4")).toStdString(), lines);
+    qputenv("DASHCAM_ROUTING_URL", "");
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    w.playTheVideo(0);
+    int red = 0;
+    ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 5000));
+    for (const MapPolyline& line : w.mapView->overlays()) red += line.level == 0 && !line.points.isEmpty();
+    EXPECT_EQ(red, 2);
+    qunsetenv("DASHCAM_ROUTING_URL");
+}
