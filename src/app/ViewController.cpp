@@ -358,6 +358,7 @@ void ViewController::clearList() {
     clearShownRecording();
     library.clear();
     drives.clear();
+    fittedTrip_.reset();
     list_events->clear();
     label_statistics->clear();
     tableModel_->clear();
@@ -592,7 +593,8 @@ void ViewController::playTheVideo(int32_t row) {
     };
     // The rest of the trip in grey, under the recording's own track; the map fits it all.
     std::vector<const telemetry::Class_Video_Info*> tripRecords{record.get()};
-    if (const trips::Trip* trip = drives.tripOf(row))
+    const trips::Trip* trip = drives.tripOf(row);
+    if (trip)
         for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings; ++k) {
             if (int32_t(k) == row) continue;
             tripRecords.push_back(storage.video_list.at(qsizetype(k)).get());
@@ -602,8 +604,12 @@ void ViewController::playTheVideo(int32_t row) {
                 mapView->addOverlay(line);
             }
         }
-    if (const auto region = trackRegion(tripRecords))
-        mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
+    // Within one trip the fit is the same: the view stays where the driver left it.
+    const std::optional<size_t> tripStart = trip ? std::optional<size_t>(trip->firstRecording) : std::nullopt;
+    if (!tripStart || tripStart != fittedTrip_)
+        if (const auto region = trackRegion(tripRecords))
+            mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
+    fittedTrip_ = tripStart;
     getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
                   signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
                   signedValue(record->Center_Lat, record->sign_center_lat),

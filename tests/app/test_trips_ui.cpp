@@ -180,6 +180,13 @@ TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
         EXPECT_NEAR(w.mapView->centre().latitude, centre.latitude, 1e-9);
         EXPECT_NEAR(w.mapView->centre().longitude, centre.longitude, 1e-9);
     }
+    // The next recording of the same trip keeps the view the driver moved to; another trip is fitted.
+    w.playTheVideo(1);
+    w.mapView->setRegion({10.0, 20.0}, 0.01, 0.01, false);
+    w.playTheVideo(2);
+    EXPECT_NEAR(w.mapView->centre().latitude, 10.0, 1e-9);
+    w.playTheVideo(3);
+    EXPECT_GT(std::abs(w.mapView->centre().latitude - 10.0), 1.0);
 }
 
 TEST(TripsMap, RedTrackBreaksWhereTheRecordingHadNoFix) {
