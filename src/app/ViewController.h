@@ -13,6 +13,7 @@
 #include <optional>
 #include <thread>
 
+#include "ClipMarks.h"
 #include "DriveIndex.h"
 #include "Draw_Graph.h"
 #include "IndexingRun.h"
@@ -102,7 +103,9 @@ public:
     QLabel* label_speed = nullptr;
     QLabel* label_date = nullptr;
     QListWidget* list_events = nullptr;  // every listed recording's events; a click seeks
-    std::optional<int64_t> pendingEventSeek;  // seconds to seek to once the opening recording plays
+    std::optional<int64_t> pendingEventSeek;
+    // The clip span the user marked (I and O); either may be unset.
+    std::optional<clips::TimelineMark> markIn, markOut;  // seconds to seek to once the opening recording plays
     QLabel* label_statistics = nullptr;  // the recording's and its trip's statistics
     QSlider* slider_video = nullptr;
     QLabel* label_position = nullptr;  // "m:ss / m:ss" beside the slider
