@@ -119,6 +119,9 @@ TEST_F(ExportWindow, WritesTheChosenRowsNamesThoseWithoutFixAndRemembersFormatAn
     EXPECT_TRUE(exporter->told.back().second);
     EXPECT_TRUE(exporter->told.back().first.endsWith("left out: REC_0004.MP4")) << exporter->told.back().first.toStdString();
 
+    exportTrack(ExportScope::All, "gpx", "no/such/folder/x.gpx");
+    EXPECT_TRUE(exporter->told.back().first.startsWith("The track could not be written to")) << exporter->told.back().first.toStdString();
+
     w.playTheVideo(3);
     exportTrack(ExportScope::Recording, "gpx", "blind.gpx");
     EXPECT_EQ(exporter->told.back(), std::make_pair(QString("No track to export: REC_0004.MP4"), true));
