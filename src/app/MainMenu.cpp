@@ -21,6 +21,7 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     QMenu* file = bar->addMenu(tr("&File"));
     open = add(file, tr("&Open…"), QKeySequence::Open);
     recent = file->addMenu(tr("Open &Recent"));
+    exportTrack = add(file, tr("&Export Track…"), QKeySequence(Qt::CTRL | Qt::Key_E));
     clearList = add(file, tr("&Clear List"));
     file->addSeparator();
     quit = add(file, tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));  // the standard key is missing on some platforms

@@ -20,6 +20,7 @@ public:
     // File
     QAction* open;
     QMenu* recent;
+    QAction* exportTrack;
     QAction* clearList;
     QAction* quit;
     // Playback

@@ -30,6 +30,7 @@
 #include <system_error>
 
 #include "Batches.h"
+#include "ExportTrackAction.h"
 #include "MainMenu.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
@@ -286,6 +287,11 @@ void ViewController::buildWindow() {
 
 void ViewController::buildMenu() {
     connect(menu->open, &QAction::triggered, this, &ViewController::btn_folder_open);
+    trackExport = new ExportTrackAction(this);
+    connect(menu->exportTrack, &QAction::triggered, this, [this] {
+        const CurrentStorageVideo& storage = library.currentStorageVideo;
+        trackExport->run(storage.video_list, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
+    });
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
     connect(menu->quit, &QAction::triggered, this, &QWidget::close);
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);

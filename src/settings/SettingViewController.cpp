@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "CameraClock.h"
+#include "ExportSettings.h"
 #include "Log.h"
 #include "SettingsStore.h"
 
@@ -31,6 +33,15 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     folderRow->addWidget(textFiled_path, 1);
     folderRow->addWidget(choose);
 
+    cameraClock = new QComboBox(this);
+    cameraClock->addItems({tr("This computer's zone"), tr("UTC"), tr("Offset from UTC")});
+    cameraOffset = new QLineEdit(this);
+    cameraOffset->setPlaceholderText(QStringLiteral("+02:00"));
+    cameraOffset->setMaximumWidth(cameraOffset->fontMetrics().horizontalAdvance(QStringLiteral("+00:00")) * 2);
+    auto* clockRow = new QHBoxLayout;
+    clockRow->addWidget(cameraClock, 1);
+    clockRow->addWidget(cameraOffset);
+
     tileServer = new QLineEdit(this);
     tileServer->setPlaceholderText(tr("empty: no map tiles"));
     routingServer = new QLineEdit(this);
@@ -50,6 +61,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     form->addRow(tr("Distance unit:"), btn_select_distance_unit);
     form->addRow(tr("Event sensitivity:"), eventSensitivity);
     form->addRow(tr("Snapshot folder:"), folderRow);
+    form->addRow(tr("Camera clock:"), clockRow);
     form->addRow(tr("Tile server:"), tileServer);
     form->addRow(tr("Routing server:"), routingServer);
     form->addRow(privacy);
@@ -59,6 +71,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     connect(choose, &QPushButton::clicked, this, &SettingViewController::btn_Select_Path);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingViewController::btn_save_and_close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(cameraClock, &QComboBox::currentIndexChanged, this, [this](int index) { cameraOffset->setEnabled(index == 2); });
 
     const UserSettings stored = loadSettings();
     telemetry::logLine(QStringLiteral("Load SpeedUnit = %1 , DistanceUnit =%2")
@@ -75,6 +88,17 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     textFiled_path->setReadOnly(true);
     tileServer->setText(stored.TileServerUrl.isNull() ? defaultTileServer : stored.TileServerUrl);
     routingServer->setText(stored.RoutingServerUrl.isNull() ? defaultRoutingServer : stored.RoutingServerUrl);
+    const QString clock = loadCameraClock();
+    const bool offset = clock != QLatin1String(kCameraClockSystem) && clock != QLatin1String(kCameraClockUtc);
+    cameraClock->setCurrentIndex(offset ? 2 : clock == QLatin1String(kCameraClockUtc) ? 1 : 0);
+    cameraOffset->setText(offset ? clock : QString());
+    cameraOffset->setEnabled(offset);
+}
+
+QString SettingViewController::cameraClockText() const {
+    if (cameraClock->currentIndex() == 1) return QString::fromLatin1(kCameraClockUtc);
+    if (cameraClock->currentIndex() == 2) return cameraOffset->text().trimmed();
+    return QString::fromLatin1(kCameraClockSystem);
 }
 
 QString SettingViewController::chooseFolder() {
@@ -93,9 +117,16 @@ void SettingViewController::btn_Select_Path() {
 
 void SettingViewController::btn_save_and_close() {
     QString reason;
+    // Checked before anything is stored, so a typo saves nothing.
+    const QString clock = cameraClockText();
+    if (cameraClock->currentIndex() == 2 && !track_export::parseUtcOffset(clock)) {
+        saveError->setText(tr("Not saved: the camera clock offset must read +HH:MM or -HH:MM, at most 14 hours."));
+        saveError->show();
+        return;
+    }
     if (!saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
                       user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason) ||
-        !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason)) {
+        !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason) || !saveCameraClock(clock, &reason)) {
         saveError->setText(tr("Not saved: %1.").arg(reason));
         saveError->show();
         return;

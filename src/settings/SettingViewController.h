@@ -1,6 +1,6 @@
 #pragma once
-// The settings dialog: speed unit, distance unit, snapshot folder and the map's
-// servers. It stores nothing until Save; then it tells its delegate. A save that
+// The settings dialog: speed unit, distance unit, snapshot folder, the camera's
+// clock and the map's servers. It stores nothing until Save; then it tells its delegate. A save that
 // fails is said in the dialog, which stays open.
 
 #include <QDialog>
@@ -34,11 +34,14 @@ public:
     QComboBox* btn_select_distance_unit = nullptr;
     QComboBox* eventSensitivity = nullptr;  // Low, Normal, High
     QLineEdit* textFiled_path = nullptr;
+    QComboBox* cameraClock = nullptr;   // this computer's zone, UTC, or the offset below
+    QLineEdit* cameraOffset = nullptr;  // "+HH:MM" or "-HH:MM"; used with the third choice
     QLineEdit* tileServer = nullptr;     // "{z}/{x}/{y}" URL; empty: no tiles
     QLineEdit* routingServer = nullptr;  // OSRM base URL; empty: no routing
     QLabel* saveError = nullptr;         // hidden until a save fails
 
 private:
+    QString cameraClockText() const;  // the CameraClock text the choice stands for
     // Asks for a folder; returns its path, or a null text when cancelled. Tests
     // replace it.
     virtual QString chooseFolder();
