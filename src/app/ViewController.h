@@ -27,6 +27,7 @@
 
 class FileTableModel;
 class MainMenu;
+class MapSteering;
 class MainThreadHandoff;
 class FileTableView;
 class QChartView;
@@ -54,6 +55,8 @@ public:
     void playTheVideo(int32_t row);
     // Plays from 5 s before an event, opening its recording first when another is open.
     void seekToEvent(int32_t row, double videoSeconds);
+    // Seeks the recording now playing, or the one opening once it plays.
+    void seekTo(int64_t seconds);
     // Queues paths as the open button queues a choice: a folder first gives its
     // recordings, files are taken as given. False when a run is under way.
     bool openPaths(const QStringList& chosen);
@@ -115,6 +118,7 @@ public:
     QPushButton* settingsButton = nullptr;
     QPushButton* snapshotButton = nullptr;
     MainMenu* menu = nullptr;
+    MapSteering* mapSteering = nullptr;  // track clicks, Fit Trip, Follow Vehicle, the track's ends
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
 
     // Playback controls of the menu and the bar.
