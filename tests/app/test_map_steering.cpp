@@ -183,6 +183,7 @@ TEST_F(Steering, ClickOnTheTrackSeeksToTheSampleThereAndADragPans) {
     for (int sample : {1, 2, 4}) QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(sample) + QPoint(1, 3));
     EXPECT_EQ(seeks, std::vector<int64_t>({1, 2, 4}));
     QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(2) + QPoint(0, 20));  // off the track
+    QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(5));  // the end's marker shows its title
     // A drag that starts on the track pans the map and turns Follow Vehicle off.
     follow.setChecked(true);
     const GeoCoordinate before = map.centre();
@@ -279,6 +280,15 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_EQ(ends(), 2);
     w.tick({3, 1});  // the vehicle marker comes and goes; the ends stay
     EXPECT_EQ(ends(), 2);
+    // Following, the map goes back to the car the user had left; Fit Trip shows the track.
+    EXPECT_FALSE(w.menu->followVehicle->isChecked());
+    w.menu->followVehicle->setChecked(true);
+    w.mapView->setView({10.0, 10.0}, 15);
+    w.tick({4, 1});
+    EXPECT_GT(w.mapView->centre().latitude, 40.0);
+    w.mapView->setView({10.0, 10.0}, 15);
+    w.menu->fitTrip->trigger();
+    EXPECT_DOUBLE_EQ(w.mapView->centre().latitude, trackRegion(*w.library.currentStorageVideo.video_list.at(0))->centre.latitude);
     w.playTheVideo(1);
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.mapView->annotations().isEmpty());
@@ -287,5 +297,4 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     w.menu->clearList->trigger();
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
-    EXPECT_FALSE(w.menu->followVehicle->isChecked());
 }
