@@ -2,7 +2,8 @@
 // hours (36,000 points) and the vehicle marker, drawn into an image the size of a
 // large map pane at several zooms, while the marker moves and while the view pans. No tiles. Each figure is the mean over as many
 // redraws as fit in about a second (at least 3), as wall time and as the thread's CPU
-// time (what the redraw costs when the machine is shared).
+// time (what the redraw costs when the machine is shared). Then the cost of a click on
+// the track: every sample projected and the one under the pointer found.
 //
 //   map_bench [seconds-per-figure]
 
@@ -18,6 +19,7 @@
 #include "Drive.h"
 #include "MapWidget.h"
 #include "TextValues.h"
+#include "TrackHit.h"
 
 namespace {
 double cpuMs() {
@@ -86,6 +88,25 @@ int main(int argc, char** argv) {
                 std::fflush(stdout);
             }
         }
+        telemetry::Class_Video_Info record;
+        record.array_SubtileInfo.emplace();
+        testgen::DriveOptions options;
+        options.seconds = seconds;
+        for (const std::string& line : testgen::simulateDrive(options)) {
+            record.array_SubtileInfo->emplace_back();
+            record.array_SubtileInfo->back().setSubtitleInfo(line);
+        }
+        map.setView(middle, 17);
+        QElapsedTimer timer;
+        timer.start();
+        int clicks = 0, hits = 0;
+        while (clicks < 3 || timer.nsecsElapsed() / 1e6 < budgetMs) {
+            const auto pixels = trackhit::samplePixels(record, [&](GeoCoordinate c) { return map.toWidget(c); });
+            hits += trackhit::sampleAt(pixels, map.toWidget(middle) + QPointF(2, 2)).has_value();
+            ++clicks;
+        }
+        std::printf("%6d samples, click on the track: %8.3f ms (%d clicks, %d hits)\n", seconds,
+                    double(timer.nsecsElapsed()) / 1e6 / clicks, clicks, hits);
     }
     return 0;
 }

@@ -55,6 +55,10 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     QMenu* view = bar->addMenu(tr("&View"));
     fullScreen = add(view, tr("&Full Screen"), Qt::Key_F);
     leaveFullScreen = add(view, tr("&Leave Full Screen"), Qt::Key_Escape);
+    view->addSeparator();
+    fitTrip = add(view, tr("Fit &Trip"), QKeySequence(Qt::CTRL | Qt::Key_0));
+    followVehicle = add(view, tr("F&ollow Vehicle"));
+    followVehicle->setCheckable(true);
 
     QMenu* help = bar->addMenu(tr("&Help"));
     shortcuts = add(help, tr("&Keyboard Shortcuts"));

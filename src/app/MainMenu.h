@@ -40,6 +40,8 @@ public:
     // View
     QAction* fullScreen;
     QAction* leaveFullScreen;
+    QAction* fitTrip;
+    QAction* followVehicle;  // checkable, off at start
     // Help
     QAction* shortcuts;
     QAction* about;

@@ -32,6 +32,7 @@
 #include "Batches.h"
 #include "ExportTrackAction.h"
 #include "MainMenu.h"
+#include "MapSteering.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
 #include "Track.h"
@@ -41,6 +42,7 @@
 #include "ImageRotation.h"
 #include "Snapshot.h"
 #include "TileLoader.h"
+#include "TrackEnds.h"
 #include "TrackRegion.h"
 #include "PositionFix.h"
 #include "VideoPanel.h"
@@ -223,6 +225,8 @@ void ViewController::buildWindow() {
 
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
                             this);
+    mapSteering = new MapSteering(mapView, menu->fitTrip, menu->followVehicle, this);
+    connect(mapSteering, &MapSteering::seekRequested, this, &ViewController::seekTo);
 
     auto* labels = new QWidget(this);
     auto* labelLayout = new QVBoxLayout(labels);
@@ -522,8 +526,16 @@ void ViewController::seekToEvent(int32_t row, double videoSeconds) {
         if (library.currentStorageVideo.indexOfNowPlaying == row) pendingEventSeek = target;
         return;
     }
-    slider_video->setValue(int(target * 1000));
-    player->seekToSeconds(target);
+    seekTo(target);
+}
+
+void ViewController::seekTo(int64_t seconds) {
+    if (playerItem.isEmpty()) {
+        pendingEventSeek = seconds;  // still opening: playerOpened() seeks
+        return;
+    }
+    slider_video->setValue(int(seconds * 1000));
+    player->seekToSeconds(seconds);
 }
 
 void ViewController::setProgressRange(double minimum, double maximum) {
@@ -549,6 +561,7 @@ void ViewController::clearShownRecording() {
     label_speed->setText(QStringLiteral("SPEED : -"));
     label_date->setText(QStringLiteral("DATE: -"));
     for (const MapAnnotation& a : mapView->annotations()) mapView->removeAnnotation(a.id);
+    mapSteering->clear();
     slider_video->setRange(0, 0);
     playerView->setFullScreenButtonVisible(false);
     shownSample_.reset();
@@ -598,24 +611,25 @@ void ViewController::playTheVideo(int32_t row) {
         return flag == 1 ? v * -1.0 : v;
     };
     // The rest of the trip in grey, under the recording's own track; the map fits it all.
-    std::vector<const telemetry::Class_Video_Info*> tripRecords{record.get()};
     const trips::Trip* trip = drives.tripOf(row);
-    if (trip)
-        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings; ++k) {
-            if (int32_t(k) == row) continue;
-            tripRecords.push_back(storage.video_list.at(qsizetype(k)).get());
-            for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*tripRecords.back(), kTripLineStep)) {
-                MapPolyline line{{}, kTripLevel};
-                for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
-                mapView->addOverlay(line);
-            }
+    const std::vector<RecordingRecord> fitted = fitRecords(storage.video_list, row, trip);
+    std::vector<const telemetry::Class_Video_Info*> tripRecords;
+    for (const RecordingRecord& r : fitted) {
+        tripRecords.push_back(r.get());
+        if (tripRecords.size() == 1) continue;  // the recording itself, drawn in red
+        for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*r, kTripLineStep)) {
+            MapPolyline line{{}, kTripLevel};
+            for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
+            mapView->addOverlay(line);
         }
+    }
     // Within one trip the fit is the same: the view stays where the driver left it.
     const std::optional<size_t> tripStart = trip ? std::optional<size_t>(trip->firstRecording) : std::nullopt;
     if (!tripStart || tripStart != fittedTrip_)
         if (const auto region = trackRegion(tripRecords))
             mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
     fittedTrip_ = tripStart;
+    mapSteering->showRecording(record, fitted);
     getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
                   signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
                   signedValue(record->Center_Lat, record->sign_center_lat),
@@ -696,6 +710,7 @@ void ViewController::tick(MediaTime time) {
             if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
         mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"),
                                library.currentStorageVideo.currentdegree);
+        mapSteering->vehicleMoved({marker.latitude, marker.longitude});
         // The events' warnings stay drawn above the car.
         for (const MapAnnotation& a : mapView->annotations())
             if (a.title == kEventAnnotation) {
@@ -799,6 +814,7 @@ std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& ann
         }();
         return warning;
     }
+    if (auto end = trackEndImage(annotation.title)) return end;
     if (annotation.title != QLatin1String("Start")) return std::nullopt;
     static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
     // The heading it was placed with: a later tick without a fix must not turn it.

@@ -28,6 +28,7 @@
 class ExportTrackAction;
 class FileTableModel;
 class MainMenu;
+class MapSteering;
 class MainThreadHandoff;
 class FileTableView;
 class QChartView;
@@ -55,6 +56,8 @@ public:
     void playTheVideo(int32_t row);
     // Plays from 5 s before an event, opening its recording first when another is open.
     void seekToEvent(int32_t row, double videoSeconds);
+    // Seeks the recording now playing, or the one opening once it plays.
+    void seekTo(int64_t seconds);
     // Queues paths as the open button queues a choice: a folder first gives its
     // recordings, files are taken as given. False when a run is under way.
     bool openPaths(const QStringList& chosen);
@@ -117,6 +120,7 @@ public:
     QPushButton* snapshotButton = nullptr;
     MainMenu* menu = nullptr;
     ExportTrackAction* trackExport = nullptr;  // File ▸ Export Track…; tests put their own in
+    MapSteering* mapSteering = nullptr;  // track clicks, Fit Trip, Follow Vehicle, the track's ends
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
 
     // Playback controls of the menu and the bar.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "DriveIndex.h"
+#include "RowText.h"
 
 FileTableModel::FileTableModel(const RecordingLibrary& library, QObject* parent)
     : QAbstractTableModel(parent), library_(library) {}
@@ -12,6 +13,7 @@ void FileTableModel::reloadRows(int first, int last) {
     const int shownBefore = shownRows_;
     const int rows = library_.table_cnt;
     if (rows > shownRows_) {
+        severalFolders_ = rowsFromSeveralFolders(library_.arrayTable_Folder);
         beginInsertRows({}, shownRows_, rows - 1);
         shownRows_ = rows;
         endInsertRows();
@@ -24,6 +26,7 @@ void FileTableModel::reloadRows(int first, int last) {
 void FileTableModel::clear() {
     beginResetModel();
     shownRows_ = 0;
+    severalFolders_ = false;
     endResetModel();
 }
 
@@ -44,6 +47,7 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
         return drive && drives_->tripNumberOf(row) % 2 == 1 ? QVariant(QColor(225, 235, 250)) : QVariant();
     if (role == Qt::ToolTipRole && drive && index.column() == Trip) return drives_->tripToolTip(row);
     if (role == Qt::ToolTipRole && drive && index.column() == Event) return drives_->eventToolTip(row);
+    if (role == Qt::ToolTipRole && index.column() == Folder) return library_.arrayTable_Folder.value(row);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
     case File: return library_.arrayTable_Files.value(row);
@@ -51,12 +55,16 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     case Date: return library_.arrayTable_Date.value(row);
     case Trip: return drive ? drives_->tripText(row) : QString();
     case Event: return drive ? drives_->eventText(row) : QString();
+    case Folder: {
+        const QString folder = library_.arrayTable_Folder.value(row);
+        return folder == QLatin1String("/") ? folder : folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
+    }
     default: return {};
     }
 }
 
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠"};
+    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "Folder"};
     return section >= 0 && section < ColumnCount ? QVariant(QString::fromUtf8(titles[section])) : QVariant();
 }

@@ -12,7 +12,7 @@ class DriveIndex;
 class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { File, Time, Date, Trip, Event, ColumnCount };
+    enum Column { File, Time, Date, Trip, Event, Folder, ColumnCount };
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
     // The trips and events the Trip and event columns show; none until set.
@@ -25,6 +25,8 @@ public:
     void clear();
     // The trips regrouped: any row's Trip and event cells may read otherwise.
     void drivesChanged();
+    // Whether the rows shown come from more than one folder.
+    bool severalFolders() const { return severalFolders_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,5 +36,6 @@ public:
 private:
     const RecordingLibrary& library_;
     int shownRows_ = 0;
+    bool severalFolders_ = false;
     const DriveIndex* drives_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QMimeData>
 
 #include "Batches.h"
+#include "FileTableModel.h"
 
 namespace {
 bool offersFiles(const QMimeData* mime) { return mime && mime->hasUrls() && !droppedFiles(mime->urls()).isEmpty(); }
@@ -27,6 +28,18 @@ FileTableView::FileTableView(QWidget* parent) : QTableView(parent) {
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DropOnly);
+}
+
+void FileTableView::setModel(QAbstractItemModel* model) {
+    QTableView::setModel(model);
+    auto* files = qobject_cast<FileTableModel*>(model);
+    if (!files) return;
+    // Shares the room the File column leaves, so no row needs scrolling sideways.
+    horizontalHeader()->setSectionResizeMode(FileTableModel::Folder, QHeaderView::Stretch);
+    const auto showFolders = [this, files] { setColumnHidden(FileTableModel::Folder, !files->severalFolders()); };
+    connect(files, &QAbstractItemModel::rowsInserted, this, showFolders);
+    connect(files, &QAbstractItemModel::modelReset, this, showFolders);
+    showFolders();
 }
 
 void FileTableView::selectRowQuietly(int row) {

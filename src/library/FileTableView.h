@@ -20,6 +20,10 @@ public:
     // more than indexing them.
     void fixColumnWidths(const QStringList& samples);
 
+    // Also shows the Folder column of a FileTableModel only while its rows come
+    // from more than one folder.
+    void setModel(QAbstractItemModel* model) override;
+
 signals:
     // Emitted before the selection moves to the row, by a click or the keyboard.
     void rowAboutToBeSelected(int row);

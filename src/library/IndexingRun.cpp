@@ -29,6 +29,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
             library_.arrayTable_Date.append(QString());
             library_.arrayTable_Trip.append(QString::number(i));
             library_.arrayTable_Avg.append(QString());
+            library_.arrayTable_Folder.append(folderOf(batch.at(i)));
             ++library_.table_cnt;
         }
         host_.reloadRows(first, library_.table_cnt - 1);

@@ -1,6 +1,7 @@
 #include "RowText.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QStringList>
 
 #include "TextValues.h"
@@ -27,3 +28,12 @@ QString dateText(const telemetry::Class_Video_Info& record) {
 }
 
 QString fileNameOf(const QByteArray& path) { return QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)); }
+
+QString folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QString() : QFile::decodeName(slash == 0 ? QByteArray("/") : path.left(slash));
+}
+
+bool rowsFromSeveralFolders(const QStringList& folders) {
+    return std::any_of(folders.begin(), folders.end(), [&](const QString& f) { return f != folders.first(); });
+}

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "Class_Video_Info.h"
 
@@ -15,3 +16,7 @@ QString dateText(const telemetry::Class_Video_Info& record);
 // The name after the last "/" of a path in the file system's bytes, for display:
 // bytes that are not UTF-8 show as replacement characters.
 QString fileNameOf(const QByteArray& path);
+// The folder a path lies in (everything before its last "/"; "/" for the root).
+QString folderOf(const QByteArray& path);
+// The Folder column is worth its room only when the rows come from more than one folder.
+bool rowsFromSeveralFolders(const QStringList& folders);

@@ -62,6 +62,26 @@ void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double span
         setView(centre, target);
         return;
     }
+    animateTo(centre, target);
+}
+
+void MapWidget::panTo(GeoCoordinate centre) {
+    animation_->stop();
+    if (!isVisible()) return setView(centre, zoom_);
+    animateTo(centre, zoom_);
+}
+
+void MapWidget::addButton(QAction* action) {
+    auto* b = new QToolButton(this);
+    b->setDefaultAction(action);
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    b->setFixedSize(26, 26);
+    b->setCursor(Qt::ArrowCursor);
+    b->move(8, 8 + 28 * buttons_++ + 6);  // a little apart from the zoom pair
+    b->show();
+}
+
+void MapWidget::animateTo(GeoCoordinate centre, double target) {
     const GeoCoordinate from = centre_;
     const double fromZoom = zoom_;
     animation_->disconnect(this);
@@ -254,6 +274,7 @@ void MapWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!dragFrom_) return;
     const QPointF delta = event->position() - *dragFrom_;
     if (!dragged_ && delta.manhattanLength() < 3) return;
+    if (!dragged_) emit panned();
     dragged_ = true;
     animation_->stop();
     setView(unproject(project(centre_, zoom_) - delta, zoom_), zoom_);
@@ -276,6 +297,7 @@ void MapWidget::mouseReleaseEvent(QMouseEvent* event) {
     }
     calloutId_ = hit == calloutId_ ? 0 : hit;
     update();
+    if (!hit) emit clicked(event->position());
 }
 
 void MapWidget::wheelEvent(QWheelEvent* event) {

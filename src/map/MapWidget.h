@@ -1,6 +1,7 @@
 #pragma once
 // The map: raster tiles under polylines and titled markers, north up. Drag to
-// pan, wheel or the +/- buttons to zoom; a click on a marker shows its title.
+// pan, wheel or the +/- buttons to zoom; a click on a marker shows its title, a
+// click anywhere else is reported (clicked).
 // Without tiles (offline, or tiles turned off) it draws its lines and markers on
 // a plain background.
 
@@ -12,6 +13,7 @@
 
 #include "MapInterface.h"
 
+class QAction;
 class QToolButton;
 class QVariantAnimation;
 class TileLoader;
@@ -47,6 +49,11 @@ public:
     void removeAnnotation(int id) override;
     int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0) override;
 
+    // A small button for the action under the zoom buttons.
+    void addButton(QAction* action);
+    // Moves the view to the centre at the zoom it has, animated.
+    void panTo(GeoCoordinate centre);
+
     GeoCoordinate centre() const { return centre_; }
     double zoom() const { return zoom_; }
     // At once, no animation. A centre or zoom that is not a finite number is ignored;
@@ -55,6 +62,12 @@ public:
     // Where a coordinate lies in the widget, in pixels.
     QPointF toWidget(GeoCoordinate c) const;
     GeoCoordinate toCoordinate(QPointF widgetPoint) const;
+
+signals:
+    // A click (no drag) that was not on a marker, in widget pixels.
+    void clicked(QPointF at);
+    // The user has begun to drag the map.
+    void panned();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -70,6 +83,7 @@ private:
     void paintAttribution(QPainter& p);
     QImage markerImage(const MapAnnotation& a) const;
     void zoomBy(double steps, QPointF around);
+    void animateTo(GeoCoordinate centre, double zoom);
 
     TileLoader* tiles_;
     MapViewDelegate* delegate_ = nullptr;
@@ -96,4 +110,5 @@ private:
     QVariantAnimation* animation_;
     QToolButton* zoomIn_;
     QToolButton* zoomOut_;
+    int buttons_ = 2;
 };

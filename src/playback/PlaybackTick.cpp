@@ -39,6 +39,17 @@ uint32_t tickSampleIndex(float positionMs, const telemetry::Class_Video_Info& re
     return uint32_t(std::min<uint64_t>(index, n - 1));
 }
 
+int64_t sampleVideoSeconds(uint32_t index, const telemetry::Class_Video_Info& record) {
+    const uint64_t n = record.num_subtitle, d = record.duration_second;
+    uint64_t seconds = 0;
+    if (d == 0 || n % d == 0) {
+        if (record.gapSubtitlePerSecond) seconds = index / record.gapSubtitlePerSecond;
+    } else if (n) {
+        seconds = (uint64_t(index) * d + n - 1) / n;  // the first second with index <= seconds * n / d
+    }
+    return int64_t(std::min(seconds, d ? d - 1 : 0));
+}
+
 TickTexts tickTexts(const telemetry::Class_Subtitle_Info& s, int64_t speedUnit) {
     TickTexts t;
     t.gx = QStringLiteral("X : ") + text(s.gx);

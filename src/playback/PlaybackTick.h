@@ -19,6 +19,11 @@ float tickPositionMs(int64_t value, int32_t timescale);
 // duration_second, at most the last sample.
 uint32_t tickSampleIndex(float positionMs, const telemetry::Class_Video_Info& record);
 
+// The other way: the whole second of video at which the tick first shows the
+// sample, or the nearest sample it shows (every other one when there are two a
+// second). Never past the recording's whole seconds.
+int64_t sampleVideoSeconds(uint32_t index, const telemetry::Class_Video_Info& record);
+
 struct TickTexts {
     QString gx, gy, gz, speed, date;
 };

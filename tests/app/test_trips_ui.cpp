@@ -132,7 +132,7 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
         }
     }
     w.tick({13000, 1000});  // the car past the event: its warning stays drawn above it
-    ASSERT_EQ(w.mapView->annotations().size(), 2);
+    ASSERT_EQ(w.mapView->annotations().size(), 4);  // the track's two ends, the car, the event
     EXPECT_EQ(w.mapView->annotations().last().title, "Event");
     // From another recording, the click opens the event's first, to play 5 s before it.
     w.playTheVideo(3);

@@ -22,6 +22,7 @@
 #include "PlayableMp4.h"
 #include "PlaybackTick.h"
 #include "QtPrinters.h"
+#include "TrackEnds.h"
 #include "VideoPanel.h"
 #include "ViewController.h"
 
@@ -44,6 +45,14 @@ void clickRow(ViewController& w, int row) {
 
 bool neutral(const ViewController& w) {
     QList<MapAnnotation> markers = w.mapView->annotations();
+    // The open recording's own track ends may show; nothing else.
+    const CurrentStorageVideo& storage = w.library.currentStorageVideo;
+    const RecordingRecord open = storage.video_list.value(storage.indexOfNowPlaying);
+    const TrackEnds own = open ? trackEnds(*open) : TrackEnds{};
+    markers.removeIf([&](const MapAnnotation& a) {
+        const auto at = a.title == kTrackStartTitle ? own.start : a.title == kTrackEndTitle ? own.end : std::nullopt;
+        return at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude;
+    });
     return w.label_gx->text() == "X : -" && w.label_speed->text() == "SPEED : -" && w.label_date->text() == "DATE: -" &&
            markers.isEmpty();
 }

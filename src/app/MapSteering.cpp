@@ -1,0 +1,91 @@
+#include "MapSteering.h"
+
+#include <QAction>
+#include <QPainter>
+
+#include "FollowView.h"
+#include "MapWidget.h"
+#include "PlaybackTick.h"
+#include "TrackEnds.h"
+#include "TrackHit.h"
+#include "TrackRegion.h"
+#include "Trips.h"
+
+std::vector<RecordingRecord> fitRecords(const QVector<RecordingRecord>& list, int32_t row, const trips::Trip* trip) {
+    std::vector<RecordingRecord> records;
+    if (row < 0 || row >= list.size()) return records;
+    records.push_back(list.at(row));
+    if (trip)
+        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings && k < size_t(list.size()); ++k)
+            if (int32_t(k) != row) records.push_back(list.at(qsizetype(k)));
+    return records;
+}
+
+namespace {
+// Four corners of a frame, and a crosshair: drawn, so they match the +/- buttons.
+QIcon drawnIcon(bool crosshair) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x33, 0x33, 0x33), 1.6));
+    if (crosshair) {
+        p.drawEllipse(QRectF(3.5, 3.5, 9, 9));
+        for (const QLineF& l : {QLineF(8, 0.5, 8, 4), QLineF(8, 12, 8, 15.5), QLineF(0.5, 8, 4, 8), QLineF(12, 8, 15.5, 8)}) p.drawLine(l);
+    } else {
+        for (const QPolygonF& corner : {QPolygonF({{1.5, 5.5}, {1.5, 1.5}, {5.5, 1.5}}), QPolygonF({{10.5, 1.5}, {14.5, 1.5}, {14.5, 5.5}}),
+                                        QPolygonF({{14.5, 10.5}, {14.5, 14.5}, {10.5, 14.5}}), QPolygonF({{5.5, 14.5}, {1.5, 14.5}, {1.5, 10.5}})})
+            p.drawPolyline(corner);
+    }
+    return QIcon(pixmap);
+}
+}  // namespace
+
+MapSteering::MapSteering(MapWidget* map, QAction* fitTrip, QAction* followVehicle, QObject* parent)
+    : QObject(parent), map_(map), follow_(followVehicle) {
+    fitTrip->setIcon(drawnIcon(false));
+    fitTrip->setToolTip(tr("Fit the whole trip (%1)").arg(fitTrip->shortcut().toString(QKeySequence::NativeText)));
+    followVehicle->setIcon(drawnIcon(true));
+    followVehicle->setToolTip(tr("Follow the vehicle"));
+    map_->addButton(fitTrip);
+    map_->addButton(followVehicle);
+    connect(fitTrip, &QAction::triggered, this, &MapSteering::fit);
+    connect(map_, &MapWidget::clicked, this, &MapSteering::trackClicked);
+    // A drag means "let me look there": following on would pull the view back at
+    // the next tick. A zoom keeps the vehicle where it is, so following stays on.
+    connect(map_, &MapWidget::panned, follow_, [this] { follow_->setChecked(false); });
+}
+
+void MapSteering::showRecording(RecordingRecord record, std::vector<RecordingRecord> fitted) {
+    clear();
+    record_ = std::move(record);
+    fitted_ = std::move(fitted);
+    if (!record_) return;
+    const TrackEnds ends = trackEnds(*record_);
+    if (ends.start) endMarkers_.push_back(map_->addAnnotation(*ends.start, QString::fromLatin1(kTrackStartTitle)));
+    if (ends.end) endMarkers_.push_back(map_->addAnnotation(*ends.end, QString::fromLatin1(kTrackEndTitle)));
+}
+
+void MapSteering::clear() {
+    for (int id : endMarkers_) map_->removeAnnotation(id);
+    endMarkers_.clear();
+    record_.reset();
+    fitted_.clear();
+}
+
+void MapSteering::fit() {
+    std::vector<const telemetry::Class_Video_Info*> records;
+    for (const RecordingRecord& r : fitted_) records.push_back(r.get());
+    if (const auto region = trackRegion(records)) map_->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
+}
+
+void MapSteering::vehicleMoved(GeoCoordinate at) {
+    if (!follow_->isChecked()) return;
+    if (const auto centre = followPan(map_->toWidget(at), QSizeF(map_->size()))) map_->panTo(map_->toCoordinate(*centre));
+}
+
+void MapSteering::trackClicked(QPointF at) {
+    if (!record_) return;
+    const auto pixels = trackhit::samplePixels(*record_, [this](GeoCoordinate c) { return map_->toWidget(c); });
+    if (const auto sample = trackhit::sampleAt(pixels, at)) emit seekRequested(sampleVideoSeconds(*sample, *record_));
+}

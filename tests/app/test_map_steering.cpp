@@ -1,0 +1,296 @@
+// Steering from the map: a click on the track seeks to the sample there, Fit Trip,
+// Follow Vehicle, the track's end markers, and the file table's Folder column.
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+
+#include <QAction>
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "FileTableModel.h"
+#include "FileTableView.h"
+#include "FollowView.h"
+#include "MainMenu.h"
+#include "MapSteering.h"
+#include "MapWidget.h"
+#include "PlaybackTick.h"
+#include "PositionFix.h"
+#include "RowText.h"
+#include "TrackEnds.h"
+#include "TrackHit.h"
+#include "TrackRegion.h"
+#include "Trips.h"
+#include "ViewController.h"
+
+namespace {
+
+using Pixels = QVector<std::optional<QPointF>>;
+constexpr std::nullopt_t gap = std::nullopt;
+
+// One sample a second at each (lat, lon) in ten-thousandths; "0" is no fix.
+RecordingRecord recordOf(const std::vector<std::pair<std::string, std::string>>& positions) {
+    auto record = std::make_shared<telemetry::Class_Video_Info>();
+    record->array_SubtileInfo.emplace();
+    for (const auto& [lat, lon] : positions) {
+        telemetry::Class_Subtitle_Info s;
+        s.setSubtitleInfo("$0$0$1$" + lon + "$" + lat + "$90$36$2016$5$12$9$3$7$N$E");
+        record->array_SubtileInfo->push_back(s);
+    }
+    record->num_subtitle = record->duration_second = uint32_t(positions.size());
+    record->gapSubtitlePerSecond = 1;
+    record->isSupportSubtitle = 1;
+    return record;
+}
+
+// Eastward along a street, 0.0002 degrees a second, no fix at second 3.
+RecordingRecord street() {
+    return recordOf({{"481000", "115000"}, {"481000", "115002"}, {"481000", "115004"}, {"0", "0"}, {"481000", "115008"},
+                     {"481000", "115010"}});
+}
+
+}  // namespace
+
+TEST(TrackHit, ClickNearThePieceNearestItGivesItsNearerEnd) {
+    // A street out and back 10 px apart, then after a gap one lone fix.
+    const Pixels pixels = {QPointF(0, 0), QPointF(100, 0), QPointF(100, 10), QPointF(0, 10), gap, QPointF(200, 0)};
+    const struct {
+        QPointF click;
+        std::optional<uint32_t> sample;
+    } cases[] = {
+        {{0, 0}, 0},       {{30, 4}, 0},          {{80, 4}, 1},         {{80, 6}, 2},  // the nearer of the two streets
+        {{30, 9}, 3},      {{100, -6}, 1},        {{100, -6.5}, std::nullopt},        // just beyond the tolerance
+        {{-7, 10}, std::nullopt}, {{100, 0}, 1}, {{100, 10}, 2},
+        {{100, 50}, std::nullopt}, {{204, 3}, 5}, {{150, 5}, std::nullopt},           // no line across the gap
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.click.x() << "," << c.click.y());
+        EXPECT_EQ(trackhit::sampleAt(pixels, c.click), c.sample);
+    }
+    EXPECT_EQ(trackhit::sampleAt({}, {0, 0}), std::nullopt);
+    EXPECT_EQ(trackhit::sampleAt({gap, gap}, {0, 0}), std::nullopt);
+}
+
+TEST(PlaybackTick, SampleVideoSecondsIsTheFirstSecondTheTickShowsTheSample) {
+    // (samples, whole seconds, samples per second as indexed)
+    const struct {
+        uint32_t n, d, gap;
+    } cases[] = {{60, 60, 1}, {60, 30, 2}, {60, 59, 2}, {30, 60, 1}, {1, 1, 1}, {7, 3, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.n << " samples, " << c.d << " s");
+        telemetry::Class_Video_Info record;
+        record.num_subtitle = c.n, record.duration_second = c.d, record.gapSubtitlePerSecond = c.gap, record.lastPosition = 2;
+        for (uint32_t index = 0; index < c.n; ++index) {
+            const int64_t s = sampleVideoSeconds(index, record);
+            ASSERT_GE(s, 0);
+            ASSERT_LT(s, int64_t(c.d)) << index;
+            const uint32_t shown = tickSampleIndex(float(s * 1000), record);
+            if (c.n % c.d == 0) {
+                EXPECT_EQ(shown, index - index % c.gap) << index;  // the nearest the tick ever shows
+            } else if (s < int64_t(c.d) - 1) {
+                EXPECT_GE(shown, index);  // the first second at or past the sample
+                if (s > 0) {
+                    EXPECT_LT(tickSampleIndex(float((s - 1) * 1000), record), index) << index;
+                }
+            }
+        }
+    }
+}
+
+TEST(FollowView, PansOntoTheMarkerOnlyNearAnEdge) {
+    const QSizeF view(200, 100);  // the margin is 30 px at the sides, 15 at top and bottom
+    const struct {
+        QPointF marker;
+        bool pans;
+    } cases[] = {{{100, 50}, false}, {{30, 15}, false}, {{170, 85}, false}, {{29, 50}, true},
+                 {{100, 86}, true},  {{171, 50}, true}, {{-400, 50}, true}, {{100, 14}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.marker.x() << "," << c.marker.y());
+        EXPECT_EQ(followPan(c.marker, view), c.pans ? std::optional(c.marker) : std::nullopt);
+    }
+}
+
+TEST(FitTrip, TheRecordingFirstThenTheRestOfItsTrip) {
+    const QVector<RecordingRecord> list = {recordOf({{"480000", "110000"}}), recordOf({{"481000", "111000"}}),
+                                           recordOf({{"482000", "112000"}}), recordOf({{"0", "0"}})};
+    trips::Trip trip;
+    trip.firstRecording = 0, trip.recordings = 3;
+    const struct {
+        int32_t row;
+        const trips::Trip* trip;
+        std::vector<int> records;
+    } cases[] = {{1, &trip, {1, 0, 2}}, {0, &trip, {0, 1, 2}}, {2, nullptr, {2}}, {3, nullptr, {3}}, {4, nullptr, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        std::vector<RecordingRecord> expected;
+        for (int k : c.records) expected.push_back(list.at(k));
+        EXPECT_EQ(fitRecords(list, c.row, c.trip), expected);
+    }
+}
+
+TEST(TrackEnds, FirstAndLastFixOnly) {
+    const TrackEnds ends = trackEnds(*recordOf({{"0", "0"}, {"481000", "115000"}, {"481000", "115004"}, {"0", "0"}}));
+    ASSERT_TRUE(ends.start && ends.end);
+    EXPECT_EQ(ends.start->longitude, 11.5);
+    EXPECT_DOUBLE_EQ(ends.end->longitude, 11.5004);
+    EXPECT_FALSE(trackEnds(*recordOf({{"0", "0"}})).start);
+    EXPECT_FALSE(trackEnds(telemetry::Class_Video_Info{}).end);
+    EXPECT_NE(trackEndImage(kTrackStartTitle)->pixel(7, 7), trackEndImage(kTrackEndTitle)->pixel(7, 7));
+    EXPECT_FALSE(trackEndImage("Start"));
+}
+
+// The map and the two View actions as the window has them, without the window.
+class Steering : public ::testing::Test {
+protected:
+    void SetUp() override {
+        follow.setCheckable(true);  // as in the View menu
+        map.resize(400, 300);
+        map.show();
+        QObject::connect(&steering, &MapSteering::seekRequested, [this](int64_t s) { seeks.push_back(s); });
+        steering.showRecording(record, {record});
+        map.setView({48.1, 11.5005}, 18);
+    }
+    QPoint pixelOf(int sample) const {
+        const auto fix = telemetry::positionFix(record->array_SubtileInfo->at(size_t(sample)));
+        return map.toWidget({fix->latitude, fix->longitude}).toPoint();
+    }
+    QStringList titles() const {
+        QStringList t;
+        for (const MapAnnotation& a : map.annotations()) t.append(a.title);
+        return t;
+    }
+
+    MapWidget map{QString()};
+    QAction fitTrip{"Fit Trip"}, follow{"Follow Vehicle"};
+    MapSteering steering{&map, &fitTrip, &follow};
+    RecordingRecord record = street();
+    std::vector<int64_t> seeks;
+};
+
+TEST_F(Steering, ClickOnTheTrackSeeksToTheSampleThereAndADragPans) {
+    EXPECT_EQ(titles(), QStringList({kTrackStartTitle, kTrackEndTitle}));
+    for (int sample : {1, 2, 4}) QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(sample) + QPoint(1, 3));
+    EXPECT_EQ(seeks, std::vector<int64_t>({1, 2, 4}));
+    QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(2) + QPoint(0, 20));  // off the track
+    QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(5));  // the end's marker shows its title
+    // A drag that starts on the track pans the map and turns Follow Vehicle off.
+    follow.setChecked(true);
+    const GeoCoordinate before = map.centre();
+    QTest::mousePress(&map, Qt::LeftButton, {}, pixelOf(2));
+    QTest::mouseMove(&map, pixelOf(2) + QPoint(40, 0));
+    QTest::mouseRelease(&map, Qt::LeftButton, {}, pixelOf(2) + QPoint(40, 0));
+    EXPECT_EQ(seeks.size(), 3u);
+    EXPECT_NE(map.centre().longitude, before.longitude);
+    EXPECT_FALSE(follow.isChecked());
+    // Nothing open: no markers, and a click on where the track was does nothing.
+    steering.clear();
+    EXPECT_TRUE(titles().isEmpty());
+    QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(4));
+    EXPECT_EQ(seeks.size(), 3u);
+}
+
+TEST_F(Steering, FollowPansNearTheEdgeAndFitShowsTheTrack) {
+    const GeoCoordinate centre = map.centre();
+    const GeoCoordinate nearEdge = map.toCoordinate({390, 150});
+    steering.vehicleMoved(nearEdge);  // follow is off
+    EXPECT_EQ(map.centre().longitude, centre.longitude);
+    follow.setChecked(true);
+    steering.vehicleMoved(map.toCoordinate({250, 160}));  // well inside
+    EXPECT_EQ(map.centre().longitude, centre.longitude);
+    const double zoom = map.zoom();
+    steering.vehicleMoved(nearEdge);
+    ASSERT_TRUE(waitUntil([&] { return std::abs(map.centre().longitude - nearEdge.longitude) < 1e-9; }, 2000));
+    EXPECT_EQ(map.zoom(), zoom);  // a pan, not a zoom
+
+    fitTrip.trigger();
+    const auto region = trackRegion(*record);
+    ASSERT_TRUE(waitUntil([&] { return std::abs(map.centre().longitude - region->centre.longitude) < 1e-9; }, 2000));
+    for (int sample : {0, 5}) EXPECT_TRUE(map.rect().contains(pixelOf(sample))) << sample;
+}
+
+TEST(FolderColumn, ShownOnlyWhileRowsComeFromSeveralFolders) {
+    const struct {
+        const char* path;
+        const char* folder;
+    } folders[] = {{"/a/b/REC.MP4", "/a/b"}, {"/REC.MP4", "/"}, {"REC.MP4", ""}, {"/a/b/", "/a/b"}};
+    for (const auto& f : folders) EXPECT_EQ(folderOf(f.path), f.folder) << f.path;
+
+    RecordingLibrary library;
+    FileTableModel model(library);
+    FileTableView view;
+    view.setModel(&model);
+    const auto append = [&](const QByteArray& path) {
+        library.arrayTable_Files.append(fileNameOf(path));
+        for (QStringList* column : {&library.arrayTable_Time, &library.arrayTable_Date, &library.arrayTable_Trip,
+                                    &library.arrayTable_Avg})
+            column->append(QString());
+        library.arrayTable_Folder.append(folderOf(path));
+        ++library.table_cnt;
+        model.reloadRows(library.table_cnt - 1, library.table_cnt - 1);
+        return view.isColumnHidden(FileTableModel::Folder);
+    };
+    EXPECT_TRUE(view.isColumnHidden(FileTableModel::Folder));
+    EXPECT_TRUE(append("/drive/day1/REC_0001.MP4"));
+    EXPECT_TRUE(append("/drive/day1/REC_0002.MP4"));
+    EXPECT_FALSE(append("/drive/day2/REC_0001.MP4"));
+    const QModelIndex cell = model.index(2, FileTableModel::Folder);
+    EXPECT_EQ(cell.data().toString(), "day2");
+    EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), "/drive/day2");
+    EXPECT_EQ(model.headerData(FileTableModel::Folder, Qt::Horizontal).toString(), "Folder");
+    library.clear();
+    model.clear();
+    EXPECT_TRUE(view.isColumnHidden(FileTableModel::Folder));
+    EXPECT_TRUE(append("/drive/day2/REC_0001.MP4"));
+}
+
+// In the window: the ends' markers belong to the open recording only, and the
+// Folder column follows the folders opened.
+TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
+    QTemporaryDir tmp;
+    QDir day1(tmp.path()), day2(tmp.path());
+    ASSERT_TRUE(day1.mkpath("day1") && day2.mkpath("day2") && day1.cd("day1") && day2.cd("day2"));
+    makeRecording(day1, "REC_0001.MP4", 8);
+    makeRecording(day1, "REC_0002.MP4", 0, false);  // damaged: no telemetry
+    makeRecording(day2, "REC_0003.MP4", 8);
+    ViewController w{MpvPlayer::Output::None};
+    // The markers drawn as ends, each where the open recording's track has that end.
+    const auto ends = [&] {
+        const RecordingRecord open = w.library.currentStorageVideo.video_list.value(w.library.currentStorageVideo.indexOfNowPlaying);
+        const TrackEnds own = open ? trackEnds(*open) : TrackEnds{};
+        int n = 0;
+        for (const MapAnnotation& a : w.mapView->annotations()) {
+            if (!trackEndImage(a.title)) continue;
+            const auto at = a.title == kTrackStartTitle ? own.start : own.end;
+            n += at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude ? 1 : 100;
+        }
+        return n;
+    };
+    ASSERT_TRUE(w.openPaths(QStringList{day1.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
+    ASSERT_TRUE(w.openPaths(QStringList{day2.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    EXPECT_FALSE(w.tableView->isColumnHidden(FileTableModel::Folder));
+
+    w.playTheVideo(0);
+    EXPECT_EQ(ends(), 2);
+    w.tick({3, 1});  // the vehicle marker comes and goes; the ends stay
+    EXPECT_EQ(ends(), 2);
+    // Following, the map goes back to the car the user had left; Fit Trip shows the track.
+    EXPECT_FALSE(w.menu->followVehicle->isChecked());
+    w.menu->followVehicle->setChecked(true);
+    w.mapView->setView({10.0, 10.0}, 15);
+    w.tick({4, 1});
+    EXPECT_GT(w.mapView->centre().latitude, 40.0);
+    w.mapView->setView({10.0, 10.0}, 15);
+    w.menu->fitTrip->trigger();
+    EXPECT_DOUBLE_EQ(w.mapView->centre().latitude, trackRegion(*w.library.currentStorageVideo.video_list.at(0))->centre.latitude);
+    w.playTheVideo(1);
+    EXPECT_EQ(ends(), 0);
+    EXPECT_TRUE(w.mapView->annotations().isEmpty());
+    w.playTheVideo(2);
+    EXPECT_EQ(ends(), 2);
+    w.menu->clearList->trigger();
+    EXPECT_EQ(ends(), 0);
+    EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
+}
