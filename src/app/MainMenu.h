@@ -36,9 +36,13 @@ public:
     QAction* mute;
     QAction* volumeDown;
     QAction* volumeUp;
+    QAction* markIn;   // the clip span, at the playback position
+    QAction* markOut;
+    QAction* clearMarks;
     // View
     QAction* fullScreen;
     QAction* leaveFullScreen;
+    QAction* speedTrace;  // checkable: speed on the chart, on its own axis
     // Help
     QAction* shortcuts;
     QAction* about;

@@ -25,6 +25,7 @@
 #include "RecordingLibrary.h"
 #include "SettingViewController.h"
 
+class ChartInteraction;
 class FileTableModel;
 class MainMenu;
 class MainThreadHandoff;
@@ -116,6 +117,7 @@ public:
     QPushButton* snapshotButton = nullptr;
     MainMenu* menu = nullptr;
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
+    ChartInteraction* chartSteering = nullptr;  // cursor, marks and seeking on the chart
 
     // Playback controls of the menu and the bar.
     void setPlaybackSpeed(double speed);
@@ -125,6 +127,12 @@ public:
     // Empties the table and shows the window as at start; refused while indexing.
     void clearList();
     void fillRecentMenu();
+    // Clip marks: In or Out at the playback position, the span around an event,
+    // and drawing them on the slider and the chart.
+    void placeMark(bool in);
+    void proposeEventSpan(int32_t row, double videoSeconds);
+    void showMarks();
+    void showSpeedTrace();  // the chart again, with or without speed, in the chosen unit
 
 protected:
     // What the user picks in the open dialog; empty when cancelled. Tests replace it.
@@ -142,6 +150,7 @@ private:
     void showStatistics();
     void showEvents();
     void showRecordingEvents(int32_t row);  // on the chart and the map
+    double rowSeconds(int32_t row) const;    // the recording's length
 
     // IndexingRun::Host
     void reloadRows(int32_t first, int32_t last) override;
