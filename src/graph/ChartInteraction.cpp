@@ -144,7 +144,8 @@ bool ChartInteraction::eventFilter(QObject* watched, QEvent* event) {
             const QChart* chart = view_->chart();
             const QRectF area = chart->mapRectToScene(chart->plotArea());
             const double s = secondsForChartX(view_->mapToScene(pos).x(), graph_->shownSeconds, area.left(), area.width());
-            setCursorSeconds(s);
+            // A cursor that shows playback follows at once, before the player answers.
+            if (cursor_) setCursorSeconds(s);
             emit seekRequested(s);
             return true;
         }

@@ -224,7 +224,11 @@ TEST_F(ChartSteering, ClickDragAndHover) {
     QWidget* viewport = view.viewport();
     const QPoint at30 = *steering.viewportPointFor(30.0);
     sendMouse(viewport, QEvent::MouseButtonPress, at30, Qt::LeftButton);
-    ASSERT_EQ(seeks.size(), 1);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at30, Qt::NoButton);
+    EXPECT_FALSE(steering.cursorItem()->isVisible());  // nothing plays: the seek is only asked for
+    steering.setCursorSeconds(0.0);
+    sendMouse(viewport, QEvent::MouseButtonPress, at30, Qt::LeftButton);
+    ASSERT_EQ(seeks.size(), 2);
     const double pixel = 100.0 / plot().width();
     EXPECT_NEAR(seeks.last().at(0).toDouble(), 30.0, pixel);
     EXPECT_NEAR(*steering.cursorSeconds(), 30.0, pixel);  // at once, before the player answers
@@ -318,4 +322,29 @@ TEST(SpanMarksWindow, AnEventInTheListProposesItsSpanAcrossTheTrip) {
     ASSERT_TRUE(w.markIn);
     w.menu->clearList->trigger();
     EXPECT_FALSE(w.markIn || w.markOut);
+}
+
+// The speed trace of the menu, in the settings' unit; a cleared window's chart stays empty.
+TEST(SpeedTraceWindow, FollowsTheMenuAndTheUnit) {
+    QTemporaryDir tmp;
+    makeRecording(QDir(tmp.path()), QStringLiteral("REC_0001.MP4"), 30);
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    w.playTheVideo(0);
+    EXPECT_FALSE(w.menu->speedTrace->isChecked());
+    EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
+    for (const auto& [unit, title] : {std::pair{1, "Speed (km/h)"}, {0, "Speed (mph)"}}) {
+        w.UserSettingSpeedUnit = unit;
+        w.menu->speedTrace->trigger();
+        QLineSeries* speed = seriesNamed(w.hostView->chart(), "Speed");
+        ASSERT_NE(speed, nullptr);
+        EXPECT_EQ(speed->attachedAxes().value(1)->titleText(), title);
+        if (unit) w.menu->speedTrace->trigger();
+    }
+    w.menu->clearList->trigger();
+    EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
+    w.menu->speedTrace->trigger();
+    w.menu->speedTrace->trigger();
+    EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
 }
