@@ -414,7 +414,7 @@ void ViewController::viewDidLoad() {
     connect(chartSteering, &ChartInteraction::seekRequested, this, [this](double seconds) {
         if (playerItem.isEmpty()) return;
         slider_video->setValue(int(seconds * 1000));
-        player->seekToSeconds(std::llround(seconds));
+        player->seekToTime(seconds);
     });
     connect(player, &MediaPlayer::tick, chartSteering,
             [this](MediaTime t) { chartSteering->setCursorSeconds(double(t.value) / t.timescale); });

@@ -39,20 +39,20 @@ TEST(ChartSteeringE2E, ClickOnTheChartSeeksAndIOMarkTheSpan) {
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
     w.player->pause();
 
-    // The click lands on whole seconds, as the slider's seeks do.
-    for (double target : {7.0, 3.0}) {
+    // To the frame under the pointer, not the whole second.
+    for (double target : {7.4, 2.6}) {
         SCOPED_TRACE(target);
         const std::optional<QPoint> at = w.chartSteering->viewportPointFor(target);
         ASSERT_TRUE(at);
         QTest::mouseClick(w.hostView->viewport(), Qt::LeftButton, {}, *at);
-        ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(w.player->currentTime()) - target) < 0.3; }, 5000))
+        ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(w.player->currentTime()) - target) < 0.15; }, 5000))
             << "at " << seconds(w.player->currentTime());
         QTest::qWait(100);  // the seek's tick
         EXPECT_NEAR(*w.chartSteering->cursorSeconds(), seconds(w.player->currentTime()), 0.05);
         EXPECT_NEAR(w.chartSteering->cursorItem()->line().x1(), w.hostView->mapToScene(*at).x(), 2.0);
     }
 
-    // In at 3 s, Out after a frame step at 6 s: the span on the slider and the chart.
+    // In at 2.6 s, Out after a frame step at 6 s: the span on the slider and the chart.
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_I);
@@ -66,11 +66,11 @@ TEST(ChartSteeringE2E, ClickOnTheChartSeeksAndIOMarkTheSpan) {
         << *w.chartSteering->cursorSeconds() << " at " << seconds(w.player->currentTime()) << " from " << before;
     QTest::keyClick(&w, Qt::Key_O);
     ASSERT_TRUE(w.markIn && w.markOut);
-    EXPECT_NEAR(w.markIn->seconds, 3.0, 0.05);
+    EXPECT_NEAR(w.markIn->seconds, 2.6, 0.15);
     EXPECT_NEAR(w.markOut->seconds, 6.1, 0.05);
     const auto span = static_cast<MarkedSlider*>(w.slider_video)->span();
     ASSERT_TRUE(span);
-    EXPECT_NEAR(span->first, 3000, 50);
+    EXPECT_NEAR(span->first, 2600, 150);
     EXPECT_NEAR(span->second, 6100, 50);
     EXPECT_TRUE(w.chartSteering->spanItem()->isVisible());
     // Out before In is refused.
