@@ -1,11 +1,15 @@
 // The G-sensor chart of a long recording: set-up (series preparation and chart
 // build, as at every opening) and redraw (the chart painted into an image the size
-// of the window's chart), median of repeated runs, without a display. Times are
-// the process's CPU time, which a busy machine inflates less than the wall clock.
+// of the window's chart), median of repeated runs, without a display. Then the
+// playback cursor moving over a one-hour chart (3600 samples), tick by tick: the
+// cursor moved a second on and the view's changed part painted, and the same with
+// the whole view repainted. Times are the process's CPU time, which a busy machine
+// inflates less than the wall clock.
 //
-//   graph_bench [samples] [runs]
+//   graph_bench [samples] [runs] [ticks]
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QChart>
 #include <QChartView>
 #include <QImage>
@@ -18,6 +22,7 @@
 #include <vector>
 
 #include "Class_Subtitle_Info.h"
+#include "ChartInteraction.h"
 #include "Draw_Graph.h"
 
 namespace {
@@ -41,6 +46,75 @@ double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
+
+// A drive at one sample a second: a slow wave with a pothole now and then.
+telemetry::List<telemetry::Class_Subtitle_Info> drive(int samples) {
+    std::vector<telemetry::Class_Subtitle_Info> list(static_cast<size_t>(samples));
+    for (int i = 0; i < samples; ++i) {
+        auto& s = list[size_t(i)];
+        const double wave = 0.3 * std::sin(i / 50.0);
+        s.gx = std::to_string(wave + (i % 997 == 0 ? 1.8 : 0.0)).substr(0, 5);
+        s.gy = std::to_string(-wave / 2).substr(0, 5);
+        s.gz = std::to_string(1.0 + wave / 4).substr(0, 5);
+        s.speed = std::to_string(50 + int(20 * wave));
+    }
+    return telemetry::List<telemetry::Class_Subtitle_Info>(std::move(list));
+}
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// The cursor moved one second on per tick over a one-hour chart in a shown view.
+void cursorTicks(int ticks, bool speedTrace) {
+    const int samples = 3600;
+    QChartView view;
+    view.resize(1000, 300);
+    view.setRenderHint(QPainter::Antialiasing);
+    view.show();
+    QCoreApplication::processEvents();
+    Draw_Graph graph;
+    ChartInteraction steering(&view, &graph);
+    graph.setSpeedTrace({speedTrace});
+    graph.setGsensorData(drive(samples), uint32_t(samples), double(samples));
+    graph.setGsensorGraph(&view, false);
+    PaintCounter counter;
+    view.viewport()->installEventFilter(&counter);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+
+    std::vector<double> partial, whole;
+    QElapsedTimer wall;
+    wall.start();
+    for (int tick = 0; tick < ticks; ++tick) {
+        CpuTimer t;
+        t.start();
+        const int before = counter.paints;
+        steering.setCursorSeconds(double(tick % samples));
+        // As the event loop does it: the scene reports the change, the view paints it.
+        while (counter.paints == before) QCoreApplication::processEvents();
+        partial.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    const double wallPerTick = double(wall.elapsed()) / ticks;
+    for (int tick = 0; tick < ticks; ++tick) {
+        CpuTimer t;
+        t.start();
+        steering.setCursorSeconds(double(tick % samples) + 0.5);
+        view.viewport()->repaint();
+        whole.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(partial.begin(), partial.end());
+    std::printf("cursor over %d samples%s, chart %dx%d, %d ticks:\n", samples, speedTrace ? " with the speed trace" : "",
+                view.width(), view.height(), ticks);
+    std::printf("  tick, changed part painted      %8.2f ms median, %.2f ms 95th percentile (%.2f ms wall per tick)\n",
+                median(partial), partial[partial.size() * 95 / 100], wallPerTick);
+    std::printf("  tick, whole view repainted      %8.2f ms median\n", median(whole));
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,16 +123,8 @@ int main(int argc, char** argv) {
     const int samples = argc > 1 ? std::atoi(argv[1]) : 36000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 15;
 
-    // A ten-hour drive at one sample a second: a slow wave with a pothole now and then.
-    std::vector<telemetry::Class_Subtitle_Info> list(static_cast<size_t>(samples));
-    for (int i = 0; i < samples; ++i) {
-        auto& s = list[size_t(i)];
-        const double wave = 0.3 * std::sin(i / 50.0);
-        s.gx = std::to_string(wave + (i % 997 == 0 ? 1.8 : 0.0)).substr(0, 5);
-        s.gy = std::to_string(-wave / 2).substr(0, 5);
-        s.gz = std::to_string(1.0 + wave / 4).substr(0, 5);
-    }
-    const telemetry::List<telemetry::Class_Subtitle_Info> table(std::move(list));
+    const int ticks = argc > 3 ? std::atoi(argv[3]) : 300;
+    const telemetry::List<telemetry::Class_Subtitle_Info> table = drive(samples);
 
     QChartView view;
     view.resize(1000, 300);  // the chart's place in a 1280 x 800 window
@@ -100,5 +166,7 @@ int main(int argc, char** argv) {
     std::printf("    chart build                   %8.2f ms\n", median(build));
     std::printf("  first paint of the new chart    %8.2f ms\n", median(redraw));
     std::printf("  repaint of the same chart       %8.2f ms\n", median(repaint));
+    cursorTicks(ticks, false);
+    cursorTicks(ticks, true);
     return 0;
 }

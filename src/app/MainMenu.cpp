@@ -51,6 +51,10 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     mute->setCheckable(true);
     volumeDown = add(playback, tr("Volume &Down"), Qt::Key_9);
     volumeUp = add(playback, tr("Volume &Up"), Qt::Key_0);
+    playback->addSeparator();
+    markIn = add(playback, tr("Mark &In"), Qt::Key_I);
+    markOut = add(playback, tr("Mark &Out"), Qt::Key_O);
+    clearMarks = add(playback, tr("&Clear Marks"));
 
     QMenu* view = bar->addMenu(tr("&View"));
     fullScreen = add(view, tr("&Full Screen"), Qt::Key_F);
@@ -59,6 +63,8 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     fitTrip = add(view, tr("Fit &Trip"), QKeySequence(Qt::CTRL | Qt::Key_0));
     followVehicle = add(view, tr("F&ollow Vehicle"));
     followVehicle->setCheckable(true);
+    speedTrace = add(view, tr("&Speed Trace"));
+    speedTrace->setCheckable(true);
 
     QMenu* help = bar->addMenu(tr("&Help"));
     shortcuts = add(help, tr("&Keyboard Shortcuts"));

@@ -37,11 +37,15 @@ public:
     QAction* mute;
     QAction* volumeDown;
     QAction* volumeUp;
+    QAction* markIn;   // the clip span, at the playback position
+    QAction* markOut;
+    QAction* clearMarks;
     // View
     QAction* fullScreen;
     QAction* leaveFullScreen;
     QAction* fitTrip;
     QAction* followVehicle;  // checkable, off at start
+    QAction* speedTrace;  // checkable: speed on the chart, on its own axis
     // Help
     QAction* shortcuts;
     QAction* about;

@@ -31,6 +31,10 @@
 
 #include "Batches.h"
 #include "ExportTrackAction.h"
+#include "ChartInteraction.h"
+#include "MarkedSlider.h"
+#include "SpanMarks.h"
+#include "Units.h"
 #include "MainMenu.h"
 #include "MapSteering.h"
 #include "PlaybackSpeed.h"
@@ -139,6 +143,7 @@ ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
 }
 
 ViewController::~ViewController() {
+    delete chartSteering;  // it steers the chart of draw_Graph, which goes first
     // The video's render context must go before the player it draws.
     delete playerView;
     playerView = nullptr;
@@ -192,7 +197,7 @@ void ViewController::buildWindow() {
                            ? static_cast<QWidget*>(new MpvVideoWidget(mpv, this))
                            : placeholder(tr("No video output"), QStringLiteral("background: black; color: #aaa;"), this);
     playerView = new VideoPanel(player, picture, this);
-    slider_video = new QSlider(Qt::Horizontal, playerView);
+    slider_video = new MarkedSlider(Qt::Horizontal, playerView);
     slider_video->setRange(0, 0);
     slider_video->setToolTip(tr("Position (Left/Right: 5 s, Page Up/Down: 30 s, Home/End)"));
     auto* sliderStyle = new ClickToSeekStyle;
@@ -220,6 +225,16 @@ void ViewController::buildWindow() {
     playerView->addToBar(slider_video, 1);
     playerView->addToBar(label_position);
     playerView->addToBar(label_rate);
+    menu->markIn->setIconText(tr("In"));
+    menu->markOut->setIconText(tr("Out"));
+    for (QAction* a : {menu->markIn, menu->markOut}) {
+        auto* button = new QToolButton(playerView);
+        button->setDefaultAction(a);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setToolTip(tr("%1 (%2): the clip span").arg(a->text().remove(QLatin1Char('&')), a->shortcut().toString()));
+        button->setAutoRaise(true);
+        playerView->addToBar(button);
+    }
     playerView->addToBar(snapshotButton);
     buildMenu();
 
@@ -267,6 +282,7 @@ void ViewController::buildWindow() {
 
     connect(openButton, &QPushButton::clicked, this, &ViewController::btn_folder_open);
     connect(list_events, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        proposeEventSpan(item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toDouble());
         seekToEvent(item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toDouble());
     });
     connect(settingsButton, &QPushButton::clicked, this, &ViewController::btn_setting);
@@ -313,6 +329,13 @@ void ViewController::buildMenu() {
     connect(menu->volumeUp, &QAction::triggered, this, [this] { player->changeVolume(10); });
     connect(menu->fullScreen, &QAction::triggered, playerView, &VideoPanel::toggleFullScreen);
     connect(menu->leaveFullScreen, &QAction::triggered, playerView, &VideoPanel::leaveFullScreen);
+    connect(menu->markIn, &QAction::triggered, this, [this] { placeMark(true); });
+    connect(menu->markOut, &QAction::triggered, this, [this] { placeMark(false); });
+    connect(menu->clearMarks, &QAction::triggered, this, [this] {
+        markIn.reset(), markOut.reset();
+        showMarks();
+    });
+    connect(menu->speedTrace, &QAction::toggled, this, &ViewController::showSpeedTrace);
     fillRecentMenu();
     connect(menu->shortcuts, &QAction::triggered, this, &ViewController::showShortcuts);
     connect(menu->about, &QAction::triggered, this, [this] {
@@ -369,11 +392,13 @@ void ViewController::clearList() {
     library.clear();
     drives.clear();
     fittedTrip_.reset();
+    markIn.reset(), markOut.reset();
     list_events->clear();
     label_statistics->clear();
     tableModel_->clear();
     mapView->removeAllOverlays();
     draw_Graph->setGsensorGraph(hostView, true);
+    showMarks();
     playerView->showVideo();
     setProgressRange(0.0, 100.0);
     setProgress(0, QString());
@@ -395,6 +420,14 @@ void ViewController::viewDidLoad() {
     // A north-up map the user can zoom; the window gives its lines and markers their look.
     mapView->setDelegate(this);
     draw_Graph = std::make_unique<Draw_Graph>();
+    chartSteering = new ChartInteraction(hostView, draw_Graph.get(), this);
+    connect(chartSteering, &ChartInteraction::seekRequested, this, [this](double seconds) {
+        if (playerItem.isEmpty()) return;
+        slider_video->setValue(int(seconds * 1000));
+        player->seekToTime(seconds);
+    });
+    connect(player, &MediaPlayer::tick, chartSteering,
+            [this](MediaTime t) { chartSteering->setCursorSeconds(double(t.value) / t.timescale); });
     draw_Graph->setGsensorGraph(hostView, true);
     loadSettings();
     setProgressRange(0.0, 100.0);
@@ -638,6 +671,7 @@ void ViewController::playTheVideo(int32_t row) {
     draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
                                record->timescale ? double(record->duration) / record->timescale : 0.0);
     showRecordingEvents(row);
+    showMarks();
     showStatistics();
 }
 
@@ -865,5 +899,59 @@ void ViewController::SettingViewClosed() {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
     showStatistics();
+    if (menu->speedTrace->isChecked()) showSpeedTrace();
     telemetry::logLine("SettingView Close");
+}
+
+double ViewController::rowSeconds(int32_t row) const {
+    const telemetry::Class_Video_Info& record = *library.currentStorageVideo.video_list.at(row);
+    return record.timescale ? double(record.duration) / record.timescale : double(record.duration_second);
+}
+
+void ViewController::placeMark(bool in) {
+    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
+    if (playerItem.isEmpty() || row < 0) {
+        statusBar()->showMessage(tr("Nothing is playing to mark."), 5000);
+        return;
+    }
+    const MediaTime t = player->currentTime();
+    if (!clips::placeMark(markIn, markOut, in, {row, double(t.value) / t.timescale})) {
+        statusBar()->showMessage(in ? tr("In must come before Out: mark not placed.")
+                                    : tr("Out must come after In: mark not placed."), 5000);
+        return;
+    }
+    showMarks();
+}
+
+void ViewController::proposeEventSpan(int32_t row, double videoSeconds) {
+    if (!library.isRowIndexed(row) || row >= library.currentStorageVideo.video_list.size()) return;
+    // The span may run on into the recordings either side of the same trip.
+    const trips::Trip* trip = drives.tripOf(row);
+    auto lengthIfSameTrip = [&](int32_t other) -> std::optional<double> {
+        if (!trip || other < int32_t(trip->firstRecording) || other >= int32_t(trip->firstRecording + trip->recordings) ||
+            !library.isRowIndexed(other))
+            return std::nullopt;
+        return rowSeconds(other);
+    };
+    std::tie(markIn, markOut) = clips::eventSpan(row, videoSeconds, rowSeconds(row), lengthIfSameTrip(row - 1),
+                                                 lengthIfSameTrip(row + 1));
+    showMarks();
+}
+
+void ViewController::showMarks() {
+    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
+    const bool open = !library.currentStorageVideo.filepathOfNowPlaying.isNull() && row >= 0 &&
+                      row < library.currentStorageVideo.video_list.size();
+    const clips::RowMarks marks = open ? clips::marksInRow(markIn, markOut, row, rowSeconds(row)) : clips::RowMarks{};
+    auto ms = [](std::optional<double> s) { return s ? std::optional<int>(int(std::lround(*s * 1000))) : std::nullopt; };
+    static_cast<MarkedSlider*>(slider_video)
+        ->setMarks(ms(marks.in), ms(marks.out),
+                   marks.span ? std::optional(std::pair{*ms(marks.span->first), *ms(marks.span->second)}) : std::nullopt);
+    chartSteering->setMarks(marks.in, marks.out, marks.span);
+}
+
+void ViewController::showSpeedTrace() {
+    draw_Graph->setSpeedTrace({menu->speedTrace->isChecked(), trips::speedInUnit(1.0, UserSettingSpeedUnit),
+                               QString::fromLatin1(trips::speedUnitName(UserSettingSpeedUnit))});
+    draw_Graph->rebuild(hostView);
 }

@@ -26,6 +26,7 @@
 #include "SettingViewController.h"
 
 class ExportTrackAction;
+class ChartInteraction;
 class FileTableModel;
 class MainMenu;
 class MapSteering;
@@ -122,6 +123,7 @@ public:
     ExportTrackAction* trackExport = nullptr;  // File ▸ Export Track…; tests put their own in
     MapSteering* mapSteering = nullptr;  // track clicks, Fit Trip, Follow Vehicle, the track's ends
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
+    ChartInteraction* chartSteering = nullptr;  // cursor, marks and seeking on the chart
 
     // Playback controls of the menu and the bar.
     void setPlaybackSpeed(double speed);
@@ -131,6 +133,12 @@ public:
     // Empties the table and shows the window as at start; refused while indexing.
     void clearList();
     void fillRecentMenu();
+    // Clip marks: In or Out at the playback position, the span around an event,
+    // and drawing them on the slider and the chart.
+    void placeMark(bool in);
+    void proposeEventSpan(int32_t row, double videoSeconds);
+    void showMarks();
+    void showSpeedTrace();  // the chart again, with or without speed, in the chosen unit
 
 protected:
     // What the user picks in the open dialog; empty when cancelled. Tests replace it.
@@ -148,6 +156,7 @@ private:
     void showStatistics();
     void showEvents();
     void showRecordingEvents(int32_t row);  // on the chart and the map
+    double rowSeconds(int32_t row) const;    // the recording's length
 
     // IndexingRun::Host
     void reloadRows(int32_t first, int32_t last) override;

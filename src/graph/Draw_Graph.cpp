@@ -46,18 +46,21 @@ void Draw_Graph::setGsensorData(const telemetry::List<telemetry::Class_Subtitle_
     auto xs = std::make_shared<std::vector<PlotPoint>>();
     auto ys = std::make_shared<std::vector<PlotPoint>>();
     auto zs = std::make_shared<std::vector<PlotPoint>>();
-    xs->reserve(size_t(n)), ys->reserve(size_t(n)), zs->reserve(size_t(n));
+    auto speeds = std::make_shared<std::vector<PlotPoint>>();
+    xs->reserve(size_t(n)), ys->reserve(size_t(n)), zs->reserve(size_t(n)), speeds->reserve(size_t(n));
     for (int32_t i = 0; i < n; ++i) {
         const auto& s = (*samples)[size_t(i)];
         const float x = float(i);
         xs->push_back({x, float(telemetry::floatingValue(s.gx))});
         ys->push_back({x, float(telemetry::floatingValue(s.gy))});
         zs->push_back({x, float(telemetry::floatingValue(s.gz))});
+        speeds->push_back({x, float(telemetry::floatingValue(s.speed))});
     }
     // New lists, so a chart still showing the previous ones keeps them.
     contentArray_x = std::move(xs);
     contentArray_y = std::move(ys);
     contentArray_z = std::move(zs);
+    contentArray_speed = std::move(speeds);
     max_num = count;
     secondsPerSample = videoSeconds > 0 && count > 0 ? videoSeconds / count : 1.0;
 }
@@ -117,10 +120,17 @@ QImage plotBackground(QSize size, const ShiftedRange& r, const QPen& gridPen) {
     return image;
 }
 
+}  // namespace
+
 // What the chart needs to fit itself to its plot area again.
-struct Fitting {
-    std::array<PlotSeries, 3> series;  // the shown series, whole
-    std::array<QLineSeries*, 3> lines{};
+struct ChartFitting {
+    struct Line {
+        PlotSeries series;  // the shown series, whole
+        QLineSeries* line = nullptr;
+        bool logScale = true;  // shifted and placed on the log-modulus scale, or scaled
+        double scale = 1.0;
+    };
+    std::vector<Line> lines;
     double secondsPerSample = 1.0, shift = 0.0;
     double lastSample = 0;  // the horizontal extent, in sample positions
     ShiftedRange range{};
@@ -129,19 +139,22 @@ struct Fitting {
     QSize backgroundSize;
 };
 
-void fit(QChart* chart, Fitting& f, const QRectF& plotArea) {
+namespace {
+
+void fit(QChart* chart, ChartFitting& f, const QRectF& plotArea) {
     const int columns = std::max(1, int(plotArea.width()));
     if (columns != f.columns) {
         f.columns = columns;
-        for (size_t i = 0; i < f.lines.size(); ++i) {
-            if (!f.lines[i] || !f.series[i]) continue;
+        for (const ChartFitting::Line& l : f.lines) {
+            if (!l.line || !l.series) continue;
             // Thinned first: the scale's logarithm keeps the order of values, so the
             // lowest and highest stay the lowest and highest.
-            const std::vector<PlotPoint> kept = decimateMinMax(*f.series[i], 0.0, f.lastSample, columns);
+            const std::vector<PlotPoint> kept = decimateMinMax(*l.series, 0.0, f.lastSample, columns);
             QList<QPointF> points;
             points.reserve(qsizetype(kept.size()));
-            for (const PlotPoint& p : kept) points.append({p.x * f.secondsPerSample, logModulus(double(p.y) + f.shift)});
-            f.lines[i]->replace(points);
+            for (const PlotPoint& p : kept)
+                points.append({p.x * f.secondsPerSample, l.logScale ? logModulus(double(p.y) + f.shift) : double(p.y) * l.scale});
+            l.line->replace(points);
         }
     }
     const QSize size = plotArea.size().toSize();
@@ -163,12 +176,15 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     chart->setPlotAreaBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundVisible(true);
 
+    const bool sameSeries = !noPlots && !lastNoPlots_ && dataForPlot_x == contentArray_x;
     if (!noPlots) {
         dataForPlot_x = contentArray_x;
         dataForPlot_y = contentArray_y;
         dataForPlot_z = contentArray_z;
+        dataForPlot_speed = contentArray_speed;
     }
-    auto fitting = std::make_shared<Fitting>();
+    lastNoPlots_ = noPlots;
+    auto fitting = std::make_shared<ChartFitting>();
     fitting->lastSample = double(max_num.value_or(0));
     fitting->range = noPlots ? shiftedRange({}, kShift)
                              : shiftedRange({dataForPlot_x.get(), dataForPlot_y.get(), dataForPlot_z.get()}, kShift);
@@ -216,8 +232,7 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
             auto* plot = new QLineSeries;
             plot->setName(QString::fromLatin1(rows[r].id));
             plot->setPen(QPen(rows[r].colour, 2.0));
-            fitting->series[r] = rows[r].shown;
-            fitting->lines[r] = plot;
+            fitting->lines.push_back({rows[r].shown, plot});
             if (rows[r].shown && !rows[r].shown->empty())
                 fitting->lastSample = std::max(fitting->lastSample, double(rows[r].shown->back().x));
             chart->addSeries(plot);
@@ -241,6 +256,7 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
                 on ? QToolTip::showText(QCursor::pos(), tick->property("toolTip").toString()) : QToolTip::hideText();
             });
         }
+        if (speedTrace_.on) addSpeedLine(chart, xAxis, *fitting);
         chart->legend()->setAlignment(Qt::AlignTop);
     } else {
         chart->legend()->hide();
@@ -253,6 +269,8 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
                      [chart, fitting](const QRectF& area) { fit(chart, *fitting, area); });
     if (!hostView) fit(nullptr, *fitting, QRectF(0, 0, 1000, 200));
 
+    shownSeconds = noPlots ? 0.0 : xMax;
+    shownSecondsPerSample = secondsPerSample;
     graph = chart;
     if (hostView) {
         QChart* previous = hostView->chart();
@@ -262,4 +280,27 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
         delete chart;  // nowhere to show it
         graph = nullptr;
     }
+    if (chartBuilt) chartBuilt(sameSeries);
+}
+
+void Draw_Graph::addSpeedLine(QChart* chart, QAbstractAxis* xAxis, ChartFitting& fitting) const {
+    double top = 0;
+    if (dataForPlot_speed)
+        for (const PlotPoint& p : *dataForPlot_speed) top = std::max(top, double(p.y) * speedTrace_.perKmh);
+    auto* axis = new QValueAxis;
+    axis->setRange(0.0, std::max(10.0, top * 1.05));
+    axis->applyNiceNumbers();
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->setTitleText(QStringLiteral("Speed (%1)").arg(speedTrace_.unit));
+    axis->setGridLineVisible(false);
+    axis->setMinorGridLineVisible(false);
+    chart->addAxis(axis, Qt::AlignRight);
+    auto* line = new QLineSeries;
+    line->setName(QStringLiteral("Speed"));
+    line->setPen(QPen(QColor(120, 60, 160), 1.5));
+    chart->addSeries(line);
+    line->attachAxis(xAxis);
+    line->attachAxis(axis);
+    chart->legend()->markers(line).value(0)->setLabel(QStringLiteral("Speed (%1)").arg(speedTrace_.unit));
+    fitting.lines.push_back({dataForPlot_speed, line, false, speedTrace_.perKmh});
 }

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -16,8 +17,10 @@
 #include "Class_Video_Info.h"
 #include "SeriesDecimation.h"
 
+class QAbstractAxis;
 class QChart;
 class QChartView;
+struct ChartFitting;
 
 using PlotSeries = std::shared_ptr<const std::vector<PlotPoint>>;
 
@@ -38,6 +41,13 @@ struct EventMark {
     QString toolTip;
 };
 
+// The optional speed line: on its own axis at the right, in the unit chosen.
+struct SpeedTrace {
+    bool on = false;
+    double perKmh = 1.0;                    // the shown unit per km/h
+    QString unit = QStringLiteral("km/h");  // for the axis title
+};
+
 class Draw_Graph {
 public:
     static constexpr double kShift = 1.0;
@@ -53,9 +63,19 @@ public:
     // noPlots the chart shows its frame only.
     void setGsensorGraph(QChartView* hostView, bool noPlots);
 
+    // Builds the chart again as it was last built (after a change of its options).
+    void rebuild(QChartView* hostView) { setGsensorGraph(hostView, lastNoPlots_); }
+    // Takes effect at the next build.
+    void setSpeedTrace(SpeedTrace trace) { speedTrace_ = std::move(trace); }
+    const SpeedTrace& speedTrace() const { return speedTrace_; }
+    // Called after every build with whether the chart shows the same series as the
+    // chart it replaced (a rebuild) rather than another recording's or none.
+    std::function<void(bool sameSeries)> chartBuilt;
+
     // The marks the next chart with plots shows, each a series named "Event mark"
     // whose tool tip (property "toolTip") shows on hovering.
     void setEventMarks(std::vector<EventMark> marks) { eventMarks_ = std::move(marks); }
+    const std::vector<EventMark>& eventMarks() const { return eventMarks_; }
 
     // Data source: the points of the plot named "X Plot", "Y Plot" or "Z Plot".
     uint64_t numberOfRecordsForPlot(const QString& plotIdentifier) const;
@@ -64,10 +84,17 @@ public:
     QChart* graph = nullptr;  // owned by the host view
     PlotSeries dataForPlot_x, dataForPlot_y, dataForPlot_z;        // shown
     PlotSeries contentArray_x, contentArray_y, contentArray_z;     // prepared
+    PlotSeries dataForPlot_speed, contentArray_speed;              // km/h, shown and prepared
     std::optional<uint32_t> max_num;
     double secondsPerSample = 1.0;  // of the prepared series
+    // Of the chart built last: its horizontal extent in seconds (0 without plots),
+    // and the seconds between its samples.
+    double shownSeconds = 0.0, shownSecondsPerSample = 1.0;
 
 private:
     std::vector<EventMark> eventMarks_;
+    SpeedTrace speedTrace_;
+    bool lastNoPlots_ = true;
     const PlotSeries* seriesFor(const QString& plotIdentifier) const;
+    void addSpeedLine(QChart* chart, QAbstractAxis* xAxis, ChartFitting& fitting) const;
 };

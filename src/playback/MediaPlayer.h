@@ -35,6 +35,8 @@ public:
     virtual void pause() = 0;
     virtual bool isPlaying() const = 0;
     virtual void seekToSeconds(int64_t seconds) = 0;
+    // To the frame at a time within the second (a click on the chart).
+    virtual void seekToTime(double seconds) = 0;
     virtual MediaTime currentTime() const = 0;
     virtual double duration() const = 0;  // seconds of the open recording's video
     // One frame on or back, leaving the player paused there; a tick follows.

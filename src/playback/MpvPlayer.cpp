@@ -1,6 +1,7 @@
 #include "MpvPlayer.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -198,10 +199,13 @@ void MpvPlayer::updateState(bool paused, bool idle) {
     }
 }
 
-void MpvPlayer::seekToSeconds(int64_t seconds) {
+void MpvPlayer::seekToSeconds(int64_t seconds) { seekTo(QByteArray::number(qlonglong(seconds))); }
+
+void MpvPlayer::seekToTime(double seconds) { seekTo(QByteArray::number(std::max(seconds, 0.0), 'f', 3)); }
+
+void MpvPlayer::seekTo(const QByteArray& target) {
     if (!mpv_ || !open_) return;
     atEnd_ = false;  // the end's fixed position no longer holds
-    const QByteArray target = QByteArray::number(qlonglong(seconds));
     const char* command[] = {"seek", target.constData(), "absolute+exact", nullptr};
     mpv_command_async(mpv_, kNoReply, command);
 }

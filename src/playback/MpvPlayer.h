@@ -29,6 +29,7 @@ public:
     void pause() override;
     bool isPlaying() const override { return open_ && !paused_ && !idle_; }
     void seekToSeconds(int64_t seconds) override;
+    void seekToTime(double seconds) override;
     MediaTime currentTime() const override;
     double duration() const override { return duration_; }
     QImage currentFrame(QString* reason) override;
@@ -44,6 +45,7 @@ public:
 
 private:
     Q_INVOKABLE void handleEvents();
+    void seekTo(const QByteArray& target);  // mpv's absolute time text
     void dispatch(const mpv_event& event);
     void emitTick();
     void setPaused(bool paused);

@@ -1,0 +1,336 @@
+// Steering from the chart (cursor, click and drag to seek, hover), the speed trace,
+// and the clip span's marks.
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
+#include <QValueAxis>
+#include <cmath>
+
+#include "AppTestSupport.h"
+#include "ChartInteraction.h"
+#include "MainMenu.h"
+#include "SpanMarks.h"
+#include "ViewController.h"
+
+using clips::TimelineMark;
+
+namespace {
+
+// Samples whose readings follow their position: gx i/100, gy -i/100, gz 1, speed 2i km/h.
+telemetry::List<telemetry::Class_Subtitle_Info> rampSamples(int n) {
+    std::vector<telemetry::Class_Subtitle_Info> samples(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        auto& s = samples[size_t(i)];
+        s.gx = std::to_string(i / 100.0), s.gy = std::to_string(-i / 100.0), s.gz = "1.00";
+        s.speed = std::to_string(2 * i);
+    }
+    return samples;
+}
+
+void sendMouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(at), to->mapToGlobal(QPointF(at)),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(to, &e);
+}
+
+QLineSeries* seriesNamed(QChart* chart, const QString& name) {
+    for (QAbstractSeries* s : chart->series())
+        if (s->name() == name) return static_cast<QLineSeries*>(s);
+    return nullptr;
+}
+
+// A chart of a 100 s recording of 50 samples (one every 2 s) in a shown view.
+class ChartSteering : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(800, 300);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        graph.setGsensorData(rampSamples(50), 50, 100.0);
+        graph.setGsensorGraph(&view, false);
+        QCoreApplication::processEvents();
+    }
+    QRectF plot() const { return view.chart()->mapRectToScene(view.chart()->plotArea()); }
+
+    QChartView view;
+    Draw_Graph graph;
+    ChartInteraction steering{&view, &graph};
+};
+
+}  // namespace
+
+TEST(ChartTime, SecondsToChartXAndBackClampedToTheRecording) {
+    const struct {
+        double seconds, length, left, width, x, back;
+    } cases[] = {
+        {0, 100, 50, 400, 50, 0},
+        {25, 100, 50, 400, 150, 25},
+        {100, 100, 50, 400, 450, 100},
+        {-3, 100, 50, 400, 50, 0},     // before the start
+        {130, 100, 50, 400, 450, 100},  // past the end
+        {7.5, 15, 0, 300, 150, 7.5},
+        {5, 0, 20, 300, 20, 0},  // no recording: everything at the start
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        EXPECT_DOUBLE_EQ(chartXForSeconds(c.seconds, c.length, c.left, c.width), c.x);
+        EXPECT_DOUBLE_EQ(secondsForChartX(c.x, c.length, c.left, c.width), c.back);
+    }
+    // Outside the plot, a pointer reads as the nearer end of the recording.
+    EXPECT_EQ(secondsForChartX(10, 100, 50, 400), 0.0);
+    EXPECT_EQ(secondsForChartX(900, 100, 50, 400), 100.0);
+}
+
+TEST(ChartTime, HoverShowsTheTimeAndTheNearestSampleAsRead) {
+    // Ten samples two seconds apart.
+    const struct {
+        double seconds;
+        size_t sample;
+    } cases[] = {{0, 0}, {0.9, 0}, {1.1, 1}, {4.4, 2}, {17.9, 9}, {99, 9}, {-4, 0}};
+    for (const auto& c : cases) EXPECT_EQ(nearestSample(c.seconds, 2.0, 10), c.sample) << c.seconds;
+    EXPECT_EQ(nearestSample(3.0, 0.5, 100), 6u);
+    EXPECT_EQ(nearestSample(3.0, 1.0, 0), 0u);
+
+    auto series = [](std::vector<PlotPoint> p) { return std::make_shared<const std::vector<PlotPoint>>(std::move(p)); };
+    const PlotSeries x = series({{0, 0.12f}, {1, -0.5f}}), y = series({{0, 0}, {1, 0.25f}}), z = series({{0, 1}, {1, 0.98f}});
+    // Unshifted: the chart draws 0.5 where -0.5 was read.
+    EXPECT_EQ(chartHoverText(1.04, x, y, z, 1.0), "1.0 s\nX : -0.50\nY : 0.25\nZ : 0.98");
+    EXPECT_EQ(chartHoverText(65.25, x, y, z, 1.0), "65.3 s\nX : -0.50\nY : 0.25\nZ : 0.98");
+    EXPECT_EQ(chartHoverText(0.2, nullptr, nullptr, nullptr, 1.0), "0.2 s");
+}
+
+TEST(SpanMarks, InAndOutKeepTheirOrder) {
+    const TimelineMark at1{0, 5}, at2{0, 12}, nextRow{1, 2};
+    const struct {
+        std::optional<TimelineMark> in, out;
+        bool isIn;
+        TimelineMark at;
+        bool placed;
+    } cases[] = {
+        {{}, {}, true, at2, true},
+        {{}, {}, false, at1, true},
+        {at1, {}, false, at2, true},
+        {at1, {}, false, at1, false},  // an empty span
+        {at2, {}, false, at1, false},  // Out before In
+        {{}, at1, true, at2, false},   // In after Out
+        {{}, nextRow, true, at2, true},  // an earlier row, later in its own recording
+        {at2, {}, false, nextRow, true},
+        {at1, at2, true, TimelineMark{0, 8}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.at.row << " " << c.at.seconds << (c.isIn ? " in" : " out"));
+        auto in = c.in, out = c.out;
+        EXPECT_EQ(clips::placeMark(in, out, c.isIn, c.at), c.placed);
+        EXPECT_EQ(c.isIn ? in : out, c.placed ? std::optional(c.at) : (c.isIn ? c.in : c.out));
+        EXPECT_EQ(c.isIn ? out : in, c.isIn ? c.out : c.in);  // the other mark stays
+    }
+}
+
+TEST(SpanMarks, AnEventProposesTenSecondsBeforeToFiveAfter) {
+    const struct {
+        double seconds, length;
+        std::optional<double> previous, next;
+        TimelineMark in, out;
+    } cases[] = {
+        {30, 60, {}, {}, {3, 20}, {3, 35}},
+        {4, 60, {}, {}, {3, 0}, {3, 9}},          // cut at the start
+        {4, 60, 60.0, {}, {2, 54}, {3, 9}},       // into the trip's recording before
+        {4, 60, 3.0, {}, {2, 0}, {3, 9}},         // which is shorter than the rest
+        {58, 60, {}, {}, {3, 48}, {3, 60}},       // cut at the end
+        {58, 60, {}, 30.0, {3, 48}, {4, 3}},      // into the trip's next recording
+        {58, 60, {}, 1.0, {3, 48}, {4, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        const auto [in, out] = clips::eventSpan(3, c.seconds, c.length, c.previous, c.next);
+        EXPECT_EQ(in, c.in);
+        EXPECT_EQ(out, c.out);
+    }
+}
+
+TEST(SpanMarks, ThePartOfTheSpanInOneRecording) {
+    using R = clips::RowMarks;
+    using P = std::pair<double, double>;
+    const std::optional<TimelineMark> none;
+    const struct {
+        std::optional<TimelineMark> in, out;
+        int32_t row;
+        R expected;
+    } cases[] = {
+        {none, none, 2, R{}},
+        {TimelineMark{2, 5}, none, 2, R{5.0, {}, {}}},
+        {none, TimelineMark{2, 9}, 2, R{{}, 9.0, {}}},
+        {TimelineMark{2, 5}, TimelineMark{2, 9}, 2, R{5.0, 9.0, P{5, 9}}},
+        {TimelineMark{1, 5}, TimelineMark{3, 9}, 2, R{{}, {}, P{0, 60}}},  // through the whole recording
+        {TimelineMark{1, 5}, TimelineMark{2, 9}, 2, R{{}, 9.0, P{0, 9}}},
+        {TimelineMark{2, 5}, TimelineMark{4, 9}, 2, R{5.0, {}, P{5, 60}}},
+        {TimelineMark{3, 5}, TimelineMark{4, 9}, 2, R{}},  // a later recording's
+        {TimelineMark{0, 5}, TimelineMark{1, 9}, 2, R{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(clips::marksInRow(c.in, c.out, c.row, 60.0), c.expected);
+    }
+}
+
+TEST_F(ChartSteering, CursorFollowsTheTimeAndTheSize) {
+    EXPECT_FALSE(steering.cursorItem()->isVisible());  // nothing played yet
+    for (double s : {0.0, 25.0, 100.0, 140.0}) {
+        SCOPED_TRACE(s);
+        steering.setCursorSeconds(s);
+        ASSERT_TRUE(steering.cursorItem()->isVisible());
+        const QLineF line = steering.cursorItem()->line();
+        EXPECT_NEAR(line.x1(), plot().left() + std::min(s, 100.0) / 100.0 * plot().width(), 0.01);
+        EXPECT_EQ(line.x1(), line.x2());
+        EXPECT_EQ(line.y1(), plot().top());
+        EXPECT_EQ(line.y2(), plot().bottom());
+    }
+    steering.setCursorSeconds(50.0);
+    steering.setMarks(20.0, 60.0, std::pair{20.0, 60.0});
+    view.resize(500, 260);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(steering.cursorItem()->line().x1(), plot().center().x(), 0.01);
+    EXPECT_NEAR(steering.spanItem()->rect().left(), plot().left() + 0.2 * plot().width(), 0.01);
+    EXPECT_NEAR(steering.spanItem()->rect().right(), plot().left() + 0.6 * plot().width(), 0.01);
+
+    // Building the same recording's chart again keeps the cursor; another's hides it.
+    graph.rebuild(&view);
+    EXPECT_EQ(steering.cursorSeconds(), 50.0);
+    EXPECT_TRUE(steering.cursorItem()->isVisible());
+    graph.setGsensorData(rampSamples(10), 10, 10.0);
+    graph.setGsensorGraph(&view, false);
+    EXPECT_FALSE(steering.cursorItem()->isVisible());
+    graph.setGsensorGraph(&view, true);
+    steering.setCursorSeconds(3.0);
+    EXPECT_FALSE(steering.cursorItem()->isVisible());  // an empty chart has no time to show
+    EXPECT_FALSE(steering.spanItem()->isVisible());
+    EXPECT_FALSE(steering.viewportPointFor(3.0));
+}
+
+TEST_F(ChartSteering, ClickDragAndHover) {
+    QSignalSpy seeks(&steering, &ChartInteraction::seekRequested);
+    QWidget* viewport = view.viewport();
+    const QPoint at30 = *steering.viewportPointFor(30.0);
+    sendMouse(viewport, QEvent::MouseButtonPress, at30, Qt::LeftButton);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at30, Qt::NoButton);
+    EXPECT_FALSE(steering.cursorItem()->isVisible());  // nothing plays: the seek is only asked for
+    steering.setCursorSeconds(0.0);
+    sendMouse(viewport, QEvent::MouseButtonPress, at30, Qt::LeftButton);
+    ASSERT_EQ(seeks.size(), 2);
+    const double pixel = 100.0 / plot().width();
+    EXPECT_NEAR(seeks.last().at(0).toDouble(), 30.0, pixel);
+    EXPECT_NEAR(*steering.cursorSeconds(), 30.0, pixel);  // at once, before the player answers
+    // Dragged on, and past the end of the plot.
+    sendMouse(viewport, QEvent::MouseMove, *steering.viewportPointFor(70.0), Qt::LeftButton);
+    EXPECT_NEAR(seeks.last().at(0).toDouble(), 70.0, pixel);
+    sendMouse(viewport, QEvent::MouseMove, QPoint(viewport->width() - 1, at30.y()), Qt::LeftButton);
+    EXPECT_EQ(seeks.last().at(0).toDouble(), 100.0);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at30, Qt::NoButton);
+    const qsizetype afterDrag = seeks.size();
+
+    // Hovering seeks nothing and tells the time and the readings.
+    sendMouse(viewport, QEvent::MouseMove, *steering.viewportPointFor(40.0), Qt::NoButton);
+    EXPECT_EQ(seeks.size(), afterDrag);
+    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("40.")) || QToolTip::text().startsWith(QStringLiteral("39.")))
+        << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().endsWith(QStringLiteral("X : 0.20\nY : -0.20\nZ : 1.00"))) << QToolTip::text().toStdString();
+    // A press above the plot (on the legend) is not a seek.
+    sendMouse(viewport, QEvent::MouseButtonPress, QPoint(at30.x(), 2), Qt::LeftButton);
+    EXPECT_EQ(seeks.size(), afterDrag);
+}
+
+TEST_F(ChartSteering, SpeedTraceOnItsOwnAxisInTheChosenUnit) {
+    auto gRange = [&] {
+        auto* g = static_cast<QValueAxis*>(view.chart()->axes(Qt::Vertical).value(0));
+        return std::tuple(g->alignment(), g->min(), g->max());
+    };
+    const auto gAxis = gRange();
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        graph.setSpeedTrace({on, 0.621371, QStringLiteral("mph")});
+        graph.rebuild(&view);
+        QLineSeries* speed = seriesNamed(view.chart(), "Speed");
+        EXPECT_EQ(view.chart()->axes(Qt::Vertical).size(), on ? 2 : 1);
+        EXPECT_EQ(gRange(), gAxis);  // the G axes stay as they are
+        if (!on) {
+            EXPECT_EQ(speed, nullptr);
+            continue;
+        }
+        ASSERT_NE(speed, nullptr);
+        auto* axis = qobject_cast<QValueAxis*>(speed->attachedAxes().value(1));
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(axis->alignment(), Qt::AlignRight);
+        EXPECT_GE(axis->max(), 98 * 0.621371);  // the fastest sample, 98 km/h
+        EXPECT_EQ(speed->at(10).x(), 20.0);  // sample 10, 20 km/h, at 20 s
+        EXPECT_NEAR(speed->at(10).y(), 20 * 0.621371, 1e-4);
+    }
+}
+
+// A drive cut into two 20 s recordings of one trip, hard braking 2 s into the second.
+TEST(SpanMarksWindow, AnEventInTheListProposesItsSpanAcrossTheTrip) {
+    QTemporaryDir tmp;
+    testgen::DriveOptions drive;
+    drive.startSpeedKmh = 60;
+    drive.speedNoise = drive.turnNoise = 0;
+    drive.incidents = {{testgen::Incident::Braking, 22}};
+    const auto cut = testgen::cutDrive(drive, {20, 20}, 0);
+    for (size_t i = 0; i < cut.size(); ++i)
+        makeRecordingOf(QFile::encodeName(QDir(tmp.path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1))).toStdString(),
+                        cut[i]);
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_EQ(w.list_events->count(), 1);
+    QListWidgetItem* event = w.list_events->item(0);
+    ASSERT_EQ(event->data(Qt::UserRole).toInt(), 1);
+    const double at = event->data(Qt::UserRole + 1).toDouble();
+    ASSERT_LT(at, 10.0);
+    emit w.list_events->itemClicked(event);
+    ASSERT_TRUE(w.markIn && w.markOut);
+    EXPECT_EQ(*w.markIn, (TimelineMark{0, 20 + at - 10}));
+    EXPECT_EQ(*w.markOut, (TimelineMark{1, at + 5}));
+    // Clear Marks and Clear List forget them.
+    w.menu->clearMarks->trigger();
+    EXPECT_FALSE(w.markIn || w.markOut);
+    emit w.list_events->itemClicked(w.list_events->item(0));
+    ASSERT_TRUE(w.markIn);
+    w.menu->clearList->trigger();
+    EXPECT_FALSE(w.markIn || w.markOut);
+}
+
+// The speed trace of the menu, in the settings' unit; a cleared window's chart stays empty.
+TEST(SpeedTraceWindow, FollowsTheMenuAndTheUnit) {
+    QTemporaryDir tmp;
+    makeRecording(QDir(tmp.path()), QStringLiteral("REC_0001.MP4"), 30);
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    w.playTheVideo(0);
+    EXPECT_FALSE(w.menu->speedTrace->isChecked());
+    EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
+    for (const auto& [unit, title] : {std::pair{1, "Speed (km/h)"}, {0, "Speed (mph)"}}) {
+        w.UserSettingSpeedUnit = unit;
+        w.menu->speedTrace->trigger();
+        QLineSeries* speed = seriesNamed(w.hostView->chart(), "Speed");
+        ASSERT_NE(speed, nullptr);
+        EXPECT_EQ(speed->attachedAxes().value(1)->titleText(), title);
+        if (unit) w.menu->speedTrace->trigger();
+    }
+    w.menu->clearList->trigger();
+    EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
+    w.menu->speedTrace->trigger();
+    w.menu->speedTrace->trigger();
+    EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
+}
