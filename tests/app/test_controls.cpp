@@ -52,13 +52,6 @@ TEST_F(Controls, EveryShortcutIsOnOneMenuActionOnly) {
         }
     }
     for (QPushButton* button : w.findChildren<QPushButton*>()) EXPECT_TRUE(button->shortcut().isEmpty()) << button->text().toStdString();
-    // The keys mpv users know, each on the action named for it.
-    const QList<QPair<QAction*, QString>> keys = {
-        {w.menu->playPause, "Space"},   {w.menu->stepForward, "."}, {w.menu->stepBack, ","}, {w.menu->slower, "["},
-        {w.menu->faster, "]"},          {w.menu->normalSpeed, "Backspace"}, {w.menu->previous, "<"}, {w.menu->next, ">"},
-        {w.menu->mute, "M"},            {w.menu->volumeDown, "9"}, {w.menu->volumeUp, "0"}, {w.menu->fullScreen, "F"},
-        {w.menu->leaveFullScreen, "Esc"}, {w.menu->open, "Ctrl+O"}};
-    for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut().toString(), key) << action->text().toStdString();
 }
 
 TEST_F(Controls, SpeedKeysChangeThePlayerAndTheBar) {

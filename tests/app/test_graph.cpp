@@ -37,6 +37,7 @@ QList<QLineSeries*> plots(QChart* chart) {
 
 TEST(DrawGraph, SeriesPreparationAndDataSource) {
     Draw_Graph g;
+    EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
     g.setGsensorData(samplesWithAxes({{"0.12", "0", "1"}, {"-0.50", "0.25g", "1"}, {"abc", "", " 2"}}), 3);
     const auto ys = [](const PlotSeries& s) {
         std::vector<float> v;
@@ -52,8 +53,11 @@ TEST(DrawGraph, SeriesPreparationAndDataSource) {
     // The shown series answer with a shift of 1.0 on their vertical values.
     g.setGsensorGraph(nullptr, false);
     EXPECT_EQ(g.numberForPlot("Y Plot", 1, 1), 1.25);
+    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 1), 1.0);            // field 0: the time, unshifted
     EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.12f));  // other fields: no shift
-    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());
+    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);          // the X series' count for an unknown plot...
+    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());  // ...but no values
+    EXPECT_FALSE(g.numberForPlot("x plot", 1, 0).has_value());
 
     // The count only sets the horizontal extent; the series follow the list. A
     // preparation without a rebuild leaves the shown series alone.
