@@ -1,7 +1,8 @@
 // A user's session with the real player: index three playable recordings, play
 // one, check that the labels follow the video, seek, pause, take a snapshot, let
-// a recording end into the next and the last one end; then damaged recordings,
-// which must say why they do not play and never show another recording's data.
+// a recording end into the next and the last one end, step frames, change speed;
+// then damaged recordings, which must say why they do not play and never show
+// another recording's data.
 #include <gtest/gtest.h>
 
 #include <QApplication>
