@@ -7,11 +7,13 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Drive.h"
 #include "Log.h"
+#include "QtPrinters.h"
 #include "SyntheticMp4.h"
 
 // A synthetic recording of the given telemetry lines, one a second, at a path in
@@ -30,6 +32,18 @@ inline void makeRecordingAt(const std::string& path, int seconds) {
     testgen::DriveOptions d;
     d.seconds = seconds;
     makeRecordingOf(path, testgen::simulateDrive(d));
+}
+
+// The same of a drive with these options; `bend` may rewrite the '$' fields of line i.
+inline void makeDriveAt(const QString& path, const testgen::DriveOptions& d,
+                        const std::function<void(int i, QStringList& fields)>& bend = {}) {
+    std::vector<std::string> lines = testgen::simulateDrive(d);
+    for (size_t i = 0; bend && i < lines.size(); ++i) {
+        QStringList fields = QString::fromStdString(lines[i]).split('$');
+        bend(int(i), fields);
+        lines[i] = fields.join('$').toStdString();
+    }
+    makeRecordingOf(QFile::encodeName(path).toStdString(), lines);
 }
 
 // The same in a folder (0 samples: no telemetry at all, a file that is not a recording).
@@ -54,6 +68,21 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// Opens the paths in the window and waits until they are indexed.
+template <class Window>
+bool openIndexed(Window& w, const QStringList& paths) {
+    return w.openPaths(paths) && waitUntil([&] { return !w.isIndexing(); });
+}
+
+// A window (of a test's own subclass, or not) that asks this routing server; empty: routing off.
+template <class Window, class... Args>
+std::unique_ptr<Window> windowRoutedTo(const QString& url, Args&&... args) {
+    qputenv("DASHCAM_ROUTING_URL", url.toUtf8());
+    auto w = std::make_unique<Window>(std::forward<Args>(args)...);
+    qputenv("DASHCAM_ROUTING_URL", "");
+    return w;
 }
 
 // Collects the core's log lines while alive.

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,23 +1,19 @@
 // The menu's actions and the pure parts of the playback controls.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QActionGroup>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QMenu>
-#include <QSet>
 
+#include "AppTestSupport.h"
+#include "FileTableView.h"
 #include "MainMenu.h"
+#include "MapWidget.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
-#include "AppTestSupport.h"
-#include "QtPrinters.h"
-#include "FileTableView.h"
-#include "MapWidget.h"
 #include "ViewController.h"
 
 TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
@@ -56,26 +52,16 @@ TEST_F(Controls, EveryShortcutIsOnOneMenuActionOnly) {
         }
     }
     for (QPushButton* button : w.findChildren<QPushButton*>()) EXPECT_TRUE(button->shortcut().isEmpty()) << button->text().toStdString();
-    // The keys mpv users know, each on the action named for it.
-    const QList<QPair<QAction*, QString>> keys = {
-        {w.menu->playPause, "Space"},   {w.menu->stepForward, "."}, {w.menu->stepBack, ","}, {w.menu->slower, "["},
-        {w.menu->faster, "]"},          {w.menu->normalSpeed, "Backspace"}, {w.menu->previous, "<"}, {w.menu->next, ">"},
-        {w.menu->mute, "M"},            {w.menu->volumeDown, "9"}, {w.menu->volumeUp, "0"}, {w.menu->fullScreen, "F"},
-        {w.menu->leaveFullScreen, "Esc"}, {w.menu->open, "Ctrl+O"}};
-    for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut().toString(), key) << action->text().toStdString();
 }
 
 TEST_F(Controls, SpeedKeysChangeThePlayerAndTheBar) {
-    const struct {
-        QAction* action;
-        double expected;
-    } steps[] = {{w.menu->faster, 1.5}, {w.menu->faster, 2}, {w.menu->faster, 4}, {w.menu->faster, 4},
-                 {w.menu->normalSpeed, 1}, {w.menu->slower, 0.5}, {w.menu->slower, 0.25}, {w.menu->normalSpeed, 1}};
-    for (const auto& s : steps) {
-        s.action->trigger();
-        EXPECT_EQ(w.player->speed(), s.expected) << s.action->text().toStdString();
-        EXPECT_EQ(w.label_rate->text(), speedText(s.expected));
-        EXPECT_EQ(w.menu->speeds->checkedAction()->data().toDouble(), s.expected);
+    const std::pair<QAction*, double> steps[] = {
+        {w.menu->faster, 1.5}, {w.menu->faster, 2}, {w.menu->normalSpeed, 1}, {w.menu->slower, 0.5}};
+    for (const auto& [action, expected] : steps) {
+        action->trigger();
+        EXPECT_EQ(w.player->speed(), expected) << action->text().toStdString();
+        EXPECT_EQ(w.label_rate->text(), speedText(expected));
+        EXPECT_EQ(w.menu->speeds->checkedAction()->data().toDouble(), expected);
     }
     w.menu->speeds->actions().at(0)->trigger();
     EXPECT_EQ(w.player->speed(), 0.25);
@@ -109,10 +95,7 @@ TEST_F(Controls, OpeningFillsOpenRecentAndTheLastFolder) {
     QTemporaryDir a, b;
     makeRecording(QDir(a.path()), "REC_0001.MP4", 3);
     makeRecording(QDir(b.path()), "REC_0002.MP4", 3);
-    for (const QString& folder : {a.path(), b.path(), a.path() + "/REC_0001.MP4"}) {
-        ASSERT_TRUE(w.openPaths(QStringList{folder}));
-        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
-    }
+    for (const QString& folder : {a.path(), b.path(), a.path() + "/REC_0001.MP4"}) ASSERT_TRUE(openIndexed(w, {folder}));
     QStringList shown;
     for (QAction* action : w.menu->recent->actions()) shown.append(action->text());
     EXPECT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
@@ -151,8 +134,7 @@ TEST_F(Controls, ClearListEmptiesTheTableAndShowsTheStartOnceIndexed) {
     EXPECT_TRUE(w.label_statistics->text().isEmpty());
 
     // The next folder starts at the first row again.
-    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     EXPECT_EQ(w.tableView->model()->rowCount(), 2);
     EXPECT_TRUE(w.library.isRowIndexed(1));
     saveRecentPaths({});

@@ -2,8 +2,8 @@
 
 #include "QtPrinters.h"
 
-#include <QCoreApplication>
 #include <QCategoryAxis>
+#include <QCoreApplication>
 #include <QChart>
 #include <QChartView>
 #include <QLegendMarker>
@@ -39,24 +39,24 @@ TEST(DrawGraph, SeriesPreparationAndDataSource) {
     Draw_Graph g;
     EXPECT_EQ(g.numberOfRecordsForPlot("X Plot"), 0u);  // nothing shown yet
     g.setGsensorData(samplesWithAxes({{"0.12", "0", "1"}, {"-0.50", "0.25g", "1"}, {"abc", "", " 2"}}), 3);
-    ASSERT_EQ(g.contentArray_x->size(), 3u);
-    EXPECT_EQ((*g.contentArray_x)[0].y, 0.12f);
-    EXPECT_EQ((*g.contentArray_x)[1].y, -0.5f);
-    EXPECT_EQ((*g.contentArray_x)[2].y, 0.0f);
-    EXPECT_EQ((*g.contentArray_y)[1].y, 0.25f);
-    EXPECT_EQ((*g.contentArray_z)[2].y, 2.0f);
-    EXPECT_EQ((*g.contentArray_z)[2].x, 2.0f);
+    const auto ys = [](const PlotSeries& s) {
+        std::vector<float> v;
+        for (const PlotPoint& p : *s) v.push_back(p.y);
+        return v;
+    };
+    EXPECT_EQ(ys(g.contentArray_x), (std::vector<float>{0.12f, -0.5f, 0.0f}));
+    EXPECT_EQ(ys(g.contentArray_y), (std::vector<float>{0.0f, 0.25f, 0.0f}));
+    EXPECT_EQ(ys(g.contentArray_z), (std::vector<float>{1.0f, 1.0f, 2.0f}));
+    EXPECT_EQ(g.contentArray_z->back().x, 2.0f);
     EXPECT_EQ(g.max_num, 3u);
 
-    // The shown series' vertical values are shifted by 1.0.
-    g.setGsensorGraph(nullptr, false);  // makes the prepared series the shown ones
-    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 1), 1.0);
-    EXPECT_EQ(g.numberForPlot("Y Plot", 1, 0), 1.0);
+    // The shown series answer with a shift of 1.0 on their vertical values.
+    g.setGsensorGraph(nullptr, false);
     EXPECT_EQ(g.numberForPlot("Y Plot", 1, 1), 1.25);
-    EXPECT_EQ(g.numberForPlot("X Plot", 1, 0), double(0.12f) + 1.0);  // the float's double, shifted
-    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.12f));        // other fields: no shift
-    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);                // falls back to the X series for the count...
-    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());        // ...but gives no values
+    EXPECT_EQ(g.numberForPlot("Y Plot", 0, 1), 1.0);            // field 0: the time, unshifted
+    EXPECT_EQ(g.numberForPlot("X Plot", 2, 0), double(0.12f));  // other fields: no shift
+    EXPECT_EQ(g.numberOfRecordsForPlot("W Plot"), 3u);          // the X series' count for an unknown plot...
+    EXPECT_FALSE(g.numberForPlot("W Plot", 1, 0).has_value());  // ...but no values
     EXPECT_FALSE(g.numberForPlot("x plot", 1, 0).has_value());
 
     // The count only sets the horizontal extent; the series follow the list. A
@@ -85,9 +85,9 @@ TEST(DrawGraph, ChartFollowsTheRecording) {
     const auto lines = plots(view.chart());
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[0]->name(), "X Plot");
-    EXPECT_EQ(lines[0]->pen().color(), QColor(Qt::red));
-    EXPECT_EQ(lines[1]->pen().color(), QColor(Qt::blue));
-    EXPECT_EQ(lines[2]->pen().color(), QColor(Qt::green));  // added last: drawn on top
+    // Z added last: drawn on top.
+    EXPECT_EQ((QList<QColor>{lines[0]->pen().color(), lines[1]->pen().color(), lines[2]->pen().color()}),
+              (QList<QColor>{Qt::red, Qt::blue, Qt::green}));
     EXPECT_EQ(lines[2]->pen().widthF(), 2.0);
     EXPECT_EQ(lines[0]->count(), 300);
     // Placed on the log-modulus scale after the shift: reading 0.1 -> 1.1 -> log10(2.1).

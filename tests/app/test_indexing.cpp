@@ -1,18 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
-#include <QObject>
-#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QVBoxLayout>
-#include <QSignalSpy>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
-#include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <thread>
 
 #include "AppTestSupport.h"
@@ -187,14 +182,12 @@ TEST(FileTableModel, SignalsOnlyTheRowsThatChanged) {
     for (int i = 0; i < 5; ++i) library.arrayTable_Files.append(QStringLiteral("R%1").arg(i));
     model.reloadRows(0, 4);
     ASSERT_EQ(inserted.size(), 1);
-    EXPECT_EQ(inserted[0][1].toInt(), 0);
-    EXPECT_EQ(inserted[0][2].toInt(), 4);
+    EXPECT_EQ((QList<int>{inserted[0][1].toInt(), inserted[0][2].toInt()}), (QList<int>{0, 4}));
     EXPECT_EQ(changed.size(), 0);
     model.reloadRows(2, 3);
     ASSERT_EQ(changed.size(), 1);
-    EXPECT_EQ(changed[0][0].toModelIndex().row(), 2);
-    EXPECT_EQ(changed[0][1].toModelIndex().row(), 3);
-    EXPECT_EQ(changed[0][1].toModelIndex().column(), FileTableModel::ColumnCount - 1);
+    const QModelIndex from = changed[0][0].toModelIndex(), to = changed[0][1].toModelIndex();
+    EXPECT_EQ((QList<int>{from.row(), to.row(), to.column()}), (QList<int>{2, 3, FileTableModel::ColumnCount - 1}));
     EXPECT_EQ(model.data(model.index(4, FileTableModel::File)), "R4");
 }
 
@@ -250,8 +243,7 @@ TEST(ViewController, EmptyFolderShowsAStillBarAndSaysSo) {
     QTemporaryDir tmp;
     QFile(tmp.filePath("notes.txt")).open(QIODevice::WriteOnly);
     ViewController w(MpvPlayer::Output::None);
-    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     EXPECT_LT(w.progressIndicator->minimum(), w.progressIndicator->maximum());
     EXPECT_EQ(w.progressIndicator->value(), w.progressIndicator->minimum());
     EXPECT_EQ(w.statusBar()->currentMessage(), "No recordings found in " + tmp.path());

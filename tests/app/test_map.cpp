@@ -1,19 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
 #include <QBuffer>
-#include <QImage>
-#include <QPainter>
-#include <QTransform>
-
-#include "AppTestSupport.h"
-#include "FakeHttpServer.h"
 #include <QRandomGenerator>
 #include <QTest>
 #include <cmath>
+
+#include "AppTestSupport.h"
+#include "FakeHttpServer.h"
 #include "ImageRotation.h"
 #include "MapWidget.h"
+#include "RecordedTrack.h"
 #include "TileImage.h"
 #include "TileLoader.h"
 #include "TrackPath.h"
@@ -23,49 +19,56 @@
 
 namespace {
 
-struct RedLines : MapViewDelegate {
-    QImage markerIcon;
-    QPen rendererForOverlay(const MapPolyline&) override { return QPen(Qt::red, 4.0); }
-    std::optional<QImage> viewForAnnotation(const MapAnnotation& a) override {
-        if (a.title == QLatin1String("Start")) return markerIcon;
-        return std::nullopt;
-    }
-};
-
-QImage render(MapWidget& map) {
-    QImage image(map.size(), QImage::Format_ARGB32);
-    map.render(&image);
-    return image;
+QByteArray picture(QSize size, QColor colour = Qt::green, const char* format = "PNG") {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 bool isRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+const QRgb kBlue = QColor(Qt::blue).rgb();
 
-int maxChannelDifference(const QImage& a, const QImage& b) {
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = reinterpret_cast<const QRgb*>(a.constScanLine(y))[x];
-            const QRgb q = reinterpret_cast<const QRgb*>(b.constScanLine(y))[x];
-            for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q), qAlpha(p) - qAlpha(q)})
-                worst = std::max(worst, std::abs(d));
-        }
-    return worst;
-}
+// A map of red lines and a blue "Start" marker (any other title: the map's default look),
+// its tiles from `tiles` (empty: a plain background).
+struct Map : MapViewDelegate {
+    Map(const QString& tiles, QSize size, GeoCoordinate centre, double zoom) : widget(tiles) {
+        marker.fill(Qt::blue);
+        widget.setDelegate(this);
+        widget.resize(size);
+        widget.setView(centre, zoom);
+    }
+    QPen rendererForOverlay(const MapPolyline&) override { return QPen(Qt::red, 4.0); }
+    std::optional<QImage> viewForAnnotation(const MapAnnotation& a) override {
+        return a.title == QLatin1String("Start") ? std::optional(marker) : std::nullopt;
+    }
+    QImage render() {
+        QImage image(widget.size(), QImage::Format_ARGB32);
+        widget.render(&image);
+        return image;
+    }
+    QRgb at(GeoCoordinate c) { return render().pixel(widget.toWidget(c).toPoint()); }
+
+    QImage marker{12, 12, QImage::Format_ARGB32};
+    MapWidget widget;
+};
 
 }  // namespace
 
 TEST(ImageRotation, CanvasSizes) {
-    const QImage icon(32, 32, QImage::Format_ARGB32_Premultiplied);
-    EXPECT_EQ(imageRotated(icon, 45).size(), QSize(52, 52));
-    EXPECT_EQ(imageRotated(icon, 90).size(), QSize(32, 32));
-    EXPECT_EQ(imageRotated(icon, 180).size(), QSize(32, 32));
+    const struct {
+        QSize image;
+        float degrees;
+        QSize canvas;
+    } cases[] = {{{32, 32}, 45, {52, 52}},   {{32, 32}, 90, {32, 32}},   {{40, 20}, 90, {20, 40}},
+                 {{40, 20}, -270, {20, 40}}, {{40, 20}, 450, {20, 40}},  {{40, 20}, -630, {20, 40}},  // reduced first
+                 {{40, 20}, 180, {40, 20}},  {{40, 20}, 30, {60, 60}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(imageRotated(QImage(c.image, QImage::Format_ARGB32_Premultiplied), c.degrees).size(), c.canvas) << c.degrees;
     const QImage wide(40, 20, QImage::Format_ARGB32_Premultiplied);
-    EXPECT_EQ(imageRotated(wide, 90).size(), QSize(20, 40));
-    EXPECT_EQ(imageRotated(wide, -270).size(), QSize(20, 40));
-    EXPECT_EQ(imageRotated(wide, 450).size(), QSize(20, 40));  // reduced first
-    EXPECT_EQ(imageRotated(wide, -630).size(), QSize(20, 40));
-    EXPECT_EQ(imageRotated(wide, 180).size(), QSize(40, 20));
-    EXPECT_EQ(imageRotated(wide, 30).size(), QSize(60, 60));
     for (float zero : {0.0f, 360.0f, -360.0f, 720.0f})
         EXPECT_EQ(imageRotated(wide, zero).cacheKey(), wide.cacheKey()) << zero;  // the image itself
 }
@@ -74,160 +77,123 @@ TEST(ImageRotation, MarkerTurnsToTheHeading) {
     Q_INIT_RESOURCE(map);
     const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
     ASSERT_EQ(icon.size(), QSize(32, 32));
-    // A heading of 90 (east) turns the north-pointing arrow by 360 - 90: a quarter
-    // turn clockwise on screen.
-    // Compared premultiplied, where every transparent pixel reads the same.
-    const QImage east = imageRotated(icon, 360 - 90).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage expected = icon.transformed(QTransform().rotate(90)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // A heading of 90 (east) turns the north-pointing arrow by 360 - 90: a quarter turn
+    // clockwise on screen. Compared premultiplied, where every transparent pixel reads the same.
+    const auto premultiplied = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    const QImage east = premultiplied(imageRotated(icon, 360 - 90));
+    const QImage expected = premultiplied(icon.transformed(QTransform().rotate(90)));
     ASSERT_EQ(east.size(), expected.size());
-    EXPECT_LE(maxChannelDifference(east, expected), 8);
+    for (int y = 0; y < east.height(); ++y)
+        for (int x = 0; x < east.width(); ++x) {
+            const QRgb p = east.pixel(x, y), q = expected.pixel(x, y);
+            for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q), qAlpha(p) - qAlpha(q)})
+                ASSERT_LE(std::abs(d), 8) << x << "," << y;
+        }
     EXPECT_GT(qAlpha(east.pixel(28, 16)), 100);  // the tip now points right
     EXPECT_EQ(qAlpha(east.pixel(16, 2)), 0);     // where it pointed before
 }
 
 TEST(MapWidget, RedLineAndMarkerWhereTheProjectionPutsThem) {
-    MapWidget map{QString()};  // no tiles: a plain background
-    RedLines look;
-    look.markerIcon = QImage(12, 12, QImage::Format_ARGB32);
-    look.markerIcon.fill(Qt::blue);
-    map.setDelegate(&look);
-    map.resize(400, 300);
-    map.setView({48.1374, 11.5755}, 15);
-    const GeoCoordinate a{48.1360, 11.5730}, b{48.1390, 11.5790};
-    map.addOverlay({{a, b}, 0});
-    map.addAnnotation({48.1374, 11.5755}, "Start");
-    map.addAnnotation({48.1385, 11.5740}, "Other");
-    const QImage image = render(map);
+    const GeoCoordinate centre{48.1374, 11.5755}, a{48.1360, 11.5730}, b{48.1390, 11.5790}, other{48.1385, 11.5740};
+    Map map({}, {400, 300}, centre, 15);
+    map.widget.addOverlay({{a, b}, 0});
+    map.widget.addAnnotation(centre, "Start");
+    map.widget.addAnnotation(other, "Other");
+    const QImage image = map.render();
 
-    // The projection: the view's centre is the widget's centre.
-    EXPECT_NEAR(map.toWidget({48.1374, 11.5755}).x(), 200.0, 1e-6);
-    const QPointF pa = map.toWidget(a), pb = map.toWidget(b);
-    const QPointF expectedA = webmercator::project(a, 15) - webmercator::project({48.1374, 11.5755}, 15) + QPointF(200, 150);
+    // The projection: the view's centre is the widget's centre; north is up.
+    const QPointF pa = map.widget.toWidget(a), pb = map.widget.toWidget(b);
+    const QPointF expectedA = webmercator::project(a, 15) - webmercator::project(centre, 15) + QPointF(200, 150);
     EXPECT_NEAR(pa.x(), expectedA.x(), 1e-6);
     EXPECT_NEAR(pa.y(), expectedA.y(), 1e-6);
-    EXPECT_LT(pa.y(), 300.0);
-    EXPECT_GT(pa.y(), pb.y());  // north is up
+    EXPECT_GT(pa.y(), pb.y());
     const QPointF quarter = pa + (pb - pa) * 0.25;
     EXPECT_TRUE(isRed(image.pixel(quarter.toPoint()))) << std::hex << image.pixel(quarter.toPoint());
     EXPECT_FALSE(isRed(image.pixel(quarter.toPoint() + QPoint(0, 12))));
-    EXPECT_EQ(image.pixel(200, 150), QColor(Qt::blue).rgb());  // the marker's image, centred on its point
-    const QPointF other = map.toWidget({48.1385, 11.5740});
-    EXPECT_NE(image.pixel(other.toPoint()), image.pixel(5, 290));  // the default marker for any other title
+    EXPECT_EQ(image.pixel(200, 150), kBlue);  // the marker's image, centred on its point
+    EXPECT_NE(image.pixel(map.widget.toWidget(other).toPoint()), image.pixel(5, 290));  // the default marker
 
-    // The lines follow the view; the marker alone moving keeps them.
-    map.setView(map.toCoordinate({200, 170}), 15);
-    EXPECT_TRUE(isRed(render(map).pixel((quarter - QPointF(0, 20)).toPoint())));
-    EXPECT_FALSE(isRed(render(map).pixel(quarter.toPoint() + QPoint(0, 12))));
-
-    map.removeAllOverlays();
-    EXPECT_FALSE(isRed(render(map).pixel(quarter.toPoint())));
+    // The lines follow the view.
+    map.widget.setView(map.widget.toCoordinate({200, 170}), 15);
+    EXPECT_TRUE(isRed(map.render().pixel((quarter - QPointF(0, 20)).toPoint())));
+    EXPECT_FALSE(isRed(map.render().pixel(quarter.toPoint() + QPoint(0, 12))));
+    map.widget.removeAllOverlays();
+    EXPECT_FALSE(isRed(map.render().pixel(quarter.toPoint())));
 }
 
 TEST(MapWidget, PositionsOffTheEarthNeverReachPainting) {
-    MapWidget map{QString()};
-    RedLines look;
-    look.markerIcon = QImage(12, 12, QImage::Format_ARGB32);
-    look.markerIcon.fill(Qt::blue);
-    map.setDelegate(&look);
-    map.resize(300, 200);
-    map.setView({10, 10}, 12);
+    Map map({}, {300, 200}, {10, 10}, 12);
+    MapWidget& w = map.widget;
     const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
     const std::function<void()> ignored[] = {
-        [&] { map.setView({nan, 10}, 12); },           [&] { map.setView({10, inf}, 12); },
-        [&] { map.setView({10, 10}, nan); },           [&] { map.setRegion({inf, 0}, 0.01, 0.01, false); },
-        [&] { map.setRegion({10, 10}, nan, 0.01, false); }};
+        [&] { w.setView({nan, 10}, 12); }, [&] { w.setView({10, inf}, 12); }, [&] { w.setView({10, 10}, nan); },
+        [&] { w.setRegion({inf, 0}, 0.01, 0.01, false); }, [&] { w.setRegion({10, 10}, nan, 0.01, false); }};
     for (const auto& call : ignored) {
         call();
-        EXPECT_DOUBLE_EQ(map.centre().latitude, 10);
-        EXPECT_DOUBLE_EQ(map.centre().longitude, 10);
-        EXPECT_DOUBLE_EQ(map.zoom(), 12);
+        EXPECT_DOUBLE_EQ(w.centre().latitude, 10);
+        EXPECT_DOUBLE_EQ(w.centre().longitude, 10);
+        EXPECT_DOUBLE_EQ(w.zoom(), 12);
     }
-    map.setView({10, 370}, 12);  // longitudes wrap
-    EXPECT_DOUBLE_EQ(map.centre().longitude, 10);
+    w.setView({10, 370}, 12);  // longitudes wrap
+    EXPECT_DOUBLE_EQ(w.centre().longitude, 10);
 
-    for (GeoCoordinate c : {GeoCoordinate{inf, inf}, GeoCoordinate{nan, 10}, GeoCoordinate{95, 10}})
-        map.addAnnotation(c, "Start");
-    map.addOverlay({{{9.99, 9.98}, {inf, 10}, {10.01, 10.02}}, 0});
-    EXPECT_TRUE(isRed(render(map).pixel(map.toWidget({10, 10}).toPoint())));  // the line through the usable points
+    for (GeoCoordinate c : {GeoCoordinate{inf, inf}, GeoCoordinate{nan, 10}, GeoCoordinate{95, 10}}) w.addAnnotation(c, "Start");
+    w.addOverlay({{{9.99, 9.98}, {inf, 10}, {10.01, 10.02}}, 0});
+    EXPECT_TRUE(isRed(map.at({10, 10})));  // the line through the usable points
     for (GeoCoordinate view : {GeoCoordinate{10, 10}, GeoCoordinate{webmercator::kMaxLatitude, 10}}) {
-        map.setView(view, 12);
-        const QImage image = render(map);
+        w.setView(view, 12);
+        const QImage image = map.render();
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                ASSERT_NE(image.pixel(x, y), QColor(Qt::blue).rgb()) << x << "," << y;  // no marker anywhere
+            for (int x = 0; x < image.width(); ++x) ASSERT_NE(image.pixel(x, y), kBlue) << x << "," << y;  // no marker
     }
 }
 
 TEST(MapWidget, RegionFitsTheSpanAndKeepsItsCentre) {
-    MapWidget map{QString()};
-    map.resize(400, 300);
-    map.setRegion({-33.8688, 151.2093}, 0.01, 0.01, false);
-    EXPECT_NEAR(map.centre().latitude, -33.8688, 1e-9);
-    const QPointF nw = map.toWidget({-33.8688 + 0.005, 151.2093 - 0.005});
-    const QPointF se = map.toWidget({-33.8688 - 0.005, 151.2093 + 0.005});
+    Map map({}, {400, 300}, {0, 0}, 1);
+    map.widget.setRegion({-33.8688, 151.2093}, 0.01, 0.01, false);
+    EXPECT_NEAR(map.widget.centre().latitude, -33.8688, 1e-9);
+    const QPointF nw = map.widget.toWidget({-33.8688 + 0.005, 151.2093 - 0.005});
+    const QPointF se = map.widget.toWidget({-33.8688 - 0.005, 151.2093 + 0.005});
     EXPECT_GE(nw.x(), -0.5);
     EXPECT_LE(se.y(), 300.5);
     // Fits tightly: one side of the span meets the widget's edges.
     EXPECT_TRUE(std::abs(se.x() - nw.x() - 400) < 1 || std::abs(se.y() - nw.y() - 300) < 1);
 }
 
-namespace {
 // Tiles of one colour each, told apart by their x: even x blue, odd x green.
-FakeHttpServer::Reply tileReply(const QString& path, QStringList* asked) {
-    asked->append(path);
-    const QStringList parts = path.split('/');  // "", z, x, "y.png"
-    QImage tile(256, 256, QImage::Format_RGB32);
-    tile.fill(parts.value(2).toInt() % 2 ? Qt::green : Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    tile.save(&buffer, "PNG");
-    return {200, "image/png", png};
-}
-}  // namespace
-
 TEST(MapWidget, TilesFromTheServerLandWhereTheyBelong) {
     QStringList asked;
-    FakeHttpServer server([&](const QString& path) { return tileReply(path, &asked); });
-    ASSERT_TRUE(server.isListening());
-    MapWidget map{server.url() + "/{z}/{x}/{y}.png"};
-    RedLines look;
-    map.setDelegate(&look);
-    map.resize(400, 300);
+    FakeHttpServer server([&](const QString& path) {
+        asked.append(path);  // "/z/x/y.png"
+        return FakeHttpServer::Reply{200, "image/png", picture({256, 256}, path.section('/', 2, 2).toInt() % 2 ? Qt::green : Qt::blue)};
+    });
     // Zoom 2: four tiles a side. The centre sits on the line between tiles x=1 and x=2.
-    map.setView(webmercator::unproject({512, 512}, 2), 2);
-    map.addOverlay({{{0, -60}, {0, 60}}, 0});
-    render(map);  // asks for the visible tiles
+    Map map(server.url() + "/{z}/{x}/{y}.png", {400, 300}, webmercator::unproject({512, 512}, 2), 2);
+    map.widget.addOverlay({{{0, -60}, {0, 60}}, 0});
+    const QRgb background = QColor(0xe8, 0xe4, 0xd8).rgb();  // of any tile not yet in
+    map.render();  // asks for the visible tiles
     ASSERT_TRUE(waitUntil([&] {
-        const QImage image = render(map);
-        const QRgb background = image.pixel(5, 5);  // any tile not yet in is the plain background
-        return asked.size() >= 4 && image.pixel(150, 100) != QColor(0xe8, 0xe4, 0xd8).rgb() &&
-               image.pixel(250, 100) != QColor(0xe8, 0xe4, 0xd8).rgb() && background != QColor(0xe8, 0xe4, 0xd8).rgb();
+        const QImage image = map.render();
+        return asked.size() >= 4 && image.pixel(150, 100) != background && image.pixel(250, 100) != background &&
+               image.pixel(5, 5) != background;
     }, 10000)) << asked.join(' ').toStdString();
-    const QImage image = render(map);
+    const QImage image = map.render();
     EXPECT_EQ(image.pixel(150, 100), QColor(Qt::green).rgb());  // tile x=1, left of the centre
-    EXPECT_EQ(image.pixel(250, 100), QColor(Qt::blue).rgb());   // tile x=2, right of it
-    EXPECT_TRUE(isRed(image.pixel(map.toWidget({0, 0}).toPoint())));  // lines over tiles
+    EXPECT_EQ(image.pixel(250, 100), kBlue);                    // tile x=2, right of it
+    EXPECT_TRUE(isRed(map.at({0, 0})));                          // lines over tiles
     EXPECT_TRUE(asked.contains("/2/1/1.png")) << asked.join(' ').toStdString();
     EXPECT_FALSE(asked.contains("/2/1/3.png"));  // below the visible area: never asked for
     for (const auto& r : server.requests()) EXPECT_TRUE(r.headers.value("user-agent").startsWith("dashcam-viewer/"));
 }
 
 TEST(MapWidget, UnreachableTileServerStillDrawsLinesAndMarkers) {
-    MapWidget map{QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(FakeHttpServer::unusedPort())};
-    RedLines look;
-    look.markerIcon = QImage(10, 10, QImage::Format_ARGB32);
-    look.markerIcon.fill(Qt::blue);
-    map.setDelegate(&look);
-    map.resize(300, 200);
-    map.setView({10, 10}, 12);
-    map.addOverlay({{{9.99, 9.98}, {10.01, 10.02}}, 0});
-    map.addAnnotation({10.005, 9.99}, "Start");
-    render(map);
+    Map map(QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(FakeHttpServer::unusedPort()), {300, 200}, {10, 10}, 12);
+    map.widget.addOverlay({{{9.99, 9.98}, {10.01, 10.02}}, 0});
+    map.widget.addAnnotation({10.005, 9.99}, "Start");
+    map.render();
     QTest::qWait(300);  // the refused requests come back meanwhile
-    const QImage image = render(map);
-    EXPECT_TRUE(isRed(image.pixel(map.toWidget({10, 10}).toPoint())));
-    EXPECT_EQ(image.pixel(map.toWidget({10.005, 9.99}).toPoint()), QColor(Qt::blue).rgb());
+    EXPECT_TRUE(isRed(map.at({10, 10})));
+    EXPECT_EQ(map.at({10.005, 9.99}), kBlue);
 }
 
 namespace {
@@ -270,8 +236,7 @@ TEST(TrackPath, ThinnedLineStaysWithinHalfAPixelOfEveryPoint) {
         qsizetype segment = 0;
         for (const QPointF& p : track) {
             const QPointF q = p * scale;
-            while (segment + 1 < thin.size() && distanceToSegment(q, thin[segment], thin[segment + 1]) > 0.5 + 1e-9)
-                ++segment;
+            while (segment + 1 < thin.size() && distanceToSegment(q, thin[segment], thin[segment + 1]) > 0.5 + 1e-9) ++segment;
             ASSERT_LT(segment + 1, thin.size()) << "point off the thinned line: " << q.x() << "," << q.y();
         }
     }
@@ -280,22 +245,14 @@ TEST(TrackPath, ThinnedLineStaysWithinHalfAPixelOfEveryPoint) {
 }
 
 TEST(TrackPath, ClippedToTheViewInPieces) {
-    const QRectF view(0, 0, 100, 100);
-    struct Case {
-        QPolygonF line;
-        QList<QPolygonF> pieces;
-    };
-    const Case cases[] = {
+    const std::pair<QPolygonF, QList<QPolygonF>> cases[] = {
         {QPolygonF({{10, 10}, {50, 50}, {90, 10}}), {QPolygonF({{10, 10}, {50, 50}, {90, 10}})}},
         {QPolygonF({{-50, 50}, {150, 50}}), {QPolygonF({{0, 50}, {100, 50}})}},  // through, no point inside
         {QPolygonF({{50, 50}, {50, 200}, {60, 200}, {60, 50}}),                   // out and back in
          {QPolygonF({{50, 50}, {50, 100}}), QPolygonF({{60, 100}, {60, 50}})}},
         {QPolygonF({{200, 200}, {300, 300}}), {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.line));
-        EXPECT_EQ(trackpath::clipped(c.line, view), c.pieces);
-    }
+    for (const auto& [line, pieces] : cases) EXPECT_EQ(trackpath::clipped(line, QRectF(0, 0, 100, 100)), pieces) << ::testing::PrintToString(line);
 }
 
 TEST(TrackRegion, WholeTrackFromItsFixesOnly) {
@@ -325,36 +282,29 @@ TEST(TrackRegion, WholeTrackFromItsFixesOnly) {
     EXPECT_FALSE(trackRegion(telemetry::Class_Video_Info{}));
 }
 
-namespace {
-QByteArray picture(QSize size, const char* format = "PNG") {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+TEST(RecordedTrack, EntriesBecomeSignedDegreesInOrder) {
+    const MapPolyline t = recordedTrack({"451234,1034567,N,W", "-451234,1034567,S,E", "abc,12,s,w", "too,few",
+                                         "1,2,N,E,extra", "9e9999,1034567,N,E", "451234,9e9999,N,W",
+                                         "910000,1034567,N,E", "451234,1810000,N,E"});
+    ASSERT_EQ(t.points.size(), 4);  // the last four are no place on Earth
+    EXPECT_DOUBLE_EQ(t.points[0].latitude, 45.1234);
+    EXPECT_DOUBLE_EQ(t.points[0].longitude, -103.4567);
+    EXPECT_DOUBLE_EQ(t.points[1].latitude, 45.1234);  // "S" flips whatever the sign read
+    EXPECT_DOUBLE_EQ(t.points[2].latitude, 0.0);      // not a number: 0, not skipped
+    EXPECT_DOUBLE_EQ(t.points[2].longitude, 0.0012);  // lower-case letters flip nothing
+    EXPECT_DOUBLE_EQ(t.points[3].longitude, 0.0002);  // fields after the fourth ignored
+    EXPECT_EQ(t.level, 0);
+    EXPECT_TRUE(recordedTrack({}).points.isEmpty());
 }
-}  // namespace
 
 TEST(TileImage, OnlyTileSizedPicturesWithinTheCap) {
-    const struct {
-        const char* name;
-        QByteArray body;
-        bool accepted;
-    } cases[] = {
-        {"256 PNG", picture({256, 256}), true},
-        {"512 JPEG", picture({512, 512}, "JPEG"), true},
-        {"300", picture({300, 300}), false},
-        {"4000", picture({4000, 4000}), false},
-        {"not square", picture({256, 512}), false},
-        {"not a picture", "<html>rate limited</html>", false},
-        {"beyond the cap", picture({256, 256}) + QByteArray(tileimage::kMaxBodyBytes, '\0'), false},
+    const std::pair<QByteArray, bool> cases[] = {
+        {picture({256, 256}), true},  {picture({512, 512}, Qt::green, "JPEG"), true},
+        {picture({300, 300}), false}, {picture({4000, 4000}), false},
+        {picture({256, 512}), false}, {"<html>rate limited</html>", false},
+        {picture({256, 256}) + QByteArray(tileimage::kMaxBodyBytes, '\0'), false},  // beyond the cap
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(!tileimage::decodeTile(c.body).isNull(), c.accepted);
-    }
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(!tileimage::decodeTile(cases[i].first).isNull(), cases[i].second) << i;
 }
 
 TEST(TileLoader, LateTilesFailAndTheCacheIsBoundByBytes) {
@@ -368,7 +318,6 @@ TEST(TileLoader, LateTilesFailAndTheCacheIsBoundByBytes) {
     loader.request({{9, 1, 1}});
     ASSERT_TRUE(waitUntil([&] { return !loader.busy(); }, 3000));
     EXPECT_TRUE(loader.tile({9, 1, 1}).isNull());
-
     for (int x = 0; x < 5; ++x) {
         loader.request({{4, x, 0}});
         ASSERT_TRUE(waitUntil([&] { return !loader.busy(); }, 5000));
@@ -379,78 +328,45 @@ TEST(TileLoader, LateTilesFailAndTheCacheIsBoundByBytes) {
     EXPECT_EQ(held, 3);
 }
 
-namespace {
-// A recording of a drive starting where given; `bend` may rewrite each sample line.
-void writeDrive(const QString& path, double startLat, int noFixSeconds,
-                const std::function<void(std::string&)>& bend = {}) {
-    testgen::DriveOptions d;
-    d.seconds = 20;
-    d.startLat = startLat;
-    d.noFixSeconds = noFixSeconds;
-    testgen::SyntheticOptions o;
-    for (std::string l : testgen::simulateDrive(d)) {
-        if (bend) bend(l);
-        o.samples.push_back(testgen::timedTextSample(l));
-    }
-    o.duration = 20000;
-    o.videoBytesPerSample = 16;
-    o.trailer = 64;
-    testgen::writeSynthetic(path.toStdString(), o);
-}
-
-// The start of the route asked for, as the routing server reads it from the path.
-QByteArray echoRoute(const QString& path) {
-    const QString from = path.section('/', 5).section(';', 0, 0);
-    return "{\"code\":\"Ok\",\"routes\":[{\"geometry\":{\"coordinates\":[[" + from.toLatin1() +
-           "],[11.6,48.2]]},\"legs\":[{\"steps\":[]}]}]}";
-}
-
-struct MapWindow {
-    explicit MapWindow(const QString& routingUrl = {}) {
-        qputenv("DASHCAM_ROUTING_URL", routingUrl.toUtf8());
-        window = std::make_unique<ViewController>(MpvPlayer::Output::None);
-        qputenv("DASHCAM_ROUTING_URL", "");
-    }
-    bool open(const QStringList& paths) {
-        return window->openPaths(paths) && waitUntil([&] { return !window->isIndexing(); });
-    }
-    std::unique_ptr<ViewController> window;
-};
-}  // namespace
-
 TEST(MapInWindow, RouteOfARecordingNoLongerOpenIsDropped) {
     QTemporaryDir tmp;
     const QString north = tmp.filePath("REC_0001.MP4"), south = tmp.filePath("REC_0002.MP4");
-    writeDrive(north, 48.1374, 0);
-    writeDrive(south, -33.8688, 12);  // its fix starts after the middle sample
-    FakeHttpServer osrm([](const QString& path) { return FakeHttpServer::Reply{200, "application/json", echoRoute(path), false, 300}; });
-    MapWindow mw(osrm.url());
-    ViewController& w = *mw.window;
-    ASSERT_TRUE(mw.open({north, south}));
+    testgen::DriveOptions d;
+    d.seconds = 20;
+    makeDriveAt(north, d);
+    d.startLat = -33.8688;
+    d.noFixSeconds = 12;  // its fix starts after the middle sample
+    makeDriveAt(south, d);
+    // Each answer is a route from where it was asked to start.
+    FakeHttpServer osrm([](const QString& path) {
+        const QByteArray from = path.section('/', 5).section(';', 0, 0).toLatin1();
+        return FakeHttpServer::Reply{200, "application/json",
+            R"({"code":"Ok","routes":[{"geometry":{"coordinates":[[)" + from + R"(],[11.6,48.2]]},"legs":[{"steps":[]}]}]})", false, 300};
+    });
+    auto w = windowRoutedTo<ViewController>(osrm.url(), MpvPlayer::Output::None);
+    ASSERT_TRUE(openIndexed(*w, {north, south}));
     LogCapture log;
-
-    w.playTheVideo(0);
-    w.playTheVideo(1);  // while the first answer is on its way
-    ASSERT_TRUE(waitUntil([&] { return osrm.requests().size() == 2 && !w.mapView->overlays().isEmpty(); }, 5000));
+    w->playTheVideo(0);
+    w->playTheVideo(1);  // while the first answer is on its way
+    ASSERT_TRUE(waitUntil([&] { return osrm.requests().size() == 2 && !w->mapView->overlays().isEmpty(); }, 5000));
     QTest::qWait(400);  // the other answer has come too
-    ASSERT_EQ(w.mapView->overlays().size(), 1);
-    EXPECT_LT(w.mapView->overlays().first().points.first().latitude, 0);  // the southern recording's route
+    ASSERT_EQ(w->mapView->overlays().size(), 1);
+    EXPECT_LT(w->mapView->overlays().first().points.first().latitude, 0);  // the southern recording's route
     EXPECT_TRUE(log.contains("Dropped the route of a recording no longer open"));
-    EXPECT_NEAR(w.mapView->centre().latitude, -33.87, 0.05);  // on its fixes, not on 0,0
+    EXPECT_NEAR(w->mapView->centre().latitude, -33.87, 0.05);  // on its fixes, not on 0,0
 }
 
 TEST(MapInWindow, InfiniteCoordinatesAreNoFix) {
     QTemporaryDir tmp;
     const QString path = tmp.filePath("REC_0001.MP4");
+    testgen::DriveOptions d;
+    d.seconds = 20;
     // Latitude and longitude read as infinite numbers of the length of real ones.
-    writeDrive(path, 48.1374, 0, [](std::string& line) {
-        QStringList fields = QString::fromStdString(line).split('$');
-        for (int i : {4, 5}) fields[i] = "9e" + QString(fields[i].size() - 2, '9');
-        line = fields.join('$').toStdString();
+    makeDriveAt(path, d, [](int, QStringList& f) {
+        for (int i : {4, 5}) f[i] = "9e" + QString(f[i].size() - 2, '9');
     });
-    MapWindow mw;
-    ViewController& w = *mw.window;
-    ASSERT_TRUE(mw.open({path}));
+    ViewController w(MpvPlayer::Output::None);
+    ASSERT_TRUE(openIndexed(w, {path}));
     const GeoCoordinate before = w.mapView->centre();
     w.playTheVideo(0);
     for (int64_t second : {0, 5, 12}) w.tick({second, 1});
@@ -463,8 +379,7 @@ TEST(MapInWindow, InfiniteCoordinatesAreNoFix) {
 }
 
 TEST(MapInWindow, MarkerKeepsTheHeadingItWasPlacedWith) {
-    MapWindow mw;
-    ViewController& w = *mw.window;
+    ViewController w(MpvPlayer::Output::None);
     w.library.currentStorageVideo.currentdegree = 0;  // a later tick's heading
     const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
     EXPECT_EQ(w.viewForAnnotation({1, {48.1, 11.5}, "Start", 90}), std::optional(imageRotated(icon, 360 - 90)));

@@ -63,17 +63,14 @@ TEST(PlaybackTick, LabelTexts) {
     // A camera writing "005" and "07" gets the leading-zero rule's "0005" and "007" stored.
     const auto s = sample("$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$005$12$9$3$07$N$W");
     ASSERT_EQ(s.month, "0005");
-    TickTexts mph = tickTexts(s, 0);
-    EXPECT_EQ(mph.gx, "X : 0.01");
-    EXPECT_EQ(mph.gy, "Y : -0.02");
-    EXPECT_EQ(mph.gz, "Z : 0.98");
-    EXPECT_EQ(mph.date, "DATE: 2016/05/12 09:03:07");
+    const TickTexts t = tickTexts(s, 0);
+    EXPECT_EQ((QStringList{t.gx, t.gy, t.gz, t.date}), (QStringList{"X : 0.01", "Y : -0.02", "Z : 0.98", "DATE: 2016/05/12 09:03:07"}));
     Class_Video_Info record;
     record.fileDateYMD = std::string(*s.year) + "/" + std::string(*s.month) + "/" + std::string(*s.day);
     EXPECT_EQ(dateText(record), "2016/05/12");
 
     const struct {
-        const char* speed;
+        const char *speed;
         int unit;
         const char* shown;
     } speeds[] = {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -14,8 +12,6 @@
 #include "SettingsStore.h"
 
 namespace {
-void clearSettings() { QSettings().clear(); }
-
 class ChoosingDialog : public SettingViewController {
 public:
     explicit ChoosingDialog(SettingViewDelegate* delegate)
@@ -32,7 +28,7 @@ struct Delegate : SettingViewDelegate {
 }  // namespace
 
 TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
-    clearSettings();
+    QSettings().clear();
     LogCapture log;
     Delegate delegate;
     {
@@ -73,7 +69,7 @@ TEST(Settings, MissingKeysReadAsZeroAndUnitsOutsideThePopUpsAreClamped) {
     Delegate delegate;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored.value_or(-99));
-        clearSettings();
+        QSettings().clear();
         LogCapture log;
         if (c.stored) {
             QSettings().setValue("PresetSpeedUnit", *c.stored);
@@ -98,7 +94,7 @@ TEST(Settings, MissingKeysReadAsZeroAndUnitsOutsideThePopUpsAreClamped) {
 }
 
 TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {
-    clearSettings();
+    QSettings().clear();
     Delegate delegate;
     ChoosingDialog dialog(&delegate);
     EXPECT_EQ(dialog.tileServer->text(), "https://tiles.example/{z}/{x}/{y}.png");  // what is used until changed
@@ -124,7 +120,7 @@ TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {
 }
 
 TEST(Settings, AFailedSaveIsSaidAndTheDialogStaysOpen) {
-    clearSettings();
+    QSettings().clear();
     QSettings().sync();
     const QString file = QSettings().fileName();
     QFile::remove(file);

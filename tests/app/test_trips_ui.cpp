@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -21,8 +19,7 @@
 namespace {
 
 // A trip of three 20 s recordings with a hard braking 12 s into the second and G
-// noise within the normal thresholds, and a
-// separate 10 s recording an hour later.
+// noise within the normal thresholds, and a separate 10 s recording an hour later.
 class TripsWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,10 +37,8 @@ protected:
         later.seconds = 10;
         later.hour = 10;
         later.minute = later.second = 0;
-        makeRecordingOf(QFile::encodeName(dir.filePath(QStringLiteral("REC_0004.MP4"))).toStdString(),
-                        testgen::simulateDrive(later));
-        ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+        makeDriveAt(dir.filePath("REC_0004.MP4"), later);
+        ASSERT_TRUE(openIndexed(w, {tmp.path()}));
         ASSERT_EQ(w.tableView->model()->rowCount(), 4);
     }
     QString cell(int row, int column, int role = Qt::DisplayRole) {
@@ -58,23 +53,19 @@ protected:
 }  // namespace
 
 TEST_F(TripsWindow, TableShowsTripsAndEvents) {
-    struct Row {
-        QString trip, tripTip, event, eventTip;
-    };
-    const Row rows[] = {
-        {"1 09:03 · 0:59", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
-        {"1", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "⚠", "1 event(s)\n0:12 hard-braking"},
-        {"1", "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)", "", ""},
+    const QString trip1 = "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)";
+    const QStringList rows[] = {  // trip, its tool tip, event, its tool tip
+        {"1 09:03 · 0:59", trip1, "", ""},
+        {"1", trip1, "⚠", "1 event(s)\n0:12 hard-braking"},
+        {"1", trip1, "", ""},
         {"2 10:00 · 0:09", "Trip 2: from 2016-05-12 10:00:00, 0:09 long, 1 recording(s)", "", ""},
     };
     for (int row = 0; row < 4; ++row) {
-        SCOPED_TRACE(row);
-        EXPECT_EQ(cell(row, FileTableModel::Trip), rows[row].trip);
-        EXPECT_EQ(cell(row, FileTableModel::Trip, Qt::ToolTipRole), rows[row].tripTip);
-        EXPECT_EQ(cell(row, FileTableModel::Event), rows[row].event);
-        EXPECT_EQ(cell(row, FileTableModel::Event, Qt::ToolTipRole), rows[row].eventTip);
+        EXPECT_EQ((QStringList{cell(row, FileTableModel::Trip), cell(row, FileTableModel::Trip, Qt::ToolTipRole),
+                               cell(row, FileTableModel::Event), cell(row, FileTableModel::Event, Qt::ToolTipRole)}),
+                  rows[row]);
         // One band for the second trip only.
-        EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3);
+        EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3) << row;
     }
     EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
 }
@@ -193,21 +184,14 @@ TEST(TripsMap, RedTrackBreaksWhereTheRecordingHadNoFix) {
     QTemporaryDir tmp;
     testgen::DriveOptions drive;
     drive.seconds = 30;
-    std::vector<std::string> lines = testgen::simulateDrive(drive);
-    for (int k = 10; k < 15; ++k) {  // "$gx$gy$gz$lon$lat$...": no position for five seconds
-        QStringList fields = QString::fromStdString(lines[size_t(k)]).split('$');
-        fields[4] = fields[5] = "0";
-        lines[size_t(k)] = fields.join('$').toStdString();
-    }
-    makeRecordingOf(QFile::encodeName(QDir(tmp.path()).filePath("REC_0001.MP4")).toStdString(), lines);
-    qputenv("DASHCAM_ROUTING_URL", "");
+    makeDriveAt(tmp.filePath("REC_0001.MP4"), drive, [](int i, QStringList& f) {
+        if (i >= 10 && i < 15) f[4] = f[5] = "0";  // no position for five seconds
+    });
     ViewController w{MpvPlayer::Output::None};
-    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     w.playTheVideo(0);
-    int red = 0;
     ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 5000));
+    int red = 0;
     for (const MapPolyline& line : w.mapView->overlays()) red += line.level == 0 && !line.points.isEmpty();
     EXPECT_EQ(red, 2);
-    qunsetenv("DASHCAM_ROUTING_URL");
 }

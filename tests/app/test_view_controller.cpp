@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
-#include <QLineSeries>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QSettings>
@@ -13,8 +10,8 @@
 
 #include "AppTestSupport.h"
 #include "FakeHttpServer.h"
-#include "MapWidget.h"
 #include "FileTableView.h"
+#include "MapWidget.h"
 #include "TextValues.h"
 #include "ViewController.h"
 
@@ -31,9 +28,7 @@ protected:
     void showUnsupportedDropWarning() override { ++warnings; }
 };
 
-bool indexed(TestWindow& w) {
-    return waitUntil([&] { return !w.isIndexing(); });
-}
+bool indexed(TestWindow& w) { return waitUntil([&] { return !w.isIndexing(); }); }
 
 int plotCount(QChartView* view) {
     int n = 0;
@@ -41,9 +36,9 @@ int plotCount(QChartView* view) {
     return n;
 }
 
-}  // namespace
+QString cell(ViewController& w, int row, int column) { return w.tableView->model()->index(row, column).data().toString(); }
 
-const QStringList kTrackForServers = {"481000,115000,N,E", "481200,115200,N,E"};
+}  // namespace
 
 TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     QTemporaryDir tmp;
@@ -60,8 +55,7 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     w.nextChoice = {tmp.path()};
     w.btn_folder_open();
     EXPECT_TRUE(w.isIndexing());  // raised before the thread runs
-    w.nextChoice = {tmp.path()};
-    w.btn_folder_open();  // busy: no dialog, nothing queued
+    w.btn_folder_open();          // busy: no dialog, nothing queued
     EXPECT_TRUE(log.contains("waitting for complte"));
     w.playTheVideo(0);  // not indexed yet
     EXPECT_TRUE(log.contains("NotLoading..."));
@@ -69,9 +63,7 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
 
     ASSERT_TRUE(indexed(w));
     ASSERT_EQ(w.tableView->model()->rowCount(), 2);
-    EXPECT_EQ(w.tableView->model()->index(0, 0).data().toString(), "REC_0001.MP4");
-    EXPECT_EQ(w.tableView->model()->index(0, 1).data().toString(), "02:05");
-    EXPECT_EQ(w.tableView->model()->index(1, 1).data().toString(), "00:30");
+    EXPECT_EQ((QStringList{cell(w, 0, 0), cell(w, 0, 1), cell(w, 1, 1)}), (QStringList{"REC_0001.MP4", "02:05", "00:30"}));
     EXPECT_EQ(w.tableView->model()->headerData(2, Qt::Horizontal).toString(), "Date");
     EXPECT_EQ(w.label_main->text(), "2/2");
     EXPECT_EQ(w.progressIndicator->value(), 2);
@@ -80,8 +72,7 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     // A click on a row plays it: the chart shows its series.
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    const QRect cell = w.tableView->visualRect(w.tableView->model()->index(1, 0));
-    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, w.tableView->visualRect(w.tableView->model()->index(1, 0)).center());
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
     EXPECT_EQ(w.library.currentStorageVideo.filenameOfNowPlaying, "REC_0002.MP4");
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
@@ -91,8 +82,7 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     // A second folder adds its rows below; the first rows stay playable.
     QTemporaryDir more;
     makeRecording(QDir(more.path()), "REC_0100.MP4", 5);
-    ASSERT_TRUE(w.openPaths({more.path()}));
-    ASSERT_TRUE(indexed(w));
+    ASSERT_TRUE(openIndexed(w, {more.path()}));
     EXPECT_EQ(w.tableView->model()->rowCount(), 3);
     EXPECT_EQ(w.progressIndicator->maximum(), 3);
     EXPECT_EQ(w.label_main->text(), "3/3");
@@ -104,23 +94,23 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
 TEST(ViewController, Drops) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
-    const QString rec = makeRecording(dir, "REC_0001.MP4", 3);
-    const QString notes = makeRecording(dir, "notes.txt", 0, false);
+    const QUrl rec = QUrl::fromLocalFile(makeRecording(dir, "REC_0001.MP4", 3));
+    const QUrl notes = QUrl::fromLocalFile(makeRecording(dir, "notes.txt", 0, false));
     dir.mkdir("folder");
     TestWindow w;
     LogCapture log;
 
-    w.acceptDrop({QUrl::fromLocalFile(notes), QUrl::fromLocalFile(rec)});
+    w.acceptDrop({notes, rec});
     EXPECT_EQ(w.warnings, 1);
     EXPECT_FALSE(w.isIndexing());
     w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
     EXPECT_EQ(w.warnings, 1);
 
-    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("folder")), QUrl::fromLocalFile(rec), QUrl::fromLocalFile(notes)});
+    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("folder")), rec, notes});
     EXPECT_TRUE(w.isIndexing());
-    w.acceptDrop({QUrl::fromLocalFile(rec)});  // busy
+    w.acceptDrop({rec});  // busy
     EXPECT_TRUE(log.contains("Wait for complete"));
-    w.acceptDrop({QUrl::fromLocalFile(notes)});  // the extension test comes first, busy or not
+    w.acceptDrop({notes});  // the extension test comes first, busy or not
     EXPECT_EQ(w.warnings, 2);
     ASSERT_TRUE(indexed(w));
     EXPECT_EQ(w.library.arrayTable_Files, (QStringList{"REC_0001.MP4", "notes.txt"}));
@@ -134,16 +124,18 @@ TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
     makeRecording(QDir(tmp.path()), "REC_0002.MP4", 0, false);
     TestWindow w;
     LogCapture log;
-    ASSERT_TRUE(w.openPaths({tmp.path()}));
-    ASSERT_TRUE(indexed(w));
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     QSettings().setValue("PathOfSaveDirectory", "/data/snaps/");
+    const double kmh = telemetry::floatingValue((*w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo)[5].speed);
     const struct {
-        int row;         // -1: nothing opened
-        bool ticked;     // a tick has shown a sample
+        int row;      // -1: nothing opened
+        bool ticked;  // a tick has shown a sample
         int unit;
         QString speed;
-    } cases[] = {{-1, false, 1, "SPEED : 000Kmh"}, {0, false, 0, "SPEED : 000Mph"},
-                 {0, true, 1, "SPEED : %1Kmh"},   {0, true, 0, "SPEED : %1Mph"},
+    } cases[] = {{-1, false, 1, "SPEED : 000Kmh"},
+                 {0, false, 0, "SPEED : 000Mph"},
+                 {0, true, 1, QStringLiteral("SPEED : %1Kmh").arg(int(kmh))},
+                 {0, true, 0, QStringLiteral("SPEED : %1Mph").arg(int(kmh * 0.621371))},
                  {1, true, 1, "SPEED : 000Kmh"}};  // no telemetry
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.row << c.ticked << c.unit);
@@ -151,13 +143,7 @@ TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
         if (c.ticked) w.tick({5000, 1000});
         QSettings().setValue("PresetSpeedUnit", c.unit);
         w.SettingViewClosed();
-        QString expected = c.speed;
-        if (expected.contains("%1")) {
-            const auto& sample = (*w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo)[5];
-            const double kmh = telemetry::floatingValue(sample.speed);
-            expected = expected.arg(c.unit ? int(kmh) : int(kmh * 0.621371));
-        }
-        EXPECT_EQ(w.label_speed->text(), expected);
+        EXPECT_EQ(w.label_speed->text(), c.speed);
     }
     EXPECT_EQ(w.UserSeetingCapturePath, "/data/snaps/");
     EXPECT_TRUE(log.contains("SettingView Close"));
@@ -170,86 +156,63 @@ TEST(ViewController, RoutingServerComesFromTheSettings) {
     qunsetenv("DASHCAM_ROUTING_URL");
     TestWindow w;
     qputenv("DASHCAM_ROUTING_URL", "");
-    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, kTrackForServers);
+    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, {"481000,115000,N,E", "481200,115200,N,E"});
     ASSERT_TRUE(waitUntil([&] { return !osrm.paths().isEmpty(); }, 5000));
     QSettings().clear();
 }
 
-namespace {
-// An OSRM answer with the given number of steps on a route from (48.10, 11.50) to (48.12, 11.52).
-QByteArray osrmAnswer(int steps) {
-    QByteArray stepList;
-    for (int i = 0; i < steps; ++i) {
-        if (i) stepList += ',';
-        const char* type = i == 0 ? "depart" : i == steps - 1 ? "arrive" : "turn";
-        stepList += QByteArray(R"({"name":"Road )") + QByteArray::number(i) + R"(","maneuver":{"type":")" + type +
-                    R"(","modifier":"left"}})";
-    }
-    return R"({"code":"Ok","routes":[{"geometry":{"type":"LineString","coordinates":[[11.50,48.10],[11.51,48.11],[11.52,48.12]]},"legs":[{"steps":[)" +
-           stepList + "]}]}]}";
-}
-
-struct RoutedWindow {
-    explicit RoutedWindow(const QString& routingUrl) {
-        qputenv("DASHCAM_ROUTING_URL", routingUrl.toUtf8());
-        window = std::make_unique<TestWindow>();
-        qputenv("DASHCAM_ROUTING_URL", "");
-    }
-    std::unique_ptr<TestWindow> window;
-};
-
-const QStringList kTrack = {"481000,115000,N,E", "481100,115100,N,E", "bad,entry", "481200,115200,N,E"};
-}  // namespace
-
+// Fewer than 4 steps: the road route, its instructions in the log; more: the recorded
+// track; no route: the track all the same, with the server's reason in the log.
 TEST(ViewController, RoadRouteOrRecordedTrack) {
     int steps = 3;  // 0: the server finds no route
     FakeHttpServer osrm([&](const QString&) {
-        if (!steps)
-            return FakeHttpServer::Reply{400, "application/json", R"({"code":"NoRoute","message":"Impossible route between points"})"};
-        return FakeHttpServer::Reply{200, "application/json", osrmAnswer(steps)};
+        if (!steps) return FakeHttpServer::Reply{400, "application/json", R"({"code":"NoRoute","message":"Impossible route"})"};
+        QByteArray list;
+        for (int i = 0; i < steps; ++i)
+            list += QByteArray(i ? "," : "") + R"({"name":"Road )" + QByteArray::number(i) + R"(","maneuver":{"type":")" +
+                    (i == 0 ? "depart" : i == steps - 1 ? "arrive" : "turn") + R"(","modifier":"left"}})";
+        return FakeHttpServer::Reply{200, "application/json",
+            R"({"code":"Ok","routes":[{"geometry":{"coordinates":[[11.50,48.10],[11.55,48.15],[11.52,48.12]]},"legs":[{"steps":[)" + list + "]}]}]}"};
     });
-    RoutedWindow routed(osrm.url());
-    TestWindow& w = *routed.window;
+    auto routed = windowRoutedTo<TestWindow>(osrm.url());
+    TestWindow& w = *routed;
     LogCapture log;
+    const auto route = [&](int n, QStringList track) {
+        steps = n;
+        w.mapView->removeAllOverlays();
+        w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, track);
+        EXPECT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
+        return w.mapView->overlays().value(0);
+    };
+    const QStringList track = {"481000,115000,N,E", "481100,115100,N,E", "bad,entry", "481200,115200,N,E"};
 
-    // Fewer than 4 steps: the road route itself, and its instructions in the log.
-    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, kTrack);
-    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
-    EXPECT_EQ(w.mapView->overlays().first().points.size(), 3);
-    EXPECT_DOUBLE_EQ(w.mapView->overlays().first().points[1].latitude, 48.11);
+    MapPolyline line = route(3, track);
+    ASSERT_EQ(line.points.size(), 3);
+    EXPECT_DOUBLE_EQ(line.points[1].latitude, 48.15);  // the road's, not the track's
     EXPECT_TRUE(log.contains("Turn left onto Road 1"));
     EXPECT_TRUE(log.contains("You have arrived at your destination"));
     EXPECT_TRUE(osrm.paths().value(0).startsWith("/route/v1/driving/11.500000,48.100000;11.520000,48.120000?"))
         << osrm.paths().value(0).toStdString();  // longitude first, start then end
     EXPECT_FALSE(log.contains("ERROR"));
 
-    // Four steps: the recorded track, through every well-formed entry.
-    w.mapView->removeAllOverlays();
-    steps = 4;
-    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, kTrack);
-    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
-    const MapPolyline track = w.mapView->overlays().first();
-    ASSERT_EQ(track.points.size(), 3);
-    EXPECT_DOUBLE_EQ(track.points[2].longitude, 11.52);
+    line = route(4, track);  // through every well-formed entry
+    ASSERT_EQ(line.points.size(), 3);
+    EXPECT_DOUBLE_EQ(line.points[1].latitude, 48.11);
+    EXPECT_DOUBLE_EQ(line.points[2].longitude, 11.52);
 
-    // No route: the track all the same, in red, with the server's reason in the log.
-    w.mapView->removeAllOverlays();
-    steps = 0;
-    w.getDirections(-338688, -704567, -338600, -704500, -338650, -704530, {"338688,704567,S,W", "338600,704500,S,W"});
-    ASSERT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
+    line = route(0, {"338688,704567,S,W", "338600,704500,S,W"});
     EXPECT_TRUE(log.contains("ERROR"));
-    EXPECT_NE(std::find_if(log.lines.begin(), log.lines.end(), [](const std::string& l) { return l.find("NoRoute") != std::string::npos; }),
-              log.lines.end());
-    EXPECT_DOUBLE_EQ(w.mapView->overlays().first().points[0].latitude, -33.8688);  // signs flipped by S and W
-    EXPECT_DOUBLE_EQ(w.mapView->overlays().first().points[0].longitude, -70.4567);
-    EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().first()), QPen(Qt::red, 4.0));
+    EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const std::string& l) { return l.find("NoRoute") != l.npos; }));
+    ASSERT_FALSE(line.points.isEmpty());
+    EXPECT_DOUBLE_EQ(line.points[0].latitude, -33.8688);  // signs flipped by S and W
+    EXPECT_DOUBLE_EQ(line.points[0].longitude, -70.4567);
+    EXPECT_EQ(w.rendererForOverlay(line), QPen(Qt::red, 4.0));
 }
 
 TEST(FileTableView, OffersADropOnlyForFiles) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
-    const QString rec = makeRecording(dir, "REC_0001.MP4", 3);
-    dir.mkdir("folder");
+    const QUrl rec = QUrl::fromLocalFile(makeRecording(dir, "REC_0001.MP4", 3)), folder = QUrl::fromLocalFile(tmp.path());
     FileTableView table;
     QList<QList<QUrl>> dropped;
     QObject::connect(&table, &FileTableView::filesDropped, [&](const QList<QUrl>& urls) { dropped.append(urls); });
@@ -258,15 +221,12 @@ TEST(FileTableView, OffersADropOnlyForFiles) {
         mime.setUrls(urls);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(table.viewport(), &enter);
-        const bool offered = enter.isAccepted();
-        if (offered) {
-            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(table.viewport(), &drop);
-        }
-        return offered;
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted()) QCoreApplication::sendEvent(table.viewport(), &drop);
+        return enter.isAccepted();
     };
-    EXPECT_FALSE(drag({QUrl::fromLocalFile(dir.filePath("folder"))}));  // a folder alone is not offered
+    EXPECT_FALSE(drag({folder}));  // a folder alone is not offered
     EXPECT_TRUE(dropped.isEmpty());
-    EXPECT_TRUE(drag({QUrl::fromLocalFile(dir.filePath("folder")), QUrl::fromLocalFile(rec)}));
-    ASSERT_EQ(dropped.size(), 1);
+    EXPECT_TRUE(drag({folder, rec}));
+    EXPECT_EQ(dropped, (QList<QList<QUrl>>{{folder, rec}}));
 }

@@ -2,10 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
-
-#include <cmath>
-#include <memory>
 
 #include "ClipExport.h"
 #include "ClipPlan.h"
@@ -61,14 +57,12 @@ TEST(ClipOverlay, OneEventPerSecondOnTheClipTimeline) {
     const std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples{
         {sample("1", "0"), sample("2", "1"), sample("3", "2")}, {sample("4", "3"), sample("5", "4")}};
     const QString script = clips::overlayScript({{0, 1.5, 3}, {1, 0, 1.25}}, samples, 1);
-    const QStringList events = script.split('\n').filter("Dialogue:");
-    const QStringList expected{
-        "Dialogue: 0,0:00:00.00,0:00:00.50,Overlay,,0,0,0,,2016-05-12 09:03:01  2 km/h  G 0.01 -0.02 0.98",
-        "Dialogue: 0,0:00:00.50,0:00:01.50,Overlay,,0,0,0,,2016-05-12 09:03:02  3 km/h  G 0.01 -0.02 0.98",
-        "Dialogue: 0,0:00:01.50,0:00:02.50,Overlay,,0,0,0,,2016-05-12 09:03:03  4 km/h  G 0.01 -0.02 0.98",
-        "Dialogue: 0,0:00:02.50,0:00:02.75,Overlay,,0,0,0,,2016-05-12 09:03:04  5 km/h  G 0.01 -0.02 0.98",
+    const auto event = [](const char* span, int second, int kmh) {
+        return QStringLiteral("Dialogue: 0,%1,Overlay,,0,0,0,,2016-05-12 09:03:0%2  %3 km/h  G 0.01 -0.02 0.98").arg(span).arg(second).arg(kmh);
     };
-    EXPECT_EQ(events, expected);
+    EXPECT_EQ(script.split('\n').filter("Dialogue:"),
+              (QStringList{event("0:00:00.00,0:00:00.50", 1, 2), event("0:00:00.50,0:00:01.50", 2, 3),
+                           event("0:00:01.50,0:00:02.50", 3, 4), event("0:00:02.50,0:00:02.75", 4, 5)}));
 }
 
 TEST(ClipProgress, FractionFromFfmpegLines) {

