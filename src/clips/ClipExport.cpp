@@ -59,18 +59,30 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
         args << "-c" << "copy";
     } else {
         // Each piece is an input of its own, cut exactly (decoded from the key frame
-        // before it, frames before the in point dropped), then joined.
-        QString graph;
+        // before it, frames before the in point dropped), then joined. Once one piece
+        // has sound the clip has it, with silence for the pieces from silent recordings.
+        auto sounds = [&](const ClipPiece& p) { return p.file < request.sound.size() && request.sound[p.file]; };
+        const bool sound = std::any_of(request.pieces.begin(), request.pieces.end(), sounds);
+        QString silences, joined;
         for (size_t i = 0; i < request.pieces.size(); ++i) {
             const ClipPiece& p = request.pieces[i];
             args << "-ss" << seconds(p.in) << "-t" << seconds(p.out - p.in) << "-i" << request.files.at(p.file);
-            graph += QString("[%1:v:0]").arg(i);
+            joined += QString("[%1:v:0]").arg(i);
+            if (!sound) continue;
+            if (sounds(p)) {
+                joined += QString("[%1:a:0]").arg(i);
+            } else {
+                silences += QString("anullsrc=r=48000:cl=stereo,atrim=duration=%1[s%2];").arg(seconds(p.out - p.in)).arg(i);
+                joined += QString("[s%1]").arg(i);
+            }
         }
-        graph += QString("concat=n=%1:v=1:a=0").arg(request.pieces.size());
-        if (!request.overlayScript.isEmpty()) graph += ",subtitles=filename=" + filterPath(scriptPath);
+        QString graph = silences + joined + QString("concat=n=%1:v=1:a=%2").arg(request.pieces.size()).arg(sound ? 1 : 0);
+        graph += sound ? "[joined][a];[joined]" : ",";
+        graph += request.overlayScript.isEmpty() ? QString("null") : "subtitles=filename=" + filterPath(scriptPath);
         graph += "[v]";
         args << "-filter_complex" << graph << "-map" << "[v]" << "-c:v" << "libx264" << "-crf" << "20"
              << "-preset" << "veryfast" << "-pix_fmt" << "yuv420p";
+        if (sound) args << "-map" << "[a]" << "-c:a" << "aac";
     }
     if (request.stripTelemetry) args << "-map_metadata" << "-1" << "-map_chapters" << "-1";
     args << "-movflags" << "+faststart" << "-f" << "mp4" << target;
@@ -88,6 +100,12 @@ std::optional<double> progressFraction(const QByteArray& line, double clipSecond
         return std::clamp(double(us) / 1e6 / clipSeconds, 0.0, 1.0);
     }
     return std::nullopt;
+}
+
+bool hasSound(const QString& path) {
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries", "stream=index", "-of", "csv=p=0", path});
+    return probe.waitForFinished(-1) && probe.exitCode() == 0 && !probe.readAllStandardOutput().trimmed().isEmpty();
 }
 
 std::optional<double> probeDuration(const QString& path, QString* error) {
@@ -136,6 +154,8 @@ void ClipExport::start() {
         return;
     }
     partial_ = reserve.fileName();
+    if (request_.mode == ClipMode::Exact && request_.sound.empty())
+        for (const QString& file : request_.files) request_.sound.push_back(hasSound(file));
     const QString list = work_->filePath("pieces.ffconcat"), script = work_->filePath("overlay.ass");
     QFile listFile(list), scriptFile(script);
     const bool written = listFile.open(QIODevice::WriteOnly) && listFile.write(concatList(request_).toUtf8()) >= 0 &&

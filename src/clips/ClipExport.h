@@ -18,7 +18,7 @@
 namespace clips {
 
 enum class ClipMode {
-    Exact,  // re-encoded (H.264, CRF 20) from the first frame of the span to its last
+    Exact,  // re-encoded (H.264 CRF 20, sound AAC) from the first frame of the span to its last
     Fast,   // streams copied, so the clip starts at the key frame at or before the span
 };
 
@@ -28,6 +28,7 @@ struct ClipRequest {
     ClipMode mode = ClipMode::Exact;
     bool stripTelemetry = false;      // no telemetry track, no metadata
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
+    std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); ClipExport probes when empty
     QString output;
 };
 
@@ -45,6 +46,9 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
 // The fraction done after one line of ffmpeg's -progress output, or nullopt when
 // the line does not tell.
 std::optional<double> progressFraction(const QByteArray& line, double clipSeconds);
+
+// Whether ffprobe finds a sound track in the file.
+bool hasSound(const QString& path);
 
 // A recording's length in seconds as ffprobe reads it; nullopt with *error set
 // when it cannot.
