@@ -23,6 +23,8 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     recent = file->addMenu(tr("Open &Recent"));
     clearList = add(file, tr("&Clear List"));
     file->addSeparator();
+    exportClip = add(file, tr("Export C&lip…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    file->addSeparator();
     quit = add(file, tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));  // the standard key is missing on some platforms
 
     QMenu* playback = bar->addMenu(tr("&Playback"));

@@ -21,6 +21,7 @@ public:
     QAction* open;
     QMenu* recent;
     QAction* clearList;
+    QAction* exportClip;
     QAction* quit;
     // Playback
     QAction* playPause;

@@ -30,6 +30,7 @@
 #include <system_error>
 
 #include "Batches.h"
+#include "ClipExportAction.h"
 #include "MainMenu.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
@@ -287,6 +288,8 @@ void ViewController::buildWindow() {
 void ViewController::buildMenu() {
     connect(menu->open, &QAction::triggered, this, &ViewController::btn_folder_open);
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
+    clipExport = new ClipExportAction(library, this);
+    connect(menu->exportClip, &QAction::triggered, this, [this] { clipExport->run(markIn, markOut, UserSettingSpeedUnit); });
     connect(menu->quit, &QAction::triggered, this, &QWidget::close);
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
     connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });

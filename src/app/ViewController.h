@@ -25,6 +25,7 @@
 #include "RecordingLibrary.h"
 #include "SettingViewController.h"
 
+class ClipExportAction;
 class FileTableModel;
 class MainMenu;
 class MainThreadHandoff;
@@ -115,6 +116,7 @@ public:
     QPushButton* settingsButton = nullptr;
     QPushButton* snapshotButton = nullptr;
     MainMenu* menu = nullptr;
+    ClipExportAction* clipExport = nullptr;  // File ▸ Export Clip…
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
 
     // Playback controls of the menu and the bar.

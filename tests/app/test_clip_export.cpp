@@ -1,0 +1,177 @@
+// File ▸ Export Clip… end to end: marks set as the I and O keys set them, the
+// dialogs answered by the test, real clips of generated playable recordings.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QRadioButton>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "AppTestSupport.h"
+#include "ClipExportAction.h"
+#include "Files.h"
+#include "MainMenu.h"
+#include "PlayableMp4.h"
+#include "Process.h"
+#include "ViewController.h"
+
+namespace {
+
+using clips::TimelineMark;
+
+constexpr double kFrame = 0.1;  // 10 frames a second
+
+// REC_0001 and REC_0002 (3 s each, with sound) then REC_0003 (2 s, silent), one drive.
+class ClipExportWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!testgen::onPath("ffmpeg") || !testgen::onPath("ffprobe")) return;
+        dir_ = std::make_unique<QTemporaryDir>();
+        testgen::DriveOptions drive;
+        drive.seconds = 8;
+        const auto parts = testgen::cutDrive(drive, {3, 3, 2}, 0);
+        for (size_t i = 0; i < parts.size(); ++i) {
+            testgen::PlayableOptions o;
+            o.lines = parts[i];
+            o.width = 160;
+            o.height = 120;
+            o.sound = i < 2;
+            testgen::writePlayable(QDir(dir_->path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), o);
+        }
+    }
+    static void TearDownTestSuite() { dir_.reset(); }
+
+    void SetUp() override {
+        if (!dir_) GTEST_SKIP() << "ffmpeg or ffprobe is not on PATH";
+        ASSERT_TRUE(w.openPaths(QStringList{dir_->path()}));
+        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+        ASSERT_EQ(w.library.table_cnt, 3);
+        ClipExportAction& action = *w.clipExport;
+        action.chooseOptions = [this](const QString& span) {
+            spans << span;
+            return choices;
+        };
+        action.chooseTarget = [this](const QString& suggested) {
+            suggestions << suggested;
+            return target;
+        };
+        action.tell = [this](const QString& message) { told << message; };
+        QObject::connect(&action, &ClipExportAction::finished, &action, [this](bool ok, const QString& error) {
+            result = ok ? QStringLiteral("ok") : error;
+        });
+    }
+
+    // Triggers the menu entry and waits for the clip, if one is started.
+    void exportClip() {
+        result.clear();
+        w.menu->exportClip->trigger();
+        ASSERT_TRUE(waitUntil([&] { return !w.clipExport->busy(); }, 60000));
+    }
+    static std::string probe(const QString& file, const char* entries) {
+        return testgen::runProcess({"ffprobe", "-v", "error", "-show_entries", entries, "-of", "csv=p=0",
+                                    file.toStdString()}).out;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> dir_;
+    ViewController w{MpvPlayer::Output::None};
+    QTemporaryDir out;
+    std::optional<ClipChoices> choices;
+    QString target, result;
+    QStringList spans, suggestions, told;
+};
+
+TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNot) {
+    using Mode = clips::ClipMode;
+    const struct {
+        const char* name;
+        std::optional<TimelineMark> in, out;
+        std::optional<ClipChoices> choices;  // nullopt: the dialog is cancelled
+        const char* target;
+        const char* result;    // "ok", an error, or empty: nothing started
+        double seconds;        // video and sound; 0: not checked (key frames decide)
+        const char* streams;
+        const char* told;      // part of the message shown, empty: none
+    } cases[] = {
+        {"exact across two, overlay", TimelineMark{0, 2.2}, TimelineMark{1, 1.5}, ClipChoices{Mode::Exact, true, false},
+         "across.mp4", "ok", 2.3, "video\naudio\n", ""},
+        {"exact into a silent recording", TimelineMark{1, 2}, TimelineMark{2, 1}, ClipChoices{Mode::Exact, false, false},
+         "silent.mp4", "ok", 2.0, "video\naudio\n", ""},
+        {"fast keeps the telemetry", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, false},
+         "fast.mp4", "ok", 0, "video\naudio\nsubtitle\n", ""},
+        {"fast without location", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, true},
+         "private.mp4", "ok", 0, "video\naudio\n", ""},
+        {"no marks", std::nullopt, std::nullopt, ClipChoices{}, "x.mp4", "", 0, "", "Mark In (I) and Mark Out (O) first"},
+        {"Out before In", TimelineMark{1, 1}, TimelineMark{0, 2}, ClipChoices{}, "x.mp4", "", 0, "", "before Mark In"},
+        {"dialog cancelled", TimelineMark{0, 1}, TimelineMark{0, 2}, std::nullopt, "x.mp4", "", 0, "", ""},
+        {"ffmpeg fails", TimelineMark{0, 1}, TimelineMark{0, 2}, ClipChoices{}, "none/x.mp4", "", 0, "",
+         "The clip was not written"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        told.clear();
+        w.markIn = c.in;
+        w.markOut = c.out;
+        choices = c.choices;
+        target = QDir(out.path()).filePath(QString::fromUtf8(c.target));
+        exportClip();
+        EXPECT_TRUE(told.join('\n').contains(QString::fromUtf8(c.told))) << told.join('\n').toStdString();
+        EXPECT_EQ(told.isEmpty(), *c.told == 0) << told.join('\n').toStdString();
+        if (*c.told) {
+            EXPECT_FALSE(QFile::exists(target));
+        }
+        if (QString::fromUtf8(c.result) != QLatin1String("ok")) continue;
+        EXPECT_EQ(result, QStringLiteral("ok"));
+        EXPECT_EQ(probe(target, "stream=codec_type"), c.streams);
+        if (c.seconds > 0) {
+            std::istringstream durations(probe(target, "stream=duration"));
+            for (std::string line; std::getline(durations, line);) EXPECT_NEAR(std::stod(line), c.seconds, kFrame) << line;
+        }
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QString::fromUtf8(c.target)});
+        QFile::remove(target);
+    }
+    // The dialog names the span; the save dialog proposes a name beside the first recording.
+    EXPECT_EQ(spans.first(), QStringLiteral("2.3 s from REC_0001.MP4 at 0:02.2 to REC_0002.MP4 at 0:01.5"));
+    EXPECT_EQ(suggestions.first(), QDir(dir_->path()).filePath(QStringLiteral("REC_0001_clip.mp4")));
+}
+
+// Cancel in the progress dialog once ffmpeg reports: no clip, no partial file, no message.
+TEST_F(ClipExportWindow, CancelLeavesNoFile) {
+    w.markIn = TimelineMark{0, 0};
+    w.markOut = TimelineMark{2, 2};
+    choices = ClipChoices{};
+    target = QDir(out.path()).filePath(QStringLiteral("cancelled.mp4"));
+    bool progressed = false;
+    QObject::connect(w.clipExport, &ClipExportAction::progress, w.clipExport, [&] {
+        QProgressDialog* dialog = w.clipExport->progressDialog();
+        ASSERT_NE(dialog, nullptr);
+        if (!progressed) dialog->findChild<QPushButton*>()->click();
+        progressed = true;
+    });
+    exportClip();
+    EXPECT_TRUE(progressed);
+    EXPECT_EQ(result, QStringLiteral("cancelled"));
+    EXPECT_EQ(told, QStringList{});
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// The overlay is drawn by re-encoding: Fast turns it off, whatever the box says.
+TEST(ClipExportDialog, OverlayWithExactOnly) {
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast" : "exact");
+        ClipExportDialog dialog(QStringLiteral("span"));
+        const auto boxes = dialog.findChildren<QCheckBox*>();
+        ASSERT_EQ(boxes.size(), 2);
+        for (QCheckBox* box : boxes) box->setChecked(true);  // overlay, remove location
+        dialog.findChildren<QRadioButton*>().at(fast ? 1 : 0)->setChecked(true);
+        const ClipChoices c = dialog.choices();
+        EXPECT_EQ(c.mode, fast ? clips::ClipMode::Fast : clips::ClipMode::Exact);
+        EXPECT_EQ(c.overlay, !fast);
+        EXPECT_EQ(boxes.at(0)->isEnabled(), !fast);
+        EXPECT_TRUE(c.removeLocation);
+    }
+}
+
+}  // namespace
