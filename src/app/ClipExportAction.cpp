@@ -30,11 +30,13 @@ QString markText(double seconds) {
 
 }  // namespace
 
-std::vector<clips::SpanRow> spanRows(const RecordingLibrary& library) {
+std::vector<clips::SpanRow> spanRows(const RecordingLibrary& library, const DriveIndex& drives) {
     std::vector<clips::SpanRow> rows;
     const auto& list = library.currentStorageVideo.video_list;
     for (int32_t row = 0; row < library.table_cnt; ++row) {
-        clips::SpanRow r{library.arrayTable_Files.value(row), std::nullopt};
+        const bool follows = row > 0 && drives.has(row) && drives.has(row - 1) &&
+                             drives.tripNumberOf(row) == drives.tripNumberOf(row - 1);
+        clips::SpanRow r{library.arrayTable_Files.value(row), std::nullopt, follows};
         const RecordingRecord record = library.isRowIndexed(row) && row < list.size() ? list.at(row) : nullptr;
         if (record && record->filepath && record->timescale > 0 && record->duration > 0)
             r.seconds = double(record->duration) / record->timescale;
@@ -43,8 +45,8 @@ std::vector<clips::SpanRow> spanRows(const RecordingLibrary& library) {
     return rows;
 }
 
-ClipExportAction::ClipExportAction(const RecordingLibrary& library, QMainWindow* window)
-    : QObject(window), library_(library), window_(window) {
+ClipExportAction::ClipExportAction(const RecordingLibrary& library, const DriveIndex& drives, QMainWindow* window)
+    : QObject(window), library_(library), drives_(drives), window_(window) {
     chooseOptions = [this](const QString& span) -> std::optional<ClipChoices> {
         ClipExportDialog dialog(span, window_);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -63,7 +65,7 @@ QProgressDialog* ClipExportAction::progressDialog() const { return progress_; }
 void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const std::optional<clips::TimelineMark>& out,
                            int64_t speedUnit) {
     if (busy()) return;
-    const auto rows = spanRows(library_);
+    const auto rows = spanRows(library_, drives_);
     const clips::SpanOrReason marked = clips::spanOfMarks(in, out, rows);
     if (!marked.span) return tell(marked.reason);
     const clips::ClipSpan span = *marked.span;

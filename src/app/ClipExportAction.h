@@ -15,17 +15,19 @@
 #include "ClipMarks.h"
 #include "ClipSpan.h"
 
+class DriveIndex;
 class QMainWindow;
 class QProgressDialog;
 struct RecordingLibrary;
 
-// Each listed row as the span sees it: its name, and its length once it is indexed.
-std::vector<clips::SpanRow> spanRows(const RecordingLibrary& library);
+// Each listed row as the span sees it: its name, its length once it is indexed, and
+// whether its trip is the row before's.
+std::vector<clips::SpanRow> spanRows(const RecordingLibrary& library, const DriveIndex& drives);
 
 class ClipExportAction : public QObject {
     Q_OBJECT
 public:
-    ClipExportAction(const RecordingLibrary& library, QMainWindow* window);
+    ClipExportAction(const RecordingLibrary& library, const DriveIndex& drives, QMainWindow* window);
     ~ClipExportAction() override;
 
     // Exports the span between the marks, or says why it cannot.
@@ -48,6 +50,7 @@ private:
     void done(bool ok, const QString& error, const QString& target);
 
     const RecordingLibrary& library_;
+    const DriveIndex& drives_;
     QMainWindow* window_;
     std::unique_ptr<clips::ClipExport> export_;
     QPointer<QProgressDialog> progress_;

@@ -288,7 +288,7 @@ void ViewController::buildWindow() {
 void ViewController::buildMenu() {
     connect(menu->open, &QAction::triggered, this, &ViewController::btn_folder_open);
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
-    clipExport = new ClipExportAction(library, this);
+    clipExport = new ClipExportAction(library, drives, this);
     connect(menu->exportClip, &QAction::triggered, this, [this] { clipExport->run(markIn, markOut, UserSettingSpeedUnit); });
     connect(menu->quit, &QAction::triggered, this, &QWidget::close);
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);

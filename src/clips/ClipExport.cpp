@@ -6,6 +6,8 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -195,6 +197,10 @@ void ClipExport::done(int exitCode, QProcess::ExitStatus status) {
         if (said.isEmpty()) said = QString("ffmpeg exited with status %1").arg(exitCode);
         return fail(said.section('\n', -1));  // its last line names the cause
     }
+    // The reserved name was made private (0600); the clip gets what any new file gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(partial_).constData(), 0666 & ~mask);
     // rename(2) replaces an existing target in one step.
     if (std::rename(QFile::encodeName(partial_).constData(), QFile::encodeName(request_.output).constData()) != 0)
         return fail(request_.output + ": cannot write: " + QString::fromLocal8Bit(std::strerror(errno)));

@@ -23,6 +23,9 @@ SpanOrReason spanOfMarks(const std::optional<TimelineMark>& in, const std::optio
         if (!r.seconds || !(*r.seconds > 0))
             return {std::nullopt, tr("%1 is not indexed or cannot be read, and a clip runs through consecutive "
                                      "recordings only.").arg(r.name)};
+        if (row > in->row && !r.followsPrevious)
+            return {std::nullopt, tr("%1 does not follow %2 in one trip, and a clip runs through consecutive "
+                                     "recordings only.").arg(r.name, rows[size_t(row - 1)].name)};
     }
     auto at = [&](const TimelineMark& m) { return std::clamp(m.seconds, 0.0, *rows[size_t(m.row)].seconds); };
     ClipSpan span{in->row, out->row, at(*in), at(*out)};

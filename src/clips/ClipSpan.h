@@ -15,6 +15,7 @@ namespace clips {
 struct SpanRow {
     QString name;                   // as the table shows it, for the reason
     std::optional<double> seconds;  // its length; nullopt when not indexed or unreadable
+    bool followsPrevious = false;   // it continues the row before it, in one trip
 };
 
 struct ClipSpan {
@@ -28,8 +29,9 @@ struct SpanOrReason {
     QString reason;  // why there is none
 };
 
-// Every row from In's to Out's must be readable: a clip runs through consecutive
-// recordings. A mark past its recording's end stands at the end.
+// Every row from In's to Out's must be readable and follow the one before it: a
+// clip runs through consecutive recordings. A mark past its recording's end stands
+// at the end.
 SpanOrReason spanOfMarks(const std::optional<TimelineMark>& in, const std::optional<TimelineMark>& out,
                          const std::vector<SpanRow>& rows);
 

@@ -24,7 +24,8 @@ using clips::TimelineMark;
 
 constexpr double kFrame = 0.1;  // 10 frames a second
 
-// REC_0001 and REC_0002 (3 s each, with sound) then REC_0003 (2 s, silent), one drive.
+// REC_0001 and REC_0002 (3 s each, with sound) then REC_0003 (2 s, silent), one
+// drive; REC_0004 (1 s) an hour later.
 class ClipExportWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -41,6 +42,14 @@ protected:
             o.sound = i < 2;
             testgen::writePlayable(QDir(dir_->path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), o);
         }
+        testgen::DriveOptions later;
+        later.seconds = 1;
+        later.hour = 10;
+        testgen::PlayableOptions o;
+        o.lines = testgen::simulateDrive(later);
+        o.width = 160;
+        o.height = 120;
+        testgen::writePlayable(QDir(dir_->path()).filePath(QStringLiteral("REC_0004.MP4")).toStdString(), o);
     }
     static void TearDownTestSuite() { dir_.reset(); }
 
@@ -48,7 +57,7 @@ protected:
         if (!dir_) GTEST_SKIP() << "ffmpeg or ffprobe is not on PATH";
         ASSERT_TRUE(w.openPaths(QStringList{dir_->path()}));
         ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
-        ASSERT_EQ(w.library.table_cnt, 3);
+        ASSERT_EQ(w.library.table_cnt, 4);
         ClipExportAction& action = *w.clipExport;
         action.chooseOptions = [this](const QString& span) {
             spans << span;
@@ -105,6 +114,8 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNot) {
          "private.mp4", "ok", 0, "video\naudio\n", ""},
         {"no marks", std::nullopt, std::nullopt, ClipChoices{}, "x.mp4", "", 0, "", "Mark In (I) and Mark Out (O) first"},
         {"Out before In", TimelineMark{1, 1}, TimelineMark{0, 2}, ClipChoices{}, "x.mp4", "", 0, "", "before Mark In"},
+        {"into another trip", TimelineMark{2, 1}, TimelineMark{3, 0.5}, ClipChoices{}, "x.mp4", "", 0, "",
+         "REC_0004.MP4 does not follow REC_0003.MP4"},
         {"dialog cancelled", TimelineMark{0, 1}, TimelineMark{0, 2}, std::nullopt, "x.mp4", "", 0, "", ""},
         {"ffmpeg fails", TimelineMark{0, 1}, TimelineMark{0, 2}, ClipChoices{}, "none/x.mp4", "", 0, "",
          "The clip was not written"},
@@ -130,6 +141,10 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNot) {
             for (std::string line; std::getline(durations, line);) EXPECT_NEAR(std::stod(line), c.seconds, kFrame) << line;
         }
         EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QString::fromUtf8(c.target)});
+        QFile fresh(QDir(out.path()).filePath(QStringLiteral("fresh")));  // as readable as any new file
+        ASSERT_TRUE(fresh.open(QIODevice::WriteOnly));
+        EXPECT_EQ(QFileInfo(target).permissions(), fresh.permissions());
+        fresh.remove();
         QFile::remove(target);
     }
     // The dialog names the span; the save dialog proposes a name beside the first recording.

@@ -11,8 +11,9 @@ using clips::TimelineMark;
 using Mark = std::optional<TimelineMark>;
 
 TEST(ClipSpan, MarksGiveRowsAndJoinedSeconds) {
-    // Row 2 is not indexed; row 3 is listed after it.
-    const std::vector<clips::SpanRow> rows{{"A.MP4", 60.0}, {"B.MP4", 30.0}, {"C.MP4", std::nullopt}, {"D.MP4", 20.0}};
+    // A and B one trip; C not indexed; E another trip than D.
+    const std::vector<clips::SpanRow> rows{{"A.MP4", 60.0, false}, {"B.MP4", 30.0, true}, {"C.MP4", std::nullopt, false},
+                                           {"D.MP4", 20.0, true}, {"E.MP4", 10.0, false}};
     const struct {
         const char* name;
         Mark in, out;
@@ -29,7 +30,8 @@ TEST(ClipSpan, MarksGiveRowsAndJoinedSeconds) {
         {"Out in an earlier row", TimelineMark{1, 1}, TimelineMark{0, 50}, std::nullopt, "before Mark In"},
         {"through a row not indexed", TimelineMark{1, 20}, TimelineMark{3, 5}, std::nullopt, "C.MP4 is not indexed"},
         {"on a row not indexed", TimelineMark{2, 0}, TimelineMark{2, 1}, std::nullopt, "C.MP4 is not indexed"},
-        {"a row no longer listed", TimelineMark{0, 1}, TimelineMark{4, 1}, std::nullopt, "no longer listed"},
+        {"into another trip", TimelineMark{3, 1}, TimelineMark{4, 1}, std::nullopt, "E.MP4 does not follow D.MP4"},
+        {"a row no longer listed", TimelineMark{0, 1}, TimelineMark{5, 1}, std::nullopt, "no longer listed"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
