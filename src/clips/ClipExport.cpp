@@ -104,12 +104,6 @@ std::optional<double> progressFraction(const QByteArray& line, double clipSecond
     return std::nullopt;
 }
 
-bool hasSound(const QString& path) {
-    QProcess probe;
-    probe.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries", "stream=index", "-of", "csv=p=0", path});
-    return probe.waitForFinished(-1) && probe.exitCode() == 0 && !probe.readAllStandardOutput().trimmed().isEmpty();
-}
-
 std::optional<double> probeDuration(const QString& path, QString* error) {
     QProcess probe;
     probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
@@ -134,12 +128,24 @@ ClipExport::ClipExport(ClipRequest request, QObject* parent) : QObject(parent), 
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) fail("cannot run ffmpeg: " + process_.errorString());
     });
+    // Without ffprobe a file counts as silent: the clip is still written, without sound.
+    connect(&probe_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        request_.sound.push_back(status == QProcess::NormalExit && exitCode == 0 &&
+                                 !probe_.readAllStandardOutput().trimmed().isEmpty());
+        probeNext();
+    });
+    connect(&probe_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart) return;
+        request_.sound.push_back(false);
+        probeNext();
+    });
 }
 
 ClipExport::~ClipExport() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished();
+    for (QProcess* p : {&probe_, &process_}) {
+        if (p->state() == QProcess::NotRunning) continue;
+        p->kill();
+        p->waitForFinished();
     }
     if (!partial_.isEmpty() && !over_) QFile::remove(partial_);
 }
@@ -156,8 +162,19 @@ void ClipExport::start() {
         return;
     }
     partial_ = reserve.fileName();
-    if (request_.mode == ClipMode::Exact && request_.sound.empty())
-        for (const QString& file : request_.files) request_.sound.push_back(hasSound(file));
+    // Which recordings have sound, asked one after another without blocking the caller.
+    if (request_.mode == ClipMode::Exact && request_.sound.empty()) return probeNext();
+    run();
+}
+
+void ClipExport::probeNext() {
+    if (over_) return;
+    if (request_.sound.size() >= request_.files.size()) return run();
+    probe_.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries", "stream=index", "-of", "csv=p=0",
+                             request_.files.at(request_.sound.size())});
+}
+
+void ClipExport::run() {
     const QString list = work_->filePath("pieces.ffconcat"), script = work_->filePath("overlay.ass");
     QFile listFile(list), scriptFile(script);
     const bool written = listFile.open(QIODevice::WriteOnly) && listFile.write(concatList(request_).toUtf8()) >= 0 &&
@@ -175,8 +192,12 @@ void ClipExport::start() {
 void ClipExport::cancel() {
     if (over_) return;
     cancelled_ = true;
-    if (process_.state() != QProcess::NotRunning) process_.kill();  // done() follows
-    else fail("cancelled");
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();  // done() follows
+        return;
+    }
+    probe_.kill();
+    fail("cancelled");
 }
 
 void ClipExport::readProgress() {

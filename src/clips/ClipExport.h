@@ -28,7 +28,7 @@ struct ClipRequest {
     ClipMode mode = ClipMode::Exact;
     bool stripTelemetry = false;      // no telemetry track, no metadata
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
-    std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); ClipExport probes when empty
+    std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); probed when empty
     QString output;
 };
 
@@ -46,9 +46,6 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
 // The fraction done after one line of ffmpeg's -progress output, or nullopt when
 // the line does not tell.
 std::optional<double> progressFraction(const QByteArray& line, double clipSeconds);
-
-// Whether ffprobe finds a sound track in the file.
-bool hasSound(const QString& path);
 
 // A recording's length in seconds as ffprobe reads it; nullopt with *error set
 // when it cannot.
@@ -70,12 +67,14 @@ signals:
     void finished(bool ok, const QString& error);
 
 private:
+    void probeNext();
+    void run();
     void readProgress();
     void done(int exitCode, QProcess::ExitStatus status);
     void fail(const QString& error);
 
     ClipRequest request_;
-    QProcess process_;
+    QProcess probe_, process_;
     std::unique_ptr<QTemporaryDir> work_;
     QString partial_;
     QByteArray pending_;

@@ -31,25 +31,19 @@ protected:
     static void SetUpTestSuite() {
         if (!testgen::onPath("ffmpeg") || !testgen::onPath("ffprobe")) return;
         dir_ = std::make_unique<QTemporaryDir>();
-        testgen::DriveOptions drive;
+        auto write = [](const char* name, std::vector<std::string> lines, bool sound) {
+            const testgen::PlayableOptions o{std::move(lines), 160, 120, 10, sound};
+            testgen::writePlayable(QDir(dir_->path()).filePath(QString::fromUtf8(name)).toStdString(), o);
+        };
+        testgen::DriveOptions drive, later;
         drive.seconds = 8;
         const auto parts = testgen::cutDrive(drive, {3, 3, 2}, 0);
-        for (size_t i = 0; i < parts.size(); ++i) {
-            testgen::PlayableOptions o;
-            o.lines = parts[i];
-            o.width = 160;
-            o.height = 120;
-            o.sound = i < 2;
-            testgen::writePlayable(QDir(dir_->path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), o);
-        }
-        testgen::DriveOptions later;
+        write("REC_0001.MP4", parts[0], true);
+        write("REC_0002.MP4", parts[1], true);
+        write("REC_0003.MP4", parts[2], false);
         later.seconds = 1;
         later.hour = 10;
-        testgen::PlayableOptions o;
-        o.lines = testgen::simulateDrive(later);
-        o.width = 160;
-        o.height = 120;
-        testgen::writePlayable(QDir(dir_->path()).filePath(QStringLiteral("REC_0004.MP4")).toStdString(), o);
+        write("REC_0004.MP4", testgen::simulateDrive(later), false);
     }
     static void TearDownTestSuite() { dir_.reset(); }
 
@@ -73,10 +67,11 @@ protected:
         });
     }
 
-    // Triggers the menu entry and waits for the clip, if one is started.
-    void exportClip() {
+    // Triggers the menu entry (then whatever `then` does) and waits for the clip, if one is started.
+    void exportClip(const std::function<void()>& then = {}) {
         result.clear();
         w.menu->exportClip->trigger();
+        if (then) then();
         ASSERT_TRUE(waitUntil([&] { return !w.clipExport->busy(); }, 60000));
     }
     static std::string probe(const QString& file, const char* entries) {
@@ -152,24 +147,31 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNot) {
     EXPECT_EQ(suggestions.first(), QDir(dir_->path()).filePath(QStringLiteral("REC_0001_clip.mp4")));
 }
 
-// Cancel in the progress dialog once ffmpeg reports: no clip, no partial file, no message.
+// Cancel in the progress dialog at once (the recordings' sound still being probed)
+// or once ffmpeg reports: no clip, no partial file, no message.
 TEST_F(ClipExportWindow, CancelLeavesNoFile) {
     w.markIn = TimelineMark{0, 0};
     w.markOut = TimelineMark{2, 2};
     choices = ClipChoices{};
     target = QDir(out.path()).filePath(QStringLiteral("cancelled.mp4"));
-    bool progressed = false;
-    QObject::connect(w.clipExport, &ClipExportAction::progress, w.clipExport, [&] {
+    auto cancel = [&] {
         QProgressDialog* dialog = w.clipExport->progressDialog();
         ASSERT_NE(dialog, nullptr);
-        if (!progressed) dialog->findChild<QPushButton*>()->click();
-        progressed = true;
-    });
-    exportClip();
-    EXPECT_TRUE(progressed);
-    EXPECT_EQ(result, QStringLiteral("cancelled"));
-    EXPECT_EQ(told, QStringList{});
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+        dialog->findChild<QPushButton*>()->click();
+    };
+    for (const bool atOnce : {true, false}) {
+        SCOPED_TRACE(atOnce ? "at once" : "on progress");
+        int progressed = 0;
+        const auto connection = QObject::connect(w.clipExport, &ClipExportAction::progress, w.clipExport, [&] {
+            if (!atOnce && progressed++ == 0) cancel();
+        });
+        exportClip(atOnce ? std::function<void()>(cancel) : nullptr);
+        QObject::disconnect(connection);
+        EXPECT_EQ(progressed > 0, !atOnce);
+        EXPECT_EQ(result, QStringLiteral("cancelled"));
+        EXPECT_EQ(told, QStringList{});
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
 }
 
 // The overlay is drawn by re-encoding: Fast turns it off, whatever the box says.
