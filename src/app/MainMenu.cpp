@@ -21,8 +21,10 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     QMenu* file = bar->addMenu(tr("&File"));
     open = add(file, tr("&Open…"), QKeySequence::Open);
     recent = file->addMenu(tr("Open &Recent"));
-    exportTrack = add(file, tr("&Export Track…"), QKeySequence(Qt::CTRL | Qt::Key_E));
     clearList = add(file, tr("&Clear List"));
+    file->addSeparator();
+    exportTrack = add(file, tr("&Export Track…"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportClip = add(file, tr("Export C&lip…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     file->addSeparator();
     quit = add(file, tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));  // the standard key is missing on some platforms
 

@@ -22,6 +22,7 @@ public:
     QMenu* recent;
     QAction* exportTrack;
     QAction* clearList;
+    QAction* exportClip;
     QAction* quit;
     // Playback
     QAction* playPause;

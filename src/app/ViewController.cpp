@@ -35,6 +35,7 @@
 #include "MarkedSlider.h"
 #include "SpanMarks.h"
 #include "Units.h"
+#include "ClipExportAction.h"
 #include "MainMenu.h"
 #include "MapSteering.h"
 #include "PlaybackSpeed.h"
@@ -313,6 +314,8 @@ void ViewController::buildMenu() {
         trackExport->run(storage.video_list, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
     });
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
+    clipExport = new ClipExportAction(library, drives, this);
+    connect(menu->exportClip, &QAction::triggered, this, [this] { clipExport->run(markIn, markOut, UserSettingSpeedUnit); });
     connect(menu->quit, &QAction::triggered, this, &QWidget::close);
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
     connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });

@@ -27,6 +27,7 @@
 
 class ExportTrackAction;
 class ChartInteraction;
+class ClipExportAction;
 class FileTableModel;
 class MainMenu;
 class MapSteering;
@@ -122,6 +123,7 @@ public:
     MainMenu* menu = nullptr;
     ExportTrackAction* trackExport = nullptr;  // File ▸ Export Track…; tests put their own in
     MapSteering* mapSteering = nullptr;  // track clicks, Fit Trip, Follow Vehicle, the track's ends
+    ClipExportAction* clipExport = nullptr;  // File ▸ Export Clip…
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
     ChartInteraction* chartSteering = nullptr;  // cursor, marks and seeking on the chart
 

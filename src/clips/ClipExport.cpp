@@ -6,6 +6,8 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -59,18 +61,30 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
         args << "-c" << "copy";
     } else {
         // Each piece is an input of its own, cut exactly (decoded from the key frame
-        // before it, frames before the in point dropped), then joined.
-        QString graph;
+        // before it, frames before the in point dropped), then joined. Once one piece
+        // has sound the clip has it, with silence for the pieces from silent recordings.
+        auto sounds = [&](const ClipPiece& p) { return p.file < request.sound.size() && request.sound[p.file]; };
+        const bool sound = std::any_of(request.pieces.begin(), request.pieces.end(), sounds);
+        QString silences, joined;
         for (size_t i = 0; i < request.pieces.size(); ++i) {
             const ClipPiece& p = request.pieces[i];
             args << "-ss" << seconds(p.in) << "-t" << seconds(p.out - p.in) << "-i" << request.files.at(p.file);
-            graph += QString("[%1:v:0]").arg(i);
+            joined += QString("[%1:v:0]").arg(i);
+            if (!sound) continue;
+            if (sounds(p)) {
+                joined += QString("[%1:a:0]").arg(i);
+            } else {
+                silences += QString("anullsrc=r=48000:cl=stereo,atrim=duration=%1[s%2];").arg(seconds(p.out - p.in)).arg(i);
+                joined += QString("[s%1]").arg(i);
+            }
         }
-        graph += QString("concat=n=%1:v=1:a=0").arg(request.pieces.size());
-        if (!request.overlayScript.isEmpty()) graph += ",subtitles=filename=" + filterPath(scriptPath);
+        QString graph = silences + joined + QString("concat=n=%1:v=1:a=%2").arg(request.pieces.size()).arg(sound ? 1 : 0);
+        graph += sound ? "[joined][a];[joined]" : ",";
+        graph += request.overlayScript.isEmpty() ? QString("null") : "subtitles=filename=" + filterPath(scriptPath);
         graph += "[v]";
         args << "-filter_complex" << graph << "-map" << "[v]" << "-c:v" << "libx264" << "-crf" << "20"
              << "-preset" << "veryfast" << "-pix_fmt" << "yuv420p";
+        if (sound) args << "-map" << "[a]" << "-c:a" << "aac";
     }
     if (request.stripTelemetry) args << "-map_metadata" << "-1" << "-map_chapters" << "-1";
     args << "-movflags" << "+faststart" << "-f" << "mp4" << target;
@@ -114,12 +128,24 @@ ClipExport::ClipExport(ClipRequest request, QObject* parent) : QObject(parent), 
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) fail("cannot run ffmpeg: " + process_.errorString());
     });
+    // Without ffprobe a file counts as silent: the clip is still written, without sound.
+    connect(&probe_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        request_.sound.push_back(status == QProcess::NormalExit && exitCode == 0 &&
+                                 !probe_.readAllStandardOutput().trimmed().isEmpty());
+        probeNext();
+    });
+    connect(&probe_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart) return;
+        request_.sound.push_back(false);
+        probeNext();
+    });
 }
 
 ClipExport::~ClipExport() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished();
+    for (QProcess* p : {&probe_, &process_}) {
+        if (p->state() == QProcess::NotRunning) continue;
+        p->kill();
+        p->waitForFinished();
     }
     if (!partial_.isEmpty() && !over_) QFile::remove(partial_);
 }
@@ -136,6 +162,19 @@ void ClipExport::start() {
         return;
     }
     partial_ = reserve.fileName();
+    // Which recordings have sound, asked one after another without blocking the caller.
+    if (request_.mode == ClipMode::Exact && request_.sound.empty()) return probeNext();
+    run();
+}
+
+void ClipExport::probeNext() {
+    if (over_) return;
+    if (request_.sound.size() >= request_.files.size()) return run();
+    probe_.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries", "stream=index", "-of", "csv=p=0",
+                             request_.files.at(request_.sound.size())});
+}
+
+void ClipExport::run() {
     const QString list = work_->filePath("pieces.ffconcat"), script = work_->filePath("overlay.ass");
     QFile listFile(list), scriptFile(script);
     const bool written = listFile.open(QIODevice::WriteOnly) && listFile.write(concatList(request_).toUtf8()) >= 0 &&
@@ -153,8 +192,12 @@ void ClipExport::start() {
 void ClipExport::cancel() {
     if (over_) return;
     cancelled_ = true;
-    if (process_.state() != QProcess::NotRunning) process_.kill();  // done() follows
-    else fail("cancelled");
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();  // done() follows
+        return;
+    }
+    probe_.kill();
+    fail("cancelled");
 }
 
 void ClipExport::readProgress() {
@@ -175,6 +218,10 @@ void ClipExport::done(int exitCode, QProcess::ExitStatus status) {
         if (said.isEmpty()) said = QString("ffmpeg exited with status %1").arg(exitCode);
         return fail(said.section('\n', -1));  // its last line names the cause
     }
+    // The reserved name was made private (0600); the clip gets what any new file gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(partial_).constData(), 0666 & ~mask);
     // rename(2) replaces an existing target in one step.
     if (std::rename(QFile::encodeName(partial_).constData(), QFile::encodeName(request_.output).constData()) != 0)
         return fail(request_.output + ": cannot write: " + QString::fromLocal8Bit(std::strerror(errno)));

@@ -18,7 +18,7 @@
 namespace clips {
 
 enum class ClipMode {
-    Exact,  // re-encoded (H.264, CRF 20) from the first frame of the span to its last
+    Exact,  // re-encoded (H.264 CRF 20, sound AAC) from the first frame of the span to its last
     Fast,   // streams copied, so the clip starts at the key frame at or before the span
 };
 
@@ -28,6 +28,7 @@ struct ClipRequest {
     ClipMode mode = ClipMode::Exact;
     bool stripTelemetry = false;      // no telemetry track, no metadata
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
+    std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); probed when empty
     QString output;
 };
 
@@ -66,12 +67,14 @@ signals:
     void finished(bool ok, const QString& error);
 
 private:
+    void probeNext();
+    void run();
     void readProgress();
     void done(int exitCode, QProcess::ExitStatus status);
     void fail(const QString& error);
 
     ClipRequest request_;
-    QProcess process_;
+    QProcess probe_, process_;
     std::unique_ptr<QTemporaryDir> work_;
     QString partial_;
     QByteArray pending_;

@@ -81,8 +81,8 @@ Commands:
   clip     Write an MP4 clip of the span from --from to --to, in seconds on
            the timeline of the FILEs played one after another, through the
            ffmpeg program. The clip is re-encoded (H.264, CRF 20, the
-           recordings' size and frame rate) and starts and ends on the frames
-           asked for, with the video only; --fast copies the streams (video,
+           recordings' size and frame rate, sound in AAC) and starts and ends
+           on the frames asked for; --fast copies the streams (video,
            sound, telemetry), which starts the clip at the key frame at or
            before --from.
 

@@ -211,16 +211,20 @@ void encodePlayable(const std::string& path, const PlayableOptions& o) {
     const std::string size = std::to_string(o.width) + "x" + std::to_string(o.height);
     // One encoder thread: x264's output depends on the thread count, and the same
     // options should give the same bytes on every machine.
-    const ProcessResult r = runProcess({
+    std::vector<std::string> args{
         "ffmpeg", "-nostdin", "-v", "error", "-y",
         "-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=" + std::to_string(o.fps),
-        "-i", srt.string(),
-        "-t", std::to_string(o.lines.size()),
-        "-map", "0:v:0", "-map", "1:s:0",
+        "-i", srt.string()};
+    if (o.sound) args.insert(args.end(), {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000"});
+    args.insert(args.end(), {"-t", std::to_string(o.lines.size()), "-map", "0:v:0", "-map", "1:s:0"});
+    // Sound last: the video and text tracks keep the places they have without it.
+    if (o.sound) args.insert(args.end(), {"-map", "2:a:0", "-c:a", "aac", "-flags:a", "+bitexact"});
+    args.insert(args.end(), {
         "-c:v", "libx264", "-preset", "veryfast", "-threads", "1", "-pix_fmt", "yuv420p",
         "-c:s", "mov_text",
         "-map_metadata", "-1", "-map_chapters", "-1", "-fflags", "+bitexact", "-flags:v", "+bitexact",
         "-f", "mp4", path});
+    const ProcessResult r = runProcess(args);
     if (r.exitCode != 0) {
         std::string complaint = r.err;
         while (!complaint.empty() && (complaint.back() == '\n' || complaint.back() == '\r')) complaint.pop_back();

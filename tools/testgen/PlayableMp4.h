@@ -11,6 +11,7 @@ namespace testgen {
 struct PlayableOptions {
     std::vector<std::string> lines;  // one telemetry line per second
     int width = 320, height = 240, fps = 10;
+    bool sound = false;  // an AAC track with a tone, as cameras with a microphone record
 };
 
 // Writes path atomically. Throws std::invalid_argument for unusable options and
