@@ -23,6 +23,8 @@
 #include <QJsonValue>
 
 #include "Drive.h"
+#include "Files.h"
+#include "Process.h"
 #include "SyntheticMp4.h"
 
 extern char** environ;
@@ -64,12 +66,10 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string_view(*e).substr(0, 3) != "LC_" && std::string_view(*e).substr(0, 5) != "LANG=") env.emplace_back(*e);
-    env.emplace_back("LC_ALL=C");
     std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
-    for (std::string& e : env) envp.push_back(e.data());
+    for (char** e = environ; *e; ++e)
+        if (!std::string_view(*e).starts_with("LC_") && !std::string_view(*e).starts_with("LANG=")) envp.push_back(*e);
+    envp.push_back(const_cast<char*>("LC_ALL=C"));
     envp.push_back(nullptr);
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -96,16 +96,7 @@ inline ProgramRun runTool(const std::vector<std::string>& args, const fs::path& 
 }
 
 inline std::optional<std::string> findOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    if (!path) return std::nullopt;
-    std::string_view rest(path);
-    while (!rest.empty()) {
-        const size_t colon = rest.find(':');
-        const fs::path candidate = fs::path(std::string(rest.substr(0, colon))) / name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-    }
-    return std::nullopt;
+    return testgen::onPath(name) ? std::optional(name) : std::nullopt;
 }
 
 // A sample line with the fields the tests care about; the date and time are
@@ -126,15 +117,8 @@ inline testgen::SyntheticOptions recording(const std::vector<std::string>& lines
 
 class ScratchTest : public ::testing::Test {
 protected:
-    fs::path dir;
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("telemetry_tool_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    testgen::TempDir tmp{fs::temp_directory_path() / "telemetry_tool_XXXXXX"};
+    const fs::path dir = tmp.path();
 
     std::string write(const std::string& name, const testgen::SyntheticOptions& o,
                       testgen::SyntheticLayout* layout = nullptr) {
@@ -145,7 +129,7 @@ protected:
     }
     std::string writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        testgen::writeFileAtomically(path, bytes);
         return path;
     }
 };

@@ -168,29 +168,25 @@ TEST(TrackExport, GpxHasOneTrackPerRecordingWithAFixAndTimesInUtc) {
         // Samples 1 and 3 break the track: no line across them.
         EXPECT_EQ(gpx.tracks[0].segmentStarts, (std::vector<size_t>{0, 1, 2}));
 
+        const struct {
+            double lat, lon;
+            std::optional<std::string> time;
+            double speed;  // -1: none
+            std::string course;
+        } want[] = {{48.1374, 11.5755, "2016-05-12T07:03:07Z", 10.0, "90"},  // 09:03:07 on a clock at +02:00; 36 km/h
+                    {-33.8688, -151.2093, {}, -1, "10"},                     // a negative speed is no speed; 370 degrees
+                    {48.1375, 11.5755, {}, 15.0, "270"},                     // -90 degrees
+                    {48.1376, 11.5757, "2016-12-31T21:59:59Z", 0.0, "0"}};
         const auto& p = gpx.tracks[0].points;
-        ASSERT_EQ(p.size(), 4u);
-        EXPECT_DOUBLE_EQ(p[0].lat, 48.1374);
-        EXPECT_DOUBLE_EQ(p[0].lon, 11.5755);
-        EXPECT_EQ(p[0].time, "2016-05-12T07:03:07Z");  // 09:03:07 on a clock at +02:00
-        EXPECT_NEAR(number(p[0].speed), 10.0, 1e-9);  // 36 km/h
-        EXPECT_EQ(p[0].course, "90");
-
-        EXPECT_DOUBLE_EQ(p[1].lat, -33.8688);
-        EXPECT_DOUBLE_EQ(p[1].lon, -151.2093);
-        EXPECT_EQ(p[1].time, std::nullopt);
-        EXPECT_EQ(p[1].speed, std::nullopt);  // a negative speed is no speed
-        EXPECT_EQ(p[1].course, "10");         // 370 degrees
-
-        EXPECT_DOUBLE_EQ(p[2].lat, 48.1375);
-        EXPECT_DOUBLE_EQ(p[2].lon, 11.5755);
-        EXPECT_EQ(p[2].time, std::nullopt);
-        EXPECT_NEAR(number(p[2].speed), 15.0, 1e-9);
-        EXPECT_EQ(p[2].course, "270");  // -90 degrees
-
-        EXPECT_EQ(p[3].time, "2016-12-31T21:59:59Z");
-        EXPECT_NEAR(number(p[3].speed), 0.0, 1e-12);
-        EXPECT_EQ(p[3].course, "0");
+        ASSERT_EQ(p.size(), std::size(want));
+        for (size_t i = 0; i < p.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_DOUBLE_EQ(p[i].lat, want[i].lat);
+            EXPECT_DOUBLE_EQ(p[i].lon, want[i].lon);
+            EXPECT_EQ(p[i].time, want[i].time);
+            EXPECT_NEAR(number(p[i].speed), want[i].speed, 1e-9);
+            EXPECT_EQ(p[i].course, want[i].course);
+        }
     }
 }
 
