@@ -84,37 +84,6 @@ std::vector<std::string> coordinatesOf(const std::vector<std::string>& lines, co
 
 }  // namespace
 
-TEST_F(ExtractTest, RealisticDriveFillsEveryField) {
-    const auto lines = testgen::simulateDrive({.seconds = 60});
-    SyntheticLayout layout;
-    const std::string path = write(drive(lines, 60), &layout, "2016.05.12 REC.MP4");
-    const Class_Video_Info r = scan(path);
-
-    ASSERT_EQ(r.isSupportSubtitle, 1);
-    EXPECT_EQ(r.filepath, path);
-    EXPECT_EQ(r.filenameWithoutExtension, "2016");
-    EXPECT_EQ(r.fileSize, layout.fileSize);
-    EXPECT_TRUE(r.fileDate.has_value());
-    EXPECT_EQ(std::tuple(r.duration, r.timescale, r.duration_second), std::tuple(60000u, 1000u, 60u));
-    EXPECT_EQ(std::tuple(r.addrOfmoov, r.addrOfMVHD, r.addrOfAmbarella_EXT, r.addrOfSTSZ, r.addrOfSTCO),
-              std::tuple(uint64_t(layout.mdatSize), layout.mvhdTypeOffset, layout.markerOffset, layout.stszCountOffset,
-                         layout.stcoEntriesOffset));
-    ASSERT_EQ(r.num_subtitle, 60u);
-    ASSERT_EQ(r.array_SubtileInfo->size(), 60u);
-    ASSERT_EQ(r.array_subtitle_final->size(), 60u);
-    for (size_t k = 0; k < 60; ++k) {
-        EXPECT_EQ((*r.array_subtitle_final)[k], timedTextSample(lines[k]));
-        EXPECT_EQ((*r.array_addrOfSubtitle)[k], std::to_string(layout.sampleOffsets[k]));
-        EXPECT_EQ((*r.array_lengthOfSubtitle)[k], std::to_string(layout.sampleSizes[k]));
-    }
-    EXPECT_EQ(r.fileDateYMD, "2016/05/12");
-    EXPECT_EQ(std::tuple(r.gapSubtitlePerSecond, r.lastPosition), std::tuple(1u, 2u));
-    EXPECT_EQ(r.Start_Lat, (*r.array_SubtileInfo)[0].lat);
-    EXPECT_EQ(r.End_Lon, (*r.array_SubtileInfo)[59].lon);
-    EXPECT_EQ(r.Center_Lat, (*r.array_SubtileInfo)[30].lat);
-    EXPECT_EQ(r.array_coordinate_set->size(), 13u);  // samples 0, 5, ..., 55 and the last one
-}
-
 TEST_F(ExtractTest, CoordinateSetStartEndAndCentre) {
     const struct {
         int samples;
