@@ -49,8 +49,8 @@ protected:
     testgen::TempDir tmp{fs::temp_directory_path() / "extract-XXXXXX"};
     const fs::path dir = tmp.path();
 
-    std::string write(const SyntheticOptions& o, SyntheticLayout* layout = nullptr, const std::string& name = "REC_0001.MP4") {
-        const std::string path = (dir / name).string();
+    std::string write(const SyntheticOptions& o, SyntheticLayout* layout = nullptr) {
+        const std::string path = (dir / "REC_0001.MP4").string();
         const SyntheticLayout l = testgen::writeSynthetic(path, o);
         if (layout) *layout = l;
         return path;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,8 @@
 #include "Files.h"
 #include "Process.h"
 #include "TestgenSupport.h"
+#include "SampleValues.h"
+#include "TextValues.h"
 #include "Trips.h"
 
 namespace fs = std::filesystem;
@@ -23,26 +24,6 @@ testgen::ProcessResult testgen_(std::vector<std::string> args) {
 }
 
 testgen::TempDir tempDir() { return testgen::TempDir(fs::temp_directory_path() / "testgen-cli-XXXXXX"); }
-
-std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t end; (end = line.find('$', start)) != std::string::npos; start = end + 1)
-        parts.push_back(line.substr(start, end - start));
-    parts.push_back(line.substr(start));
-    return parts;
-}
-
-// A line's recorded time, in seconds since the epoch.
-long long recordedTime(const std::string& line) {
-    const std::vector<std::string> c = split(line);
-    using namespace std::chrono;
-    const sys_days day = year(std::stoi(c.at(8))) / std::stoi(c.at(9)) / std::stoi(c.at(10));
-    return day.time_since_epoch().count() * 86400LL + std::stoi(c.at(11)) * 3600 + std::stoi(c.at(12)) * 60 +
-           std::stoi(c.at(13));
-}
-
-double component(const std::string& line, size_t index) { return std::stod(split(line).at(index)); }
 
 }  // namespace
 
@@ -59,24 +40,26 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
     EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1)
         << "the folder it was built in is left beside it";
 
-    std::vector<std::string> previous;
+    std::optional<telemetry::Class_Subtitle_Info> last;
     std::vector<trips::RecordingSummary> summaries;
     for (const std::string& name : names) {
+        SCOPED_TRACE(name);
         const telemetry::Class_Video_Info record = scan((dir / name).string());
         summaries.push_back(trips::summarizeRecording(record, summaries.size()));
-        ASSERT_EQ(record.isSupportSubtitle, 1) << name;
-        EXPECT_EQ(record.duration_second, record.num_subtitle) << name << ": one line per second";
-        const std::vector<std::string> lines = scannedLines(record);
-        ASSERT_FALSE(lines.empty()) << name;
-        if (!previous.empty()) {
+        ASSERT_EQ(record.isSupportSubtitle, 1);
+        EXPECT_EQ(record.duration_second, record.num_subtitle) << "one line per second";
+        ASSERT_FALSE(record.array_SubtileInfo->empty());
+        const telemetry::Class_Subtitle_Info& first = record.array_SubtileInfo->front();
+        if (last) {
             // Picks up one second after the previous recording stopped, a car's length away.
-            const std::string &first = lines.front(), &last = previous.back();
-            EXPECT_EQ(recordedTime(first), recordedTime(last) + 1) << name;
-            for (size_t lonLat : {4, 5}) EXPECT_NEAR(component(first, lonLat), component(last, lonLat), 10.0) << name;
-            const double turn = std::fabs(component(first, 6) - component(last, 6));
-            EXPECT_LT(std::min(turn, 360.0 - turn), 30.0) << name << " heading";
+            EXPECT_EQ(*trips::cameraTime(first), *trips::cameraTime(*last) + 1);
+            const auto value = [](const telemetry::SampleText& t) { return telemetry::floatingValue(t.view()); };
+            EXPECT_NEAR(value(first.lon), value(last->lon), 10.0);
+            EXPECT_NEAR(value(first.lat), value(last->lat), 10.0);
+            const double turn = std::fabs(value(first.heading) - value(last->heading));
+            EXPECT_LT(std::min(turn, 360.0 - turn), 30.0) << "heading";
         }
-        previous = lines;
+        last = record.array_SubtileInfo->back();
     }
     // One trip, with the braking and the pothole the window marks.
     const std::vector<trips::Trip> found = trips::groupTrips(summaries);
