@@ -38,8 +38,7 @@ public:
     explicit FakeHttpServer(Handler handler, QObject* parent = nullptr)
         : QObject(parent), handler_(std::move(handler)) {
         connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
-                accept(socket);
+            while (QTcpSocket* socket = server_.nextPendingConnection()) accept(socket);
         });
         server_.listen(QHostAddress::LocalHost, 0);
     }
@@ -52,8 +51,7 @@ public:
     const QList<Request>& requests() const { return requests_; }
     QStringList paths() const {
         QStringList all;
-        for (const Request& r : requests_)
-            all.append(r.path);
+        for (const Request& r : requests_) all.append(r.path);
         return all;
     }
 
@@ -67,34 +65,22 @@ public:
     }
 
     static QByteArray reasonPhrase(int status) {
-        switch (status) {
-        case 200: return "OK";
-        case 204: return "No Content";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 429: return "Too Many Requests";
-        case 500: return "Internal Server Error";
-        case 502: return "Bad Gateway";
-        case 503: return "Service Unavailable";
-        default: return "Status";
-        }
+        static const QMap<int, QByteArray> phrases{{200, "OK"}, {204, "No Content"}, {400, "Bad Request"}, {403, "Forbidden"},
+                                                   {404, "Not Found"}, {429, "Too Many Requests"}, {500, "Internal Server Error"},
+                                                   {502, "Bad Gateway"}, {503, "Service Unavailable"}};
+        return phrases.value(status, "Status");
     }
 
 private:
     void accept(QTcpSocket* socket) {
         socket->setParent(this);
-        struct Incoming {
-            QByteArray bytes;
-            bool answered = false;
-        };
+        struct Incoming { QByteArray bytes; bool answered = false; };
         auto incoming = std::make_shared<Incoming>();
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, incoming] {
             incoming->bytes.append(socket->readAll());
             const qsizetype end = incoming->bytes.indexOf("\r\n\r\n");
-            if (end < 0 || incoming->answered)
-                return;
+            if (end < 0 || incoming->answered) return;
             incoming->answered = true;
             respond(socket, parse(incoming->bytes.left(end)));
         });
@@ -109,8 +95,7 @@ private:
         request.path = QString::fromLatin1(parts.value(1));
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const qsizetype colon = lines[i].indexOf(':');
-            if (colon > 0)
-                request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+            if (colon > 0) request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
         }
         return request;
     }
@@ -118,40 +103,31 @@ private:
     void respond(QTcpSocket* socket, const Request& request) {
         requests_.append(request);
         const Reply reply = handler_ ? handler_(request.path) : Reply{404, "text/plain", "no handler", false, 0};
-        if (reply.neverAnswer)
-            return;
+        if (reply.neverAnswer) return;
         QByteArray bytes = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
-        if (!reply.contentType.isEmpty())
-            bytes += "Content-Type: " + reply.contentType + "\r\n";
+        if (!reply.contentType.isEmpty()) bytes += "Content-Type: " + reply.contentType + "\r\n";
         const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
-        if (!reply.noLength)
-            bytes += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        if (!reply.noLength) bytes += "Content-Length: " + QByteArray::number(length) + "\r\n";
         bytes += "Connection: close\r\n\r\n";
         const QPointer<QTcpSocket> guarded(socket);
         if (reply.trickleMs > 0) {
             guarded->write(bytes);
             auto* drip = new QTimer(socket);
             connect(drip, &QTimer::timeout, socket, [guarded, body = reply.body, sent = qsizetype(0)]() mutable {
-                if (sent < body.size())
-                    guarded->write(body.mid(sent++, 1));
-                else
-                    guarded->disconnectFromHost();
+                if (sent < body.size()) guarded->write(body.mid(sent++, 1));
+                else guarded->disconnectFromHost();
             });
             drip->start(reply.trickleMs);
             return;
         }
         bytes += reply.body;
         const auto send = [guarded, bytes, stall = reply.announcedLength > reply.body.size()] {
-            if (!guarded)
-                return;
+            if (!guarded) return;
             guarded->write(bytes);
-            if (!stall)
-                guarded->disconnectFromHost();  // after the bytes are written
+            if (!stall) guarded->disconnectFromHost();  // after the bytes are written
         };
-        if (reply.delayMs > 0)
-            QTimer::singleShot(reply.delayMs, socket, send);
-        else
-            send();
+        if (reply.delayMs > 0) QTimer::singleShot(reply.delayMs, socket, send);
+        else send();
     }
 
     Handler handler_;

@@ -14,78 +14,48 @@ Class_Subtitle_Info decode(const std::string& text) {
 }
 }  // namespace
 
-TEST(SubtitleInfo, FillsTheFifteenFieldsInComponentOrder) {
-    const auto s = decode(std::string("\x00\x3e", 2) + "$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$5$12$9$3$07$N$W");
-    // The rule only tests the value, so a padded 07 gains a third digit.
-    const char* expected[] = {"0.01", "-0.02", "0.98", "1034567", "451234", "270", "45.9", "2016",
-                              "05",   "12",    "09",   "03",      "007",    "N",   "W"};
-    for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i) EXPECT_EQ(s.field(i), expected[i]) << i;
-    EXPECT_EQ(s.lon, "1034567");  // longitude comes before latitude
-    EXPECT_EQ(s.lat, "451234");
-    EXPECT_EQ(s.heading, "270");
-}
-
-TEST(SubtitleInfo, LeadingZeroRuleForNonNumbersAndNegatives) {
-    const auto s = decode("$a$b$c$d$e$f$g$$-1$xy$10$9$ 5$S$");
-    EXPECT_EQ(s.year, "0");
-    EXPECT_EQ(s.month, "0-1");
-    EXPECT_EQ(s.day, "0xy");
-    EXPECT_EQ(s.hour, "10");
-    EXPECT_EQ(s.min, "09");
-    EXPECT_EQ(s.second, "0 5");
-    EXPECT_EQ(s.WE, "");  // nothing after the fifteenth "$": empty, which counts as east
-}
-
-TEST(SubtitleInfo, SplitIsExactAndExtraComponentsAreIgnored) {
-    const auto s = decode("lead$$2$3$4$5$6$7$8$9$10$11$12$13$14$15$16$17");
-    EXPECT_EQ(s.gx, "");
-    EXPECT_EQ(s.gy, "2");
-    EXPECT_EQ(s.WE, "15");
-    const auto spaced = decode("$ 1 $2$3$4$5$6$7$8$9$10$11$12$13$S $w");
-    EXPECT_EQ(spaced.gx, " 1 ");  // nothing is trimmed
-    EXPECT_EQ(spaced.NS, "S ");
-    EXPECT_EQ(spaced.WE, "w");
-}
-
-// Fields whose components exist are stored, in order, before a missing one
-// fails; nothing is validated, so empty and non-UTF-8 components are stored too.
-TEST(SubtitleInfo, StoresTheComponentsThatExistThenFails) {
-    struct Case {
-        std::string text;
-        int filled;
+// The fifteen fields joined by "|" ("~" for null), and whether the decode threw.
+// The leading-zero rule only tests the value: a padded 07 gains a third digit, and
+// non-numbers and negatives gain one too. Fields whose components exist are stored,
+// in order, before a missing one fails; nothing is trimmed or validated.
+TEST(SubtitleInfo, FieldsInComponentOrderThenFailAtTheFirstMissingOne) {
+    const struct {
+        std::string text, fields;
+        bool throws;
+    } cases[] = {
+        {std::string("\x00\x3e", 2) + "$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$5$12$9$3$07$N$W",
+         "0.01|-0.02|0.98|1034567|451234|270|45.9|2016|05|12|09|03|007|N|W", false},
+        {"$a$b$c$d$e$f$g$$-1$xy$10$9$ 5$S$", "a|b|c|d|e|f|g|0|0-1|0xy|10|09|0 5|S|", false},
+        {"lead$$2$3$4$5$6$7$8$9$10$11$12$13$14$15$16$17", "|2|3|4|5|6|7|08|09|10|11|12|13|14|15", false},
+        {"$ 1 $2$3$4$5$6$7$8$9$10$11$12$13$S $w", " 1 |2|3|4|5|6|7|08|09|10|11|12|13|S |w", false},
+        {"$1$2$3$4$5$6$7$2016$5$9", "1|2|3|4|5|6|7|2016|05|09|~|~|~|~|~", true},
+        {"$1$2$3$4$5$6$7$8$9$10$11$12$13$14", "1|2|3|4|5|6|7|08|09|10|11|12|13|14|~", true},
+        {"no separators at all", "~|~|~|~|~|~|~|~|~|~|~|~|~|~|~", true},
+        {"", "~|~|~|~|~|~|~|~|~|~|~|~|~|~|~", true},
+        {"$$$$$$$$$$$$$$$", "|||||||0|0|0|0|0|0||", false},
+        {"\xff$\xc3(\x80$$3$4$5$6$7$7$9$10$11$12$13$\xe9$", "\xc3(\x80||3|4|5|6|7|07|09|10|11|12|13|\xe9|", false},
     };
-    const Case cases[] = {
-        {"$1$2$3$4$5$6$7$2016$5$9", 10},  // ten "$"
-        {"$1$2$3$4$5$6$7$8$9$10$11$12$13$14", 14},
-        {"no separators at all", 0},
-        {"", 0},
-        {"$$$$$$$$$$$$$$$", 15},
-        {"\xff$\xc3(\x80$2$3$4$5$6$7$8$9$10$11$12$13$\xe9$W", 15},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         Class_Subtitle_Info s;
-        if (c.filled < Class_Subtitle_Info::kFieldCount) EXPECT_THROW(s.setSubtitleInfo(c.text), std::out_of_range);
-        else s.setSubtitleInfo(c.text);
-        for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i) EXPECT_EQ(s.field(i).has_value(), i < c.filled) << i;
+        bool threw = false;
+        try {
+            s.setSubtitleInfo(c.text);
+        } catch (const std::out_of_range&) {
+            threw = true;
+        }
+        std::string fields;
+        for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i)
+            fields += (i ? "|" : "") + (s.field(i).has_value() ? std::string(s.field(i).view()) : "~");
+        EXPECT_EQ(fields, c.fields);
+        EXPECT_EQ(threw, c.throws);
     }
-    Class_Subtitle_Info ten;
-    EXPECT_THROW(ten.setSubtitleInfo(cases[0].text), std::out_of_range);
-    EXPECT_EQ(ten.gx, "1");
-    EXPECT_EQ(ten.year, "2016");
-    EXPECT_EQ(ten.month, "05");
-    EXPECT_EQ(ten.day, "09");
-    const auto bytes = decode("\xff$\xc3(\x80$$3$4$5$6$7$7$9$10$11$12$13$\xe9$");
-    EXPECT_EQ(bytes.gx, "\xc3(\x80");
-    EXPECT_EQ(bytes.gy, "");
-    EXPECT_EQ(bytes.year, "07");
-    EXPECT_EQ(bytes.NS, "\xe9");
-    EXPECT_EQ(bytes.WE, "");
+    const auto s = decode("$0.01$-0.02$0.98$1034567$451234$270$45.9$2016$5$12$9$3$07$N$W");
+    EXPECT_EQ(std::tuple(s.lon, s.lat, s.heading, s.WE), std::tuple("1034567", "451234", "270", "W"));  // named fields
 }
 
 TEST(SubtitleInfo, PositionFixIsJudgedByTheIntegerValueOfLat) {
-    EXPECT_TRUE(telemetry::hasPositionFix(decode("$0$0$1$1034567$451234$0$0$2016$5$12$9$3$7$N$E")));
-    EXPECT_FALSE(telemetry::hasPositionFix(decode("$0$0$1$1034567$0.9$0$0$2016$5$12$9$3$7$N$E")));
-    EXPECT_FALSE(telemetry::hasPositionFix(decode("$0$0$1$1034567$-451234$0$0$2016$5$12$9$3$7$S$E")));
+    for (const auto& [lat, fix] : std::initializer_list<std::pair<const char*, bool>>{{"451234", true}, {"0.9", false}, {"-451234", false}})
+        EXPECT_EQ(telemetry::hasPositionFix(decode(std::string("$0$0$1$1034567$") + lat + "$0$0$2016$5$12$9$3$7$N$E")), fix) << lat;
     EXPECT_FALSE(telemetry::hasPositionFix(Class_Subtitle_Info{}));
 }

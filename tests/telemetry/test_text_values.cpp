@@ -40,10 +40,3 @@ TEST(FloatingValue, IgnoresTheProcessLocale) {
     std::setlocale(LC_NUMERIC, saved.c_str());
     if (!switched) GTEST_SKIP() << "no other locale installed";
 }
-
-TEST(FormatSigned32, PrintsAsSignedDecimal) {
-    EXPECT_EQ(telemetry::formatSigned32(0), "0");
-    EXPECT_EQ(telemetry::formatSigned32(2147483647u), "2147483647");
-    EXPECT_EQ(telemetry::formatSigned32(2147483648u), "-2147483648");
-    EXPECT_EQ(telemetry::formatSigned32(4294967295u), "-1");
-}

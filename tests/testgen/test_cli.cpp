@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,8 @@
 #include "Files.h"
 #include "Process.h"
 #include "TestgenSupport.h"
+#include "SampleValues.h"
+#include "TextValues.h"
 #include "Trips.h"
 
 namespace fs = std::filesystem;
@@ -17,42 +18,21 @@ using testgen::testing::scannedLines;
 
 namespace {
 
-const std::string kExe = DASHCAM_TESTGEN_EXE;
-
 testgen::ProcessResult testgen_(std::vector<std::string> args) {
-    args.insert(args.begin(), kExe);
+    args.insert(args.begin(), DASHCAM_TESTGEN_EXE);
     return testgen::runProcess(args);
 }
 
-std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t end; (end = line.find('$', start)) != std::string::npos; start = end + 1)
-        parts.push_back(line.substr(start, end - start));
-    parts.push_back(line.substr(start));
-    return parts;
-}
-
-// A line's recorded time, in seconds since the epoch.
-long long recordedTime(const std::string& line) {
-    const std::vector<std::string> c = split(line);
-    using namespace std::chrono;
-    const sys_days day = year(std::stoi(c.at(8))) / std::stoi(c.at(9)) / std::stoi(c.at(10));
-    return day.time_since_epoch().count() * 86400LL + std::stoi(c.at(11)) * 3600 + std::stoi(c.at(12)) * 60 +
-           std::stoi(c.at(13));
-}
-
-double component(const std::string& line, size_t index) { return std::stod(split(line).at(index)); }
+testgen::TempDir tempDir() { return testgen::TempDir(fs::temp_directory_path() / "testgen-cli-XXXXXX"); }
 
 }  // namespace
 
 TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
     if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
-    testgen::TempDir parent(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const testgen::TempDir parent = tempDir();
     const fs::path dir = parent.path() / "samples";
     const testgen::ProcessResult r = testgen_({"samples", dir.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -60,24 +40,26 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
     EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1)
         << "the folder it was built in is left beside it";
 
-    std::vector<std::string> previous;
+    std::optional<telemetry::Class_Subtitle_Info> last;
     std::vector<trips::RecordingSummary> summaries;
     for (const std::string& name : names) {
+        SCOPED_TRACE(name);
         const telemetry::Class_Video_Info record = scan((dir / name).string());
         summaries.push_back(trips::summarizeRecording(record, summaries.size()));
-        ASSERT_EQ(record.isSupportSubtitle, 1) << name;
-        EXPECT_EQ(record.duration_second, record.num_subtitle) << name << ": one line per second";
-        const std::vector<std::string> lines = scannedLines(record);
-        ASSERT_FALSE(lines.empty()) << name;
-        if (!previous.empty()) {
+        ASSERT_EQ(record.isSupportSubtitle, 1);
+        EXPECT_EQ(record.duration_second, record.num_subtitle) << "one line per second";
+        ASSERT_FALSE(record.array_SubtileInfo->empty());
+        const telemetry::Class_Subtitle_Info& first = record.array_SubtileInfo->front();
+        if (last) {
             // Picks up one second after the previous recording stopped, a car's length away.
-            EXPECT_EQ(recordedTime(lines.front()), recordedTime(previous.back()) + 1) << name;
-            EXPECT_NEAR(component(lines.front(), 4), component(previous.back(), 4), 10.0) << name << " lon";
-            EXPECT_NEAR(component(lines.front(), 5), component(previous.back(), 5), 10.0) << name << " lat";
-            const double turn = std::fabs(component(lines.front(), 6) - component(previous.back(), 6));
-            EXPECT_LT(std::min(turn, 360.0 - turn), 30.0) << name << " heading";
+            EXPECT_EQ(*trips::cameraTime(first), *trips::cameraTime(*last) + 1);
+            const auto value = [](const telemetry::SampleText& t) { return telemetry::floatingValue(t.view()); };
+            EXPECT_NEAR(value(first.lon), value(last->lon), 10.0);
+            EXPECT_NEAR(value(first.lat), value(last->lat), 10.0);
+            const double turn = std::fabs(value(first.heading) - value(last->heading));
+            EXPECT_LT(std::min(turn, 360.0 - turn), 30.0) << "heading";
         }
-        previous = lines;
+        last = record.array_SubtileInfo->back();
     }
     // One trip, with the braking and the pothole the window marks.
     const std::vector<trips::Trip> found = trips::groupTrips(summaries);
@@ -88,7 +70,7 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
 }
 
 TEST(TestgenCli, SamplesLeaveAnExistingFolderAlone) {
-    testgen::TempDir parent(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const testgen::TempDir parent = tempDir();
     const fs::path dir = parent.path() / "samples";
     fs::create_directory(dir);
     std::ofstream(dir / "mine.txt") << "keep me";
@@ -104,7 +86,7 @@ TEST(TestgenCli, SamplesLeaveAnExistingFolderAlone) {
 // must read its synthetic ones as the recordings of a camera: an H.264 video track
 // that decodes and a timed-text track holding the telemetry lines.
 TEST(TestgenCli, FileCommandsWriteRecordingsThatOtherToolsRead) {
-    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const testgen::TempDir dir = tempDir();
     const bool tools = testgen::onPath("ffmpeg") && testgen::onPath("ffprobe") && testgen::onPath("exiftool");
     for (const std::string command : {"synthetic", "playable"}) {
         SCOPED_TRACE(command);
@@ -117,33 +99,28 @@ TEST(TestgenCli, FileCommandsWriteRecordingsThatOtherToolsRead) {
         EXPECT_EQ(record.num_subtitle, 4u);
         EXPECT_EQ(record.duration_second, 4u);
         if (command != "synthetic" || !tools) continue;
-        const testgen::ProcessResult probe = testgen::runProcess(
-            {"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,nb_frames", "-of", "csv=p=0", path});
-        EXPECT_EQ(probe.exitCode, 0);
-        EXPECT_EQ(probe.err, "");
-        EXPECT_EQ(probe.out, "h264,320,240,4\nmov_text,N/A,N/A,4\n");
-        const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"});
-        EXPECT_EQ(decode.exitCode, 0);
-        EXPECT_EQ(decode.err, "");
-        const testgen::ProcessResult tags = testgen::runProcess({"exiftool", "-q", "-q", "-ee", "-Text", "-s3", path});
-        EXPECT_EQ(tags.exitCode, 0) << tags.err;
-        std::string expected;
-        for (const std::string& line : scannedLines(record)) expected += line + "\n";
-        EXPECT_EQ(tags.out, expected);
+        std::string lines;
+        for (const std::string& line : scannedLines(record)) lines += line + "\n";
+        const auto run = [](std::vector<std::string> argv) {
+            const testgen::ProcessResult r = testgen::runProcess(argv);
+            return std::tuple(r.exitCode, r.err, r.out);
+        };
+        EXPECT_EQ(run({"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,nb_frames", "-of", "csv=p=0", path}),
+                  std::tuple(0, "", "h264,320,240,4\nmov_text,N/A,N/A,4\n"));
+        EXPECT_EQ(run({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"}), std::tuple(0, "", ""));
+        EXPECT_EQ(run({"exiftool", "-q", "-q", "-ee", "-Text", "-s3", path}), std::tuple(0, "", lines));
     }
 }
 
 TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
-    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
+    const testgen::TempDir dir = tempDir();
     const std::string file = (dir.path() / "x.MP4").string();
-    const std::vector<std::vector<std::string>> wrong = {
-        {}, {"bogus", file}, {"synthetic"}, {"playable", file, "ten"}, {"playable", file, "0"},
-        {"synthetic", file, "5s"}, {"samples"}, {"samples", file, "extra"}};
-    for (const auto& args : wrong) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"bogus", file}, {"synthetic"}, {"playable", file, "ten"}, {"playable", file, "0"}, {"synthetic", file, "5s"},
+             {"samples"}, {"samples", file, "extra"}, {"trip", file, "0"}}) {
         const testgen::ProcessResult r = testgen_(args);
-        const std::string shown = args.empty() ? "(no arguments)" : args[0] + " ...";
-        EXPECT_EQ(r.exitCode, 2) << shown;
-        EXPECT_NE(r.err.find("usage:"), std::string::npos) << shown;
+        EXPECT_EQ(r.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << ::testing::PrintToString(args);
     }
     EXPECT_TRUE(fs::is_empty(dir.path()));
 
@@ -153,24 +130,19 @@ TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
 }
 
 TEST(TestgenCli, TripIsOneDriveCutIntoRecordingsWithABraking) {
-    testgen::TempDir dir(fs::temp_directory_path() / "testgen-cli-XXXXXX");
-    struct Case {
-        const char* gap;
-        size_t trips;
-    };
-    for (const Case c : {Case{"2", 1}, Case{"60", 4}}) {
-        SCOPED_TRACE(c.gap);
-        const fs::path folder = dir.path() / c.gap;
-        const testgen::ProcessResult r = testgen_({"trip", folder.string(), "4", "30", c.gap});
+    const testgen::TempDir dir = tempDir();
+    for (const auto& [gap, tripCount] : std::initializer_list<std::pair<const char*, size_t>>{{"2", 1}, {"60", 4}}) {
+        SCOPED_TRACE(gap);
+        const fs::path folder = dir.path() / gap;
+        const testgen::ProcessResult r = testgen_({"trip", folder.string(), "4", "30", gap});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         std::vector<trips::RecordingSummary> summaries;
         for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4", "REC_0004.MP4"})
             summaries.push_back(trips::summarizeRecording(scan((folder / name).string()), summaries.size()));
-        EXPECT_EQ(trips::groupTrips(summaries).size(), c.trips);
+        EXPECT_EQ(trips::groupTrips(summaries).size(), tripCount);
         size_t braking = 0;
         for (const auto& s : summaries)
             for (const auto& e : s.events) braking += e.kind == trips::EventKind::HardBraking;
         EXPECT_EQ(braking, 1u);
     }
-    EXPECT_EQ(testgen_({"trip", (dir.path() / "x").string(), "0"}).exitCode, 2);
 }

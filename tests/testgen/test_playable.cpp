@@ -17,14 +17,6 @@ using testgen::testing::scan;
 
 namespace {
 
-std::vector<std::string> driveLines(int seconds) {
-    testgen::DriveOptions drive;
-    drive.seconds = seconds;
-    drive.noFixSeconds = 2;
-    drive.seed = 7;
-    return testgen::simulateDrive(drive);
-}
-
 std::vector<std::string> timedTextSamples(const std::vector<std::string>& lines) {
     std::vector<std::string> samples;
     for (const std::string& line : lines) samples.push_back(testgen::timedTextSample(line));
@@ -43,10 +35,7 @@ protected:
     static void SetUpTestSuite() {
         if (!testgen::onPath("ffmpeg")) return;
         dir_ = makeTempDir();
-        options_.lines = driveLines(12);
-        options_.width = 160;
-        options_.height = 120;
-        options_.fps = 10;
+        options_ = {.lines = testgen::simulateDrive({.seconds = 12, .noFixSeconds = 2, .seed = 7}), .width = 160, .height = 120, .fps = 10};
         path_ = (dir_->path() / "REC_TEST.MP4").string();
         try {
             testgen::writePlayable(path_, options_);
@@ -71,13 +60,11 @@ protected:
 TEST_F(PlayableRecording, ScanAgreesWithFfprobeAndTheFileDecodes) {
     const telemetry::Class_Video_Info record = scan(path_);
     ASSERT_EQ(record.isSupportSubtitle, 1);
-    EXPECT_EQ(record.duration_second, options_.lines.size());
-    EXPECT_EQ(record.num_subtitle, options_.lines.size());
+    EXPECT_EQ(std::tuple(record.duration_second, record.num_subtitle, record.gapSubtitlePerSecond),
+              std::tuple(options_.lines.size(), options_.lines.size(), 1u));
     EXPECT_EQ(*record.array_subtitle_final, timedTextSamples(options_.lines));
-    EXPECT_EQ(record.gapSubtitlePerSecond, 1u);
     const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path_, "-f", "null", "-"});
-    EXPECT_EQ(decode.exitCode, 0);
-    EXPECT_EQ(decode.err, "");
+    EXPECT_EQ(std::tuple(decode.exitCode, decode.err), std::tuple(0, ""));
     if (!testgen::onPath("ffprobe")) GTEST_SKIP() << "ffprobe is not on PATH";
     const auto probe = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"ffprobe", "-v", "error", "-select_streams", "s"});
@@ -133,8 +120,7 @@ TEST_F(PlayableRecording, VideoBytesThatMimicTheRateDoNotMisleadTheScan) {
 TEST(PlayableErrors, FailuresThrowWithTheReason) {
     if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
     const auto dir = makeTempDir();
-    testgen::PlayableOptions options;
-    options.lines = driveLines(2);
+    testgen::PlayableOptions options{.lines = testgen::simulateDrive({.seconds = 2})};
 
     EXPECT_THROW(testgen::writePlayable((dir->path() / "none.mp4").string(), testgen::PlayableOptions{}),
                  std::invalid_argument);

@@ -2,20 +2,13 @@
 // Shared by the tool's tests: a scratch folder per test, recordings made by the
 // project's generator, and a way to run a program and collect what it printed.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <QJsonArray>
@@ -23,18 +16,15 @@
 #include <QJsonValue>
 
 #include "Drive.h"
+#include "Files.h"
+#include "Process.h"
 #include "SyntheticMp4.h"
-
-extern char** environ;
 
 namespace tooltest {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out, err;
-};
+using ProgramRun = testgen::ProcessResult;
 
 inline std::string str(const QJsonValue& v) { return v.toString().toStdString(); }
 
@@ -52,42 +42,15 @@ inline std::string readAll(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs program (searched on PATH when it has no "/") with the C locale, so that
-// system messages read the same everywhere. Standard output goes to stdoutPath
-// when given (for example /dev/full), else it is collected.
-inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& scratch,
-                      const std::optional<std::string>& stdoutPath = std::nullopt) {
-    const fs::path outFile = scratch / "run.stdout", errFile = scratch / "run.stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath ? stdoutPath->c_str() : outFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string_view(*e).substr(0, 3) != "LC_" && std::string_view(*e).substr(0, 5) != "LANG=") env.emplace_back(*e);
-    env.emplace_back("LC_ALL=C");
-    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ProgramRun run;
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << program;
-        return run;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (!stdoutPath) run.out = readAll(outFile);
-    run.err = readAll(errFile);
-    return run;
+// Runs program (searched on PATH) with the C locale, so that system messages read
+// the same everywhere. Standard output goes to stdoutPath when given (for example
+// /dev/full), else it is collected. The scratch folder is where the caller works.
+inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& /*scratch*/,
+                             const std::optional<std::string>& stdoutPath = std::nullopt) {
+    std::vector<std::string> argv{"env", "LC_ALL=C", program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    if (stdoutPath) argv.insert(argv.begin(), {"sh", "-c", "exec \"$@\" >\"$0\"", *stdoutPath});
+    return testgen::runProcess(argv);
 }
 
 inline ProgramRun runTool(const std::vector<std::string>& args, const fs::path& scratch,
@@ -96,16 +59,7 @@ inline ProgramRun runTool(const std::vector<std::string>& args, const fs::path& 
 }
 
 inline std::optional<std::string> findOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    if (!path) return std::nullopt;
-    std::string_view rest(path);
-    while (!rest.empty()) {
-        const size_t colon = rest.find(':');
-        const fs::path candidate = fs::path(std::string(rest.substr(0, colon))) / name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-    }
-    return std::nullopt;
+    return testgen::onPath(name) ? std::optional(name) : std::nullopt;
 }
 
 // A sample line with the fields the tests care about; the date and time are
@@ -126,15 +80,8 @@ inline testgen::SyntheticOptions recording(const std::vector<std::string>& lines
 
 class ScratchTest : public ::testing::Test {
 protected:
-    fs::path dir;
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("telemetry_tool_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    testgen::TempDir tmp{fs::temp_directory_path() / "telemetry_tool_XXXXXX"};
+    const fs::path dir = tmp.path();
 
     std::string write(const std::string& name, const testgen::SyntheticOptions& o,
                       testgen::SyntheticLayout* layout = nullptr) {
@@ -145,7 +92,7 @@ protected:
     }
     std::string writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        testgen::writeFileAtomically(path, bytes);
         return path;
     }
 };

@@ -18,6 +18,7 @@
 using telemetry::Class_Subtitle_Info;
 using telemetry::Class_Video_Info;
 using tooltest::sampleLine;
+using tooltest::str;
 
 namespace {
 
@@ -161,36 +162,31 @@ TEST(TrackExport, GpxHasOneTrackPerRecordingWithAFixAndTimesInUtc) {
         SCOPED_TRACE(version);
         const Gpx gpx = parseGpx(tracks(format, {record("A.MP4", mixedLines()), empty}), ns);
 
-        EXPECT_EQ(gpx.version, version);
-        EXPECT_EQ(gpx.creator, "dashcam-telemetry");
+        EXPECT_EQ(std::tuple(gpx.version, gpx.creator), std::tuple(version, "dashcam-telemetry"));
         ASSERT_EQ(gpx.tracks.size(), 1u);
         EXPECT_EQ(gpx.tracks[0].name, "A.MP4");
         // Samples 1 and 3 break the track: no line across them.
         EXPECT_EQ(gpx.tracks[0].segmentStarts, (std::vector<size_t>{0, 1, 2}));
 
+        const struct {
+            double lat, lon;
+            std::optional<std::string> time;
+            double speed;  // -1: none
+            std::string course;
+        } want[] = {{48.1374, 11.5755, "2016-05-12T07:03:07Z", 10.0, "90"},  // 09:03:07 on a clock at +02:00; 36 km/h
+                    {-33.8688, -151.2093, {}, -1, "10"},                     // a negative speed is no speed; 370 degrees
+                    {48.1375, 11.5755, {}, 15.0, "270"},                     // -90 degrees
+                    {48.1376, 11.5757, "2016-12-31T21:59:59Z", 0.0, "0"}};
         const auto& p = gpx.tracks[0].points;
-        ASSERT_EQ(p.size(), 4u);
-        EXPECT_DOUBLE_EQ(p[0].lat, 48.1374);
-        EXPECT_DOUBLE_EQ(p[0].lon, 11.5755);
-        EXPECT_EQ(p[0].time, "2016-05-12T07:03:07Z");  // 09:03:07 on a clock at +02:00
-        EXPECT_NEAR(number(p[0].speed), 10.0, 1e-9);  // 36 km/h
-        EXPECT_EQ(p[0].course, "90");
-
-        EXPECT_DOUBLE_EQ(p[1].lat, -33.8688);
-        EXPECT_DOUBLE_EQ(p[1].lon, -151.2093);
-        EXPECT_EQ(p[1].time, std::nullopt);
-        EXPECT_EQ(p[1].speed, std::nullopt);  // a negative speed is no speed
-        EXPECT_EQ(p[1].course, "10");         // 370 degrees
-
-        EXPECT_DOUBLE_EQ(p[2].lat, 48.1375);
-        EXPECT_DOUBLE_EQ(p[2].lon, 11.5755);
-        EXPECT_EQ(p[2].time, std::nullopt);
-        EXPECT_NEAR(number(p[2].speed), 15.0, 1e-9);
-        EXPECT_EQ(p[2].course, "270");  // -90 degrees
-
-        EXPECT_EQ(p[3].time, "2016-12-31T21:59:59Z");
-        EXPECT_NEAR(number(p[3].speed), 0.0, 1e-12);
-        EXPECT_EQ(p[3].course, "0");
+        ASSERT_EQ(p.size(), std::size(want));
+        for (size_t i = 0; i < p.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_DOUBLE_EQ(p[i].lat, want[i].lat);
+            EXPECT_DOUBLE_EQ(p[i].lon, want[i].lon);
+            EXPECT_EQ(p[i].time, want[i].time);
+            EXPECT_NEAR(number(p[i].speed), want[i].speed, 1e-9);
+            EXPECT_EQ(p[i].course, want[i].course);
+        }
     }
 }
 
@@ -249,8 +245,7 @@ TEST(TrackExport, GeoJsonFeatureCollectionWithPointTimesAndSpeeds) {
     EXPECT_EQ(text, QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n');
 
     const QJsonObject a = features[0].toObject();
-    EXPECT_EQ(a["type"].toString(), "Feature");
-    EXPECT_EQ(a["geometry"]["type"].toString(), "LineString");
+    EXPECT_EQ(std::tuple(str(a["type"]), str(a["geometry"]["type"])), std::tuple("Feature", "LineString"));
     // Samples 1 and 3 break the track; the runs of one point before them are no lines.
     EXPECT_EQ(a["geometry"]["coordinates"].toArray(), (QJsonArray{QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}}));
     const QJsonObject aPoints{{"times", QJsonArray{QJsonValue::Null, "2016-12-31T21:59:59Z"}}, {"speeds", QJsonArray{54, 0}}};
@@ -258,19 +253,17 @@ TEST(TrackExport, GeoJsonFeatureCollectionWithPointTimesAndSpeeds) {
                                                        {"end", "2016-12-31T21:59:59Z"}, {"duration", 60},
                                                        {"coordinateProperties", aPoints}}));
 
-    const QJsonObject b = features[1].toObject();
-    EXPECT_TRUE(b.contains("geometry"));
-    EXPECT_TRUE(b["geometry"].isNull());  // one point is no line
+    const QJsonObject b = features[1].toObject();  // one point is no line
+    EXPECT_TRUE(b.contains("geometry") && b["geometry"].isNull() && b["properties"]["start"].isNull());
     EXPECT_EQ(b["properties"]["filename"].toString(), "ONE.MP4");
-    EXPECT_TRUE(b["properties"]["start"].isNull());
 
     const QJsonObject d = features[2].toObject();
     EXPECT_EQ(d["geometry"]["type"].toString(), "MultiLineString");
     EXPECT_EQ(d["geometry"]["coordinates"].toArray(),
               (QJsonArray{QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
                           QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}}));
-    EXPECT_EQ(d["properties"]["start"].toString(), "2016-05-12T07:03:07Z");
-    EXPECT_EQ(d["properties"]["end"].toString(), "2016-05-12T07:03:11Z");
+    EXPECT_EQ(std::tuple(str(d["properties"]["start"]), str(d["properties"]["end"])),
+              std::tuple("2016-05-12T07:03:07Z", "2016-05-12T07:03:11Z"));
     EXPECT_EQ(d["properties"]["coordinateProperties"].toObject(),
               (QJsonObject{{"times", QJsonArray{QJsonArray{"2016-05-12T07:03:07Z", "2016-05-12T07:03:08Z"},
                                                 QJsonArray{"2016-05-12T07:03:10Z", "2016-05-12T07:03:11Z"}}},

@@ -2,13 +2,13 @@
 // the scan reads back, as the viewer and the command line get them.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <bit>
 #include <filesystem>
 
 #include "Drive.h"
 #include "Extract_Subtitle.h"
+#include "Files.h"
 #include "SampleValues.h"
 #include "SyntheticMp4.h"
 #include "TextValues.h"
@@ -24,17 +24,15 @@ namespace {
 
 // Recordings written as a camera writes them (one line per second) and scanned.
 telemetry::Class_Video_Info scanned(const std::vector<std::string>& lines) {
-    static int count = 0;
-    const fs::path path = fs::temp_directory_path() / ("trips_test_" + std::to_string(::getpid()) + "_" +
-                                                       std::to_string(count++) + ".MP4");
+    const testgen::TempDir dir(fs::temp_directory_path() / "trips-XXXXXX");
+    const std::string path = (dir.path() / "REC.MP4").string();
     testgen::SyntheticOptions o;
-    for (const std::string& line : lines) o.samples.push_back(testgen::timedTextSample(line));
     o.duration = uint32_t(lines.size()) * 1000;
     o.videoBytesPerSample = 16;
-    testgen::writeSynthetic(path.string(), o);
+    for (const std::string& line : lines) o.samples.push_back(testgen::timedTextSample(line));
+    testgen::writeSynthetic(path, o);
     telemetry::Class_Video_Info record;
-    telemetry::Extract_Subtitle().ExtractSubtitle(record, path.string());
-    fs::remove(path);
+    telemetry::Extract_Subtitle().ExtractSubtitle(record, path);
     EXPECT_EQ(record.isSupportSubtitle, 1);
     return record;
 }
@@ -47,59 +45,47 @@ std::vector<trips::RecordingSummary> summaries(const std::vector<std::vector<std
 
 // Straight on at a steady speed, no G noise beyond the generator's own.
 DriveOptions steady(double kmh, double heading = 0.0) {
-    DriveOptions o;
-    o.startSpeedKmh = kmh;
-    o.startHeading = heading;
-    o.turnNoise = 0;
-    o.speedNoise = 0;
+    DriveOptions o{.startHeading = heading, .startSpeedKmh = kmh};
+    o.turnNoise = o.speedNoise = 0;
     return o;
 }
 
 // The line with its lat replaced: "0" takes the fix away, as in a tunnel.
-std::string withLat(const std::string& line, const char* lat) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t end; (end = line.find('$', start)) != std::string::npos; start = end + 1)
-        parts.push_back(line.substr(start, end - start));
-    parts.push_back(line.substr(start));
-    parts.at(5) = lat;
-    std::string out = parts[0];
-    for (size_t i = 1; i < parts.size(); ++i) out += "$" + parts[i];
-    return out;
+std::string withLat(std::string line, const char* lat) {
+    size_t at = 0;
+    for (int i = 0; i < 5; ++i) at = line.find('$', at) + 1;
+    return line.replace(at, line.find('$', at) - at, lat);
+}
+
+DriveOptions with(DriveOptions o, std::vector<Incident> incidents, double gNoise = 0, int noFixSeconds = 0) {
+    o.seconds = 90;
+    o.incidents = std::move(incidents);
+    o.gNoise = gNoise;
+    o.noFixSeconds = noFixSeconds;
+    return o;
 }
 
 }  // namespace
 
-struct TripCase {
-    const char* name;
-    std::vector<int> lengths;
-    int gapSeconds;
-    std::vector<size_t> tripSizes;
-};
-void PrintTo(const TripCase& c, std::ostream* os) { *os << c.name; }
-
-class TripGrouping : public ::testing::TestWithParam<TripCase> {};
-
-TEST_P(TripGrouping, RunsOfRecordingsThatFollowWithinTenSeconds) {
-    const TripCase& c = GetParam();
-    const auto recordings = summaries(testgen::cutDrive(DriveOptions{}, c.lengths, c.gapSeconds));
-    const std::vector<trips::Trip> found = trips::groupTrips(recordings);
-    std::vector<size_t> sizes;
-    for (const trips::Trip& t : found) sizes.push_back(t.recordings);
-    EXPECT_EQ(sizes, c.tripSizes);
-    ASSERT_FALSE(found.empty());
-    EXPECT_EQ(found.front().start, recordings.front().first->time);
-    EXPECT_EQ(found.back().end, recordings.back().last->time);
+TEST(Trips, RunsOfRecordingsThatFollowWithinTenSeconds) {
+    const struct {
+        std::vector<int> lengths;
+        int gapSeconds;
+        std::vector<size_t> tripSizes;
+    } cases[] = {{{30, 30, 30, 30}, 2, {4}}, {{30, 30}, 60, {1, 1}}, {{20, 20, 20}, 9, {3}},  // 10 s between samples: one trip
+                 {{20, 20, 20}, 10, {1, 1, 1}}, {{20, 30, 15}, 0, {3}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.gapSeconds);
+        const auto recordings = summaries(testgen::cutDrive(DriveOptions{}, c.lengths, c.gapSeconds));
+        const std::vector<trips::Trip> found = trips::groupTrips(recordings);
+        std::vector<size_t> sizes;
+        for (const trips::Trip& t : found) sizes.push_back(t.recordings);
+        EXPECT_EQ(sizes, c.tripSizes);
+        ASSERT_FALSE(found.empty());
+        EXPECT_EQ(found.front().start, recordings.front().first->time);
+        EXPECT_EQ(found.back().end, recordings.back().last->time);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Trips, TripGrouping,
-    ::testing::Values(TripCase{"FourWithTwoSecondGaps", {30, 30, 30, 30}, 2, {4}},
-                      TripCase{"SixtySecondGapSplits", {30, 30}, 60, {1, 1}},
-                      TripCase{"TenSecondsBetweenSamplesStillOneTrip", {20, 20, 20}, 9, {3}},
-                      TripCase{"ElevenSecondsApartSplits", {20, 20, 20}, 10, {1, 1, 1}},
-                      TripCase{"Consecutive", {20, 30, 15}, 0, {3}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Trips, RecordingWithoutTelemetryIsATripOfItsOwn) {
     auto recordings = summaries(testgen::cutDrive(DriveOptions{}, {20, 20, 20}, 0));
@@ -113,66 +99,41 @@ TEST(Trips, RecordingWithoutTelemetryIsATripOfItsOwn) {
     EXPECT_EQ(trips::tripOfRecording(found), (std::vector<size_t>{0, 1, 2, 2}));
 }
 
-struct EventCase {
-    const char* name;
-    DriveOptions drive;
-    trips::Sensitivity sensitivity;
-    std::vector<std::pair<EventKind, double>> expected;  // kind and video second; empty: none
-    bool someOnXOrY = false;  // instead of expected: at least one, each on X or Y
-};
-void PrintTo(const EventCase& c, std::ostream* os) { *os << c.name; }
-
-DriveOptions with(DriveOptions o, std::vector<Incident> incidents, double gNoise = 0, int noFixSeconds = 0) {
-    o.seconds = 90;
-    o.incidents = std::move(incidents);
-    o.gNoise = gNoise;
-    o.noFixSeconds = noFixSeconds;
-    return o;
-}
-
-class Events : public ::testing::TestWithParam<EventCase> {};
-
-TEST_P(Events, FoundWhereTheDriveHasThem) {
-    const EventCase& c = GetParam();
-    const auto record = scanned(testgen::simulateDrive(c.drive));
-    const std::vector<trips::Event> events = trips::findEvents(record, 7, trips::thresholdsFor(c.sensitivity));
-    if (c.someOnXOrY) {
-        EXPECT_FALSE(events.empty());
-        for (const trips::Event& e : events) EXPECT_TRUE(e.kind == EventKind::GX || e.kind == EventKind::GY);
-        return;
+TEST(Trips, EventsFoundWhereTheDriveHasThem) {
+    using enum EventKind;
+    using S = trips::Sensitivity;
+    const struct {
+        const char* name;
+        DriveOptions drive;
+        S sensitivity;
+        std::vector<std::pair<EventKind, double>> expected;  // kind and video second; empty: none
+        bool someOnXOrY = false;  // instead of expected: at least one, each on X or Y
+    } cases[] = {
+        {"braking from 60 to 20", with(steady(60), {{Incident::Braking, 30}}), S::Normal, {{HardBraking, 30}}},
+        {"noise within thresholds", with(steady(60), {}, 0.3), S::Normal, {}},
+        {"same noise is too much for high", with(steady(60), {}, 0.3), S::High, {}, true},
+        {"pothole", with(steady(60), {{Incident::Pothole, 20}}), S::Low, {{GZ, 20}}},
+        {"braking without a fix shakes only X", with(steady(60), {{Incident::Braking, 30}}, 0, 40), S::Normal, {{GX, 30}}},
+        {"two seconds apart merge into the braking", with(steady(60), {{Incident::Pothole, 28}, {Incident::Braking, 30}}),
+         S::Normal, {{HardBraking, 30}}},
+        {"three seconds apart stay two", with(steady(60), {{Incident::Braking, 30}, {Incident::Pothole, 33}}), S::Normal,
+         {{HardBraking, 30}, {GZ, 33}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto events = trips::findEvents(scanned(testgen::simulateDrive(c.drive)), 7, trips::thresholdsFor(c.sensitivity));
+        if (c.someOnXOrY) {
+            EXPECT_FALSE(events.empty());
+            for (const trips::Event& e : events) EXPECT_TRUE(e.kind == GX || e.kind == GY);
+            continue;
+        }
+        ASSERT_EQ(events.size(), c.expected.size());
+        for (size_t i = 0; i < events.size(); ++i) {
+            EXPECT_EQ(std::tuple(events[i].kind, events[i].videoSeconds, events[i].recording),
+                      std::tuple(c.expected[i].first, c.expected[i].second, 7u)) << i;
+            EXPECT_EQ(events[i].position.has_value(), c.drive.noFixSeconds <= events[i].videoSeconds) << i;
+        }
     }
-    ASSERT_EQ(events.size(), c.expected.size());
-    for (size_t i = 0; i < events.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(events[i].kind, c.expected[i].first);
-        EXPECT_DOUBLE_EQ(events[i].videoSeconds, c.expected[i].second);
-        EXPECT_EQ(events[i].recording, 7u);
-        EXPECT_EQ(events[i].position.has_value(), c.drive.noFixSeconds <= events[i].videoSeconds);
-    }
-}
-
-using enum EventKind;
-using S = trips::Sensitivity;
-INSTANTIATE_TEST_SUITE_P(
-    Trips, Events,
-    ::testing::Values(
-        EventCase{"BrakingFrom60To20", with(steady(60), {{Incident::Braking, 30}}), S::Normal, {{HardBraking, 30}}},
-        EventCase{"NoiseWithinThresholds", with(steady(60), {}, 0.3), S::Normal, {}},
-        EventCase{"SameNoiseIsTooMuchForHigh", with(steady(60), {}, 0.3), S::High, {}, true},
-        EventCase{"Pothole", with(steady(60), {{Incident::Pothole, 20}}), S::Low, {{GZ, 20}}},
-        EventCase{"BrakingWithoutFixShakesOnlyX", with(steady(60), {{Incident::Braking, 30}}, 0, 40), S::Normal,
-                  {{GX, 30}}},
-        EventCase{"TwoSecondsApartMergeIntoTheBraking",
-                  with(steady(60), {{Incident::Pothole, 28}, {Incident::Braking, 30}}), S::Normal, {{HardBraking, 30}}},
-        EventCase{"ThreeSecondsApartStayTwo", with(steady(60), {{Incident::Braking, 30}, {Incident::Pothole, 33}}),
-                  S::Normal, {{HardBraking, 30}, {GZ, 33}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Trips, BrakingPeakIsTheSpeedLost) {
-    const auto record = scanned(testgen::simulateDrive(with(steady(60), {{Incident::Braking, 30}})));
-    const auto events = trips::findEvents(record, 0);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_NEAR(events[0].peak, 40.0, 0.11);  // texts of one decimal
 }
 
 TEST(Trips, GBeyondAnyNumberIsNoEvent) {
@@ -183,38 +144,31 @@ TEST(Trips, GBeyondAnyNumberIsNoEvent) {
     EXPECT_LT(trips::recordingStatistics(record).maxAbsG[0], 0.1);
 }
 
-struct DistanceCase {
-    const char* name;
-    double heading;
-    std::vector<int> replaced;  // seconds whose lat is replaced
-    const char* lat;
-    double expectedMetres;
-};
-void PrintTo(const DistanceCase& c, std::ostream* os) { *os << c.name; }
-
-class Distance : public ::testing::TestWithParam<DistanceCase> {};
-
 // 600 s at 72 km/h is 12 km; the generator's degrees are 111.32 km, ours 111.19.
-TEST_P(Distance, StraightDriveOfKnownLength) {
-    const DistanceCase& c = GetParam();
-    DriveOptions o = steady(72, c.heading);
-    o.seconds = 601;  // 600 steps between 601 samples
-    std::vector<std::string> lines = testgen::simulateDrive(o);
-    for (int t : c.replaced) lines.at(size_t(t)) = withLat(lines.at(size_t(t)), c.lat);
-    const trips::Statistics s = trips::recordingStatistics(scanned(lines));
-    EXPECT_NEAR(s.distanceMetres, c.expectedMetres, c.expectedMetres * 0.005);
-    EXPECT_NEAR(s.maxSpeedKmh, 72.0, 0.05);
-    EXPECT_NEAR(s.averageSpeedKmh(), 72.0, 72.0 * 0.005);
+TEST(Trips, StraightDriveOfKnownLength) {
+    const struct {
+        const char* name;
+        double heading;
+        std::vector<int> replaced;  // seconds whose lat is replaced
+        const char* lat;
+        double expectedMetres;
+    } cases[] = {{"north", 0, {}, "", 12000}, {"east", 90, {}, "", 12000},
+                 // 10 samples without a fix: 11 steps of 20 m not bridged
+                 {"tunnel not bridged", 0, {300, 301, 302, 303, 304, 305, 306, 307, 308, 309}, "0", 11780},
+                 // 999 degrees north is no place: 2 steps missing, no jump
+                 {"fix off the globe is no fix", 0, {300}, "9990000", 11960}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DriveOptions o = steady(72, c.heading);
+        o.seconds = 601;  // 600 steps between 601 samples
+        std::vector<std::string> lines = testgen::simulateDrive(o);
+        for (int t : c.replaced) lines.at(size_t(t)) = withLat(lines.at(size_t(t)), c.lat);
+        const trips::Statistics s = trips::recordingStatistics(scanned(lines));
+        EXPECT_NEAR(s.distanceMetres, c.expectedMetres, c.expectedMetres * 0.005);
+        EXPECT_NEAR(s.maxSpeedKmh, 72.0, 0.05);
+        EXPECT_NEAR(s.averageSpeedKmh(), 72.0, 72.0 * 0.005);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Trips, Distance,
-                         ::testing::Values(DistanceCase{"North", 0, {}, "", 12000},
-                                           DistanceCase{"East", 90, {}, "", 12000},
-                                           // 10 samples without a fix: 11 steps of 20 m not bridged
-                                           DistanceCase{"TunnelNotBridged", 0, {300, 301, 302, 303, 304, 305, 306, 307, 308, 309}, "0", 11780},
-                                           // 999 degrees north is no place: 2 steps missing, no jump
-                                           DistanceCase{"FixOffTheGlobeIsNoFix", 0, {300}, "9990000", 11960}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Trips, TripAddsUpItsRecordingsAndTheHopsBetweenThem) {
     DriveOptions o = steady(72);
