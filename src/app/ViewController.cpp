@@ -277,7 +277,7 @@ void ViewController::buildWindow() {
     main->addWidget(left);
     main->addWidget(right);
     main->setStretchFactor(1, 1);
-    main->setSizes({400, 880});
+    main->setSizes({460, 820});  // room for a camera's date-and-time file names beside the fixed columns
     setCentralWidget(main);
     statusBar();
 
