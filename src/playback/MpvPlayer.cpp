@@ -357,7 +357,10 @@ void MpvPlayer::dispatch(const mpv_event& event) {
             // At the end and while loading the position is unavailable: that is not 0.
             if (p->format != MPV_FORMAT_DOUBLE || atEnd_) break;
             position_ = *static_cast<double*>(p->data);
-            if (open_ && (stepping_ || int64_t(std::floor(position_)) != lastTickSecond_)) emitTick();
+            // Paused, the position moves only by a step or a seek, and the labels must
+            // follow each: the change a seek left behind can arrive after a step was sent,
+            // so a flag cleared by the first change would miss the step's own.
+            if (open_ && (stepping_ || paused_ || int64_t(std::floor(position_)) != lastTickSecond_)) emitTick();
             stepping_ = false;
         } else if (event.reply_userdata == kPause || event.reply_userdata == kIdle) {
             const bool flag = p->format == MPV_FORMAT_FLAG && *static_cast<int*>(p->data);
