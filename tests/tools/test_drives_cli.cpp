@@ -1,8 +1,5 @@
-// trips and events, and folders as arguments, run as a user runs them on a card's
-// folder that the generator fills.
+// trips and events, and folders as arguments, run on a card's folder the generator fills.
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "ToolTestSupport.h"
@@ -45,20 +42,20 @@ TEST_F(Card, TripsOfAFolder) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const QJsonArray trips = jsonArray(r.out);
     ASSERT_EQ(trips.size(), 2);
-    const QJsonObject first = trips[0].toObject();
-    EXPECT_EQ(std::tuple(first["trip"].toInt(), str(first["start"]), str(first["end"])),
-              std::tuple(1, "2016-05-12T09:03:07", "2016-05-12T09:04:11"));
-    const QJsonArray members = first["recordings"].toArray();
-    ASSERT_EQ(members.size(), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(str(members[i]["file"]), files[size_t(i)]);
-    EXPECT_EQ(str(members[1]["start"]), "2016-05-12T09:03:27");
-    EXPECT_EQ(members[1]["statistics"]["events"].toInt(), 1);
-    const QJsonObject s = first["statistics"].toObject();
-    EXPECT_EQ(s["events"].toInt(), 1);
+    const QJsonObject first = trips[0].toObject(), s = first["statistics"].toObject();
+    QJsonArray members;
+    for (const QJsonValue m : first["recordings"].toArray())
+        members.append(QJsonArray{m["file"], m["start"], m["statistics"]["events"]});
+    EXPECT_EQ(members, (QJsonArray{QJsonArray{QString::fromStdString(files[0]), "2016-05-12T09:03:07", 0},
+                                   QJsonArray{QString::fromStdString(files[1]), "2016-05-12T09:03:27", 1},
+                                   QJsonArray{QString::fromStdString(files[2]), "2016-05-12T09:03:57", 0}}));
+    EXPECT_EQ(std::tuple(first["trip"].toInt(), str(first["start"]), str(first["end"]), s["events"].toInt()),
+              std::tuple(1, "2016-05-12T09:03:07", "2016-05-12T09:04:11", 1));
     EXPECT_GT(s["distance_m"].toDouble(), 500);
     EXPECT_NEAR(s["max_speed_kmh"].toDouble(), 60, 0.05);
     EXPECT_NEAR(s["max_abs_g"]["x"].toDouble(), 1.13, 0.01);  // the braking
-    EXPECT_EQ(std::tuple(str(trips[1]["recordings"][0]["file"]), trips[1]["statistics"]["events"].toInt()), std::tuple(files[3], 0));
+    EXPECT_EQ(std::tuple(str(trips[1]["recordings"][0]["file"]), trips[1]["statistics"]["events"].toInt()),
+              std::tuple(files[3], 0));
 
     // A file that cannot be read: reported, and a trip of its own without telemetry.
     const ProgramRun missing = runTool({"trips", files[0], (dir / "GONE.MP4").string(), files[1]}, dir);
@@ -66,11 +63,11 @@ TEST_F(Card, TripsOfAFolder) {
     EXPECT_NE(missing.err.find("GONE.MP4: cannot read"), std::string::npos) << missing.err;
     const QJsonArray split = jsonArray(missing.out);
     ASSERT_EQ(split.size(), 3);
-    EXPECT_TRUE(split[1]["start"].isNull());
-    EXPECT_EQ(split[1]["statistics"]["distance_m"].toDouble(-1), 0);
+    EXPECT_EQ(std::tuple(split[1]["start"].isNull(), split[1]["statistics"]["distance_m"].toDouble(-1)),
+              std::tuple(true, 0.0));
 }
 
-TEST_F(Card, EventsOfAFolderAndOfAFile) {
+TEST_F(Card, EventsInspectAndExportTakeAFolderAsTheViewerOpensIt) {
     for (const std::string& argument : {dir.string(), files[1]}) {
         SCOPED_TRACE(argument);
         const ProgramRun r = runTool({"events", argument}, dir);
@@ -86,13 +83,11 @@ TEST_F(Card, EventsOfAFolderAndOfAFile) {
         EXPECT_NEAR(e["position"]["lon"].toDouble(), 11.58, 0.01);
     }
     EXPECT_GT(jsonArray(runTool({"events", "-s", "high", dir.string()}, dir).out).size(), 1);
-}
 
-TEST_F(Card, InspectAndExportTakeAFolderAsTheViewerOpensIt) {
-    const QJsonArray objects = jsonArray(runTool({"inspect", dir.string()}, dir).out);
-    ASSERT_EQ(objects.size(), 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(str(objects[i]["filepath"]), files[size_t(i)]);
-
+    QJsonArray paths;
+    for (const QJsonValue o : jsonArray(runTool({"inspect", dir.string()}, dir).out)) paths.append(o["filepath"]);
+    EXPECT_EQ(paths, QJsonArray::fromStringList({QString::fromStdString(files[0]), QString::fromStdString(files[1]),
+                                                 QString::fromStdString(files[2]), QString::fromStdString(files[3])}));
     const ProgramRun csv = runTool({"export", "-f", "csv", dir.string() + "/"}, dir);
     ASSERT_EQ(csv.exitCode, 0) << csv.err;
     EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 1 + 20 + 30 + 15 + 20);
