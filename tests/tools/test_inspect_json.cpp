@@ -74,58 +74,50 @@ TEST_F(InspectJson, CompletedScanShowsEveryFieldWithItsValue) {
     EXPECT_EQ(o.size(), expected.size());
 }
 
-// Too short for the header, the movie box cut off, a zero duration that stops the scan.
-TEST_F(InspectJson, ScanEndedBeforeTheListsShowsThemNull) {
-    for (const auto& [name, truncateAt, duration] : {std::tuple("TINY.MP4", 60, 10000), {"CUT.MP4", 4000, 10000},
-                                                     {"ZERO.MP4", 0, 0}}) {
-        SCOPED_TRACE(name);
-        testgen::SyntheticOptions options = recording(testgen::simulateDrive({.seconds = 10}), 10);
-        options.duration = uint32_t(duration);
-        if (truncateAt) options.truncateAt = truncateAt;
-        testgen::SyntheticLayout layout;
-        const QJsonObject o = inspectJson(scan(write(name, options, &layout)));
-        EXPECT_EQ(std::tuple(o.size(), o["isSupportSubtitle"], str(o["filename"]), o["fileSize"].toInteger()),
-                  std::tuple(37, 0, name, qint64(truncateAt ? truncateAt : layout.fileSize)));
+// A scan that ended before the lists shows them null; damaged tables show what was
+// read before the failure; every record streams out as Qt writes the whole array.
+TEST_F(InspectJson, DamagedRecordsAndTheStreamedArray) {
+    std::vector<std::string> lines;
+    for (int k = 0; k < 8; ++k) lines.push_back(sampleLine(std::to_string(480000 + k), "115000", "N", "E", "", ""));
+    testgen::SyntheticOptions tiny = recording(lines, 8), cut = recording(lines, 8), zero = recording(lines, 8);
+    testgen::SyntheticOptions damaged = recording(lines, 8);
+    tiny.truncateAt = 60;  // shorter than the 80-byte header
+    cut.truncateAt = 4000;  // the movie box is gone
+    zero.duration = 0;  // the scan stops at the movie header
+    damaged.offsetOverrides = {{3, 0xFFFFFFFFu}};  // sample 3 lies beyond the file
+    testgen::SyntheticLayout layout;
+    std::vector<uint8_t> huge = testgen::buildSynthetic(recording(lines, 8), &layout);
+    for (int i = 0; i < 4; ++i) huge[layout.mdatOffset + size_t(i)] = uint8_t(0xFFFFFFF0u >> (24 - 8 * i));
+    testgen::writeFileAtomically((dir / "HUGE.MP4").string(), huge);
+    const Class_Video_Info records[] = {scan(write("A.MP4", recording(lines, 8))), scan(write("TINY.MP4", tiny)),
+                                        scan(write("BAD.MP4", damaged)), scan(write("EMPTY.MP4", recording({}, 8))),
+                                        scan((dir / "HUGE.MP4").string()), scan(write("CUT.MP4", cut)),
+                                        scan(write("ZERO.MP4", zero))};
+    for (const size_t ended : {1, 5, 6}) {
+        const QJsonObject o = inspectJson(records[ended]);
+        SCOPED_TRACE(str(o["filename"]));
+        EXPECT_EQ(std::tuple(o.size(), o["isSupportSubtitle"], o["fileSize"].toInteger()),
+                  std::tuple(37, 0, qint64(fs::file_size(str(o["filepath"])))));
         for (const char* key : {"array_addrOfSubtitle", "array_lengthOfSubtitle", "array_subtitle_final",
                                 "array_SubtileInfo", "array_coordinate_set", "Start_Lat", "End_Lon", "Center_Lat"})
             EXPECT_TRUE(o[key].isNull()) << key;
         EXPECT_TRUE(kScanDate.match(o["fileDateYMD"].toString()).hasMatch()) << str(o["fileDateYMD"]);
         EXPECT_TRUE(kIsoMillis.match(o["fileDate"].toString()).hasMatch());
     }
-}
 
-TEST_F(InspectJson, DamagedTablesShowWhatWasReadBeforeTheFailure) {
-    std::vector<std::string> lines;
-    for (int k = 0; k < 8; ++k) lines.push_back(sampleLine(std::to_string(480000 + k), "115000"));
-    testgen::SyntheticOptions o = recording(lines, 8);
-    o.offsetOverrides = {{3, 0xFFFFFFFFu}};  // sample 3 lies beyond the file
-    const QJsonObject j = inspectJson(scan(write("BAD.MP4", o)));
-    EXPECT_EQ(std::pair(j["isSupportSubtitle"], j["num_subtitle"]), std::pair(QJsonValue(0), QJsonValue(8)));
-    EXPECT_EQ(j["array_addrOfSubtitle"][3], "-1");  // "%d" of 0xFFFFFFFF
+    const QJsonObject bad = inspectJson(records[2]);
+    EXPECT_EQ(std::pair(bad["isSupportSubtitle"], bad["num_subtitle"]), std::pair(QJsonValue(0), QJsonValue(8)));
+    EXPECT_EQ(bad["array_addrOfSubtitle"][3], "-1");  // "%d" of 0xFFFFFFFF
     for (const auto& [list, size] : {std::pair("array_addrOfSubtitle", 8), {"array_lengthOfSubtitle", 8},
                                      {"array_subtitle_final", 3}, {"array_SubtileInfo", 3}})
-        EXPECT_EQ(j[list].toArray().size(), size) << list;
-    EXPECT_EQ(j["array_coordinate_set"], QJsonArray{"480000,115000,N,E"});
-
+        EXPECT_EQ(bad[list].toArray().size(), size) << list;
+    EXPECT_EQ(bad["array_coordinate_set"], QJsonArray{"480000,115000,N,E"});
     // A media data box size above 2^31 stays an unsigned number.
-    testgen::SyntheticLayout layout;
-    std::vector<uint8_t> bytes = testgen::buildSynthetic(recording(lines, 8), &layout);
-    for (int i = 0; i < 4; ++i) bytes[layout.mdatOffset + size_t(i)] = uint8_t(0xFFFFFFF0u >> (24 - 8 * i));
-    testgen::writeFileAtomically((dir / "HUGE.MP4").string(), bytes);
-    const QJsonObject big = inspectJson(scan((dir / "HUGE.MP4").string()));
-    EXPECT_EQ(std::pair(big["addrOfmoov"], big["isSupportSubtitle"]), std::pair(QJsonValue(qint64(4294967280)), QJsonValue(0)));
-}
+    const QJsonObject big = inspectJson(records[4]);
+    EXPECT_EQ(std::pair(big["addrOfmoov"], big["isSupportSubtitle"]),
+              std::pair(QJsonValue(qint64(4294967280)), QJsonValue(0)));
 
-TEST_F(InspectJson, WrittenARecordAtATimeAsQtWritesTheWholeArray) {
-    std::vector<std::string> lines;
-    for (int k = 0; k < 7; ++k) lines.push_back(sampleLine(std::to_string(480000 + k), "115000", "N", "E", "", ""));
-    testgen::SyntheticOptions cut = recording(lines, 7);
-    cut.truncateAt = 60;
-    testgen::SyntheticOptions damaged = recording(lines, 7);
-    damaged.offsetOverrides = {{3, 0xFFFFFFFFu}};
-    const Class_Video_Info records[] = {scan(write("A.MP4", recording(lines, 7))), scan(write("CUT.MP4", cut)),
-                                        scan(write("BAD.MP4", damaged)), scan(write("EMPTY.MP4", recording({}, 7)))};
-    for (size_t count : {size_t(1), std::size(records)}) {
+    for (size_t count : {size_t(0), size_t(1), std::size(records)}) {
         SCOPED_TRACE(count);
         QByteArray streamed;
         QBuffer out(&streamed);
