@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The desktop entry and AppStream metadata pass their validators, name the
-# version being built, and each man page documents every option its program's
-# --help lists.
+# The desktop entry and AppStream metadata pass their validators and name the version
+# being built; each program answers --help and --version without a display, and its
+# man page documents every option its --help lists.
 set -euo pipefail
-built=$1 app_id=$2 version=$3; shift 3
+built=$1 app_id=$2 version=$3 viewer=$4 telemetry=$5
 source "$(dirname "$0")/support.sh"
 
 desktop-file-validate "$built/$app_id.desktop" || fail "desktop entry"
@@ -13,10 +13,23 @@ grep -m1 '<release ' "$built/$app_id.metainfo.xml" | grep -q "version=\"$version
 head -1 "$built/debian/changelog" | grep -q "^dashcam-viewer ($version)" \
   || fail "the newest Debian changelog entry is not $version"
 
-for program in "$@"; do
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+expect() {  # expect PATTERN PROGRAM ARGS...
+  local pattern=$1 out; shift
+  out=$(headless "$@" 2>&1) || fail "$* exited with $?: $out"
+  grep -qE "$pattern" <<<"$out" || fail "$* printed: $out"
+}
+expect "^Usage: .*dashcam-viewer \[options\] \[paths...\]" "$viewer" --help
+expect "^Usage: " "$viewer" -h
+expect "^Usage: " "$viewer" --help-all
+expect "^dashcam-viewer $version \(libmpv client API [0-9]+\.[0-9]+\)$" "$viewer" --version
+expect "^dashcam-viewer $version " "$viewer" -v
+expect "^dashcam-telemetry $version$" "$telemetry" --version
+
+for program in "$viewer" "$telemetry"; do
   name=$(basename "$program")
   page=$(sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' "$built/man/$name.1")
-  help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help)
+  help=$(headless "$program" --help)
   # Options on the lines that start with one, and the names under "Commands:".
   words=$(grep -E '^ +-' <<<"$help" | grep -oE '(^|[ ,])--?[A-Za-z][A-Za-z-]*' | tr -d ' ,' || true)
   words+=" $(sed -n '/^Commands:/,/^$/p' <<<"$help" | grep -oE '^  [a-z]+  ' | tr -d ' ' || true)"

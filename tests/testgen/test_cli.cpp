@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +24,20 @@ testgen::ProcessResult testgen_(std::vector<std::string> args) {
 
 testgen::TempDir tempDir() { return testgen::TempDir(fs::temp_directory_path() / "testgen-cli-XXXXXX"); }
 
+size_t entries(const fs::path& dir) {
+    return size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// The summaries of REC_0001.MP4 and on in a folder.
+std::vector<trips::RecordingSummary> summaries(const fs::path& folder, int count) {
+    std::vector<trips::RecordingSummary> out;
+    for (int i = 1; i <= count; ++i) {
+        const fs::path file = folder / ("REC_000" + std::to_string(i) + ".MP4");
+        out.push_back(trips::summarizeRecording(scan(file.string()), out.size()));
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
@@ -33,27 +46,22 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
     const fs::path dir = parent.path() / "samples";
     const testgen::ProcessResult r = testgen_({"samples", dir.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    ASSERT_EQ(names, (std::vector<std::string>{"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4"}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1)
-        << "the folder it was built in is left beside it";
+    EXPECT_EQ(std::tuple(entries(parent.path()), entries(dir)), std::tuple(1u, 3u));  // no build folder left beside it
+    const auto found = summaries(dir, 3);
+    // One trip, with the braking and the pothole the window marks.
+    EXPECT_EQ(trips::groupTrips(found).size(), 1u);
+    EXPECT_EQ(std::tuple(found[0].events.size(), found[1].events.size(), found[2].events.size()),
+              std::tuple(0u, 1u, 1u));
 
     std::optional<telemetry::Class_Subtitle_Info> last;
-    std::vector<trips::RecordingSummary> summaries;
-    for (const std::string& name : names) {
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4"}) {
         SCOPED_TRACE(name);
         const telemetry::Class_Video_Info record = scan((dir / name).string());
-        summaries.push_back(trips::summarizeRecording(record, summaries.size()));
-        ASSERT_EQ(record.isSupportSubtitle, 1);
-        EXPECT_EQ(record.duration_second, record.num_subtitle) << "one line per second";
-        ASSERT_FALSE(record.array_SubtileInfo->empty());
+        ASSERT_EQ(std::tuple(record.isSupportSubtitle, record.duration_second), std::tuple(1, record.num_subtitle));
         const telemetry::Class_Subtitle_Info& first = record.array_SubtileInfo->front();
-        if (last) {
-            // Picks up one second after the previous recording stopped, a car's length away.
-            EXPECT_EQ(*trips::cameraTime(first), *trips::cameraTime(*last) + 1);
+        if (last) {  // picks up one second after the previous one stopped, a car's length away
             const auto value = [](const telemetry::SampleText& t) { return telemetry::floatingValue(t.view()); };
+            EXPECT_EQ(*trips::cameraTime(first), *trips::cameraTime(*last) + 1);
             EXPECT_NEAR(value(first.lon), value(last->lon), 10.0);
             EXPECT_NEAR(value(first.lat), value(last->lat), 10.0);
             const double turn = std::fabs(value(first.heading) - value(last->heading));
@@ -61,33 +69,13 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
         }
         last = record.array_SubtileInfo->back();
     }
-    // One trip, with the braking and the pothole the window marks.
-    const std::vector<trips::Trip> found = trips::groupTrips(summaries);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].recordings, 3u);
-    EXPECT_EQ(summaries[1].events.size(), 1u);
-    EXPECT_EQ(summaries[2].events.size(), 1u);
 }
 
-TEST(TestgenCli, SamplesLeaveAnExistingFolderAlone) {
-    const testgen::TempDir parent = tempDir();
-    const fs::path dir = parent.path() / "samples";
-    fs::create_directory(dir);
-    std::ofstream(dir / "mine.txt") << "keep me";
-
-    const testgen::ProcessResult r = testgen_({"samples", dir.string()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1);
-}
-
-// Benchmarks compare with other tools on the generator's files, so those tools
-// must read its synthetic ones as the recordings of a camera: an H.264 video track
-// that decodes and a timed-text track holding the telemetry lines.
+// Benchmarks compare with other tools on the generator's files, so those tools must
+// read its synthetic ones as a camera's: H.264 that decodes and the telemetry lines
+// in a timed-text track.
 TEST(TestgenCli, FileCommandsWriteRecordingsThatOtherToolsRead) {
     const testgen::TempDir dir = tempDir();
-    const bool tools = testgen::onPath("ffmpeg") && testgen::onPath("ffprobe") && testgen::onPath("exiftool");
     for (const std::string command : {"synthetic", "playable"}) {
         SCOPED_TRACE(command);
         if (command == "playable" && !testgen::onPath("ffmpeg")) continue;
@@ -95,19 +83,20 @@ TEST(TestgenCli, FileCommandsWriteRecordingsThatOtherToolsRead) {
         const testgen::ProcessResult r = testgen_({command, path, "4"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const telemetry::Class_Video_Info record = scan(path);
-        EXPECT_EQ(record.isSupportSubtitle, 1);
-        EXPECT_EQ(record.num_subtitle, 4u);
-        EXPECT_EQ(record.duration_second, 4u);
-        if (command != "synthetic" || !tools) continue;
+        EXPECT_EQ(std::tuple(record.isSupportSubtitle, record.num_subtitle, record.duration_second),
+                  std::tuple(1, 4u, 4u));
+        if (command != "synthetic" || !testgen::onPath("ffprobe") || !testgen::onPath("exiftool")) continue;
         std::string lines;
         for (const std::string& line : scannedLines(record)) lines += line + "\n";
         const auto run = [](std::vector<std::string> argv) {
             const testgen::ProcessResult r = testgen::runProcess(argv);
             return std::tuple(r.exitCode, r.err, r.out);
         };
-        EXPECT_EQ(run({"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,nb_frames", "-of", "csv=p=0", path}),
+        EXPECT_EQ(run({"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,nb_frames", "-of",
+                       "csv=p=0", path}),
                   std::tuple(0, "", "h264,320,240,4\nmov_text,N/A,N/A,4\n"));
-        EXPECT_EQ(run({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"}), std::tuple(0, "", ""));
+        EXPECT_EQ(run({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-f", "null", "-"}),
+                  std::tuple(0, "", ""));
         EXPECT_EQ(run({"exiftool", "-q", "-q", "-ee", "-Text", "-s3", path}), std::tuple(0, "", lines));
     }
 }
@@ -116,32 +105,36 @@ TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
     const testgen::TempDir dir = tempDir();
     const std::string file = (dir.path() / "x.MP4").string();
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"bogus", file}, {"synthetic"}, {"playable", file, "ten"}, {"playable", file, "0"}, {"synthetic", file, "5s"},
-             {"samples"}, {"samples", file, "extra"}, {"trip", file, "0"}}) {
+             {}, {"bogus", file}, {"synthetic"}, {"playable", file, "ten"}, {"playable", file, "0"},
+             {"synthetic", file, "5s"}, {"samples"}, {"samples", file, "extra"}, {"trip", file, "0"}}) {
         const testgen::ProcessResult r = testgen_(args);
         EXPECT_EQ(r.exitCode, 2) << ::testing::PrintToString(args);
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << ::testing::PrintToString(args);
     }
     EXPECT_TRUE(fs::is_empty(dir.path()));
-
     const testgen::ProcessResult help = testgen_({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("samples DIR"), std::string::npos);
+
+    const fs::path samples = dir.path() / "samples";  // an existing folder is left alone
+    fs::create_directory(samples);
+    std::ofstream(samples / "mine.txt") << "keep me";
+    const testgen::ProcessResult r = testgen_({"samples", samples.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(std::tuple(entries(samples), entries(dir.path())), std::tuple(1u, 1u));
 }
 
 TEST(TestgenCli, TripIsOneDriveCutIntoRecordingsWithABraking) {
     const testgen::TempDir dir = tempDir();
-    for (const auto& [gap, tripCount] : std::initializer_list<std::pair<const char*, size_t>>{{"2", 1}, {"60", 4}}) {
+    for (const auto& [gap, tripCount] : {std::pair("2", 1u), {"60", 4u}}) {
         SCOPED_TRACE(gap);
-        const fs::path folder = dir.path() / gap;
-        const testgen::ProcessResult r = testgen_({"trip", folder.string(), "4", "30", gap});
+        const testgen::ProcessResult r = testgen_({"trip", (dir.path() / gap).string(), "4", "30", gap});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<trips::RecordingSummary> summaries;
-        for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4", "REC_0004.MP4"})
-            summaries.push_back(trips::summarizeRecording(scan((folder / name).string()), summaries.size()));
-        EXPECT_EQ(trips::groupTrips(summaries).size(), tripCount);
+        const auto found = summaries(dir.path() / gap, 4);
+        EXPECT_EQ(trips::groupTrips(found).size(), tripCount);
         size_t braking = 0;
-        for (const auto& s : summaries)
+        for (const auto& s : found)
             for (const auto& e : s.events) braking += e.kind == trips::EventKind::HardBraking;
         EXPECT_EQ(braking, 1u);
     }

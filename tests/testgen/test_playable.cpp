@@ -23,9 +23,7 @@ std::vector<std::string> timedTextSamples(const std::vector<std::string>& lines)
     return samples;
 }
 
-std::unique_ptr<testgen::TempDir> makeTempDir() {
-    return std::make_unique<testgen::TempDir>(fs::temp_directory_path() / "testgen-tests-XXXXXX");
-}
+auto makeTempDir() { return std::make_unique<testgen::TempDir>(fs::temp_directory_path() / "testgen-tests-XXXXXX"); }
 
 }  // namespace
 
@@ -63,7 +61,7 @@ TEST_F(PlayableRecording, ScanAgreesWithFfprobeAndTheFileDecodes) {
     EXPECT_EQ(std::tuple(record.duration_second, record.num_subtitle, record.gapSubtitlePerSecond),
               std::tuple(options_.lines.size(), options_.lines.size(), 1u));
     EXPECT_EQ(*record.array_subtitle_final, timedTextSamples(options_.lines));
-    const testgen::ProcessResult decode = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path_, "-f", "null", "-"});
+    const auto decode = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path_, "-f", "null", "-"});
     EXPECT_EQ(std::tuple(decode.exitCode, decode.err), std::tuple(0, ""));
     if (!testgen::onPath("ffprobe")) GTEST_SKIP() << "ffprobe is not on PATH";
     const auto probe = [&](std::vector<std::string> args) {
@@ -87,22 +85,18 @@ TEST_F(PlayableRecording, ScanAgreesWithFfprobeAndTheFileDecodes) {
     EXPECT_EQ(*record.array_lengthOfSubtitle, sizes);
     // ffprobe hides a zero-length closing packet, but its frame count comes from the
     // sample-size table, so a kept closing sample shows there.
-    EXPECT_EQ(probe({"-show_entries", "stream=nb_frames", "-of", "csv=p=0"}), std::to_string(options_.lines.size()) + "\n");
-    EXPECT_EQ(probe({"-show_entries", "stream_disposition=default", "-of", "csv=p=0"}), "0\n");
-}
-
-TEST_F(PlayableRecording, SameOptionsGiveTheSameBytes) {
-    const std::string again = (dir_->path() / "REC_AGAIN.MP4").string();
-    testgen::writePlayable(again, options_);
-    EXPECT_TRUE(testgen::readFile(again) == testgen::readFile(path_));
+    EXPECT_EQ(probe({"-show_entries", "stream=nb_frames:stream_disposition=default", "-of", "csv=p=0"}),
+              std::to_string(options_.lines.size()) + ",0\n");
 }
 
 // The scan takes the first 00 01 00 00 in a window that begins inside the media
 // data; video bytes that read so must not be taken for the movie header's rate.
-TEST_F(PlayableRecording, VideoBytesThatMimicTheRateDoNotMisleadTheScan) {
+TEST_F(PlayableRecording, EncodesAlikeAndVideoBytesThatMimicTheRateDoNotMisleadTheScan) {
     const std::string encoded = (dir_->path() / "encoded.mp4").string();
     testgen::encodePlayable(encoded, options_);
     std::vector<uint8_t> bytes = testgen::readFile(encoded);
+    // Encoded again with the same options: the same bytes.
+    EXPECT_TRUE(testgen::applyDashcamLayout(bytes, options_.lines) == testgen::readFile(path_));
     const uint32_t windowStart = testgen::mp4::readBE32(bytes, 40);  // mdat follows ftyp and free
     ASSERT_EQ(std::string(bytes.begin() + 44, bytes.begin() + 48), "mdat");
     testgen::mp4::setBE32(bytes, windowStart + 20, 0x00010000);  // inside the last video chunk
@@ -117,24 +111,20 @@ TEST_F(PlayableRecording, VideoBytesThatMimicTheRateDoNotMisleadTheScan) {
     EXPECT_EQ(*record.array_subtitle_final, timedTextSamples(options_.lines));
 }
 
-TEST(PlayableErrors, FailuresThrowWithTheReason) {
+TEST(PlayableErrors, FailuresThrowWithTheReasonAndLeaveNothing) {
     if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
     const auto dir = makeTempDir();
-    testgen::PlayableOptions options{.lines = testgen::simulateDrive({.seconds = 2})};
-
-    EXPECT_THROW(testgen::writePlayable((dir->path() / "none.mp4").string(), testgen::PlayableOptions{}),
-                 std::invalid_argument);
-    EXPECT_THROW(testgen::writePlayable((dir->path() / "missing" / "a.mp4").string(), options), std::runtime_error);
-
-    options.width = 20000;  // beyond what libx264 accepts
-    options.height = 16;
+    const auto file = [&](const char* name) { return (dir->path() / name).string(); };
+    // 20000 pixels wide is beyond what libx264 accepts.
+    testgen::PlayableOptions wide{.lines = testgen::simulateDrive({.seconds = 2}), .width = 20000, .height = 16};
+    EXPECT_THROW(testgen::writePlayable(file("none.mp4"), testgen::PlayableOptions{}), std::invalid_argument);
+    EXPECT_THROW(testgen::writePlayable(file("missing/a.mp4"), {.lines = wide.lines}), std::runtime_error);
     try {
-        testgen::writePlayable((dir->path() / "wide.mp4").string(), options);
+        testgen::writePlayable(file("wide.mp4"), wide);
         ADD_FAILURE() << "an impossible frame size was accepted";
     } catch (const std::runtime_error& e) {
-        const std::string message = e.what();
-        EXPECT_NE(message.find("ffmpeg"), std::string::npos) << message;
-        EXPECT_NE(message.find("20000x16"), std::string::npos) << "ffmpeg's own complaint is missing: " << message;
+        EXPECT_NE(std::string(e.what()).find("ffmpeg"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("20000x16"), std::string::npos) << "no ffmpeg complaint: " << e.what();
     }
     EXPECT_TRUE(fs::is_empty(dir->path())) << "a failed write left files behind";
 }

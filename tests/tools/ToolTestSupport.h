@@ -42,9 +42,8 @@ inline std::string readAll(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs program (searched on PATH) with the C locale, so that system messages read
-// the same everywhere. Standard output goes to stdoutPath when given (for example
-// /dev/full), else it is collected. The scratch folder is where the caller works.
+// Runs program (searched on PATH) with the C locale, so that system messages read the
+// same everywhere; standard output goes to stdoutPath when given, else it is collected.
 inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& /*scratch*/,
                              const std::optional<std::string>& stdoutPath = std::nullopt) {
     std::vector<std::string> argv{"env", "LC_ALL=C", program};
@@ -56,10 +55,6 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
 inline ProgramRun runTool(const std::vector<std::string>& args, const fs::path& scratch,
                    const std::optional<std::string>& stdoutPath = std::nullopt) {
     return runProgram(DASHCAM_TELEMETRY_EXE, args, scratch, stdoutPath);
-}
-
-inline std::optional<std::string> findOnPath(const std::string& name) {
-    return testgen::onPath(name) ? std::optional(name) : std::nullopt;
 }
 
 // A sample line with the fields the tests care about; the date and time are
@@ -88,11 +83,6 @@ protected:
         const std::string path = (dir / name).string();
         const testgen::SyntheticLayout l = testgen::writeSynthetic(path, o);
         if (layout) *layout = l;
-        return path;
-    }
-    std::string writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = (dir / name).string();
-        testgen::writeFileAtomically(path, bytes);
         return path;
     }
 };

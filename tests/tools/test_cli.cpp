@@ -1,10 +1,7 @@
-// The dashcam-telemetry program as a user runs it: arguments, exit status,
+// The dashcam-telemetry program as a user runs it: arguments, folders, exit status,
 // messages, output files.
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QString>
 
 #include <map>
 #include <sstream>
@@ -15,20 +12,17 @@ using namespace tooltest;
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> out;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) out.push_back(part);
-    return out;
-}
-
 class Cli : public ScratchTest {
 protected:
-    std::string drive(const std::string& name, testgen::DriveOptions options, std::vector<std::string>* lines = nullptr) {
-        const auto generated = testgen::simulateDrive(options);
-        if (lines) *lines = generated;
-        return write(name, recording(generated, uint32_t(options.seconds)));
+    std::string drive(const std::string& name, testgen::DriveOptions options, size_t truncateAt = 0) {
+        testgen::SyntheticOptions o = recording(testgen::simulateDrive(options), uint32_t(options.seconds));
+        if (truncateAt) o.truncateAt = truncateAt;
+        return write(name, o);
+    }
+    // The program's messages are its name, the path and the reason.
+    static void expectSaid(const ProgramRun& r, const std::vector<std::string>& messages) {
+        for (const std::string& m : messages)
+            EXPECT_NE(r.err.find("dashcam-telemetry: " + m), std::string::npos) << r.err;
     }
 };
 
@@ -36,26 +30,19 @@ protected:
 
 TEST_F(Cli, InspectKeepsArgumentOrderAndReportsUnreadablePaths) {
     const std::string normal = drive("REC\xff.MP4", {.seconds = 12});  // a name that is not UTF-8
-    testgen::SyntheticOptions cut = recording(testgen::simulateDrive({.seconds = 12}), 12);
-    cut.truncateAt = 50;
-    const std::string tiny = write("TINY.MP4", cut), missing = (dir / "MISSING.MP4").string();
-
+    const std::string tiny = drive("TINY.MP4", {.seconds = 12}, 50), missing = (dir / "MISSING.MP4").string();
     const ProgramRun r = runTool({"inspect", tiny, missing, normal}, dir);
     EXPECT_EQ(r.exitCode, 1);
-    const QJsonArray objects = jsonArray(r.out);
-    ASSERT_EQ(objects.size(), 3);
-    const std::string order[] = {tiny, missing, normal};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(str(objects[i]["filepath"]), QString::fromUtf8(order[i]).toStdString());
-        EXPECT_EQ(objects[i]["isSupportSubtitle"].toInt(-1), i / 2) << order[i];
-    }
-    EXPECT_EQ(objects[2]["filename"].toString(), QString::fromUtf8("REC\xEF\xBF\xBD.MP4"));
-    EXPECT_EQ(objects[2]["num_subtitle"].toInt(), 12);
-    EXPECT_EQ(objects[0]["fileSize"].toInt(), 50);
-    EXPECT_TRUE(objects[1]["fileDate"].isNull());
-    EXPECT_EQ(objects[1]["fileSize"].toInt(-1), 0);
-    for (const char* why : {": cannot read: No such file or directory\n", ": Couldn't get file attributes!\n"})
-        EXPECT_NE(r.err.find("dashcam-telemetry: " + missing + why), std::string::npos) << r.err;
+    expectSaid(r, {missing + ": cannot read: No such file or directory\n",
+                   missing + ": Couldn't get file attributes!\n"});
+    QJsonArray seen;
+    for (const QJsonValue o : jsonArray(r.out))
+        seen.append(QJsonArray{o["filepath"], o["filename"], o["isSupportSubtitle"], o["fileSize"],
+                               o["num_subtitle"], o["fileDate"].isNull()});
+    const qint64 size = qint64(fs::file_size(normal));
+    EXPECT_EQ(seen, (QJsonArray{QJsonArray{QString::fromStdString(tiny), "TINY.MP4", 0, 50, 0, false},
+                                QJsonArray{QString::fromStdString(missing), "MISSING.MP4", 0, 0, 0, true},
+                                QJsonArray{QString::fromUtf8(normal), "REC\xEF\xBF\xBD.MP4", 1, size, 12, false}}));
 
     // A damaged file that can be read is a finding, not an error.
     const ProgramRun readable = runTool({"inspect", normal, tiny}, dir);
@@ -66,120 +53,183 @@ TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
     const std::string good = drive("GOOD.MP4", {.seconds = 12, .noFixSeconds = 2});
     testgen::SyntheticOptions damaged = recording(testgen::simulateDrive({.seconds = 8}), 8);
     damaged.offsetOverrides = {{5, 0x7FFFFFFFu}};  // sample 5 lies beyond the file
-    const std::string bad = write("BAD.MP4", damaged);
-    const std::string missing = (dir / "MISSING.MP4").string();
+    const std::string bad = write("BAD.MP4", damaged), missing = (dir / "MISSING.MP4").string();
     const std::string noFix = drive("NOFIX.MP4", {.seconds = 3, .noFixSeconds = 3});
 
     const ProgramRun r = runTool({"export", "--format", "csv", good, missing, noFix, bad}, dir);
     EXPECT_EQ(r.exitCode, 1);
-    const std::vector<std::string> rows = split(r.out, '\n');
-    ASSERT_EQ(rows.size(), 1u + 12u + 3u + 5u);
-    std::map<std::string, int> rowsOf, withoutPosition;
-    for (size_t i = 1; i < rows.size(); ++i) {
-        const std::vector<std::string> row = split(rows[i], ',');  // no quoted cells here
-        ASSERT_GT(row.size(), 8u);
-        ++rowsOf[row[8]];
-        withoutPosition[row[8]] += row[1].empty() && row[2].empty();
+    std::map<std::string, int> rows, withoutPosition;  // by file; no quoted cells here
+    std::istringstream lines(r.out.substr(r.out.find('\n') + 1));
+    for (std::string row; std::getline(lines, row);) {
+        std::vector<std::string> cells;
+        std::istringstream in(row);
+        for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+        ASSERT_GT(cells.size(), 8u);
+        ++rows[cells[8]];
+        withoutPosition[cells[8]] += cells[1].empty() && cells[2].empty();
     }
-    EXPECT_EQ(std::tuple(rowsOf["GOOD.MP4"], rowsOf["BAD.MP4"], withoutPosition["GOOD.MP4"]), std::tuple(12, 5, 2));
-    for (const std::string& message : {noFix + ": warning: no position fix; no track exported\n",
-                                       missing + ": cannot read: No such file or directory\n",
-                                       bad + ": warning: no complete telemetry track; exporting the 5 samples read\n"})
-        EXPECT_NE(r.err.find("dashcam-telemetry: " + message), std::string::npos) << r.err;
+    EXPECT_EQ(rows, (std::map<std::string, int>{{"GOOD.MP4", 12}, {"BAD.MP4", 5}, {"NOFIX.MP4", 3}}));
+    EXPECT_EQ(withoutPosition["GOOD.MP4"], 2);
+    expectSaid(r, {noFix + ": warning: no position fix; no track exported\n",
+                   missing + ": cannot read: No such file or directory\n",
+                   bad + ": warning: no complete telemetry track; exporting the 5 samples read\n"});
     EXPECT_EQ(r.err.find(good), std::string::npos) << r.err;
-    // Nothing at all to export is a status of its own, whatever the format.
-    for (const char* format : {"gpx", "csv"}) {
+    for (const char* format : {"gpx", "csv"}) {  // nothing at all to export is a status of its own
         const ProgramRun none = runTool({"export", "--format", format, noFix}, dir);
         EXPECT_EQ(none.exitCode, 3) << format;
-        EXPECT_NE(none.err.find(noFix + ": warning: no position fix"), std::string::npos) << none.err;
+        expectSaid(none, {noFix + ": warning: no position fix"});
     }
 }
 
 TEST_F(Cli, ExportReadsTheCameraClockInThisComputersZoneAtTheRecordingsDate) {
-    const std::string winter = drive("WINTER.MP4", {.seconds = 3, .month = 1}), summer = drive("SUMMER.MP4", {.seconds = 3});
+    const std::string winter = drive("WINTER.MP4", {.seconds = 3, .month = 1});
+    const std::string summer = drive("SUMMER.MP4", {.seconds = 3});
     ::setenv("TZ", "Europe/Berlin", 1);
     const ProgramRun r = runTool({"export", "--format", "geojson", winter, summer}, dir);
     ::unsetenv("TZ");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const QJsonArray features = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["features"].toArray();
     ASSERT_EQ(features.size(), 2);
-    EXPECT_EQ(str(features[0]["properties"]["start"]), "2016-01-12T08:03:07Z");  // 09:03:07 at +01:00
-    EXPECT_EQ(str(features[1]["properties"]["start"]), "2016-05-12T07:03:07Z");  // summer time, +02:00
+    EXPECT_EQ(std::tuple(str(features[0]["properties"]["start"]), str(features[1]["properties"]["start"])),
+              std::tuple("2016-01-12T08:03:07Z", "2016-05-12T07:03:07Z"));  // 09:03:07 at +01:00, at +02:00
 }
 
-TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWhole) {
-    const std::string a = drive("A.MP4", {.seconds = 6});
+TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWholeAndNeverOverAnInput) {
+    const std::string a = drive("A.MP4", {.seconds = 6}), b = drive("B.MP4", {.seconds = 3});
     const ProgramRun toStdout = runTool({"export", "--format", "geojson", a}, dir);
     ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
-
     const fs::path out = dir / "trip.geojson";
     std::ofstream(out) << "previous contents";
     fs::create_hard_link(out, dir / "kept");  // a file written in place would change under this name too
     const ProgramRun toFile = runTool({"export", "--format=geojson", "-o", out.string(), a}, dir);
-    EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
-    EXPECT_EQ(toFile.out, "");
-    EXPECT_EQ(readAll(out), toStdout.out);
-    EXPECT_EQ(readAll(dir / "kept"), "previous contents");
-
-    const ProgramRun inspect = runTool({"inspect", "--output", (dir / "a.json").string(), a}, dir);
-    EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
-    EXPECT_EQ(jsonArray(readAll(dir / "a.json")).size(), 1);
+    EXPECT_EQ(std::tuple(toFile.exitCode, toFile.out, readAll(out), readAll(dir / "kept")),
+              std::tuple(0, "", toStdout.out, "previous contents"));
+    EXPECT_EQ(runTool({"inspect", "--output", (dir / "a.json").string(), b, a}, dir).exitCode, 0);
+    EXPECT_EQ(jsonArray(readAll(dir / "a.json")).size(), 2);
 
     const std::string nowhere = (dir / "no-such-folder" / "x.gpx").string();
     const ProgramRun unwritable = runTool({"export", "-f", "gpx", "-o", nowhere, a}, dir);
     EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("dashcam-telemetry: " + nowhere + ": cannot write: "), std::string::npos) << unwritable.err;
+    expectSaid(unwritable, {nowhere + ": cannot write: "});
     EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
-
     const ProgramRun full = runTool({"export", "-f", "csv", a}, dir, "/dev/full");
     EXPECT_EQ(full.exitCode, 1);
-    EXPECT_NE(full.err.find("dashcam-telemetry: cannot write standard output: No space left on device"), std::string::npos) << full.err;
-}
+    expectSaid(full, {"cannot write standard output: No space left on device"});
 
-TEST_F(Cli, RefusesToWriteOverAnInputHoweverItIsNamed) {
-    const std::string a = drive("A.MP4", {.seconds = 3}), b = drive("B.MP4", {.seconds = 3});
     const std::string original = readAll(a);
     fs::create_hard_link(a, dir / "hard.MP4");
     fs::create_symlink(a, dir / "link.MP4");
     fs::create_directory(dir / "sub");
-    for (const std::string& out : {a, (dir / "sub" / ".." / "A.MP4").string(), (dir / "hard.MP4").string(),
-                                   (dir / "link.MP4").string()}) {
-        for (const std::vector<std::string>& command : {std::vector<std::string>{"export", "-f", "gpx"}, {"inspect"}}) {
-            SCOPED_TRACE(command[0] + " -o " + out);
-            std::vector<std::string> args = command;
-            args.insert(args.end(), {"-o", out, b, a});
+    for (const std::string& input : {a, (dir / "sub" / ".." / "A.MP4").string(), (dir / "hard.MP4").string(),
+                                     (dir / "link.MP4").string()}) {
+        for (std::vector<std::string> args : {std::vector<std::string>{"export", "-f", "gpx"}, {"inspect"}}) {
+            args.insert(args.end(), {"-o", input, b, a});
+            SCOPED_TRACE(::testing::PrintToString(args));
             const ProgramRun r = runTool(args, dir);
             EXPECT_EQ(std::tuple(r.exitCode, r.out, r.err),
-                      std::tuple(2, "", "dashcam-telemetry: " + out + ": is one of the input files; not overwriting it\n"));
+                      std::tuple(2, "", "dashcam-telemetry: " + input +
+                                            ": is one of the input files; not overwriting it\n"));
         }
     }
     EXPECT_EQ(readAll(a), original);
-    EXPECT_EQ(runTool({"inspect", "-o", (dir / "new.json").string(), b, a}, dir).exitCode, 0);
 }
 
 TEST_F(Cli, BadArgumentsExitWithTwo) {
     const std::string a = drive("A.MP4", {.seconds = 3});
     const std::vector<std::vector<std::string>> bad{
-        {}, {"frobnicate", a}, {"inspect"}, {"export", "--format", "gpx"}, {"export", a}, {"export", "--format", "kmz", a},
-        {"export", "-f", "gpx", "--utc-offset", "+2", a}, {"trips", "--utc-offset", "+02:00", a}, {"export", "--format"},
-        {"inspect", "--format", "gpx", a}, {"trips", "--format", "gpx", a}, {"export", "-f", "gpx", "--sensitivity", "high", a},
-        {"events", "--sensitivity", "loud", a}, {"trips"}, {"inspect", "--bogus", a}, {"export", "-f", "gpx", "-o", "", a},
-        {"export", "-f", "gpx", "-o", (dir / "\xff.gpx").string(), a}};
+        {}, {"frobnicate", a}, {"inspect"}, {"export", "--format", "gpx"}, {"export", a},
+        {"export", "--format", "kmz", a}, {"export", "-f", "gpx", "--utc-offset", "+2", a},
+        {"trips", "--utc-offset", "+02:00", a}, {"export", "--format"}, {"inspect", "--format", "gpx", a},
+        {"trips", "--format", "gpx", a}, {"export", "-f", "gpx", "--sensitivity", "high", a},
+        {"events", "--sensitivity", "loud", a}, {"trips"}, {"inspect", "--bogus", a},
+        {"export", "-f", "gpx", "-o", "", a}, {"export", "-f", "gpx", "-o", (dir / "\xff.gpx").string(), a}};
     for (const auto& args : bad) {
         SCOPED_TRACE(::testing::PrintToString(args));
         const ProgramRun r = runTool(args, dir);
         EXPECT_EQ(std::tuple(r.exitCode, r.out), std::tuple(2, ""));
         EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
     }
-    EXPECT_FALSE(fs::exists(dir / "\xff.gpx"));
-    EXPECT_FALSE(fs::exists(dir / "\xEF\xBF\xBD.gpx"));  // the name as Qt would have decoded it
+    EXPECT_FALSE(fs::exists(dir / "\xff.gpx") || fs::exists(dir / "\xEF\xBF\xBD.gpx"));  // nor as Qt decodes it
 
     for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"export", "-h"}}) {
         const ProgramRun help = runTool(args, dir);
         EXPECT_EQ(help.exitCode, 0);
-        EXPECT_NE(help.out.find("Usage: dashcam-telemetry inspect"), std::string::npos) << help.out;
-        EXPECT_NE(help.out.find("Exit status"), std::string::npos) << help.out;
+        for (const char* part : {"Usage: dashcam-telemetry inspect", "Exit status"})
+            EXPECT_NE(help.out.find(part), std::string::npos) << help.out;
     }
     const ProgramRun version = runTool({"--version"}, dir);
-    EXPECT_EQ(std::tuple(version.exitCode, version.out), std::tuple(0, std::string("dashcam-telemetry ") + DASHCAM_VERSION + "\n"));
+    EXPECT_EQ(std::tuple(version.exitCode, version.out),
+              std::tuple(0, std::string("dashcam-telemetry ") + DASHCAM_VERSION + "\n"));
+}
+
+// trips, events, inspect and export of a card's folder: a drive of three recordings
+// with a hard braking in the second, a fourth a few minutes later, and what a folder
+// on a card also holds.
+TEST_F(Cli, FoldersAsTheViewerOpensThem) {
+    const testgen::DriveOptions drive{.startSpeedKmh = 60, .speedNoise = 0,
+                                      .incidents = {{testgen::Incident::Braking, 32}}};
+    const auto parts = testgen::cutDrive(drive, {20, 30, 15, 20}, 0);
+    // A rough road (within the thresholds, not within High's) a few minutes later.
+    const auto later = testgen::simulateDrive({.seconds = 20, .startSpeedKmh = 60, .minute = 6, .speedNoise = 0,
+                                               .gNoise = 0.3});
+    // Named so that byte order differs from any case-blind order.
+    const std::vector<std::string> files{write("REC_0001.MP4", recording(parts[0], 20)),
+                                         write("REC_0002.MP4", recording(parts[1], 30)),
+                                         write("REC_0003.mp4", recording(parts[2], 15)),
+                                         write("rec_0004.Mp4", recording(later, 20))};
+    write("._REC_0001.MP4", recording({}, 1));  // hidden: a Mac's twin
+    write("REC_0001.MP4.part", recording(parts[0], 20));
+    write("notes.txt", recording({}, 1));
+
+    const ProgramRun r = runTool({"trips", dir.string()}, dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonArray trips = jsonArray(r.out);
+    ASSERT_EQ(trips.size(), 2);
+    const QJsonObject first = trips[0].toObject(), s = first["statistics"].toObject();
+    QJsonArray members;
+    for (const QJsonValue m : first["recordings"].toArray())
+        members.append(QJsonArray{m["file"], m["start"], m["statistics"]["events"]});
+    EXPECT_EQ(members, (QJsonArray{QJsonArray{QString::fromStdString(files[0]), "2016-05-12T09:03:07", 0},
+                                   QJsonArray{QString::fromStdString(files[1]), "2016-05-12T09:03:27", 1},
+                                   QJsonArray{QString::fromStdString(files[2]), "2016-05-12T09:03:57", 0}}));
+    EXPECT_EQ(std::tuple(first["trip"].toInt(), str(first["start"]), str(first["end"]), s["events"].toInt()),
+              std::tuple(1, "2016-05-12T09:03:07", "2016-05-12T09:04:11", 1));
+    EXPECT_GT(s["distance_m"].toDouble(), 500);
+    EXPECT_NEAR(s["max_speed_kmh"].toDouble(), 60, 0.05);
+    EXPECT_NEAR(s["max_abs_g"]["x"].toDouble(), 1.13, 0.01);  // the braking
+    EXPECT_EQ(std::tuple(str(trips[1]["recordings"][0]["file"]), trips[1]["statistics"]["events"].toInt()),
+              std::tuple(files[3], 0));
+
+    // A file that cannot be read: reported, and a trip of its own without telemetry.
+    const ProgramRun missing = runTool({"trips", files[0], (dir / "GONE.MP4").string(), files[1]}, dir);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("GONE.MP4: cannot read"), std::string::npos) << missing.err;
+    const QJsonArray split = jsonArray(missing.out);
+    ASSERT_EQ(split.size(), 3);
+    EXPECT_EQ(std::tuple(split[1]["start"].isNull(), split[1]["statistics"]["distance_m"].toDouble(-1)),
+              std::tuple(true, 0.0));
+
+    for (const std::string& argument : {dir.string(), files[1]}) {
+        SCOPED_TRACE(argument);
+        const ProgramRun r = runTool({"events", argument}, dir);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const QJsonArray events = jsonArray(r.out);
+        ASSERT_EQ(events.size(), 1);
+        const QJsonObject e = events[0].toObject();
+        // Second 32 of the drive, 12 of the recording; the speed lost, from texts of one decimal.
+        EXPECT_EQ(std::tuple(str(e["file"]), e["time"].toDouble(), str(e["kind"]), str(e["unit"])),
+                  std::tuple(files[1], 12.0, "hard-braking", "km/h"));
+        EXPECT_NEAR(e["peak"].toDouble(), 40, 0.11);
+        EXPECT_NEAR(e["position"]["lat"].toDouble(), 48.14, 0.01);
+        EXPECT_NEAR(e["position"]["lon"].toDouble(), 11.58, 0.01);
+    }
+    EXPECT_GT(jsonArray(runTool({"events", "-s", "high", dir.string()}, dir).out).size(), 1);
+
+    QJsonArray paths;
+    for (const QJsonValue o : jsonArray(runTool({"inspect", dir.string()}, dir).out)) paths.append(o["filepath"]);
+    EXPECT_EQ(paths, QJsonArray::fromStringList({QString::fromStdString(files[0]), QString::fromStdString(files[1]),
+                                                 QString::fromStdString(files[2]), QString::fromStdString(files[3])}));
+    const ProgramRun csv = runTool({"export", "-f", "csv", dir.string() + "/"}, dir);
+    ASSERT_EQ(csv.exitCode, 0) << csv.err;
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 1 + 20 + 30 + 15 + 20);
 }

@@ -1,24 +1,21 @@
 // GPX, KML, GeoJSON and CSV of recording records, read back by a parser rather than
-// compared as text where the format leaves room (attribute order, indentation).
+// compared as text where the format leaves room (attribute order, indentation), and by
+// the real readers.
 
-#include <gtest/gtest.h>
-
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QXmlStreamReader>
 
-#include <optional>
-#include <tuple>
-
+#include "OgrInfo.h"
 #include "ToolTestSupport.h"
 #include "CameraClock.h"
 #include "TrackExport.h"
 
 using telemetry::Class_Subtitle_Info;
 using telemetry::Class_Video_Info;
-using tooltest::sampleLine;
-using tooltest::str;
+using namespace tooltest;
+using ogr::OgrFeature;
+using ogr::OgrLayer;
+using ogr::parseOgrinfo;
 
 namespace {
 
@@ -51,71 +48,69 @@ std::vector<std::string> mixedLines() {
     };
 }
 
-struct GpxPoint {
-    double lat = 0, lon = 0;
-    std::optional<std::string> time, speed, course;
-};
-struct GpxTrack {
-    std::string name;
-    std::vector<size_t> segmentStarts;  // index of each trkseg's first point
-    std::vector<GpxPoint> points;
-};
-struct Gpx {
-    std::string version, creator;
-    std::vector<GpxTrack> tracks;
-};
-
 const QString kGpx11 = "http://www.topografix.com/GPX/1/1", kGpx10 = "http://www.topografix.com/GPX/1/0";
 const QString kTpx = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
 
-// Reads the elements this test cares about, checking each one's namespace and
-// place: speed and course in the Garmin extension (1.1) or in the trkpt (1.0).
-// Anything misplaced is a failure.
-Gpx parseGpx(const QByteArray& bytes, const QString& gpxNs) {
-    Gpx gpx;
+// The document as lines "gpx VERSION CREATOR", "trk NAME", "seg", "pt LAT LON TIME SPEED
+// COURSE" ("-" where left out), with each element's namespace and place checked: speed
+// and course in Garmin's extension (1.1) or in the trkpt (1.0). Anything else fails.
+std::vector<std::string> readGpx(const QByteArray& bytes, const QString& ns) {
+    const bool v11 = ns == kGpx11;
+    const QString point = "gpx/trk/trkseg/trkpt", values = v11 ? point + "/extensions/tpx:TrackPointExtension/tpx:"
+                                                               : point + "/";
+    std::vector<std::string> out;
+    QStringList path, fields;  // path: the open elements, "tpx:" marking Garmin's namespace
     QXmlStreamReader xml(bytes);
-    QStringList path;  // "ns|name" of the open elements
-    const QString valuesIn = gpxNs == kGpx11 ? gpxNs + "|extensions/" + kTpx + "|TrackPointExtension" : gpxNs + "|trkpt";
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) path.removeLast();
+        if (token == QXmlStreamReader::EndElement && path.takeLast() == "trkpt")
+            out.push_back(("pt " + fields.join(' ')).toStdString());
         if (token != QXmlStreamReader::StartElement) continue;
-        const QString here = path.join('/');
-        const QString ns = xml.namespaceUri().toString(), name = xml.name().toString();
-        path << ns + '|' + name;
+        const bool tpx = xml.namespaceUri() == kTpx;
+        EXPECT_TRUE(tpx || xml.namespaceUri() == ns) << xml.name().toString().toStdString();
+        path << (tpx ? "tpx:" : "") + xml.name().toString();
+        const QString at = path.join('/');
+        const auto attribute = [&](const char* name) { return xml.attributes().value(name).toString(); };
         const auto text = [&] {
             path.removeLast();
-            return xml.readElementText().toStdString();
+            return xml.readElementText();
         };
-        if (here.isEmpty()) {
-            EXPECT_EQ(ns, gpxNs);
-            EXPECT_EQ(name, "gpx");
-            gpx.version = xml.attributes().value("version").toString().toStdString();
-            gpx.creator = xml.attributes().value("creator").toString().toStdString();
-        } else if (ns == gpxNs && name == "trk") {
-            gpx.tracks.emplace_back();
-        } else if (ns == gpxNs && name == "name" && path.size() == 3) {
-            gpx.tracks.back().name = text();
-        } else if (ns == gpxNs && name == "trkseg") {
-            gpx.tracks.back().segmentStarts.push_back(gpx.tracks.back().points.size());
-        } else if (ns == gpxNs && name == "trkpt") {
-            GpxPoint& p = gpx.tracks.back().points.emplace_back();
-            p.lat = xml.attributes().value("lat").toDouble();
-            p.lon = xml.attributes().value("lon").toDouble();
-        } else if (ns == gpxNs && name == "time") {
-            gpx.tracks.back().points.back().time = text();
-        } else if ((name == "speed" || name == "course") && here.endsWith(valuesIn) &&
-                   ns == (gpxNs == kGpx11 ? kTpx : gpxNs)) {
-            (name == "speed" ? gpx.tracks.back().points.back().speed : gpx.tracks.back().points.back().course) = text();
-        } else if (gpxNs != kGpx11 || !((ns == kGpx11 && name == "extensions") || (ns == kTpx && name == "TrackPointExtension"))) {
-            ADD_FAILURE() << "unexpected element " << name.toStdString() << " in " << here.toStdString();
-        }
+        if (at == "gpx") out.push_back(("gpx " + attribute("version") + " " + attribute("creator")).toStdString());
+        else if (at == "gpx/trk/name") out.push_back("trk " + text().toStdString());
+        else if (at == "gpx/trk/trkseg") out.push_back("seg");
+        else if (at == point) fields = {QString::number(attribute("lat").toDouble(), 'g', 10),
+                                        QString::number(attribute("lon").toDouble(), 'g', 10), "-", "-", "-"};
+        else if (at == point + "/time") fields[2] = text();
+        else if (at == values + "speed") fields[3] = QString::number(text().toDouble(), 'g', 10);
+        else if (at == values + "course") fields[4] = text();
+        else if (at != "gpx/trk" && !(v11 && values.startsWith(at + "/")))
+            ADD_FAILURE() << "unexpected " << at.toStdString();
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    return gpx;
+    return out;
 }
 
-double number(const std::optional<std::string>& text) { return text ? std::stod(*text) : -1; }
+// "MULTILINESTRING ((1 2,3 4),(5 6,7 8))": the number of points of each part.
+std::vector<int> shape(const std::string& wkt) {
+    std::vector<int> parts;
+    const std::string body = wkt.substr(wkt.find('('));
+    for (size_t open = body.find_last_of('(', body.find(')')); open != std::string::npos;) {
+        const size_t close = body.find(')', open);
+        const std::string part = body.substr(open + 1, close - open - 1);
+        parts.push_back(int(std::count(part.begin(), part.end(), ',')) + 1);
+        open = body.find('(', close);
+    }
+    return parts;
+}
+
+// A field of a sample line "$gx$gy$gz$lon$lat$heading$speed$...".
+double sampleField(const std::string& line, int index) {
+    size_t at = 0;
+    for (int i = 0; i <= index; ++i) at = line.find('$', at) + 1;
+    return std::stod(line.substr(at));
+}
+
+class TrackReaders : public ScratchTest {};
 
 using track_export::TrackFormat;
 const QTimeZone kPlusTwo(2 * 3600);
@@ -127,15 +122,13 @@ QByteArray tracks(TrackFormat format, const std::vector<Class_Video_Info>& recor
 }  // namespace
 
 TEST(CameraClock, OffsetsAndZonesToUtc) {
-    // zone: an offset text for parseUtcOffset, or an IANA name; utc "" where there is no time.
+    // zone: an offset text for parseUtcOffset, or an IANA name.
     const struct {
         const char *zone, *date, *utc, *local;
     } cases[] = {
-        {"+02:00", "2016$5$12$9$3$7", "2016-05-12T07:03:07Z", "2016-05-12T09:03:07+02:00"},
         {"-05:30", "2016$12$31$23$59$59", "2017-01-01T05:29:59Z", "2016-12-31T23:59:59-05:30"},
         {"+00:00", "2016$1$1$0$0$0", "2016-01-01T00:00:00Z", "2016-01-01T00:00:00+00:00"},
         {"+14:00", "2016$1$1$12$0$0", "2015-12-31T22:00:00Z", "2016-01-01T12:00:00+14:00"},
-        {"+02:00", "2016$2$30$9$3$7", "", ""},  // no such day
         // The same zone on either side of a summer-time change.
         {"Europe/Berlin", "2016$3$27$1$30$0", "2016-03-27T00:30:00Z", "2016-03-27T01:30:00+01:00"},
         {"Europe/Berlin", "2016$3$27$3$30$0", "2016-03-27T01:30:00Z", "2016-03-27T03:30:00+02:00"},
@@ -158,44 +151,19 @@ TEST(CameraClock, OffsetsAndZonesToUtc) {
 TEST(TrackExport, GpxHasOneTrackPerRecordingWithAFixAndTimesInUtc) {
     Class_Video_Info empty;
     empty.filename = "EMPTY.MP4";  // a scan that never reached the samples: left out
-    for (const auto& [format, ns, version] : {std::tuple(TrackFormat::Gpx, kGpx11, "1.1"), std::tuple(TrackFormat::Gpx10, kGpx10, "1.0")}) {
-        SCOPED_TRACE(version);
-        const Gpx gpx = parseGpx(tracks(format, {record("A.MP4", mixedLines()), empty}), ns);
-
-        EXPECT_EQ(std::tuple(gpx.version, gpx.creator), std::tuple(version, "dashcam-telemetry"));
-        ASSERT_EQ(gpx.tracks.size(), 1u);
-        EXPECT_EQ(gpx.tracks[0].name, "A.MP4");
-        // Samples 1 and 3 break the track: no line across them.
-        EXPECT_EQ(gpx.tracks[0].segmentStarts, (std::vector<size_t>{0, 1, 2}));
-
-        const struct {
-            double lat, lon;
-            std::optional<std::string> time;
-            double speed;  // -1: none
-            std::string course;
-        } want[] = {{48.1374, 11.5755, "2016-05-12T07:03:07Z", 10.0, "90"},  // 09:03:07 on a clock at +02:00; 36 km/h
-                    {-33.8688, -151.2093, {}, -1, "10"},                     // a negative speed is no speed; 370 degrees
-                    {48.1375, 11.5755, {}, 15.0, "270"},                     // -90 degrees
-                    {48.1376, 11.5757, "2016-12-31T21:59:59Z", 0.0, "0"}};
-        const auto& p = gpx.tracks[0].points;
-        ASSERT_EQ(p.size(), std::size(want));
-        for (size_t i = 0; i < p.size(); ++i) {
-            SCOPED_TRACE(i);
-            EXPECT_DOUBLE_EQ(p[i].lat, want[i].lat);
-            EXPECT_DOUBLE_EQ(p[i].lon, want[i].lon);
-            EXPECT_EQ(p[i].time, want[i].time);
-            EXPECT_NEAR(number(p[i].speed), want[i].speed, 1e-9);
-            EXPECT_EQ(p[i].course, want[i].course);
-        }
+    for (const auto& [format, ns, version] : {std::tuple(TrackFormat::Gpx, kGpx11, "1.1"),
+                                              std::tuple(TrackFormat::Gpx10, kGpx10, "1.0")}) {
+        // Samples 1 and 3 break the track. 09:03:07 on a clock at +02:00; 36 km/h is 10 m/s;
+        // a negative speed is no speed; 370 and -90 degrees are 10 and 270.
+        EXPECT_EQ(readGpx(tracks(format, {record("A.MP4", mixedLines()), empty}), ns),
+                  (std::vector<std::string>{std::string("gpx ") + version + " dashcam-telemetry", "trk A.MP4", "seg",
+                                            "pt 48.1374 11.5755 2016-05-12T07:03:07Z 10 90", "seg",
+                                            "pt -33.8688 -151.2093 - - 10", "seg", "pt 48.1375 11.5755 - 15 270",
+                                            "pt 48.1376 11.5757 2016-12-31T21:59:59Z 0 0"}));
     }
-}
-
-TEST(TrackExport, GpxNameCannotBreakTheXml) {
     Class_Video_Info r = record("", {sampleLine("481374", "115755")});
     r.filename = std::string("a<b&c\x01", 6) + "\xEF\xBF\xBF.MP4";  // markup, a control character, U+FFFF
-    const Gpx gpx = parseGpx(tracks(TrackFormat::Gpx, {r}), kGpx11);
-    ASSERT_EQ(gpx.tracks.size(), 1u);
-    EXPECT_EQ(gpx.tracks[0].name, "a<b&c\xEF\xBF\xBD\xEF\xBF\xBD.MP4");
+    EXPECT_EQ(readGpx(tracks(TrackFormat::Gpx, {r}), kGpx11).at(1), "trk a<b&c\xEF\xBF\xBD\xEF\xBF\xBD.MP4");
 }
 
 TEST(TrackExport, KmlHasAGxTrackPerRunWithUtcTimes) {
@@ -235,39 +203,36 @@ TEST(TrackExport, GeoJsonFeatureCollectionWithPointTimesAndSpeeds) {
                                               at("481380", "-1", "10"), at("481381", "50", "11")});
     const QByteArray text = tracks(TrackFormat::GeoJson, {record("A.MP4", mixedLines()), one, none, gap});
 
-    QJsonParseError error;
-    const QJsonObject doc = QJsonDocument::fromJson(text, &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-    EXPECT_EQ(doc["type"].toString(), "FeatureCollection");
+    const QJsonObject doc = QJsonDocument::fromJson(text).object();
     const QJsonArray features = doc["features"].toArray();
-    ASSERT_EQ(features.size(), 3);
+    ASSERT_EQ(std::tuple(str(doc["type"]), features.size()), std::tuple("FeatureCollection", 3));
     // Written a feature at a time, byte for byte as Qt writes the whole collection.
     EXPECT_EQ(text, QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n');
-
-    const QJsonObject a = features[0].toObject();
-    EXPECT_EQ(std::tuple(str(a["type"]), str(a["geometry"]["type"])), std::tuple("Feature", "LineString"));
+    const auto feature = [](const char* type, const QJsonArray& coordinates, const char* name, const char* start,
+                            const char* end, const QJsonArray& times, const QJsonArray& speeds) {
+        return QJsonObject{{"type", "Feature"},
+                           {"geometry", QJsonObject{{"type", type}, {"coordinates", coordinates}}},
+                           {"properties", QJsonObject{{"filename", name}, {"start", start}, {"end", end},
+                                                      {"duration", 60},
+                                                      {"coordinateProperties",
+                                                       QJsonObject{{"times", times}, {"speeds", speeds}}}}}};
+    };
     // Samples 1 and 3 break the track; the runs of one point before them are no lines.
-    EXPECT_EQ(a["geometry"]["coordinates"].toArray(), (QJsonArray{QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}}));
-    const QJsonObject aPoints{{"times", QJsonArray{QJsonValue::Null, "2016-12-31T21:59:59Z"}}, {"speeds", QJsonArray{54, 0}}};
-    EXPECT_EQ(a["properties"].toObject(), (QJsonObject{{"filename", "A.MP4"}, {"start", "2016-12-31T21:59:59Z"},
-                                                       {"end", "2016-12-31T21:59:59Z"}, {"duration", 60},
-                                                       {"coordinateProperties", aPoints}}));
-
+    EXPECT_EQ(features[0].toObject(),
+              feature("LineString", {QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}}, "A.MP4",
+                      "2016-12-31T21:59:59Z", "2016-12-31T21:59:59Z", {QJsonValue::Null, "2016-12-31T21:59:59Z"},
+                      {54, 0}));
     const QJsonObject b = features[1].toObject();  // one point is no line
     EXPECT_TRUE(b.contains("geometry") && b["geometry"].isNull() && b["properties"]["start"].isNull());
     EXPECT_EQ(b["properties"]["filename"].toString(), "ONE.MP4");
-
-    const QJsonObject d = features[2].toObject();
-    EXPECT_EQ(d["geometry"]["type"].toString(), "MultiLineString");
-    EXPECT_EQ(d["geometry"]["coordinates"].toArray(),
-              (QJsonArray{QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
-                          QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}}));
-    EXPECT_EQ(std::tuple(str(d["properties"]["start"]), str(d["properties"]["end"])),
-              std::tuple("2016-05-12T07:03:07Z", "2016-05-12T07:03:11Z"));
-    EXPECT_EQ(d["properties"]["coordinateProperties"].toObject(),
-              (QJsonObject{{"times", QJsonArray{QJsonArray{"2016-05-12T07:03:07Z", "2016-05-12T07:03:08Z"},
-                                                QJsonArray{"2016-05-12T07:03:10Z", "2016-05-12T07:03:11Z"}}},
-                           {"speeds", QJsonArray{QJsonArray{36, 40}, QJsonArray{QJsonValue::Null, 50}}}}));
+    EXPECT_EQ(features[2].toObject(),
+              feature("MultiLineString",
+                      {QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
+                       QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}},
+                      "GAP.MP4", "2016-05-12T07:03:07Z", "2016-05-12T07:03:11Z",
+                      {QJsonArray{"2016-05-12T07:03:07Z", "2016-05-12T07:03:08Z"},
+                       QJsonArray{"2016-05-12T07:03:10Z", "2016-05-12T07:03:11Z"}},
+                      {QJsonArray{36, 40}, QJsonArray{QJsonValue::Null, 50}}));
 }
 
 TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
@@ -291,4 +256,77 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
                   "36.0,2016,05,12,09,03,07,N,E\r\n"
                   "2016-05-12T09:03:07+02:00,,,36,90,0.01,-0.02,0.98,B.MP4,0.01,-0.02,0.98,9e9999,9e9999,90,36.0,2016,05,"
                   "12,09,03,07,N,E\r\n");  // infinite: no fix
+}
+
+// Real readers of the exported tracks, GDAL's ogrinfo and gpsbabel, on one set of
+// recordings exported in every format.
+TEST_F(TrackReaders, ReadersSeeEveryFormatsTracksTimesAndSpeeds) {
+    if (!testgen::onPath("ogrinfo") || !testgen::onPath("gpsbabel")) GTEST_SKIP() << "no ogrinfo or gpsbabel";
+
+    // GAP: south-west of the equator and meridian, 3 s without a fix, then a run of
+    // 4 points, a sample without one, a run of 4. PLAIN: 5 points. NOFIX: none.
+    std::vector<std::string> gap = testgen::simulateDrive({.seconds = 12, .startLat = -33.8688, .startLon = -70.6693, .noFixSeconds = 3});
+    gap[7] = testgen::simulateDrive({.seconds = 8, .noFixSeconds = 8})[7];
+    const std::vector<std::string> files{write("GAP.MP4", recording(gap, 12)),
+                                         write("NOFIX.MP4", recording(testgen::simulateDrive({.seconds = 3, .noFixSeconds = 3}), 3)),
+                                         write("PLAIN.MP4", recording(testgen::simulateDrive({.seconds = 5}), 5))};
+
+    const struct {
+        const char *format, *trackLayer, *timeField, *babelFormat;
+    } formats[] = {{"gpx", "tracks", "", "gpx"},
+                   {"gpx10", "tracks", "", "gpx"},
+                   {"kml", "dashcam-telemetry", "begin", "kml"},
+                   {"geojson", "t", "start", nullptr}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.format);
+        const std::string out = (dir / (std::string("t.") + f.format)).string();
+        std::vector<std::string> args{"export", "--format", f.format, "--utc-offset", "-03:00", "-o", out};
+        args.insert(args.end(), files.begin(), files.end());
+        const ProgramRun exported = runTool(args, dir);
+        ASSERT_EQ(exported.exitCode, 0) << exported.err;
+
+        const ProgramRun read = runProgram("ogrinfo", {"-ro", "-al", out}, dir);
+        ASSERT_EQ(read.exitCode, 0) << read.err;
+        auto layers = parseOgrinfo(read.out);
+        OgrLayer& tracks = layers[f.trackLayer];
+        std::vector<std::vector<int>> runs;  // NOFIX left out, GAP in two runs
+        for (const auto& feature : tracks.features) runs.push_back(shape(feature.geometry));
+        EXPECT_EQ(std::tuple(tracks.featureCount, runs), std::tuple(2, std::vector<std::vector<int>>{{4, 4}, {5}}));
+        // The first point with a fix: 09:03:10 on the camera's clock.
+        const bool v10 = std::string(f.format) == "gpx10";
+        OgrLayer& points = layers["track_points"];
+        const OgrFeature& first = *f.timeField ? tracks.features.at(0) : points.features.at(0);
+        EXPECT_EQ(first.fields.at(*f.timeField ? f.timeField : "time"), "2016/05/12 12:03:10+00");
+        EXPECT_EQ(points.featureCount, *f.timeField ? -1 : 13);  // a point layer in GPX only
+        if (v10) {
+            EXPECT_EQ(std::tuple(points.fieldTypes["speed"], points.fieldTypes["course"]), std::tuple("Real", "Real"));
+            EXPECT_NEAR(std::stod(first.fields.at("speed")) * 3.6, sampleField(gap[3], 6), 1e-6);
+        }
+        if (!f.babelFormat) continue;
+
+        const ProgramRun babel =
+            runProgram("gpsbabel", {"-t", "-i", f.babelFormat, "-f", out, "-o", "unicsv", "-F", "-"}, dir);
+        EXPECT_EQ(std::tuple(babel.exitCode, babel.err, std::count(babel.out.begin(), babel.out.end(), '\n')),
+                  std::tuple(0, "", 1 + 13)) << babel.out;
+        const std::string header = babel.out.substr(0, babel.out.find('\n'));
+        EXPECT_EQ(header.find(",Speed,") != std::string::npos, v10) << header;
+        EXPECT_NE(babel.out.find(",2016/05/12,12:03:10"), std::string::npos) << babel.out;
+    }
+
+    // GDAL's usual guess of the CSV's position columns finds the signed degrees, not
+    // the unsigned ten-thousandths; its time keeps the camera's offset.
+    std::vector<std::string> args{"export", "--format", "csv", "--utc-offset", "-03:00", "-o", (dir / "t.csv").string()};
+    args.insert(args.end(), files.begin(), files.end());
+    ASSERT_EQ(runTool(args, dir).exitCode, 0);
+    const ProgramRun read = runProgram("ogrinfo", {"-ro", "-al", "-oo", "X_POSSIBLE_NAMES=lon*", "-oo",
+                                                  "Y_POSSIBLE_NAMES=lat*", "-oo", "AUTODETECT_TYPE=YES",
+                                                  (dir / "t.csv").string()}, dir);
+    auto csvLayers = parseOgrinfo(read.out);
+    OgrLayer& rows = csvLayers["t"];
+    EXPECT_EQ(std::tuple(rows.featureCount, rows.fieldTypes["time"], rows.fieldTypes["speed_kmh"]),
+              std::tuple(12 + 3 + 5, "DateTime", "Real"));
+    ASSERT_GT(rows.features.size(), 3u);
+    EXPECT_EQ(rows.features[3].fields["time"], "2016/05/12 09:03:10-03");
+    EXPECT_EQ(rows.features[3].geometry.rfind("POINT (-70.", 0), 0u) << rows.features[3].geometry;
+    EXPECT_EQ(rows.features[0].geometry, "");  // no fix
 }
