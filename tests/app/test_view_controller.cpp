@@ -49,20 +49,31 @@ QString progress(ViewController& w) {
 
 }  // namespace
 
-TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
-    QTemporaryDir tmp;
+// A folder chosen, then files dropped; while a batch is indexed, no other is taken.
+TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
+    QTemporaryDir tmp, more;
     QDir dir(tmp.path());
     makeRecording(dir, "REC_0002.MP4", 30);
     makeRecording(dir, "REC_0001.MP4", 125);
-    makeRecording(dir, "notes.txt", 0, false);
+    const QUrl notes = QUrl::fromLocalFile(makeRecording(dir, "notes.txt", 0, false));
+    const QUrl rec = QUrl::fromLocalFile(makeRecording(QDir(more.path()), "REC_0100.MP4", 5));
     TestWindow w;
     LogCapture log;
     EXPECT_EQ(progress(w).section(',', 0, 1), "0 rows, 0/100");
+    w.acceptDrop({notes, rec});  // the first file's extension decides
+    EXPECT_EQ(w.warnings, 1);
+    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
+    EXPECT_EQ(w.warnings, 1);
+    EXPECT_FALSE(w.isIndexing());
+
     w.nextChoice = {tmp.path()};
     w.btn_folder_open();
     EXPECT_TRUE(w.isIndexing());  // raised before the thread runs
     w.btn_folder_open();          // busy: no dialog, nothing queued
-    EXPECT_TRUE(log.contains("waitting for complte"));
+    w.acceptDrop({rec});
+    w.acceptDrop({notes});  // the extension test comes first, busy or not
+    EXPECT_EQ(w.warnings, 2);
+    EXPECT_TRUE(log.contains("waitting for complte") && log.contains("Wait for complete"));
     w.playTheVideo(0);  // not indexed yet
     EXPECT_TRUE(log.contains("NotLoading..."));
     EXPECT_EQ(plotCount(w.hostView), 0);
@@ -82,40 +93,15 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     EXPECT_EQ(plotCount(w.hostView), 3);
     EXPECT_EQ(w.draw_Graph->max_num, 30u);
 
-    // A second folder adds its rows below; the first rows stay playable.
-    QTemporaryDir more;
-    makeRecording(QDir(more.path()), "REC_0100.MP4", 5);
-    ASSERT_TRUE(openIndexed(w, {more.path()}));
-    EXPECT_EQ(progress(w), "3 rows, 3/3, 3/3");
+    // Dropped files (a folder among them ignored) add their rows below; the first rows stay playable.
+    w.acceptDrop({QUrl::fromLocalFile(more.path()), rec, notes});
+    ASSERT_TRUE(indexed(w));
+    EXPECT_EQ(progress(w), "4 rows, 4/4, 4/4");
+    EXPECT_EQ(w.library.arrayTable_Files.mid(2), (QStringList{"REC_0100.MP4", "notes.txt"}));
+    EXPECT_EQ(w.library.arrayTable_Time.mid(2), (QStringList{"00:05", "0:0"}));
     w.playTheVideo(0);
     EXPECT_EQ(w.draw_Graph->max_num, 125u);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
-}
-
-TEST(ViewController, Drops) {
-    QTemporaryDir tmp;
-    QDir dir(tmp.path());
-    const QUrl rec = QUrl::fromLocalFile(makeRecording(dir, "REC_0001.MP4", 3));
-    const QUrl notes = QUrl::fromLocalFile(makeRecording(dir, "notes.txt", 0, false));
-    dir.mkdir("folder");
-    TestWindow w;
-    LogCapture log;
-
-    w.acceptDrop({notes, rec});
-    EXPECT_EQ(w.warnings, 1);
-    EXPECT_FALSE(w.isIndexing());
-    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
-    EXPECT_EQ(w.warnings, 1);
-
-    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("folder")), rec, notes});
-    EXPECT_TRUE(w.isIndexing());
-    w.acceptDrop({rec});  // busy
-    EXPECT_TRUE(log.contains("Wait for complete"));
-    w.acceptDrop({notes});  // the extension test comes first, busy or not
-    EXPECT_EQ(w.warnings, 2);
-    ASSERT_TRUE(indexed(w));
-    EXPECT_EQ(w.library.arrayTable_Files, (QStringList{"REC_0001.MP4", "notes.txt"}));
-    EXPECT_EQ(w.library.arrayTable_Time, (QStringList{"00:03", "0:0"}));
 }
 
 TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
