@@ -13,6 +13,7 @@
 
 #include "Drive.h"
 #include "Log.h"
+#include "MapInterface.h"
 #include "QtPrinters.h"
 #include "SyntheticMp4.h"
 
@@ -83,6 +84,14 @@ std::unique_ptr<Window> windowRoutedTo(const QString& url, Args&&... args) {
     auto w = std::make_unique<Window>(std::forward<Args>(args)...);
     qputenv("DASHCAM_ROUTING_URL", "");
     return w;
+}
+
+// Points as "latitude,longitude" texts, to compare a whole line at once.
+inline QStringList pointTexts(const QVector<GeoCoordinate>& points) {
+    QStringList texts;
+    for (const GeoCoordinate& p : points)
+        texts << QString::number(p.latitude, 'g', 10) + ',' + QString::number(p.longitude, 'g', 10);
+    return texts;
 }
 
 // Collects the core's log lines while alive.

@@ -25,6 +25,16 @@ struct Delegate : SettingViewDelegate {
     int closed = 0;
     void SettingViewClosed() override { ++closed; }
 };
+
+// What a restart reads, as one text: the units, the folder, the servers ("null" when never saved).
+QString loaded() {
+    const UserSettings s = loadSettings();
+    const auto text = [](const QString& v) { return v.isNull() ? QStringLiteral("null") : v; };
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(s.PresetSpeedUnit)
+        .arg(s.PresetDistanceUnit)
+        .arg(text(s.PathOfSaveDirectory), text(s.TileServerUrl), text(s.RoutingServerUrl));
+}
 }  // namespace
 
 TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
@@ -51,10 +61,7 @@ TEST(Settings, ChosenFolderGetsItsSlashAndCancelKeepsIt) {
     const QByteArray stored = file.readAll();
     EXPECT_TRUE(stored.contains("PresetSpeedUnit=1")) << stored.constData();
     EXPECT_TRUE(stored.contains("PathOfSaveDirectory=/data/snaps/")) << stored.constData();
-    const UserSettings s = loadSettings();
-    EXPECT_EQ(s.PresetSpeedUnit, 1);
-    EXPECT_EQ(s.PresetDistanceUnit, 1);
-    EXPECT_EQ(s.PathOfSaveDirectory, "/data/snaps/");
+    EXPECT_EQ(loaded(), "1 1 /data/snaps/ https://tiles.example/{z}/{x}/{y}.png https://route.example");
     ChoosingDialog again(&delegate);
     EXPECT_EQ(again.textFiled_path->text(), "/data/snaps/");
     EXPECT_EQ(again.btn_select_speed_unit->currentIndex(), 1);
@@ -75,17 +82,15 @@ TEST(Settings, MissingKeysReadAsZeroAndUnitsOutsideThePopUpsAreClamped) {
             QSettings().setValue("PresetSpeedUnit", *c.stored);
             QSettings().setValue("PresetDistanceUnit", *c.stored);
         }
-        const UserSettings s = loadSettings();
-        EXPECT_EQ(s.PresetSpeedUnit, c.shown);
-        EXPECT_EQ(s.PresetDistanceUnit, c.shown);
-        EXPECT_TRUE(s.PathOfSaveDirectory.isNull() && s.TileServerUrl.isNull() && s.RoutingServerUrl.isNull());
+        EXPECT_EQ(loaded(), QStringLiteral("%1 %1 null null null").arg(c.shown));
         ChoosingDialog dialog(&delegate);
-        EXPECT_EQ(dialog.btn_select_speed_unit->currentIndex(), c.shown);  // never an empty pop-up
-        EXPECT_EQ(dialog.btn_select_distance_unit->currentIndex(), c.shown);
-        EXPECT_TRUE(log.contains(QStringLiteral("Load SpeedUnit = %1 , DistanceUnit =%1").arg(c.shown).toStdString()));
-        // The placeholder is shown, never stored.
-        EXPECT_EQ(dialog.textFiled_path->text(), "Please select the folder");
+        // Never an empty pop-up; the placeholder is shown, never stored.
+        EXPECT_EQ((QStringList{QString::number(dialog.btn_select_speed_unit->currentIndex()),
+                               QString::number(dialog.btn_select_distance_unit->currentIndex()),
+                               dialog.textFiled_path->text()}),
+                  (QStringList{QString::number(c.shown), QString::number(c.shown), "Please select the folder"}));
         EXPECT_TRUE(dialog.textFiled_path->isReadOnly());
+        EXPECT_TRUE(log.contains(QStringLiteral("Load SpeedUnit = %1 , DistanceUnit =%1").arg(c.shown).toStdString()));
         dialog.btn_save_and_close();
         EXPECT_EQ(QSettings().value("PresetSpeedUnit").toInt(), c.shown);  // never -1
         EXPECT_FALSE(QSettings().contains("PathOfSaveDirectory"));
@@ -102,9 +107,7 @@ TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {
     dialog.tileServer->clear();
     dialog.routingServer->setText(" http://127.0.0.1:5000 ");
     dialog.btn_save_and_close();
-    const UserSettings s = loadSettings();
-    EXPECT_TRUE(s.TileServerUrl.isEmpty() && !s.TileServerUrl.isNull());  // off, not "never saved"
-    EXPECT_EQ(s.RoutingServerUrl, "http://127.0.0.1:5000");
+    EXPECT_EQ(loaded(), "0 0 null  http://127.0.0.1:5000");  // the tile server off, not "never saved"
 
     const struct {
         const char* environment;  // nullptr: not set

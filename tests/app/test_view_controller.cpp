@@ -38,36 +38,50 @@ int plotCount(QChartView* view) {
 
 QString cell(ViewController& w, int row, int column) { return w.tableView->model()->index(row, column).data().toString(); }
 
+// The table's size, the progress and the count beside it, as one text.
+QString progress(ViewController& w) {
+    return QStringLiteral("%1 rows, %2/%3, %4")
+        .arg(w.tableView->model()->rowCount())
+        .arg(w.progressIndicator->value())
+        .arg(w.progressIndicator->maximum())
+        .arg(w.label_main->text());
+}
+
 }  // namespace
 
-TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
-    QTemporaryDir tmp;
+// A folder chosen, then files dropped; while a batch is indexed, no other is taken.
+TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
+    QTemporaryDir tmp, more;
     QDir dir(tmp.path());
     makeRecording(dir, "REC_0002.MP4", 30);
     makeRecording(dir, "REC_0001.MP4", 125);
-    makeRecording(dir, "notes.txt", 0, false);
+    const QUrl notes = QUrl::fromLocalFile(makeRecording(dir, "notes.txt", 0, false));
+    const QUrl rec = QUrl::fromLocalFile(makeRecording(QDir(more.path()), "REC_0100.MP4", 5));
     TestWindow w;
     LogCapture log;
-    EXPECT_EQ(w.tableView->model()->rowCount(), 0);
-    EXPECT_EQ(w.progressIndicator->value(), 0);
-    EXPECT_EQ(w.progressIndicator->maximum(), 100);
+    EXPECT_EQ(progress(w).section(',', 0, 1), "0 rows, 0/100");
+    w.acceptDrop({notes, rec});  // the first file's extension decides
+    EXPECT_EQ(w.warnings, 1);
+    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
+    EXPECT_EQ(w.warnings, 1);
+    EXPECT_FALSE(w.isIndexing());
 
     w.nextChoice = {tmp.path()};
     w.btn_folder_open();
     EXPECT_TRUE(w.isIndexing());  // raised before the thread runs
     w.btn_folder_open();          // busy: no dialog, nothing queued
-    EXPECT_TRUE(log.contains("waitting for complte"));
+    w.acceptDrop({rec});
+    w.acceptDrop({notes});  // the extension test comes first, busy or not
+    EXPECT_EQ(w.warnings, 2);
+    EXPECT_TRUE(log.contains("waitting for complte") && log.contains("Wait for complete"));
     w.playTheVideo(0);  // not indexed yet
     EXPECT_TRUE(log.contains("NotLoading..."));
     EXPECT_EQ(plotCount(w.hostView), 0);
 
     ASSERT_TRUE(indexed(w));
-    ASSERT_EQ(w.tableView->model()->rowCount(), 2);
+    EXPECT_EQ(progress(w), "2 rows, 2/2, 2/2");
     EXPECT_EQ((QStringList{cell(w, 0, 0), cell(w, 0, 1), cell(w, 1, 1)}), (QStringList{"REC_0001.MP4", "02:05", "00:30"}));
     EXPECT_EQ(w.tableView->model()->headerData(2, Qt::Horizontal).toString(), "Date");
-    EXPECT_EQ(w.label_main->text(), "2/2");
-    EXPECT_EQ(w.progressIndicator->value(), 2);
-    EXPECT_EQ(w.progressIndicator->maximum(), 2);
 
     // A click on a row plays it: the chart shows its series.
     w.show();
@@ -79,42 +93,15 @@ TEST(ViewController, OpensAFolderAndPlaysIndexedRowsOnly) {
     EXPECT_EQ(plotCount(w.hostView), 3);
     EXPECT_EQ(w.draw_Graph->max_num, 30u);
 
-    // A second folder adds its rows below; the first rows stay playable.
-    QTemporaryDir more;
-    makeRecording(QDir(more.path()), "REC_0100.MP4", 5);
-    ASSERT_TRUE(openIndexed(w, {more.path()}));
-    EXPECT_EQ(w.tableView->model()->rowCount(), 3);
-    EXPECT_EQ(w.progressIndicator->maximum(), 3);
-    EXPECT_EQ(w.label_main->text(), "3/3");
+    // Dropped files (a folder among them ignored) add their rows below; the first rows stay playable.
+    w.acceptDrop({QUrl::fromLocalFile(more.path()), rec, notes});
+    ASSERT_TRUE(indexed(w));
+    EXPECT_EQ(progress(w), "4 rows, 4/4, 4/4");
+    EXPECT_EQ(w.library.arrayTable_Files.mid(2), (QStringList{"REC_0100.MP4", "notes.txt"}));
+    EXPECT_EQ(w.library.arrayTable_Time.mid(2), (QStringList{"00:05", "0:0"}));
     w.playTheVideo(0);
     EXPECT_EQ(w.draw_Graph->max_num, 125u);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
-}
-
-TEST(ViewController, Drops) {
-    QTemporaryDir tmp;
-    QDir dir(tmp.path());
-    const QUrl rec = QUrl::fromLocalFile(makeRecording(dir, "REC_0001.MP4", 3));
-    const QUrl notes = QUrl::fromLocalFile(makeRecording(dir, "notes.txt", 0, false));
-    dir.mkdir("folder");
-    TestWindow w;
-    LogCapture log;
-
-    w.acceptDrop({notes, rec});
-    EXPECT_EQ(w.warnings, 1);
-    EXPECT_FALSE(w.isIndexing());
-    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
-    EXPECT_EQ(w.warnings, 1);
-
-    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("folder")), rec, notes});
-    EXPECT_TRUE(w.isIndexing());
-    w.acceptDrop({rec});  // busy
-    EXPECT_TRUE(log.contains("Wait for complete"));
-    w.acceptDrop({notes});  // the extension test comes first, busy or not
-    EXPECT_EQ(w.warnings, 2);
-    ASSERT_TRUE(indexed(w));
-    EXPECT_EQ(w.library.arrayTable_Files, (QStringList{"REC_0001.MP4", "notes.txt"}));
-    EXPECT_EQ(w.library.arrayTable_Time, (QStringList{"00:03", "0:0"}));
 }
 
 TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
@@ -149,20 +136,9 @@ TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
     EXPECT_TRUE(log.contains("SettingView Close"));
 }
 
-TEST(ViewController, RoutingServerComesFromTheSettings) {
-    FakeHttpServer osrm([](const QString&) { return FakeHttpServer::Reply{200, "application/json", R"({"code":"Ok","routes":[]})"}; });
-    QSettings().clear();
-    QSettings().setValue("RoutingServerUrl", osrm.url());
-    qunsetenv("DASHCAM_ROUTING_URL");
-    TestWindow w;
-    qputenv("DASHCAM_ROUTING_URL", "");
-    w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, {"481000,115000,N,E", "481200,115200,N,E"});
-    ASSERT_TRUE(waitUntil([&] { return !osrm.paths().isEmpty(); }, 5000));
-    QSettings().clear();
-}
-
 // Fewer than 4 steps: the road route, its instructions in the log; more: the recorded
-// track; no route: the track all the same, with the server's reason in the log.
+// track; no route: the track all the same, with the server's reason in the log. The
+// server is the one in the settings.
 TEST(ViewController, RoadRouteOrRecordedTrack) {
     int steps = 3;  // 0: the server finds no route
     FakeHttpServer osrm([&](const QString&) {
@@ -174,8 +150,11 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
         return FakeHttpServer::Reply{200, "application/json",
             R"({"code":"Ok","routes":[{"geometry":{"coordinates":[[11.50,48.10],[11.55,48.15],[11.52,48.12]]},"legs":[{"steps":[)" + list + "]}]}]}"};
     });
-    auto routed = windowRoutedTo<TestWindow>(osrm.url());
-    TestWindow& w = *routed;
+    QSettings().setValue("RoutingServerUrl", osrm.url());
+    qunsetenv("DASHCAM_ROUTING_URL");
+    TestWindow w;
+    qputenv("DASHCAM_ROUTING_URL", "");
+    QSettings().clear();
     LogCapture log;
     const auto route = [&](int n, QStringList track) {
         steps = n;
@@ -187,8 +166,7 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     const QStringList track = {"481000,115000,N,E", "481100,115100,N,E", "bad,entry", "481200,115200,N,E"};
 
     MapPolyline line = route(3, track);
-    ASSERT_EQ(line.points.size(), 3);
-    EXPECT_DOUBLE_EQ(line.points[1].latitude, 48.15);  // the road's, not the track's
+    EXPECT_EQ(pointTexts(line.points), (QStringList{"48.1,11.5", "48.15,11.55", "48.12,11.52"}));  // the road's
     EXPECT_TRUE(log.contains("Turn left onto Road 1"));
     EXPECT_TRUE(log.contains("You have arrived at your destination"));
     EXPECT_TRUE(osrm.paths().value(0).startsWith("/route/v1/driving/11.500000,48.100000;11.520000,48.120000?"))
@@ -196,16 +174,12 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     EXPECT_FALSE(log.contains("ERROR"));
 
     line = route(4, track);  // through every well-formed entry
-    ASSERT_EQ(line.points.size(), 3);
-    EXPECT_DOUBLE_EQ(line.points[1].latitude, 48.11);
-    EXPECT_DOUBLE_EQ(line.points[2].longitude, 11.52);
+    EXPECT_EQ(pointTexts(line.points), (QStringList{"48.1,11.5", "48.11,11.51", "48.12,11.52"}));
 
-    line = route(0, {"338688,704567,S,W", "338600,704500,S,W"});
+    line = route(0, {"338688,704567,S,W", "338600,704500,S,W"});  // signs flipped by S and W
     EXPECT_TRUE(log.contains("ERROR"));
     EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const std::string& l) { return l.find("NoRoute") != l.npos; }));
-    ASSERT_FALSE(line.points.isEmpty());
-    EXPECT_DOUBLE_EQ(line.points[0].latitude, -33.8688);  // signs flipped by S and W
-    EXPECT_DOUBLE_EQ(line.points[0].longitude, -70.4567);
+    EXPECT_EQ(pointTexts(line.points), (QStringList{"-33.8688,-70.4567", "-33.86,-70.45"}));
     EXPECT_EQ(w.rendererForOverlay(line), QPen(Qt::red, 4.0));
 }
 

@@ -1,8 +1,6 @@
-// A user's session with the real player: index three playable recordings, play
-// one, check that the labels follow the video, seek, pause, take a snapshot, let
-// a recording end into the next and the last one end, step frames, change speed;
-// then damaged recordings, which must say why they do not play and never show
-// another recording's data.
+// A user's session with the real player: three playable recordings played, sought, paused,
+// snapped, stepped and sped up; then damaged ones, which must say why they do not play and
+// never show another recording's data.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -27,8 +25,6 @@
 #include "ViewController.h"
 
 namespace {
-
-QTemporaryDir* recordings = nullptr;
 
 // A camera that writes its date and time fields two digits wide ("05").
 std::string withPaddedDate(const std::string& line) {
@@ -57,52 +53,42 @@ bool neutral(const ViewController& w) {
            markers.isEmpty();
 }
 
-class PlaybackTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        recordings = new QTemporaryDir;
-        testgen::DriveOptions drive;
-        drive.seconds = 14;
-        const auto lines = testgen::simulateDrive(drive);
-        const int lengths[3] = {6, 5, 3};
-        int from = 0;
-        for (int i = 0; i < 3; ++i) {
-            testgen::PlayableOptions o;
-            for (int k = from; k < from + lengths[i]; ++k) o.lines.push_back(withPaddedDate(lines[k]));
-            from += lengths[i];
-            o.width = 320, o.height = 240, o.fps = 10;
-            testgen::writePlayable(QDir(recordings->path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), o);
-        }
+void writeRecordings(const QDir& dir) {
+    testgen::DriveOptions drive;
+    drive.seconds = 14;
+    const auto lines = testgen::simulateDrive(drive);
+    const int lengths[3] = {6, 5, 3};
+    for (int i = 0, from = 0; i < 3; from += lengths[i++]) {
+        testgen::PlayableOptions o;
+        for (int k = from; k < from + lengths[i]; ++k) o.lines.push_back(withPaddedDate(lines[k]));
+        o.width = 320, o.height = 240, o.fps = 10;
+        testgen::writePlayable(dir.filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), o);
     }
-    static void TearDownTestSuite() { delete recordings; }
+}
 
-    static void showIndexed(ViewController& w, const QStringList& paths) {
-        w.resize(1280, 800);
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-        ASSERT_TRUE(openIndexed(w, paths));
-    }
-
-    // The sample a tick at this time must show.
-    static const telemetry::Class_Subtitle_Info& sampleAt(const ViewController& w, MediaTime t) {
-        const auto& record = *w.library.currentStorageVideo.video_list.at(w.library.currentStorageVideo.indexOfNowPlaying);
-        const uint32_t index = tickSampleIndex(tickPositionMs(t.value, t.timescale), record);
-        return (*record.array_SubtileInfo).at(index);
-    }
-};
+// The sample a tick at this time must show.
+const telemetry::Class_Subtitle_Info& sampleAt(const ViewController& w, MediaTime t) {
+    const auto& record = *w.library.currentStorageVideo.video_list.at(w.library.currentStorageVideo.indexOfNowPlaying);
+    return (*record.array_SubtileInfo).at(tickSampleIndex(tickPositionMs(t.value, t.timescale), record));
+}
 
 }  // namespace
 
-TEST_F(PlaybackTest, UserSession) {
+TEST(Playback, UserSession) {
+    QTemporaryDir recordings;
+    writeRecordings(QDir(recordings.path()));
     LogCapture log;
     ViewController w;
-    ASSERT_NO_FATAL_FAILURE(showIndexed(w, {recordings->path()}));
+    w.resize(1280, 800);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(openIndexed(w, {recordings.path()}));
     ASSERT_EQ(w.tableView->model()->rowCount(), 3);
 
     // Every tick's labels and vehicle marker must be those of the sample for its time.
     std::vector<double> ticks;  // in seconds
     int mismatches = 0;
-    QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) {
+    const auto checkTicks = QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) {
         ticks.push_back(double(t.value) / t.timescale);
         const auto& sample = sampleAt(w, t);
         const TickTexts e = tickTexts(sample, w.UserSettingSpeedUnit);
@@ -130,40 +116,26 @@ TEST_F(PlaybackTest, UserSession) {
     EXPECT_EQ(w.playerView->message(), "Opening REC_0001.MP4…");  // the click returns while the file loads
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
     EXPECT_EQ(w.playerView->message(), "");
-    EXPECT_TRUE(log.contains("File Exists"));
-    EXPECT_TRUE(log.contains("duration: 6.00"));
     EXPECT_EQ(w.slider_video->maximum(), 6000);
     ASSERT_TRUE(waitUntil([&] { return firstFrameMs >= 0; }, 10000));
     std::printf("click to first frame: %lld ms\n", static_cast<long long>(firstFrameMs));
 
-    // Offline, with no routing: the recorded track, in red.
-    // (Any other recording of its trip is drawn first, in grey at level 1.)
+    // Offline, with no routing: the recorded track in red, after the trip's others in grey.
     ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty() && w.mapView->overlays().last().level == 0; }, 5000));
-    EXPECT_TRUE(log.contains("ERROR"));
     EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().last()).color(), QColor(Qt::red));
     EXPECT_EQ(w.mapView->overlays().last().points.size(), 2);  // samples 0 and 5, the last one
 
-    // Play a couple of seconds: the labels move on with the video.
-    const QString firstDate = w.label_date->text();
-    EXPECT_TRUE(firstDate.startsWith("DATE: 2016/05/12 09:03:")) << firstDate.toStdString();
+    // Play a couple of seconds (the tick check above follows the labels), then seek with the slider.
     ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 2'200'000'000; }, 10000));
-    EXPECT_NE(w.label_date->text(), firstDate);
-    EXPECT_TRUE(log.contains("Play"));
     EXPECT_GE(w.slider_video->value(), 2000);
-
-    // Seek with the slider to 4 s: the next tick shows sample 4.
     w.slider_video->setValue(4000);
     w.sliderValueChanged();
-    EXPECT_TRUE(log.contains("slider chagne 4000.000000"));
     ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 4'000'000'000; }, 5000));
     QTest::qWait(100);
-    const auto& rec0 = *w.library.currentStorageVideo.video_list.at(0);
-    EXPECT_EQ(w.label_date->text(), tickTexts((*rec0.array_SubtileInfo)[4], w.UserSettingSpeedUnit).date);
+    EXPECT_EQ(w.label_date->text(), tickTexts(sampleAt(w, {4000, 1000}), w.UserSettingSpeedUnit).date);
 
-    // Pause and resume.
     w.player->pause();
     ASSERT_TRUE(waitUntil([&] { return !w.player->isPlaying(); }, 3000));
-    EXPECT_TRUE(log.contains("Pause"));
     const MediaTime pausedAt = w.player->currentTime();
 
     // Snapshot of the paused frame, at the video's own size.
@@ -182,13 +154,11 @@ TEST_F(PlaybackTest, UserSession) {
 
     // The end of the first recording opens the second, selected in the table.
     ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 1; }, 10000));
-    EXPECT_TRUE(log.contains("Video End"));
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
     EXPECT_EQ(w.slider_video->maximum(), 5000);
 
-    // The last recording's end keeps the end on screen: the slider at the end and
-    // the sample the end maps to, not the start.
+    // The last recording's end keeps the end on screen: the slider and the end's sample, not the start's.
     const size_t endsBefore = std::count(log.lines.begin(), log.lines.end(), "Video End");
     clickRow(w, 2);
     ASSERT_TRUE(waitUntil([&] { return std::count(log.lines.begin(), log.lines.end(), "Video End") > long(endsBefore); }, 15000));
@@ -196,8 +166,7 @@ TEST_F(PlaybackTest, UserSession) {
     EXPECT_FALSE(w.player->isPlaying());
     EXPECT_EQ(w.slider_video->value(), w.slider_video->maximum());
     EXPECT_EQ(w.label_position->text(), "0:03 / 0:03");
-    const MediaTime end{3000, 1000};
-    EXPECT_EQ(w.label_date->text(), tickTexts(sampleAt(w, end), w.UserSettingSpeedUnit).date);
+    EXPECT_EQ(w.label_date->text(), tickTexts(sampleAt(w, {3000, 1000}), w.UserSettingSpeedUnit).date);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 2);
 
     // The frame on screen can still be saved, and Play (Space) starts it again.
@@ -272,12 +241,14 @@ TEST_F(PlaybackTest, UserSession) {
 
     EXPECT_GT(ticks.size(), 5u);
     EXPECT_EQ(mismatches, 0);
-}
+    for (const char* line : {"File Exists", "duration: 6.00", "ERROR", "slider chagne 4000.000000", "Pause", "Video End"})
+        EXPECT_TRUE(log.contains(line)) << line;
+    QObject::disconnect(checkTicks);
 
-TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
+    // Damaged recordings, in a second batch below: each says why it does not play.
     QTemporaryDir damaged;
     const QDir dir(damaged.path());
-    QFile source(QDir(recordings->path()).filePath("REC_0001.MP4"));
+    QFile source(QDir(recordings.path()).filePath("REC_0001.MP4"));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
     const QByteArray good = source.readAll();
     const auto writeAll = [&](const char* name, const QByteArray& bytes) {
@@ -293,11 +264,10 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("REC_0006.MP4")).constData(), 0600), 0);
     writeAll("REC_0007.MP4", good);
 
-    LogCapture log;
-    ViewController w;
-    ASSERT_NO_FATAL_FAILURE(showIndexed(w, {QDir(recordings->path()).filePath("REC_0002.MP4"), dir.filePath("REC_0004.MP4"),
-                                            dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"), dir.filePath("REC_0007.MP4")}));
+    ASSERT_TRUE(openIndexed(w, {dir.filePath("REC_0004.MP4"), dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"),
+                                dir.filePath("REC_0007.MP4")}));
     ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
+    const int goodRow = 1, garbledRow = 3;  // REC_0002.MP4, REC_0004.MP4
 
     QList<qint64> clickMs;
     auto outcome = [&](int row) {
@@ -313,10 +283,10 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
     const struct {
         int row;
         const char* says;
-    } cases[] = {{1, "Cannot decode the video"}, {2, "No video track"}, {3, "Not a regular file"}, {4, "File is gone"}};
+    } cases[] = {{3, "Cannot decode the video"}, {4, "No video track"}, {5, "Not a regular file"}, {6, "File is gone"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
-        ASSERT_EQ(outcome(0), "plays");
+        ASSERT_EQ(outcome(goodRow), "plays");
         ASSERT_TRUE(waitUntil([&] { return !neutral(w); }, 5000));  // its labels and marker are up
         EXPECT_EQ(outcome(c.row), c.says);
         EXPECT_TRUE(neutral(w));
@@ -327,9 +297,9 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
     for (int i = 0; i < 20; ++i) {
         SCOPED_TRACE(i);
         if (i % 2) {
-            ASSERT_EQ(outcome(0), "plays");
+            ASSERT_EQ(outcome(goodRow), "plays");
         }
-        ASSERT_EQ(outcome(1), "Cannot decode the video");
+        ASSERT_EQ(outcome(garbledRow), "Cannot decode the video");
     }
 
     std::sort(clickMs.begin(), clickMs.end());
@@ -338,29 +308,28 @@ TEST_F(PlaybackTest, DamagedRecordingsSayWhyAndNeverShowAnother) {
 
     // A name that is not UTF-8 reaches mpv as the file system's bytes.
     const QByteArray latin1Name = QFile::encodeName(dir.path()) + "/caf\xe9.MP4";
-    {
-        ASSERT_EQ(::symlink(QFile::encodeName(QDir(recordings->path()).filePath("REC_0001.MP4")).constData(), latin1Name.constData()), 0);
-        MediaPlayer::OpenFailure failure = MediaPlayer::OpenFailure::NoPlayer;
-        const auto c = QObject::connect(w.player, &MediaPlayer::opened, [&](uint64_t, MediaPlayer::OpenFailure f) { failure = f; });
-        w.player->open(latin1Name);
-        ASSERT_TRUE(waitUntil([&] { return failure != MediaPlayer::OpenFailure::NoPlayer; }, 5000));
-        EXPECT_EQ(failure, MediaPlayer::OpenFailure::None);
-        QObject::disconnect(c);
-    }
+    ASSERT_EQ(::symlink(QFile::encodeName(source.fileName()).constData(), latin1Name.constData()), 0);
+    MediaPlayer::OpenFailure failure = MediaPlayer::OpenFailure::NoPlayer;
+    const auto opened =
+        QObject::connect(w.player, &MediaPlayer::opened, [&](uint64_t, MediaPlayer::OpenFailure f) { failure = f; });
+    w.player->open(latin1Name);
+    ASSERT_TRUE(waitUntil([&] { return failure != MediaPlayer::OpenFailure::NoPlayer; }, 5000));
+    EXPECT_EQ(failure, MediaPlayer::OpenFailure::None);
+    QObject::disconnect(opened);
 
     // A newer click wins over a load still under way, in both orders.
-    clickRow(w, 1);
-    clickRow(w, 0);
+    clickRow(w, garbledRow);
+    clickRow(w, goodRow);
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
     QTest::qWait(300);
     EXPECT_EQ(w.playerView->message(), "");
-    clickRow(w, 0);
-    clickRow(w, 1);
+    clickRow(w, goodRow);
+    clickRow(w, garbledRow);
     ASSERT_TRUE(waitUntil([&] { return w.playerView->message() == "Cannot decode the video"; }, 5000));
     QTest::qWait(300);
     EXPECT_FALSE(w.player->isPlaying());
     EXPECT_EQ(w.slider_video->maximum(), 0);
-    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
+    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, garbledRow);
 }
 
 int main(int argc, char** argv) {
