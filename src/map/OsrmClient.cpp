@@ -37,12 +37,6 @@ OsrmClient::OsrmClient(const QString& baseUrl, QObject* parent)
         baseUrl_.chop(1);
 }
 
-QString OsrmClient::baseUrlFromEnvironment() {
-    if (qEnvironmentVariableIsSet("DASHCAM_ROUTING_URL"))
-        return qEnvironmentVariable("DASHCAM_ROUTING_URL").trimmed();
-    return QString::fromLatin1(kDefaultBaseUrl);
-}
-
 void OsrmClient::setTimeout(int milliseconds) { timeoutMs_ = qMax(0, milliseconds); }
 
 void OsrmClient::calculateDirections(GeoCoordinate source, GeoCoordinate destination,

@@ -23,9 +23,6 @@ public:
     // Empty base URL: routing is off, every request answers with an error.
     explicit OsrmClient(const QString& baseUrl, QObject* parent = nullptr);
 
-    // DASHCAM_ROUTING_URL when set (an empty value turns routing off), else the default.
-    static QString baseUrlFromEnvironment();
-
     // How long a request may take in all, however the server trickles its answer;
     // 0 waits for ever.
     void setTimeout(int milliseconds);
