@@ -81,7 +81,7 @@ protected:
     QStringList spans, suggestions, told;
 };
 
-TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNot) {
+TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
     using Mode = clips::ClipMode;
     const struct {
         const char* name;
@@ -137,11 +137,10 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNot) {
     // The dialog names the span; the save dialog proposes a name beside the first recording.
     EXPECT_EQ(spans.first(), QStringLiteral("2.3 s from REC_0001.MP4 at 0:02.2 to REC_0002.MP4 at 0:01.5"));
     EXPECT_EQ(suggestions.first(), QDir(dir_->path()).filePath(QStringLiteral("REC_0001_clip.mp4")));
-}
 
-// Cancel in the progress dialog at once (the recordings' sound still being probed)
-// or once ffmpeg reports: no clip, no partial file, no message.
-TEST_F(ClipExportWindow, CancelLeavesNoFile) {
+    // Cancel in the progress dialog at once (the recordings' sound still being probed)
+    // or once ffmpeg reports: no clip, no partial file, no message.
+    told.clear();
     w.markIn = TimelineMark{0, 0};
     w.markOut = TimelineMark{2, 2};
     choices = ClipChoices{};
