@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QChartView>
-#include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,7 +13,6 @@
 #include "FileTableView.h"
 #include "MarkedSlider.h"
 #include "PlayableMp4.h"
-#include "PlaybackTick.h"
 #include "PositionFix.h"
 #include "ViewController.h"
 
@@ -39,6 +36,7 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, cell.center());
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
     w.player->pause();
+    ASSERT_TRUE(waitUntil([&] { return !w.player->isPlaying(); }, 5000));
 
     const auto& record = *w.library.currentStorageVideo.video_list.at(0);
     for (const int sample : {5, 2}) {
@@ -51,9 +49,6 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
         ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(w.player->currentTime()) - sample) < 0.05; }, 5000))
             << "at " << seconds(w.player->currentTime());
         EXPECT_EQ(w.slider_video->value(), sample * 1000);
-        const TickTexts shown = tickTexts((*record.array_SubtileInfo).at(size_t(sample)), w.UserSettingSpeedUnit);
-        EXPECT_TRUE(waitUntil([&] { return w.label_date->text() == shown.date; }, 3000))
-            << w.label_date->text().toStdString();
     }
 
     // To the frame under the pointer, not the whole second.
@@ -66,7 +61,6 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
             << "at " << seconds(w.player->currentTime());
         QTest::qWait(100);  // the seek's tick
         EXPECT_NEAR(*w.chartSteering->cursorSeconds(), seconds(w.player->currentTime()), 0.05);
-        EXPECT_NEAR(w.chartSteering->cursorItem()->line().x1(), w.hostView->mapToScene(*at).x(), 2.0);
     }
 
     // In at 2.6 s, Out after a frame step from 6 s.
