@@ -100,7 +100,7 @@ TEST(SpanMarks, InAndOutKeepTheirOrder) {
         bool placed;
     } cases[] = {
         {{}, {}, true, at2, true},      {{}, {}, false, at1, true},      {at1, {}, false, at2, true},
-        {at1, {}, false, at1, false},   // an empty span
+        {at1, {}, false, at1, false},   {{}, at1, true, at1, false},  // an empty span
         {at2, {}, false, at1, false},   // Out before In
         {{}, at1, true, at2, false},    // In after Out
         {{}, nextRow, true, at2, true},  // an earlier row, later in its own recording
