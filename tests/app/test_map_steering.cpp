@@ -182,20 +182,6 @@ TEST_F(Steering, ClickOnTheTrackSeeksToTheSampleThereAndADragPans) {
     EXPECT_EQ(seeks.size(), 3u);
 }
 
-TEST_F(Steering, FollowPansOnlyWhenOnAndNearTheEdge) {
-    const GeoCoordinate centre = map.centre();
-    const GeoCoordinate nearEdge = map.toCoordinate({390, 150});
-    steering.vehicleMoved(nearEdge);  // follow is off
-    EXPECT_EQ(map.centre().longitude, centre.longitude);
-    follow.setChecked(true);
-    steering.vehicleMoved(map.toCoordinate({250, 160}));  // well inside
-    EXPECT_EQ(map.centre().longitude, centre.longitude);
-    const double zoom = map.zoom();
-    steering.vehicleMoved(nearEdge);
-    ASSERT_TRUE(waitUntil([&] { return std::abs(map.centre().longitude - nearEdge.longitude) < 1e-9; }, 2000));
-    EXPECT_EQ(map.zoom(), zoom);  // a pan, not a zoom
-}
-
 TEST(FolderColumn, FolderOfAPath) {
     const struct {
         const char* path;
@@ -240,12 +226,19 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_EQ(ends(), 2);
     w.tick({3, 1});  // the vehicle marker comes and goes; the ends stay
     EXPECT_EQ(ends(), 2);
-    // Following, the map goes back to the car the user had left; Fit Trip shows the track.
+    // Not following, the map stays where the user took it; following, it goes back to the
+    // car at the same zoom, then holds still while the car is well inside. Fit Trip shows the track.
     EXPECT_FALSE(w.menu->followVehicle->isChecked());
-    w.menu->followVehicle->setChecked(true);
     w.mapView->setView({10.0, 10.0}, 15);
     w.tick({4, 1});
+    EXPECT_EQ(w.mapView->centre().latitude, 10.0);
+    w.menu->followVehicle->setChecked(true);
+    w.tick({5, 1});
     EXPECT_GT(w.mapView->centre().latitude, 40.0);
+    EXPECT_EQ(w.mapView->zoom(), 15);
+    const double followed = w.mapView->centre().latitude;
+    w.tick({6, 1});
+    EXPECT_EQ(w.mapView->centre().latitude, followed);
     w.mapView->setView({10.0, 10.0}, 15);
     w.menu->fitTrip->trigger();
     const TrackEnds first = trackEnds(*w.library.currentStorageVideo.video_list.at(0));
