@@ -216,26 +216,8 @@ TEST_F(ChartSteering, ClickDragAndHover) {
     EXPECT_EQ(seeks.size(), afterDrag);
 }
 
-TEST_F(ChartSteering, SpeedTraceOnItsOwnAxisInTheChosenUnit) {
-    auto gRange = [&] {
-        auto* g = static_cast<QValueAxis*>(view.chart()->axes(Qt::Vertical).value(0));
-        return std::tuple(g->alignment(), g->min(), g->max());
-    };
-    const auto gAxis = gRange();
-    graph.setSpeedTrace({true, 0.621371, QStringLiteral("mph")});
-    graph.rebuild(&view);
-    EXPECT_EQ(gRange(), gAxis);  // the G axes stay as they are
-    QLineSeries* speed = seriesNamed(view.chart(), "Speed");
-    ASSERT_NE(speed, nullptr);
-    auto* axis = qobject_cast<QValueAxis*>(speed->attachedAxes().value(1));
-    ASSERT_NE(axis, nullptr);
-    EXPECT_EQ(axis->alignment(), Qt::AlignRight);
-    EXPECT_GE(axis->max(), 98 * 0.621371);  // the fastest sample, 98 km/h
-    EXPECT_EQ(speed->at(10), QPointF(20.0, 20 * 0.621371));  // sample 10, 20 km/h, at 20 s
-}
-
 // A drive cut into two 20 s recordings of one trip, hard braking 2 s into the second:
-// its event proposes a span across the trip; the speed trace follows the menu and unit.
+// its event proposes a span across the trip; the speed trace follows the menu, in the unit.
 TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
     QTemporaryDir tmp;
     testgen::DriveOptions drive;
@@ -260,12 +242,25 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
 
     w.playTheVideo(0);
     EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
-    for (const auto& [unit, title] : {std::pair{1, "Speed (km/h)"}, {0, "Speed (mph)"}}) {
+    const auto gAxis = [&] {
+        auto* g = static_cast<QValueAxis*>(w.hostView->chart()->axes(Qt::Vertical).value(0));
+        return std::tuple(g->alignment(), g->min(), g->max());
+    };
+    const auto gBefore = gAxis();
+    const auto& samples = *w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo;
+    const double kmh = std::stod(std::string(*samples.at(5).speed));
+    for (const auto& [unit, perKmh, title] : {std::tuple{1, 1.0, "Speed (km/h)"}, {0, 1 / 1.609344, "Speed (mph)"}}) {
         w.UserSettingSpeedUnit = unit;
         w.menu->speedTrace->trigger();
         QLineSeries* speed = seriesNamed(w.hostView->chart(), "Speed");
         ASSERT_NE(speed, nullptr);
-        EXPECT_EQ(speed->attachedAxes().value(1)->titleText(), title);
+        // On an axis of its own at the right, which takes the fastest sample; the G axes stay.
+        auto* axis = qobject_cast<QValueAxis*>(speed->attachedAxes().value(1));
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(std::tuple(axis->titleText(), axis->alignment(), gAxis()),
+                  std::tuple(QString(title), Qt::AlignRight, gBefore));
+        EXPECT_NEAR(speed->at(5).y(), kmh * perKmh, 1e-3);
+        EXPECT_GE(axis->max(), kmh * perKmh);
         w.menu->speedTrace->trigger();
         EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
     }
