@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QToolTip>
 #include <QValueAxis>
-#include <cmath>
 
 #include "AppTestSupport.h"
 #include "ChartInteraction.h"
@@ -63,6 +62,11 @@ protected:
         QCoreApplication::processEvents();
     }
     QRectF plot() const { return view.chart()->mapRectToScene(view.chart()->plotArea()); }
+    // The upright line across the plot at a time of the recording.
+    QLineF lineAt(double s) const {
+        const double x = plot().left() + s / 100.0 * plot().width();
+        return {x, plot().top(), x, plot().bottom()};
+    }
 
     QChartView view;
     Draw_Graph graph;
@@ -71,42 +75,18 @@ protected:
 
 }  // namespace
 
-TEST(ChartTime, SecondsToChartXAndBackClampedToTheRecording) {
-    const struct {
-        double seconds, length, left, width, x, back;
-    } cases[] = {
-        {0, 100, 50, 400, 50, 0},
-        {25, 100, 50, 400, 150, 25},
-        {100, 100, 50, 400, 450, 100},
-        {-3, 100, 50, 400, 50, 0},     // before the start
-        {130, 100, 50, 400, 450, 100},  // past the end
-        {7.5, 15, 0, 300, 150, 7.5},
-        {5, 0, 20, 300, 20, 0},  // no recording: everything at the start
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.seconds);
-        EXPECT_DOUBLE_EQ(chartXForSeconds(c.seconds, c.length, c.left, c.width), c.x);
-        EXPECT_DOUBLE_EQ(secondsForChartX(c.x, c.length, c.left, c.width), c.back);
-    }
-    // Outside the plot, a pointer reads as the nearer end of the recording.
-    EXPECT_EQ(secondsForChartX(10, 100, 50, 400), 0.0);
-    EXPECT_EQ(secondsForChartX(900, 100, 50, 400), 100.0);
-}
-
-TEST(ChartTime, HoverShowsTheTimeAndTheNearestSampleAsRead) {
+TEST(ChartTime, NearestSampleAndTheHoverText) {
+    EXPECT_EQ(chartXForSeconds(5, 0, 50, 400), 50.0);  // no recording: everything at the start
+    EXPECT_EQ(secondsForChartX(50, 0, 50, 400), 0.0);
     // Ten samples two seconds apart.
-    const struct {
-        double seconds;
-        size_t sample;
-    } cases[] = {{0, 0}, {0.9, 0}, {1.1, 1}, {4.4, 2}, {17.9, 9}, {99, 9}, {-4, 0}};
-    for (const auto& c : cases) EXPECT_EQ(nearestSample(c.seconds, 2.0, 10), c.sample) << c.seconds;
-    EXPECT_EQ(nearestSample(3.0, 0.5, 100), 6u);
+    for (const auto& [seconds, sample] : {std::pair{0.9, 0u}, {1.1, 1u}, {99.0, 9u}, {-4.0, 0u}})
+        EXPECT_EQ(nearestSample(seconds, 2.0, 10), sample) << seconds;
     EXPECT_EQ(nearestSample(3.0, 1.0, 0), 0u);
 
     auto series = [](std::vector<PlotPoint> p) { return std::make_shared<const std::vector<PlotPoint>>(std::move(p)); };
-    const PlotSeries x = series({{0, 0.12f}, {1, -0.5f}}), y = series({{0, 0}, {1, 0.25f}}), z = series({{0, 1}, {1, 0.98f}});
+    const PlotSeries x = series({{0, 0.12f}, {1, -0.5f}}), y = series({{0, 0}, {1, 0.25f}}),
+                     z = series({{0, 1}, {1, 0.98f}});
     // Unshifted: the chart draws 0.5 where -0.5 was read.
-    EXPECT_EQ(chartHoverText(1.04, x, y, z, 1.0), "1.0 s\nX : -0.50\nY : 0.25\nZ : 0.98");
     EXPECT_EQ(chartHoverText(65.25, x, y, z, 1.0), "65.3 s\nX : -0.50\nY : 0.25\nZ : 0.98");
     EXPECT_EQ(chartHoverText(0.2, nullptr, nullptr, nullptr, 1.0), "0.2 s");
 }
@@ -119,45 +99,41 @@ TEST(SpanMarks, InAndOutKeepTheirOrder) {
         TimelineMark at;
         bool placed;
     } cases[] = {
-        {{}, {}, true, at2, true},
-        {{}, {}, false, at1, true},
-        {at1, {}, false, at2, true},
-        {at1, {}, false, at1, false},  // an empty span
-        {at2, {}, false, at1, false},  // Out before In
-        {{}, at1, true, at2, false},   // In after Out
+        {{}, {}, true, at2, true},      {{}, {}, false, at1, true},      {at1, {}, false, at2, true},
+        {at1, {}, false, at1, false},   {{}, at1, true, at1, false},  // an empty span
+        {at2, {}, false, at1, false},   // Out before In
+        {{}, at1, true, at2, false},    // In after Out
         {{}, nextRow, true, at2, true},  // an earlier row, later in its own recording
-        {at2, {}, false, nextRow, true},
-        {at1, at2, true, TimelineMark{0, 8}, true},
+        {at2, {}, false, nextRow, true}, {at1, at2, true, TimelineMark{0, 8}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.at.row << " " << c.at.seconds << (c.isIn ? " in" : " out"));
         auto in = c.in, out = c.out;
         EXPECT_EQ(clips::placeMark(in, out, c.isIn, c.at), c.placed);
-        EXPECT_EQ(c.isIn ? in : out, c.placed ? std::optional(c.at) : (c.isIn ? c.in : c.out));
-        EXPECT_EQ(c.isIn ? out : in, c.isIn ? c.out : c.in);  // the other mark stays
+        const std::optional at = c.at;
+        const auto expected = !c.placed ? std::pair(c.in, c.out)
+                              : c.isIn  ? std::pair(at, c.out)
+                                        : std::pair(c.in, at);
+        EXPECT_EQ(std::pair(in, out), expected);
     }
 }
 
 TEST(SpanMarks, AnEventProposesTenSecondsBeforeToFiveAfter) {
     const struct {
-        double seconds, length;
+        double seconds;
         std::optional<double> previous, next;
         TimelineMark in, out;
     } cases[] = {
-        {30, 60, {}, {}, {3, 20}, {3, 35}},
-        {4, 60, {}, {}, {3, 0}, {3, 9}},          // cut at the start
-        {4, 60, 60.0, {}, {2, 54}, {3, 9}},       // into the trip's recording before
-        {4, 60, 3.0, {}, {2, 0}, {3, 9}},         // which is shorter than the rest
-        {58, 60, {}, {}, {3, 48}, {3, 60}},       // cut at the end
-        {58, 60, {}, 30.0, {3, 48}, {4, 3}},      // into the trip's next recording
-        {58, 60, {}, 1.0, {3, 48}, {4, 1}},
+        {30, {}, {}, {3, 20}, {3, 35}},
+        {4, {}, {}, {3, 0}, {3, 9}},         // cut at the start
+        {4, 60.0, {}, {2, 54}, {3, 9}},      // into the trip's recording before
+        {4, 3.0, {}, {2, 0}, {3, 9}},        // which is shorter than the rest
+        {58, {}, {}, {3, 48}, {3, 60}},      // cut at the end
+        {58, {}, 30.0, {3, 48}, {4, 3}},     // into the trip's next recording
+        {58, {}, 1.0, {3, 48}, {4, 1}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.seconds);
-        const auto [in, out] = clips::eventSpan(3, c.seconds, c.length, c.previous, c.next);
-        EXPECT_EQ(in, c.in);
-        EXPECT_EQ(out, c.out);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(clips::eventSpan(3, c.seconds, 60, c.previous, c.next), std::pair(c.in, c.out)) << c.seconds;
 }
 
 TEST(SpanMarks, ThePartOfTheSpanInOneRecording) {
@@ -166,44 +142,32 @@ TEST(SpanMarks, ThePartOfTheSpanInOneRecording) {
     const std::optional<TimelineMark> none;
     const struct {
         std::optional<TimelineMark> in, out;
-        int32_t row;
         R expected;
     } cases[] = {
-        {none, none, 2, R{}},
-        {TimelineMark{2, 5}, none, 2, R{5.0, {}, {}}},
-        {none, TimelineMark{2, 9}, 2, R{{}, 9.0, {}}},
-        {TimelineMark{2, 5}, TimelineMark{2, 9}, 2, R{5.0, 9.0, P{5, 9}}},
-        {TimelineMark{1, 5}, TimelineMark{3, 9}, 2, R{{}, {}, P{0, 60}}},  // through the whole recording
-        {TimelineMark{1, 5}, TimelineMark{2, 9}, 2, R{{}, 9.0, P{0, 9}}},
-        {TimelineMark{2, 5}, TimelineMark{4, 9}, 2, R{5.0, {}, P{5, 60}}},
-        {TimelineMark{3, 5}, TimelineMark{4, 9}, 2, R{}},  // a later recording's
-        {TimelineMark{0, 5}, TimelineMark{1, 9}, 2, R{}},
+        {none, none, R{}},
+        {TimelineMark{2, 5}, none, R{5.0, {}, {}}},
+        {none, TimelineMark{2, 9}, R{{}, 9.0, {}}},
+        {TimelineMark{2, 5}, TimelineMark{2, 9}, R{5.0, 9.0, P{5, 9}}},
+        {TimelineMark{1, 5}, TimelineMark{3, 9}, R{{}, {}, P{0, 60}}},  // through the whole recording
+        {TimelineMark{1, 5}, TimelineMark{2, 9}, R{{}, 9.0, P{0, 9}}},
+        {TimelineMark{2, 5}, TimelineMark{4, 9}, R{5.0, {}, P{5, 60}}},
+        {TimelineMark{3, 5}, TimelineMark{4, 9}, R{}},  // a later recording's
+        {TimelineMark{0, 5}, TimelineMark{1, 9}, R{}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        EXPECT_EQ(clips::marksInRow(c.in, c.out, c.row, 60.0), c.expected);
-    }
+    for (const auto& c : cases) EXPECT_EQ(clips::marksInRow(c.in, c.out, 2, 60.0), c.expected) << &c - cases;
 }
 
-TEST_F(ChartSteering, CursorFollowsTheTimeAndTheSize) {
+TEST_F(ChartSteering, CursorAndSpanFollowTheTimeAndTheSize) {
     EXPECT_FALSE(steering.cursorItem()->isVisible());  // nothing played yet
-    for (double s : {0.0, 25.0, 100.0, 140.0}) {
-        SCOPED_TRACE(s);
-        steering.setCursorSeconds(s);
-        ASSERT_TRUE(steering.cursorItem()->isVisible());
-        const QLineF line = steering.cursorItem()->line();
-        EXPECT_NEAR(line.x1(), plot().left() + std::min(s, 100.0) / 100.0 * plot().width(), 0.01);
-        EXPECT_EQ(line.x1(), line.x2());
-        EXPECT_EQ(line.y1(), plot().top());
-        EXPECT_EQ(line.y2(), plot().bottom());
-    }
+    steering.setCursorSeconds(140.0);
+    EXPECT_TRUE(steering.cursorItem()->isVisible());
+    EXPECT_EQ(steering.cursorItem()->line(), lineAt(100.0));
     steering.setCursorSeconds(50.0);
     steering.setMarks(20.0, 60.0, std::pair{20.0, 60.0});
     view.resize(500, 260);
     QCoreApplication::processEvents();
-    EXPECT_NEAR(steering.cursorItem()->line().x1(), plot().center().x(), 0.01);
-    EXPECT_NEAR(steering.spanItem()->rect().left(), plot().left() + 0.2 * plot().width(), 0.01);
-    EXPECT_NEAR(steering.spanItem()->rect().right(), plot().left() + 0.6 * plot().width(), 0.01);
+    EXPECT_EQ(steering.cursorItem()->line(), lineAt(50.0));
+    EXPECT_EQ(steering.spanItem()->rect(), QRectF(lineAt(20.0).p1(), lineAt(60.0).p2()));
 
     // Building the same recording's chart again keeps the cursor; another's hides it.
     graph.rebuild(&view);
@@ -237,100 +201,73 @@ TEST_F(ChartSteering, ClickDragAndHover) {
     EXPECT_NEAR(seeks.last().at(0).toDouble(), 70.0, pixel);
     sendMouse(viewport, QEvent::MouseMove, QPoint(viewport->width() - 1, at30.y()), Qt::LeftButton);
     EXPECT_EQ(seeks.last().at(0).toDouble(), 100.0);
+    sendMouse(viewport, QEvent::MouseMove, QPoint(0, at30.y()), Qt::LeftButton);
+    EXPECT_EQ(seeks.last().at(0).toDouble(), 0.0);
     sendMouse(viewport, QEvent::MouseButtonRelease, at30, Qt::NoButton);
     const qsizetype afterDrag = seeks.size();
 
     // Hovering seeks nothing and tells the time and the readings.
     sendMouse(viewport, QEvent::MouseMove, *steering.viewportPointFor(40.0), Qt::NoButton);
-    EXPECT_EQ(seeks.size(), afterDrag);
-    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("40.")) || QToolTip::text().startsWith(QStringLiteral("39.")))
-        << QToolTip::text().toStdString();
-    EXPECT_TRUE(QToolTip::text().endsWith(QStringLiteral("X : 0.20\nY : -0.20\nZ : 1.00"))) << QToolTip::text().toStdString();
+    const QString tip = QToolTip::text();
+    EXPECT_TRUE(tip.startsWith("40.") || tip.startsWith("39.")) << tip.toStdString();
+    EXPECT_TRUE(tip.endsWith("X : 0.20\nY : -0.20\nZ : 1.00")) << tip.toStdString();
     // A press above the plot (on the legend) is not a seek.
     sendMouse(viewport, QEvent::MouseButtonPress, QPoint(at30.x(), 2), Qt::LeftButton);
     EXPECT_EQ(seeks.size(), afterDrag);
 }
 
-TEST_F(ChartSteering, SpeedTraceOnItsOwnAxisInTheChosenUnit) {
-    auto gRange = [&] {
-        auto* g = static_cast<QValueAxis*>(view.chart()->axes(Qt::Vertical).value(0));
-        return std::tuple(g->alignment(), g->min(), g->max());
-    };
-    const auto gAxis = gRange();
-    for (bool on : {true, false}) {
-        SCOPED_TRACE(on);
-        graph.setSpeedTrace({on, 0.621371, QStringLiteral("mph")});
-        graph.rebuild(&view);
-        QLineSeries* speed = seriesNamed(view.chart(), "Speed");
-        EXPECT_EQ(view.chart()->axes(Qt::Vertical).size(), on ? 2 : 1);
-        EXPECT_EQ(gRange(), gAxis);  // the G axes stay as they are
-        if (!on) {
-            EXPECT_EQ(speed, nullptr);
-            continue;
-        }
-        ASSERT_NE(speed, nullptr);
-        auto* axis = qobject_cast<QValueAxis*>(speed->attachedAxes().value(1));
-        ASSERT_NE(axis, nullptr);
-        EXPECT_EQ(axis->alignment(), Qt::AlignRight);
-        EXPECT_GE(axis->max(), 98 * 0.621371);  // the fastest sample, 98 km/h
-        EXPECT_EQ(speed->at(10).x(), 20.0);  // sample 10, 20 km/h, at 20 s
-        EXPECT_NEAR(speed->at(10).y(), 20 * 0.621371, 1e-4);
-    }
-}
-
-// A drive cut into two 20 s recordings of one trip, hard braking 2 s into the second.
-TEST(SpanMarksWindow, AnEventInTheListProposesItsSpanAcrossTheTrip) {
+// A drive cut into two 20 s recordings of one trip, hard braking 2 s into the second:
+// its event proposes a span across the trip; the speed trace follows the menu, in the unit.
+TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
     QTemporaryDir tmp;
     testgen::DriveOptions drive;
-    drive.startSpeedKmh = 60;
-    drive.speedNoise = drive.turnNoise = 0;
+    drive.startSpeedKmh = 60, drive.speedNoise = drive.turnNoise = 0;
     drive.incidents = {{testgen::Incident::Braking, 22}};
     const auto cut = testgen::cutDrive(drive, {20, 20}, 0);
     for (size_t i = 0; i < cut.size(); ++i)
-        makeRecordingOf(QFile::encodeName(QDir(tmp.path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1))).toStdString(),
-                        cut[i]);
+        makeRecordingOf(QDir(tmp.path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), cut[i]);
     ViewController w{MpvPlayer::Output::None};
-    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     ASSERT_EQ(w.list_events->count(), 1);
     QListWidgetItem* event = w.list_events->item(0);
     ASSERT_EQ(event->data(Qt::UserRole).toInt(), 1);
     const double at = event->data(Qt::UserRole + 1).toDouble();
     ASSERT_LT(at, 10.0);
     emit w.list_events->itemClicked(event);
-    ASSERT_TRUE(w.markIn && w.markOut);
-    EXPECT_EQ(*w.markIn, (TimelineMark{0, 20 + at - 10}));
-    EXPECT_EQ(*w.markOut, (TimelineMark{1, at + 5}));
-    // Clear Marks and Clear List forget them.
+    EXPECT_EQ(std::pair(w.markIn, w.markOut), std::pair(std::optional(TimelineMark{0, 20 + at - 10}),
+                                                        std::optional(TimelineMark{1, at + 5})));
     w.menu->clearMarks->trigger();
     EXPECT_FALSE(w.markIn || w.markOut);
-    emit w.list_events->itemClicked(w.list_events->item(0));
-    ASSERT_TRUE(w.markIn);
-    w.menu->clearList->trigger();
-    EXPECT_FALSE(w.markIn || w.markOut);
-}
+    emit w.list_events->itemClicked(event);
 
-// The speed trace of the menu, in the settings' unit; a cleared window's chart stays empty.
-TEST(SpeedTraceWindow, FollowsTheMenuAndTheUnit) {
-    QTemporaryDir tmp;
-    makeRecording(QDir(tmp.path()), QStringLiteral("REC_0001.MP4"), 30);
-    ViewController w{MpvPlayer::Output::None};
-    ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     w.playTheVideo(0);
-    EXPECT_FALSE(w.menu->speedTrace->isChecked());
     EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
-    for (const auto& [unit, title] : {std::pair{1, "Speed (km/h)"}, {0, "Speed (mph)"}}) {
+    const auto gAxis = [&] {
+        auto* g = static_cast<QValueAxis*>(w.hostView->chart()->axes(Qt::Vertical).value(0));
+        return std::tuple(g->alignment(), g->min(), g->max());
+    };
+    const auto gBefore = gAxis();
+    const auto& samples = *w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo;
+    const double kmh = std::stod(std::string(*samples.at(5).speed));
+    for (const auto& [unit, perKmh, title] : {std::tuple{1, 1.0, "Speed (km/h)"}, {0, 1 / 1.609344, "Speed (mph)"}}) {
         w.UserSettingSpeedUnit = unit;
         w.menu->speedTrace->trigger();
         QLineSeries* speed = seriesNamed(w.hostView->chart(), "Speed");
         ASSERT_NE(speed, nullptr);
-        EXPECT_EQ(speed->attachedAxes().value(1)->titleText(), title);
-        if (unit) w.menu->speedTrace->trigger();
+        // On an axis of its own at the right, which takes the fastest sample; the G axes stay.
+        auto* axis = qobject_cast<QValueAxis*>(speed->attachedAxes().value(1));
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(std::tuple(axis->titleText(), axis->alignment(), gAxis()),
+                  std::tuple(QString(title), Qt::AlignRight, gBefore));
+        EXPECT_NEAR(speed->at(5).y(), kmh * perKmh, 1e-3);
+        EXPECT_GE(axis->max(), kmh * perKmh);
+        w.menu->speedTrace->trigger();
+        EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
     }
+    // Clear List forgets the marks; the cleared window's chart stays empty.
     w.menu->clearList->trigger();
+    EXPECT_FALSE(w.markIn || w.markOut);
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
-    w.menu->speedTrace->trigger();
     w.menu->speedTrace->trigger();
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
 }

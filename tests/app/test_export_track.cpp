@@ -12,15 +12,14 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include "AppTestSupport.h"
 #include "ExportSettings.h"
 #include "ExportTrackAction.h"
 #include "MainMenu.h"
 #include "OgrInfo.h"
+#include "Process.h"
 #include "SettingViewController.h"
 #include "SettingsStore.h"
 #include "ViewController.h"
@@ -48,14 +47,13 @@ class ExportWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         QSettings().clear();
-        trip = testgen::cutDrive({}, {5, 5}, 0);
-        testgen::DriveOptions later{.seconds = 5, .hour = 10, .minute = 0, .second = 0};
-        testgen::DriveOptions blind{.seconds = 3, .hour = 11, .minute = 0, .second = 0, .noFixSeconds = 3};
-        const std::vector<std::string> lines[] = {trip[0], trip[1], testgen::simulateDrive(later), testgen::simulateDrive(blind)};
+        const auto trip = testgen::cutDrive({}, {5, 5}, 0);
+        const std::vector<std::string> lines[] = {
+            trip[0], trip[1], testgen::simulateDrive({.seconds = 5, .hour = 10, .minute = 0, .second = 0}),
+            testgen::simulateDrive({.seconds = 3, .hour = 11, .minute = 0, .second = 0, .noFixSeconds = 3})};
         for (int i = 0; i < 4; ++i)
-            makeRecordingOf(QFile::encodeName(dir.filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1))).toStdString(), lines[i]);
-        ASSERT_TRUE(w.openPaths(QStringList{tmp.path()}));
-        ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+            makeRecordingOf(dir.filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), lines[i]);
+        ASSERT_TRUE(openIndexed(w, {tmp.path()}));
         ASSERT_EQ(w.library.currentStorageVideo.video_list.size(), 4);
         exporter = new ScriptedExport(&w);
         w.trackExport = exporter;
@@ -69,12 +67,11 @@ protected:
     QDir dir{tmp.path()};
     ViewController w{MpvPlayer::Output::None};
     ScriptedExport* exporter = nullptr;
-    std::vector<std::vector<std::string>> trip;
 };
 
 }  // namespace
 
-TEST_F(ExportWindow, ScopeRowsFollowTheRowOnScreenAndItsTrip) {
+TEST_F(ExportWindow, ScopeRowsThenWritesTheChosenRowsNamesThoseWithoutFixAndRemembersFormatAndFolder) {
     const struct {
         ExportScope scope;
         int current;
@@ -88,40 +85,33 @@ TEST_F(ExportWindow, ScopeRowsFollowTheRowOnScreenAndItsTrip) {
         SCOPED_TRACE(testing::Message() << "scope " << int(c.scope) << " row " << c.current);
         EXPECT_EQ(exportRows(c.scope, c.current, w.drives, 4), c.rows);
     }
-}
 
-TEST_F(ExportWindow, WritesTheChosenRowsNamesThoseWithoutFixAndRemembersFormatAndFolder) {
-    w.menu->exportTrack->trigger();  // cancelled
+    const auto offered = [&] {
+        const ExportTrackAction::Offer& o = *exporter->offered;
+        return std::tuple(o.recording, o.tripRows, o.allRows, o.format, o.folder);
+    };
+    w.menu->exportTrack->trigger();  // cancelled, nothing on screen yet
     ASSERT_TRUE(exporter->offered);
-    EXPECT_EQ(exporter->offered->recording, "");  // nothing on screen yet
-    EXPECT_EQ(exporter->offered->allRows, 4);
-    EXPECT_EQ(exporter->offered->format, "");
+    EXPECT_EQ(offered(), std::tuple(QString(), 0, 4, QString(), QString()));
     EXPECT_TRUE(exporter->told.empty());
 
     w.playTheVideo(1);
-    exporter->offered.reset();
     exportTrack(ExportScope::Trip, "geojson", "trip");  // the suffix is added
-    ASSERT_EQ(exporter->told.size(), 1u);
-    EXPECT_EQ(exporter->told.back(), std::make_pair("Track exported to " + dir.filePath("trip.geojson"), false));
+    EXPECT_EQ(exporter->told, (std::vector{std::pair("Track exported to " + dir.filePath("trip.geojson"), false)}));
     QFile json(dir.filePath("trip.geojson"));
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     EXPECT_EQ(QJsonDocument::fromJson(json.readAll()).object()["features"].toArray().size(), 2);
-
     exporter->next.reset();
     w.menu->exportTrack->trigger();
-    EXPECT_EQ(exporter->offered->recording, "REC_0002.MP4");
-    EXPECT_EQ(exporter->offered->tripRows, 2);
-    EXPECT_EQ(exporter->offered->format, "geojson");
-    EXPECT_EQ(exporter->offered->folder, dir.absolutePath());
+    EXPECT_EQ(offered(), std::tuple(QString("REC_0002.MP4"), 2, 4, QString("geojson"), dir.absolutePath()));
 
+    const auto told = [&] { return exporter->told.back().first.toStdString(); };
     exportTrack(ExportScope::All, "kml", "all.kml");
     EXPECT_TRUE(QFile::exists(dir.filePath("all.kml")));
     EXPECT_TRUE(exporter->told.back().second);
-    EXPECT_TRUE(exporter->told.back().first.endsWith("left out: REC_0004.MP4")) << exporter->told.back().first.toStdString();
-
+    EXPECT_TRUE(told().ends_with("left out: REC_0004.MP4")) << told();
     exportTrack(ExportScope::All, "gpx", "no/such/folder/x.gpx");
-    EXPECT_TRUE(exporter->told.back().first.startsWith("The track could not be written to")) << exporter->told.back().first.toStdString();
-
+    EXPECT_TRUE(told().starts_with("The track could not be written to")) << told();
     w.playTheVideo(3);
     exportTrack(ExportScope::Recording, "gpx", "blind.gpx");
     EXPECT_EQ(exporter->told.back(), std::make_pair(QString("No track to export: REC_0004.MP4"), true));
@@ -137,14 +127,14 @@ TEST(ExportTrack, NothingIndexedSaysSoWithoutAsking) {
     w.menu->exportTrack->trigger();
     EXPECT_FALSE(exporter->offered);
     ASSERT_EQ(exporter->told.size(), 1u);
-    EXPECT_TRUE(exporter->told[0].first.startsWith("No recording is indexed yet")) << exporter->told[0].first.toStdString();
+    EXPECT_TRUE(exporter->told[0].first.startsWith("No recording is indexed yet"));
     EXPECT_FALSE(QFile::exists(QDir::temp().filePath("never.gpx")));
 }
 
 // The camera's 09:03:07 read on the chosen clock, as GDAL reads it back in UTC.
 TEST_F(ExportWindow, GdalReadsTheViewersGpxWithUtcTimesAndNumericSpeeds) {
-    const QString ogrinfo = QStandardPaths::findExecutable("ogrinfo");
-    if (ogrinfo.isEmpty()) GTEST_SKIP() << "ogrinfo is not on PATH";
+    qputenv("LC_ALL", "C");
+    if (!testgen::onPath("ogrinfo")) GTEST_SKIP() << "ogrinfo is not on PATH";
     const struct {
         const char *clock, *format, *time;
     } cases[] = {{"UTC", "gpx10", "09:03:07"}, {"+02:00", "gpx10", "07:03:07"}, {"-03:30", "gpx", "12:33:07"}};
@@ -152,27 +142,18 @@ TEST_F(ExportWindow, GdalReadsTheViewersGpxWithUtcTimesAndNumericSpeeds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.clock) + " " + c.format);
         ASSERT_TRUE(saveCameraClock(c.clock));
-        const QString path = dir.filePath(QStringLiteral("%1.gpx").arg(c.format));
-        exportTrack(ExportScope::Recording, c.format, QFileInfo(path).fileName());
-        QProcess read;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", "C");
-        read.setProcessEnvironment(env);
-        read.start(ogrinfo, {"-ro", "-al", path});
-        ASSERT_TRUE(read.waitForFinished(60000));
-        const std::string out = read.readAllStandardOutput().toStdString();
+        const QString name = QStringLiteral("%1.gpx").arg(c.format);
+        exportTrack(ExportScope::Recording, c.format, name);
+        const std::string out = testgen::runProcess({"ogrinfo", "-ro", "-al", dir.filePath(name).toStdString()}).out;
         auto layers = ogr::parseOgrinfo(out);
         EXPECT_EQ(layers["tracks"].featureCount, 1) << out;
         ogr::OgrLayer& points = layers["track_points"];
-        ASSERT_EQ(points.featureCount, 5) << out;
-        ASSERT_EQ(points.features.size(), 5u);
+        ASSERT_EQ(points.features.size(), 5u) << out;
         EXPECT_EQ(points.features[0].fields["time"], std::string("2016/05/12 ") + c.time + "+00");
         if (std::string(c.format) != "gpx10") continue;
         EXPECT_EQ(points.fieldTypes["speed"], "Real");
-        const std::string& line = trip[0][0];  // "$gx$gy$gz$lon$lat$heading$speed$..."
-        size_t at = 0;
-        for (int i = 0; i < 7; ++i) at = line.find('$', at) + 1;
-        EXPECT_NEAR(std::stod(points.features[0].fields["speed"]) * 3.6, std::stod(line.substr(at)), 1e-6);
+        const std::string kmh(*w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo->at(0).speed);
+        EXPECT_NEAR(std::stod(points.features[0].fields["speed"]) * 3.6, std::stod(kmh), 1e-6);
     }
 }
 
@@ -197,16 +178,14 @@ TEST(CameraClock, DialogStoresItBesideTheOtherSettingsAndRefusesABadOffset) {
     QSettings().clear();
     {
         SettingViewController dialog(nullptr, "", "");
-        EXPECT_EQ(dialog.cameraClock->currentIndex(), 0);
-        EXPECT_FALSE(dialog.cameraOffset->isEnabled());
+        EXPECT_EQ(std::pair(dialog.cameraClock->currentIndex(), dialog.cameraOffset->isEnabled()), std::pair(0, false));
         dialog.btn_select_speed_unit->setCurrentIndex(1);
         dialog.cameraClock->setCurrentIndex(2);
         EXPECT_TRUE(dialog.cameraOffset->isEnabled());
         dialog.cameraOffset->setText("+2:00");
         dialog.btn_save_and_close();
         EXPECT_FALSE(dialog.saveError->isHidden());
-        EXPECT_FALSE(QSettings().contains("CameraClock"));
-        EXPECT_FALSE(QSettings().contains("PresetSpeedUnit"));  // nothing stored
+        EXPECT_FALSE(QSettings().contains("CameraClock") || QSettings().contains("PresetSpeedUnit"));  // nothing stored
         dialog.cameraOffset->setText("+02:00");
         dialog.btn_save_and_close();
     }
@@ -214,14 +193,12 @@ TEST(CameraClock, DialogStoresItBesideTheOtherSettingsAndRefusesABadOffset) {
     EXPECT_EQ(loadSettings().PresetSpeedUnit, 1);
     {
         SettingViewController dialog(nullptr, "", "");
-        EXPECT_EQ(dialog.cameraClock->currentIndex(), 2);
-        EXPECT_EQ(dialog.cameraOffset->text(), "+02:00");
+        EXPECT_EQ(std::pair(dialog.cameraClock->currentIndex(), dialog.cameraOffset->text()), std::pair(2, QString("+02:00")));
         dialog.cameraClock->setCurrentIndex(1);
         dialog.btn_save_and_close();
     }
     EXPECT_EQ(loadCameraClock(), "UTC");
     QSettings().setValue("CameraClock", "half past");
-    SettingViewController dialog(nullptr, "", "");
-    EXPECT_EQ(dialog.cameraClock->currentIndex(), 0);
+    EXPECT_EQ(SettingViewController(nullptr, "", "").cameraClock->currentIndex(), 0);
     EXPECT_EQ(loadCameraClock(), "system");
 }

@@ -73,25 +73,18 @@ TEST(TrackHit, ClickNearThePieceNearestItGivesItsNearerEnd) {
 
 TEST(PlaybackTick, SampleVideoSecondsIsTheFirstSecondTheTickShowsTheSample) {
     // (samples, whole seconds, samples per second as indexed)
-    const struct {
-        uint32_t n, d, gap;
-    } cases[] = {{60, 60, 1}, {60, 30, 2}, {60, 59, 2}, {30, 60, 1}, {1, 1, 1}, {7, 3, 3}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.n << " samples, " << c.d << " s");
+    for (const auto& [n, d, gap] : {std::tuple{60u, 60u, 1u}, {60u, 30u, 2u}, {60u, 59u, 2u}, {30u, 60u, 1u}, {7u, 3u, 3u}}) {
         telemetry::Class_Video_Info record;
-        record.num_subtitle = c.n, record.duration_second = c.d, record.gapSubtitlePerSecond = c.gap, record.lastPosition = 2;
-        for (uint32_t index = 0; index < c.n; ++index) {
+        record.num_subtitle = n, record.duration_second = d, record.gapSubtitlePerSecond = gap, record.lastPosition = 2;
+        for (uint32_t index = 0; index < n; ++index) {
+            SCOPED_TRACE(testing::Message() << "sample " << index << " of " << n << " in " << d << " s");
             const int64_t s = sampleVideoSeconds(index, record);
-            ASSERT_GE(s, 0);
-            ASSERT_LT(s, int64_t(c.d)) << index;
-            const uint32_t shown = tickSampleIndex(float(s * 1000), record);
-            if (c.n % c.d == 0) {
-                EXPECT_EQ(shown, index - index % c.gap) << index;  // the nearest the tick ever shows
-            } else if (s < int64_t(c.d) - 1) {
-                EXPECT_GE(shown, index);  // the first second at or past the sample
-                if (s > 0) {
-                    EXPECT_LT(tickSampleIndex(float((s - 1) * 1000), record), index) << index;
-                }
+            ASSERT_TRUE(s >= 0 && s < int64_t(d)) << s;
+            const auto shownAt = [&](int64_t second) { return tickSampleIndex(float(second * 1000), record); };
+            if (n % d == 0) {
+                EXPECT_EQ(shownAt(s), index - index % gap);  // the nearest the tick ever shows
+            } else if (s < int64_t(d) - 1) {
+                EXPECT_TRUE(shownAt(s) >= index && (s == 0 || shownAt(s - 1) < index));
             }
         }
     }
@@ -102,8 +95,8 @@ TEST(FollowView, PansOntoTheMarkerOnlyNearAnEdge) {
     const struct {
         QPointF marker;
         bool pans;
-    } cases[] = {{{100, 50}, false}, {{30, 15}, false}, {{170, 85}, false}, {{29, 50}, true},
-                 {{100, 86}, true},  {{171, 50}, true}, {{-400, 50}, true}, {{100, 14}, true}};
+    } cases[] = {{{30, 15}, false}, {{170, 85}, false}, {{29, 50}, true},
+                 {{100, 86}, true}, {{171, 50}, true}, {{100, 14}, true}, {{-400, 50}, true}};  // off the view
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.marker.x() << "," << c.marker.y());
         EXPECT_EQ(followPan(c.marker, view), c.pans ? std::optional(c.marker) : std::nullopt);
@@ -189,58 +182,12 @@ TEST_F(Steering, ClickOnTheTrackSeeksToTheSampleThereAndADragPans) {
     EXPECT_EQ(seeks.size(), 3u);
 }
 
-TEST_F(Steering, FollowPansNearTheEdgeAndFitShowsTheTrack) {
-    const GeoCoordinate centre = map.centre();
-    const GeoCoordinate nearEdge = map.toCoordinate({390, 150});
-    steering.vehicleMoved(nearEdge);  // follow is off
-    EXPECT_EQ(map.centre().longitude, centre.longitude);
-    follow.setChecked(true);
-    steering.vehicleMoved(map.toCoordinate({250, 160}));  // well inside
-    EXPECT_EQ(map.centre().longitude, centre.longitude);
-    const double zoom = map.zoom();
-    steering.vehicleMoved(nearEdge);
-    ASSERT_TRUE(waitUntil([&] { return std::abs(map.centre().longitude - nearEdge.longitude) < 1e-9; }, 2000));
-    EXPECT_EQ(map.zoom(), zoom);  // a pan, not a zoom
-
-    fitTrip.trigger();
-    const auto region = trackRegion(*record);
-    ASSERT_TRUE(waitUntil([&] { return std::abs(map.centre().longitude - region->centre.longitude) < 1e-9; }, 2000));
-    for (int sample : {0, 5}) EXPECT_TRUE(map.rect().contains(pixelOf(sample))) << sample;
-}
-
-TEST(FolderColumn, ShownOnlyWhileRowsComeFromSeveralFolders) {
+TEST(FolderColumn, FolderOfAPath) {
     const struct {
         const char* path;
         const char* folder;
     } folders[] = {{"/a/b/REC.MP4", "/a/b"}, {"/REC.MP4", "/"}, {"REC.MP4", ""}, {"/a/b/", "/a/b"}};
     for (const auto& f : folders) EXPECT_EQ(folderOf(f.path), f.folder) << f.path;
-
-    RecordingLibrary library;
-    FileTableModel model(library);
-    FileTableView view;
-    view.setModel(&model);
-    const auto append = [&](const QByteArray& path) {
-        library.arrayTable_Files.append(fileNameOf(path));
-        for (QStringList* column : {&library.arrayTable_Time, &library.arrayTable_Date, &library.arrayTable_Trip,
-                                    &library.arrayTable_Avg})
-            column->append(QString());
-        library.arrayTable_Folder.append(folderOf(path));
-        ++library.table_cnt;
-        model.reloadRows(library.table_cnt - 1, library.table_cnt - 1);
-        return view.isColumnHidden(FileTableModel::Folder);
-    };
-    EXPECT_TRUE(view.isColumnHidden(FileTableModel::Folder));
-    EXPECT_TRUE(append("/drive/day1/REC_0001.MP4"));
-    EXPECT_TRUE(append("/drive/day1/REC_0002.MP4"));
-    EXPECT_FALSE(append("/drive/day2/REC_0001.MP4"));
-    const QModelIndex cell = model.index(2, FileTableModel::Folder);
-    EXPECT_EQ(cell.data().toString(), "day2");
-    EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), "/drive/day2");
-    EXPECT_EQ(model.headerData(FileTableModel::Folder, Qt::Horizontal).toString(), "Folder");
-    library.clear();
-    model.clear();
-    EXPECT_TRUE(view.isColumnHidden(FileTableModel::Folder));
-    EXPECT_TRUE(append("/drive/day2/REC_0001.MP4"));
 }
 
 // In the window: the ends' markers belong to the open recording only, and the
@@ -265,26 +212,40 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
         }
         return n;
     };
-    ASSERT_TRUE(w.openPaths(QStringList{day1.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(openIndexed(w, {day1.path()}));
     EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
-    ASSERT_TRUE(w.openPaths(QStringList{day2.path()}));
-    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    ASSERT_TRUE(openIndexed(w, {day2.path()}));
     EXPECT_FALSE(w.tableView->isColumnHidden(FileTableModel::Folder));
+    const QAbstractItemModel& rows = *w.tableView->model();
+    const QModelIndex cell = rows.index(2, FileTableModel::Folder);
+    EXPECT_EQ(std::tuple(cell.data().toString(), cell.data(Qt::ToolTipRole).toString(),
+                         rows.headerData(FileTableModel::Folder, Qt::Horizontal).toString()),
+              std::tuple(QString("day2"), day2.path(), QString("Folder")));
 
     w.playTheVideo(0);
     EXPECT_EQ(ends(), 2);
     w.tick({3, 1});  // the vehicle marker comes and goes; the ends stay
     EXPECT_EQ(ends(), 2);
-    // Following, the map goes back to the car the user had left; Fit Trip shows the track.
+    // Not following, the map stays where the user took it; following, it goes back to the
+    // car at the same zoom, then holds still while the car is well inside. Fit Trip shows the track.
     EXPECT_FALSE(w.menu->followVehicle->isChecked());
-    w.menu->followVehicle->setChecked(true);
     w.mapView->setView({10.0, 10.0}, 15);
     w.tick({4, 1});
+    EXPECT_EQ(w.mapView->centre().latitude, 10.0);
+    w.menu->followVehicle->setChecked(true);
+    w.tick({5, 1});
     EXPECT_GT(w.mapView->centre().latitude, 40.0);
+    EXPECT_EQ(w.mapView->zoom(), 15);
+    const double followed = w.mapView->centre().latitude;
+    w.tick({6, 1});
+    EXPECT_EQ(w.mapView->centre().latitude, followed);
     w.mapView->setView({10.0, 10.0}, 15);
     w.menu->fitTrip->trigger();
-    EXPECT_DOUBLE_EQ(w.mapView->centre().latitude, trackRegion(*w.library.currentStorageVideo.video_list.at(0))->centre.latitude);
+    const TrackEnds first = trackEnds(*w.library.currentStorageVideo.video_list.at(0));
+    EXPECT_TRUE(waitUntil([&] {
+        return w.mapView->rect().contains(w.mapView->toWidget(*first.start).toPoint()) &&
+               w.mapView->rect().contains(w.mapView->toWidget(*first.end).toPoint());
+    }, 2000));
     w.playTheVideo(1);
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.mapView->annotations().isEmpty());
