@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -96,6 +97,8 @@ void MpvPlayer::forget() {
     duration_ = 0;
     position_ = 0;
     lastTickSecond_ = -1;
+    seeking_ = false;
+    queuedSteps_.clear();
 }
 
 void MpvPlayer::close() {
@@ -206,6 +209,7 @@ void MpvPlayer::seekToTime(double seconds) { seekTo(QByteArray::number(std::max(
 void MpvPlayer::seekTo(const QByteArray& target) {
     if (!mpv_ || !open_) return;
     atEnd_ = false;  // the end's fixed position no longer holds
+    seeking_ = true;
     const char* command[] = {"seek", target.constData(), "absolute+exact", nullptr};
     mpv_command_async(mpv_, kNoReply, command);
 }
@@ -213,10 +217,17 @@ void MpvPlayer::seekTo(const QByteArray& target) {
 void MpvPlayer::stepFrame(bool forward) {
     if (!mpv_ || !open_) return;
     atEnd_ = false;
+    // A step sent while a seek is on its way is taken up by the seek's first frame
+    // and lost; it waits for the seek to land.
+    if (seeking_) queuedSteps_.push_back(forward);
+    else sendStep(forward);
+    updateState(true, idle_);  // mpv pauses after a step
+}
+
+void MpvPlayer::sendStep(bool forward) {
     stepping_ = true;
     const char* command[] = {forward ? "frame-step" : "frame-back-step", nullptr};
     mpv_command_async(mpv_, kNoReply, command);
-    updateState(true, idle_);  // mpv pauses after a step
 }
 
 void MpvPlayer::setSpeed(double speed) {
@@ -329,6 +340,9 @@ void MpvPlayer::dispatch(const mpv_event& event) {
             else finishOpening(OpenFailure::CannotDecode, QStringLiteral("no frame of the video could be decoded"));
         } else if (open_) {
             emitTick();
+            seeking_ = false;
+            const std::vector<bool> steps = std::exchange(queuedSteps_, {});
+            for (const bool forward : steps) sendStep(forward);
         }
         break;
     case MPV_EVENT_END_FILE: {

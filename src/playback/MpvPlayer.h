@@ -11,6 +11,7 @@
 #include <mpv/client.h>
 
 #include <atomic>
+#include <vector>
 
 #include "MediaPlayer.h"
 
@@ -55,6 +56,7 @@ private:
     void finishOpening(OpenFailure failure, const QString& detail);
     void stop();
     void forget();  // nothing open, nothing opening
+    void sendStep(bool forward);
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
@@ -66,6 +68,8 @@ private:
     double duration_ = 0;
     int64_t lastTickSecond_ = -1;
     bool stepping_ = false;  // a frame step's new position is ticked, second or not
+    bool seeking_ = false;            // a seek was sent and has not landed yet
+    std::vector<bool> queuedSteps_;  // steps asked for meanwhile, forward or not
     double speed_ = 1;
     bool muted_ = false;
 
