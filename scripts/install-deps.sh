@@ -10,8 +10,9 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
   # video
   libmpv-dev
-  # tests: GoogleTest, ffmpeg (playable test recordings), Xvfb (GUI tests), gpsbabel and gdal-bin (readers of the exported tracks)
-  googletest libgtest-dev ffmpeg xvfb xauth gpsbabel gdal-bin
+  # tests: GoogleTest, ffmpeg (playable test recordings), Xvfb (GUI tests), gpsbabel and gdal-bin (readers of the exported tracks),
+  # xdg-utils (which player the installed desktop entry makes the default)
+  googletest libgtest-dev ffmpeg xvfb xauth gpsbabel gdal-bin xdg-utils
   # software OpenGL, so the video widget draws under Xvfb
   libgl1-mesa-dri
   # benchmarks: exiftool, the peer bench/index_bench measures against

@@ -38,3 +38,16 @@ for program in "$viewer" "$telemetry"; do
     grep -qE -- "(^|[^A-Za-z-])$word([^A-Za-z-]|$)" <<<"$page" || fail "$name(1) does not document $word"
   done
 done
+
+# Installing must not make the viewer the default player for MP4 files: with a
+# player that claims video/mp4 beside it, that player stays the one xdg-mime and
+# mailcap choose (both go by the MimeType lines of the installed desktop entries).
+apps=$scratch/share/applications
+mkdir -p "$apps" "$scratch/config"
+cp "$built/$app_id.desktop" "$apps/"
+printf '[Desktop Entry]\nType=Application\nName=mpv\nExec=mpv %%U\nMimeType=video/mp4;\n' >"$apps/mpv.desktop"
+update-desktop-database "$apps"
+default=$(XDG_DATA_HOME=$scratch/none XDG_DATA_DIRS=$scratch/share XDG_CONFIG_HOME=$scratch/config \
+  XDG_CONFIG_DIRS=$scratch/config XDG_CURRENT_DESKTOP= xdg-mime query default video/mp4)
+[ "$default" = mpv.desktop ] || fail "installing makes $default the default for video/mp4"
+! grep -q '^MimeType=' "$built/$app_id.desktop" || fail "the desktop entry claims media types, so update-mime makes it a mailcap handler"
