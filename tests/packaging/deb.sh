@@ -10,7 +10,7 @@ cpack -G DEB -B "$scratch/out" --config "$build/CPackConfig.cmake" >"$scratch/cp
 deb=$(echo "$scratch"/out/dashcam-viewer_"$version"_*.deb)
 [ -f "$deb" ] || fail "no package in $scratch/out"
 
-lintian --fail-on error "$deb" || fail "lintian found errors"
+lintian -I --fail-on error "$deb" >"$scratch/lintian.txt" || { cat "$scratch/lintian.txt" >&2; fail "lintian found errors"; }
 [ "$(dpkg-deb -f "$deb" Recommends)" = ffmpeg ] || fail "ffmpeg is not recommended"
 dpkg-deb -f "$deb" Depends | grep -q 'libmpv' || fail "dependencies were not computed"
 
@@ -42,7 +42,16 @@ bin=$scratch/root/usr/bin
 if [ "$sanitized" != 1 ]; then
   for exe in "$bin"/*; do
     ! grep -qaF "$build" "$exe" || fail "$exe refers to the build folder"
+    # Hardened as Debian's own packages: read-only relocations bound at start,
+    # fortified libc calls and a stack protector.
+    # (grep reads whole here-strings: a pipe's early close would fail under pipefail)
+    grep -q GNU_RELRO <<<"$(readelf -lW "$exe")" || fail "$exe has no RELRO segment"
+    grep -qE 'FLAGS.*(BIND_NOW|NOW)' <<<"$(readelf -dW "$exe")" || fail "$exe does not bind at start (BIND_NOW)"
+    symbols=$(readelf --dyn-syms -W "$exe")
+    grep -qE '__[a-z]+_chk@' <<<"$symbols" || fail "$exe calls no fortified function"
+    grep -q '__stack_chk_fail@' <<<"$symbols" || fail "$exe has no stack protector"
   done
+  ! grep -E ' hardening-' "$scratch/lintian.txt" || fail "lintian finds the binaries unhardened"
 fi
 "$bin/dashcam-viewer" --version | grep -qx "dashcam-viewer $version (libmpv client API .*)" || fail "viewer --version"
 [ "$("$bin/dashcam-telemetry" --version)" = "dashcam-telemetry $version" ] || fail "dashcam-telemetry --version"
