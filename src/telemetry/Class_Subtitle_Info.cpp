@@ -7,8 +7,9 @@
 namespace telemetry {
 
 std::string Class_Subtitle_Info::ConvertString(std::string_view text) {
-    if (integerValue(text) < 10) return "0" + std::string(text);
-    return std::string(text);
+    std::string converted;
+    if (integerValue(text) < 10) converted = '0';
+    return converted.append(text);
 }
 
 const SampleText& Class_Subtitle_Info::field(int index) const {

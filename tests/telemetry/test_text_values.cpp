@@ -91,7 +91,7 @@ TEST(SubtitleInfo, FieldsInComponentOrderThenFailAtTheFirstMissingOne) {
         }
         std::string fields;
         for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i)
-            fields += (i ? "|" : "") + (s.field(i).has_value() ? std::string(s.field(i).view()) : "~");
+            fields.append(i ? "|" : "").append(s.field(i).has_value() ? s.field(i).view() : "~");
         EXPECT_EQ(std::tuple(fields, threw), std::tuple(c.fields, c.throws));
     }
     for (const auto& [lat, fix] : {std::pair("451234", true), {"0.9", false}, {"-451234", false}}) {

@@ -164,8 +164,8 @@ void disableTrack(Box& tkhd) {
 Box markerBox() {
     Box marker;
     marker.type = "free";  // players skip it
-    marker.payload.assign(kMarker, kMarker + sizeof kMarker - 1);
-    marker.payload.resize(marker.payload.size() + 3, 0);
+    marker.payload.assign(sizeof kMarker - 1 + 3, 0);
+    std::copy(kMarker, kMarker + sizeof kMarker - 1, marker.payload.begin());
     return marker;
 }
 

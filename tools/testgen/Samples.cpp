@@ -28,7 +28,7 @@ void writeSampleRecordings(const std::string& dir) {
     for (const SampleRecording& r : kSampleRecordings) lengths.push_back(r.seconds);
     const std::vector<std::vector<std::string>> recordings = cutDrive(drive, lengths, 0);
 
-    TempDir building(target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX"));
+    TempDir building(target.parent_path() / std::string(".").append(target.filename().string()).append(".tmp-XXXXXX"));
     for (size_t i = 0; i < recordings.size(); ++i) {
         PlayableOptions options;
         options.lines = recordings[i];

@@ -1,5 +1,6 @@
 #include "SyntheticMp4.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -117,8 +118,10 @@ std::vector<uint8_t> videoSampleStart(uint64_t size) {
     static const std::vector<uint8_t> frame = greyFrame();
     std::vector<uint8_t> out;
     auto unit = [&out](const std::vector<uint8_t>& nal, uint64_t length) {
-        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(length >> shift));
-        out.insert(out.end(), nal.begin(), nal.end());
+        const size_t at = out.size();
+        out.resize(at + 4 + nal.size());
+        for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(length >> (24 - 8 * i));
+        std::copy(nal.begin(), nal.end(), out.begin() + std::ptrdiff_t(at + 4));
     };
     if (size >= 4 + frame.size() + 5) {
         unit(frame, frame.size());
