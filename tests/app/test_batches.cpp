@@ -17,9 +17,9 @@ TEST(Batches, FolderKeepsVisibleMp4NamesInByteOrder) {
     QTemporaryDir tmp;
     const QByteArray folder = bytesOf(tmp.path());
     // A name that is not UTF-8 (Latin-1 e acute) stays the file system's bytes.
-    for (const char* name : {"REC_0002.MP4", "notes.txt", "clip.mp4", "REC_0001.MP4", "._REC_0001.MP4",
-                             "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~"})
-        std::ofstream((folder + '/' + name).toStdString());
+    const QByteArrayList names = {"REC_0002.MP4", "notes.txt", "clip.mp4", "REC_0001.MP4", "._REC_0001.MP4",
+                                  "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~"};
+    for (const QByteArray& name : names) std::ofstream((folder + '/' + name).toStdString());
     QDir(tmp.path()).mkdir(QStringLiteral("sub.MP4"));  // qualifies by its name alone
     const QByteArrayList expected = {"REC_0001.MP4", "REC_0002.MP4", "Z.Mp4",      "a.MP4",
                                      "caf\xe9.MP4",  "clip.mp4",     "sub.MP4"};
@@ -30,6 +30,8 @@ TEST(Batches, FolderKeepsVisibleMp4NamesInByteOrder) {
     }
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(recordingsInFolder(folder + "/missing").isEmpty());
+    // A drop judges its first file by the same rule.
+    for (const QByteArray& name : names) EXPECT_EQ(isSupportedDrop(folder + '/' + name), expected.contains(name)) << name.toStdString();
 }
 
 TEST(Batches, ChoiceOfFolderOrFiles) {
@@ -45,7 +47,7 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
     EXPECT_TRUE(batchForChoice({}).isEmpty());
 }
 
-TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstExtension) {
+TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstName) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
     const QByteArray folder = bytesOf(tmp.path());
@@ -59,8 +61,8 @@ TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstExtension) {
     EXPECT_TRUE(droppedFiles({QUrl::fromLocalFile(dir.filePath("folder"))}).isEmpty());
     for (auto [path, supported] : std::vector<std::pair<const char*, bool>>{{"/x/REC_0001.MP4", true},
                                                                             {"/x/a.tar.MP4", true},
-                                                                            {"/x/rec_0001.mp4", false},
-                                                                            {"/x/REC.Mp4", false},
+                                                                            {"/x/rec_0001.mp4", true},
+                                                                            {"/x/REC.Mp4", true},
                                                                             {"/x/notes.txt", false}})
         EXPECT_EQ(isSupportedDrop(path), supported) << path;
 }
