@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "ExportSettings.h"
+#include "RecordingLibrary.h"
 #include "TrackFile.h"
 
 std::vector<int> exportRows(ExportScope scope, int currentRow, const DriveIndex& drives, int listed) {
@@ -73,6 +75,13 @@ void ExportTrackAction::run(const QVector<RecordingRecord>& list, const DriveInd
     }
     const TrackFormatChoice& format = trackFormatChoice(choice->format);
     const QString path = withSuffix(choice->path, format);
+    // The save dialog's "replace?" must not reach a recording, however its name is spelled.
+    if (isRecordingFile(QFile::encodeName(path), list)) {
+        tell(tr("%1 is a recording in the list: a track cannot take its place; choose another name.")
+                 .arg(QDir::toNativeSeparators(path)),
+             true);
+        return;
+    }
     saveTrackExportFormat(QLatin1String(format.name));
     saveTrackExportFolder(QFileInfo(path).absolutePath());
 

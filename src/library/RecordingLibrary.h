@@ -32,4 +32,11 @@ struct RecordingLibrary {
     bool isRowIndexed(int32_t row) const;
     // Back to no rows, as constructed; not while a run is indexing.
     void clear();
+    // Whether the path names a listed recording or one of the batch being indexed.
+    bool listsFile(const QByteArray& path) const;
 };
+
+// Whether the path names the same file (device and inode) as one of the recordings,
+// however either is spelled: through a symbolic link, "..", or a hard link. A path
+// that does not exist names none.
+bool isRecordingFile(const QByteArray& path, const QVector<RecordingRecord>& recordings);
