@@ -446,7 +446,8 @@ void ViewController::loadSettings() {
     UserSeetingCapturePath = s.PathOfSaveDirectory;
     if (s.EventSensitivity == UserSettingEventSensitivity) return;
     UserSettingEventSensitivity = s.EventSensitivity;
-    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list);
+    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list,
+                         library.arrayTable_Problem);
     tableModel_->drivesChanged();
     showEvents();
     const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
@@ -535,7 +536,7 @@ void ViewController::startIndexing(const QByteArrayList& batch) {
 }
 
 void ViewController::reloadRows(int32_t first, int32_t last) {
-    drives.update(library.currentStorageVideo.video_list);
+    drives.update(library.currentStorageVideo.video_list, library.arrayTable_Problem);
     tableModel_->reloadRows(first, last);
     tableModel_->drivesChanged();
     showEvents();
@@ -546,8 +547,9 @@ void ViewController::showEvents() {
     for (const trips::RecordingSummary& summary : drives.summaries())
         for (const trips::Event& e : summary.events) {
             const int row = int(e.recording);
-            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3").arg(durationText(e.videoSeconds), eventDescription(e),
-                                                                             library.arrayTable_Files.value(row)),
+            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3")
+                                                 .arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit),
+                                                      library.arrayTable_Files.value(row)),
                                              list_events);
             item->setData(Qt::UserRole, row);
             item->setData(Qt::UserRole + 1, e.videoSeconds);
@@ -685,7 +687,8 @@ void ViewController::showRecordingEvents(int32_t row) {
     for (const MapAnnotation& a : mapView->annotations())
         if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
     for (const trips::Event& e : events) {
-        marks.push_back({e.videoSeconds, QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e))});
+        marks.push_back({e.videoSeconds,
+                         QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit))});
         if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
     }
     draw_Graph->setEventMarks(std::move(marks));
@@ -902,6 +905,8 @@ void ViewController::SettingViewClosed() {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
     showStatistics();
+    showEvents();  // their speeds in the new unit too
+    if (!storage.filepathOfNowPlaying.isNull()) showRecordingEvents(storage.indexOfNowPlaying);
     if (menu->speedTrace->isChecked()) showSpeedTrace();
     telemetry::logLine("SettingView Close");
 }

@@ -15,7 +15,7 @@ RecordingLibrary::RecordingLibrary() { clear(); }
 
 void RecordingLibrary::clear() {
     for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
-                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_isLoadingComplete})
+                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_Problem, &arrayTable_isLoadingComplete})
         column->clear();
     table_cnt = 0;
     currentStorageVideo = CurrentStorageVideo{};
