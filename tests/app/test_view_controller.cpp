@@ -4,6 +4,9 @@
 #include <QChartView>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
 #include <QProgressBar>
 #include <QSettings>
 #include <QTest>
@@ -102,6 +105,26 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     w.playTheVideo(0);
     EXPECT_EQ(w.draw_Graph->max_num, 125u);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
+
+    // However the highlight moves, the highlighted row is the one that plays: a drag
+    // across the rows, typing a name.
+    QWidget* rows = w.tableView->viewport();
+    const auto centre = [&](int row) { return w.tableView->visualRect(w.tableView->model()->index(row, 0)).center(); };
+    QTest::mousePress(rows, Qt::LeftButton, {}, centre(1));
+    for (int row : {2, 0}) {
+        QMouseEvent drag(QEvent::MouseMove, centre(row), rows->mapToGlobal(centre(row)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(rows, &drag);
+    }
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, centre(0));
+    const auto highlightedAndPlaying = [&] {
+        return std::pair(w.tableView->selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
+    };
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(0, 0));
+    QTest::keyClick(w.tableView, Qt::Key_N);  // notes.txt
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
+    // A Ctrl+click on it keeps it highlighted.
+    QTest::mouseClick(rows, Qt::LeftButton, Qt::ControlModifier, centre(3));
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
 }
 
 TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
