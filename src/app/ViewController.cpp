@@ -618,6 +618,7 @@ void ViewController::showStatistics() {
 }
 
 void ViewController::playTheVideo(int32_t row) {
+    playingOn_ = false;
     ++routeOpening_;  // answers still on their way belong to the previous opening
     pendingEventSeek.reset();
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
@@ -705,6 +706,7 @@ void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure fai
         const QString message = tr("Cannot play %1: %2 (%3)").arg(storage.filenameOfNowPlaying, openFailureText(failure), detail);
         telemetry::logLine(message.toStdString());
         statusBar()->showMessage(message);
+        if (playingOn_) playOn();  // a damaged recording does not end the drive's playback
         return;
     }
     telemetry::logLine(QString::asprintf("duration: %.2f", player->duration()).toStdString());
@@ -773,12 +775,16 @@ void ViewController::sliderValueChanged() {
 }
 
 void ViewController::itemDidFinishPlaying() {
-    const int32_t next = library.currentStorageVideo.indexOfNowPlaying + 1;
-    if (next < library.currentStorageVideo.num_video_list) {
-        tableView->selectRowQuietly(next);
-        playTheVideo(next);
-    }
+    playOn();
     telemetry::logLine("Video End");
+}
+
+void ViewController::playOn() {
+    const int32_t next = library.currentStorageVideo.indexOfNowPlaying + 1;
+    if (next >= library.currentStorageVideo.num_video_list) return;
+    tableView->selectRowQuietly(next);
+    playTheVideo(next);
+    playingOn_ = true;
 }
 
 void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "Play" : "Pause"); }
