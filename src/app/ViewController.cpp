@@ -144,17 +144,21 @@ ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
 }
 
 ViewController::~ViewController() {
+    // Nothing may reach the window while it comes apart: the player's news (a queued
+    // end of a recording would open the next one) and the indexing run's hand-offs,
+    // which it no longer waits for. No event loop runs here.
+    player->disconnect(this);
+    player->disconnect(chartSteering);
+    player->close();
+    if (indexingThread_.joinable()) {
+        run_->requestStop();  // after the file it is scanning
+        handoff_->abandon();
+        indexingThread_.join();
+    }
     delete chartSteering;  // it steers the chart of draw_Graph, which goes first
     // The video's render context must go before the player it draws.
     delete playerView;
     playerView = nullptr;
-    if (indexingThread_.joinable()) {
-        // The run hands its work to this thread and waits: keep serving it until it
-        // has stopped after its current file.
-        run_->requestStop();
-        while (!runFinished_) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        indexingThread_.join();
-    }
 }
 
 void ViewController::buildWindow() {
@@ -526,13 +530,9 @@ void ViewController::startIndexing(const QByteArrayList& batch) {
     library.open_files = batch;
     // Raised before the thread starts, so no second batch can be queued meanwhile.
     library.isOperationIndexing = true;
-    runFinished_ = false;
     run_ = std::make_unique<IndexingRun>(library, *this,
                                          [this](const std::function<void()>& fn) { handoff_->runAndWait(fn); });
-    indexingThread_ = std::thread([this] {
-        run_->threadDownLoadBinartFile(QStringLiteral("NSThread"));
-        runFinished_ = true;
-    });
+    indexingThread_ = std::thread([this] { run_->threadDownLoadBinartFile(QStringLiteral("NSThread")); });
 }
 
 void ViewController::reloadRows(int32_t first, int32_t last) {

@@ -175,7 +175,6 @@ private:
     FileTableModel* tableModel_ = nullptr;
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;
-    std::atomic<bool> runFinished_{true};
     std::optional<size_t> fittedTrip_;  // the first row of the trip the map was fitted to
     uint64_t routeOpening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
 };

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTimer>
 #include <QProgressBar>
 #include <QSettings>
 #include <QTest>
@@ -280,4 +281,22 @@ TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
     EXPECT_EQ(highlightedAndPlaying(), std::pair(1, 1));
     EXPECT_FALSE(w.player->isPlaying());
     EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("Cannot play REC_0002.MP4")) << w.statusBar()->currentMessage().toStdString();
+}
+
+// The window closes while a batch is indexed and just as a recording has ended: the
+// end, already queued, reaches nothing of it, and the run is not waited for.
+TEST(ViewController, ClosingWhileIndexingHearsNoMoreOfThePlayer) {
+    QTemporaryDir tmp, more;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    for (int i = 0; i < 50; ++i) makeRecording(QDir(more.path()), QStringLiteral("REC_1%1.MP4").arg(i, 3, 10, QLatin1Char('0')), 3);
+    auto w = std::make_unique<TestWindow>();
+    ASSERT_TRUE(openIndexed(*w, {tmp.path()}));
+    w->playTheVideo(0);
+    LogCapture log;
+    ASSERT_TRUE(w->openPaths(QStringList{more.path()}));
+    MediaPlayer* player = w->player;
+    QTimer::singleShot(0, player, [player] { emit player->endOfItem(); });
+    w.reset();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(log.contains("Video End"));
 }
