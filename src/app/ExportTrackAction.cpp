@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include "ExportSettings.h"
-#include "RecordingLibrary.h"
 #include "TrackFile.h"
 
 std::vector<int> exportRows(ExportScope scope, int currentRow, const DriveIndex& drives, int listed) {
@@ -56,7 +55,8 @@ QString countText(int recordings) {
 
 ExportTrackAction::ExportTrackAction(QMainWindow* window) : QObject(window), window_(window) {}
 
-void ExportTrackAction::run(const QVector<RecordingRecord>& list, const DriveIndex& drives, int currentRow) {
+void ExportTrackAction::run(const RecordingLibrary& library, const DriveIndex& drives, int currentRow) {
+    const QVector<RecordingRecord>& list = library.currentStorageVideo.video_list;
     const int listed = int(list.size());
     if (listed == 0) {
         tell(tr("No recording is indexed yet: there is no track to export."), true);
@@ -76,7 +76,7 @@ void ExportTrackAction::run(const QVector<RecordingRecord>& list, const DriveInd
     const TrackFormatChoice& format = trackFormatChoice(choice->format);
     const QString path = withSuffix(choice->path, format);
     // The save dialog's "replace?" must not reach a recording, however its name is spelled.
-    if (isRecordingFile(QFile::encodeName(path), list)) {
+    if (library.listsFile(QFile::encodeName(path))) {
         tell(tr("%1 is a recording in the list: a track cannot take its place; choose another name.")
                  .arg(QDir::toNativeSeparators(path)),
              true);

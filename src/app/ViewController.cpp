@@ -315,7 +315,7 @@ void ViewController::buildMenu() {
     trackExport = new ExportTrackAction(this);
     connect(menu->exportTrack, &QAction::triggered, this, [this] {
         const CurrentStorageVideo& storage = library.currentStorageVideo;
-        trackExport->run(storage.video_list, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
+        trackExport->run(library, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
     });
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
     clipExport = new ClipExportAction(library, drives, this);
