@@ -8,6 +8,7 @@
 #include "AppTestSupport.h"
 #include "Batches.h"
 #include "RowText.h"
+#include "VideoTrack.h"
 
 namespace {
 QByteArray bytesOf(const QString& path) { return QFile::encodeName(path); }
@@ -82,4 +83,30 @@ TEST(RowText, LengthAndNameOfTheRecording) {
     // Bytes that are not UTF-8 are shown as replacement characters.
     EXPECT_EQ((QStringList{fileNameOf("/a/b/REC.MP4"), fileNameOf("REC.MP4"), fileNameOf("/a/caf\xe9.MP4")}),
               (QStringList{"REC.MP4", "REC.MP4", QStringLiteral("caf\uFFFD.MP4")}));
+}
+
+TEST(VideoTrack, FoundByItsHandlerAndNotGuessedInABrokenMovieBox) {
+    QTemporaryDir tmp;
+    const QByteArray path = bytesOf(tmp.filePath("REC_0001.MP4"));
+    makeRecordingAt(path.toStdString(), 3);
+    QFile file(QFile::decodeName(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    const auto hasVideo = [&](const QByteArray& bytes) {
+        QFile out(tmp.filePath("x.MP4"));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size());
+        out.close();
+        return hasVideoTrack(bytesOf(out.fileName()));
+    };
+    QByteArray noVideo = whole;  // the video track made a free box
+    noVideo.replace(noVideo.indexOf("trak", noVideo.indexOf("moov")), 4, "free");
+    QByteArray oversized = whole;  // a track claiming more than its movie box holds
+    const qsizetype track = oversized.indexOf("trak", oversized.indexOf("moov")) - 4;
+    oversized.replace(track, 4, QByteArray::fromHex("7fffffff"));
+    EXPECT_EQ(hasVideo(whole), std::optional(true));
+    EXPECT_EQ(hasVideo(noVideo), std::optional(false));
+    EXPECT_EQ(hasVideo(oversized), std::nullopt);
+    EXPECT_EQ(hasVideo(whole.left(whole.indexOf("moov") + 100)), std::nullopt);  // cut short
+    EXPECT_EQ(hasVideo({}), std::nullopt);
+    EXPECT_EQ(hasVideoTrack(bytesOf(tmp.filePath("missing.MP4"))), std::nullopt);
 }
