@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -98,9 +99,11 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
     QString target = chooseTarget(first.absoluteDir().filePath(first.completeBaseName() + "_clip.mp4"));
     if (target.isEmpty()) return;
     if (QFileInfo(target).suffix().isEmpty()) target += ".mp4";
-    for (const QString& file : request.files)
-        if (QFileInfo(file).absoluteFilePath() == QFileInfo(target).absoluteFilePath())
-            return tell(tr("A clip cannot take the place of one of its recordings; choose another name."));
+    // By the file itself: a linked folder or another spelling of the name must not let
+    // the clip replace a recording, in the span or not.
+    if (library_.listsFile(QFile::encodeName(target)))
+        return tell(tr("%1 is a recording in the list: a clip cannot take its place; choose another name.")
+                        .arg(QDir::toNativeSeparators(target)));
     request.output = target;
 
     export_ = std::make_unique<clips::ClipExport>(request);

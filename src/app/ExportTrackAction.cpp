@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -54,7 +55,8 @@ QString countText(int recordings) {
 
 ExportTrackAction::ExportTrackAction(QMainWindow* window) : QObject(window), window_(window) {}
 
-void ExportTrackAction::run(const QVector<RecordingRecord>& list, const DriveIndex& drives, int currentRow) {
+void ExportTrackAction::run(const RecordingLibrary& library, const DriveIndex& drives, int currentRow) {
+    const QVector<RecordingRecord>& list = library.currentStorageVideo.video_list;
     const int listed = int(list.size());
     if (listed == 0) {
         tell(tr("No recording is indexed yet: there is no track to export."), true);
@@ -73,6 +75,13 @@ void ExportTrackAction::run(const QVector<RecordingRecord>& list, const DriveInd
     }
     const TrackFormatChoice& format = trackFormatChoice(choice->format);
     const QString path = withSuffix(choice->path, format);
+    // The save dialog's "replace?" must not reach a recording, however its name is spelled.
+    if (library.listsFile(QFile::encodeName(path))) {
+        tell(tr("%1 is a recording in the list: a track cannot take its place; choose another name.")
+                 .arg(QDir::toNativeSeparators(path)),
+             true);
+        return;
+    }
     saveTrackExportFormat(QLatin1String(format.name));
     saveTrackExportFolder(QFileInfo(path).absolutePath());
 

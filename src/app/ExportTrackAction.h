@@ -11,6 +11,7 @@
 
 #include "CurrentStorageVideo.h"
 #include "DriveIndex.h"
+#include "RecordingLibrary.h"
 #include "TrackExport.h"
 
 class QMainWindow;
@@ -58,7 +59,7 @@ public:
     };
 
     // Asks, then writes. currentRow: the list row on screen, -1 when none.
-    void run(const QVector<RecordingRecord>& list, const DriveIndex& drives, int currentRow);
+    void run(const RecordingLibrary& library, const DriveIndex& drives, int currentRow);
 
 protected:
     // The scope, format and file the user picks; nullopt when cancelled. Tests replace it.

@@ -144,17 +144,21 @@ ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
 }
 
 ViewController::~ViewController() {
+    // Nothing may reach the window while it comes apart: the player's news (a queued
+    // end of a recording would open the next one) and the indexing run's hand-offs,
+    // which it no longer waits for. No event loop runs here.
+    player->disconnect(this);
+    player->disconnect(chartSteering);
+    player->close();
+    if (indexingThread_.joinable()) {
+        run_->requestStop();  // after the file it is scanning
+        handoff_->abandon();
+        indexingThread_.join();
+    }
     delete chartSteering;  // it steers the chart of draw_Graph, which goes first
     // The video's render context must go before the player it draws.
     delete playerView;
     playerView = nullptr;
-    if (indexingThread_.joinable()) {
-        // The run hands its work to this thread and waits: keep serving it until it
-        // has stopped after its current file.
-        run_->requestStop();
-        while (!runFinished_) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        indexingThread_.join();
-    }
 }
 
 void ViewController::buildWindow() {
@@ -311,7 +315,7 @@ void ViewController::buildMenu() {
     trackExport = new ExportTrackAction(this);
     connect(menu->exportTrack, &QAction::triggered, this, [this] {
         const CurrentStorageVideo& storage = library.currentStorageVideo;
-        trackExport->run(storage.video_list, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
+        trackExport->run(library, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
     });
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
     clipExport = new ClipExportAction(library, drives, this);
@@ -446,7 +450,8 @@ void ViewController::loadSettings() {
     UserSeetingCapturePath = s.PathOfSaveDirectory;
     if (s.EventSensitivity == UserSettingEventSensitivity) return;
     UserSettingEventSensitivity = s.EventSensitivity;
-    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list);
+    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list,
+                         library.arrayTable_Problem);
     tableModel_->drivesChanged();
     showEvents();
     const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
@@ -525,17 +530,13 @@ void ViewController::startIndexing(const QByteArrayList& batch) {
     library.open_files = batch;
     // Raised before the thread starts, so no second batch can be queued meanwhile.
     library.isOperationIndexing = true;
-    runFinished_ = false;
     run_ = std::make_unique<IndexingRun>(library, *this,
                                          [this](const std::function<void()>& fn) { handoff_->runAndWait(fn); });
-    indexingThread_ = std::thread([this] {
-        run_->threadDownLoadBinartFile(QStringLiteral("NSThread"));
-        runFinished_ = true;
-    });
+    indexingThread_ = std::thread([this] { run_->threadDownLoadBinartFile(QStringLiteral("NSThread")); });
 }
 
 void ViewController::reloadRows(int32_t first, int32_t last) {
-    drives.update(library.currentStorageVideo.video_list);
+    drives.update(library.currentStorageVideo.video_list, library.arrayTable_Problem);
     tableModel_->reloadRows(first, last);
     tableModel_->drivesChanged();
     showEvents();
@@ -546,8 +547,9 @@ void ViewController::showEvents() {
     for (const trips::RecordingSummary& summary : drives.summaries())
         for (const trips::Event& e : summary.events) {
             const int row = int(e.recording);
-            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3").arg(durationText(e.videoSeconds), eventDescription(e),
-                                                                             library.arrayTable_Files.value(row)),
+            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3")
+                                                 .arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit),
+                                                      library.arrayTable_Files.value(row)),
                                              list_events);
             item->setData(Qt::UserRole, row);
             item->setData(Qt::UserRole + 1, e.videoSeconds);
@@ -616,6 +618,7 @@ void ViewController::showStatistics() {
 }
 
 void ViewController::playTheVideo(int32_t row) {
+    playingOn_ = false;
     ++routeOpening_;  // answers still on their way belong to the previous opening
     pendingEventSeek.reset();
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
@@ -685,7 +688,8 @@ void ViewController::showRecordingEvents(int32_t row) {
     for (const MapAnnotation& a : mapView->annotations())
         if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
     for (const trips::Event& e : events) {
-        marks.push_back({e.videoSeconds, QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e))});
+        marks.push_back({e.videoSeconds,
+                         QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit))});
         if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
     }
     draw_Graph->setEventMarks(std::move(marks));
@@ -702,6 +706,7 @@ void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure fai
         const QString message = tr("Cannot play %1: %2 (%3)").arg(storage.filenameOfNowPlaying, openFailureText(failure), detail);
         telemetry::logLine(message.toStdString());
         statusBar()->showMessage(message);
+        if (playingOn_) playOn();  // a damaged recording does not end the drive's playback
         return;
     }
     telemetry::logLine(QString::asprintf("duration: %.2f", player->duration()).toStdString());
@@ -770,12 +775,16 @@ void ViewController::sliderValueChanged() {
 }
 
 void ViewController::itemDidFinishPlaying() {
-    const int32_t next = library.currentStorageVideo.indexOfNowPlaying + 1;
-    if (next < library.currentStorageVideo.num_video_list) {
-        tableView->selectRowQuietly(next);
-        playTheVideo(next);
-    }
+    playOn();
     telemetry::logLine("Video End");
+}
+
+void ViewController::playOn() {
+    const int32_t next = library.currentStorageVideo.indexOfNowPlaying + 1;
+    if (next >= library.currentStorageVideo.num_video_list) return;
+    tableView->selectRowQuietly(next);
+    playTheVideo(next);
+    playingOn_ = true;
 }
 
 void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "Play" : "Pause"); }
@@ -902,6 +911,8 @@ void ViewController::SettingViewClosed() {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
     showStatistics();
+    showEvents();  // their speeds in the new unit too
+    if (!storage.filepathOfNowPlaying.isNull()) showRecordingEvents(storage.indexOfNowPlaying);
     if (menu->speedTrace->isChecked()) showSpeedTrace();
     telemetry::logLine("SettingView Close");
 }

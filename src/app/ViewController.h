@@ -159,6 +159,7 @@ private:
     void showEvents();
     void showRecordingEvents(int32_t row);  // on the chart and the map
     double rowSeconds(int32_t row) const;    // the recording's length
+    void playOn();  // the row after the one playing, if there is one
 
     // IndexingRun::Host
     void reloadRows(int32_t first, int32_t last) override;
@@ -169,11 +170,11 @@ private:
     MainThreadHandoff* handoff_;
     QMetaObject::Connection rateObservation_;
     uint64_t opening_ = 0;                  // the player's number for the latest opening
+    bool playingOn_ = false;  // the latest opening follows a recording that played to its end
     std::optional<uint32_t> shownSample_;  // the sample the labels show, of the recording now playing
     FileTableModel* tableModel_ = nullptr;
     std::unique_ptr<IndexingRun> run_;
     std::thread indexingThread_;
-    std::atomic<bool> runFinished_{true};
     std::optional<size_t> fittedTrip_;  // the first row of the trip the map was fitted to
     uint64_t routeOpening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
 };

@@ -38,7 +38,5 @@ QByteArrayList droppedFiles(const QList<QUrl>& urls) {
 }
 
 bool isSupportedDrop(const QByteArray& firstPath) {
-    const QByteArray name = firstPath.mid(firstPath.lastIndexOf('/') + 1);
-    const qsizetype dot = name.lastIndexOf('.');
-    return dot >= 0 && name.mid(dot + 1) == "MP4";
+    return telemetry::isRecordingName(firstPath.mid(firstPath.lastIndexOf('/') + 1).toStdString());
 }

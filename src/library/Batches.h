@@ -21,6 +21,6 @@ QByteArrayList batchForChoice(const QByteArrayList& chosen);
 // left out), as paths in drop order.
 QByteArrayList droppedFiles(const QList<QUrl>& urls);
 
-// Whether a drop whose first file is this path may be queued: its extension must
-// be exactly "MP4".
+// Whether a drop whose first file is this path may be queued: by the name alone,
+// as a folder's recordings are chosen.
 bool isSupportedDrop(const QByteArray& firstPath);

@@ -5,27 +5,59 @@
 #include <algorithm>
 #include <cmath>
 
-void DriveIndex::update(const QVector<RecordingRecord>& list) {
+void DriveIndex::update(const QVector<RecordingRecord>& list, const QStringList& problems) {
     if (size_t(list.size()) == summaries_.size()) return;
-    for (size_t i = summaries_.size(); i < size_t(list.size()); ++i)
-        summaries_.push_back(trips::summarizeRecording(*list.at(qsizetype(i)), i, thresholds_));
-    trips_ = trips::groupTrips(summaries_);
-    tripOf_ = trips::tripOfRecording(trips_);
+    for (size_t i = summaries_.size(); i < size_t(list.size()); ++i) {
+        const telemetry::Class_Video_Info& record = *list.at(qsizetype(i));
+        const bool ofUse = record.isSupportSubtitle == 1 && problems.value(qsizetype(i)).isEmpty();
+        // Nor has a recording of no use events of its own.
+        summaries_.push_back(ofUse ? trips::summarizeRecording(record, i, thresholds_) : trips::RecordingSummary{});
+        seconds_.push_back(record.timescale ? double(record.duration) / record.timescale : 0.0);
+        inTrips_.push_back(ofUse);
+    }
+    regroup();
+}
+
+void DriveIndex::regroup() {
+    // Grouped without the rows left out, then told in rows again.
+    std::vector<size_t> rows;
+    std::vector<trips::RecordingSummary> grouped;
+    for (size_t row = 0; row < summaries_.size(); ++row)
+        if (inTrips_[row]) rows.push_back(row), grouped.push_back(summaries_[row]);
+    trips_ = trips::groupTrips(grouped);
+    const std::vector<size_t> tripOfGrouped = trips::tripOfRecording(trips_);
+    tripOf_.assign(summaries_.size(), kNoTrip);
+    for (size_t i = 0; i < rows.size(); ++i) tripOf_[rows[i]] = tripOfGrouped[i];
+    for (trips::Trip& trip : trips_) {
+        const size_t first = rows[trip.firstRecording], last = rows[trip.firstRecording + trip.recordings - 1];
+        trip.firstRecording = first;
+        trip.recordings = last - first + 1;
+    }
 }
 
 void DriveIndex::clear() {
     summaries_.clear();
+    seconds_.clear();
+    inTrips_.clear();
     trips_.clear();
     tripOf_.clear();
 }
 
-void DriveIndex::setThresholds(const trips::EventThresholds& thresholds, const QVector<RecordingRecord>& list) {
+void DriveIndex::setThresholds(const trips::EventThresholds& thresholds, const QVector<RecordingRecord>& list,
+                               const QStringList& problems) {
     thresholds_ = thresholds;
-    summaries_.clear();
-    update(list);
+    clear();
+    update(list, problems);
 }
 
 const trips::Trip* DriveIndex::tripOf(int row) const { return has(row) ? &trips_.at(tripOf_.at(size_t(row))) : nullptr; }
+
+double DriveIndex::tripSeconds(const trips::Trip& trip) const {
+    double seconds = 0;
+    for (size_t row = trip.firstRecording; row < trip.firstRecording + trip.recordings; ++row)
+        if (inTrips_[row]) seconds += seconds_[row];
+    return seconds;
+}
 
 QString durationText(double seconds) {
     const long long s = std::llround(std::max(0.0, seconds));
@@ -43,7 +75,7 @@ QString DriveIndex::tripText(int row) const {
     if (!trip) return {};
     const QString number = QString::number(tripNumberOf(row) + 1);
     if (size_t(row) != trip->firstRecording || !trip->start || !trip->end) return number;
-    return QStringLiteral("%1 %2 · %3").arg(number, clockText(*trip->start), durationText(double(*trip->end - *trip->start)));
+    return QStringLiteral("%1 %2 · %3").arg(number, clockText(*trip->start), durationText(tripSeconds(*trip)));
 }
 
 QString DriveIndex::tripToolTip(int row) const {
@@ -53,7 +85,7 @@ QString DriveIndex::tripToolTip(int row) const {
     if (!trip->start || !trip->end) return QObject::tr("Trip %1: no telemetry").arg(number);
     return QObject::tr("Trip %1: from %2, %3 long, %n recording(s)", nullptr, int(trip->recordings))
         .arg(number, QString::fromStdString(trips::cameraTimeText(*trip->start)).replace(QLatin1Char('T'), QLatin1Char(' ')),
-             durationText(double(*trip->end - *trip->start)));
+             durationText(tripSeconds(*trip)));
 }
 
 QString DriveIndex::eventText(int row) const {
@@ -82,8 +114,11 @@ QString statisticsText(const QString& title, const trips::Statistics& s, int64_t
         .arg(s.maxAbsG[2], 0, 'f', 2);
 }
 
-QString eventDescription(const trips::Event& event) {
+QString eventDescription(const trips::Event& event, int64_t speedUnit) {
     const QString kind = QString::fromLatin1(trips::eventKindName(event.kind));
-    return event.kind == trips::EventKind::HardBraking ? QObject::tr("%1, %2 km/h lost").arg(kind).arg(event.peak, 0, 'f', 1)
-                                                       : QObject::tr("%1, %2 g").arg(kind).arg(event.peak, 0, 'f', 2);
+    if (event.kind != trips::EventKind::HardBraking) return QObject::tr("%1, %2 g").arg(kind).arg(event.peak, 0, 'f', 2);
+    return QObject::tr("%1, %2 %3 lost")
+        .arg(kind)
+        .arg(trips::speedInUnit(event.peak, speedUnit), 0, 'f', 1)
+        .arg(QString::fromLatin1(trips::speedUnitName(speedUnit)));
 }

@@ -45,6 +45,9 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     // Every other trip on a band, so a trip's rows read as one.
     if (role == Qt::BackgroundRole)
         return drive && drives_->tripNumberOf(row) % 2 == 1 ? QVariant(QColor(225, 235, 250)) : QVariant();
+    // A row of no use says why wherever the pointer rests on it; its texts stay as they are.
+    if (const QString problem = library_.arrayTable_Problem.value(row); role == Qt::ToolTipRole && !problem.isEmpty())
+        return problem;
     if (role == Qt::ToolTipRole && drive && index.column() == Trip) return drives_->tripToolTip(row);
     if (role == Qt::ToolTipRole && drive && index.column() == Event) return drives_->eventToolTip(row);
     if (role == Qt::ToolTipRole && index.column() == Folder) return library_.arrayTable_Folder.value(row);

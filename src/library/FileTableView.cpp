@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
 #include <QHeaderView>
 #include <QMimeData>
 
@@ -32,6 +33,9 @@ FileTableView::FileTableView(QWidget* parent) : QTableView(parent) {
 
 void FileTableView::setModel(QAbstractItemModel* model) {
     QTableView::setModel(model);
+    if (selectionModel()) connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileTableView::selectionMoved);
+    // A reset drops the selection without a word: nothing asked for stays pending.
+    if (model) connect(model, &QAbstractItemModel::modelReset, this, [this] { asked_ = -1; });
     auto* files = qobject_cast<FileTableModel*>(model);
     if (!files) return;
     // Shares the room the File column leaves, so no row needs scrolling sideways.
@@ -45,14 +49,33 @@ void FileTableView::setModel(QAbstractItemModel* model) {
 void FileTableView::selectRowQuietly(int row) {
     if (!model() || row < 0 || row >= model()->rowCount()) return;
     const QModelIndex index = model()->index(row, 0);
+    quiet_ = true;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    quiet_ = false;
     scrollTo(index);
+}
+
+void FileTableView::selectionMoved() {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    const int row = rows.isEmpty() ? -1 : rows.first().row();
+    const bool asked = std::exchange(asked_, -1) == row;
+    if (!quiet_ && !asked && row >= 0) emit rowAboutToBeSelected(row);
 }
 
 void FileTableView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid() && event->button() == Qt::LeftButton) emit rowAboutToBeSelected(index.row());
+    if (index.isValid() && event->button() == Qt::LeftButton) {
+        asked_ = index.row();
+        emit rowAboutToBeSelected(index.row());
+    }
     QTableView::mousePressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags FileTableView::selectionCommand(const QModelIndex& index, const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+    return command.testFlag(QItemSelectionModel::Deselect) || command.testFlag(QItemSelectionModel::Toggle)
+               ? QItemSelectionModel::NoUpdate
+               : command;
 }
 
 void FileTableView::keyPressEvent(QKeyEvent* event) {
@@ -63,7 +86,10 @@ void FileTableView::keyPressEvent(QKeyEvent* event) {
 
 QModelIndex FileTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex next = QTableView::moveCursor(action, modifiers);
-    if (movingByKey_ && next.isValid() && next.row() != currentIndex().row()) emit rowAboutToBeSelected(next.row());
+    if (movingByKey_ && next.isValid() && next.row() != currentIndex().row()) {
+        asked_ = next.row();
+        emit rowAboutToBeSelected(next.row());
+    }
     return next;
 }
 

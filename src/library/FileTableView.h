@@ -1,6 +1,7 @@
 #pragma once
-// The file table: asks before a row is selected by the user (which is what starts
-// playback), and takes drops of files anywhere on it.
+// The file table: asks for a row whenever the user selects it (which is what
+// starts playback), so the highlighted row is the one that plays, and takes drops
+// of files anywhere on it.
 
 #include <QStringList>
 #include <QTableView>
@@ -25,7 +26,8 @@ public:
     void setModel(QAbstractItemModel* model) override;
 
 signals:
-    // Emitted before the selection moves to the row, by a click or the keyboard.
+    // Emitted when the user selects the row: before the selection moves for a click
+    // or a key, as it moves for anything else (a drag across rows, typing a name).
     void rowAboutToBeSelected(int row);
     // Files (not folders) dropped on the table, in drop order.
     void filesDropped(const QList<QUrl>& urls);
@@ -34,12 +36,18 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    // The row that plays stays highlighted: a Ctrl+click does not deselect it.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void selectionMoved();
+
     // The view also moves its cursor when it gains focus without a current row;
     // only a key's move is the user's.
     bool movingByKey_ = false;
+    bool quiet_ = false;  // the selection is moved from code
+    int asked_ = -1;      // the row asked for ahead of its selection
 };

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "FileBytes.h"
 #include "Log.h"
 #include "RowText.h"
+#include "VideoTrack.h"
 
 IndexingRun::IndexingRun(RecordingLibrary& library, Host& host, MainThread onMain)
     : IndexingRun(library, host, std::move(onMain), Pace{}) {}
@@ -30,6 +32,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
             library_.arrayTable_Trip.append(QString::number(i));
             library_.arrayTable_Avg.append(QString());
             library_.arrayTable_Folder.append(folderOf(batch.at(i)));
+            library_.arrayTable_Problem.append(QString());
             ++library_.table_cnt;
         }
         host_.reloadRows(first, library_.table_cnt - 1);
@@ -41,7 +44,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
 
     struct Scanned {
         RecordingRecord record;
-        QString length, date;
+        QString length, date, problem;
     };
     std::vector<Scanned> waiting;  // scanned, not yet handed over; rows from `next` on
     int32_t next = base;
@@ -57,6 +60,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
                 library_.arrayTable_Date[k] = s.date;
                 library_.arrayTable_Trip[k] = QString::number(k + 1);
                 library_.arrayTable_Avg[k] = QString();
+                library_.arrayTable_Problem[k] = s.problem;
                 if (k < library_.arrayTable_isLoadingComplete.size())
                     library_.arrayTable_isLoadingComplete[k] = QStringLiteral("true");
                 else
@@ -74,9 +78,12 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         auto extractor = std::make_shared<telemetry::Extract_Subtitle>();
         ClassVideoInfo = record;
         ExtractSubtitle = extractor;
-        extractor->ExtractSubtitle(*record, batch.at(k - base).toStdString());
-        waiting.push_back({record, lengthText(*record),
-                           dateText(*record)});
+        const std::string path = batch.at(k - base).toStdString();
+        extractor->ExtractSubtitle(*record, path);
+        const bool scanned = record->isSupportSubtitle == 1;
+        const QString problem = rowProblem(*record, scanned ? std::string() : telemetry::unreadableReason(path),
+                                           scanned ? hasVideoTrack(batch.at(k - base)) : std::nullopt);
+        waiting.push_back({record, lengthText(*record), dateText(*record), problem});
         if (int32_t(waiting.size()) >= pace_.maxFiles || std::chrono::steady_clock::now() - lastHandOff >= pace_.interval)
             handOver();
     }

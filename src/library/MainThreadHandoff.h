@@ -19,6 +19,9 @@ public:
     // Runs fn on this object's thread and returns once it has run. Called on that
     // thread itself, it just runs fn.
     void runAndWait(const std::function<void()>& fn);
+    // From now on nothing runs: waiting and later calls return at once, their
+    // functions unrun. For a receiver that is going away while a worker finishes.
+    void abandon();
 
 private:
     Q_INVOKABLE void drain();
@@ -30,4 +33,5 @@ private:
     std::mutex mutex_;
     std::condition_variable finished_;
     std::deque<Pending> queue_;
+    bool abandoned_ = false;
 };

@@ -1,10 +1,21 @@
 #include "RecordingLibrary.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+bool sameFile(const QByteArray& a, const std::string& b) {
+    std::error_code error;  // either missing: not the same
+    return std::filesystem::equivalent(a.toStdString(), b, error);
+}
+}  // namespace
+
 RecordingLibrary::RecordingLibrary() { clear(); }
 
 void RecordingLibrary::clear() {
     for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
-                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_isLoadingComplete})
+                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_Problem, &arrayTable_isLoadingComplete})
         column->clear();
     table_cnt = 0;
     currentStorageVideo = CurrentStorageVideo{};
@@ -19,4 +30,14 @@ void RecordingLibrary::clear() {
 bool RecordingLibrary::isRowIndexed(int32_t row) const {
     return row >= 0 && row < arrayTable_isLoadingComplete.size() &&
            arrayTable_isLoadingComplete.at(row) != QLatin1String("false");
+}
+
+bool RecordingLibrary::listsFile(const QByteArray& path) const {
+    return isRecordingFile(path, currentStorageVideo.video_list) ||
+           std::any_of(open_files.begin(), open_files.end(), [&](const QByteArray& f) { return sameFile(path, f.toStdString()); });
+}
+
+bool isRecordingFile(const QByteArray& path, const QVector<RecordingRecord>& recordings) {
+    return std::any_of(recordings.begin(), recordings.end(),
+                       [&](const RecordingRecord& r) { return r && r->filepath && sameFile(path, *r->filepath); });
 }

@@ -21,6 +21,7 @@ struct RecordingLibrary {
     QStringList arrayTable_Trip;   // row number, never shown
     QStringList arrayTable_Avg;    // empty texts, never shown
     QStringList arrayTable_Folder;  // the folder of each row's file
+    QStringList arrayTable_Problem;  // why an indexed row's recording is of no use, or empty
     QStringList arrayTable_isLoadingComplete;  // "true" once the row's record is listed
     int32_t table_cnt = 0;
     std::atomic<bool> isOperationIndexing{false};
@@ -32,4 +33,11 @@ struct RecordingLibrary {
     bool isRowIndexed(int32_t row) const;
     // Back to no rows, as constructed; not while a run is indexing.
     void clear();
+    // Whether the path names a listed recording or one of the batch being indexed.
+    bool listsFile(const QByteArray& path) const;
 };
+
+// Whether the path names the same file (device and inode) as one of the recordings,
+// however either is spelled: through a symbolic link, "..", or a hard link. A path
+// that does not exist names none.
+bool isRecordingFile(const QByteArray& path, const QVector<RecordingRecord>& recordings);

@@ -1,6 +1,7 @@
 #include "RowText.h"
 
 #include <QFile>
+#include <QObject>
 #include <algorithm>
 #include <QStringList>
 
@@ -14,6 +15,17 @@ QString lengthText(const telemetry::Class_Video_Info& record) {
     if (!record.isSupportSubtitle) return QStringLiteral("0:0");
     const uint32_t seconds = record.duration / record.timescale;  // a completed scan has a time scale
     return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60);
+}
+
+QString rowProblem(const telemetry::Class_Video_Info& record, const std::string& unreadable, std::optional<bool> hasVideo) {
+    if (record.isSupportSubtitle == 1) return hasVideo == false ? QObject::tr("No video track") : QString();
+    if (!unreadable.empty()) return QObject::tr("Cannot read the file: %1").arg(QString::fromLocal8Bit(unreadable.c_str()));
+    if (record.fileSize == 0) return QObject::tr("Empty file");
+    if (record.duration == 0) return QObject::tr("No movie header: not a recording, or cut short");
+    const bool samplesRead = record.array_SubtileInfo && record.array_SubtileInfo->size() == record.num_subtitle;
+    if (samplesRead && record.duration_second == 0) return QObject::tr("Shorter than a second");
+    if (record.addrOfAmbarella_EXT == 0) return QObject::tr("No telemetry track");
+    return QObject::tr("Telemetry cut short: the file is truncated or damaged");
 }
 
 QString dateText(const telemetry::Class_Video_Info& record) {

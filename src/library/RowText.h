@@ -4,12 +4,18 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <string>
 
 #include "Class_Video_Info.h"
 
 // "mm:ss" of the recording's length ("0:0" without telemetry); minutes may have
 // three digits or more.
 QString lengthText(const telemetry::Class_Video_Info& record);
+// Why a row's recording is of no use to trips and statistics, for its tool tip;
+// empty when its scan completed and it has a picture. unreadable: why the file
+// cannot be read, if so; hasVideo: whether it has a video track, if known.
+QString rowProblem(const telemetry::Class_Video_Info& record, const std::string& unreadable, std::optional<bool> hasVideo);
 // The Date column: the recording's fileDateYMD with each field shown by its value,
 // two digits wide (four for the year), so a camera's "005" reads 05.
 QString dateText(const telemetry::Class_Video_Info& record);

@@ -6,17 +6,21 @@
 
 namespace telemetry {
 
+bool isRecordingName(std::string_view name) {
+    if (name.size() < 4 || name.front() == '.') return false;
+    std::string extension(name.substr(name.size() - 4));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return extension == ".mp4";
+}
+
 std::vector<std::string> recordingsInFolder(const std::string& folder) {
     namespace fs = std::filesystem;
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name.front() == '.' || name.size() < 4) continue;
-        std::string extension = name.substr(name.size() - 4);
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-        if (extension == ".mp4") names.push_back(name);
+        std::string name = it->path().filename().string();
+        if (isRecordingName(name)) names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());  // std::string compares as bytes
     const std::string prefix = folder.ends_with('/') ? folder : folder + '/';

@@ -3,9 +3,15 @@
 // command line alike.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace telemetry {
+
+// Whether a file of this name is taken as a recording, from a folder or a drop
+// alike: it ends in ".mp4" in any case and is not hidden (a name starting with
+// ".", such as the "._" twins a Mac writes).
+bool isRecordingName(std::string_view name);
 
 // A folder's direct entries whose names end in ".mp4" in any case, hidden ones
 // (a name starting with ".") left out, in byte order of their names, as full

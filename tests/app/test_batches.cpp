@@ -8,6 +8,7 @@
 #include "AppTestSupport.h"
 #include "Batches.h"
 #include "RowText.h"
+#include "VideoTrack.h"
 
 namespace {
 QByteArray bytesOf(const QString& path) { return QFile::encodeName(path); }
@@ -17,9 +18,9 @@ TEST(Batches, FolderKeepsVisibleMp4NamesInByteOrder) {
     QTemporaryDir tmp;
     const QByteArray folder = bytesOf(tmp.path());
     // A name that is not UTF-8 (Latin-1 e acute) stays the file system's bytes.
-    for (const char* name : {"REC_0002.MP4", "notes.txt", "clip.mp4", "REC_0001.MP4", "._REC_0001.MP4",
-                             "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~"})
-        std::ofstream((folder + '/' + name).toStdString());
+    const QByteArrayList names = {"REC_0002.MP4", "notes.txt", "clip.mp4", "REC_0001.MP4", "._REC_0001.MP4",
+                                  "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~"};
+    for (const QByteArray& name : names) std::ofstream((folder + '/' + name).toStdString());
     QDir(tmp.path()).mkdir(QStringLiteral("sub.MP4"));  // qualifies by its name alone
     const QByteArrayList expected = {"REC_0001.MP4", "REC_0002.MP4", "Z.Mp4",      "a.MP4",
                                      "caf\xe9.MP4",  "clip.mp4",     "sub.MP4"};
@@ -30,6 +31,8 @@ TEST(Batches, FolderKeepsVisibleMp4NamesInByteOrder) {
     }
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(recordingsInFolder(folder + "/missing").isEmpty());
+    // A drop judges its first file by the same rule.
+    for (const QByteArray& name : names) EXPECT_EQ(isSupportedDrop(folder + '/' + name), expected.contains(name)) << name.toStdString();
 }
 
 TEST(Batches, ChoiceOfFolderOrFiles) {
@@ -45,7 +48,7 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
     EXPECT_TRUE(batchForChoice({}).isEmpty());
 }
 
-TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstExtension) {
+TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstName) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
     const QByteArray folder = bytesOf(tmp.path());
@@ -59,8 +62,8 @@ TEST(Batches, DropsTakeFilesOnlyAndJudgeTheFirstExtension) {
     EXPECT_TRUE(droppedFiles({QUrl::fromLocalFile(dir.filePath("folder"))}).isEmpty());
     for (auto [path, supported] : std::vector<std::pair<const char*, bool>>{{"/x/REC_0001.MP4", true},
                                                                             {"/x/a.tar.MP4", true},
-                                                                            {"/x/rec_0001.mp4", false},
-                                                                            {"/x/REC.Mp4", false},
+                                                                            {"/x/rec_0001.mp4", true},
+                                                                            {"/x/REC.Mp4", true},
                                                                             {"/x/notes.txt", false}})
         EXPECT_EQ(isSupportedDrop(path), supported) << path;
 }
@@ -80,4 +83,30 @@ TEST(RowText, LengthAndNameOfTheRecording) {
     // Bytes that are not UTF-8 are shown as replacement characters.
     EXPECT_EQ((QStringList{fileNameOf("/a/b/REC.MP4"), fileNameOf("REC.MP4"), fileNameOf("/a/caf\xe9.MP4")}),
               (QStringList{"REC.MP4", "REC.MP4", QStringLiteral("caf\uFFFD.MP4")}));
+}
+
+TEST(VideoTrack, FoundByItsHandlerAndNotGuessedInABrokenMovieBox) {
+    QTemporaryDir tmp;
+    const QByteArray path = bytesOf(tmp.filePath("REC_0001.MP4"));
+    makeRecordingAt(path.toStdString(), 3);
+    QFile file(QFile::decodeName(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    const auto hasVideo = [&](const QByteArray& bytes) {
+        QFile out(tmp.filePath("x.MP4"));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size());
+        out.close();
+        return hasVideoTrack(bytesOf(out.fileName()));
+    };
+    QByteArray noVideo = whole;  // the video track made a free box
+    noVideo.replace(noVideo.indexOf("trak", noVideo.indexOf("moov")), 4, "free");
+    QByteArray oversized = whole;  // a track claiming more than its movie box holds
+    const qsizetype track = oversized.indexOf("trak", oversized.indexOf("moov")) - 4;
+    oversized.replace(track, 4, QByteArray::fromHex("7fffffff"));
+    EXPECT_EQ(hasVideo(whole), std::optional(true));
+    EXPECT_EQ(hasVideo(noVideo), std::optional(false));
+    EXPECT_EQ(hasVideo(oversized), std::nullopt);
+    EXPECT_EQ(hasVideo(whole.left(whole.indexOf("moov") + 100)), std::nullopt);  // cut short
+    EXPECT_EQ(hasVideo({}), std::nullopt);
+    EXPECT_EQ(hasVideoTrack(bytesOf(tmp.filePath("missing.MP4"))), std::nullopt);
 }

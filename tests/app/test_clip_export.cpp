@@ -134,6 +134,23 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
         fresh.remove();
         QFile::remove(target);
     }
+    // Never over a listed recording, in the span or not, however its name is spelled.
+    QTemporaryDir links;
+    ASSERT_TRUE(QFile::link(dir_->path(), links.filePath("card")));
+    for (const char* name : {"card/REC_0001.MP4", "card/REC_0004.MP4"}) {
+        SCOPED_TRACE(name);
+        told.clear();
+        w.markIn = TimelineMark{0, 1};
+        w.markOut = TimelineMark{1, 1};
+        choices = ClipChoices{};
+        target = links.filePath(QString::fromUtf8(name));
+        const qint64 size = QFileInfo(target).size();
+        exportClip();
+        EXPECT_EQ(told, QStringList{target + " is a recording in the list: a clip cannot take its place; choose another name."});
+        EXPECT_EQ(result, "");  // nothing started
+        EXPECT_EQ(QFileInfo(target).size(), size);
+    }
+
     // The dialog names the span; the save dialog proposes a name beside the first recording.
     EXPECT_EQ(spans.first(), QStringLiteral("2.3 s from REC_0001.MP4 at 0:02.2 to REC_0002.MP4 at 0:01.5"));
     EXPECT_EQ(suggestions.first(), QDir(dir_->path()).filePath(QStringLiteral("REC_0001_clip.mp4")));

@@ -112,6 +112,21 @@ TEST_F(ExportWindow, ScopeRowsThenWritesTheChosenRowsNamesThoseWithoutFixAndReme
     EXPECT_TRUE(told().ends_with("left out: REC_0004.MP4")) << told();
     exportTrack(ExportScope::All, "gpx", "no/such/folder/x.gpx");
     EXPECT_TRUE(told().starts_with("The track could not be written to")) << told();
+    // Never over a listed recording, by its own name or through a linked folder.
+    QTemporaryDir links;
+    ASSERT_TRUE(QFile::link(tmp.path(), links.filePath("card")));
+    QFile recording(dir.filePath("REC_0001.MP4"));
+    ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
+    const QByteArray bytes = recording.readAll();
+    for (const QString& path : {dir.filePath("REC_0001.MP4"), links.filePath("card/REC_0001.MP4")}) {
+        exporter->next = ExportTrackAction::Choice{ExportScope::All, "gpx", path};
+        w.menu->exportTrack->trigger();
+        EXPECT_EQ(exporter->told.back(),
+                  std::pair(path + " is a recording in the list: a track cannot take its place; choose another name.", true));
+    }
+    QFile again(dir.filePath("REC_0001.MP4"));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(again.readAll() == bytes);
     w.playTheVideo(3);
     exportTrack(ExportScope::Recording, "gpx", "blind.gpx");
     EXPECT_EQ(exporter->told.back(), std::make_pair(QString("No track to export: REC_0004.MP4"), true));

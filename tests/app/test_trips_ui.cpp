@@ -20,7 +20,8 @@ namespace {
 
 // A trip of three 20 s recordings with a hard braking 12 s into the second and G
 // noise within the normal thresholds, and a separate 10 s recording an hour later, without a
-// fix for three seconds.
+// fix for three seconds; then the rows a card's damage leaves: a recording cut short, an
+// empty file, and the second recording with its video track lost.
 class TripsWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -41,8 +42,21 @@ protected:
         makeDriveAt(dir.filePath("REC_0004.MP4"), later, [](int i, QStringList& f) {
             if (i >= 3 && i < 6) f[4] = f[5] = "0";
         });
+        QFile whole(dir.filePath("REC_0001.MP4"));
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        QFile shortened(dir.filePath("REC_0005.MP4"));
+        ASSERT_TRUE(shortened.open(QIODevice::WriteOnly) && shortened.write(whole.read(whole.size() / 2)) > 0);
+        shortened.close();
+        QFile(dir.filePath("REC_0006.MP4")).open(QIODevice::WriteOnly);
+        QFile second(dir.filePath("REC_0002.MP4"));
+        ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+        QByteArray noVideo = second.readAll();
+        noVideo.replace(noVideo.indexOf("trak", noVideo.indexOf("moov")), 4, "free");
+        QFile blind(dir.filePath("REC_0007.MP4"));
+        ASSERT_TRUE(blind.open(QIODevice::WriteOnly) && blind.write(noVideo) == noVideo.size());
+        blind.close();
         ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-        ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+        ASSERT_EQ(w.tableView->model()->rowCount(), 7);
     }
     QString cell(int row, int column, int role = Qt::DisplayRole) {
         return w.tableView->model()->index(row, column).data(role).toString();
@@ -56,21 +70,34 @@ protected:
 }  // namespace
 
 TEST_F(TripsWindow, TableShowsTripsAndEvents) {
-    const QString trip1 = "Trip 1: from 2016-05-12 09:03:07, 0:59 long, 3 recording(s)";
-    const QStringList rows[] = {  // trip, its tool tip, event, its tool tip
-        {"1 09:03 · 0:59", trip1, "", ""},
-        {"1", trip1, "⚠", "1 event(s)\n0:12 hard-braking"},
-        {"1", trip1, "", ""},
-        {"2 10:00 · 0:09", "Trip 2: from 2016-05-12 10:00:00, 0:09 long, 1 recording(s)", "", ""},
+    // A trip lasts as long as its recordings, not from its first sample to its last.
+    const QString trip1 = "Trip 1: from 2016-05-12 09:03:07, 1:00 long, 3 recording(s)";
+    const QString cut = "No movie header: not a recording, or cut short";
+    const QStringList rows[] = {  // time, its tool tip, trip, its tool tip, event, its tool tip
+        {"00:20", "00:20", "1 09:03 · 1:00", trip1, "", ""},
+        {"00:20", "00:20", "1", trip1, "⚠", "1 event(s)\n0:12 hard-braking"},
+        {"00:20", "00:20", "1", trip1, "", ""},
+        {"00:10", "00:10", "2 10:00 · 0:10", "Trip 2: from 2016-05-12 10:00:00, 0:10 long, 1 recording(s)", "", ""},
+        // The damaged rows belong to no trip, and say why.
+        {"0:0", cut, "", cut, "", cut},
+        {"0:0", "Empty file", "", "Empty file", "", "Empty file"},
+        {"00:20", "No video track", "", "No video track", "", "No video track"},  // nor its events
     };
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_EQ((QStringList{cell(row, FileTableModel::Trip), cell(row, FileTableModel::Trip, Qt::ToolTipRole),
-                               cell(row, FileTableModel::Event), cell(row, FileTableModel::Event, Qt::ToolTipRole)}),
-                  rows[row]);
+    for (int row = 0; row < 7; ++row) {
+        QStringList shown;
+        for (int column : {FileTableModel::Time, FileTableModel::Trip, FileTableModel::Event})
+            shown << cell(row, column) << cell(row, column, Qt::ToolTipRole);
+        EXPECT_EQ(shown, rows[row]);
         // One band for the second trip only.
         EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3) << row;
     }
     EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
+    EXPECT_EQ(cell(5, FileTableModel::File, Qt::ToolTipRole), "Empty file");
+    // Nor have they statistics of their own, or a trip's.
+    for (int row : {4, 5, 6}) {
+        w.playTheVideo(row);
+        EXPECT_EQ(w.label_statistics->text(), "") << row;
+    }
 }
 
 TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
@@ -105,8 +132,19 @@ TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
 
 TEST_F(TripsWindow, EventOnChartMapAndList) {
     ASSERT_EQ(w.list_events->count(), 1);
-    const QString item = w.list_events->item(0)->text();
-    EXPECT_TRUE(item.startsWith("0:12  hard-braking, ") && item.endsWith("  REC_0002.MP4")) << item.toStdString();
+    // The speed lost, in the unit of the settings, as the map and the labels give it.
+    double lost[2] = {};
+    for (int unit : {0, 1}) {
+        QSettings().setValue("PresetSpeedUnit", unit);
+        w.SettingViewClosed();
+        ASSERT_EQ(w.list_events->count(), 1);
+        const QString item = w.list_events->item(0)->text();
+        const QString ending = unit ? " km/h lost  REC_0002.MP4" : " mph lost  REC_0002.MP4";
+        EXPECT_TRUE(item.startsWith("0:12  hard-braking, ") && item.endsWith(ending)) << item.toStdString();
+        lost[unit] = item.section(' ', 3, 3).toDouble();
+    }
+    EXPECT_NEAR(lost[0], lost[1] * 0.621371, 0.06);
+    EXPECT_GT(lost[1], 15);
     for (int row : {0, 1}) {
         SCOPED_TRACE(row);
         w.playTheVideo(row);
@@ -114,7 +152,9 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
         for (auto* s : w.hostView->chart()->series())
             if (s->name() == "Event mark") {
                 for (const QPointF& p : static_cast<QLineSeries*>(s)->points()) marks.push_back(p.x());
-                EXPECT_TRUE(s->property("toolTip").toString().startsWith("0:12 hard-braking, ")) << s->property("toolTip").toString().toStdString();
+                EXPECT_TRUE(s->property("toolTip").toString().startsWith("0:12 hard-braking, ") &&
+                            s->property("toolTip").toString().endsWith(" km/h lost"))
+                    << s->property("toolTip").toString().toStdString();
             }
         int warnings = 0;
         for (const MapAnnotation& a : w.mapView->annotations()) warnings += a.title == "Event";

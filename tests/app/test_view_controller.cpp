@@ -4,6 +4,9 @@
 #include <QChartView>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
 #include <QProgressBar>
 #include <QSettings>
 #include <QTest>
@@ -12,7 +15,10 @@
 #include "FakeHttpServer.h"
 #include "FileTableView.h"
 #include "MapWidget.h"
+#include "PlayableMp4.h"
+#include "Process.h"
 #include "TextValues.h"
+#include "VideoPanel.h"
 #include "ViewController.h"
 
 namespace {
@@ -102,6 +108,26 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     w.playTheVideo(0);
     EXPECT_EQ(w.draw_Graph->max_num, 125u);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
+
+    // However the highlight moves, the highlighted row is the one that plays: a drag
+    // across the rows, typing a name.
+    QWidget* rows = w.tableView->viewport();
+    const auto centre = [&](int row) { return w.tableView->visualRect(w.tableView->model()->index(row, 0)).center(); };
+    QTest::mousePress(rows, Qt::LeftButton, {}, centre(1));
+    for (int row : {2, 0}) {
+        QMouseEvent drag(QEvent::MouseMove, centre(row), rows->mapToGlobal(centre(row)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(rows, &drag);
+    }
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, centre(0));
+    const auto highlightedAndPlaying = [&] {
+        return std::pair(w.tableView->selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
+    };
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(0, 0));
+    QTest::keyClick(w.tableView, Qt::Key_N);  // notes.txt
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
+    // A Ctrl+click on it keeps it highlighted.
+    QTest::mouseClick(rows, Qt::LeftButton, Qt::ControlModifier, centre(3));
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
 }
 
 TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
@@ -203,4 +229,74 @@ TEST(FileTableView, OffersADropOnlyForFiles) {
     EXPECT_TRUE(dropped.isEmpty());
     EXPECT_TRUE(drag({folder, rec}));
     EXPECT_EQ(dropped, (QList<QList<QUrl>>{{folder, rec}}));
+}
+
+// Playing on from a recording that ended passes over the ones that cannot be played; a
+// click on one of them shows why, and stays there.
+TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    const auto lines = testgen::simulateDrive({.seconds = 2});
+    for (int i : {0, 1}) {
+        testgen::PlayableOptions o;
+        o.lines = {lines[size_t(i)]};
+        o.width = 160, o.height = 120;
+        testgen::writePlayable(dir.filePath(QStringLiteral("REC_000%1.MP4").arg(i ? 4 : 1)).toStdString(), o);
+    }
+    QFile good(dir.filePath("REC_0001.MP4"));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    QByteArray garbled = good.readAll();  // the pictures turned to noise
+    for (qsizetype i = garbled.indexOf("mdat") + 4, end = garbled.indexOf("moov"); i < end; ++i) garbled[i] = char(i * 131 % 251);
+    QFile damaged(dir.filePath("REC_0002.MP4"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(garbled) == garbled.size());
+    damaged.close();
+    QFile(dir.filePath("REC_0003.MP4")).open(QIODevice::WriteOnly);  // empty
+
+    TestWindow w;
+    LogCapture log;
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const auto click = [&](int row) {
+        QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {},
+                          w.tableView->visualRect(w.tableView->model()->index(row, 0)).center());
+    };
+    const auto highlightedAndPlaying = [&] {
+        return std::pair(w.tableView->selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
+    };
+    click(0);
+    ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 3 && w.player->isPlaying(); }, 20000))
+        << "stopped at row " << w.library.currentStorageVideo.indexOfNowPlaying << ": " << w.playerView->message().toStdString();
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
+    for (const char* name : {"REC_0002.MP4", "REC_0003.MP4"})
+        EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),
+                                [&](const std::string& l) { return l.starts_with(std::string("Cannot play ") + name); }))
+            << name;
+
+    click(1);
+    ASSERT_TRUE(waitUntil([&] { return !w.playerView->message().startsWith("Opening"); }, 10000));
+    QTest::qWait(200);
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(1, 1));
+    EXPECT_FALSE(w.player->isPlaying());
+    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("Cannot play REC_0002.MP4")) << w.statusBar()->currentMessage().toStdString();
+}
+
+// The window closes while a batch is indexed and just as a recording has ended: the
+// end, already queued, reaches nothing of it, and the run is not waited for.
+TEST(ViewController, ClosingWhileIndexingHearsNoMoreOfThePlayer) {
+    QTemporaryDir tmp, more;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    for (int i = 0; i < 50; ++i) makeRecording(QDir(more.path()), QStringLiteral("REC_1%1.MP4").arg(i, 3, 10, QLatin1Char('0')), 3);
+    auto w = std::make_unique<TestWindow>();
+    ASSERT_TRUE(openIndexed(*w, {tmp.path()}));
+    w->playTheVideo(0);
+    LogCapture log;
+    ASSERT_TRUE(w->openPaths(QStringList{more.path()}));
+    MediaPlayer* player = w->player;
+    QTimer::singleShot(0, player, [player] { emit player->endOfItem(); });
+    w.reset();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(log.contains("Video End"));
 }
