@@ -334,10 +334,10 @@ QString csvCell(const QString& value) {
 namespace {
 
 // Readers guess a column's meaning from parts of its name: gpsbabel's unicsv takes
-// any name holding "lat", "lon", "speed" (in m/s), "head", "time" or "sec" for
-// those, GDAL is usually told "lat*" and "lon*". So the speed is in m/s, and the
-// raw fields' names hold none of those parts, lest a reader take the unsigned
-// ten-thousandths for coordinates.
+// any name holding "lat", "lon", "speed" (in m/s), "head" or "time", or starting
+// with "sec" or "year", for those; GDAL is usually told "lat*" and "lon*". So the
+// speed is in m/s, and the raw fields' names hold none of those parts, lest a
+// reader take the unsigned ten-thousandths for coordinates.
 constexpr const char* kRawColumns[Class_Subtitle_Info::kFieldCount] = {
     "raw_gx", "raw_gy", "raw_gz", "raw_x", "raw_y", "raw_hdg", "raw_kmh", "raw_year",
     "raw_month", "raw_day", "raw_hour", "raw_min", "raw_sec", "raw_ns", "raw_ew"};
