@@ -68,7 +68,10 @@ size_t numberEnd(std::string_view t, size_t begin) {
 
 }  // namespace
 
-bool isDecimalNumber(std::string_view t) { return !t.empty() && numberEnd(t, 0) == t.size(); }
+bool isDecimalNumber(std::string_view t) {
+    const size_t begin = skipSpace(t);
+    return begin < t.size() && numberEnd(t, begin) == t.size();
+}
 
 double floatingValue(std::string_view t) {
     const size_t begin = skipSpace(t);

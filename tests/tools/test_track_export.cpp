@@ -279,7 +279,7 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
     // Text that a spreadsheet would run as a formula: a file name, raw fields.
     Class_Video_Info formulas = record("-B.MP4", {sampleLine("481376", "115757"),
                                                   sampleLine("9e9999", "9e9999", "@N", "\rE", "+90", "36.0",
-                                                             "2016$5$12$9$3$7", "=1+2$+1$\t9")});
+                                                             "2016$5$12$9$3$7", "=1+2$+1$\t=9")});
     const QByteArray csv = tracks(TrackFormat::Csv, {quoted, unscanned, formulas});
 
     const std::string file = "\"trip \"\"one\"\", day.MP4\"";
@@ -291,7 +291,7 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
                   ",,,2.0833333333333335,-5,0.01,-0.02,0," + file + ",0.01,-0.02,\"line\nbreak\",115756,0,-5,7.5,2016,13,12,09,03,07,N,E\r\n"
                   "2016-05-12T09:03:07+02:00,48.1376,11.5757,10,90,0.01,-0.02,0.98,'-B.MP4,0.01,-0.02,0.98,115757,481376,90,"
                   "36.0,2016,05,12,09,03,07,N,E\r\n"
-                  "2016-05-12T09:03:07+02:00,,,10,90,0,1,9,'-B.MP4,'=1+2,+1,'\t9,9e9999,9e9999,+90,36.0,2016,05,"
+                  "2016-05-12T09:03:07+02:00,,,10,90,0,1,0,'-B.MP4,'=1+2,+1,'\t=9,9e9999,9e9999,+90,36.0,2016,05,"
                   "12,09,03,07,'@N,\"'\rE\"\r\n");  // infinite: no fix; numbers stay numbers
 }
 
