@@ -27,7 +27,13 @@ QDateTime sampleDateTime(const telemetry::Class_Subtitle_Info& s, const QTimeZon
     return QDateTime(date, time, zone);
 }
 
-QString utcText(const QDateTime& time) { return time.isValid() ? time.toUTC().toString(Qt::ISODate) : QString(); }
+QString utcText(const QDateTime& time) {
+    if (!time.isValid()) return {};
+    const QDateTime utc = time.toUTC();
+    // xsd:dateTime, which GPX and KML readers check, has four-digit years from 0001.
+    if (utc.date().year() < 1 || utc.date().year() > 9999) return {};
+    return utc.toString(Qt::ISODate);
+}
 
 QString localText(const QDateTime& time) {
     if (!time.isValid()) return {};

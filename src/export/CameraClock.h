@@ -19,7 +19,9 @@ std::optional<QTimeZone> parseUtcOffset(QStringView text);
 // fields are no date (month 13, February 30, a year outside 1..9999).
 QDateTime sampleDateTime(const telemetry::Class_Subtitle_Info& sample, const QTimeZone& zone);
 
-// ISO 8601 in UTC with "Z", as GPX, KML and GeoJSON readers expect.
+// ISO 8601 in UTC with "Z", as GPX, KML and GeoJSON readers expect; null when the
+// time is invalid or falls outside the years 1 to 9999 in UTC (9999-12-31 23:00 on
+// a clock at -05:00).
 QString utcText(const QDateTime& time);
 // ISO 8601 in the camera's zone with its offset ("+02:00"), for people reading a table.
 QString localText(const QDateTime& time);

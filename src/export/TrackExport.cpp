@@ -9,7 +9,9 @@
 #include <QStringList>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "CameraClock.h"
@@ -74,10 +76,15 @@ struct Point {
 };
 using Run = std::vector<Point>;
 
+// The camera's speed, when it is one: a number, finite and not negative.
+std::optional<double> kilometresPerHour(const Class_Subtitle_Info& s) {
+    const double speed = telemetry::floatingValue(s.speed);
+    return std::isfinite(speed) && speed >= 0 ? std::optional(speed) : std::nullopt;
+}
 // GPX's types: speed is m/s and not negative, course lies in [0, 360).
 std::optional<double> metresPerSecond(const Class_Subtitle_Info& s) {
-    const double speed = telemetry::floatingValue(s.speed) / 3.6;
-    return std::isfinite(speed) && speed >= 0 ? std::optional(speed) : std::nullopt;
+    const auto kmh = kilometresPerHour(s);
+    return kmh ? std::optional(*kmh / 3.6) : std::nullopt;
 }
 int course(const Class_Subtitle_Info& s) { return (telemetry::integerValue(s.heading) % 360 + 360) % 360; }
 
@@ -109,7 +116,11 @@ std::vector<Run> runsOf(const Class_Video_Info& record, const QTimeZone& zone) {
     std::vector<Run> runs(1);
     if (record.array_SubtileInfo)
         for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
-            if (const auto p = trackPoint(s)) runs.back().push_back({*p, &s, sampleDateTime(s, zone)});
+            if (const auto p = trackPoint(s)) {
+                QDateTime time = sampleDateTime(s, zone);
+                if (utcText(time).isNull()) time = {};  // a time no reader takes is no time
+                runs.back().push_back({*p, &s, time});
+            }
             else if (!runs.back().empty()) runs.emplace_back();
         }
     if (runs.back().empty()) runs.pop_back();
@@ -164,63 +175,138 @@ void writeGpxTrack(QXmlStreamWriter& xml, const QString& name, const std::vector
     xml.writeEndElement();
 }
 
+constexpr char kKmlSpeed[] = "speed_kmh";
+
 void writeKmlHead(QXmlStreamWriter& xml) {
     xml.writeDefaultNamespace(kKmlNamespace);
     xml.writeNamespace(kGxNamespace, "gx");
     xml.writeStartElement(kKmlNamespace, "kml");
     xml.writeStartElement(kKmlNamespace, "Document");
     xml.writeTextElement(kKmlNamespace, "name", "dashcam-telemetry");
+    // The type of the per-point values each gx:Track carries in its ExtendedData.
+    xml.writeStartElement(kKmlNamespace, "Schema");
+    xml.writeAttribute("id", "trackPoint");
+    xml.writeAttribute("name", "trackPoint");
+    xml.writeStartElement(kGxNamespace, "SimpleArrayField");
+    xml.writeAttribute("name", kKmlSpeed);
+    xml.writeAttribute("type", "float");
+    xml.writeTextElement(kKmlNamespace, "displayName", "Speed (km/h)");
+    xml.writeEndElement();
+    xml.writeEndElement();
 }
 
-// A gx:Track per run; several under a gx:MultiTrack that does not join them.
+// Points of a run that all have a time, or all lack one.
+using Piece = std::span<const Point>;
+bool timed(Piece piece) { return piece.front().time.isValid(); }
+std::vector<Piece> timedPieces(const std::vector<Run>& runs) {
+    std::vector<Piece> pieces;
+    for (const Run& run : runs)
+        for (size_t begin = 0, end = 0; begin < run.size(); begin = end) {
+            for (end = begin + 1; end < run.size() && run[end].time.isValid() == run[begin].time.isValid(); ++end) {}
+            pieces.push_back(Piece(run).subspan(begin, end - begin));
+        }
+    return pieces;
+}
+
+QString kmlCoordinates(const Point& p, QChar separator) {
+    return decimal(p.at.lon) + separator + decimal(p.at.lat) + separator + '0';
+}
+
+void writeKmlTrack(QXmlStreamWriter& xml, Piece points) {
+    xml.writeStartElement(kGxNamespace, "Track");
+    for (const Point& p : points) xml.writeTextElement(kKmlNamespace, "when", utcText(p.time));
+    for (const Point& p : points) xml.writeTextElement(kGxNamespace, "coord", kmlCoordinates(p, ' '));
+    xml.writeStartElement(kKmlNamespace, "ExtendedData");
+    xml.writeStartElement(kKmlNamespace, "SchemaData");
+    xml.writeAttribute("schemaUrl", "#trackPoint");
+    xml.writeStartElement(kGxNamespace, "SimpleArrayData");
+    xml.writeAttribute("name", kKmlSpeed);
+    for (const Point& p : points) {
+        const auto kmh = kilometresPerHour(*p.sample);
+        xml.writeTextElement(kGxNamespace, "value", kmh ? decimal(*kmh) : QString());  // one per coord
+    }
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+}
+
+// Without times: a LineString, or a Point for one.
+void writeKmlUntimed(QXmlStreamWriter& xml, Piece points) {
+    QStringList coordinates;
+    for (const Point& p : points) coordinates << kmlCoordinates(p, ',');
+    xml.writeStartElement(kKmlNamespace, points.size() == 1 ? "Point" : "LineString");
+    xml.writeTextElement(kKmlNamespace, "coordinates", coordinates.join(' '));
+    xml.writeEndElement();
+}
+
+// A gx:Track per run; several under a gx:MultiTrack that does not join them. A
+// gx:Track needs a time for every position, and readers reject an empty one, so
+// points without a time go beside the tracks in a MultiGeometry.
 void writeKmlPlacemark(QXmlStreamWriter& xml, const QString& name, const std::vector<Run>& runs) {
+    const std::vector<Piece> pieces = timedPieces(runs);
+    const bool allTimed = std::all_of(pieces.begin(), pieces.end(), timed);
     xml.writeStartElement(kKmlNamespace, "Placemark");
     xml.writeTextElement(kKmlNamespace, "name", name);
-    if (runs.size() > 1) {
+    if (pieces.size() > 1 && allTimed) {
         xml.writeStartElement(kGxNamespace, "MultiTrack");
         xml.writeTextElement(kGxNamespace, "interpolate", "0");
+    } else if (pieces.size() > 1) {
+        xml.writeStartElement(kKmlNamespace, "MultiGeometry");
     }
-    for (const Run& run : runs) {
-        xml.writeStartElement(kGxNamespace, "Track");
-        for (const Point& p : run) xml.writeTextElement(kKmlNamespace, "when", utcText(p.time));
-        for (const Point& p : run) xml.writeTextElement(kGxNamespace, "coord", decimal(p.at.lon) + ' ' + decimal(p.at.lat) + " 0");
-        xml.writeEndElement();
+    for (Piece piece : pieces) {
+        if (timed(piece)) writeKmlTrack(xml, piece);
+        else writeKmlUntimed(xml, piece);
     }
-    if (runs.size() > 1) xml.writeEndElement();
+    if (pieces.size() > 1) xml.writeEndElement();
     xml.writeEndElement();
 }
 
 QJsonValue orNull(const QString& text) { return text.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(text); }
 
+QJsonArray position(const Point& p) { return QJsonArray{p.at.lon == 0 ? 0.0 : p.at.lon, p.at.lat == 0 ? 0.0 : p.at.lat}; }
+
+// One part, or a Multi of several.
+QJsonObject geometryOf(const QJsonArray& parts, const char* one, const char* many) {
+    return parts.size() == 1 ? QJsonObject{{"type", one}, {"coordinates", parts.first()}}
+                             : QJsonObject{{"type", many}, {"coordinates", parts}};
+}
+
+// Runs of two points or more are lines, and a run of one a point (a line needs two
+// positions; GPX and KML keep such points too); a track with both is a
+// GeometryCollection of the lines and the points. The per-point times and speeds
+// are flat arrays over the positions in that order: GDAL reads a flat array of
+// strings or numbers as a list of them, a nested one only as JSON text.
 QJsonObject geoJsonFeature(const Class_Video_Info& record, std::vector<Run> runs) {
-    std::erase_if(runs, [](const Run& run) { return run.size() < 2; });  // a line needs two positions
-    QJsonArray lines, times, speeds;
+    std::stable_partition(runs.begin(), runs.end(), [](const Run& run) { return run.size() > 1; });
+    QJsonArray lines, points, times, speeds;
     QDateTime start, end;
     for (const Run& run : runs) {
-        QJsonArray line, runTimes, runSpeeds;
+        QJsonArray line;
         for (const Point& p : run) {
-            line.append(QJsonArray{p.at.lon == 0 ? 0.0 : p.at.lon, p.at.lat == 0 ? 0.0 : p.at.lat});
-            runTimes.append(orNull(utcText(p.time)));
-            const double kmh = telemetry::floatingValue(p.sample->speed);
-            runSpeeds.append(std::isfinite(kmh) && kmh >= 0 ? QJsonValue(kmh) : QJsonValue(QJsonValue::Null));
+            line.append(position(p));
+            times.append(orNull(utcText(p.time)));
+            const auto kmh = kilometresPerHour(*p.sample);
+            speeds.append(kmh ? QJsonValue(*kmh) : QJsonValue(QJsonValue::Null));
             if (p.time.isValid() && (!start.isValid() || p.time < start)) start = p.time;
             if (p.time.isValid() && (!end.isValid() || p.time > end)) end = p.time;
         }
-        lines.append(line);
-        times.append(runTimes);
-        speeds.append(runSpeeds);
+        if (run.size() > 1) lines.append(line);
+        else points.append(line.first());
     }
-    QJsonValue geometry = QJsonValue::Null;
-    if (lines.size() == 1) geometry = QJsonObject{{"type", "LineString"}, {"coordinates", lines.first()}};
-    if (lines.size() > 1) geometry = QJsonObject{{"type", "MultiLineString"}, {"coordinates", lines}};
-    const bool one = lines.size() == 1;
+    QJsonObject geometry;
+    if (points.isEmpty()) geometry = geometryOf(lines, "LineString", "MultiLineString");
+    else if (lines.isEmpty()) geometry = geometryOf(points, "Point", "MultiPoint");
+    else geometry = QJsonObject{{"type", "GeometryCollection"},
+                                {"geometries", QJsonArray{geometryOf(lines, "LineString", "MultiLineString"),
+                                                          geometryOf(points, "Point", "MultiPoint")}}};
     const QJsonObject properties{
         {"filename", record.filename ? QJsonValue(qtext(record.filename)) : QJsonValue(QJsonValue::Null)},
         {"start", orNull(utcText(start))},
         {"end", orNull(utcText(end))},
         {"duration", qint64(record.duration_second)},
-        {"coordinateProperties",
-         QJsonObject{{"times", one ? times.first() : QJsonValue(times)}, {"speeds", one ? speeds.first() : QJsonValue(speeds)}}},
+        {"times", times},
+        {"speeds", speeds},
     };
     return QJsonObject{{"type", "Feature"}, {"geometry", geometry}, {"properties", properties}};
 }
@@ -233,20 +319,32 @@ constexpr char kGeoJsonTail[] = R"(],"type":"FeatureCollection"})" "\n";
 }  // namespace
 
 QString csvCell(const QString& value) {
-    const bool quote = value.contains(',') || value.contains('"') || value.contains('\r') || value.contains('\n');
-    if (!quote) return value;
-    QString quoted = value;
-    quoted.replace('"', QLatin1String("\"\""));
-    return '"' + quoted + '"';
+    QString cell = value;
+    // A spreadsheet runs a cell that starts like a formula, and a file name or a
+    // damaged field can: such text gets a leading ' as OWASP advises.
+    constexpr QStringView kFormulaStarts = u"=+-@\t\r";
+    if (!cell.isEmpty() && kFormulaStarts.contains(cell.front()) && !telemetry::isDecimalNumber(cell.toStdString()))
+        cell.prepend(u'\'');
+    const bool quote = cell.contains(',') || cell.contains('"') || cell.contains('\r') || cell.contains('\n');
+    if (!quote) return cell;
+    cell.replace('"', QLatin1String("\"\""));
+    return '"' + cell + '"';
 }
 
 namespace {
 
-// The raw fields are named "_raw" so that no reader takes the ten-thousandths
-// for coordinates, nor the texts for the numbers before them.
+// Readers guess a column's meaning from parts of its name: gpsbabel's unicsv takes
+// any name holding "lat", "lon", "speed" (in m/s), "head" or "time", or starting
+// with "sec" or "year", for those; GDAL is usually told "lat*" and "lon*". So the
+// speed is in m/s, and the raw fields' names hold none of those parts, lest a
+// reader take the unsigned ten-thousandths for coordinates.
+constexpr const char* kRawColumns[Class_Subtitle_Info::kFieldCount] = {
+    "raw_gx", "raw_gy", "raw_gz", "raw_x", "raw_y", "raw_hdg", "raw_kmh", "raw_year",
+    "raw_month", "raw_day", "raw_hour", "raw_min", "raw_sec", "raw_ns", "raw_ew"};
+
 QByteArray csvHeader() {
-    QStringList header{"time", "latitude", "longitude", "speed_kmh", "heading", "gx", "gy", "gz", "file"};
-    for (const char* name : Class_Subtitle_Info::kFieldNames) header << QLatin1String(name) + QLatin1String("_raw");
+    QStringList header{"time", "latitude", "longitude", "speed_mps", "heading", "gx", "gy", "gz", "file"};
+    for (const char* name : kRawColumns) header << QLatin1String(name);
     return (header.join(',') + QLatin1String("\r\n")).toUtf8();  // RFC 4180 ends every record with CRLF
 }
 
@@ -261,8 +359,9 @@ QByteArray csvRows(const Class_Video_Info& record, const QTimeZone& zone) {
     const QString file = csvCell(fileNameOf(record));
     for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
         const auto p = trackPoint(s);
+        const auto speed = metresPerSecond(s);
         QStringList row{localText(sampleDateTime(s, zone)), p ? decimal(p->lat) : QString(), p ? decimal(p->lon) : QString(),
-                        csvNumber(s.speed), s.heading ? QString::number(telemetry::integerValue(s.heading)) : QString(),
+                        speed ? decimal(*speed) : QString(), s.heading ? QString::number(telemetry::integerValue(s.heading)) : QString(),
                         csvNumber(s.gx), csvNumber(s.gy), csvNumber(s.gz), file};
         for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i) row << csvCell(qtext(s.field(i)));
         out += row.join(',') + QLatin1String("\r\n");

@@ -43,12 +43,16 @@ using Records = std::span<const telemetry::Class_Video_Info>;
 // - GPX 1.1 / 1.0: one trk per recording, a trkseg per run of track points;
 //   speed (m/s) and course in a Garmin TrackPointExtension (1.1) or in the
 //   trkpt's own speed and course elements (1.0);
-// - KML: a Placemark per recording holding a gx:MultiTrack, a gx:Track per run;
+// - KML: a Placemark per recording holding a gx:MultiTrack, a gx:Track per run
+//   with the speeds (km/h) in its ExtendedData; points without a time go in a
+//   LineString or Point beside the tracks, under a MultiGeometry;
 // - GeoJSON: a FeatureCollection, one Feature per recording: a LineString, or a
-//   MultiLineString when the track has gaps (runs of one point left out),
-//   with per-point times and speeds (km/h) beside the coordinates;
+//   MultiLineString when the track has gaps, a Point or MultiPoint for runs of
+//   one point, a GeometryCollection of both; per-point times and speeds (km/h)
+//   in flat arrays in the order of the positions;
 // - CSV: a header row, then one row per sample, fix or not.
-// A recording without a track point is left out of all but the CSV.
+// A point whose time cannot be written in UTC has none. A recording without a
+// track point is left out of all but the CSV.
 class TrackWriter {
 public:
     TrackWriter(TrackFormat format, QIODevice& out, QTimeZone clockZone);  // writes what comes before the first recording
@@ -70,7 +74,8 @@ private:
 // All records through a TrackWriter, into memory.
 QByteArray exportTracks(TrackFormat format, Records records, const QTimeZone& clockZone);
 
-// One CSV cell with RFC 4180 quoting.
+// One CSV cell with RFC 4180 quoting; text that a spreadsheet would take for a
+// formula (starting with =, +, -, @, tab or CR, and not a number) begins with '.
 QString csvCell(const QString& value);
 
 }  // namespace track_export

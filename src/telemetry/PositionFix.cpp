@@ -13,6 +13,8 @@ bool isUsableCoordinate(double latitude, double longitude) {
 
 std::optional<Position> positionFromTexts(std::string_view lat, std::string_view lon, std::string_view ns,
                                           std::string_view we) {
+    // A damaged text reads as 0, which is a place on the equator or the meridian.
+    if (!isDecimalNumber(lat) || !isDecimalNumber(lon)) return std::nullopt;
     Position p{floatingValue(lat) / 10000.0, floatingValue(lon) / 10000.0};
     if (ns == "S") p.latitude = -p.latitude;
     if (we == "W") p.longitude = -p.longitude;

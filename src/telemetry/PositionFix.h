@@ -19,7 +19,8 @@ struct Position {
 bool isUsableCoordinate(double latitude, double longitude);
 
 // Degrees from texts in ten-thousandths of a degree; "S" and "W" negate whatever the
-// sign as read. Nothing when the result is not a usable coordinate.
+// sign as read. Nothing when either text is not wholly a number (isDecimalNumber)
+// or the result is not a usable coordinate.
 std::optional<Position> positionFromTexts(std::string_view lat, std::string_view lon, std::string_view ns,
                                           std::string_view we);
 

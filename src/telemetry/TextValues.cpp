@@ -42,8 +42,10 @@ int32_t integerValue(std::string_view t) {
     return int32_t(v);
 }
 
-double floatingValue(std::string_view t) {
-    const size_t begin = skipSpace(t);
+namespace {
+
+// The end of the decimal number that starts at begin, or begin when none does.
+size_t numberEnd(std::string_view t, size_t begin) {
     size_t i = begin;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     size_t digits = 0;
@@ -52,7 +54,7 @@ double floatingValue(std::string_view t) {
         ++i;
         while (i < t.size() && isDigit(t[i])) ++i, ++digits;
     }
-    if (digits == 0) return 0.0;
+    if (digits == 0) return begin;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         size_t j = i + 1;
         if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
@@ -61,6 +63,20 @@ double floatingValue(std::string_view t) {
             i = j;
         }
     }
+    return i;
+}
+
+}  // namespace
+
+bool isDecimalNumber(std::string_view t) {
+    const size_t begin = skipSpace(t);
+    return begin < t.size() && numberEnd(t, begin) == t.size();
+}
+
+double floatingValue(std::string_view t) {
+    const size_t begin = skipSpace(t);
+    const size_t i = numberEnd(t, begin);
+    if (i == begin) return 0.0;
     // The prefix is validated, so strtod (in the C locale) reads exactly it, with its
     // usual rounding, overflow to HUGE_VAL and underflow behaviour.
     const std::string number(t.substr(begin, i - begin));

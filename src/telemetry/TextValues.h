@@ -17,6 +17,9 @@ namespace telemetry {
 int32_t integerValue(std::string_view text);
 // Longest leading decimal floating-point number (no inf, nan or hex); 0 otherwise.
 double floatingValue(std::string_view text);
+// Whether the text is such a number after its leading white space, with nothing
+// after it: a text that merely begins with one, or is none, still has a floating value.
+bool isDecimalNumber(std::string_view text);
 
 // A null text reads as 0, as a message to nil does on the original platform.
 inline int32_t integerValue(const std::optional<std::string>& text) { return text ? integerValue(std::string_view(*text)) : 0; }

@@ -36,6 +36,7 @@ std::string cameraTimeText(CameraTime time) {
 
 std::optional<GeoPoint> usableFix(const Class_Subtitle_Info& s) {
     if (!telemetry::hasPositionFix(s)) return std::nullopt;
+    if (!telemetry::isDecimalNumber(s.lat.view()) || !telemetry::isDecimalNumber(s.lon.view())) return std::nullopt;
     GeoPoint p{quickFloating(s.lat.view()) / 10000.0, quickFloating(s.lon.view()) / 10000.0};
     if (s.NS == "S") p.lat = -p.lat;
     if (s.WE == "W") p.lon = -p.lon;

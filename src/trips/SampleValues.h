@@ -24,8 +24,9 @@ struct GeoPoint {
     bool operator==(const GeoPoint&) const = default;
 };
 
-// The one place that decides whether a sample's position can be used: a position
-// fix (integer value of lat above 0) whose degrees are finite and on the globe.
+// Whether a sample's position can be used, by the rule of telemetry::positionFix:
+// a position fix (integer value of lat above 0) whose lat and lon texts are
+// numbers and whose degrees are finite and on the globe.
 std::optional<GeoPoint> usableFix(const telemetry::Class_Subtitle_Info& sample);
 
 // Great-circle distance on a sphere of the Earth's mean radius.

@@ -42,8 +42,11 @@ Statistics statisticsOf(const std::vector<SampleNumbers>& samples, uint32_t samp
         // Consecutive samples with a fix only: a gap without one is not bridged.
         const double cosLat = n.fix ? std::cos(n.fix->lat * kRadiansPerDegree) : 0;
         if (n.fix && previous && previous->fix) {
-            out.distanceMetres += haversineMetres(*previous->fix, *n.fix, previousCos, cosLat);
-            if (n.speedKmh && *n.speedKmh > kMovingKmh) out.movingSeconds += sampleSeconds;
+            const double step = haversineMetres(*previous->fix, *n.fix, previousCos, cosLat);
+            if (plausibleStep(step, sampleSeconds)) {
+                out.distanceMetres += step;
+                if (n.speedKmh && *n.speedKmh > kMovingKmh) out.movingSeconds += sampleSeconds;
+            }
         }
         previous = &n;
         previousCos = cosLat;

@@ -12,8 +12,13 @@ namespace trips {
 // Moving: the camera's speed is above this (GPS speed jitters around zero when parked).
 constexpr double kMovingKmh = 3.0;
 
+// Faster than this between two fixes, one of them is a damaged position: the step
+// counts in neither distance nor moving time.
+constexpr double kMaxStepKmh = 500.0;
+constexpr bool plausibleStep(double metres, double seconds) { return metres * 3.6 <= kMaxStepKmh * seconds; }
+
 struct Statistics {
-    double distanceMetres = 0;  // haversine between consecutive samples with a usable fix
+    double distanceMetres = 0;  // haversine between consecutive samples with a usable fix (plausibleStep)
     double movingSeconds = 0;   // video time between such samples while the speed is above kMovingKmh
     double maxSpeedKmh = 0;     // over samples with a usable fix
     std::array<double, 3> maxAbsG{0, 0, 0};  // largest |gx|, |gy|, |gz|

@@ -1,5 +1,7 @@
 #include "Trips.h"
 
+#include <algorithm>
+
 #include "SampleNumbers.h"
 
 namespace trips {
@@ -49,9 +51,13 @@ std::vector<Trip> groupTrips(std::span<const RecordingSummary> recordings) {
             Trip& trip = trips.back();
             const Boundary& before = *recordings[i - 1].last;
             if (before.fix && r.first->fix) {
-                trip.statistics.distanceMetres += haversineMetres(*before.fix, *r.first->fix);
-                if (r.first->speedKmh && *r.first->speedKmh > kMovingKmh)
-                    trip.statistics.movingSeconds += double(r.first->time - before.time);
+                const double hop = haversineMetres(*before.fix, *r.first->fix);
+                const double seconds = double(r.first->time - before.time);
+                // The camera's clock counts whole seconds: samples a second apart can show the same time.
+                if (plausibleStep(hop, std::max(seconds, 1.0))) {
+                    trip.statistics.distanceMetres += hop;
+                    if (r.first->speedKmh && *r.first->speedKmh > kMovingKmh) trip.statistics.movingSeconds += seconds;
+                }
             }
             trip.statistics += r.statistics;
             trip.end = r.last->time;

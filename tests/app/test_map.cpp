@@ -282,10 +282,10 @@ TEST(RecordedTrack, EntriesBecomeSignedDegreesInOrder) {
     const MapPolyline t = recordedTrack({"451234,1034567,N,W", "-451234,1034567,S,E", "abc,12,s,w", "too,few",
                                          "1,2,N,E,extra", "9e9999,1034567,N,E", "451234,9e9999,N,W",
                                          "910000,1034567,N,E", "451234,1810000,N,E"});
-    // "S" flips whatever the sign read; not a number reads 0; lower-case letters flip nothing;
-    // fields after the fourth are ignored; the last four are no place on Earth.
-    EXPECT_EQ(pointTexts(t.points),
-              (QStringList{"45.1234,-103.4567", "45.1234,103.4567", "0,0.0012", "0.0001,0.0002"}));
+    // "S" flips whatever the sign read; a text that is no number is no place (it would read
+    // 0); lower-case letters flip nothing; fields after the fourth are ignored; the last
+    // four are no place on Earth.
+    EXPECT_EQ(pointTexts(t.points), (QStringList{"45.1234,-103.4567", "45.1234,103.4567", "0.0001,0.0002"}));
     EXPECT_EQ(t.level, 0);
     EXPECT_TRUE(recordedTrack({}).points.isEmpty());
 }

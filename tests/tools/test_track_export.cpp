@@ -35,15 +35,18 @@ Class_Video_Info record(const char* name, const std::vector<std::string>& lines,
     return r;
 }
 
-// Samples 1 (no fix) and 3 (latitude 999 degrees) give no point. Lower-case "s"
-// and "w" are not south and west; months 13 and February 30 are no dates.
+// Samples 1 (no fix), 3 (latitude 999 degrees) and 4 (a longitude that is no
+// number) give no point. Lower-case "s" and "w" are not south and west; months 13
+// and February 30 are no dates, and 0001-01-01 00:30 at +02:00 is no year in UTC.
 std::vector<std::string> mixedLines() {
     return {
         sampleLine("481374", "115755", "N", "E", "90", "36.0"),
         sampleLine("0", "115756"),
         sampleLine("338688", "1512093", "S", "W", "370", "-5", "2016$13$12$9$3$7"),
         sampleLine("9990000", "115755"),
+        sampleLine("481377", "11575E"),
         sampleLine("481375", "115755", "s", "w", "-90", "54", "2016$2$30$9$3$7"),
+        sampleLine("481375", "115756", "N", "E", "45", "45", "1$1$1$0$30$0"),
         sampleLine("481376", "115757", "N", "E", "0", "0", "2016$12$31$23$59$59"),
     };
 }
@@ -85,6 +88,40 @@ std::vector<std::string> readGpx(const QByteArray& bytes, const QString& ns) {
         else if (at == values + "course") fields[4] = text();
         else if (at != "gpx/trk" && !(v11 && values.startsWith(at + "/")))
             ADD_FAILURE() << "unexpected " << at.toStdString();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return out;
+}
+
+// The KML document as lines: "Placemark NAME", each geometry's parent and name, for
+// each point of a gx:Track "when|coord|speed" (the speed from the ExtendedData's
+// array of the field the Schema declares), for a LineString or Point its coordinates.
+QStringList readKml(const QByteArray& kml) {
+    QXmlStreamReader xml(kml);
+    QStringList out, path, whens, coords, speeds, schema;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && path.takeLast() == "gx:Track") {
+            EXPECT_EQ(std::tuple(whens.size(), speeds.size()), std::tuple(coords.size(), coords.size()));
+            for (qsizetype i = 0; i < coords.size(); ++i) out << whens.value(i) + '|' + coords[i] + '|' + speeds.value(i);
+            whens.clear(), coords.clear(), speeds.clear();
+        }
+        if (token != QXmlStreamReader::StartElement) continue;
+        const QString name = xml.qualifiedName().toString(), parent = path.isEmpty() ? QString() : path.last();
+        const QString field = xml.attributes().value("name").toString();
+        if (name == "name" && parent == "Placemark") out << "Placemark " + xml.readElementText();
+        else if (name == "when" && parent == "gx:Track") whens << xml.readElementText();
+        else if (name == "gx:coord" && parent == "gx:Track") coords << xml.readElementText();
+        else if (name == "gx:value" && parent == "gx:SimpleArrayData") speeds << xml.readElementText();
+        else if (name == "coordinates") out << parent + " " + xml.readElementText();
+        else {
+            if (name == "gx:Track" || name == "Point" || name == "LineString") out << parent + " " + name;
+            if (name == "gx:SimpleArrayField") schema << field + " " + xml.attributes().value("type").toString();
+            if (name == "gx:SimpleArrayData") {
+                EXPECT_EQ(schema, QStringList{field + " float"});
+            }
+            path << name;
+        }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     return out;
@@ -153,43 +190,34 @@ TEST(TrackExport, GpxHasOneTrackPerRecordingWithAFixAndTimesInUtc) {
     empty.filename = "EMPTY.MP4";  // a scan that never reached the samples: left out
     for (const auto& [format, ns, version] : {std::tuple(TrackFormat::Gpx, kGpx11, "1.1"),
                                               std::tuple(TrackFormat::Gpx10, kGpx10, "1.0")}) {
-        // Samples 1 and 3 break the track. 09:03:07 on a clock at +02:00; 36 km/h is 10 m/s;
+        // Samples 1, 3 and 4 break the track. 09:03:07 on a clock at +02:00; 36 km/h is 10 m/s;
         // a negative speed is no speed; 370 and -90 degrees are 10 and 270.
         EXPECT_EQ(readGpx(tracks(format, {record("A.MP4", mixedLines()), empty}), ns),
                   (std::vector<std::string>{std::string("gpx ") + version + " dashcam-telemetry", "trk A.MP4", "seg",
                                             "pt 48.1374 11.5755 2016-05-12T07:03:07Z 10 90", "seg",
                                             "pt -33.8688 -151.2093 - - 10", "seg", "pt 48.1375 11.5755 - 15 270",
-                                            "pt 48.1376 11.5757 2016-12-31T21:59:59Z 0 0"}));
+                                            "pt 48.1375 11.5756 - 12.5 45", "pt 48.1376 11.5757 2016-12-31T21:59:59Z 0 0"}));
     }
     Class_Video_Info r = record("", {sampleLine("481374", "115755")});
     r.filename = std::string("a<b&c\x01", 6) + "\xEF\xBF\xBF.MP4";  // markup, a control character, U+FFFF
     EXPECT_EQ(readGpx(tracks(TrackFormat::Gpx, {r}), kGpx11).at(1), "trk a<b&c\xEF\xBF\xBD\xEF\xBF\xBD.MP4");
 }
 
-TEST(TrackExport, KmlHasAGxTrackPerRunWithUtcTimes) {
-    const QByteArray kml = tracks(TrackFormat::Kml, {record("A.MP4", mixedLines()), Class_Video_Info(),
-                                                     record("B.MP4", {sampleLine("481376", "115757")})});
-    QXmlStreamReader xml(kml);
-    QStringList names, whens, coords, tracksIn, path;  // tracksIn: the parent of each gx:Track
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) path.removeLast();
-        if (token != QXmlStreamReader::StartElement) continue;
-        const QString name = xml.qualifiedName().toString(), parent = path.isEmpty() ? QString() : path.last();
-        if (name == "name" && parent == "Placemark") names << xml.readElementText();
-        else if (name == "when" && parent == "gx:Track") whens << xml.readElementText();
-        else if (name == "gx:coord" && parent == "gx:Track") coords << xml.readElementText();
-        else {
-            if (name == "gx:Track") tracksIn << parent;
-            path << name;
-        }
-    }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(names, (QStringList{"A.MP4", "B.MP4"}));
-    EXPECT_EQ(tracksIn, (QStringList{"gx:MultiTrack", "gx:MultiTrack", "gx:MultiTrack", "Placemark"}));
-    EXPECT_EQ(whens, (QStringList{"2016-05-12T07:03:07Z", "", "", "2016-12-31T21:59:59Z", "2016-05-12T07:03:07Z"}));
-    EXPECT_EQ(coords, (QStringList{"11.5755 48.1374 0", "-151.2093 -33.8688 0", "11.5755 48.1375 0", "11.5757 48.1376 0",
-                                   "11.5757 48.1376 0"}));
+TEST(TrackExport, KmlHasAGxTrackPerRunWithUtcTimesAndSpeeds) {
+    // Samples 2 (month 13) and 5, 6 (February 30, year 0 in UTC) have no time, so no
+    // gx:Track; a negative speed is no speed.
+    EXPECT_EQ(readKml(tracks(TrackFormat::Kml, {record("A.MP4", mixedLines()), Class_Video_Info(),
+                                               record("B.MP4", {sampleLine("481376", "115757")})})),
+              (QStringList{"Placemark A.MP4", "MultiGeometry gx:Track", "2016-05-12T07:03:07Z|11.5755 48.1374 0|36",
+                           "MultiGeometry Point", "Point -151.2093,-33.8688,0", "MultiGeometry LineString",
+                           "LineString 11.5755,48.1375,0 11.5756,48.1375,0", "MultiGeometry gx:Track",
+                           "2016-12-31T21:59:59Z|11.5757 48.1376 0|0", "Placemark B.MP4", "Placemark gx:Track",
+                           "2016-05-12T07:03:07Z|11.5757 48.1376 0|36"}));
+    // Runs that all have times, under a gx:MultiTrack.
+    EXPECT_EQ(readKml(tracks(TrackFormat::Kml, {record("C.MP4", {sampleLine("481376", "115757"), sampleLine("0", "0"),
+                                                                 sampleLine("481377", "115757", "N", "E", "9", "-1")})})),
+              (QStringList{"Placemark C.MP4", "gx:MultiTrack gx:Track", "2016-05-12T07:03:07Z|11.5757 48.1376 0|36",
+                           "gx:MultiTrack gx:Track", "2016-05-12T07:03:07Z|11.5757 48.1377 0|"}));
 }
 
 TEST(TrackExport, GeoJsonFeatureCollectionWithPointTimesAndSpeeds) {
@@ -208,31 +236,36 @@ TEST(TrackExport, GeoJsonFeatureCollectionWithPointTimesAndSpeeds) {
     ASSERT_EQ(std::tuple(str(doc["type"]), features.size()), std::tuple("FeatureCollection", 3));
     // Written a feature at a time, byte for byte as Qt writes the whole collection.
     EXPECT_EQ(text, QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n');
-    const auto feature = [](const char* type, const QJsonArray& coordinates, const char* name, const char* start,
+    const auto feature = [](const QJsonObject& geometry, const char* name, int seconds, const char* start,
                             const char* end, const QJsonArray& times, const QJsonArray& speeds) {
         return QJsonObject{{"type", "Feature"},
-                           {"geometry", QJsonObject{{"type", type}, {"coordinates", coordinates}}},
+                           {"geometry", geometry},
                            {"properties", QJsonObject{{"filename", name}, {"start", start}, {"end", end},
-                                                      {"duration", 60},
-                                                      {"coordinateProperties",
-                                                       QJsonObject{{"times", times}, {"speeds", speeds}}}}}};
+                                                      {"duration", seconds}, {"times", times}, {"speeds", speeds}}}};
     };
-    // Samples 1 and 3 break the track; the runs of one point before them are no lines.
+    const auto geometry = [](const char* type, const QJsonArray& coordinates) {
+        return QJsonObject{{"type", type}, {"coordinates", coordinates}};
+    };
+    // Samples 1, 3 and 4 break the track: a line of three points, then the runs of one
+    // point before the breaks. Times and speeds follow the positions in that order.
     EXPECT_EQ(features[0].toObject(),
-              feature("LineString", {QJsonArray{11.5755, 48.1375}, QJsonArray{11.5757, 48.1376}}, "A.MP4",
-                      "2016-12-31T21:59:59Z", "2016-12-31T21:59:59Z", {QJsonValue::Null, "2016-12-31T21:59:59Z"},
-                      {54, 0}));
-    const QJsonObject b = features[1].toObject();  // one point is no line
-    EXPECT_TRUE(b.contains("geometry") && b["geometry"].isNull() && b["properties"]["start"].isNull());
-    EXPECT_EQ(b["properties"]["filename"].toString(), "ONE.MP4");
+              feature(QJsonObject{{"type", "GeometryCollection"},
+                                  {"geometries",
+                                   QJsonArray{geometry("LineString", {QJsonArray{11.5755, 48.1375}, QJsonArray{11.5756, 48.1375},
+                                                                      QJsonArray{11.5757, 48.1376}}),
+                                              geometry("MultiPoint", {QJsonArray{11.5755, 48.1374},
+                                                                      QJsonArray{-151.2093, -33.8688}})}}},
+                      "A.MP4", 60, "2016-05-12T07:03:07Z", "2016-12-31T21:59:59Z",
+                      {QJsonValue::Null, QJsonValue::Null, "2016-12-31T21:59:59Z", "2016-05-12T07:03:07Z", QJsonValue::Null},
+                      {54, 45, 0, 36, QJsonValue::Null}));
+    EXPECT_EQ(features[1].toObject(), feature(geometry("Point", {11.5755, 48.1374}), "ONE.MP4", 5, "2016-05-12T07:03:07Z",
+                                              "2016-05-12T07:03:07Z", {"2016-05-12T07:03:07Z"}, {36}));
     EXPECT_EQ(features[2].toObject(),
-              feature("MultiLineString",
-                      {QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
-                       QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}},
-                      "GAP.MP4", "2016-05-12T07:03:07Z", "2016-05-12T07:03:11Z",
-                      {QJsonArray{"2016-05-12T07:03:07Z", "2016-05-12T07:03:08Z"},
-                       QJsonArray{"2016-05-12T07:03:10Z", "2016-05-12T07:03:11Z"}},
-                      {QJsonArray{36, 40}, QJsonArray{QJsonValue::Null, 50}}));
+              feature(geometry("MultiLineString", {QJsonArray{QJsonArray{11.5755, 48.1374}, QJsonArray{11.5755, 48.1375}},
+                                                   QJsonArray{QJsonArray{11.5755, 48.138}, QJsonArray{11.5755, 48.1381}}}),
+                      "GAP.MP4", 60, "2016-05-12T07:03:07Z", "2016-05-12T07:03:11Z",
+                      {"2016-05-12T07:03:07Z", "2016-05-12T07:03:08Z", "2016-05-12T07:03:10Z", "2016-05-12T07:03:11Z"},
+                      {36, 40, QJsonValue::Null, 50}));
 }
 
 TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
@@ -243,19 +276,23 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
                                                  "0.01$-0.02$line\nbreak")});
     Class_Video_Info unscanned;
     unscanned.filename = "NONE.MP4";
-    const QByteArray csv = tracks(TrackFormat::Csv, {quoted, unscanned, record("B.MP4", {sampleLine("481376", "115757"), sampleLine("9e9999", "9e9999")})});
+    // Text that a spreadsheet would run as a formula: a file name, raw fields.
+    Class_Video_Info formulas = record("-B.MP4", {sampleLine("481376", "115757"),
+                                                  sampleLine("9e9999", "9e9999", "@N", "\rE", "+90", "36.0",
+                                                             "2016$5$12$9$3$7", "=1+2$+1$\t=9")});
+    const QByteArray csv = tracks(TrackFormat::Csv, {quoted, unscanned, formulas});
 
     const std::string file = "\"trip \"\"one\"\", day.MP4\"";
     EXPECT_EQ(csv.toStdString(),
-              "time,latitude,longitude,speed_kmh,heading,gx,gy,gz,file,gx_raw,gy_raw,gz_raw,lon_raw,lat_raw,heading_raw,"
-              "speed_raw,year_raw,month_raw,day_raw,hour_raw,min_raw,second_raw,NS_raw,WE_raw\r\n"
-              "2016-05-12T09:03:07+02:00,-48.1374,-11.5755,36,90,1,0,0.98," + file +
+              "time,latitude,longitude,speed_mps,heading,gx,gy,gz,file,raw_gx,raw_gy,raw_gz,raw_x,raw_y,raw_hdg,"
+              "raw_kmh,raw_year,raw_month,raw_day,raw_hour,raw_min,raw_sec,raw_ns,raw_ew\r\n"
+              "2016-05-12T09:03:07+02:00,-48.1374,-11.5755,10,90,1,0,0.98," + file +
                   ",\"1,5\",\"say \"\"hi\"\"\",0.98,115755,481374,90,36.0,2016,05,12,09,03,07,S,W\r\n"
-                  ",,,7.5,-5,0.01,-0.02,0," + file + ",0.01,-0.02,\"line\nbreak\",115756,0,-5,7.5,2016,13,12,09,03,07,N,E\r\n"
-                  "2016-05-12T09:03:07+02:00,48.1376,11.5757,36,90,0.01,-0.02,0.98,B.MP4,0.01,-0.02,0.98,115757,481376,90,"
+                  ",,,2.0833333333333335,-5,0.01,-0.02,0," + file + ",0.01,-0.02,\"line\nbreak\",115756,0,-5,7.5,2016,13,12,09,03,07,N,E\r\n"
+                  "2016-05-12T09:03:07+02:00,48.1376,11.5757,10,90,0.01,-0.02,0.98,'-B.MP4,0.01,-0.02,0.98,115757,481376,90,"
                   "36.0,2016,05,12,09,03,07,N,E\r\n"
-                  "2016-05-12T09:03:07+02:00,,,36,90,0.01,-0.02,0.98,B.MP4,0.01,-0.02,0.98,9e9999,9e9999,90,36.0,2016,05,"
-                  "12,09,03,07,N,E\r\n");  // infinite: no fix
+                  "2016-05-12T09:03:07+02:00,,,10,90,0,1,0,'-B.MP4,'=1+2,+1,'\t=9,9e9999,9e9999,+90,36.0,2016,05,"
+                  "12,09,03,07,'@N,\"'\rE\"\r\n");  // infinite: no fix; numbers stay numbers
 }
 
 // Real readers of the exported tracks, GDAL's ogrinfo and gpsbabel, on one set of
@@ -298,6 +335,10 @@ TEST_F(TrackReaders, ReadersSeeEveryFormatsTracksTimesAndSpeeds) {
         const OgrFeature& first = *f.timeField ? tracks.features.at(0) : points.features.at(0);
         EXPECT_EQ(first.fields.at(*f.timeField ? f.timeField : "time"), "2016/05/12 12:03:10+00");
         EXPECT_EQ(points.featureCount, *f.timeField ? -1 : 13);  // a point layer in GPX only
+        if (std::string(f.format) == "geojson") {  // flat arrays are lists of their type, not JSON text
+            EXPECT_EQ(std::tuple(tracks.fieldTypes["times"], tracks.fieldTypes["speeds"]), std::tuple("StringList", "RealList"));
+            EXPECT_EQ(first.fields.at("times").rfind("(8:2016-05-12T12:03:10Z,", 0), 0u) << first.fields.at("times");
+        }
         if (v10) {
             EXPECT_EQ(std::tuple(points.fieldTypes["speed"], points.fieldTypes["course"]), std::tuple("Real", "Real"));
             EXPECT_NEAR(std::stod(first.fields.at("speed")) * 3.6, sampleField(gap[3], 6), 1e-6);
@@ -313,17 +354,38 @@ TEST_F(TrackReaders, ReadersSeeEveryFormatsTracksTimesAndSpeeds) {
         EXPECT_NE(babel.out.find(",2016/05/12,12:03:10"), std::string::npos) << babel.out;
     }
 
-    // GDAL's usual guess of the CSV's position columns finds the signed degrees, not
-    // the unsigned ten-thousandths; its time keeps the camera's offset.
-    std::vector<std::string> args{"export", "--format", "csv", "--utc-offset", "-03:00", "-o", (dir / "t.csv").string()};
+    const std::string csv = (dir / "t.csv").string();
+    std::vector<std::string> args{"export", "--format", "csv", "--utc-offset", "-03:00", "-o", csv};
     args.insert(args.end(), files.begin(), files.end());
     ASSERT_EQ(runTool(args, dir).exitCode, 0);
+
+    // gpsbabel's unicsv, which guesses a column from any part of its name, takes the
+    // signed degrees, the speed in m/s and the time with its offset, and nothing of
+    // the raw fields. A row without a fix is a point at its "unknown" position.
+    const ProgramRun babel = runProgram("gpsbabel", {"-t", "-i", "unicsv", "-f", csv, "-o", "unicsv", "-F", "-"}, dir);
+    const QStringList babelLines = QString::fromStdString(babel.out).remove('\r').split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(std::tuple(babel.exitCode, babel.err, babelLines.size()), std::tuple(0, "", 1 + 20)) << babel.out;
+    ASSERT_GT(babelLines.size(), 4);
+    EXPECT_EQ(babelLines[0], "No,Latitude,Longitude,Speed,Course,Date,Time") << babel.out;
+    const QStringList point = babelLines[4].split(',');  // the first row with a fix
+    ASSERT_EQ(point.size(), 7) << babel.out;
+    EXPECT_NEAR(point[1].toDouble(), -sampleField(gap[3], 4) / 10000, 1e-6);
+    EXPECT_NEAR(point[2].toDouble(), -sampleField(gap[3], 3) / 10000, 1e-6);
+    EXPECT_NEAR(point[3].toDouble() * 3.6, sampleField(gap[3], 6), 0.02);
+    EXPECT_EQ(point[4].toDouble(), sampleField(gap[3], 5));
+    EXPECT_EQ(point.mid(5), (QStringList{"2016/05/12", "12:03:10"}));
+
+    // GDAL at its defaults takes no column for a position; told the usual "lon*" and
+    // "lat*", it finds the signed degrees. Its time keeps the camera's offset.
+    const auto defaults = parseOgrinfo(runProgram("ogrinfo", {"-ro", "-al", csv}, dir).out);
+    ASSERT_TRUE(defaults.contains("t"));
+    EXPECT_EQ(defaults.at("t").featureCount, 12 + 3 + 5);
+    for (const OgrFeature& row : defaults.at("t").features) EXPECT_EQ(row.geometry, "");
     const ProgramRun read = runProgram("ogrinfo", {"-ro", "-al", "-oo", "X_POSSIBLE_NAMES=lon*", "-oo",
-                                                  "Y_POSSIBLE_NAMES=lat*", "-oo", "AUTODETECT_TYPE=YES",
-                                                  (dir / "t.csv").string()}, dir);
+                                                  "Y_POSSIBLE_NAMES=lat*", "-oo", "AUTODETECT_TYPE=YES", csv}, dir);
     auto csvLayers = parseOgrinfo(read.out);
     OgrLayer& rows = csvLayers["t"];
-    EXPECT_EQ(std::tuple(rows.featureCount, rows.fieldTypes["time"], rows.fieldTypes["speed_kmh"]),
+    EXPECT_EQ(std::tuple(rows.featureCount, rows.fieldTypes["time"], rows.fieldTypes["speed_mps"]),
               std::tuple(12 + 3 + 5, "DateTime", "Real"));
     ASSERT_GT(rows.features.size(), 3u);
     EXPECT_EQ(rows.features[3].fields["time"], "2016/05/12 09:03:10-03");

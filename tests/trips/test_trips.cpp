@@ -48,12 +48,15 @@ DriveOptions steady(double kmh, double heading = 0.0) {
     return o;
 }
 
-// The line with its lat replaced: "0" takes the fix away, as in a tunnel.
-std::string withLat(std::string line, const char* lat) {
+// The line "$gx$gy$gz$lon$lat$..." with one field replaced: a lat of "0" takes the
+// fix away, as in a tunnel.
+enum Field { kLon = 3, kLat = 4 };
+std::string withField(std::string line, Field field, const char* text) {
     size_t at = 0;
-    for (int i = 0; i < 5; ++i) at = line.find('$', at) + 1;
-    return line.replace(at, line.find('$', at) - at, lat);
+    for (int i = 0; i <= field; ++i) at = line.find('$', at) + 1;
+    return line.replace(at, line.find('$', at) - at, text);
 }
+std::string withLat(const std::string& line, const char* lat) { return withField(line, kLat, lat); }
 
 DriveOptions with(DriveOptions o, std::vector<Incident> incidents, double gNoise = 0, int noFixSeconds = 0) {
     o.seconds = 90;
@@ -139,20 +142,25 @@ TEST(Trips, StraightDriveOfKnownLength) {
     const struct {
         const char* name;
         double heading;
-        std::vector<int> replaced;  // seconds whose lat is replaced
-        const char* lat;
+        std::vector<int> replaced;  // seconds whose field is replaced
+        Field field;
+        const char* text;
         double expectedMetres;
-    } cases[] = {{"north", 0, {}, "", 12000}, {"east", 90, {}, "", 12000},
+    } cases[] = {{"north", 0, {}, kLat, "", 12000}, {"east", 90, {}, kLat, "", 12000},
                  // 10 samples without a fix: 11 steps of 20 m not bridged
-                 {"tunnel not bridged", 0, {300, 301, 302, 303, 304, 305, 306, 307, 308, 309}, "0", 11780},
+                 {"tunnel not bridged", 0, {300, 301, 302, 303, 304, 305, 306, 307, 308, 309}, kLat, "0", 11780},
                  // 999 degrees north is no place: 2 steps missing, no jump
-                 {"fix off the globe is no fix", 0, {300}, "9990000", 11960}};
+                 {"fix off the globe is no fix", 0, {300}, kLat, "9990000", 11960},
+                 // a damaged longitude is no fix at longitude 0, 850 km west
+                 {"longitude not a number is no fix", 0, {300}, kLon, "E", 11960},
+                 // 10 degrees north is a place, but not one reached in a second
+                 {"jump of 4000 km is not driven", 0, {300}, kLat, "100000", 11960}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DriveOptions o = steady(72, c.heading);
         o.seconds = 601;  // 600 steps between 601 samples
         std::vector<std::string> lines = testgen::simulateDrive(o);
-        for (int t : c.replaced) lines.at(size_t(t)) = withLat(lines.at(size_t(t)), c.lat);
+        for (int t : c.replaced) lines.at(size_t(t)) = withField(lines.at(size_t(t)), c.field, c.text);
         const trips::Statistics s = trips::recordingStatistics(scanned(lines));
         EXPECT_NEAR(s.distanceMetres, c.expectedMetres, c.expectedMetres * 0.005);
         EXPECT_NEAR(s.maxSpeedKmh, 72.0, 0.05);
@@ -163,7 +171,8 @@ TEST(Trips, StraightDriveOfKnownLength) {
 TEST(Trips, TripAddsUpItsRecordingsAndTheHopsBetweenThem) {
     DriveOptions o = steady(72);
     o.incidents = {{Incident::Pothole, 100}};
-    const auto recordings = summaries(testgen::cutDrive(o, {150, 150, 150, 151}, 0));
+    std::vector<std::vector<std::string>> cut = testgen::cutDrive(o, {150, 150, 150, 151}, 0);
+    const auto recordings = summaries(cut);
     const std::vector<trips::Trip> found = trips::groupTrips(recordings);
     ASSERT_EQ(found.size(), 1u);
     const trips::Statistics& s = found[0].statistics;
@@ -172,6 +181,20 @@ TEST(Trips, TripAddsUpItsRecordingsAndTheHopsBetweenThem) {
     EXPECT_NEAR(s.maxAbsG[2], 2.0, 0.1);  // the pothole, in the first recording only
     EXPECT_NEAR(recordings[0].statistics.maxAbsG[2], 2.0, 0.1);
     EXPECT_LT(recordings[1].statistics.maxAbsG[2], 1.2);
+
+    // The third recording starts 4000 km north: neither the hop to it nor its first
+    // step is driven, 2 steps and their 2 s left out.
+    const auto fixOf = [](const std::string& line) {
+        telemetry::Class_Subtitle_Info sample;
+        sample.setSubtitleInfo(line);
+        return *trips::usableFix(sample);
+    };
+    const double lost = trips::haversineMetres(fixOf(cut[1].back()), fixOf(cut[2][0])) +
+                        trips::haversineMetres(fixOf(cut[2][0]), fixOf(cut[2][1]));
+    cut[2][0] = withLat(cut[2][0], "900000");
+    const trips::Statistics jumped = trips::groupTrips(summaries(cut))[0].statistics;
+    EXPECT_NEAR(jumped.distanceMetres, s.distanceMetres - lost, 0.01);
+    EXPECT_EQ(jumped.movingSeconds, 598.0);
 }
 
 TEST(Trips, QuickFloatingReadsAsTheCoreDoes) {
@@ -199,7 +222,8 @@ TEST(Trips, TrackRunsBreakWhereThereIsNoFix) {
     DriveOptions o = steady(36);
     o.seconds = 12;
     std::vector<std::string> lines = testgen::simulateDrive(o);
-    for (size_t t : {3u, 4u, 10u}) lines[t] = withLat(lines[t], "0");
+    for (size_t t : {3u, 4u}) lines[t] = withLat(lines[t], "0");
+    lines[10] = withField(lines[10], kLon, "1157x55");  // a longitude that is no number is no fix either
     const auto record = scanned(lines);
     const auto sizes = [&](size_t step) {
         std::vector<size_t> out;

@@ -59,14 +59,19 @@ Commands:
   export   Write the recorded track of each FILE: GPX 1.1 (one track per
            recording; speed and course in a Garmin TrackPointExtension),
            GPX 1.0 (speed and course in the track points' own elements),
-           KML (a gx:Track per run of points), GeoJSON (one LineString
-           feature per recording, a MultiLineString when the track has gaps,
-           per-point times and speeds in properties.coordinateProperties) or
-           CSV (one row per telemetry sample: time, latitude, longitude,
-           speed_kmh, heading, gx, gy, gz, file, then the raw fields named
-           *_raw). Tracks hold the samples with a position fix that lies on
-           the globe, and break where there is none (a new GPX trkseg). GPX,
-           KML and GeoJSON times are in UTC, CSV times carry their offset.
+           KML (a gx:Track per run of points, speeds in km/h in its
+           ExtendedData), GeoJSON (one LineString feature per recording, a
+           MultiLineString when the track has gaps, points for runs of one;
+           per-point times and speeds in km/h in the flat properties times
+           and speeds) or CSV (one row per telemetry sample: time, latitude,
+           longitude, speed_mps, heading, gx, gy, gz, file, then the raw
+           fields as raw_gx, raw_gy, raw_gz, raw_x (lon), raw_y (lat),
+           raw_hdg, raw_kmh, raw_year ... raw_sec, raw_ns, raw_ew; text that
+           would start a spreadsheet formula begins with '). Tracks hold the
+           samples whose position texts are numbers on the globe, and break
+           where there is none (a new GPX trkseg). GPX, KML and GeoJSON times
+           are in UTC and left out where there is no date; CSV times carry
+           their offset.
            A recording without a position fix is left out with a warning (its
            CSV rows stay); a recording whose scan did not complete is
            exported as far as it was read, with a warning.
