@@ -385,3 +385,25 @@ TEST(MapInWindow, InfiniteCoordinatesAreNoFix) {
     EXPECT_TRUE(w.mapView->overlays().first().points.isEmpty());
 }
 
+// A tile server that is not http or https is never asked: Qt would read a file://
+// one itself, and a FIFO there froze the window at start.
+TEST(MapInWindow, OnlyAWebTileServerIsAsked) {
+    QTemporaryDir tmp;
+    QFile tile(tmp.filePath("tile.png"));
+    ASSERT_TRUE(tile.open(QIODevice::WriteOnly) && tile.write(picture({256, 256}, Qt::green)) > 0);
+    tile.close();
+    const QString url = QUrl::fromLocalFile(tile.fileName()).toString();
+    qputenv("DASHCAM_TILE_URL", url.toUtf8());
+    LogCapture log;
+    ViewController w(MpvPlayer::Output::None);
+    qputenv("DASHCAM_TILE_URL", "");
+    w.mapView->resize(300, 200);
+    QImage image(w.mapView->size(), QImage::Format_ARGB32);
+    w.mapView->render(&image);  // would ask for the tiles in view
+    QTest::qWait(300);
+    w.mapView->render(&image);
+    EXPECT_NE(image.pixel(150, 100), QColor(Qt::green).rgb());
+    EXPECT_EQ(cornerOf(*w.mapView), "Map tiles off");
+    EXPECT_TRUE(log.contains(("Ignored the server " + url +
+                              " from DASHCAM_TILE_URL: only http and https URLs are taken; the service is off").toStdString()));
+}
