@@ -123,7 +123,7 @@ TEST(Playback, UserSession) {
     // Offline, with no routing: the recorded track in red, after the trip's others in grey.
     ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty() && w.mapView->overlays().last().level == 0; }, 5000));
     EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().last()).color(), QColor(Qt::red));
-    EXPECT_EQ(w.mapView->overlays().last().points.size(), 2);  // samples 0 and 5, the last one
+    EXPECT_EQ(w.mapView->overlays().last().points.size(), 6);  // through every sample's fix
 
     // Play a couple of seconds (the tick check above follows the labels), then seek with the slider.
     ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 2'200'000'000; }, 10000));
