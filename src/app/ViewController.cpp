@@ -622,6 +622,11 @@ void ViewController::playTheVideo(int32_t row) {
     CurrentStorageVideo& storage = library.currentStorageVideo;
     if (!library.isRowIndexed(row) || row >= storage.video_list.size()) {
         telemetry::logLine("NotLoading...");
+        // The trip's lines are gone, so go its markers: the ends and events would
+        // mark a trip no longer drawn. The vehicle marker stays with the video still playing.
+        mapSteering->clear();
+        for (const MapAnnotation& a : mapView->annotations())
+            if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
         return;
     }
     clearShownRecording();

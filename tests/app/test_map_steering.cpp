@@ -253,6 +253,15 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_TRUE(w.mapView->annotations().isEmpty());
     w.playTheVideo(2);
     EXPECT_EQ(ends(), 2);
+    // A row still waiting for its indexing is refused: the track goes, and its ends' markers with it.
+    QDir day3(tmp.path());
+    ASSERT_TRUE(day3.mkpath("day3") && day3.cd("day3"));
+    makeRecording(day3, "REC_0004.MP4", 8);
+    ASSERT_TRUE(w.openPaths(QStringList{day3.path()}));
+    w.playTheVideo(3);
+    EXPECT_TRUE(w.mapView->overlays().isEmpty());
+    EXPECT_EQ(ends(), 0);
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     w.menu->clearList->trigger();
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
