@@ -399,9 +399,14 @@ void ViewController::clearList() {
     label_statistics->clear();
     tableModel_->clear();
     mapView->removeAllOverlays();
+    mapView->resetView();
+    // The chart's axis as at start: no length, no events.
+    draw_Graph->setGsensorData(std::nullopt, 0);
+    draw_Graph->setEventMarks({});
     draw_Graph->setGsensorGraph(hostView, true);
     showMarks();
     playerView->showVideo();
+    if (auto* picture = qobject_cast<MpvVideoWidget*>(playerView->video())) picture->clear();
     setProgressRange(0.0, 100.0);
     setProgress(0, QString());
     statusBar()->clearMessage();

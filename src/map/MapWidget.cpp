@@ -66,6 +66,11 @@ void MapWidget::setView(GeoCoordinate centre, double zoom) {
     update();
 }
 
+void MapWidget::resetView() {
+    animation_->stop();
+    setView(kStartCentre, kStartZoom);
+}
+
 void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) {
     if (!std::isfinite(spanLatitude) || !std::isfinite(spanLongitude)) return;  // keeps the view
     const double target = zoomForSpan(centre, spanLatitude, spanLongitude, size());

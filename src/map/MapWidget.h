@@ -56,6 +56,8 @@ public:
     void addButton(QAction* action);
     // Moves the view to the centre at the zoom it has, animated.
     void panTo(GeoCoordinate centre);
+    // The whole-world view the map starts with, at once.
+    void resetView();
 
     GeoCoordinate centre() const { return centre_; }
     double zoom() const { return zoom_; }
@@ -112,8 +114,10 @@ private:
     QList<MapAnnotation> points_;
     int lastId_ = 0;
     int calloutId_ = 0;  // the marker whose title shows, 0 for none
-    GeoCoordinate centre_{20.0, 0.0};
-    double zoom_ = 2.0;
+    static constexpr GeoCoordinate kStartCentre{20.0, 0.0};
+    static constexpr double kStartZoom = 2.0;
+    GeoCoordinate centre_ = kStartCentre;
+    double zoom_ = kStartZoom;
     std::optional<QPointF> dragFrom_;
     bool dragged_ = false;
     QVariantAnimation* animation_;
