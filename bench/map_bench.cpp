@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "Class_Subtitle_Info.h"
+#include "Class_Video_Info.h"
 #include "Drive.h"
 #include "MapWidget.h"
 #include "SampleValues.h"
