@@ -135,27 +135,30 @@ void SettingViewController::btn_Select_Path() {
     telemetry::logLine("test");
 }
 
+void SettingViewController::showSaveError(const QString& text) {
+    saveError->setText(text);
+    saveError->show();
+    adjustSize();  // room for the new line: a dialog on screen does not grow by itself
+}
+
 void SettingViewController::btn_save_and_close() {
     QString reason;
     // Checked before anything is stored, so a typo saves nothing.
     const QString clock = cameraClockText();
     if (cameraClock->currentIndex() == 2 && !track_export::parseUtcOffset(clock)) {
-        saveError->setText(tr("Not saved: the camera clock offset must read +HH:MM or -HH:MM, at most 14 hours."));
-        saveError->show();
+        showSaveError(tr("Not saved: the camera clock offset must read +HH:MM or -HH:MM, at most 14 hours."));
         return;
     }
     const bool tilesUsable = checkServer(tileServer, tileServerNote);
     const bool routingUsable = checkServer(routingServer, routingServerNote);
     if (!tilesUsable || !routingUsable) {
-        saveError->setText(tr("Not saved: the tile and routing servers take only http and https URLs."));
-        saveError->show();
+        showSaveError(tr("Not saved: the tile and routing servers take only http and https URLs."));
         return;
     }
     if (!saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
                       user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason) ||
         !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason) || !saveCameraClock(clock, &reason)) {
-        saveError->setText(tr("Not saved: %1.").arg(reason));
-        saveError->show();
+        showSaveError(tr("Not saved: %1.").arg(reason));
         return;
     }
     accept();

@@ -46,6 +46,7 @@ private:
     QString cameraClockText() const;  // the CameraClock text the choice stands for
     // Says beside the field whether its server can be used; false when it cannot.
     bool checkServer(const QLineEdit* field, QLabel* note) const;
+    void showSaveError(const QString& text);
     // Asks for a folder; returns its path, or a null text when cancelled. Tests
     // replace it.
     virtual QString chooseFolder();
