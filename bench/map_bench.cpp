@@ -16,8 +16,10 @@
 #include <string_view>
 
 #include "Class_Subtitle_Info.h"
+#include "Class_Video_Info.h"
 #include "Drive.h"
 #include "MapWidget.h"
+#include "SampleValues.h"
 #include "TextValues.h"
 #include "TrackHit.h"
 
@@ -101,7 +103,13 @@ int main(int argc, char** argv) {
         timer.start();
         int clicks = 0, hits = 0;
         while (clicks < 3 || timer.nsecsElapsed() / 1e6 < budgetMs) {
-            const auto pixels = trackhit::samplePixels(record, [&](GeoCoordinate c) { return map.toWidget(c); });
+            // The fixes as the window's click finds them (recordedFixes).
+            QVector<std::optional<GeoCoordinate>> fixes;
+            for (const telemetry::Class_Subtitle_Info& sample : *record.array_SubtileInfo) {
+                const auto fix = trips::usableFix(sample);
+                fixes.append(fix ? std::optional(GeoCoordinate{fix->lat, fix->lon}) : std::nullopt);
+            }
+            const auto pixels = trackhit::samplePixels(fixes, [&](GeoCoordinate c) { return map.toWidget(c); });
             hits += trackhit::sampleAt(pixels, map.toWidget(middle) + QPointF(2, 2)).has_value();
             ++clicks;
         }

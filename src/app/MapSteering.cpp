@@ -9,7 +9,19 @@
 #include "TrackEnds.h"
 #include "TrackHit.h"
 #include "TrackRegion.h"
+#include "SampleValues.h"
 #include "Trips.h"
+
+QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video_Info& record) {
+    QVector<std::optional<GeoCoordinate>> fixes;
+    if (!record.array_SubtileInfo) return fixes;
+    fixes.reserve(qsizetype(record.array_SubtileInfo->size()));
+    for (const telemetry::Class_Subtitle_Info& sample : *record.array_SubtileInfo) {
+        const auto fix = trips::usableFix(sample);
+        fixes.append(fix ? std::optional(GeoCoordinate{fix->lat, fix->lon}) : std::nullopt);
+    }
+    return fixes;
+}
 
 std::vector<RecordingRecord> fitRecords(const QVector<RecordingRecord>& list, int32_t row, const trips::Trip* trip) {
     std::vector<RecordingRecord> records;
@@ -86,6 +98,6 @@ void MapSteering::vehicleMoved(GeoCoordinate at) {
 
 void MapSteering::trackClicked(QPointF at) {
     if (!record_) return;
-    const auto pixels = trackhit::samplePixels(*record_, [this](GeoCoordinate c) { return map_->toWidget(c); });
+    const auto pixels = trackhit::samplePixels(recordedFixes(*record_), [this](GeoCoordinate c) { return map_->toWidget(c); });
     if (const auto sample = trackhit::sampleAt(pixels, at)) emit seekRequested(sampleVideoSeconds(*sample, *record_));
 }

@@ -5,7 +5,9 @@
 // recording is open and where the vehicle is.
 
 #include <QObject>
+#include <QVector>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "CurrentStorageVideo.h"
@@ -16,6 +18,10 @@ class QAction;
 namespace trips {
 struct Trip;
 }
+
+// Each sample's usable fix, nothing for a sample without one: the fixes the
+// window draws the track through (trips::trackRuns), so a click on it finds them.
+QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video_Info& record);
 
 // The recording at `row` first, then the rest of its trip in order: the tracks
 // the map fits.

@@ -62,7 +62,6 @@ namespace {
 
 const QString kEventAnnotation = QStringLiteral("Event");
 constexpr int kTripLevel = 1;          // the trip's other recordings, drawn grey
-constexpr size_t kTripLineStep = 5;    // a track line need not draw every second
 
 // A file dialog in which files and folders can both be chosen: a selected folder
 // is accepted instead of being entered.
@@ -404,9 +403,14 @@ void ViewController::clearList() {
     label_statistics->clear();
     tableModel_->clear();
     mapView->removeAllOverlays();
+    mapView->resetView();
+    // The chart's axis as at start: no length, no events.
+    draw_Graph->setGsensorData(std::nullopt, 0);
+    draw_Graph->setEventMarks({});
     draw_Graph->setGsensorGraph(hostView, true);
     showMarks();
     playerView->showVideo();
+    if (auto* picture = qobject_cast<MpvVideoWidget*>(playerView->video())) picture->clear();
     setProgressRange(0.0, 100.0);
     setProgress(0, QString());
     statusBar()->clearMessage();
@@ -626,6 +630,11 @@ void ViewController::playTheVideo(int32_t row) {
     CurrentStorageVideo& storage = library.currentStorageVideo;
     if (!library.isRowIndexed(row) || row >= storage.video_list.size()) {
         telemetry::logLine("NotLoading...");
+        // The trip's lines are gone, so go its markers: the ends and events would
+        // mark a trip no longer drawn. The vehicle marker stays with the video still playing.
+        mapSteering->clear();
+        for (const MapAnnotation& a : mapView->annotations())
+            if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
         return;
     }
     clearShownRecording();
@@ -656,7 +665,7 @@ void ViewController::playTheVideo(int32_t row) {
     for (const RecordingRecord& r : fitted) {
         tripRecords.push_back(r.get());
         if (tripRecords.size() == 1) continue;  // the recording itself, drawn in red
-        for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*r, kTripLineStep)) {
+        for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*r)) {
             MapPolyline line{{}, kTripLevel};
             for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
             mapView->addOverlay(line);
@@ -826,11 +835,13 @@ void ViewController::showRoute(const DirectionsAnswer& response) {
 }
 
 void ViewController::drawRoute(const QStringList& coordinateSet) {
-    // The open recording's fixes, one line per run of them: no line across a gap without a fix.
+    // Every fix of the open recording, where its markers and a click on the line
+    // (MapSteering) expect it; one line per run of them: no line across a gap
+    // without a fix. The map thins what a pixel cannot show.
     const CurrentStorageVideo& storage = library.currentStorageVideo;
     const int32_t row = storage.indexOfNowPlaying;
     if (!storage.filepathOfNowPlaying.isNull() && row >= 0 && row < storage.video_list.size()) {
-        const auto runs = trips::trackRuns(*storage.video_list.at(row), kTripLineStep);
+        const auto runs = trips::trackRuns(*storage.video_list.at(row));
         for (const std::vector<trips::GeoPoint>& run : runs) {
             MapPolyline line;
             for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});

@@ -30,15 +30,21 @@ double niceStep(double span, double intervals, double smallest) {
 }
 }  // namespace
 
-ShiftedRange shiftedRange(const std::vector<const std::vector<PlotPoint>*>& series, double shift) {
-    double lo = Draw_Graph::kVisibleMin, hi = Draw_Graph::kVisibleMax;
+GRange gRange(const std::vector<const std::vector<PlotPoint>*>& series) {
+    double lo = Draw_Graph::kVisibleMin - Draw_Graph::kShift, hi = Draw_Graph::kVisibleMax - Draw_Graph::kShift;
     for (const auto* points : series)
         if (points)
             for (const PlotPoint& p : *points)
-                if (std::isfinite(p.y)) lo = std::min(lo, p.y + shift), hi = std::max(hi, p.y + shift);
-    const double step = niceStep(hi - lo, 8.0, 0.5);
-    return {std::floor(lo / step + 1e-9) * step, std::ceil(hi / step - 1e-9) * step, step};
+                if (std::isfinite(p.y)) lo = std::min(lo, double(p.y)), hi = std::max(hi, double(p.y));
+    return {std::floor(lo * 2 + 1e-9) / 2, std::ceil(hi * 2 - 1e-9) / 2, niceStep(hi - lo, 8.0, 0.5)};
 }
+
+namespace {
+// The multiples of the step within the range: where the labels go.
+std::pair<int64_t, int64_t> labelSteps(const GRange& r) {
+    return {int64_t(std::ceil(r.min / r.step - 1e-9)), int64_t(std::floor(r.max / r.step + 1e-9))};
+}
+}  // namespace
 
 void Draw_Graph::setGsensorData(const telemetry::List<telemetry::Class_Subtitle_Info>& samples, uint32_t count,
                                 double videoSeconds) {
@@ -97,26 +103,28 @@ QColor withAlpha(Qt::GlobalColor c, double alpha) {
 
 // The plot area's bands and minor grid, painted once per size instead of being
 // dozens of series: the whole range tinted, every other label interval tinted
-// again, two lightened limit bands (1.5 to 4.5 and 7.0 to 8.5), and nine minor
-// lines per interval.
-QImage plotBackground(QSize size, const ShiftedRange& r, const QPen& gridPen) {
+// again, two lightened limit bands (1.5 to 4.5 and 7.0 to 8.5 shifted), and nine
+// minor lines per interval.
+QImage plotBackground(QSize size, const GRange& r, double shift, const QPen& gridPen) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter p(&image);
-    const double top = logModulus(r.max), height = logModulus(r.max) - logModulus(r.min);
-    auto yOf = [&](double v) { return (top - logModulus(std::clamp(v, r.min, r.max))) / height * size.height(); };
+    const double top = logModulus(r.max + shift), height = top - logModulus(r.min + shift);
+    auto yOf = [&](double g) { return (top - logModulus(std::clamp(g, r.min, r.max) + shift)) / height * size.height(); };
     auto band = [&](double from, double to, const QColor& fill) {
         p.fillRect(QRectF(0.0, yOf(to), size.width(), yOf(from) - yOf(to)), fill);
     };
     const QColor tint = withAlpha(Qt::darkGray, 0.1), light = withAlpha(Qt::white, 0.5);
     band(r.min, r.max, tint);
-    for (double v = r.min; v < r.max - 1e-9; v += 2 * r.step) band(v, std::min(v + r.step, r.max), tint);
-    band(7.0, 8.5, light);
-    band(1.5, 4.5, light);
+    const auto [first, last] = labelSteps(r);
+    for (int64_t k = first - 1; k <= last; ++k)
+        if (k % 2 == 0) band(std::max(r.min, double(k) * r.step), std::min(r.max, double(k + 1) * r.step), tint);
+    band(7.0 - shift, 8.5 - shift, light);
+    band(1.5 - shift, 4.5 - shift, light);
     p.setPen(gridPen);
-    const int minors = int(std::lround((r.max - r.min) / r.step * 10));
-    for (int i = 1; i < minors; ++i)
-        if (i % 10) p.drawLine(QPointF(0.0, yOf(r.min + i * r.step / 10)), QPointF(size.width(), yOf(r.min + i * r.step / 10)));
+    const double minor = r.step / 10;
+    for (int64_t i = int64_t(std::floor(r.min / minor)) + 1; double(i) * minor < r.max - 1e-9; ++i)
+        if (i % 10) p.drawLine(QPointF(0.0, yOf(double(i) * minor)), QPointF(size.width(), yOf(double(i) * minor)));
     return image;
 }
 
@@ -133,7 +141,7 @@ struct ChartFitting {
     std::vector<Line> lines;
     double secondsPerSample = 1.0, shift = 0.0;
     double lastSample = 0;  // the horizontal extent, in sample positions
-    ShiftedRange range{};
+    GRange range{};
     QPen gridPen;
     int columns = -1;
     QSize backgroundSize;
@@ -160,7 +168,7 @@ void fit(QChart* chart, ChartFitting& f, const QRectF& plotArea) {
     const QSize size = plotArea.size().toSize();
     if (chart && size != f.backgroundSize && !size.isEmpty()) {
         f.backgroundSize = size;
-        QBrush brush(plotBackground(size, f.range, f.gridPen));
+        QBrush brush(plotBackground(size, f.range, f.shift, f.gridPen));
         brush.setTransform(QTransform::fromTranslate(plotArea.left(), plotArea.top()));
         chart->setPlotAreaBackgroundBrush(brush);
     }
@@ -186,12 +194,11 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     lastNoPlots_ = noPlots;
     auto fitting = std::make_shared<ChartFitting>();
     fitting->lastSample = double(max_num.value_or(0));
-    fitting->range = noPlots ? shiftedRange({}, kShift)
-                             : shiftedRange({dataForPlot_x.get(), dataForPlot_y.get(), dataForPlot_z.get()}, kShift);
+    fitting->range = noPlots ? gRange({}) : gRange({dataForPlot_x.get(), dataForPlot_y.get(), dataForPlot_z.get()});
     fitting->gridPen = QPen(Qt::darkGray, 0.25);
     fitting->secondsPerSample = secondsPerSample;
     fitting->shift = kShift;
-    const ShiftedRange& range = fitting->range;
+    const GRange& range = fitting->range;
     const double xMax = double(max_num.value_or(0)) * secondsPerSample;
     const QPen axisPen(Qt::black, 0.25, Qt::SolidLine, Qt::RoundCap);
 
@@ -208,17 +215,18 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     xAxis->setMinorGridLinePen(fitting->gridPen);
     chart->addAxis(xAxis, Qt::AlignBottom);
 
-    // Log-modulus scale: values are placed at logModulus(v) on a linear axis whose
-    // labels name the shifted values.
+    // Log-modulus scale: shifted values are placed at logModulus(v) on a linear axis;
+    // its labels name the readings, as the labels under the video do.
     auto* yAxis = new QCategoryAxis;
     yAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    yAxis->setStartValue(logModulus(range.min));
-    const int labels = int(std::lround((range.max - range.min) / range.step));
-    for (int i = 0; i <= labels; ++i) {
-        const double v = range.min + i * range.step;
-        yAxis->append(QString::number(v, 'f', range.step < 1.0 ? 1 : 0), logModulus(v));
+    yAxis->setStartValue(logModulus(range.min + kShift));
+    const auto [firstLabel, lastLabel] = labelSteps(range);
+    for (int64_t k = firstLabel; k <= lastLabel; ++k) {
+        const double g = double(k) * range.step;
+        yAxis->append(QString::number(g, 'f', range.step < 1.0 ? 1 : 0), logModulus(g + kShift));
     }
-    yAxis->setRange(logModulus(range.min), logModulus(range.max));
+    yAxis->setRange(logModulus(range.min + kShift), logModulus(range.max + kShift));
+    yAxis->setTitleText(QStringLiteral("Acceleration (g)"));
     yAxis->setLinePen(axisPen);
     yAxis->setGridLinePen(fitting->gridPen);
     chart->addAxis(yAxis, Qt::AlignLeft);
@@ -246,8 +254,8 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
             tick->setName(QStringLiteral("Event mark"));
             tick->setProperty("toolTip", mark.toolTip);
             tick->setPen(markPen);
-            tick->append(mark.seconds, logModulus(range.min));
-            tick->append(mark.seconds, logModulus(range.max));
+            tick->append(mark.seconds, logModulus(range.min + kShift));
+            tick->append(mark.seconds, logModulus(range.max + kShift));
             chart->addSeries(tick);
             tick->attachAxis(xAxis);
             tick->attachAxis(yAxis);

@@ -27,13 +27,14 @@ using PlotSeries = std::shared_ptr<const std::vector<PlotPoint>>;
 // sign(v) * log10(1 + |v|): where the chart's log-modulus scale places a value.
 double logModulus(double v);
 
-// The vertical extent of a chart in shifted values: the fixed 0.5 to 2.5, widened
-// to every value of the series (plus the shift), to whole label steps. The labels
-// are `step` apart, at most about eight intervals.
-struct ShiftedRange {
+// The vertical extent of a chart in g, the readings as recorded (the lines are
+// drawn shifted, the labels are not): at least the fixed 0.5 to 2.5 of shifted
+// values, widened to every value of the series, to the half g. Labels go at the
+// multiples of `step`, at most about eight intervals.
+struct GRange {
     double min, max, step;
 };
-ShiftedRange shiftedRange(const std::vector<const std::vector<PlotPoint>*>& series, double shift);
+GRange gRange(const std::vector<const std::vector<PlotPoint>*>& series);
 
 // A moment to point at on the chart: a vertical tick at a video second.
 struct EventMark {

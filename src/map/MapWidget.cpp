@@ -1,5 +1,6 @@
 #include "MapWidget.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,7 +11,6 @@
 #include <cmath>
 
 #include "PositionFix.h"
-#include "TileLoader.h"
 #include "TrackPath.h"
 #include "WebMercator.h"
 
@@ -26,7 +26,10 @@ MapWidget::MapWidget(const QString& tileUrlTemplate, QWidget* parent)
     setMinimumSize(200, 150);
     setMouseTracking(false);
     setCursor(Qt::OpenHandCursor);
-    connect(tiles_, &TileLoader::tileLoaded, this, qOverload<>(&QWidget::update));
+    connect(tiles_, &TileLoader::tileLoaded, this, [this] {
+        updateCorner();
+        update();
+    });
 
     animation_->setDuration(250);
     animation_->setEasingCurve(QEasingCurve::OutCubic);
@@ -45,13 +48,27 @@ MapWidget::MapWidget(const QString& tileUrlTemplate, QWidget* parent)
     zoomOut_->move(8, 36);
     connect(zoomIn_, &QToolButton::clicked, this, [this] { zoomBy(1, rect().center()); });
     connect(zoomOut_, &QToolButton::clicked, this, [this] { zoomBy(-1, rect().center()); });
+
+    corner_ = new QLabel(this);
+    QFont small = corner_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    corner_->setFont(small);
+    corner_->setStyleSheet(QStringLiteral("background: rgba(255, 255, 255, 190); color: #333333; padding: 1px 4px;"));
+    corner_->setAttribute(Qt::WA_TransparentForMouseEvents);  // a drag that starts on it still pans
+    updateCorner();
 }
 
 void MapWidget::setView(GeoCoordinate centre, double zoom) {
     if (!std::isfinite(centre.latitude) || !std::isfinite(centre.longitude) || !std::isfinite(zoom)) return;
     centre_ = {std::clamp(centre.latitude, -kMaxLatitude, kMaxLatitude), std::remainder(centre.longitude, 360.0)};
     zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+    updateCorner();
     update();
+}
+
+void MapWidget::resetView() {
+    animation_->stop();
+    setView(kStartCentre, kStartZoom);
 }
 
 void MapWidget::setRegion(GeoCoordinate centre, double spanLatitude, double spanLongitude, bool animated) {
@@ -155,38 +172,40 @@ void MapWidget::paintEvent(QPaintEvent*) {
             p.drawText(box, Qt::AlignCenter, a.title);
         }
     }
-    paintAttribution(p);
 }
 
-void MapWidget::paintTiles(QPainter& p) {
-    if (!tiles_->enabled()) return;
+QVector<MapWidget::PlacedTile> MapWidget::visibleTiles() const {
+    QVector<PlacedTile> placed;
+    if (!tiles_->enabled()) return placed;
     const int z = int(std::clamp(std::round(zoom_), kMinZoom, kMaxZoom));
-    const double scale = std::exp2(zoom_ - z);
-    const double tile = kTileSize * scale;
-    const QPointF origin = project(centre_, z) * scale - QPointF(width() / 2.0, height() / 2.0);
+    const double tile = kTileSize * std::exp2(zoom_ - z);
+    const QPointF origin = project(centre_, z) * std::exp2(zoom_ - z) - QPointF(width() / 2.0, height() / 2.0);
     const int tilesPerSide = 1 << z;
     const int x0 = int(std::floor(origin.x() / tile)), x1 = int(std::floor((origin.x() + width()) / tile));
     const int y0 = std::max(0, int(std::floor(origin.y() / tile)));
     const int y1 = std::min(tilesPerSide - 1, int(std::floor((origin.y() + height()) / tile)));
-    QVector<TileKey> visible;
-    // Centre tiles first: they are what the user looks at.
-    const QPointF mid = origin + QPointF(width() / 2.0, height() / 2.0);
     for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) visible.append({z, ((x % tilesPerSide) + tilesPerSide) % tilesPerSide, y});
-    std::sort(visible.begin(), visible.end(), [&](const TileKey& a, const TileKey& b) {
-        auto d = [&](const TileKey& k) {
-            return std::hypot((k.x + 0.5) * tile - mid.x(), (k.y + 0.5) * tile - mid.y());
-        };
-        return d(a) < d(b);
+        for (int x = x0; x <= x1; ++x)
+            placed.append({{z, ((x % tilesPerSide) + tilesPerSide) % tilesPerSide, y},
+                           QRectF(x * tile - origin.x(), y * tile - origin.y(), tile, tile)});
+    const QPointF mid(width() / 2.0, height() / 2.0);
+    std::sort(placed.begin(), placed.end(), [&](const PlacedTile& a, const PlacedTile& b) {
+        const QPointF da = a.rect.center() - mid, db = b.rect.center() - mid;
+        return std::hypot(da.x(), da.y()) < std::hypot(db.x(), db.y());
     });
-    p.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1.0);
-    for (int y = y0; y <= y1; ++y) {
-        for (int x = x0; x <= x1; ++x) {
-            const QImage image = tiles_->tile({z, ((x % tilesPerSide) + tilesPerSide) % tilesPerSide, y});
-            if (!image.isNull()) p.drawImage(QRectF(x * tile - origin.x(), y * tile - origin.y(), tile, tile), image);
-        }
+    return placed;
+}
+
+void MapWidget::paintTiles(QPainter& p) {
+    const QVector<PlacedTile> placed = visibleTiles();
+    if (placed.isEmpty()) return;
+    p.setRenderHint(QPainter::SmoothPixmapTransform, zoom_ != std::round(zoom_));
+    QVector<TileKey> wanted;
+    for (const PlacedTile& t : placed) {
+        wanted.append(t.key);
+        if (const QImage image = tiles_->tile(t.key); !image.isNull()) p.drawImage(t.rect, image);
     }
-    tiles_->request(visible);
+    tiles_->request(wanted);
 }
 
 void MapWidget::paintLines(QPainter& p) {
@@ -224,17 +243,22 @@ void MapWidget::paintLines(QPainter& p) {
     p.drawImage(QPointF(0, 0), layer_);
 }
 
-void MapWidget::paintAttribution(QPainter& p) {
-    const QString text = QString::fromUtf8(kAttribution);
-    QFont f = font();
-    f.setPointSizeF(f.pointSizeF() * 0.85);
-    p.setFont(f);
-    const QFontMetrics fm(f);
-    QRectF box(0, 0, fm.horizontalAdvance(text) + 8, fm.height() + 2);
-    box.moveBottomRight(QPointF(width(), height()));
-    p.fillRect(box, QColor(255, 255, 255, 190));
-    p.setPen(QColor(0x33, 0x33, 0x33));
-    p.drawText(box, Qt::AlignCenter, text);
+void MapWidget::updateCorner() {
+    // The credit belongs on the tiles: on a plain background it would claim a map that is not there.
+    QString text;
+    if (!tiles_->enabled()) {
+        text = QString::fromUtf8(kTilesOff);
+    } else {
+        const QVector<PlacedTile> placed = visibleTiles();
+        if (std::any_of(placed.begin(), placed.end(), [this](const PlacedTile& t) { return !tiles_->tile(t.key).isNull(); }))
+            text = QString::fromUtf8(kAttribution);
+    }
+    if (text != corner_->text()) {
+        corner_->setText(text);
+        corner_->adjustSize();
+    }
+    corner_->setVisible(!text.isEmpty());
+    corner_->move(width() - corner_->width(), height() - corner_->height());
 }
 
 QImage MapWidget::markerImage(const MapAnnotation& a) const {
@@ -306,4 +330,7 @@ void MapWidget::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void MapWidget::resizeEvent(QResizeEvent*) { update(); }
+void MapWidget::resizeEvent(QResizeEvent*) {
+    updateCorner();
+    update();
+}

@@ -3,7 +3,8 @@
 // pan, wheel or the +/- buttons to zoom; a click on a marker shows its title, a
 // click anywhere else is reported (clicked).
 // Without tiles (offline, or tiles turned off) it draws its lines and markers on
-// a plain background.
+// a plain background. The corner credits the tiles only while some are shown, and
+// says when tiles are off.
 
 #include <QImage>
 #include <QPen>
@@ -12,11 +13,12 @@
 #include <optional>
 
 #include "MapInterface.h"
+#include "TileLoader.h"
 
 class QAction;
+class QLabel;
 class QToolButton;
 class QVariantAnimation;
-class TileLoader;
 
 // Gives each line its look and each marker its image; no image means the
 // default marker.
@@ -31,6 +33,7 @@ class MapWidget : public QWidget, public MapInterface {
     Q_OBJECT
 public:
     static constexpr const char* kAttribution = "© OpenStreetMap contributors";
+    static constexpr const char* kTilesOff = "Map tiles off";
 
     // tileUrlTemplate: "{z}/{x}/{y}" URL of the tile server; empty turns tiles off.
     explicit MapWidget(const QString& tileUrlTemplate, QWidget* parent = nullptr);
@@ -53,6 +56,8 @@ public:
     void addButton(QAction* action);
     // Moves the view to the centre at the zoom it has, animated.
     void panTo(GeoCoordinate centre);
+    // The whole-world view the map starts with, at once.
+    void resetView();
 
     GeoCoordinate centre() const { return centre_; }
     double zoom() const { return zoom_; }
@@ -80,12 +85,18 @@ protected:
 private:
     void paintTiles(QPainter& p);
     void paintLines(QPainter& p);
-    void paintAttribution(QPainter& p);
+    struct PlacedTile {
+        TileKey key;
+        QRectF rect;  // in the widget
+    };
+    QVector<PlacedTile> visibleTiles() const;  // centre tiles first: they are what the user looks at
+    void updateCorner();
     QImage markerImage(const MapAnnotation& a) const;
     void zoomBy(double steps, QPointF around);
     void animateTo(GeoCoordinate centre, double zoom);
 
     TileLoader* tiles_;
+    QLabel* corner_;  // the tiles' attribution, or that they are off
     MapViewDelegate* delegate_ = nullptr;
     QList<MapPolyline> lines_;
     // Each line projected once and thinned again only when the zoom changes; the
@@ -103,8 +114,10 @@ private:
     QList<MapAnnotation> points_;
     int lastId_ = 0;
     int calloutId_ = 0;  // the marker whose title shows, 0 for none
-    GeoCoordinate centre_{20.0, 0.0};
-    double zoom_ = 2.0;
+    static constexpr GeoCoordinate kStartCentre{20.0, 0.0};
+    static constexpr double kStartZoom = 2.0;
+    GeoCoordinate centre_ = kStartCentre;
+    double zoom_ = kStartZoom;
     std::optional<QPointF> dragFrom_;
     bool dragged_ = false;
     QVariantAnimation* animation_;

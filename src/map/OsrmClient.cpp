@@ -46,7 +46,7 @@ void OsrmClient::calculateDirections(GeoCoordinate source, GeoCoordinate destina
     if (baseUrl_.isEmpty()) {
         // Queued, so callers see the same order of events as with a real request.
         QTimer::singleShot(0, this, [completion = std::move(completion)] {
-            completion({QStringLiteral("Routing is turned off (DASHCAM_ROUTING_URL is empty)."), {}});
+            completion({QStringLiteral("Routing is turned off: no usable routing server is set."), {}});
         });
         return;
     }

@@ -13,11 +13,6 @@
 #define DASHCAM_VERSION "0.1.0"
 #endif
 
-QString TileLoader::urlTemplateFromEnvironment() {
-    if (qEnvironmentVariableIsSet("DASHCAM_TILE_URL")) return qEnvironmentVariable("DASHCAM_TILE_URL");
-    return QString::fromLatin1(kDefaultUrl);
-}
-
 TileLoader::TileLoader(const QString& urlTemplate, QObject* parent) : TileLoader(urlTemplate, Limits{}, parent) {}
 
 TileLoader::TileLoader(const QString& urlTemplate, Limits limits, QObject* parent)

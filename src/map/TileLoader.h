@@ -34,9 +34,6 @@ public:
         qint64 cacheBytes = 64 << 20;   // decoded images kept in memory
     };
 
-    // DASHCAM_TILE_URL when set (an empty value turns tiles off), else the default.
-    static QString urlTemplateFromEnvironment();
-
     explicit TileLoader(const QString& urlTemplate, QObject* parent = nullptr);
     TileLoader(const QString& urlTemplate, Limits limits, QObject* parent = nullptr);
 

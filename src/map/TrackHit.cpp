@@ -4,19 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "PositionFix.h"
-
 namespace trackhit {
 
-QVector<std::optional<QPointF>> samplePixels(const telemetry::Class_Video_Info& record,
+QVector<std::optional<QPointF>> samplePixels(const QVector<std::optional<GeoCoordinate>>& fixes,
                                              const std::function<QPointF(GeoCoordinate)>& toWidget) {
     QVector<std::optional<QPointF>> pixels;
-    if (!record.array_SubtileInfo) return pixels;
-    pixels.reserve(qsizetype(record.array_SubtileInfo->size()));
-    for (const telemetry::Class_Subtitle_Info& sample : *record.array_SubtileInfo) {
-        const auto fix = telemetry::positionFix(sample);
-        pixels.append(fix ? std::optional<QPointF>(toWidget({fix->latitude, fix->longitude})) : std::nullopt);
-    }
+    pixels.reserve(fixes.size());
+    for (const std::optional<GeoCoordinate>& fix : fixes) pixels.append(fix ? std::optional(toWidget(*fix)) : std::nullopt);
     return pixels;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Which recorded sample a click on the drawn track means. The line on screen may
-// be thinned, so the answer comes from the recording's own samples.
+// Which recorded sample a click on the drawn track means. The track is drawn
+// through every fix, thinned only below a pixel, so a click on the line is a
+// click near the fixes themselves.
 
 #include <QPointF>
 #include <QVector>
@@ -8,15 +9,14 @@
 #include <functional>
 #include <optional>
 
-#include "Class_Video_Info.h"
 #include "MapInterface.h"
 
 namespace trackhit {
 
 inline constexpr double kClickTolerance = 6.0;  // pixels: a finger's width off the line still counts
 
-// Each sample's place in the widget, nothing for a sample without a usable fix.
-QVector<std::optional<QPointF>> samplePixels(const telemetry::Class_Video_Info& record,
+// Each sample's place in the widget from its fix, nothing for a sample without one.
+QVector<std::optional<QPointF>> samplePixels(const QVector<std::optional<GeoCoordinate>>& fixes,
                                              const std::function<QPointF(GeoCoordinate)>& toWidget);
 
 // The sample at the clicked place of the track through the pixels (consecutive

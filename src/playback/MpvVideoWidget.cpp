@@ -3,6 +3,7 @@
 #include <mpv/render_gl.h>
 
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include "MpvPlayer.h"
 
@@ -15,6 +16,16 @@ void* procAddress(void*, const char* name) {
 
 MpvVideoWidget::MpvVideoWidget(MpvPlayer* player, QWidget* parent) : QOpenGLWidget(parent), player_(player) {
     setMinimumSize(160, 90);
+    if (player_)
+        connect(player_, &MediaPlayer::opened, this, [this] {
+            blank_ = false;
+            update();
+        });
+}
+
+void MpvVideoWidget::clear() {
+    blank_ = true;
+    update();
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
@@ -55,6 +66,12 @@ void MpvVideoWidget::frameReady() {
 }
 
 void MpvVideoWidget::paintGL() {
+    if (blank_) {
+        QOpenGLFunctions* gl = context()->functions();
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
     if (!render_) return;
     const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0};

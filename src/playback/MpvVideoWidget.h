@@ -12,6 +12,10 @@ public:
     explicit MpvVideoWidget(MpvPlayer* player, QWidget* parent = nullptr);
     ~MpvVideoWidget() override;
 
+    // Black until the player opens a recording again: after a stop mpv has nothing
+    // to draw, and the widget would go on showing its last frame.
+    void clear();
+
 signals:
     void frameDrawn();  // a video frame has been drawn into the widget
 
@@ -25,4 +29,5 @@ private:
 
     MpvPlayer* player_;
     mpv_render_context* render_ = nullptr;
+    bool blank_ = false;
 };

@@ -46,6 +46,14 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     tileServer->setPlaceholderText(tr("empty: no map tiles"));
     routingServer = new QLineEdit(this);
     routingServer->setPlaceholderText(tr("empty: no road routes"));
+    tileServerNote = new QLabel(this);
+    routingServerNote = new QLabel(this);
+    const auto serverRow = [](QLineEdit* field, QLabel* note) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(field, 1);
+        row->addWidget(note);
+        return row;
+    };
     auto* privacy = new QLabel(tr("The map asks the tile server for the tiles around each trip, and the routing "
                                   "server for a road route between its start and end. Changes apply at the next start."),
                                this);
@@ -62,8 +70,8 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     form->addRow(tr("Event sensitivity:"), eventSensitivity);
     form->addRow(tr("Snapshot folder:"), folderRow);
     form->addRow(tr("Camera clock:"), clockRow);
-    form->addRow(tr("Tile server:"), tileServer);
-    form->addRow(tr("Routing server:"), routingServer);
+    form->addRow(tr("Tile server:"), serverRow(tileServer, tileServerNote));
+    form->addRow(tr("Routing server:"), serverRow(routingServer, routingServerNote));
     form->addRow(privacy);
     form->addRow(saveError);
     form->addRow(buttons);
@@ -72,6 +80,8 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingViewController::btn_save_and_close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(cameraClock, &QComboBox::currentIndexChanged, this, [this](int index) { cameraOffset->setEnabled(index == 2); });
+    connect(tileServer, &QLineEdit::textChanged, this, [this] { checkServer(tileServer, tileServerNote); });
+    connect(routingServer, &QLineEdit::textChanged, this, [this] { checkServer(routingServer, routingServerNote); });
 
     const UserSettings stored = loadSettings();
     telemetry::logLine(QStringLiteral("Load SpeedUnit = %1 , DistanceUnit =%2")
@@ -88,6 +98,8 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     textFiled_path->setReadOnly(true);
     tileServer->setText(stored.TileServerUrl.isNull() ? defaultTileServer : stored.TileServerUrl);
     routingServer->setText(stored.RoutingServerUrl.isNull() ? defaultRoutingServer : stored.RoutingServerUrl);
+    checkServer(tileServer, tileServerNote);
+    checkServer(routingServer, routingServerNote);
     const QString clock = loadCameraClock();
     const bool offset = clock != QLatin1String(kCameraClockSystem) && clock != QLatin1String(kCameraClockUtc);
     cameraClock->setCurrentIndex(offset ? 2 : clock == QLatin1String(kCameraClockUtc) ? 1 : 0);
@@ -99,6 +111,14 @@ QString SettingViewController::cameraClockText() const {
     if (cameraClock->currentIndex() == 1) return QString::fromLatin1(kCameraClockUtc);
     if (cameraClock->currentIndex() == 2) return cameraOffset->text().trimmed();
     return QString::fromLatin1(kCameraClockSystem);
+}
+
+bool SettingViewController::checkServer(const QLineEdit* field, QLabel* note) const {
+    const QString url = field->text().trimmed();
+    const bool usable = url.isEmpty() || isWebServerUrl(url);
+    note->setText(usable ? tr("http or https only") : tr("Refused: only http and https URLs"));
+    note->setStyleSheet(usable ? QStringLiteral("color: palette(mid);") : QStringLiteral("color: #c00000;"));
+    return usable;
 }
 
 QString SettingViewController::chooseFolder() {
@@ -115,20 +135,30 @@ void SettingViewController::btn_Select_Path() {
     telemetry::logLine("test");
 }
 
+void SettingViewController::showSaveError(const QString& text) {
+    saveError->setText(text);
+    saveError->show();
+    adjustSize();  // room for the new line: a dialog on screen does not grow by itself
+}
+
 void SettingViewController::btn_save_and_close() {
     QString reason;
     // Checked before anything is stored, so a typo saves nothing.
     const QString clock = cameraClockText();
     if (cameraClock->currentIndex() == 2 && !track_export::parseUtcOffset(clock)) {
-        saveError->setText(tr("Not saved: the camera clock offset must read +HH:MM or -HH:MM, at most 14 hours."));
-        saveError->show();
+        showSaveError(tr("Not saved: the camera clock offset must read +HH:MM or -HH:MM, at most 14 hours."));
+        return;
+    }
+    const bool tilesUsable = checkServer(tileServer, tileServerNote);
+    const bool routingUsable = checkServer(routingServer, routingServerNote);
+    if (!tilesUsable || !routingUsable) {
+        showSaveError(tr("Not saved: the tile and routing servers take only http and https URLs."));
         return;
     }
     if (!saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
                       user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason) ||
         !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason) || !saveCameraClock(clock, &reason)) {
-        saveError->setText(tr("Not saved: %1.").arg(reason));
-        saveError->show();
+        showSaveError(tr("Not saved: %1.").arg(reason));
         return;
     }
     accept();

@@ -38,10 +38,15 @@ public:
     QLineEdit* cameraOffset = nullptr;  // "+HH:MM" or "-HH:MM"; used with the third choice
     QLineEdit* tileServer = nullptr;     // "{z}/{x}/{y}" URL; empty: no tiles
     QLineEdit* routingServer = nullptr;  // OSRM base URL; empty: no routing
+    QLabel* tileServerNote = nullptr;     // beside each server: what it takes, or why it is refused
+    QLabel* routingServerNote = nullptr;
     QLabel* saveError = nullptr;         // hidden until a save fails
 
 private:
     QString cameraClockText() const;  // the CameraClock text the choice stands for
+    // Says beside the field whether its server can be used; false when it cannot.
+    bool checkServer(const QLineEdit* field, QLabel* note) const;
+    void showSaveError(const QString& text);
     // Asks for a folder; returns its path, or a null text when cancelled. Tests
     // replace it.
     virtual QString chooseFolder();

@@ -1,7 +1,10 @@
 #include "SettingsStore.h"
 
 #include <QSettings>
+#include <QUrl>
 #include <algorithm>
+
+#include "Log.h"
 
 namespace {
 int64_t integerForKey(const QSettings& settings, const char* key) {
@@ -66,10 +69,23 @@ bool saveEventSensitivity(int32_t sensitivity, QString* reason) {
     return false;
 }
 
+bool isWebServerUrl(const QString& url) {
+    const QUrl parsed(url.trimmed());
+    const QString scheme = parsed.scheme().toLower();
+    return parsed.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !parsed.host().isEmpty();
+}
+
 QString serverUrl(const char* environmentVariable, const QString& stored, const QString& builtIn) {
-    if (qEnvironmentVariableIsSet(environmentVariable)) return qEnvironmentVariable(environmentVariable).trimmed();
-    if (!stored.isNull()) return stored.trimmed();
-    return builtIn;
+    const bool fromEnvironment = qEnvironmentVariableIsSet(environmentVariable);
+    const QString url = fromEnvironment ? qEnvironmentVariable(environmentVariable).trimmed()
+                        : !stored.isNull() ? stored.trimmed()
+                                           : builtIn;
+    if (url.isEmpty() || isWebServerUrl(url)) return url;
+    telemetry::logLine(QStringLiteral("Ignored the server %1 from %2: only http and https URLs are taken; the service is off")
+                           .arg(url, fromEnvironment ? QString::fromLatin1(environmentVariable) : QStringLiteral("the settings"))
+                           .toStdString());
+    return QString();
 }
 
 QString speedUnitText(int64_t speedUnit) { return speedUnit == 0 ? QStringLiteral("Mph") : QStringLiteral("Kmh"); }

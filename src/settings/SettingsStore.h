@@ -29,8 +29,13 @@ bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDi
 // Writes EventSensitivity (0..2) through at once; false, with the reason, as above.
 bool saveEventSensitivity(int32_t sensitivity, QString* reason = nullptr);
 
+// Whether a server URL may be used: http or https with a host. Any other scheme
+// has Qt read something local (a file:// FIFO blocks the window for ever).
+bool isWebServerUrl(const QString& url);
+
 // The server to use: the environment variable when it is set (even to nothing),
-// else the stored text (empty: off), else the built-in server.
+// else the stored text (empty: off), else the built-in server. One that is not a
+// web server URL is refused with a log line, and the service is off.
 QString serverUrl(const char* environmentVariable, const QString& stored, const QString& builtIn);
 
 // The speed unit's text as the labels show it.

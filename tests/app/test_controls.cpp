@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QActionGroup>
+#include <QChart>
+#include <QChartView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QValueAxis>
 
 #include "AppTestSupport.h"
 #include "FileTableView.h"
@@ -109,8 +112,13 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
     w.playTheVideo(3);
     ASSERT_NE(w.windowTitle(), "dashcam-viewer");
 
-    // Nothing of the old rows may be taken for the rows that come next.
+    // Nothing of the old rows may be taken for the rows that come next, nor stay on screen:
+    // the map back at the whole world, the chart's time axis at nothing.
+    ASSERT_GT(w.mapView->zoom(), 10);
     w.menu->clearList->trigger();
+    const MapWidget fresh{QString()};
+    const auto* timeAxis = qobject_cast<const QValueAxis*>(w.hostView->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(timeAxis, nullptr);
     const QStringList cleared = {QString::number(w.tableView->model()->rowCount()),
                                  QString::number(w.library.currentStorageVideo.video_list.size()),
                                  QString::number(w.library.isRowIndexed(0)),
@@ -121,8 +129,11 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                  QString::number(w.player->isOpen()),
                                  QString::number(w.drives.summaries().size() + w.drives.trips().size()),
                                  QString::number(w.list_events->count()),
-                                 w.label_statistics->text()};
-    EXPECT_EQ(cleared, (QStringList{"0", "0", "0", "dashcam-viewer", "DATE: -", "0", "0", "0", "0", "0", ""}));
+                                 w.label_statistics->text(),
+                                 pointTexts({w.mapView->centre(), {w.mapView->zoom(), 0}}).join(' '),
+                                 QString::number(timeAxis->max())};
+    EXPECT_EQ(cleared, (QStringList{"0", "0", "0", "dashcam-viewer", "DATE: -", "0", "0", "0", "0", "0", "",
+                                    pointTexts({fresh.centre(), {fresh.zoom(), 0}}).join(' '), "0"}));
     // The next folder starts at the first row again.
     ASSERT_TRUE(openIndexed(w, {b.path()}));
     EXPECT_EQ(w.tableView->model()->rowCount(), 1);

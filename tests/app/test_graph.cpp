@@ -116,27 +116,41 @@ TEST(SeriesDecimation, FewEnoughPointsForTheWidthAreAllKept) {
     EXPECT_EQ(decimateMinMax(few, 0.0, 150.0, 100).size(), 150u);
 }
 
-// The fixed 0.5 to 2.5 is the least the chart shows; a recording's own values widen it.
+// The fixed 0.5 to 2.5 (shifted) is the least the chart shows; a recording's own values
+// widen it. The labels name the readings, not the shifted values the lines are drawn
+// at: a reading sits level with its own label, as the labels under the video show it.
 TEST(DrawGraph, VerticalRangeTakesInEveryValue) {
     struct Case {
         const char* name;
         std::vector<std::array<const char*, 3>> axes;
-        double min, max;
+        double min, max;  // shifted
+        QStringList labels;
     };
-    for (const Case& c : std::vector<Case>{{"quiet drive", {{"0.1", "-0.2", "1.0"}}, 0.5, 2.5},
-                                           {"braking and pothole", {{"-0.9", "0", "1"}, {"0", "2.1", "1"}}, 0.0, 3.5},
-                                           {"a wild reading", {{"0", "0", "40"}}, 0.0, 50.0}}) {
+    for (const Case& c : std::vector<Case>{
+             {"quiet drive", {{"0.1", "-0.2", "1.0"}}, 0.5, 2.5, {"-0.5", "0.0", "0.5", "1.0", "1.5"}},
+             {"braking and pothole", {{"-0.9", "0", "1"}, {"0", "2.1", "1"}}, 0.0, 3.5,
+              {"-1.0", "-0.5", "0.0", "0.5", "1.0", "1.5", "2.0", "2.5"}},
+             {"a wild reading", {{"0", "0", "40"}}, 0.5, 41.0, {"0", "10", "20", "30", "40"}}}) {
         SCOPED_TRACE(c.name);
         QChartView view;
         Draw_Graph g;
         g.setGsensorData(samplesWithAxes(c.axes), uint32_t(c.axes.size()));
         g.setGsensorGraph(&view, false);
-        const auto* y = static_cast<const QCategoryAxis*>(view.chart()->axes(Qt::Vertical).value(0));
+        auto* y = static_cast<QCategoryAxis*>(view.chart()->axes(Qt::Vertical).value(0));
         ASSERT_NE(y, nullptr);
         EXPECT_NEAR(y->min(), logModulus(c.min), 1e-9);
         EXPECT_NEAR(y->max(), logModulus(c.max), 1e-9);
         for (QLineSeries* line : plots(view.chart()))
             for (const QPointF& p : line->points()) EXPECT_TRUE(p.y() >= y->min() && p.y() <= y->max()) << p.y();
+        EXPECT_EQ(y->categoriesLabels(), c.labels);
+        EXPECT_EQ(y->titleText(), "Acceleration (g)");
+        // Each reading of the first sample is drawn level with the label of its value.
+        for (QLineSeries* line : plots(view.chart())) {
+            const double reading = std::stod(c.axes[0][size_t(plots(view.chart()).indexOf(line))]);
+            const QString label = QString::number(reading, 'f', c.labels.first().contains('.') ? 1 : 0);
+            if (!c.labels.contains(label)) continue;
+            EXPECT_NEAR(line->at(0).y(), y->endValue(label), 1e-6) << label.toStdString();
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QLabel>
 #include <QRandomGenerator>
 #include <QTest>
 #include <cmath>
@@ -29,6 +30,13 @@ QByteArray picture(QSize size, QColor colour = Qt::green, const char* format = "
     return bytes;
 }
 
+QString cornerOf(const MapWidget& map) {
+    const QLabel* label = map.findChild<QLabel*>();
+    if (!label) return "(no corner)";
+    if (label->geometry().bottomRight() != map.rect().bottomRight()) return "(off the corner)";
+    return label->isHidden() ? QString() : label->text();
+}
+
 bool isRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
 const QRgb kBlue = QColor(Qt::blue).rgb();
 
@@ -51,6 +59,8 @@ struct Map : MapViewDelegate {
         return image;
     }
     QRgb at(GeoCoordinate c) { return render().pixel(widget.toWidget(c).toPoint()); }
+    // What the bottom right corner says; empty when it says nothing.
+    QString corner() const { return cornerOf(widget); }
 
     QImage marker{12, 12, QImage::Format_ARGB32};
     MapWidget widget;
@@ -115,6 +125,7 @@ TEST(MapWidget, RedLineAndMarkerWhereTheProjectionPutsThem) {
     EXPECT_FALSE(isRed(image.pixel(quarter.toPoint() + QPoint(0, 12))));
     EXPECT_EQ(image.pixel(200, 150), kBlue);  // the marker's image, centred on its point
     EXPECT_NE(image.pixel(map.widget.toWidget(other).toPoint()), image.pixel(5, 290));  // the default marker
+    EXPECT_EQ(map.corner(), "Map tiles off");  // no credit for tiles that are not there
 
     // The lines follow the view.
     map.widget.setView(map.widget.toCoordinate({200, 170}), 15);
@@ -147,6 +158,7 @@ TEST(MapWidget, PositionsOffTheEarthNeverReachPainting) {
     map.render();
     QTest::qWait(300);  // the refused tile requests come back meanwhile
     EXPECT_TRUE(isRed(map.at({10, 10})));  // the line through the usable points
+    EXPECT_EQ(map.corner(), "");  // tiles on, but none shown: nothing to credit
     for (GeoCoordinate view : {GeoCoordinate{webmercator::kMaxLatitude, 10}, GeoCoordinate{10, 10}}) {
         w.setView(view, 12);
         const QImage image = map.render();
@@ -181,6 +193,7 @@ TEST(MapWidget, TilesFromTheServerLandWhereTheyBelong) {
     map.widget.addOverlay({{{0, -60}, {0, 60}}, 0});
     const QRgb background = QColor(0xe8, 0xe4, 0xd8).rgb();  // of any tile not yet in
     map.render();  // asks for the visible tiles
+    EXPECT_EQ(map.corner(), "");  // none in yet
     ASSERT_TRUE(waitUntil([&] {
         const QImage image = map.render();
         return asked.size() >= 4 && image.pixel(150, 100) != background && image.pixel(250, 100) != background &&
@@ -190,6 +203,7 @@ TEST(MapWidget, TilesFromTheServerLandWhereTheyBelong) {
     EXPECT_EQ((QList<QRgb>{image.pixel(150, 100), image.pixel(250, 100)}),  // tiles x=1 and x=2
               (QList<QRgb>{QColor(Qt::green).rgb(), kBlue}));
     EXPECT_TRUE(isRed(map.at({0, 0})));                          // lines over tiles
+    EXPECT_EQ(map.corner(), "© OpenStreetMap contributors");     // the credit over them
     EXPECT_TRUE(asked.contains("/2/1/1.png")) << asked.join(' ').toStdString();
     EXPECT_FALSE(asked.contains("/2/1/3.png"));  // below the visible area: never asked for
     for (const auto& r : server.requests()) EXPECT_TRUE(r.headers.value("user-agent").startsWith("dashcam-viewer/"));
@@ -369,4 +383,27 @@ TEST(MapInWindow, InfiniteCoordinatesAreNoFix) {
     EXPECT_EQ(w.mapView->centre().latitude, before.latitude);
     EXPECT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 3000));  // routing off: the track
     EXPECT_TRUE(w.mapView->overlays().first().points.isEmpty());
+}
+
+// A tile server that is not http or https is never asked: Qt would read a file://
+// one itself, and a FIFO there froze the window at start.
+TEST(MapInWindow, OnlyAWebTileServerIsAsked) {
+    QTemporaryDir tmp;
+    QFile tile(tmp.filePath("tile.png"));
+    ASSERT_TRUE(tile.open(QIODevice::WriteOnly) && tile.write(picture({256, 256}, Qt::green)) > 0);
+    tile.close();
+    const QString url = QUrl::fromLocalFile(tile.fileName()).toString();
+    qputenv("DASHCAM_TILE_URL", url.toUtf8());
+    LogCapture log;
+    ViewController w(MpvPlayer::Output::None);
+    qputenv("DASHCAM_TILE_URL", "");
+    w.mapView->resize(300, 200);
+    QImage image(w.mapView->size(), QImage::Format_ARGB32);
+    w.mapView->render(&image);  // would ask for the tiles in view
+    QTest::qWait(300);
+    w.mapView->render(&image);
+    EXPECT_NE(image.pixel(150, 100), QColor(Qt::green).rgb());
+    EXPECT_EQ(cornerOf(*w.mapView), "Map tiles off");
+    EXPECT_TRUE(log.contains(("Ignored the server " + url +
+                              " from DASHCAM_TILE_URL: only http and https URLs are taken; the service is off").toStdString()));
 }

@@ -28,6 +28,8 @@ namespace {
 using Pixels = QVector<std::optional<QPointF>>;
 constexpr std::nullopt_t gap = std::nullopt;
 
+bool isRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+
 // One sample a second at each (lat, lon) in ten-thousandths; "0" is no fix.
 RecordingRecord recordOf(const std::vector<std::pair<std::string, std::string>>& positions) {
     auto record = std::make_shared<telemetry::Class_Video_Info>();
@@ -251,7 +253,59 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_TRUE(w.mapView->annotations().isEmpty());
     w.playTheVideo(2);
     EXPECT_EQ(ends(), 2);
+    // A row still waiting for its indexing is refused: the track goes, and its ends' markers with it.
+    QDir day3(tmp.path());
+    ASSERT_TRUE(day3.mkpath("day3") && day3.cd("day3"));
+    makeRecording(day3, "REC_0004.MP4", 8);
+    ASSERT_TRUE(w.openPaths(QStringList{day3.path()}));
+    w.playTheVideo(3);
+    EXPECT_TRUE(w.mapView->overlays().isEmpty());
+    EXPECT_EQ(ends(), 0);
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     w.menu->clearList->trigger();
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
+}
+
+// The red line runs through every fix, so the markers sit on it at any zoom, and a
+// click anywhere on it seeks.
+TEST(MapSteeringInWindow, TheTrackRunsThroughEveryFixAndAClickAnywhereOnItSeeks) {
+    // East for two seconds, round a corner, then north: (north, east) in ten-thousandths of a degree.
+    const std::pair<int, int> steps[] = {{0, 0}, {0, 2}, {0, 4}, {2, 4}, {4, 4}, {6, 4}, {8, 4}, {10, 4}, {12, 4}, {14, 4}};
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < std::size(steps); ++i)
+        lines.push_back("$0$0$1$" + std::to_string(115000 + steps[i].second) + "$" + std::to_string(481000 + steps[i].first) +
+                        "$0$36$2016$5$12$9$3$" + std::to_string(7 + i) + "$N$E");
+    QTemporaryDir tmp;
+    makeRecordingOf(QFile::encodeName(tmp.filePath("REC_0001.MP4")).toStdString(), lines);
+    ViewController w{MpvPlayer::Output::None};
+    w.resize(1280, 800);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    std::vector<int64_t> seeks;
+    QObject::connect(w.mapSteering, &MapSteering::seekRequested, [&](int64_t s) { seeks.push_back(s); });
+    w.playTheVideo(0);
+    ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 5000));  // no routing: the recorded track
+    w.mapView->setView({48.1007, 11.5002}, 17);
+    QImage image(w.mapView->size(), QImage::Format_ARGB32);
+    w.mapView->render(&image);
+    const auto pixelOf = [&](size_t i) {
+        return w.mapView->toWidget({(481000 + steps[i].first) / 1e4, (115000 + steps[i].second) / 1e4});
+    };
+    for (size_t i = 1; i + 1 < std::size(steps); ++i) {  // the ends lie under their markers
+        const QPoint p = pixelOf(i).toPoint();
+        ASSERT_TRUE(w.mapView->rect().contains(p)) << p.x() << "," << p.y();
+        EXPECT_TRUE(isRed(image.pixel(p))) << "sample " << i;
+    }
+    int clicks = 0;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) {
+            const QPointF at(x, y);
+            if (!isRed(image.pixel(x, y)) || QLineF(at, pixelOf(0)).length() < 12 || QLineF(at, pixelOf(9)).length() < 12) continue;
+            QTest::mouseClick(w.mapView, Qt::LeftButton, {}, at.toPoint());
+            ++clicks;
+            ASSERT_EQ(seeks.size(), size_t(clicks)) << "no seek for a click at " << x << "," << y;
+        }
+    EXPECT_GT(clicks, 20);
 }

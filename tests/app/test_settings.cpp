@@ -109,17 +109,52 @@ TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {
     dialog.btn_save_and_close();
     EXPECT_EQ(loaded(), "0 0 null  http://127.0.0.1:5000");  // the tile server off, not "never saved"
 
+    // Only http and https: Qt reads a file:// URL itself, and a FIFO there hangs the
+    // window. Anything else is refused with a log line, and the service is off.
     const struct {
         const char* environment;  // nullptr: not set
         QString stored, used;
-    } cases[] = {{nullptr, QString(), "builtin"}, {nullptr, "", ""}, {nullptr, "http://a", "http://a"},
-                 {"", "http://a", ""}, {"http://env", "http://a", "http://env"}};
+        bool refused = false;
+    } cases[] = {{nullptr, QString(), "http://builtin"}, {nullptr, "", ""}, {nullptr, "http://a", "http://a"},
+                 {"", "http://a", ""}, {"http://env", "http://a", "http://env"},
+                 {"HTTPS://env/{z}/{x}/{y}.png", "", "HTTPS://env/{z}/{x}/{y}.png"},
+                 {"file:///tmp/fifo/{z}/{x}/{y}.png", "http://a", "", true}, {nullptr, "file:///tmp/fifo", "", true},
+                 {nullptr, "ftp://a", "", true}, {"/tmp/tiles/{z}/{x}/{y}.png", "", "", true}, {"http://", "", "", true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.used.toStdString());
+        SCOPED_TRACE(testing::Message() << (c.environment ? c.environment : "(unset)") << " " << c.stored.toStdString());
+        LogCapture log;
         c.environment ? qputenv("DASHCAM_TEST_SERVER", c.environment) : qunsetenv("DASHCAM_TEST_SERVER");
-        EXPECT_EQ(serverUrl("DASHCAM_TEST_SERVER", c.stored, "builtin"), c.used);
+        EXPECT_EQ(serverUrl("DASHCAM_TEST_SERVER", c.stored, "http://builtin"), c.used);
+        const QString from = c.environment ? "DASHCAM_TEST_SERVER" : "the settings";
+        EXPECT_EQ(log.lines, c.refused ? std::vector<std::string>{QStringLiteral("Ignored the server %1 from %2: only http and "
+                                                                                  "https URLs are taken; the service is off")
+                                                                       .arg(c.environment ? c.environment : c.stored, from)
+                                                                       .toStdString()}
+                                       : std::vector<std::string>{});
     }
     qunsetenv("DASHCAM_TEST_SERVER");
+
+    // The dialog says so beside the field, and stores nothing until both servers are web ones.
+    ChoosingDialog refusing(&delegate);
+    refusing.open();
+    const auto notes = [&] {
+        QStringList shown;
+        for (const QLabel* label : refusing.findChildren<QLabel*>())
+            if (label->isVisible() && label->text().contains("http")) shown << label->text();
+        return shown;
+    };
+    EXPECT_EQ(notes(), (QStringList{"http or https only", "http or https only"}));
+    refusing.tileServer->setText("file:///tmp/fifo");
+    refusing.btn_select_speed_unit->setCurrentIndex(1);
+    refusing.btn_save_and_close();
+    EXPECT_TRUE(refusing.isVisible());
+    EXPECT_EQ(loaded(), "0 0 null  http://127.0.0.1:5000");
+    EXPECT_EQ(notes(), (QStringList{"Refused: only http and https URLs", "http or https only",
+                                    "Not saved: the tile and routing servers take only http and https URLs."}));
+    refusing.tileServer->setText("https://tiles.example/{z}/{x}/{y}.png");
+    refusing.btn_save_and_close();
+    EXPECT_FALSE(refusing.isVisible());
+    EXPECT_EQ(loaded(), "1 0 null https://tiles.example/{z}/{x}/{y}.png http://127.0.0.1:5000");
 }
 
 TEST(Settings, AFailedSaveIsSaidAndTheDialogStaysOpen) {

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include "AppTestSupport.h"
 #include "FileTableView.h"
+#include "MainMenu.h"
 #include "MpvVideoWidget.h"
 #include "PlayableMp4.h"
 #include "PlaybackTick.h"
@@ -123,7 +125,7 @@ TEST(Playback, UserSession) {
     // Offline, with no routing: the recorded track in red, after the trip's others in grey.
     ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty() && w.mapView->overlays().last().level == 0; }, 5000));
     EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().last()).color(), QColor(Qt::red));
-    EXPECT_EQ(w.mapView->overlays().last().points.size(), 2);  // samples 0 and 5, the last one
+    EXPECT_EQ(w.mapView->overlays().last().points.size(), 6);  // through every sample's fix
 
     // Play a couple of seconds (the tick check above follows the labels), then seek with the slider.
     ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 2'200'000'000; }, 10000));
@@ -330,6 +332,26 @@ TEST(Playback, UserSession) {
     EXPECT_FALSE(w.player->isPlaying());
     EXPECT_EQ(w.slider_video->maximum(), 0);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, garbledRow);
+
+    // Clear List takes the last frame off the screen too, as the X server shows it.
+    const auto videoOnScreen = [&] {
+        const QPoint at = video->mapTo(&w, QPoint(0, 0));
+        return w.screen()->grabWindow(w.winId(), at.x(), at.y(), video->width(), video->height()).toImage();
+    };
+    const auto black = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) > 16) return false;
+        return !image.isNull();
+    };
+    clickRow(w, goodRow);
+    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying() && !black(videoOnScreen()); }, 5000));
+    w.player->pause();
+    ASSERT_TRUE(waitUntil([&] { return !w.player->isPlaying(); }, 3000));
+    QTest::qWait(300);
+    ASSERT_FALSE(black(videoOnScreen()));
+    w.menu->clearList->trigger();
+    EXPECT_TRUE(waitUntil([&] { return black(videoOnScreen()); }, 2000));
 }
 
 int main(int argc, char** argv) {
