@@ -85,9 +85,10 @@ Commands:
            recordings' size and frame rate) with their sound (AAC) and starts
            and ends on the frames asked for; --fast copies the streams
            (video, sound, telemetry), which starts the clip at the key frame
-           at or before --from. A recording in the span that cannot be read
-           whole stops the clip, naming it; recordings after the span are
-           not read.
+           at or before --from. A recording up to the end of the span that
+           cannot be read, or one whose video ends before the span needs it,
+           stops the clip, naming it; recordings after the span are not
+           read.
 
 Options:
   -f, --format FORMAT  export format: gpx, gpx10, kml, geojson or csv
@@ -110,10 +111,10 @@ Options:
                        leave the telemetry track and all metadata out of the
                        clip, so that it does not tell where the car went
                        (clip only)
-      --skip-damaged   leave out, with a warning, the recordings in the span
-                       that cannot be read and the part of a cut one whose
-                       video is missing, so the clip is shorter than asked
-                       (clip only)
+      --skip-damaged   go on past damage, with a warning: a recording that
+                       cannot be read leaves the timeline, and the missing end
+                       of a cut one leaves the clip, which is then shorter
+                       than asked (clip only)
   -o, --output OUT     write to OUT instead of standard output ('-' stands for
                        standard output); a regular file is replaced whole only
                        once everything is written, a device or FIFO is
@@ -127,7 +128,7 @@ telemetry, export and events leave it out. Put -- before a FILE whose name
 begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
-written (clip: a recording in the span could not be read whole, or ffmpeg or
+written (clip: a recording it needs could not be read whole, or ffmpeg or
 ffprobe failed; no clip is written); 2 bad arguments, or an OUT that is one of
 the FILEs; 3 export found no position fix in any FILE: the output is still
 written, a document without any track (CSV: the rows without a position).
