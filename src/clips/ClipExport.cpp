@@ -189,7 +189,8 @@ ClipExport::ClipExport(ClipRequest request, QObject* parent) : QObject(parent), 
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) fail("cannot run ffmpeg: " + process_.errorString());
     });
-    // Without ffprobe a file counts as silent: the clip is still written, without sound.
+    // A file ffprobe cannot read counts as silent: the check of the pieces that
+    // follows says what is wrong.
     connect(&probe_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         request_.sound.push_back(status == QProcess::NormalExit && exitCode == 0 &&
                                  !probe_.readAllStandardOutput().trimmed().isEmpty());
@@ -206,13 +207,14 @@ ClipExport::ClipExport(ClipRequest request, QObject* parent) : QObject(parent), 
         const ClipPiece& piece = request_.pieces.at(checked_);
         const QString name = shown(request_.files.at(piece.file));
         if (status != QProcess::NormalExit || exitCode != 0) {
-            const QString said = QString::fromUtf8(check_.readAllStandardError()).trimmed().section('\n', -1);
-            return fail(name + ": cannot read: " +
-                        (said.isEmpty() ? QString("ffprobe failed") : QString(said).remove(inputs_[qsizetype(piece.file)] + ": ")));
+            QString said = QString::fromUtf8(check_.readAllStandardError()).trimmed().section('\n', -1);
+            said.remove(inputs_[qsizetype(piece.file)] + ": ");
+            return fail(name + ": cannot read: " + (said.isEmpty() ? QString("ffprobe failed") : said));
         }
         const double end = videoEnd(check_.readAllStandardOutput());
         if (end <= piece.in)
-            return fail(QString("%1: damaged: none of its video from %2 s on can be read").arg(name).arg(piece.in, 0, 'f', 1));
+            return fail(
+                QString("%1: damaged: none of its video from %2 s on can be read").arg(name).arg(piece.in, 0, 'f', 1));
         if (end < piece.out - kReadableSlack)
             return fail(QString("%1: damaged: its video ends at %2 s, the clip needs it to %3 s")
                             .arg(name)
@@ -343,7 +345,8 @@ void ClipExport::done(int exitCode, QProcess::ExitStatus status) {
         QString said = QString::fromUtf8(process_.readAllStandardError()).trimmed();
         if (said.isEmpty()) said = QString("ffmpeg exited with status %1").arg(exitCode);
         said = said.section('\n', -1);  // its last line names the cause
-        for (size_t i = 0; i < request_.files.size(); ++i) said.replace(inputs_[qsizetype(i)], shown(request_.files[i]));
+        for (size_t i = 0; i < request_.files.size(); ++i)
+            said.replace(inputs_[qsizetype(i)], shown(request_.files[i]));
         return fail(said);
     }
     QString why;

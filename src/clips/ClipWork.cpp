@@ -89,9 +89,8 @@ std::unique_ptr<QTemporaryDir> makeWorkFolder() {
 
 void sweepWorkFolders() {
     static const QRegularExpression name(QString("^%1(\\d+)-").arg(kPrefix));
-    const QFileInfoList folders = QDir(QDir::tempPath())
-                                      .entryInfoList({QString(kPrefix) + "*"},
-                                                     QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    const QDir::Filters filters = QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks;
+    const QFileInfoList folders = QDir(QDir::tempPath()).entryInfoList({QString(kPrefix) + "*"}, filters);
     for (const QFileInfo& folder : folders) {
         const QRegularExpressionMatch match = name.match(folder.fileName());
         // Another user's folders in a shared /tmp are theirs to sweep.

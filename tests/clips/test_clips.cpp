@@ -138,7 +138,8 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
         {{"--from", "2.2", "--to", "4.5", "--overlay"}, 2.3, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true},
         {{"--from", "1", "--to", "4", "--strip-telemetry"}, 3.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
         {{"--from", "0", "--to", "4", "--fast"}, -1, "video\nsubtitle\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
-        {{"--from", "0", "--to", "4", "--fast", "--strip-telemetry"}, -1, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
+        {{"--from", "0", "--to", "4", "--fast", "--strip-telemetry"}, -1, "video\n", {"TAGGED.MP4", "REC_1.MP4"},
+         false},
         // Re-encoded, the sound stays.
         {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\naudio\n", {"SOUND.MP4"}, false},
         // A file cut short after the span is never read.
@@ -269,7 +270,8 @@ TEST_F(ClipFiles, AnyNameInAndOut) {
         fs::copy_file(files_[0], d / name);
         for (const std::string mode : {"--fast", "--overlay"}) {
             SCOPED_TRACE(name + " " + mode);
-            const auto run = tooltest::runToolIn(d, {"clip", "--from", "0.5", "--to", "2.5", mode, "-o", "clip.mp4", "--", name});
+            const auto run =
+                tooltest::runToolIn(d, {"clip", "--from", "0.5", "--to", "2.5", mode, "-o", "clip.mp4", "--", name});
             ASSERT_EQ(run.exitCode, 0) << run.err;
             EXPECT_GE(seconds((d / "clip.mp4").string()), 1.9);
             fs::remove(d / "clip.mp4");

@@ -302,7 +302,8 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
         std::vector<clips::ClipPiece> readable;
         for (clips::ClipPiece piece : *pieces) {
             QString why;
-            const std::optional<double> end = clips::readableUntil(request.files[piece.file], piece.in, piece.out, &why);
+            const std::optional<double> end =
+                clips::readableUntil(request.files[piece.file], piece.in, piece.out, &why);
             const QString name = shown(request.files[piece.file].toStdString());
             if (end && *end >= piece.out - clips::kReadableSlack) {
                 readable.push_back(piece);
