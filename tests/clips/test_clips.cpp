@@ -71,8 +71,9 @@ TEST(ClipOverlay, OneEventPerSecondOnTheClipTimeline) {
                            event("0:00:01.50,0:00:02.50", 3, 4), event("0:00:02.50,0:00:02.75", 4, 5)}));
 }
 
-// Two consecutive 3 s recordings at 10 frames a second, made once for the suite, and a
-// copy of the first that carries a place, as some cameras and phones tag their files.
+// Two consecutive 3 s recordings at 10 frames a second, made once for the suite, a
+// copy of the first that carries a place, as some cameras and phones tag their files,
+// one with sound, and the second cut short in two ways.
 class ClipFiles : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
