@@ -21,8 +21,6 @@ namespace {
 
 constexpr int kProgressSteps = 1000;
 
-QString text(const telemetry::Text& t) { return t ? QString::fromStdString(*t) : QString(); }
-
 // "0:12.5": marks fall between whole seconds.
 QString markText(double seconds) {
     const long long tenths = std::llround(std::max(0.0, seconds) * 10);
@@ -76,7 +74,7 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
     std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples;
     for (int32_t row = span.firstRow; row <= span.lastRow; ++row) {
         const RecordingRecord& record = library_.currentStorageVideo.video_list.at(row);
-        request.files.push_back(text(record->filepath));
+        request.files.push_back(QByteArray::fromStdString(record->filepath.value_or(std::string())));
         durations.push_back(*rows[size_t(row)].seconds);
         samples.push_back(record->array_SubtileInfo.value_or(std::vector<telemetry::Class_Subtitle_Info>{}));
     }
@@ -95,7 +93,7 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
     if (choices->overlay && choices->mode == clips::ClipMode::Exact)
         request.overlayScript = clips::overlayScript(request.pieces, samples, speedUnit);
 
-    const QFileInfo first(request.files.front());
+    const QFileInfo first(QFile::decodeName(request.files.front()));
     QString target = chooseTarget(first.absoluteDir().filePath(first.completeBaseName() + "_clip.mp4"));
     if (target.isEmpty()) return;
     if (QFileInfo(target).suffix().isEmpty()) target += ".mp4";

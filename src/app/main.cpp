@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <clocale>
 
+#include "ClipWork.h"
 #include "ViewController.h"
 
 namespace {
@@ -72,6 +73,9 @@ int main(int argc, char* argv[]) {
                 break;
             }
     }
+
+    // A viewer killed while writing a clip could not remove its work folder.
+    clips::sweepWorkFolders();
 
     ViewController window;
     window.show();

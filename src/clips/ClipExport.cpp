@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "FileBytes.h"
 
 namespace clips {
 namespace {
@@ -44,19 +48,19 @@ double clipSeconds(const std::vector<ClipPiece>& pieces) {
     return total;
 }
 
-QString concatList(const ClipRequest& request) {
+QString concatList(const ClipRequest& request, const QStringList& inputs) {
     QString list = "ffconcat version 1.0\n";
     for (const ClipPiece& p : request.pieces)
-        list += "file " + quoted(QFileInfo(request.files.at(p.file)).absoluteFilePath()) + "\ninpoint " +
-                seconds(p.in) + "\noutpoint " + seconds(p.out) + "\n";
+        list += "file " + quoted(inputs.at(qsizetype(p.file))) + "\ninpoint " + seconds(p.in) + "\noutpoint " +
+                seconds(p.out) + "\n";
     return list;
 }
 
-QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath, const QString& scriptPath,
-                            const QString& target) {
+QStringList ffmpegArguments(const ClipRequest& request, const QStringList& inputs, const QString& listPath,
+                            const QString& scriptPath, const QString& target) {
     QStringList args{"-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-progress", "pipe:1", "-y"};
     if (request.mode == ClipMode::Fast) {
-        args << "-f" << "concat" << "-safe" << "0" << "-i" << listPath << "-map" << "0:v" << "-map" << "0:a?";
+        args << "-f" << "concat" << "-safe" << "0" << "-i" << "file:" + listPath << "-map" << "0:v" << "-map" << "0:a?";
         if (!request.stripTelemetry) args << "-map" << "0:s?";
         args << "-c" << "copy";
     } else {
@@ -68,7 +72,7 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
         QString silences, joined;
         for (size_t i = 0; i < request.pieces.size(); ++i) {
             const ClipPiece& p = request.pieces[i];
-            args << "-ss" << seconds(p.in) << "-t" << seconds(p.out - p.in) << "-i" << request.files.at(p.file);
+            args << "-ss" << seconds(p.in) << "-t" << seconds(p.out - p.in) << "-i" << inputs.at(qsizetype(p.file));
             joined += QString("[%1:v:0]").arg(i);
             if (!sound) continue;
             if (sounds(p)) {
@@ -87,7 +91,7 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
         if (sound) args << "-map" << "[a]" << "-c:a" << "aac";
     }
     if (request.stripTelemetry) args << "-map_metadata" << "-1" << "-map_chapters" << "-1";
-    args << "-movflags" << "+faststart" << "-f" << "mp4" << target;
+    args << "-movflags" << "+faststart" << "-f" << "mp4" << "file:" + target;
     return args;
 }
 
@@ -104,31 +108,93 @@ std::optional<double> progressFraction(const QByteArray& line, double clipSecond
     return std::nullopt;
 }
 
-std::optional<double> probeDuration(const QString& path, QString* error) {
+namespace {
+
+// Runs ffprobe on the regular file at path, read under a linked name; its standard
+// output, or nullopt with *error set.
+std::optional<QByteArray> runProbe(const QByteArray& path, const QStringList& options, QString* error) {
+    if (const std::string why = telemetry::unreadableReason(path.toStdString()); !why.empty()) {
+        *error = QString::fromLocal8Bit(why.c_str());
+        return std::nullopt;
+    }
+    const auto work = makeWorkFolder();
+    if (!work->isValid()) {
+        *error = work->errorString();
+        return std::nullopt;
+    }
+    const QString input = linkedInput(path, work->path(), 0, error);
+    if (input.isEmpty()) return std::nullopt;
     QProcess probe;
-    probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+    dieWithParent(probe);
+    probe.start("ffprobe", QStringList{"-v", "error"} << options << input);
     if (!probe.waitForStarted()) {
         *error = "cannot run ffprobe: " + probe.errorString();
         return std::nullopt;
     }
     probe.waitForFinished(-1);
+    if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
+        // Its last line names the cause, after the name it was given.
+        const QString said = QString::fromUtf8(probe.readAllStandardError()).trimmed().section('\n', -1);
+        *error = said.isEmpty() ? QString("ffprobe failed") : QString(said).remove(input + ": ");
+        return std::nullopt;
+    }
+    return probe.readAllStandardOutput();
+}
+
+// ffprobe stops at the first packet, in decoding order, shown at or after the end
+// asked for: frames shown before it may follow. A second more covers them.
+QStringList videoPacketOptions(double in, double out) {
+    return {"-select_streams", "v:0", "-read_intervals", seconds(in) + "%" + seconds(out + 1),
+            "-show_entries", "packet=pts_time,duration_time", "-of", "csv=p=0"};
+}
+
+// A cut file loses the end of its video, so the last seconds of a piece tell; reading
+// the whole piece would cost as much again as the clip's own reading.
+double checkedFrom(const ClipPiece& piece) { return std::max(piece.in, piece.out - 3); }
+
+// The end of the last video packet in ffprobe's "pts,duration" lines; 0 when none.
+double videoEnd(const QByteArray& packets) {
+    double end = 0;
+    for (const QByteArray& line : packets.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        bool ptsOk = false, durationOk = false;
+        const double pts = fields.value(0).toDouble(&ptsOk), duration = fields.value(1).toDouble(&durationOk);
+        if (ptsOk) end = std::max(end, pts + (durationOk ? duration : 0));
+    }
+    return end;
+}
+
+QString shown(const QByteArray& path) { return QFile::decodeName(path); }
+
+}  // namespace
+
+std::optional<double> probeDuration(const QByteArray& path, QString* error) {
+    const auto out = runProbe(path, {"-show_entries", "format=duration", "-of", "csv=p=0"}, error);
+    if (!out) return std::nullopt;
     bool ok = false;
-    const double d = probe.readAllStandardOutput().trimmed().toDouble(&ok);
-    if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0 || !ok || !(d > 0)) {
-        const QString said = QString::fromUtf8(probe.readAllStandardError()).trimmed();
-        *error = said.isEmpty() ? QString("no duration") : said;
+    const double d = out->trimmed().toDouble(&ok);
+    if (!ok || !(d > 0)) {
+        *error = "no duration";
         return std::nullopt;
     }
     return d;
 }
 
+std::optional<double> readableUntil(const QByteArray& path, double in, double out, QString* error) {
+    const auto packets = runProbe(path, videoPacketOptions(in, out), error);
+    if (!packets) return std::nullopt;
+    return std::min(out, videoEnd(*packets));
+}
+
 ClipExport::ClipExport(ClipRequest request, QObject* parent) : QObject(parent), request_(std::move(request)) {
+    for (QProcess* p : {&probe_, &check_, &process_}) dieWithParent(*p);
     connect(&process_, &QProcess::readyReadStandardOutput, this, &ClipExport::readProgress);
     connect(&process_, &QProcess::finished, this, &ClipExport::done);
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) fail("cannot run ffmpeg: " + process_.errorString());
     });
-    // Without ffprobe a file counts as silent: the clip is still written, without sound.
+    // A file ffprobe cannot read counts as silent: the check of the pieces that
+    // follows says what is wrong.
     connect(&probe_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         request_.sound.push_back(status == QProcess::NormalExit && exitCode == 0 &&
                                  !probe_.readAllStandardOutput().trimmed().isEmpty());
@@ -139,54 +205,118 @@ ClipExport::ClipExport(ClipRequest request, QObject* parent) : QObject(parent), 
         request_.sound.push_back(false);
         probeNext();
     });
+    // A piece whose video ends early would make the clip shorter than asked, and
+    // ffmpeg would still call that a success.
+    connect(&check_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        const ClipPiece& piece = request_.pieces.at(checked_);
+        const QString name = shown(request_.files.at(piece.file));
+        if (status != QProcess::NormalExit || exitCode != 0) {
+            QString said = QString::fromUtf8(check_.readAllStandardError()).trimmed().section('\n', -1);
+            said.remove(inputs_[qsizetype(piece.file)] + ": ");
+            return fail(name + ": cannot read: " + (said.isEmpty() ? QString("ffprobe failed") : said));
+        }
+        const double end = videoEnd(check_.readAllStandardOutput()), from = checkedFrom(piece);
+        if (end < piece.out - kReadableSlack)
+            return fail(QString("%1: damaged: its video ends %2 %3 s, the clip needs it to %4 s")
+                            .arg(name, end > from ? "at" : "before")
+                            .arg(std::max(end, from), 0, 'f', 1)
+                            .arg(piece.out, 0, 'f', 1));
+        ++checked_;
+        checkNext();
+    });
+    connect(&check_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) fail("cannot run ffprobe: " + check_.errorString());
+    });
 }
 
-ClipExport::~ClipExport() {
-    for (QProcess* p : {&probe_, &process_}) {
+ClipExport::~ClipExport() { abandon(); }
+
+void ClipExport::abandon() {
+    over_ = true;  // what the killed programs report is no longer heard
+    for (QProcess* p : {&probe_, &check_, &process_}) {
         if (p->state() == QProcess::NotRunning) continue;
         p->kill();
         p->waitForFinished();
     }
-    if (!partial_.isEmpty() && !over_) QFile::remove(partial_);
+    if (!partial_.isEmpty()) QFile::remove(partial_);
+    partial_.clear();
+    work_.reset();
 }
 
 void ClipExport::start() {
-    work_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/dashcam-clip-XXXXXX");
-    const QFileInfo target(request_.output);
-    // A unique name beside the target, so the rename at the end stays on one file system.
-    QTemporaryFile reserve(target.absolutePath() + "/." + target.fileName() + ".XXXXXX.part");
-    reserve.setAutoRemove(false);
-    if (!work_->isValid() || !reserve.open()) {
-        const QString why = work_->isValid() ? reserve.errorString() : work_->errorString();
-        QTimer::singleShot(0, this, [this, why] { fail(request_.output + ": cannot write: " + why); });
-        return;
+    const auto failLater = [this](const QString& why) { QTimer::singleShot(0, this, [this, why] { fail(why); }); };
+    for (const QByteArray& file : request_.files) {
+        // ffprobe and ffmpeg would wait on a FIFO for ever.
+        if (const std::string why = telemetry::unreadableReason(file.toStdString()); !why.empty())
+            return failLater(shown(file) + ": cannot read: " + QString::fromLocal8Bit(why.c_str()));
     }
-    partial_ = reserve.fileName();
+    work_ = makeWorkFolder();
+    if (!work_->isValid()) return failLater("cannot make a work folder: " + work_->errorString());
+    onSignal_ = std::make_unique<SignalCleanup>([this] { abandon(); });
+    for (size_t i = 0; i < request_.files.size(); ++i) {
+        QString why;
+        inputs_ << linkedInput(request_.files[i], work_->path(), int(i), &why);
+        if (inputs_.back().isEmpty()) return failLater("cannot write the clip's work files: " + why);
+    }
+
+    const bool toStdout = request_.output == QLatin1String("-");
+    struct stat st {};
+    const bool exists = !toStdout && ::stat(QFile::encodeName(request_.output).constData(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return failLater(request_.output + ": cannot write: is a folder");
+    // A device or a FIFO cannot be renamed over; ffmpeg's MP4 needs a file it can
+    // seek in, so it writes one in the work folder, copied over at the end.
+    inPlace_ = toStdout || (exists && !S_ISREG(st.st_mode));
+    target_ = exists && !inPlace_ ? QFileInfo(request_.output).canonicalFilePath() : request_.output;
+    if (inPlace_) {
+        partial_ = work_->filePath("clip.mp4");
+    } else {
+        const QFileInfo target(target_);
+        // A unique name beside the target, so the rename at the end stays on one file system.
+        QTemporaryFile reserve(target.absolutePath() + "/." + target.fileName() + ".XXXXXX.part");
+        reserve.setAutoRemove(false);
+        if (!reserve.open()) return failLater(request_.output + ": cannot write: " + reserve.errorString());
+        partial_ = reserve.fileName();
+    }
     // Which recordings have sound, asked one after another without blocking the caller.
     if (request_.mode == ClipMode::Exact && request_.sound.empty()) return probeNext();
-    run();
+    checkNext();
 }
 
 void ClipExport::probeNext() {
     if (over_) return;
-    if (request_.sound.size() >= request_.files.size()) return run();
+    if (request_.sound.size() >= request_.files.size()) return checkNext();
     probe_.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries", "stream=index", "-of", "csv=p=0",
-                             request_.files.at(request_.sound.size())});
+                             inputs_.at(qsizetype(request_.sound.size()))});
+}
+
+void ClipExport::checkNext() {
+    if (over_) return;
+    if (checked_ >= request_.pieces.size()) return run();
+    const ClipPiece& piece = request_.pieces[checked_];
+    check_.start("ffprobe", QStringList{"-v", "error"} << videoPacketOptions(checkedFrom(piece), piece.out)
+                                                       << inputs_.at(qsizetype(piece.file)));
 }
 
 void ClipExport::run() {
     const QString list = work_->filePath("pieces.ffconcat"), script = work_->filePath("overlay.ass");
-    QFile listFile(list), scriptFile(script);
-    const bool written = listFile.open(QIODevice::WriteOnly) && listFile.write(concatList(request_).toUtf8()) >= 0 &&
-                         scriptFile.open(QIODevice::WriteOnly) &&
-                         scriptFile.write(request_.overlayScript.toUtf8()) >= 0;
-    listFile.close();
-    scriptFile.close();
-    if (!written) {
-        QTimer::singleShot(0, this, [this] { fail("cannot write the clip's work files"); });
+    // Whole or not at all: a full temporary folder must fail the clip, not shorten it
+    // or lose its overlay. The explicit flush matters: commit() does not hear of a
+    // failure of the last buffered write.
+    const auto write = [](const QString& path, const QString& text, QString* why) {
+        QSaveFile file(path);
+        const QByteArray bytes = text.toUtf8();
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
+            return true;
+        *why = file.errorString();
+        return false;
+    };
+    QString why;
+    if ((request_.mode == ClipMode::Fast && !write(list, concatList(request_, inputs_), &why)) ||
+        (!request_.overlayScript.isEmpty() && !write(script, request_.overlayScript, &why))) {
+        QTimer::singleShot(0, this, [this, why] { fail("cannot write the clip's work files: " + why); });
         return;
     }
-    process_.start("ffmpeg", ffmpegArguments(request_, list, script, partial_));
+    process_.start("ffmpeg", ffmpegArguments(request_, inputs_, list, script, partial_));
 }
 
 void ClipExport::cancel() {
@@ -196,7 +326,6 @@ void ClipExport::cancel() {
         process_.kill();  // done() follows
         return;
     }
-    probe_.kill();
     fail("cancelled");
 }
 
@@ -216,25 +345,56 @@ void ClipExport::done(int exitCode, QProcess::ExitStatus status) {
     if (status != QProcess::NormalExit || exitCode != 0) {
         QString said = QString::fromUtf8(process_.readAllStandardError()).trimmed();
         if (said.isEmpty()) said = QString("ffmpeg exited with status %1").arg(exitCode);
-        return fail(said.section('\n', -1));  // its last line names the cause
+        said = said.section('\n', -1);  // its last line names the cause
+        for (size_t i = 0; i < request_.files.size(); ++i)
+            said.replace(inputs_[qsizetype(i)], shown(request_.files[i]));
+        return fail(said);
+    }
+    QString why;
+    if (!deliver(&why)) return fail(request_.output + ": cannot write: " + why);
+    over_ = true;
+    partial_.clear();
+    onSignal_.reset();
+    work_.reset();
+    emit finished(true, {});
+}
+
+// Puts the finished clip in its place.
+bool ClipExport::deliver(QString* error) {
+    if (inPlace_) {
+        QFile from(partial_), to;
+        const bool opened = request_.output == QLatin1String("-")
+                                ? to.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)
+                                : (to.setFileName(target_), to.open(QIODevice::WriteOnly));
+        if (!from.open(QIODevice::ReadOnly) || !opened) {
+            *error = from.isOpen() ? to.errorString() : from.errorString();
+            return false;
+        }
+        while (!from.atEnd()) {
+            const QByteArray chunk = from.read(1 << 20);
+            if (chunk.isEmpty() || to.write(chunk) != chunk.size()) break;
+        }
+        to.close();  // flushes: a full device says so only here
+        if (from.error() != QFileDevice::NoError || to.error() != QFileDevice::NoError || !from.atEnd()) {
+            *error = to.error() != QFileDevice::NoError ? to.errorString() : from.errorString();
+            return false;
+        }
+        return true;
     }
     // The reserved name was made private (0600); the clip gets what any new file gets.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::chmod(QFile::encodeName(partial_).constData(), 0666 & ~mask);
     // rename(2) replaces an existing target in one step.
-    if (std::rename(QFile::encodeName(partial_).constData(), QFile::encodeName(request_.output).constData()) != 0)
-        return fail(request_.output + ": cannot write: " + QString::fromLocal8Bit(std::strerror(errno)));
-    over_ = true;
-    partial_.clear();
-    emit finished(true, {});
+    if (std::rename(QFile::encodeName(partial_).constData(), QFile::encodeName(target_).constData()) == 0) return true;
+    *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
 }
 
 void ClipExport::fail(const QString& error) {
     if (over_) return;
-    over_ = true;
-    if (!partial_.isEmpty()) QFile::remove(partial_);
-    partial_.clear();
+    abandon();
+    onSignal_.reset();
     emit finished(false, error);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Writes a clip through the ffmpeg program run as a child process: progress read
 // from its -progress output, cancellable, the target replaced only by a finished
-// clip (ffmpeg writes a temporary file beside it, renamed at the end).
+// clip (ffmpeg writes a temporary file beside it, renamed at the end; a device or
+// FIFO gets the finished clip written into it instead).
 
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "ClipPlan.h"
+#include "ClipWork.h"
 
 namespace clips {
 
@@ -23,33 +25,43 @@ enum class ClipMode {
 };
 
 struct ClipRequest {
-    std::vector<QString> files;       // the recordings the pieces index
+    std::vector<QByteArray> files;    // the recordings the pieces index, as the file system names them
     std::vector<ClipPiece> pieces;
     ClipMode mode = ClipMode::Exact;
     bool stripTelemetry = false;      // no telemetry track, no metadata
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
     std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); probed when empty
-    QString output;
+    QString output;                   // "-": standard output
 };
 
 // The clip's length in seconds.
 double clipSeconds(const std::vector<ClipPiece>& pieces);
 
-// Fast mode's input: an ffconcat list naming each piece with its in and out point.
-QString concatList(const ClipRequest& request);
+// Fast mode's input: an ffconcat list naming each piece with its in and out point;
+// inputs are the names ffmpeg reads request.files under.
+QString concatList(const ClipRequest& request, const QStringList& inputs);
 
 // ffmpeg's arguments; listPath and scriptPath are where concatList and the overlay
 // script were written, target the file ffmpeg writes.
-QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath, const QString& scriptPath,
-                            const QString& target);
+QStringList ffmpegArguments(const ClipRequest& request, const QStringList& inputs, const QString& listPath,
+                            const QString& scriptPath, const QString& target);
 
 // The fraction done after one line of ffmpeg's -progress output, or nullopt when
 // the line does not tell.
 std::optional<double> progressFraction(const QByteArray& line, double clipSeconds);
 
 // A recording's length in seconds as ffprobe reads it; nullopt with *error set
-// when it cannot.
-std::optional<double> probeDuration(const QString& path, QString* error);
+// when it cannot. Only a regular file is probed.
+std::optional<double> probeDuration(const QByteArray& path, QString* error);
+
+// How far, in seconds, the video of a recording can be read when it is asked for
+// from in to out: out, or less when its data ends early (a cut file whose index
+// survived). nullopt with *error set when ffprobe cannot read it at all.
+std::optional<double> readableUntil(const QByteArray& path, double in, double out, QString* error);
+
+// Short of this, a piece's video counts as cut off: what is left allows for a
+// recording whose sound outlasts its last frame.
+constexpr double kReadableSlack = 0.25;
 
 class ClipExport : public QObject {
     Q_OBJECT
@@ -68,15 +80,24 @@ signals:
 
 private:
     void probeNext();
+    void checkNext();
     void run();
     void readProgress();
     void done(int exitCode, QProcess::ExitStatus status);
+    bool deliver(QString* error);
     void fail(const QString& error);
+    // Stops the helper programs and removes what was written, at once.
+    void abandon();
 
     ClipRequest request_;
-    QProcess probe_, process_;
+    QProcess probe_, check_, process_;
     std::unique_ptr<QTemporaryDir> work_;
+    std::unique_ptr<SignalCleanup> onSignal_;
+    QStringList inputs_;
+    QString target_;     // where the clip goes: the output with its links resolved
+    bool inPlace_ = false;  // written into the target, not renamed over it
     QString partial_;
+    size_t checked_ = 0;  // pieces whose video was found whole
     QByteArray pending_;
     bool cancelled_ = false, over_ = false;
 };

@@ -2,6 +2,15 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QProcess>
+#include <QThread>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
 
 #include "ClipExport.h"
 #include "ClipPlan.h"
@@ -62,8 +71,9 @@ TEST(ClipOverlay, OneEventPerSecondOnTheClipTimeline) {
                            event("0:00:01.50,0:00:02.50", 3, 4), event("0:00:02.50,0:00:02.75", 4, 5)}));
 }
 
-// Two consecutive 3 s recordings at 10 frames a second, made once for the suite, and a
-// copy of the first that carries a place, as some cameras and phones tag their files.
+// Two consecutive 3 s recordings at 10 frames a second, made once for the suite, a
+// copy of the first that carries a place, as some cameras and phones tag their files,
+// one with sound, and the second cut short in two ways.
 class ClipFiles : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -76,6 +86,15 @@ protected:
         }
         testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", files_[0], "-map", "0", "-c", "copy",
                              "-metadata", "location=+48.1375+011.5756/", out("TAGGED.MP4")});
+        testgen::writePlayable(out("SOUND.MP4"), {.lines = parts[0], .width = 160, .height = 120, .sound = true});
+        // Cut short, as a camera leaves its last file: with the index at the end the
+        // file cannot be read at all; with the index first (as some cameras write it)
+        // its length reads whole while the end of its video is missing.
+        fs::copy_file(files_[1], out("TRUNC.MP4"));
+        fs::resize_file(out("TRUNC.MP4"), fs::file_size(files_[1]) / 2);
+        testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", files_[1], "-map", "0", "-c", "copy",
+                             "-movflags", "+faststart", out("CUT.MP4")});
+        fs::resize_file(out("CUT.MP4"), fs::file_size(out("CUT.MP4")) * 2 / 5);
     }
     static void TearDownTestSuite() { dir_.reset(); }
     void SetUp() override {
@@ -85,6 +104,10 @@ protected:
     static std::string out(const std::string& name) { return (dir_->path() / name).string(); }
     static std::string probe(const std::string& file, const std::string& entries) {
         return testgen::runProcess({"ffprobe", "-v", "error", "-show_entries", entries, "-of", "csv=p=0", file}).out;
+    }
+    static double seconds(const std::string& file) {
+        const std::string d = probe(file, "format=duration");
+        return d.empty() ? 0 : std::stod(d);
     }
     // Files left in the folder that are neither recordings nor finished clips.
     static std::vector<std::string> leftovers() {
@@ -107,22 +130,28 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
         std::vector<std::string> options;
         double seconds;  // negative: key frames decide
         const char* streams;
-        bool tagged, located;
+        std::vector<const char*> recordings;
+        bool located;
     } cases[] = {
-        {{"--from", "1", "--to", "2"}, 1.0, "video\n", false, false},
-        {{"--from", "1", "--to", "2", "--overlay"}, 1.0, "video\n", false, false},
-        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\n", true, true},
-        {{"--from", "2.2", "--to", "4.5", "--overlay"}, 2.3, "video\n", true, true},
-        {{"--from", "1", "--to", "4", "--strip-telemetry"}, 3.0, "video\n", true, false},
-        {{"--from", "0", "--to", "4", "--fast"}, -1, "video\nsubtitle\n", true, false},
-        {{"--from", "0", "--to", "4", "--fast", "--strip-telemetry"}, -1, "video\n", true, false},
+        {{"--from", "1", "--to", "2"}, 1.0, "video\n", {"REC_0.MP4", "REC_1.MP4"}, false},
+        {{"--from", "1", "--to", "2", "--overlay"}, 1.0, "video\n", {"REC_0.MP4", "REC_1.MP4"}, false},
+        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true},
+        {{"--from", "2.2", "--to", "4.5", "--overlay"}, 2.3, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true},
+        {{"--from", "1", "--to", "4", "--strip-telemetry"}, 3.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
+        {{"--from", "0", "--to", "4", "--fast"}, -1, "video\nsubtitle\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
+        {{"--from", "0", "--to", "4", "--fast", "--strip-telemetry"}, -1, "video\n", {"TAGGED.MP4", "REC_1.MP4"},
+         false},
+        // Re-encoded, the sound stays.
+        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\naudio\n", {"SOUND.MP4"}, false},
+        // A file cut short after the span is never read.
+        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\n", {"REC_0.MP4", "TRUNC.MP4"}, false},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
-        SCOPED_TRACE(::testing::PrintToString(c.options));
+        SCOPED_TRACE(::testing::PrintToString(c.options) + ::testing::PrintToString(c.recordings));
         std::vector<std::string> args{"clip", "-o", out("clip" + std::to_string(i) + ".mp4")};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        args.insert(args.end(), {c.tagged ? out("TAGGED.MP4") : files_[0], files_[1]});
+        for (const char* name : c.recordings) args.push_back(out(name));
         const auto run = runTool(args, dir_->path());
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(probe(args[2], "format_tags=location").find("48.1375") != std::string::npos, c.located);
@@ -147,6 +176,19 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
     };
     EXPECT_GT(difference(0, 108, 80, 120), 20.0);  // the text's box
     EXPECT_LT(difference(0, 0, 160, 60), 3.0);     // only encoding noise
+
+    // Asked to, a clip goes around what cannot be read: a file that cannot be read
+    // at all leaves the timeline, a cut one gives what is left of its video.
+    const std::string around = out("around.mp4");
+    const auto skipped = runTool({"clip", "--from", "1", "--to", "5", "--skip-damaged", "-o", around, out("TRUNC.MP4"),
+                                  files_[0], out("CUT.MP4")},
+                                 dir_->path());
+    ASSERT_EQ(skipped.exitCode, 0) << skipped.err;
+    for (const std::string& said : {out("TRUNC.MP4") + ": warning: cannot read", out("CUT.MP4") + ": warning: damaged"})
+        EXPECT_NE(skipped.err.find(said), std::string::npos) << skipped.err;
+    EXPECT_GT(seconds(around), 2.5);
+    EXPECT_LT(seconds(around), 3.75);
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 
 TEST_F(ClipFiles, FailuresAndCancelLeaveNoFileAndSayWhy) {
@@ -155,7 +197,7 @@ TEST_F(ClipFiles, FailuresAndCancelLeaveNoFileAndSayWhy) {
     const struct {
         std::vector<std::string> args;
         int status;
-        const char* says;
+        std::string says;
     } cases[] = {
         {{"--from", "5", "--to", "7", "-o", clip, files_[0], files_[1]}, 2, "outside"},
         {{"--from", "0", "--to", "1", "-o", clip, out("run.stderr")}, 1, "cannot read"},
@@ -163,6 +205,10 @@ TEST_F(ClipFiles, FailuresAndCancelLeaveNoFileAndSayWhy) {
         // ffmpeg's file cannot take the place of a folder
         {{"--from", "0", "--to", "1", "-o", out("folder.mp4"), files_[0]}, 1, "clip not written"},
         {{"--from", "0", "--to", "1", "-o", out("none/x.mp4"), files_[0]}, 1, "clip not written"},
+        // A recording in the span that cannot be read whole is named, and stops the clip.
+        {{"--from", "1", "--to", "5", "-o", clip, files_[0], out("CUT.MP4")}, 1,
+         "clip not written: " + out("CUT.MP4") + ": damaged: its video ends at"},
+        {{"--from", "0", "--to", "1", "-o", clip, out("TRUNC.MP4"), files_[0]}, 1, out("TRUNC.MP4") + ": cannot read"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"clip"};
@@ -175,9 +221,26 @@ TEST_F(ClipFiles, FailuresAndCancelLeaveNoFileAndSayWhy) {
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
     }
 
+    // A full temporary folder: the overlay cannot be written, so there is no clip.
+    // A file system of its own, mounted where only the tool sees it, when this
+    // machine lets the test make one.
+    if (testgen::runProcess({"unshare", "-m", "true"}).exitCode == 0) {
+        testgen::TempDir tmp(fs::temp_directory_path() / "clips-full-XXXXXX");
+        const auto full = testgen::runProcess(
+            {"unshare", "-m", "sh", "-c",
+             "mount -t tmpfs -o size=64k tmpfs \"$0\" || exit 99; cat /dev/zero >\"$0/fill\" 2>/dev/null;"
+             " exec env LC_ALL=C TMPDIR=\"$0\" \"$@\"",
+             tmp.path().string(), DASHCAM_TELEMETRY_EXE, "clip", "--from", "0", "--to", "2", "--overlay", "-o", clip,
+             files_[0]});
+        EXPECT_EQ(full.exitCode, 1);
+        EXPECT_NE(full.err.find("clip not written: cannot write the clip's work files"), std::string::npos) << full.err;
+        EXPECT_FALSE(fs::exists(clip));
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});
+    }
+
     // Cancelled once ffmpeg reports progress: neither the clip nor its partial file stays.
     clips::ClipRequest request;
-    request.files = {QString::fromStdString(files_[0]), QString::fromStdString(files_[1])};
+    request.files = {QByteArray::fromStdString(files_[0]), QByteArray::fromStdString(files_[1])};
     request.pieces = *clips::planClip({3, 3}, 0, 6);
     request.output = QString::fromStdString(out("cancelled.mp4"));
     clips::ClipExport exporter(request);
@@ -196,6 +259,116 @@ TEST_F(ClipFiles, FailuresAndCancelLeaveNoFileAndSayWhy) {
     loop.exec();
     EXPECT_EQ(std::tuple(progressed, error, fs::exists(out("cancelled.mp4"))), std::tuple(true, "cancelled", false));
     EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
+// Recordings named as ffmpeg would take a protocol, standard input or a time, or
+// not in UTF-8, are read as the files they are; a FIFO is refused at once. A clip
+// goes to standard output for "-", and into a FIFO without replacing it.
+TEST_F(ClipFiles, AnyNameInAndOut) {
+    testgen::TempDir names(fs::temp_directory_path() / "clips-names-XXXXXX");
+    const fs::path d = names.path();
+    for (const std::string name : {"-", "pipe:1.MP4", "12:00:00.MP4", "concat:x.MP4", "\xff.MP4"}) {
+        fs::copy_file(files_[0], d / name);
+        for (const std::string mode : {"--fast", "--overlay"}) {
+            SCOPED_TRACE(name + " " + mode);
+            const auto run =
+                tooltest::runToolIn(d, {"clip", "--from", "0.5", "--to", "2.5", mode, "-o", "clip.mp4", "--", name});
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            EXPECT_GE(seconds((d / "clip.mp4").string()), 1.9);
+            fs::remove(d / "clip.mp4");
+        }
+    }
+    ASSERT_EQ(::mkfifo((d / "fifo.MP4").c_str(), 0600), 0);
+    const auto fromFifo = tooltest::runToolIn(d, {"clip", "--from", "0", "--to", "1", "-o", "clip.mp4", "fifo.MP4"});
+    EXPECT_EQ(fromFifo.exitCode, 1);
+    EXPECT_NE(fromFifo.err.find("fifo.MP4: cannot read: not a regular file"), std::string::npos) << fromFifo.err;
+
+    const auto toStdout = tooltest::runToolIn(d, {"clip", "--from", "0.5", "--to", "2.5", "-o", "-", files_[0]});
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
+    std::ofstream(d / "captured.mp4", std::ios::binary) << toStdout.out;
+    EXPECT_NEAR(seconds((d / "captured.mp4").string()), 2.0, 0.1);
+    EXPECT_EQ(tooltest::readAll(d / "-"), tooltest::readAll(files_[0]));  // the recording named "-" stays as it was
+
+    const fs::path fifo = d / "out.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    tooltest::ProgramRun intoFifo;
+    const std::string clip = tooltest::readFifoWhile(fifo, [&] {
+        intoFifo = runTool({"clip", "--from", "0.5", "--to", "2.5", "-o", fifo.string(), files_[0]}, d);
+    });
+    ASSERT_EQ(intoFifo.exitCode, 0) << intoFifo.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    std::ofstream(d / "read.mp4", std::ios::binary) << clip;
+    EXPECT_NEAR(seconds((d / "read.mp4").string()), 2.0, 0.1);
+}
+
+bool processGone(pid_t pid) {
+    if (::kill(pid, 0) != 0) return errno == ESRCH;
+    const std::string stat = tooltest::readAll("/proc/" + std::to_string(pid) + "/stat");
+    const size_t end = stat.rfind(')');  // a zombie waits for whoever took it over to reap it
+    return end != std::string::npos && stat.compare(end, 3, ") Z") == 0;
+}
+
+std::vector<std::string> entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Stopped by a signal while ffmpeg writes the clip: ffmpeg goes with the tool, and
+// neither the partial clip nor the work folder stays. A clip first sweeps away the
+// work folders of processes that are gone.
+TEST_F(ClipFiles, StoppedBySignalLeavesNothingBehind) {
+    testgen::TempDir scratch(fs::temp_directory_path() / "clips-signal-XXXXXX");
+    const fs::path bin = scratch.path() / "bin", tmp = scratch.path() / "tmp", target = scratch.path() / "out";
+    for (const fs::path& folder : {bin, tmp, target}) fs::create_directory(folder);
+    std::string ffmpeg = testgen::runProcess({"sh", "-c", "command -v ffmpeg"}).out;
+    ffmpeg.erase(ffmpeg.find_last_not_of('\n') + 1);
+    // The real ffmpeg, reading its first input at a fifth of its speed so that it is
+    // still at work when the signal comes, leaving its process id.
+    std::ofstream(bin / "ffmpeg") << "#!/bin/sh\necho $$ >\"$(dirname \"$0\")/ffmpeg.pid.new\"\n"
+                                  << "mv \"$(dirname \"$0\")/ffmpeg.pid.new\" \"$(dirname \"$0\")/ffmpeg.pid\"\n"
+                                  << "exec '" << ffmpeg << "' -readrate 0.2 \"$@\"\n";
+    fs::permissions(bin / "ffmpeg", fs::perms::owner_all);
+
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string ours = "dashcam-clip-" + std::to_string(::getpid()) + "-kept00";
+    fs::create_directories(tmp / ("dashcam-clip-" + std::to_string(dead) + "-gone00") / "sub");
+    fs::create_directory(tmp / ours);
+
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        fs::remove(bin / "ffmpeg.pid");
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", QString::fromStdString(bin.string()) + ":" + env.value("PATH"));
+        env.insert("TMPDIR", QString::fromStdString(tmp.string()));
+        tool.setProcessEnvironment(env);
+        tool.setChildProcessModifier([] {  // as from a terminal, whatever this test inherited
+            for (const int s : {SIGTERM, SIGINT, SIGHUP}) std::signal(s, SIG_DFL);
+        });
+        tool.start(DASHCAM_TELEMETRY_EXE, {"clip", "--from", "0", "--to", "6", "-o",
+                                           QString::fromStdString((target / "clip.mp4").string()),
+                                           QString::fromStdString(files_[0]), QString::fromStdString(files_[1])});
+        ASSERT_TRUE(tool.waitForStarted());
+        pid_t encoder = 0;
+        while (encoder == 0 && !tool.waitForFinished(20)) {
+            std::ifstream in(bin / "ffmpeg.pid");
+            in >> encoder;
+        }
+        ASSERT_GT(encoder, 0) << tool.readAllStandardError().toStdString();
+        ::kill(pid_t(tool.processId()), signal);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitStatus(), QProcess::CrashExit);
+        bool gone = false;
+        for (int i = 0; i < 500 && !(gone = processGone(encoder)); ++i) QThread::msleep(20);
+        EXPECT_TRUE(gone);
+        if (!gone) ::kill(encoder, SIGKILL);
+        EXPECT_EQ(entries(target), std::vector<std::string>{});
+        EXPECT_EQ(entries(tmp), std::vector<std::string>{ours});
+    }
 }
 
 }  // namespace

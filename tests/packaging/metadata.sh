@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop entry and AppStream metadata pass their validators and name the version
 # being built; each program answers --help and --version without a display, and its
-# man page documents every option its --help lists.
+# man page documents every option its --help lists and says what the programs'
+# tests find them doing.
 set -euo pipefail
 built=$1 app_id=$2 version=$3 viewer=$4 telemetry=$5
 source "$(dirname "$0")/support.sh"
@@ -38,6 +39,21 @@ for program in "$viewer" "$telemetry"; do
     grep -qE -- "(^|[^A-Za-z-])$word([^A-Za-z-]|$)" <<<"$page" || fail "$name(1) does not document $word"
   done
 done
+
+# The statements that once said otherwise than the programs do; tests/clips,
+# tests/tools and tests/app check the behaviour itself.
+text() { sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/^\.[A-Z]* //' "$built/man/$1.1" | tr -s ' \n' '  '; }
+says() {  # says WHERE TEXT PATTERN
+  grep -qiE -- "$3" <<<"$2" || fail "$1 does not say: $3"
+}
+tool_statements() {  # tool_statements WHERE TEXT
+  says "$1" "$2" "re-encoded \\(H\\.264, CRF 20, the recordings' size and frame rate\\) with (the recordings'|their) sound \\(AAC\\)"
+  says "$1" "$2" "found no position fix in any file ?[.:] the output is still written[:,] a document without any track"
+  ! grep -qi "video only" <<<"$2" || fail "$1 says that a re-encoded clip is video only"
+}
+tool_statements "dashcam-telemetry(1)" "$(text dashcam-telemetry)"
+tool_statements "dashcam-telemetry --help" "$(headless "$telemetry" --help | tr -s ' \n' '  ')"
+says "dashcam-viewer(1)" "$(text dashcam-viewer)" "names end in \\.mp4 in any case, hidden ones left out"
 
 # Installing must not make the viewer the default player for MP4 files: with a
 # player that claims video/mp4 beside it, that player stays the one xdg-mime and

@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <thread>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -55,6 +62,41 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
 inline ProgramRun runTool(const std::vector<std::string>& args, const fs::path& scratch,
                    const std::optional<std::string>& stdoutPath = std::nullopt) {
     return runProgram(DASHCAM_TELEMETRY_EXE, args, scratch, stdoutPath);
+}
+
+// As runTool, from the folder dir (so that relative names are read there), given
+// a minute at most: a hang ends with exit status 124.
+inline ProgramRun runToolIn(const fs::path& dir, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"sh", "-c", "cd \"$0\" && exec env LC_ALL=C timeout 60 \"$@\"", dir.string(),
+                                  DASHCAM_TELEMETRY_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testgen::runProcess(argv);
+}
+
+// Runs run() while reading what it writes into the FIFO at path, as a program at
+// the other end would.
+inline std::string readFifoWhile(const fs::path& fifo, const std::function<void()>& run) {
+    const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        ADD_FAILURE() << "cannot open " << fifo;
+        return {};
+    }
+    std::atomic<bool> over{false};
+    std::string got;
+    std::thread reader([&] {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) got.append(buffer, size_t(n));
+            else if (n == 0 && over) break;  // no writer any more, and none to come
+            else std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    run();
+    over = true;
+    reader.join();
+    ::close(fd);
+    return got;
 }
 
 // A sample line with the fields the tests care about; the date and time are

@@ -3,6 +3,9 @@
 
 #include <QJsonObject>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <map>
 #include <sstream>
 
@@ -74,10 +77,19 @@ TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
                    missing + ": cannot read: No such file or directory\n",
                    bad + ": warning: no complete telemetry track; exporting the 5 samples read\n"});
     EXPECT_EQ(r.err.find(good), std::string::npos) << r.err;
-    for (const char* format : {"gpx", "csv"}) {  // nothing at all to export is a status of its own
-        const ProgramRun none = runTool({"export", "--format", format, noFix}, dir);
+    // Nothing at all to export is a status of its own; the document is still written,
+    // without a track (CSV: with the rows that have no position).
+    for (const std::string format : {"gpx", "csv"}) {
+        const fs::path written = dir / ("none." + format);
+        const ProgramRun none = runTool({"export", "--format", format, "-o", written.string(), noFix}, dir);
         EXPECT_EQ(none.exitCode, 3) << format;
         expectSaid(none, {noFix + ": warning: no position fix"});
+        const std::string text = readAll(written);
+        if (format == "gpx")
+            EXPECT_EQ(std::tuple(text.find("<gpx") != std::string::npos, text.find("<trk") != std::string::npos),
+                      std::tuple(true, false)) << text;
+        else
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 3) << text;
     }
 }
 
@@ -115,6 +127,44 @@ TEST_F(Cli, OutputFileIsReplacedOnlyWhenWrittenWholeAndNeverOverAnInput) {
     const ProgramRun full = runTool({"export", "-f", "csv", a}, dir, "/dev/full");
     EXPECT_EQ(full.exitCode, 1);
     expectSaid(full, {"cannot write standard output: No space left on device"});
+    // "-" is standard output, not a file of that name.
+    const ProgramRun dash = runToolIn(dir, {"export", "--format", "geojson", "-o", "-", a});
+    EXPECT_EQ(std::tuple(dash.exitCode, dash.out, fs::exists(dir / "-")), std::tuple(0, toStdout.out, false));
+
+    // On a full file system the file does not appear, not even empty. A file system
+    // of the test's own, mounted where only the tool sees it, where the machine lets
+    // the test make one.
+    if (testgen::runProcess({"unshare", "-m", "true"}).exitCode == 0) {
+        fs::create_directory(dir / "small");
+        const ProgramRun r = testgen::runProcess(
+            {"unshare", "-m", "sh", "-c",
+             "mount -t tmpfs -o size=64k tmpfs \"$0\" || exit 99; cat /dev/zero >\"$0/fill\" 2>/dev/null;"
+             " env LC_ALL=C \"$@\"; status=$?; ls \"$0\"; exit $status",
+             (dir / "small").string(), DASHCAM_TELEMETRY_EXE, "inspect", "-o", (dir / "small" / "a.json").string(), a});
+        EXPECT_EQ(std::tuple(r.exitCode, r.out), std::tuple(1, "fill\n"));
+        expectSaid(r, {(dir / "small" / "a.json").string() + ": cannot write: No space left on device"});
+    }
+
+    // A FIFO or a device is written into, never replaced by a file.
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ProgramRun intoFifo;
+    const std::string read =
+        readFifoWhile(fifo, [&] { intoFifo = runTool({"export", "-f", "geojson", "-o", fifo.string(), a}, dir); });
+    EXPECT_EQ(std::tuple(intoFifo.exitCode, intoFifo.err, read, fs::is_fifo(fifo)),
+              std::tuple(0, "", toStdout.out, true));
+    // Devices of the test's own (where it may make them), so that a fault cannot
+    // replace the system's.
+    const fs::path null = dir / "null", fullDevice = dir / "full";
+    if (::mknod(null.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0 &&
+        ::mknod(fullDevice.c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0) {
+        const ProgramRun intoNull = runTool({"trips", "-o", null.string(), a}, dir);
+        EXPECT_EQ(std::tuple(intoNull.exitCode, intoNull.err), std::tuple(0, ""));
+        const ProgramRun intoFull = runTool({"inspect", "-o", fullDevice.string(), a}, dir);
+        EXPECT_EQ(intoFull.exitCode, 1);
+        expectSaid(intoFull, {fullDevice.string() + ": cannot write: No space left on device"});
+        EXPECT_TRUE(fs::is_character_file(null) && fs::is_character_file(fullDevice));
+    }
 
     const std::string original = readAll(a);
     fs::create_hard_link(a, dir / "hard.MP4");

@@ -27,6 +27,7 @@
 #include "CameraClock.h"
 #include "ClipExport.h"
 #include "ClipPlan.h"
+#include "ClipWork.h"
 #include "Overlay.h"
 #include "TrackExport.h"
 
@@ -46,7 +47,7 @@ constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE..
        dashcam-telemetry events [-s SENSITIVITY] [-o OUT] DIR|FILE...
        dashcam-telemetry clip --from S --to S [--fast] [--overlay]
                          [--speed-unit kmh|mph] [--strip-telemetry]
-                         -o OUT DIR|FILE...
+                         [--skip-damaged] -o OUT DIR|FILE...
 
 Reads the telemetry that a dashcam writes inside its MP4 recordings. A DIR
 stands for its recordings as the viewer opens a folder: the names ending in
@@ -86,10 +87,13 @@ Commands:
   clip     Write an MP4 clip of the span from --from to --to, in seconds on
            the timeline of the FILEs played one after another, through the
            ffmpeg program. The clip is re-encoded (H.264, CRF 20, the
-           recordings' size and frame rate, sound in AAC) and starts and ends
-           on the frames asked for; --fast copies the streams (video,
-           sound, telemetry), which starts the clip at the key frame at or
-           before --from.
+           recordings' size and frame rate) with their sound (AAC) and starts
+           and ends on the frames asked for; --fast copies the streams
+           (video, sound, telemetry), which starts the clip at the key frame
+           at or before --from. A recording up to the end of the span that
+           cannot be read, or one whose video ends before the span needs it,
+           stops the clip, naming it; recordings after the span are not
+           read.
 
 Options:
   -f, --format FORMAT  export format: gpx, gpx10, kml, geojson or csv
@@ -112,8 +116,14 @@ Options:
                        leave the telemetry track and all metadata out of the
                        clip, so that it does not tell where the car went
                        (clip only)
-  -o, --output OUT     write to OUT, replaced whole only once everything is
-                       written, instead of standard output
+      --skip-damaged   go on past damage, with a warning: a recording that
+                       cannot be read leaves the timeline, and the missing end
+                       of a cut one leaves the clip, which is then shorter
+                       than asked (clip only)
+  -o, --output OUT     write to OUT instead of standard output ('-' stands for
+                       standard output); a regular file is replaced whole only
+                       once everything is written, a device or FIFO is
+                       written into
   -h, --help           show this help and exit
   -v, --version        show the version and exit
 
@@ -123,8 +133,10 @@ telemetry, export and events leave it out. Put -- before a FILE whose name
 begins with '-'.
 
 Exit status: 0 success; 1 a FILE could not be read or the output could not be
-written (clip: ffmpeg or ffprobe failed); 2 bad arguments, or an OUT that is
-one of the FILEs; 3 export found no position fix in any FILE.
+written (clip: a recording it needs could not be read whole, or ffmpeg or
+ffprobe failed; no clip is written); 2 bad arguments, or an OUT that is one of
+the FILEs; 3 export found no position fix in any FILE: the output is still
+written, a document without any track (CSV: the rows without a position).
 )";
 
 void printError(const QString& message) {
@@ -180,80 +192,145 @@ bool isOneOf(const std::string& output, const std::vector<std::string>& inputs) 
     return false;
 }
 
-// Standard output, or a file that is replaced whole (a temporary file beside it,
-// renamed over it) only once everything is written.
+// Whether the output path names something that exists and is not a regular file
+// (a device, a FIFO): that is written into, never renamed over.
+bool isSpecialFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// Standard output, a device or FIFO written in place, or a regular file that is
+// replaced whole (a temporary file beside it, renamed over it) only once everything
+// is written.
 class Output {
 public:
     explicit Output(const std::optional<std::string>& path) : path_(path) {}
 
     bool open() {
-        const bool opened = path_ ? file_.open(QIODevice::WriteOnly)
-                                  : stdout_.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+        bool opened = false;
+        if (!path_) {
+            device_ = &plain_;
+            opened = plain_.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+        } else if (isSpecialFile(*path_)) {
+            device_ = &plain_;
+            plain_.setFileName(shown(*path_));
+            opened = plain_.open(QIODevice::WriteOnly);
+        } else {
+            device_ = &whole_;
+            whole_.setFileName(shown(*path_));
+            opened = whole_.open(QIODevice::WriteOnly);
+        }
         if (!opened) report();
         return opened;
     }
-    QIODevice& device() { return path_ ? static_cast<QIODevice&>(file_) : stdout_; }
-    bool failed() const { return path_ ? file_.error() != QFileDevice::NoError : stdout_.error() != QFileDevice::NoError; }
-    // Commits the file; on a failure the old file (if any) stays as it was.
+    QIODevice& device() { return *device_; }
+    bool failed() const { return device_->error() != QFileDevice::NoError; }
+    // Commits the file; on a failure a replaced file (if any) stays as it was.
     bool finish() {
-        const bool done = path_ ? file_.commit() : stdout_.flush() && !failed();
+        if (device_ == &whole_) {
+            // commit() does not hear of a failure of the last buffered write.
+            if (whole_.flush() && whole_.commit()) return true;
+            report();
+            whole_.cancelWriting();
+            return false;
+        }
+        bool done = plain_.flush() && !failed();
+        if (path_) plain_.close();  // a device may refuse only here
+        done = done && !failed();
         if (!done) report();
         return done;
     }
 
 private:
     void report() {
-        if (path_) printError(shown(*path_) + QLatin1String(": cannot write: ") + file_.errorString());
-        else printError(QLatin1String("cannot write standard output: ") + stdout_.errorString());
+        if (path_) printError(shown(*path_) + QLatin1String(": cannot write: ") + device_->errorString());
+        else printError(QLatin1String("cannot write standard output: ") + device_->errorString());
     }
     std::optional<std::string> path_;
-    QSaveFile file_{path_ ? shown(*path_) : QString()};
-    QFile stdout_;
+    QSaveFile whole_;
+    QFile plain_;
+    QFileDevice* device_ = &plain_;
 };
 
 struct ClipOptions {
     double from = 0, to = 0;
-    bool fast = false, overlay = false, strip = false;
+    bool fast = false, overlay = false, strip = false, skipDamaged = false;
     int64_t speedUnit = 1;  // as the settings store it: 0 mph
 };
 
-// The recordings' lengths, the pieces, the overlay from their
-// telemetry, then ffmpeg; the clip appears at OUT only when ffmpeg succeeded.
+// A recording's length in seconds: the movie header the scan reads gives the length
+// ffprobe would (and costs no process); ffprobe only for what the scan cannot read.
+std::optional<double> recordingSeconds(const std::string& path, Class_Video_Info& record, QString* why) {
+    if (const std::string reason = telemetry::unreadableReason(path); !reason.empty()) {
+        *why = QString::fromLocal8Bit(reason.c_str());
+        return std::nullopt;
+    }
+    telemetry::setLogSink([](std::string_view) {});
+    telemetry::Extract_Subtitle().ExtractSubtitle(record, path);
+    telemetry::setLogSink({});
+    if (record.timescale > 0 && record.duration > 0) return double(record.duration) / record.timescale;
+    return clips::probeDuration(QByteArray::fromStdString(path), why);
+}
+
+// The recordings' lengths, the pieces, the overlay from their telemetry, then
+// ffmpeg; the clip appears at OUT only when ffmpeg succeeded. Recordings after the
+// span are not read, so a cut last file does not stand in the way.
 int writeClip(const std::vector<std::string>& files, const std::string& output, const ClipOptions& options) {
+    clips::sweepWorkFolders();
     clips::ClipRequest request;
     std::vector<double> durations;
-    std::vector<Class_Video_Info> records(files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
-        // The movie header the scan reads gives the length ffprobe would (and costs
-        // no process); ffprobe only for what the scan cannot read.
-        telemetry::setLogSink([](std::string_view) {});
-        telemetry::Extract_Subtitle().ExtractSubtitle(records[i], files[i]);
-        telemetry::setLogSink({});
-        std::optional<double> duration;
-        if (records[i].timescale > 0 && records[i].duration > 0)
-            duration = double(records[i].duration) / records[i].timescale;
+    std::vector<Class_Video_Info> records;
+    double total = 0;
+    for (size_t i = 0; i < files.size() && total < options.to; ++i) {
+        Class_Video_Info record;
         QString why;
-        if (!duration) duration = clips::probeDuration(shown(files[i]), &why);
-        if (!duration) {
+        const std::optional<double> duration = recordingSeconds(files[i], record, &why);
+        if (!duration && !options.skipDamaged) {
             printError(shown(files[i]) + QLatin1String(": cannot read: ") + why);
             return kFailure;
         }
+        if (!duration) {
+            printError(shown(files[i]) + QLatin1String(": warning: cannot read: ") + why + QLatin1String("; left out"));
+            continue;
+        }
+        total += *duration;
         durations.push_back(*duration);
-        request.files.push_back(shown(files[i]));
+        records.push_back(std::move(record));
+        request.files.push_back(QByteArray::fromStdString(files[i]));
     }
-    const auto pieces = clips::planClip(durations, options.from, options.to);
-    if (!pieces) {
-        double total = 0;
-        for (double d : durations) total += d;
+    auto pieces = clips::planClip(durations, options.from, options.to);
+    if (!pieces)
         return badArguments(QString("the span %1 to %2 s is empty or reaches outside the recordings' %3 s")
                                 .arg(options.from).arg(options.to).arg(total, 0, 'f', 3));
+    if (options.skipDamaged) {
+        // Each piece as far as its video can be read: the clip goes on with the next.
+        std::vector<clips::ClipPiece> readable;
+        for (clips::ClipPiece piece : *pieces) {
+            QString why;
+            const std::optional<double> end =
+                clips::readableUntil(request.files[piece.file], piece.in, piece.out, &why);
+            const QString name = shown(request.files[piece.file].toStdString());
+            if (end && *end >= piece.out - clips::kReadableSlack) {
+                readable.push_back(piece);
+                continue;
+            }
+            if (!end) printError(name + QLatin1String(": warning: cannot read: ") + why + QLatin1String("; left out"));
+            else printError(name + QString(": warning: damaged: its video from %1 to %2 s left out")
+                                       .arg(std::max(*end, piece.in), 0, 'f', 1).arg(piece.out, 0, 'f', 1));
+            if (end && *end > piece.in) readable.push_back({piece.file, piece.in, *end});
+        }
+        if (readable.empty()) {
+            printError(shown(output) + QLatin1String(": clip not written: nothing in the span can be read"));
+            return kFailure;
+        }
+        pieces = readable;
     }
     request.pieces = *pieces;
     request.mode = options.fast ? clips::ClipMode::Fast : clips::ClipMode::Exact;
     request.stripTelemetry = options.strip;
     request.output = shown(output);
     if (options.overlay) {
-        std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples(files.size());
+        std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples(request.files.size());
         for (const clips::ClipPiece& piece : *pieces)
             if (records[piece.file].array_SubtileInfo) samples[piece.file] = *records[piece.file].array_SubtileInfo;
         request.overlayScript = clips::overlayScript(*pieces, samples, options.speedUnit);
@@ -291,8 +368,9 @@ int run(int argc, char** argv) {
     const QCommandLineOption overlayOption("overlay", "burn in telemetry");
     const QCommandLineOption stripOption("strip-telemetry", "no telemetry or metadata");
     const QCommandLineOption speedUnitOption("speed-unit", "overlay speed unit", "UNIT");
+    const QCommandLineOption skipOption("skip-damaged", "leave out what cannot be read");
     parser.addOptions({formatOption, outputOption, sensitivityOption, offsetOption, helpOption, versionOption,
-                       fromOption, toOption, fastOption, overlayOption, stripOption, speedUnitOption});
+                       fromOption, toOption, fastOption, overlayOption, stripOption, speedUnitOption, skipOption});
 
     QStringList arguments{QLatin1String(kProgram)};
     for (int i = 1; i < argc; ++i) arguments << asLatin1(argv[i]);
@@ -319,7 +397,7 @@ int run(int argc, char** argv) {
     if (positional.size() < 2) return badArguments("missing FILE");
     ClipOptions clipOptions;
     for (const QCommandLineOption* option :
-         {&fromOption, &toOption, &fastOption, &overlayOption, &stripOption, &speedUnitOption}) {
+         {&fromOption, &toOption, &fastOption, &overlayOption, &stripOption, &speedUnitOption, &skipOption}) {
         if (!clip && parser.isSet(*option))
             return badArguments("--" + option->names().first() + QLatin1String(" applies to clip only"));
     }
@@ -335,6 +413,7 @@ int run(int argc, char** argv) {
         clipOptions.fast = parser.isSet(fastOption);
         clipOptions.overlay = parser.isSet(overlayOption);
         clipOptions.strip = parser.isSet(stripOption);
+        clipOptions.skipDamaged = parser.isSet(skipOption);
         if (clipOptions.fast && clipOptions.overlay)
             return badArguments("--overlay needs the clip re-encoded: leave out --fast");
         const QString unit = parser.value(speedUnitOption);
@@ -373,7 +452,8 @@ int run(int argc, char** argv) {
     }
 
     std::optional<std::string> outputPath;
-    if (parser.isSet(outputOption)) {
+    const bool toStdout = parser.value(outputOption) == QLatin1String("-");
+    if (parser.isSet(outputOption) && !toStdout) {
         outputPath = rawBytes(parser.value(outputOption));
         if (outputPath->empty()) return badArguments("--output needs a file name");
         // Qt names files in UTF-8 on Linux, so any other name would be written
@@ -390,7 +470,7 @@ int run(int argc, char** argv) {
         printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
         return kBadArguments;
     }
-    if (clip) return writeClip(files, *outputPath, clipOptions);
+    if (clip) return writeClip(files, outputPath.value_or("-"), clipOptions);
     Output output(outputPath);
     if (!output.open()) return kFailure;
 
