@@ -56,8 +56,8 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
                             const QString& target) {
     QStringList args{"-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-progress", "pipe:1", "-y"};
     if (request.mode == ClipMode::Fast) {
+        // The telemetry is added afterwards: ffmpeg's copy of it is not one our scan reads.
         args << "-f" << "concat" << "-safe" << "0" << "-i" << listPath << "-map" << "0:v" << "-map" << "0:a?";
-        if (!request.stripTelemetry) args << "-map" << "0:s?";
         args << "-c" << "copy";
     } else {
         // Each piece is an input of its own, cut exactly (decoded from the key frame
@@ -87,7 +87,9 @@ QStringList ffmpegArguments(const ClipRequest& request, const QString& listPath,
         if (sound) args << "-map" << "[a]" << "-c:a" << "aac";
     }
     if (request.stripTelemetry) args << "-map_metadata" << "-1" << "-map_chapters" << "-1";
-    args << "-movflags" << "+faststart" << "-f" << "mp4" << target;
+    // Without faststart the movie box stays after the media, as a camera lays out its
+    // files: the telemetry track is added there, and our scan reads any clip's length.
+    args << "-f" << "mp4" << target;
     return args;
 }
 
@@ -218,6 +220,7 @@ void ClipExport::done(int exitCode, QProcess::ExitStatus status) {
         if (said.isEmpty()) said = QString("ffmpeg exited with status %1").arg(exitCode);
         return fail(said.section('\n', -1));  // its last line names the cause
     }
+    if (const QString why = addClipTelemetry(partial_, request_); !why.isEmpty()) return fail(why);
     // The reserved name was made private (0600); the clip gets what any new file gets.
     const mode_t mask = ::umask(0);
     ::umask(mask);

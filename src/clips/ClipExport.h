@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "ClipPlan.h"
+#include "ClipTelemetry.h"
 
 namespace clips {
 
@@ -27,6 +28,7 @@ struct ClipRequest {
     std::vector<ClipPiece> pieces;
     ClipMode mode = ClipMode::Exact;
     bool stripTelemetry = false;      // no telemetry track, no metadata
+    std::vector<RecordingTelemetry> telemetry;  // per file; the clip keeps its span's
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
     std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); probed when empty
     QString output;

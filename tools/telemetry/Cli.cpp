@@ -82,9 +82,10 @@ Commands:
            the timeline of the FILEs played one after another, through the
            ffmpeg program. The clip is re-encoded (H.264, CRF 20, the
            recordings' size and frame rate, sound in AAC) and starts and ends
-           on the frames asked for; --fast copies the streams (video,
-           sound, telemetry), which starts the clip at the key frame at or
-           before --from.
+           on the frames asked for; --fast copies the streams (video and
+           sound), which starts the clip at the key frame at or before
+           --from. Either way the clip keeps the telemetry of its span, timed
+           to the clip, in the form the recordings carry it.
 
 Options:
   -f, --format FORMAT  export format: gpx, gpx10, kml, geojson or csv
@@ -235,6 +236,7 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
         }
         durations.push_back(*duration);
         request.files.push_back(shown(files[i]));
+        if (!options.strip) request.telemetry.push_back(clips::telemetryOf(records[i]));
     }
     const auto pieces = clips::planClip(durations, options.from, options.to);
     if (!pieces) {
