@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "ClipExport.h"
+#include "Extract_Subtitle.h"
 #include "TelemetryTrack.h"
 
 namespace clips {
@@ -43,7 +44,8 @@ ClipSamples clipSamples(const std::vector<ClipPiece>& pieces, const std::vector<
         const RecordingTelemetry* r = recording(pieces[piece]);
         if (!r || r->perSecond == 0 || perSecond == 0) break;
         const uint64_t first = uint64_t(std::floor(pieces[piece].in + (s - pieceStart) + kSlack)) * r->perSecond;
-        if (first + r->perSecond > r->samples.size()) break;
+        // More than the scan takes would only make a clip it refuses.
+        if (first + r->perSecond > r->samples.size() || out.samples.size() + perSecond > telemetry::kMaxSamples) break;
         for (uint32_t i = 0; i < perSecond; ++i) out.samples.push_back(r->samples[first + uint64_t(i) * r->perSecond / perSecond]);
     }
     if (!out.samples.empty()) out.perSecond = perSecond;

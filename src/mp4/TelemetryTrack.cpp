@@ -191,8 +191,8 @@ MovieFile::MovieFile(std::string path) : path_(std::move(path)) {
         throw std::runtime_error("the movie box does not follow the media data at the end of the file");
     mdat_ = top[top.size() - 2];
     moov_ = top.back();
-    if (mdat_.header != 8 || mdat_.offset + 8 > 80)
-        throw std::runtime_error("the media data box is not a 32-bit box in the first 80 bytes");
+    if (mdat_.header != 8) throw std::runtime_error("the media data is larger than the camera's form allows (4 GiB)");
+    if (mdat_.offset + 8 > 80) throw std::runtime_error("the media data box does not begin in the first 80 bytes");
     std::vector<uint8_t> bytes(size_t(moov_.size));
     file.read(moov_.offset, bytes.data(), bytes.size());
     movie_ = parseBox(bytes, {moov_.type, 0, moov_.size, moov_.header});
@@ -203,7 +203,7 @@ MovieFile::MovieFile(std::string path) : path_(std::move(path)) {
 
 void MovieFile::addTelemetryTrack(const std::vector<std::string>& samples, uint32_t perSecond) {
     if (samples.empty() || perSecond == 0 || samples.size() % perSecond != 0 ||
-        samples.size() > UINT32_MAX / kTicksPerSample)
+        samples.size() > UINT32_MAX / kTicksPerSample || perSecond > UINT32_MAX / kTicksPerSample)
         throw std::invalid_argument("telemetry samples must fill whole seconds");
     Box moov = movie_;
     std::vector<uint8_t>& header = movieHeader(moov);
@@ -220,7 +220,7 @@ void MovieFile::addTelemetryTrack(const std::vector<std::string>& samples, uint3
     for (const std::string& s : samples) {
         const uint64_t at = moov_.offset + added.size();
         if (at + s.size() + filler - mdat_.offset > UINT32_MAX)
-            throw std::runtime_error("the clip is too large for a telemetry track in the camera's form (4 GiB)");
+            throw std::runtime_error("the media data is larger than the camera's form allows (4 GiB)");
         offsets.push_back(uint32_t(at));
         sizes.push_back(uint32_t(s.size()));
         added.insert(added.end(), s.begin(), s.end());

@@ -92,6 +92,10 @@ TEST(ClipTelemetry, EachSecondTakesWhatItsRecordingShowedThen) {
         EXPECT_EQ(clip.samples, c.samples) << ::testing::PrintToString(c.samples);
         EXPECT_EQ(clip.perSecond, c.samples.empty() ? 0u : recordings[c.pieces[0].file].perSecond);
     }
+    // A first recording claiming as many a second as the scan takes in all: not one more.
+    const std::vector<clips::RecordingTelemetry> crowded = {
+        {std::vector<std::string>(telemetry::kMaxSamples, "a"), telemetry::kMaxSamples}, {{"b0", "b1", "b2"}, 1}};
+    EXPECT_EQ(clips::clipSamples({{0, 0, 1}, {1, 0, 3}}, crowded, 4).samples.size(), telemetry::kMaxSamples);
 }
 
 // Added in place to a file whose movie box follows its media data, the track is the
@@ -208,10 +212,10 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
 
         std::vector<std::string> samples;
-        QStringList times;
+        std::string times;  // as ffprobe prints them, one a line
         for (size_t s = 0; s < c.telemetry.size(); ++s) {
             samples.push_back(testgen::timedTextSample(lines_.at(c.telemetry[s].first).at(c.telemetry[s].second)));
-            times << QStringLiteral("%1.000000").arg(s);
+            times += std::to_string(s) + ".000000\n";
         }
         telemetry::Class_Video_Info record;
         telemetry::Extract_Subtitle().ExtractSubtitle(record, args[2]);
@@ -223,7 +227,7 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
         }
         const std::string shown = testgen::runProcess({"ffprobe", "-v", "error", "-select_streams", "s", "-show_entries",
                                                        "packet=pts_time", "-of", "csv=p=0", args[2]}).out;
-        EXPECT_EQ(QString::fromStdString(shown).split('\n', Qt::SkipEmptyParts), times);
+        EXPECT_EQ(shown, times);
         const QJsonObject inspected = tooltest::jsonArray(runTool({"inspect", args[2]}, dir_->path()).out)[0].toObject();
         EXPECT_EQ(std::tuple(inspected["duration_second"].toInt(), inspected["num_subtitle"].toInt()),
                   std::tuple(c.seconds > 0 ? int(c.seconds) : int(record.duration_second), int(samples.size())));
