@@ -99,31 +99,36 @@ TEST(ClipTelemetry, EachSecondTakesWhatItsRecordingShowedThen) {
 }
 
 // Added in place to a file whose movie box follows its media data, the track is the
-// one the scan reads, also when the movie header's times hold the bytes it takes for
-// the rate. A file laid out otherwise is refused as it is.
+// one the scan reads: also when the movie header's times hold the bytes it takes for
+// the rate, and however large the other tracks' tables. A file laid out otherwise is
+// refused as it is.
 TEST(ClipTelemetry, TrackAddedInPlaceIsTheOneTheScanReads) {
     const testgen::TempDir dir(fs::temp_directory_path() / "clip-track-XXXXXX");
     const std::string path = (dir.path() / "movie.mp4").string();
-    const auto lines = testgen::simulateDrive({.seconds = 6});
-    testgen::SyntheticOptions o;
-    for (size_t s = 0; s < 3; ++s) o.samples.push_back(testgen::timedTextSample(lines[s]));
-    o.duration = 3000;
-    const testgen::SyntheticLayout layout = testgen::writeSynthetic(path, o);
-    {
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(std::streamoff(layout.mvhdTypeOffset + 12));  // the modification time
-        file.write("\x12\x34\x00\x01", 4);                     // before the time scale's 00 00 03 E8
-    }
+    const auto lines = testgen::simulateDrive({.seconds = 3});
     std::vector<std::string> added;
-    for (size_t s = 3; s < 6; ++s) added.push_back(testgen::timedTextSample(lines[s]));
-    mp4::MovieFile movie(path);
-    EXPECT_EQ(movie.wholeSeconds(), 3u);
-    movie.addTelemetryTrack(added, 1);
-    telemetry::Class_Video_Info record;
-    telemetry::Extract_Subtitle().ExtractSubtitle(record, path);
-    EXPECT_EQ(std::tuple(record.isSupportSubtitle, record.duration, record.timescale), std::tuple(1, 3000u, 1000u));
-    ASSERT_TRUE(record.array_subtitle_final);
-    EXPECT_EQ(std::vector<std::string>(record.array_subtitle_final->begin(), record.array_subtitle_final->end()), added);
+    for (const std::string& line : lines) added.push_back(testgen::timedTextSample(line));
+    testgen::SyntheticOptions o;
+    o.duration = 3000;
+    o.videoBytesPerSample = 16;
+    for (const size_t samples : {3, 60000}) {  // the second: tables of more than the scan's movie window
+        SCOPED_TRACE(samples);
+        o.samples.assign(samples, "x");
+        const testgen::SyntheticLayout layout = testgen::writeSynthetic(path, o);
+        {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(std::streamoff(layout.mvhdTypeOffset + 12));  // the modification time
+            file.write("\x12\x34\x00\x01", 4);                     // before the time scale's 00 00 03 E8
+        }
+        mp4::MovieFile movie(path);
+        EXPECT_EQ(movie.wholeSeconds(), 3u);
+        movie.addTelemetryTrack(added, 1);
+        telemetry::Class_Video_Info record;
+        telemetry::Extract_Subtitle().ExtractSubtitle(record, path);
+        EXPECT_EQ(std::tuple(record.isSupportSubtitle, record.duration, record.timescale), std::tuple(1, 3000u, 1000u));
+        const auto& read = record.array_subtitle_final;
+        EXPECT_EQ(read ? std::vector<std::string>(read->begin(), read->end()) : std::vector<std::string>{}, added);
+    }
 
     o.trailer = 64;  // a box after the movie box
     testgen::writeSynthetic(path, o);
