@@ -1,7 +1,8 @@
 #pragma once
 // Writes a clip through the ffmpeg program run as a child process: progress read
 // from its -progress output, cancellable, the target replaced only by a finished
-// clip (ffmpeg writes a temporary file beside it, renamed at the end).
+// clip (ffmpeg writes a temporary file beside it, which gets the span's telemetry
+// and is then renamed).
 
 #include <memory>
 #include <optional>

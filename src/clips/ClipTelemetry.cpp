@@ -64,7 +64,7 @@ std::optional<double> keyFrameAtOrBefore(const QString& path, double seconds, QS
     probe.waitForFinished(-1);
     bool ok = false;
     const double at = probe.readAllStandardOutput().trimmed().split('\n').value(0).toDouble(&ok);
-    if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0 || !ok) {
+    if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0 || !ok || !std::isfinite(at)) {
         const QString said = QString::fromUtf8(probe.readAllStandardError()).trimmed();
         *error = path + ": " + (said.isEmpty() ? QString("no video key frame") : said);
         return std::nullopt;
