@@ -77,6 +77,7 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
         request.files.push_back(QByteArray::fromStdString(record->filepath.value_or(std::string())));
         durations.push_back(*rows[size_t(row)].seconds);
         samples.push_back(record->array_SubtileInfo.value_or(std::vector<telemetry::Class_Subtitle_Info>{}));
+        request.telemetry.push_back(clips::telemetryOf(*record));
     }
     const auto pieces = clips::planClip(durations, span.from, span.to);
     if (!pieces) return tell(tr("The marked span is empty."));

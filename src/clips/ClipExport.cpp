@@ -60,8 +60,8 @@ QStringList ffmpegArguments(const ClipRequest& request, const QStringList& input
                             const QString& scriptPath, const QString& target) {
     QStringList args{"-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-progress", "pipe:1", "-y"};
     if (request.mode == ClipMode::Fast) {
+        // The telemetry is added afterwards: ffmpeg's copy of it is not one our scan reads.
         args << "-f" << "concat" << "-safe" << "0" << "-i" << "file:" + listPath << "-map" << "0:v" << "-map" << "0:a?";
-        if (!request.stripTelemetry) args << "-map" << "0:s?";
         args << "-c" << "copy";
     } else {
         // Each piece is an input of its own, cut exactly (decoded from the key frame
@@ -91,7 +91,9 @@ QStringList ffmpegArguments(const ClipRequest& request, const QStringList& input
         if (sound) args << "-map" << "[a]" << "-c:a" << "aac";
     }
     if (request.stripTelemetry) args << "-map_metadata" << "-1" << "-map_chapters" << "-1";
-    args << "-movflags" << "+faststart" << "-f" << "mp4" << "file:" + target;
+    // Without faststart the movie box stays after the media, as a camera lays out its
+    // files: the telemetry track is added there, and our scan reads any clip's length.
+    args << "-f" << "mp4" << "file:" + target;
     return args;
 }
 
@@ -350,6 +352,8 @@ void ClipExport::done(int exitCode, QProcess::ExitStatus status) {
             said.replace(inputs_[qsizetype(i)], shown(request_.files[i]));
         return fail(said);
     }
+    // Into the work file, so that the clip appears with its telemetry or not at all.
+    if (const QString why = addClipTelemetry(partial_, request_, inputs_); !why.isEmpty()) return fail(why);
     QString why;
     if (!deliver(&why)) return fail(request_.output + ": cannot write: " + why);
     over_ = true;

@@ -1,8 +1,8 @@
 #pragma once
 // Writes a clip through the ffmpeg program run as a child process: progress read
 // from its -progress output, cancellable, the target replaced only by a finished
-// clip (ffmpeg writes a temporary file beside it, renamed at the end; a device or
-// FIFO gets the finished clip written into it instead).
+// clip (ffmpeg writes a temporary file beside it, which gets the span's telemetry
+// and is then renamed; a device or FIFO gets the finished clip written into it instead).
 
 #include <memory>
 #include <optional>
@@ -16,6 +16,7 @@
 
 #include "ClipPlan.h"
 #include "ClipWork.h"
+#include "ClipTelemetry.h"
 
 namespace clips {
 
@@ -29,6 +30,7 @@ struct ClipRequest {
     std::vector<ClipPiece> pieces;
     ClipMode mode = ClipMode::Exact;
     bool stripTelemetry = false;      // no telemetry track, no metadata
+    std::vector<RecordingTelemetry> telemetry;  // per file; the clip keeps its span's
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
     std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); probed when empty
     QString output;                   // "-": standard output

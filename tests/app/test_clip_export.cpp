@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QRadioButton>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QXYSeries>
 
 #include "AppTestSupport.h"
 #include "ClipExportAction.h"
@@ -81,8 +85,32 @@ protected:
     QStringList spans, suggestions, told;
 };
 
+// What the window shows of the row at a moment of it: the labels, and the car on the map.
+QStringList onScreen(ViewController& w, int row, double seconds) {
+    w.playTheVideo(row);
+    w.tick({int64_t(seconds * 1000), 1000});
+    QStringList shown{w.label_gx->text(), w.label_gy->text(), w.label_gz->text(), w.label_speed->text(),
+                      w.label_date->text()};
+    for (const MapAnnotation& a : w.mapView->annotations())
+        if (a.title == QLatin1String("Start"))
+            shown << QStringLiteral("car at %1,%2").arg(a.coordinate.latitude, 0, 'g', 10).arg(a.coordinate.longitude, 0, 'g', 10);
+    return shown;
+}
+
+// The points of the chart's three G plots.
+QList<qsizetype> plotted(const ViewController& w) {
+    QList<qsizetype> points;
+    for (auto* series : w.hostView->chart()->series())
+        if (series->name().endsWith(QLatin1String(" Plot"))) points << static_cast<QXYSeries*>(series)->count();
+    return points;
+}
+
 TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
     using Mode = clips::ClipMode;
+    struct Moment {
+        int row;
+        double seconds;
+    };
     const struct {
         const char* name;
         std::optional<TimelineMark> in, out;
@@ -92,22 +120,25 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
         double seconds;        // video and sound; 0: not checked (key frames decide)
         const char* streams;
         const char* told;      // part of the message shown, empty: none
+        std::optional<Moment> shown;  // what the clip, opened in the window, shows 1.5 s in
+        const char* length;           // its row's length
     } cases[] = {
         {"exact across two, overlay", TimelineMark{0, 2.2}, TimelineMark{1, 1.5}, ClipChoices{Mode::Exact, true, false},
-         "across.mp4", "ok", 2.3, "video\naudio\n", ""},
+         "across.mp4", "ok", 2.3, "subtitle\nvideo\naudio\n", "", Moment{1, 0.7}, "00:02"},
         {"exact into a silent recording", TimelineMark{1, 2}, TimelineMark{2, 1}, ClipChoices{Mode::Exact, false, false},
-         "silent.mp4", "ok", 2.0, "video\naudio\n", ""},
+         "silent.mp4", "ok", 2.0, "subtitle\nvideo\naudio\n", "", Moment{2, 0.5}, "00:02"},
+        // From the recording's only key frame, its first.
         {"fast keeps the telemetry", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, false},
-         "fast.mp4", "ok", 0, "video\naudio\nsubtitle\n", ""},
+         "fast.mp4", "ok", 0, "subtitle\nvideo\naudio\n", "", Moment{0, 1.5}, "00:04"},
         {"fast without location", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, true},
-         "private.mp4", "ok", 0, "video\naudio\n", ""},
-        {"no marks", std::nullopt, std::nullopt, ClipChoices{}, "x.mp4", "", 0, "", "Mark In (I) and Mark Out (O) first"},
-        {"Out before In", TimelineMark{1, 1}, TimelineMark{0, 2}, ClipChoices{}, "x.mp4", "", 0, "", "before Mark In"},
+         "private.mp4", "ok", 0, "video\naudio\n", "", std::nullopt, ""},
+        {"no marks", std::nullopt, std::nullopt, ClipChoices{}, "x.mp4", "", 0, "", "Mark In (I) and Mark Out (O) first", std::nullopt, ""},
+        {"Out before In", TimelineMark{1, 1}, TimelineMark{0, 2}, ClipChoices{}, "x.mp4", "", 0, "", "before Mark In", std::nullopt, ""},
         {"into another trip", TimelineMark{2, 1}, TimelineMark{3, 0.5}, ClipChoices{}, "x.mp4", "", 0, "",
-         "REC_0004.MP4 does not follow REC_0003.MP4"},
-        {"dialog cancelled", TimelineMark{0, 1}, TimelineMark{0, 2}, std::nullopt, "x.mp4", "", 0, "", ""},
+         "REC_0004.MP4 does not follow REC_0003.MP4", std::nullopt, ""},
+        {"dialog cancelled", TimelineMark{0, 1}, TimelineMark{0, 2}, std::nullopt, "x.mp4", "", 0, "", "", std::nullopt, ""},
         {"ffmpeg fails", TimelineMark{0, 1}, TimelineMark{0, 2}, ClipChoices{}, "none/x.mp4", "", 0, "",
-         "The clip was not written"},
+         "The clip was not written", std::nullopt, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,6 +163,16 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
         ASSERT_TRUE(fresh.open(QIODevice::WriteOnly));
         EXPECT_EQ(QFileInfo(target).permissions(), fresh.permissions());
         fresh.remove();
+        if (c.shown) {  // reviewed in the window as its recordings are
+            ASSERT_TRUE(openIndexed(w, {target}));
+            const int row = w.library.table_cnt - 1;
+            EXPECT_EQ(w.library.arrayTable_Time.value(row), QString::fromUtf8(c.length));
+            const QStringList clip = onScreen(w, row, 1.5);
+            const qsizetype seconds = QString::fromUtf8(c.length).section(':', 1).toInt();
+            EXPECT_EQ(plotted(w), QList<qsizetype>(3, seconds));
+            EXPECT_EQ(clip, onScreen(w, c.shown->row, c.shown->seconds));
+            EXPECT_EQ(clip.size(), 6);  // the car among them
+        }
         QFile::remove(target);
     }
     // Never over a listed recording, in the span or not, however its name is spelled.

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
+#include <QJsonObject>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -11,14 +12,19 @@
 
 #include <csignal>
 #include <cstring>
+#include <fstream>
 
 #include "ClipExport.h"
 #include "ClipPlan.h"
+#include "ClipTelemetry.h"
 #include "Drive.h"
+#include "Extract_Subtitle.h"
 #include "Files.h"
 #include "Overlay.h"
 #include "PlayableMp4.h"
 #include "Process.h"
+#include "SyntheticMp4.h"
+#include "TelemetryTrack.h"
 #include "ToolTestSupport.h"
 
 using clips::ClipPiece;
@@ -71,6 +77,74 @@ TEST(ClipOverlay, OneEventPerSecondOnTheClipTimeline) {
                            event("0:00:01.50,0:00:02.50", 3, 4), event("0:00:02.50,0:00:02.75", 4, 5)}));
 }
 
+// Each second of a clip takes the samples its recording showed in the second under
+// the clip second's start, as many a second as the first recording has. The table
+// ends before a second without any, as none can be skipped.
+TEST(ClipTelemetry, EachSecondTakesWhatItsRecordingShowedThen) {
+    const std::vector<clips::RecordingTelemetry> recordings = {
+        {{"a0", "a1", "a2", "a3", "a4", "a5"}, 2}, {{"b0", "b1", "b2"}, 1}, {{}, 0}};
+    const struct {
+        std::vector<ClipPiece> pieces;
+        uint32_t seconds;
+        std::vector<std::string> samples;
+    } cases[] = {
+        {{{0, 0.5, 3}}, 2, {"a0", "a1", "a2", "a3"}},
+        {{{0, 2.2, 3}, {1, 0, 2}}, 3, {"a4", "a5", "b0", "b0", "b1", "b1"}},
+        {{{1, 1, 3}, {0, 0, 1}}, 3, {"b1", "b2", "a0"}},
+        {{{1, 1, 3}}, 5, {"b1", "b2"}},               // past the span the recording runs on, to its table's end
+        {{{1, 0, 2}, {2, 0, 2}}, 4, {"b0", "b1"}},    // into one without telemetry
+        {{{2, 0, 2}, {1, 0, 2}}, 4, {}},
+    };
+    for (const auto& c : cases) {
+        const clips::ClipSamples clip = clips::clipSamples(c.pieces, recordings, c.seconds);
+        EXPECT_EQ(clip.samples, c.samples) << ::testing::PrintToString(c.samples);
+        EXPECT_EQ(clip.perSecond, c.samples.empty() ? 0u : recordings[c.pieces[0].file].perSecond);
+    }
+    // A first recording claiming as many a second as the scan takes in all: not one more.
+    const std::vector<clips::RecordingTelemetry> crowded = {
+        {std::vector<std::string>(telemetry::kMaxSamples, "a"), telemetry::kMaxSamples}, {{"b0", "b1", "b2"}, 1}};
+    EXPECT_EQ(clips::clipSamples({{0, 0, 1}, {1, 0, 3}}, crowded, 4).samples.size(), telemetry::kMaxSamples);
+}
+
+// Added in place to a file whose movie box follows its media data, the track is the
+// one the scan reads: also when the movie header's times hold the bytes it takes for
+// the rate, and however large the other tracks' tables. A file laid out otherwise is
+// refused as it is.
+TEST(ClipTelemetry, TrackAddedInPlaceIsTheOneTheScanReads) {
+    const testgen::TempDir dir(fs::temp_directory_path() / "clip-track-XXXXXX");
+    const std::string path = (dir.path() / "movie.mp4").string();
+    const auto lines = testgen::simulateDrive({.seconds = 3});
+    std::vector<std::string> added;
+    for (const std::string& line : lines) added.push_back(testgen::timedTextSample(line));
+    testgen::SyntheticOptions o;
+    o.duration = 3000;
+    o.videoBytesPerSample = 16;
+    for (const size_t samples : {3, 60000}) {  // the second: tables of more than the scan's movie window
+        SCOPED_TRACE(samples);
+        o.samples.assign(samples, "x");
+        const testgen::SyntheticLayout layout = testgen::writeSynthetic(path, o);
+        {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(std::streamoff(layout.mvhdTypeOffset + 12));  // the modification time
+            file.write("\x12\x34\x00\x01", 4);                     // before the time scale's 00 00 03 E8
+        }
+        mp4::MovieFile movie(path);
+        EXPECT_EQ(movie.wholeSeconds(), 3u);
+        movie.addTelemetryTrack(added, 1);
+        telemetry::Class_Video_Info record;
+        telemetry::Extract_Subtitle().ExtractSubtitle(record, path);
+        EXPECT_EQ(std::tuple(record.isSupportSubtitle, record.duration, record.timescale), std::tuple(1, 3000u, 1000u));
+        const auto& read = record.array_subtitle_final;
+        EXPECT_EQ(read ? std::vector<std::string>(read->begin(), read->end()) : std::vector<std::string>{}, added);
+    }
+
+    o.trailer = 64;  // a box after the movie box
+    testgen::writeSynthetic(path, o);
+    const auto before = fs::file_size(path);
+    EXPECT_THROW(mp4::MovieFile{path}, std::runtime_error);
+    EXPECT_EQ(fs::file_size(path), before);
+}
+
 // Two consecutive 3 s recordings at 10 frames a second, made once for the suite, a
 // copy of the first that carries a place, as some cameras and phones tag their files,
 // one with sound, and the second cut short in two ways.
@@ -79,14 +153,14 @@ protected:
     static void SetUpTestSuite() {
         if (!testgen::onPath("ffmpeg") || !testgen::onPath("ffprobe")) return;
         dir_ = std::make_unique<testgen::TempDir>(fs::temp_directory_path() / "clips-tests-XXXXXX");
-        const auto parts = testgen::cutDrive({.seconds = 6}, {3, 3}, 0);
-        for (size_t i = 0; i < parts.size(); ++i) {
+        lines_ = testgen::cutDrive({.seconds = 6}, {3, 3}, 0);
+        for (size_t i = 0; i < lines_.size(); ++i) {
             files_.push_back(out("REC_" + std::to_string(i) + ".MP4"));
-            testgen::writePlayable(files_.back(), {.lines = parts[i], .width = 160, .height = 120});
+            testgen::writePlayable(files_.back(), {.lines = lines_[i], .width = 160, .height = 120});
         }
         testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", files_[0], "-map", "0", "-c", "copy",
                              "-metadata", "location=+48.1375+011.5756/", out("TAGGED.MP4")});
-        testgen::writePlayable(out("SOUND.MP4"), {.lines = parts[0], .width = 160, .height = 120, .sound = true});
+        testgen::writePlayable(out("SOUND.MP4"), {.lines = lines_[0], .width = 160, .height = 120, .sound = true});
         // Cut short, as a camera leaves its last file: with the index at the end the
         // file cannot be read at all; with the index first (as some cameras write it)
         // its length reads whole while the end of its video is missing.
@@ -121,30 +195,41 @@ protected:
 
     static inline std::unique_ptr<testgen::TempDir> dir_;
     static inline std::vector<std::string> files_;
+    static inline std::vector<std::vector<std::string>> lines_;  // each recording's telemetry, one a second
 };
 
-// Each clip's length and streams as ffprobe reads them, and whether it keeps the place
-// the tagged copy carries (the concat demuxer Fast mode reads through passes no tags on).
+// Each clip's length and streams as ffprobe reads them, whether it keeps the place
+// the tagged copy carries (the concat demuxer Fast mode reads through passes no tags on),
+// and the telemetry our scan and ffmpeg read in it: for each whole second of the clip
+// the sample its recording showed then. The tagged copy's own was lost in the copy.
 TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
+    using Shown = std::vector<std::pair<size_t, size_t>>;  // (recording, second) for each second of the clip
     const struct {
         std::vector<std::string> options;
         double seconds;  // negative: key frames decide
         const char* streams;
         std::vector<const char*> recordings;
         bool located;
+        Shown telemetry;
     } cases[] = {
-        {{"--from", "1", "--to", "2"}, 1.0, "video\n", {"REC_0.MP4", "REC_1.MP4"}, false},
-        {{"--from", "1", "--to", "2", "--overlay"}, 1.0, "video\n", {"REC_0.MP4", "REC_1.MP4"}, false},
-        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true},
-        {{"--from", "2.2", "--to", "4.5", "--overlay"}, 2.3, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true},
-        {{"--from", "1", "--to", "4", "--strip-telemetry"}, 3.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
-        {{"--from", "0", "--to", "4", "--fast"}, -1, "video\nsubtitle\n", {"TAGGED.MP4", "REC_1.MP4"}, false},
+        {{"--from", "1", "--to", "2"}, 1.0, "subtitle\nvideo\n", {"REC_0.MP4", "REC_1.MP4"}, false, {{0, 1}}},
+        {{"--from", "1", "--to", "2", "--overlay"}, 1.0, "subtitle\nvideo\n", {"REC_0.MP4", "REC_1.MP4"}, false, {{0, 1}}},
+        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true, {}},
+        {{"--from", "2.2", "--to", "4.5", "--overlay"}, 2.3, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, true, {}},
+        {{"--from", "2.2", "--to", "4.5"}, 2.3, "subtitle\nvideo\n", {"REC_0.MP4", "REC_1.MP4"}, false, {{0, 2}, {1, 0}}},
+        {{"--from", "1", "--to", "4", "--strip-telemetry"}, 3.0, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, false, {}},
+        {{"--from", "1", "--to", "3", "--strip-telemetry"}, 2.0, "video\n", {"REC_0.MP4", "REC_1.MP4"}, false, {}},
+        {{"--from", "0", "--to", "4", "--fast"}, -1, "video\n", {"TAGGED.MP4", "REC_1.MP4"}, false, {}},
+        // The copy starts at the recording's only key frame, its first.
+        {{"--from", "1.5", "--to", "4", "--fast"}, -1, "subtitle\nvideo\n", {"REC_0.MP4", "REC_1.MP4"}, false,
+         {{0, 0}, {0, 1}, {0, 2}, {1, 0}}},
         {{"--from", "0", "--to", "4", "--fast", "--strip-telemetry"}, -1, "video\n", {"TAGGED.MP4", "REC_1.MP4"},
-         false},
+         false, {}},
         // Re-encoded, the sound stays.
-        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\naudio\n", {"SOUND.MP4"}, false},
+        {{"--from", "0.5", "--to", "2.5"}, 2.0, "subtitle\nvideo\naudio\n", {"SOUND.MP4"}, false, {{0, 0}, {0, 1}}},
         // A file cut short after the span is never read.
-        {{"--from", "0.5", "--to", "2.5"}, 2.0, "video\n", {"REC_0.MP4", "TRUNC.MP4"}, false},
+        {{"--from", "0.5", "--to", "2.5"}, 2.0, "subtitle\nvideo\n", {"REC_0.MP4", "TRUNC.MP4"}, false,
+         {{0, 0}, {0, 1}}},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
@@ -160,6 +245,31 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
             EXPECT_NEAR(std::stod(probe(args[2], "stream=duration")), c.seconds, 0.1);
         }
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
+
+        std::vector<std::string> samples;
+        std::string times;  // as ffprobe prints them, one a line
+        for (size_t s = 0; s < c.telemetry.size(); ++s) {
+            samples.push_back(testgen::timedTextSample(lines_.at(c.telemetry[s].first).at(c.telemetry[s].second)));
+            times += std::to_string(s) + ".000000\n";
+        }
+        telemetry::Class_Video_Info record;
+        telemetry::Extract_Subtitle().ExtractSubtitle(record, args[2]);
+        const auto& read = record.array_subtitle_final;
+        EXPECT_EQ(read ? std::vector<std::string>(read->begin(), read->end()) : std::vector<std::string>{}, samples);
+        if (!samples.empty()) {
+            EXPECT_EQ(std::tuple(record.isSupportSubtitle, record.gapSubtitlePerSecond, record.duration_second),
+                      std::tuple(1, 1u, uint32_t(samples.size())));
+        }
+        const std::string shown = testgen::runProcess({"ffprobe", "-v", "error", "-select_streams", "s", "-show_entries",
+                                                       "packet=pts_time", "-of", "csv=p=0", args[2]}).out;
+        EXPECT_EQ(shown, times);
+        const QJsonObject inspected = tooltest::jsonArray(runTool({"inspect", args[2]}, dir_->path()).out)[0].toObject();
+        EXPECT_EQ(std::tuple(inspected["duration_second"].toInt(), inspected["num_subtitle"].toInt()),
+                  std::tuple(c.seconds > 0 ? int(c.seconds) : int(record.duration_second), int(samples.size())));
+        // The media decodes as ffmpeg wrote it.
+        const auto decoded = testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", args[2], "-map", "0:v",
+                                                  "-f", "null", "-"});
+        EXPECT_EQ(std::tuple(decoded.exitCode, decoded.err), std::tuple(0, std::string()));
     }
     // The overlay sits at the bottom left; the rest of the picture stays as it was.
     const auto frame = [](const std::string& file) {  // 8-bit grey pixels, half a second in

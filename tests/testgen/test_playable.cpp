@@ -97,9 +97,9 @@ TEST_F(PlayableRecording, EncodesAlikeAndVideoBytesThatMimicTheRateDoNotMisleadT
     std::vector<uint8_t> bytes = testgen::readFile(encoded);
     // Encoded again with the same options: the same bytes.
     EXPECT_TRUE(testgen::applyDashcamLayout(bytes, options_.lines) == testgen::readFile(path_));
-    const uint32_t windowStart = testgen::mp4::readBE32(bytes, 40);  // mdat follows ftyp and free
+    const uint32_t windowStart = mp4::readBE32(bytes, 40);  // mdat follows ftyp and free
     ASSERT_EQ(std::string(bytes.begin() + 44, bytes.begin() + 48), "mdat");
-    testgen::mp4::setBE32(bytes, windowStart + 20, 0x00010000);  // inside the last video chunk
+    mp4::setBE32(bytes, windowStart + 20, 0x00010000);  // inside the last video chunk
     const std::string mimic = (dir_->path() / "mimic.mp4").string();
     testgen::writeFileAtomically(mimic, bytes);
     ASSERT_NE(scan(mimic).duration_second, options_.lines.size()) << "the planted bytes do not reach the scan";

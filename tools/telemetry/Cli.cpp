@@ -89,11 +89,12 @@ Commands:
            ffmpeg program. The clip is re-encoded (H.264, CRF 20, the
            recordings' size and frame rate) with their sound (AAC) and starts
            and ends on the frames asked for; --fast copies the streams
-           (video, sound, telemetry), which starts the clip at the key frame
-           at or before --from. A recording up to the end of the span that
-           cannot be read, or one whose video ends before the span needs it,
-           stops the clip, naming it; recordings after the span are not
-           read.
+           (video and sound), which starts the clip at the key frame at or
+           before --from. Either way the clip keeps the telemetry of its
+           span, timed to the clip, in the form the recordings carry it. A
+           recording up to the end of the span that cannot be read, or one
+           whose video ends before the span needs it, stops the clip, naming
+           it; recordings after the span are not read.
 
 Options:
   -f, --format FORMAT  export format: gpx, gpx10, kml, geojson or csv
@@ -297,6 +298,7 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
         durations.push_back(*duration);
         records.push_back(std::move(record));
         request.files.push_back(QByteArray::fromStdString(files[i]));
+        if (!options.strip) request.telemetry.push_back(clips::telemetryOf(records.back()));
     }
     auto pieces = clips::planClip(durations, options.from, options.to);
     if (!pieces)

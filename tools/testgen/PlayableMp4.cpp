@@ -9,6 +9,7 @@
 #include "Files.h"
 #include "Mp4Boxes.h"
 #include "Process.h"
+#include "TelemetryTrack.h"
 
 namespace testgen {
 namespace {
@@ -17,7 +18,6 @@ using mp4::Box;
 using mp4::BoxSpan;
 
 constexpr uint32_t kRateOne = 0x00010000;
-constexpr char kMarker[] = "Ambarella EXT";  // what the camera writes ahead of the text track
 
 void checkOptions(const PlayableOptions& o) {
     if (o.lines.empty()) throw std::invalid_argument("a playable recording needs at least one telemetry line");
@@ -161,14 +161,6 @@ void disableTrack(Box& tkhd) {
     tkhd.payload[3] &= uint8_t(~1u);
 }
 
-Box markerBox() {
-    Box marker;
-    marker.type = "free";  // players skip it
-    marker.payload.assign(sizeof kMarker - 1 + 3, 0);
-    std::copy(kMarker, kMarker + sizeof kMarker - 1, marker.payload.begin());
-    return marker;
-}
-
 const BoxSpan& topBox(const std::vector<BoxSpan>& top, const char* type) {
     for (const BoxSpan& box : top)
         if (box.type == type) return box;
@@ -250,7 +242,7 @@ std::vector<uint8_t> applyDashcamLayout(std::vector<uint8_t> file, const std::ve
     checkSamples(samples, file, lines);
     writeOneSamplePerChunk(stbl, samples, stts);
     disableTrack(text->get("tkhd"));
-    moov.children.insert(text, markerBox());
+    moov.children.insert(text, mp4::vendorMarker());
 
     file.resize(moovSpan.offset);
     moov.appendTo(file);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "TelemetryTrack.h"
+
 namespace testgen {
 namespace {
 
@@ -173,17 +175,7 @@ void videoSampleEntry(Bytes& b) {
 
 // 3GPP timed text, the sample description players and tag readers expect of a
 // subtitle track whose samples are a 2-byte length and the text.
-void textSampleEntry(Bytes& b) {
-    const size_t tx3g = b.begin("tx3g");
-    b.fill(6, 0), b.u16(1);
-    b.u32(0), b.u8(1), b.u8(0xFF), b.u32(0);  // display flags, justification, background
-    b.fill(8, 0);                             // text box
-    b.u16(0), b.u16(0), b.u16(1), b.u8(0), b.u8(18), b.u32(0xFFFFFFFF);  // style: font 1, 18 px, white
-    const size_t ftab = b.begin("ftab");
-    b.u16(1), b.u16(1), b.u8(5), b.text("Serif");
-    b.end(ftab);
-    b.end(tx3g);
-}
+void textSampleEntry(Bytes& b) { mp4::timedTextSampleEntry().appendTo(b.data); }
 
 // A track with the given handler; its stbl tables describe one sample per chunk.
 void trak(Bytes& b, const char* handler, uint32_t trackId, const SyntheticOptions& o,

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace testgen::mp4 {
+namespace mp4 {
 
 uint32_t readBE32(std::span<const uint8_t> bytes, uint64_t at);  // throws std::out_of_range
 void putBE32(std::vector<uint8_t>& out, uint32_t value);
@@ -43,4 +43,4 @@ struct Box {
 // The box at span, descending into the containers of a movie box.
 Box parseBox(std::span<const uint8_t> bytes, const BoxSpan& span);
 
-}  // namespace testgen::mp4
+}  // namespace mp4

@@ -4,7 +4,7 @@
 #include <array>
 #include <stdexcept>
 
-namespace testgen::mp4 {
+namespace mp4 {
 namespace {
 
 // Only the boxes on the way to the sample tables; everything else stays opaque,
@@ -108,4 +108,4 @@ void Box::setWords(const std::vector<uint32_t>& values) {
     for (uint32_t value : values) putBE32(payload, value);
 }
 
-}  // namespace testgen::mp4
+}  // namespace mp4
