@@ -287,7 +287,9 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
         QString why;
         const std::optional<double> duration = recordingSeconds(files[i], record, &why);
         if (!duration && !options.skipDamaged) {
-            printError(shown(files[i]) + QLatin1String(": cannot read: ") + why);
+            // Its length is unknown, and with it where the span lies on the timeline.
+            printError(shown(files[i]) + QLatin1String(": cannot read: ") + why +
+                       QLatin1String(" (--skip-damaged leaves it off the timeline)"));
             return kFailure;
         }
         if (!duration) {
