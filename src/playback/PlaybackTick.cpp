@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "PositionFix.h"
 #include "TextValues.h"
 
 using telemetry::floatingValue;
@@ -71,8 +72,10 @@ MarkerPosition tickMarker(const telemetry::Class_Subtitle_Info& s) {
     m.longitude = floatingValue(s.lon) / 10000.0;
     if (s.NS == "S") m.latitude = -m.latitude;
     if (s.WE == "W" && m.longitude > 0.0) m.longitude = -m.longitude;
-    // Every sample with a fix moves the marker, south of the equator too.
-    m.moves = telemetry::hasPositionFix(s);
+    // Every sample with a fix moves the marker, south of the equator too; a damaged
+    // coordinate text would read as 0 and send it to the equator or the meridian.
+    m.moves = telemetry::hasPositionFix(s) && telemetry::isDecimalNumber(s.lat.view()) &&
+              telemetry::isDecimalNumber(s.lon.view()) && telemetry::isUsableCoordinate(m.latitude, m.longitude);
     return m;
 }
 

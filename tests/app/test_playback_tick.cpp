@@ -99,6 +99,8 @@ TEST(PlaybackTick, PositionTextAndMarker) {
         {"1034567", "-451234", "S", "E", "45.1234 103.4567 stays"},   // "S" always negates; below 0 is no fix
         {"704567", "338688", "S", "W", "-33.8688 -70.4567 moves"},    // south of the equator is followed
         {"1034567", "0", "N", "E", "0 103.4567 stays"},               // no fix: the marker stays
+        {"x1034567", "451234", "N", "E", "45.1234 0 stays"},          // a longitude that is no number
+        {"1034567", "451234abc", "N", "E", "45.1234 103.4567 stays"},  // nor a latitude
     };
     for (const auto& c : cases) {
         const auto m = tickMarker(sample(std::string("$0$0$0$") + c.lon + "$" + c.lat + "$0$0$1$1$1$1$1$1$" + c.ns + "$" + c.we));
