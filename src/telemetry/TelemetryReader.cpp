@@ -4,7 +4,7 @@
 
 namespace telemetry {
 
-ReaderRegistry::ReaderRegistry() { readers_.emplace_back(new SubtitleTrackReader); }
+ReaderRegistry::ReaderRegistry() { readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader)); }
 
 const ReaderRegistry& ReaderRegistry::standard() {
     static const ReaderRegistry registry;
