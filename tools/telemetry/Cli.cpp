@@ -495,16 +495,17 @@ int run(int argc, char** argv) {
     // One recording at a time: scanned, written, let go.
     int status = kSuccess;
     if (inspect) {
-        InspectWriter writer(output.device());
+        JsonArrayWriter writer(output.device());
         for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
             const Scanned scanned = scanFile(files[i]);
             if (!scanned.readable) status = kFailure;
-            writer.add(scanned.record);
+            writer.add(inspectJson(scanned.record));
         }
         writer.finish();
     } else if (samples) {
-        QJsonArray json;
-        for (const std::string& file : files) {
+        JsonArrayWriter writer(output.device());
+        for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
+            const std::string& file = files[i];
             const QString name = shown(file);
             telemetry::setLogSink([&name](std::string_view line) {
                 printError(name + QLatin1String(": ") + QString::fromUtf8(line.data(), qsizetype(line.size())));
@@ -521,9 +522,9 @@ int run(int argc, char** argv) {
                     printError(name + QLatin1String(": warning: ") + reason);
                 }
             }
-            json.append(recordingSamplesJson(name, read));
+            writer.add(recordingSamplesJson(name, read));
         }
-        output.device().write(QJsonDocument(json).toJson(QJsonDocument::Indented));
+        writer.finish();
     } else if (drives) {
         // Each record is summarised and let go; only the summaries are kept.
         const trips::EventThresholds thresholds = trips::thresholdsFor(sensitivity);
