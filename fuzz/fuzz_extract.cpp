@@ -1,8 +1,10 @@
 // libFuzzer target: whatever the bytes of a file, the scan returns, and reading only
-// the ranges it looks at agrees with reading the file whole.
+// the ranges it looks at agrees with reading the file whole; the samples the readers
+// make of it are numbers every consumer can take as they are.
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,8 @@
 
 #include "Extract_Subtitle.h"
 #include "Log.h"
+#include "PositionFix.h"
+#include "TelemetryReader.h"
 
 using namespace telemetry;
 
@@ -22,6 +26,14 @@ int fileDescriptor() {
         return f;
     }();
     return fd;
+}
+
+bool finite(const std::optional<double>& v) { return !v || std::isfinite(*v); }
+
+bool usable(const Sample& s, double videoEnd) {
+    return std::isfinite(s.videoSeconds) && s.videoSeconds >= 0 && s.videoSeconds <= videoEnd &&
+           (!s.fix || (isUsableCoordinate(s.fix->lat, s.fix->lon) && finite(s.fix->altitudeMetres))) &&
+           finite(s.speedKmh) && finite(s.headingDegrees) && finite(s.g[0]) && finite(s.g[1]) && finite(s.g[2]);
 }
 }  // namespace
 
@@ -44,6 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             ranges.array_addrOfSubtitle->size() != n || ranges.array_lengthOfSubtitle->size() != n ||
             ranges.duration_second == 0 || ranges.gapSubtitlePerSecond * ranges.duration_second < n)
             std::abort();
+    }
+
+    const RecordingSamples read = ReaderRegistry::standard().read(path);
+    // The marker the scan found is what the registry recognises the camera by.
+    if (ranges.addrOfAmbarella_EXT != 0 && read.reader != "Ambarella") std::abort();
+    if (const auto* samples = std::get_if<std::vector<Sample>>(&read.result)) {
+        if (samples->size() != (read.reader.empty() ? 0 : ranges.num_subtitle)) std::abort();
+        for (const Sample& s : *samples)
+            if (!usable(s, ranges.duration_second)) std::abort();
     }
     return 0;
 }

@@ -181,37 +181,65 @@ void Extract_Subtitle::readFileFacts(Class_Video_Info& record, const std::string
     record.fileDateYMD = localDateText();
 }
 
-bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
-    const FileBytes& file = *data;
-    // Header: the media data box's size, used unchanged as the movie box's offset.
-    const std::vector<uint8_t> header = readRange(file, 0, kHeaderWindow);
-    record.addrOfmoov = 0;
-    for (size_t p = 4; p + 4 <= kHeaderWindow; ++p) {
-        if (bytesAt(header, p, "mdat")) {
-            record.addrOfmoov = be32(header.data() + p - 4);
-            break;
-        }
-    }
+namespace {
 
-    // Movie window: the movie header and the vendor marker; the second hit of
-    // either kind ends the search.
-    const std::vector<uint8_t> movie = readWindow(file, record.addrOfmoov, kMovieWindow);
+// The movie window and what the scan finds in it: the movie box, its header and
+// the vendor marker, as offsets in the file (0 when not found).
+struct MovieWindow {
+    uint32_t start = 0;  // addrOfmoov
+    std::vector<uint8_t> bytes;
     uint32_t movieHeaderAt = 0, markerAt = 0;
-    std::optional<size_t> movieBoxAt;
+    std::optional<size_t> movieBoxAt;  // in the window
+};
+
+// Header: the media data box's size, used unchanged as the movie box's offset.
+uint32_t movieWindowStart(const FileBytes& file) {
+    const std::vector<uint8_t> header = readRange(file, 0, kHeaderWindow);
+    for (size_t p = 4; p + 4 <= kHeaderWindow; ++p)
+        if (bytesAt(header, p, "mdat")) return be32(header.data() + p - 4);
+    return 0;
+}
+
+MovieWindow readMovieWindow(const FileBytes& file, uint32_t start) {
+    MovieWindow w;
+    w.start = start;
+    // The second hit of either the movie header or the vendor marker ends the search.
+    w.bytes = readWindow(file, w.start, kMovieWindow);
+    const std::vector<uint8_t>& movie = w.bytes;
     int hits = 0;
     for (size_t i = 0; i + 4 <= movie.size(); ++i) {
-        if (!movieBoxAt && i >= 4 && bytesAt(movie, i, "moov")) movieBoxAt = i - 4;
+        if (!w.movieBoxAt && i >= 4 && bytesAt(movie, i, "moov")) w.movieBoxAt = i - 4;
         if (bytesAt(movie, i, "mvhd")) {
-            movieHeaderAt = uint32_t(i) + record.addrOfmoov;
+            w.movieHeaderAt = uint32_t(i) + w.start;
             if (hits++) break;
         } else if (i + 13 <= movie.size() && bytesAt(movie, i, "Amba") && bytesAt(movie, i + 9, " EXT")) {
-            markerAt = uint32_t(i) + record.addrOfmoov;
+            w.markerAt = uint32_t(i) + w.start;
             if (hits++) break;
         }
     }
-    record.addrOfAmbarella_EXT = markerAt;
-    record.addrOfMVHD = movieHeaderAt;
-    movieEnd_ = movieBoxAt ? uint64_t(record.addrOfmoov) + *movieBoxAt + be32(movie.data() + *movieBoxAt) : 0;
+    return w;
+}
+
+}  // namespace
+
+bool hasVendorMarker(const FileBytes& file) noexcept {
+    try {
+        return readMovieWindow(file, movieWindowStart(file)).markerAt != 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Extract_Subtitle::readMovieHeader(Class_Video_Info& record) {
+    const FileBytes& file = *data;
+    record.addrOfmoov = movieWindowStart(file);
+    const MovieWindow window = readMovieWindow(file, record.addrOfmoov);
+    const std::vector<uint8_t>& movie = window.bytes;
+    record.addrOfAmbarella_EXT = window.markerAt;
+    record.addrOfMVHD = window.movieHeaderAt;
+    movieEnd_ = window.movieBoxAt
+                    ? uint64_t(record.addrOfmoov) + *window.movieBoxAt + be32(movie.data() + *window.movieBoxAt)
+                    : 0;
 
     // A version-0 movie header's rate 1.0, with duration and time scale before it.
     for (size_t r = 8; r < kMovieHeaderSearch && r + 4 <= movie.size(); ++r) {

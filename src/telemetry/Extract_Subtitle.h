@@ -51,6 +51,10 @@ private:
     uint64_t movieEnd_ = 0;  // end of the movie box, 0 when the movie window shows none
 };
 
+// Whether the movie window the scan reads first holds the vendor marker that this
+// camera writes ahead of its telemetry track. Reads what the scan's first step reads.
+bool hasVendorMarker(const FileBytes& file) noexcept;
+
 // Whether the bytes are well-formed UTF-8 (no overlongs, surrogates or values
 // beyond U+10FFFF).
 bool isValidUtf8(std::string_view bytes);

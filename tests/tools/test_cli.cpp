@@ -52,6 +52,50 @@ TEST_F(Cli, InspectKeepsArgumentOrderAndReportsUnreadablePaths) {
     EXPECT_EQ(std::tuple(readable.exitCode, readable.err, jsonArray(readable.out).size()), std::tuple(0, "", 2));
 }
 
+// samples: the numbers of every recording, in the order given, the same whatever
+// the camera; a damaged one says why, and a sample leaves out what it lacks.
+TEST_F(Cli, SamplesPrintsEachRecordingsNumbersOrWhyNot) {
+    const std::string south = drive("SOUTH.MP4", {.seconds = 6, .startLat = -33.9, .startLon = -70.6, .noFixSeconds = 2});
+    testgen::SyntheticOptions cut = recording(testgen::simulateDrive({.seconds = 6}), 6);
+    cut.offsetOverrides = {{3, 0xFFFFFF00u}};  // a sample past the end of the file
+    const std::string damaged = write("CUT.MP4", cut);
+    const std::string tiny = drive("TINY.MP4", {.seconds = 6}, 50), missing = (dir / "MISSING.MP4").string();
+
+    const ProgramRun r = runTool({"samples", damaged, missing, tiny, south}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    expectSaid(r, {missing + ": cannot read: No such file or directory\n", damaged + ": warning: damaged"});
+    EXPECT_EQ(r.out.find("null"), std::string::npos) << r.out;
+    const QJsonArray out = jsonArray(r.out);
+    ASSERT_EQ(out.size(), 4);
+    QJsonArray seen;
+    for (const QJsonValue o : out)
+        seen.append(QJsonArray{o["file"], o["reader"].toString("none"), o["samples"].toArray().size(), o.toObject().contains("reason")});
+    EXPECT_EQ(seen, (QJsonArray{QJsonArray{QString::fromStdString(damaged), "Ambarella", 0, true},
+                                QJsonArray{QString::fromStdString(missing), "none", 0, true},
+                                QJsonArray{QString::fromStdString(tiny), "none", 0, false},
+                                QJsonArray{QString::fromStdString(south), "Ambarella", 6, false}}));
+
+    // The numbers are what the texts inspect shows say: degrees south and west,
+    // the camera's own clock, no position before the first fix.
+    const QJsonArray texts = jsonArray(runTool({"inspect", south}, dir).out)[0].toObject()["array_SubtileInfo"].toArray();
+    const QJsonArray samples = out[3]["samples"].toArray();
+    for (qsizetype k = 0; k < samples.size(); ++k) {
+        SCOPED_TRACE(k);
+        const QJsonObject s = samples[k].toObject();
+        EXPECT_EQ(s["video_s"].toDouble(), double(k));
+        EXPECT_EQ(s.contains("lat") && s.contains("lon"), k >= 2);
+        if (k >= 2) {
+            EXPECT_DOUBLE_EQ(s["lat"].toDouble(), -texts[k]["lat"].toString().toDouble() / 10000);
+            EXPECT_DOUBLE_EQ(s["lon"].toDouble(), -texts[k]["lon"].toString().toDouble() / 10000);
+        }
+        EXPECT_EQ(s["speed_kmh"].toDouble(), texts[k]["speed"].toString().toDouble());
+        EXPECT_EQ(s["gz"].toDouble(), texts[k]["gz"].toString().toDouble());
+        EXPECT_EQ(s["clock"], "camera");
+        EXPECT_FALSE(s.contains("fix_quality") || s.contains("altitude_m"));
+    }
+    EXPECT_EQ(samples[1]["time"], "2016-05-12T09:03:08.000");
+}
+
 TEST_F(Cli, ExportKeepsWhatWasReadAndLeavesOutUnreadablePaths) {
     const std::string good = drive("GOOD.MP4", {.seconds = 12, .noFixSeconds = 2});
     testgen::SyntheticOptions damaged = recording(testgen::simulateDrive({.seconds = 8}), 8);
@@ -191,7 +235,8 @@ TEST_F(Cli, BadArgumentsExitWithTwo) {
         {"export", "--format", "kmz", a}, {"export", "-f", "gpx", "--utc-offset", "+2", a},
         {"trips", "--utc-offset", "+02:00", a}, {"export", "--format"}, {"inspect", "--format", "gpx", a},
         {"trips", "--format", "gpx", a}, {"export", "-f", "gpx", "--sensitivity", "high", a},
-        {"events", "--sensitivity", "loud", a}, {"trips"}, {"inspect", "--bogus", a},
+        {"events", "--sensitivity", "loud", a}, {"trips"}, {"inspect", "--bogus", a}, {"samples"},
+        {"samples", "--format", "gpx", a}, {"samples", "-s", "high", a}, {"samples", "--fast", a},
         {"export", "-f", "gpx", "-o", "", a}, {"export", "-f", "gpx", "-o", (dir / "\xff.gpx").string(), a}};
     for (const auto& args : bad) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -204,7 +249,7 @@ TEST_F(Cli, BadArgumentsExitWithTwo) {
     for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"export", "-h"}}) {
         const ProgramRun help = runTool(args, dir);
         EXPECT_EQ(help.exitCode, 0);
-        for (const char* part : {"Usage: dashcam-telemetry inspect", "Exit status"})
+        for (const char* part : {"Usage: dashcam-telemetry inspect", "dashcam-telemetry samples", "Exit status"})
             EXPECT_NE(help.out.find(part), std::string::npos) << help.out;
     }
     const ProgramRun version = runTool({"--version"}, dir);

@@ -122,10 +122,10 @@ TEST_F(InspectJson, DamagedRecordsAndTheStreamedArray) {
         QByteArray streamed;
         QBuffer out(&streamed);
         out.open(QIODevice::WriteOnly);
-        telemetry_cli::InspectWriter writer(out);
+        telemetry_cli::JsonArrayWriter writer(out);
         QJsonArray whole;
         for (size_t i = 0; i < count; ++i) {
-            writer.add(records[i]);
+            writer.add(inspectJson(records[i]));
             whole.append(inspectJson(records[i]));
         }
         writer.finish();

@@ -23,6 +23,8 @@
 #include "FileBytes.h"
 #include "RecordingFolder.h"
 #include "InspectJson.h"
+#include "SamplesJson.h"
+#include "TelemetryReader.h"
 #include "Log.h"
 #include "CameraClock.h"
 #include "ClipExport.h"
@@ -41,6 +43,7 @@ using telemetry::Class_Video_Info;
 constexpr char kProgram[] = "dashcam-telemetry";
 
 constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE...
+       dashcam-telemetry samples [-o OUT] DIR|FILE...
        dashcam-telemetry export --format gpx|gpx10|kml|geojson|csv
                          [--utc-offset ±HH:MM] [-o OUT] DIR|FILE...
        dashcam-telemetry trips [-s SENSITIVITY] [-o OUT] DIR|FILE...
@@ -57,6 +60,15 @@ Commands:
   inspect  Print what the scan of each FILE found, as a JSON array with one
            object per FILE in the order given: every field of the recording
            record under its own name, null where the scan never set it.
+  samples  Print the telemetry of each FILE as numbers, the same for every
+           camera, as a JSON array with one object per FILE in the order
+           given: file, reader (the format's name, left out when no reader
+           recognises the file), samples and, when the recording cannot be
+           read, reason. Each sample has video_s (its time in the video) and
+           where the recording gives them time (ISO 8601, with Z when in UTC)
+           and clock (utc, or camera for the camera's own clock), lat and lon
+           (signed degrees), altitude_m, speed_kmh, heading_deg, gx, gy and gz
+           (in g) and fix_quality; what a sample lacks is left out.
   export   Write the recorded track of each FILE: GPX 1.1 (one track per
            recording; speed and course in a Garmin TrackPointExtension),
            GPX 1.0 (speed and course in the track points' own elements),
@@ -129,7 +141,7 @@ Options:
   -v, --version        show the version and exit
 
 A FILE that cannot be read is reported on standard error; inspect still prints
-its object (isSupportSubtitle 0), trips lists it as a trip of its own without
+its object (isSupportSubtitle 0), samples its object with the reason, trips lists it as a trip of its own without
 telemetry, export and events leave it out. Put -- before a FILE whose name
 begins with '-'.
 
@@ -390,14 +402,15 @@ int run(int argc, char** argv) {
     }
 
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) return badArguments("missing command: inspect, export, trips, events or clip");
+    if (positional.isEmpty()) return badArguments("missing command: inspect, samples, export, trips, events or clip");
     const QString command = positional.first();
     const bool inspect = command == QLatin1String("inspect");
     const bool drives = command == QLatin1String("trips") || command == QLatin1String("events");
     const bool clip = command == QLatin1String("clip");
-    if (!inspect && !drives && !clip && command != QLatin1String("export"))
+    const bool samples = command == QLatin1String("samples");
+    if (!inspect && !samples && !drives && !clip && command != QLatin1String("export"))
         return badArguments(QLatin1String("unknown command '") + shown(command) +
-                            QLatin1String("': use inspect, export, trips, events or clip"));
+                            QLatin1String("': use inspect, samples, export, trips, events or clip"));
     if (positional.size() < 2) return badArguments("missing FILE");
     ClipOptions clipOptions;
     for (const QCommandLineOption* option :
@@ -437,10 +450,11 @@ int run(int argc, char** argv) {
     }
 
     std::optional<TrackFormat> format;
-    if ((inspect || drives) && parser.isSet(formatOption)) return badArguments("--format applies to export only");
-    if ((inspect || drives) && parser.isSet(offsetOption)) return badArguments("--utc-offset applies to export only");
+    const bool reads = inspect || samples || drives;
+    if (reads && parser.isSet(formatOption)) return badArguments("--format applies to export only");
+    if (reads && parser.isSet(offsetOption)) return badArguments("--utc-offset applies to export only");
     QTimeZone clockZone = QTimeZone::systemTimeZone();
-    if (!inspect && !drives && !clip) {
+    if (!reads && !clip) {
         if (!parser.isSet(formatOption)) return badArguments("export needs --format gpx, gpx10, kml, geojson or csv");
         format = track_export::trackFormatNamed(parser.value(formatOption));
         if (!format)
@@ -481,11 +495,34 @@ int run(int argc, char** argv) {
     // One recording at a time: scanned, written, let go.
     int status = kSuccess;
     if (inspect) {
-        InspectWriter writer(output.device());
+        JsonArrayWriter writer(output.device());
         for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
             const Scanned scanned = scanFile(files[i]);
             if (!scanned.readable) status = kFailure;
-            writer.add(scanned.record);
+            writer.add(inspectJson(scanned.record));
+        }
+        writer.finish();
+    } else if (samples) {
+        JsonArrayWriter writer(output.device());
+        for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
+            const std::string& file = files[i];
+            const QString name = shown(file);
+            telemetry::setLogSink([&name](std::string_view line) {
+                printError(name + QLatin1String(": ") + QString::fromUtf8(line.data(), qsizetype(line.size())));
+            });
+            const telemetry::RecordingSamples read = telemetry::ReaderRegistry::standard().read(file);
+            telemetry::setLogSink({});
+            if (const auto* failure = std::get_if<telemetry::ReadFailure>(&read.result)) {
+                const QString reason = QString::fromLocal8Bit(failure->reason.c_str());
+                // Without a reader the file itself could not be opened.
+                if (read.reader.empty()) {
+                    printError(name + QLatin1String(": cannot read: ") + reason);
+                    status = kFailure;
+                } else {
+                    printError(name + QLatin1String(": warning: ") + reason);
+                }
+            }
+            writer.add(recordingSamplesJson(name, read));
         }
         writer.finish();
     } else if (drives) {

@@ -85,10 +85,10 @@ QJsonObject inspectJson(const telemetry::Class_Video_Info& r) {
     return o;
 }
 
-void InspectWriter::add(const telemetry::Class_Video_Info& record) {
+void JsonArrayWriter::add(const QJsonObject& object) {
     // An element of an indented array is the object written alone, every line
     // indented one more level (a JSON text holds no raw line breaks).
-    const QByteArray alone = QJsonDocument(inspectJson(record)).toJson(QJsonDocument::Indented);
+    const QByteArray alone = QJsonDocument(object).toJson(QJsonDocument::Indented);
     QByteArray element = added_ ? ",\n" : "[\n";
     element.reserve(alone.size() + alone.count('\n') * 4 + 2);
     for (qsizetype begin = 0; begin < alone.size();) {
@@ -102,7 +102,7 @@ void InspectWriter::add(const telemetry::Class_Video_Info& record) {
     added_ = true;
 }
 
-void InspectWriter::finish() { out_.write(added_ ? "\n]\n" : "[\n]\n"); }
+void JsonArrayWriter::finish() { out_.write(added_ ? "\n]\n" : "[\n]\n"); }
 
 QString isoUtcMillis(std::chrono::system_clock::time_point time) {
     using namespace std::chrono;

@@ -20,13 +20,13 @@ QJsonObject inspectJson(const telemetry::Class_Video_Info& record);
 // The fifteen fields of one sample, each a string or null.
 QJsonObject sampleJson(const telemetry::Class_Subtitle_Info& sample);
 
-// Writes inspect's JSON array a recording at a time, byte for byte as
-// QJsonDocument writes the whole array indented, so that each record can be let
-// go once written.
-class InspectWriter {
+// Writes a command's JSON array a recording at a time, byte for byte as
+// QJsonDocument writes the whole array indented, so that each recording can be
+// let go once written.
+class JsonArrayWriter {
 public:
-    explicit InspectWriter(QIODevice& out) : out_(out) {}
-    void add(const telemetry::Class_Video_Info& record);
+    explicit JsonArrayWriter(QIODevice& out) : out_(out) {}
+    void add(const QJsonObject& object);
     void finish();
 
 private:

@@ -1,0 +1,27 @@
+#include "TelemetryReader.h"
+
+#include "SubtitleTrackReader.h"
+
+namespace telemetry {
+
+ReaderRegistry::ReaderRegistry() { readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader)); }
+
+const ReaderRegistry& ReaderRegistry::standard() {
+    static const ReaderRegistry registry;
+    return registry;
+}
+
+const TelemetryReader* ReaderRegistry::readerFor(const FileBytes& file) const {
+    for (const auto& reader : readers_)
+        if (reader->recognises(file)) return reader.get();
+    return nullptr;
+}
+
+RecordingSamples ReaderRegistry::read(const std::string& path) const {
+    if (std::string reason = unreadableReason(path); !reason.empty()) return {{}, ReadFailure{std::move(reason)}};
+    const TelemetryReader* reader = readerFor(RandomAccessFile(path));
+    if (!reader) return {{}, std::vector<Sample>{}};
+    return {std::string(reader->name()), reader->read(path)};
+}
+
+}  // namespace telemetry
