@@ -20,9 +20,9 @@ QJsonObject inspectJson(const telemetry::Class_Video_Info& record);
 // The fifteen fields of one sample, each a string or null.
 QJsonObject sampleJson(const telemetry::Class_Subtitle_Info& sample);
 
-// Writes inspect's JSON array a recording at a time, byte for byte as
-// QJsonDocument writes the whole array indented, so that each record can be let
-// go once written.
+// Writes inspect's JSON array as it goes, byte for byte as QJsonDocument writes
+// the whole array indented (members sorted by name), but without building a
+// document: a ten-hour recording's samples would otherwise be held three times.
 class InspectWriter {
 public:
     explicit InspectWriter(QIODevice& out) : out_(out) {}
@@ -30,7 +30,10 @@ public:
     void finish();
 
 private:
+    void flushIfFull();
+
     QIODevice& out_;
+    QByteArray pending_;
     bool added_ = false;
 };
 
