@@ -7,7 +7,7 @@
 // a thread posts an event to it every 10 ms and the window notes how long each
 // waited before it was handled: the time any input would have waited.
 //
-//   viewer_index_bench [--files N] [--dir DIR] [--keep]
+//   viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]
 //
 // Without a display the window runs on Qt's offscreen platform (it still paints).
 
@@ -44,10 +44,12 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-void makeFolder(const fs::path& dir, int files) {
+void makeFolder(const fs::path& dir, int files, bool events) {
     fs::create_directories(dir);
     testgen::DriveOptions drive;
     drive.seconds = 60;
+    drive.startSpeedKmh = 60;
+    if (events) drive.incidents = {{testgen::Incident::Braking, 30}};
     testgen::SyntheticOptions o;
     for (const auto& l : testgen::simulateDrive(drive)) o.samples.push_back(testgen::timedTextSample(l));
     o.duration = 60000;
@@ -193,18 +195,22 @@ int main(int argc, char** argv) {
 
     int files = 10000;
     fs::path dir = fs::temp_directory_path() / "dashcam-viewer-bench";
-    bool keep = false;
+    bool keep = false, events = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--files" && i + 1 < argc) files = std::stoi(argv[++i]);
         else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
         else if (a == "--keep") keep = true;
+        else if (a == "--events") events = true;
         else {
-            std::fprintf(stderr, "usage: viewer_index_bench [--files N] [--dir DIR] [--keep]\n");
-            return 2;
+            const bool help = a == "--help" || a == "-h";
+            std::fprintf(help ? stdout : stderr,
+                         "usage: viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]\n"
+                         "  --events  a hard braking in every recording (use a folder of its own)\n");
+            return help ? 0 : 2;
         }
     }
-    makeFolder(dir, files);
+    makeFolder(dir, files, events);
     std::vector<std::string> paths;
     for (const auto& e : fs::directory_iterator(dir)) paths.push_back(e.path());
     std::sort(paths.begin(), paths.end());
@@ -217,6 +223,9 @@ int main(int argc, char** argv) {
     inspect.insert(inspect.end(), paths.begin(), paths.end());
     runChild(inspect);  // warms the page cache for both
     const ChildResult scan = runChild(inspect);
+    std::vector<std::string> trips = {DASHCAM_TELEMETRY_TOOL, "trips", "-o", "/dev/null"};
+    trips.insert(trips.end(), paths.begin(), paths.end());
+    const ChildResult tripsRun = runChild(trips);
     const ChildResult scanAlone = runChild({"/proc/self/exe", "--scan", dir.string()});
     const ChildResult viewer = runChild({"/proc/self/exe", "--viewer", dir.string()});
 
@@ -230,11 +239,12 @@ int main(int argc, char** argv) {
     std::printf("%d recordings in %s\n", files, dir.c_str());
     std::printf("%-44s %9s %14s\n", "", "seconds", "peak RSS MiB");
     std::printf("%-44s %9.2f %14.1f\n", "dashcam-telemetry inspect (the scan)", scan.seconds, scan.peakRssKiB / 1024.0);
+    std::printf("%-44s %9.2f %14.1f\n", "dashcam-telemetry trips", tripsRun.seconds, tripsRun.peakRssKiB / 1024.0);
     std::printf("%-44s %9.2f %14.1f\n", "the scan alone (records kept)", std::atof(scanAlone.output.c_str()),
                 scanAlone.peakRssKiB / 1024.0);
     std::printf("%-44s %9.2f %14.1f\n", "viewer: launch to \"Load Finished\"", seconds, viewer.peakRssKiB / 1024.0);
-    std::printf("viewer / inspect: %.2fx, viewer / scan alone: %.2fx\n", seconds / scan.seconds,
-                seconds / std::atof(scanAlone.output.c_str()));
+    std::printf("viewer / inspect: %.2fx, viewer / trips: %.2fx, viewer / scan alone: %.2fx\n", seconds / scan.seconds,
+                seconds / tripsRun.seconds, seconds / std::atof(scanAlone.output.c_str()));
     std::printf("window shown %.2f s after launch; input wait while indexing (%zu probes, every 10 ms): median %.1f ms, "
                 "99%% %.1f ms, worst %.1f ms (%.2f s after launch)\n",
                 shown, probes, p50, p99, worst, worstAt);

@@ -184,6 +184,7 @@ void ViewController::buildWindow() {
     leftLayout->addWidget(tableView, 1);
     list_events = new QListWidget(left);
     list_events->setMaximumHeight(110);
+    list_events->setUniformItemSizes(true);  // one line each: no need to measure every item
     list_events->setToolTip(tr("Events: a click plays from 5 s before"));
     leftLayout->addWidget(list_events);
     auto* progressRow = new QHBoxLayout;
@@ -400,6 +401,7 @@ void ViewController::clearList() {
     fittedTrip_.reset();
     markIn.reset(), markOut.reset();
     list_events->clear();
+    eventsListedFor_ = 0;
     label_statistics->clear();
     tableModel_->clear();
     mapView->removeAllOverlays();
@@ -543,21 +545,32 @@ void ViewController::reloadRows(int32_t first, int32_t last) {
     drives.update(library.currentStorageVideo.video_list, library.arrayTable_Problem);
     tableModel_->reloadRows(first, last);
     tableModel_->drivesChanged();
-    showEvents();
+    // A batch only adds recordings, and a summary once made stays: only the new
+    // ones' events are added, so the list (and what the user chose in it) stays.
+    if (drives.summaries().size() < eventsListedFor_) showEvents();
+    else listEvents(eventsListedFor_);
 }
 
 void ViewController::showEvents() {
     list_events->clear();
-    for (const trips::RecordingSummary& summary : drives.summaries())
-        for (const trips::Event& e : summary.events) {
+    eventsListedFor_ = 0;
+    listEvents(0);
+}
+
+void ViewController::listEvents(size_t fromSummary) {
+    const std::vector<trips::RecordingSummary>& summaries = drives.summaries();
+    for (size_t i = fromSummary; i < summaries.size(); ++i)
+        for (const trips::Event& e : summaries[i].events) {
             const int row = int(e.recording);
+            // Data set before the item joins the list: each setData would lay it out again.
             auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3")
                                                  .arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit),
-                                                      library.arrayTable_Files.value(row)),
-                                             list_events);
+                                                      library.arrayTable_Files.value(row)));
             item->setData(Qt::UserRole, row);
             item->setData(Qt::UserRole + 1, e.videoSeconds);
+            list_events->addItem(item);
         }
+    eventsListedFor_ = summaries.size();
 }
 
 void ViewController::seekToEvent(int32_t row, double videoSeconds) {

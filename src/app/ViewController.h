@@ -156,7 +156,9 @@ private:
     void rememberOpened(const QByteArrayList& paths);
     void clearShownRecording();
     void showStatistics();
-    void showEvents();
+    void showEvents();  // the whole list afresh
+    void listEvents(size_t fromSummary);  // adds the events of summaries fromSummary on
+    size_t eventsListedFor_ = 0;           // the summaries whose events list_events holds
     void showRecordingEvents(int32_t row);  // on the chart and the map
     double rowSeconds(int32_t row) const;    // the recording's length
     void playOn();  // the row after the one playing, if there is one

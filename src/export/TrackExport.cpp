@@ -369,10 +369,13 @@ QByteArray csvRows(const Class_Video_Info& record, const QTimeZone& zone) {
     return out.toUtf8();
 }
 
+constexpr qsizetype kSpillAt = 256 * 1024;
+
 }  // namespace
 
 TrackWriter::TrackWriter(TrackFormat format, QIODevice& out, QTimeZone clockZone)
-    : format_(format), out_(out), zone_(std::move(clockZone)) {
+    : format_(format), device_(out), zone_(std::move(clockZone)) {
+    out_.open(QIODevice::WriteOnly);
     if (format_ == TrackFormat::GeoJson) out_.write(kGeoJsonHead);
     if (format_ == TrackFormat::Csv) out_.write(csvHeader());
     if (format_ == TrackFormat::GeoJson || format_ == TrackFormat::Csv) return;
@@ -389,7 +392,10 @@ TrackWriter::~TrackWriter() = default;
 bool TrackWriter::add(const Class_Video_Info& record) {
     const std::vector<Run> runs = runsOf(record, zone_);
     if (format_ == TrackFormat::Csv) out_.write(csvRows(record, zone_));
-    if (runs.empty()) return false;
+    if (runs.empty()) {
+        spill(kSpillAt);
+        return false;
+    }
     const QString name = xmlSafe(fileNameOf(record));
     switch (format_) {
         case TrackFormat::Gpx:
@@ -402,15 +408,25 @@ bool TrackWriter::add(const Class_Video_Info& record) {
             break;
         case TrackFormat::Csv: break;
     }
+    spill(kSpillAt);
     return true;
+}
+
+void TrackWriter::spill(qsizetype atLeast) {
+    if (pending_.size() < atLeast) return;
+    device_.write(pending_);
+    pending_.resize(0);
+    out_.seek(0);
 }
 
 void TrackWriter::finish() {
     if (format_ == TrackFormat::GeoJson) out_.write(kGeoJsonTail);
-    if (!xml_) return;
-    if (format_ == TrackFormat::Kml) xml_->writeEndElement();  // Document
-    xml_->writeEndElement();
-    xml_->writeEndDocument();
+    if (xml_) {
+        if (format_ == TrackFormat::Kml) xml_->writeEndElement();  // Document
+        xml_->writeEndElement();
+        xml_->writeEndDocument();
+    }
+    spill(0);
 }
 
 QByteArray exportTracks(TrackFormat format, Records records, const QTimeZone& clockZone) {

@@ -2,6 +2,7 @@
 // The recorded track of each recording as GPX 1.1 or 1.0, KML, GeoJSON or CSV.
 
 #include <QByteArray>
+#include <QBuffer>
 #include <QIODevice>
 #include <QString>
 #include <QTimeZone>
@@ -64,8 +65,14 @@ public:
     void finish();  // writes what comes after the last recording
 
 private:
+    void spill(qsizetype atLeast);
+
     TrackFormat format_;
-    QIODevice& out_;
+    QIODevice& device_;
+    // The XML writer's many small writes land here and reach the device in big
+    // blocks: a write to a file per element was most of a GPX export's time.
+    QByteArray pending_;
+    QBuffer out_{&pending_};
     QTimeZone zone_;
     std::unique_ptr<QXmlStreamWriter> xml_;
     bool added_ = false;

@@ -170,6 +170,17 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
     EXPECT_EQ(w.pendingEventSeek, std::optional<int64_t>(7));
+
+    // Recordings indexed later add their events below, leaving the event the user
+    // chose chosen.
+    w.list_events->setCurrentRow(0);
+    const QString chosen = w.list_events->item(0)->text();
+    ASSERT_TRUE(dir.mkdir("more") && QFile::copy(dir.filePath("REC_0002.MP4"), dir.filePath("more/REC_0008.MP4")));
+    ASSERT_TRUE(openIndexed(w, {dir.filePath("more/REC_0008.MP4")}));
+    ASSERT_EQ(w.list_events->count(), 2);
+    EXPECT_EQ(w.list_events->currentRow(), 0);
+    EXPECT_EQ(w.list_events->item(0)->text(), chosen);
+    EXPECT_TRUE(w.list_events->item(1)->text().endsWith("  REC_0008.MP4")) << w.list_events->item(1)->text().toStdString();
 }
 
 TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {

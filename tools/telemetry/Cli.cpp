@@ -495,11 +495,11 @@ int run(int argc, char** argv) {
     // One recording at a time: scanned, written, let go.
     int status = kSuccess;
     if (inspect) {
-        JsonArrayWriter writer(output.device());
+        InspectWriter writer(output.device());
         for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
             const Scanned scanned = scanFile(files[i]);
             if (!scanned.readable) status = kFailure;
-            writer.add(inspectJson(scanned.record));
+            writer.add(scanned.record);
         }
         writer.finish();
     } else if (samples) {

@@ -20,7 +20,24 @@ QJsonObject inspectJson(const telemetry::Class_Video_Info& record);
 // The fifteen fields of one sample, each a string or null.
 QJsonObject sampleJson(const telemetry::Class_Subtitle_Info& sample);
 
-// Writes a command's JSON array a recording at a time, byte for byte as
+// Writes inspect's JSON array as it goes, byte for byte as QJsonDocument writes
+// the whole array indented (members sorted by name), but without building a
+// document: a ten-hour recording's samples would otherwise be held three times.
+class InspectWriter {
+public:
+    explicit InspectWriter(QIODevice& out) : out_(out) {}
+    void add(const telemetry::Class_Video_Info& record);
+    void finish();
+
+private:
+    void flushIfFull();
+
+    QIODevice& out_;
+    QByteArray pending_;
+    bool added_ = false;
+};
+
+// Writes a command's JSON array an object at a time, byte for byte as
 // QJsonDocument writes the whole array indented, so that each recording can be
 // let go once written.
 class JsonArrayWriter {
