@@ -5,6 +5,7 @@
 
 #include "Extract_Subtitle.h"
 #include "PositionFix.h"
+#include "SampleClock.h"
 #include "TextValues.h"
 
 namespace telemetry {
@@ -19,14 +20,9 @@ std::optional<double> number(const SampleText& text) {
 }
 
 std::optional<RecordedTime> cameraClockTime(const Class_Subtitle_Info& s) {
-    using namespace std::chrono;
-    const int y = integerValue(s.year), mo = integerValue(s.month), d = integerValue(s.day);
-    const int h = integerValue(s.hour), mi = integerValue(s.min), sec = integerValue(s.second);
-    if (y < 1 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31) return std::nullopt;
-    const year_month_day date{year(y), month(unsigned(mo)), day(unsigned(d))};
-    if (!date.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || sec < 0 || sec > 59) return std::nullopt;
-    const auto reading = sys_days(date).time_since_epoch() + hours(h) + minutes(mi) + seconds(sec);
-    return RecordedTime{duration_cast<milliseconds>(reading), RecordedTime::Clock::Camera};
+    const auto seconds = cameraClockSeconds(s);
+    if (!seconds) return std::nullopt;
+    return RecordedTime{std::chrono::seconds(*seconds), RecordedTime::Clock::Camera};
 }
 
 Sample sampleOf(const Class_Subtitle_Info& s) {
