@@ -43,4 +43,24 @@ struct Box {
 // The box at span, descending into the containers of a movie box.
 Box parseBox(std::span<const uint8_t> bytes, const BoxSpan& span);
 
+// Builds a box payload field by field, big-endian as MP4 stores numbers.
+class Payload {
+public:
+    std::vector<uint8_t> bytes;
+    Payload& u8(uint8_t v) { return bytes.push_back(v), *this; }
+    Payload& u16(uint16_t v) { return u8(uint8_t(v >> 8)).u8(uint8_t(v)); }
+    Payload& u32(uint32_t v) { return putBE32(bytes, v), *this; }
+    Payload& zeros(size_t n) { return bytes.insert(bytes.end(), n, 0), *this; }
+    Payload& text(std::string_view s) { return bytes.insert(bytes.end(), s.begin(), s.end()), *this; }
+    Payload& box(const Box& b) { return b.appendTo(bytes), *this; }
+    Payload& words(const std::vector<uint32_t>& values) {
+        for (uint32_t v : values) u32(v);
+        return *this;
+    }
+    Payload& unityMatrix() { return words({0x00010000, 0, 0, 0, 0x00010000, 0, 0, 0, 0x40000000}); }
+};
+
+inline Box leaf(const char* type, const Payload& p) { return Box{type, false, p.bytes, {}}; }
+inline Box container(const char* type, std::vector<Box> children) { return Box{type, true, {}, std::move(children)}; }
+
 }  // namespace mp4

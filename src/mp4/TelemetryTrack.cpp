@@ -1,8 +1,8 @@
 #include "TelemetryTrack.h"
 
+#include "MovieFileIo.h"
+
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,25 +22,6 @@ constexpr size_t kRateSearch = 500;
 // A version-0 movie header's fields, as offsets into its payload.
 constexpr size_t kTimesAt = 4, kTimescaleAt = 12, kDurationAt = 16, kRateAt = 20, kNextTrackAt = 96;
 constexpr uint32_t kTicksPerSample = 1000;
-
-class Payload {
-public:
-    std::vector<uint8_t> bytes;
-    Payload& u8(uint8_t v) { return bytes.push_back(v), *this; }
-    Payload& u16(uint16_t v) { return u8(uint8_t(v >> 8)).u8(uint8_t(v)); }
-    Payload& u32(uint32_t v) { return putBE32(bytes, v), *this; }
-    Payload& zeros(size_t n) { return bytes.insert(bytes.end(), n, 0), *this; }
-    Payload& text(std::string_view s) { return bytes.insert(bytes.end(), s.begin(), s.end()), *this; }
-    Payload& box(const Box& b) { return b.appendTo(bytes), *this; }
-    Payload& words(const std::vector<uint32_t>& values) {
-        for (uint32_t v : values) u32(v);
-        return *this;
-    }
-    Payload& unityMatrix() { return words({0x00010000, 0, 0, 0, 0x00010000, 0, 0, 0, 0x40000000}); }
-};
-
-Box leaf(const char* type, const Payload& p) { return Box{type, false, p.bytes, {}}; }
-Box container(const char* type, std::vector<Box> children) { return Box{type, true, {}, std::move(children)}; }
 
 // One sample per chunk, as the camera writes them and the scan reads them.
 Box telemetryTrack(uint32_t trackId, uint32_t movieDuration, uint32_t perSecond, const std::vector<uint32_t>& sizes,
@@ -89,78 +70,6 @@ std::optional<size_t> rateFoundAt(const std::vector<uint8_t>& window) {
     for (size_t r = 8; r < kRateSearch && r + 4 <= window.size(); ++r)
         if (readBE32(window, r) == kRateOne) return r;
     return std::nullopt;
-}
-
-class File {
-public:
-    File(const std::string& path, int flags) : path_(path), fd_(::open(path.c_str(), flags | O_CLOEXEC)) {
-        if (fd_ < 0) fail();
-    }
-    ~File() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-
-    uint64_t size() const {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) fail();
-        return uint64_t(st.st_size);
-    }
-    void read(uint64_t at, uint8_t* out, size_t n) const {
-        while (n > 0) {
-            const ssize_t got = ::pread(fd_, out, n, off_t(at));
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) fail();
-            if (got == 0) throw std::runtime_error(path_ + ": ends early");
-            out += got, at += uint64_t(got), n -= size_t(got);
-        }
-    }
-    void write(uint64_t at, const uint8_t* in, size_t n) {
-        while (n > 0) {
-            const ssize_t put = ::pwrite(fd_, in, n, off_t(at));
-            if (put < 0 && errno == EINTR) continue;
-            if (put < 0) fail();
-            in += put, at += uint64_t(put), n -= size_t(put);
-        }
-    }
-    void truncate(uint64_t length) {
-        if (::ftruncate(fd_, off_t(length)) != 0) fail();
-    }
-    // Some file systems report a failed write only here.
-    void close() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) fail();
-    }
-
-private:
-    [[noreturn]] void fail() const { throw std::system_error(errno, std::generic_category(), path_); }
-    std::string path_;
-    int fd_;
-};
-
-std::vector<BoxSpan> topLevelBoxes(const File& file) {
-    const uint64_t end = file.size();
-    std::vector<BoxSpan> boxes;
-    for (uint64_t at = 0; at < end;) {
-        std::vector<uint8_t> header(size_t(std::min<uint64_t>(16, end - at)));
-        if (header.size() < 8) throw std::runtime_error("truncated box header at offset " + std::to_string(at));
-        file.read(at, header.data(), header.size());
-        BoxSpan box{std::string(reinterpret_cast<const char*>(header.data() + 4), 4), at, readBE32(header, 0), 8};
-        if (box.size == 1) {
-            if (header.size() < 16) throw std::runtime_error("truncated box header at offset " + std::to_string(at));
-            box.size = uint64_t(readBE32(header, 8)) << 32 | readBE32(header, 12);
-            box.header = 16;
-        } else if (box.size == 0) {
-            box.size = end - at;
-        }
-        if (box.size < box.header || box.size > end - at)
-            throw std::runtime_error("box '" + box.type + "' at offset " + std::to_string(at) + " has a bad size");
-        at += box.size;
-        boxes.push_back(std::move(box));
-    }
-    return boxes;
 }
 
 }  // namespace

@@ -37,12 +37,18 @@ long long daysFromCivil(int y, int m, int d) {
 
 }  // namespace
 
-std::vector<std::string> simulateDrive(const DriveOptions& o) {
+CivilTime civilTime(long long unixSeconds) {
+    CivilTime c{};
+    civilFromSeconds(unixSeconds, c.year, c.month, c.day, c.hour, c.minute, c.second);
+    return c;
+}
+
+std::vector<DrivePoint> simulateDrivePoints(const DriveOptions& o) {
     std::mt19937 rng(o.seed);
     std::normal_distribution<double> noise(0.0, 1.0);
     const long long start = daysFromCivil(o.year, o.month, o.day) * 86400 + o.hour * 3600 + o.minute * 60 + o.second;
 
-    std::vector<std::string> lines;
+    std::vector<DrivePoint> points;
     double lat = o.startLat, lon = o.startLon, heading = o.startHeading, speed = o.startSpeedKmh;
     std::uniform_real_distribution<double> jitter(-o.gNoise, o.gNoise);
     const auto incidentAt = [&o](int t, Incident::Kind kind) {
@@ -66,36 +72,58 @@ std::vector<std::string> simulateDrive(const DriveOptions& o) {
         const double gy = metres * (turnRate * kPi / 180.0) / 9.81 + 0.01 * noise(rng);
         double gz = 1.0 + 0.02 * noise(rng);
         if (incidentAt(t, Incident::Pothole)) gz += 1.0;
-        const double gxJittered = gx + (o.gNoise > 0 ? jitter(rng) : 0.0);
-        const double gyJittered = gy + (o.gNoise > 0 ? jitter(rng) : 0.0);
+        DrivePoint p;
+        p.gx = gx + (o.gNoise > 0 ? jitter(rng) : 0.0);
+        p.gy = gy + (o.gNoise > 0 ? jitter(rng) : 0.0);
         if (o.gNoise > 0) gz += jitter(rng);
-
-        int y, mo, d, h, mi, s;
-        civilFromSeconds(start + t, y, mo, d, h, mi, s);
-        const bool fix = t >= o.noFixSeconds;
-        char line[256];
-        std::snprintf(line, sizeof line, "$%.2f$%.2f$%.2f$%ld$%ld$%d$%.1f$%d$%d$%d$%d$%d$%d$%s$%s", gxJittered, gyJittered, gz,
-                      fix ? std::lround(std::fabs(lon) * 10000.0) : 0L, fix ? std::lround(std::fabs(lat) * 10000.0) : 0L,
-                      int(std::lround(heading)) % 360, speed, y, mo, d, h, mi, s, lat < 0 ? "S" : "N",
-                      lon < 0 ? "W" : "E");
-        lines.emplace_back(line);
+        p.gz = gz;
+        p.lat = lat, p.lon = lon, p.fix = t >= o.noFixSeconds;
+        p.headingDegrees = heading, p.speedKmh = speed;
+        p.unixSeconds = start + t;
+        points.push_back(p);
     }
+    return points;
+}
+
+std::string timedTextLine(const DrivePoint& p) {
+    const CivilTime c = civilTime(p.unixSeconds);
+    char line[256];
+    std::snprintf(line, sizeof line, "$%.2f$%.2f$%.2f$%ld$%ld$%d$%.1f$%d$%d$%d$%d$%d$%d$%s$%s", p.gx, p.gy, p.gz,
+                  p.fix ? std::lround(std::fabs(p.lon) * 10000.0) : 0L, p.fix ? std::lround(std::fabs(p.lat) * 10000.0) : 0L,
+                  int(std::lround(p.headingDegrees)) % 360, p.speedKmh, c.year, c.month, c.day, c.hour, c.minute, c.second,
+                  p.lat < 0 ? "S" : "N", p.lon < 0 ? "W" : "E");
+    return line;
+}
+
+std::vector<std::string> simulateDrive(const DriveOptions& options) {
+    std::vector<std::string> lines;
+    for (const DrivePoint& p : simulateDrivePoints(options)) lines.push_back(timedTextLine(p));
     return lines;
 }
 
-std::vector<std::vector<std::string>> cutDrive(DriveOptions options, const std::vector<int>& recordingSeconds,
-                                               int gapSeconds) {
+std::vector<std::vector<DrivePoint>> cutDrivePoints(DriveOptions options, const std::vector<int>& recordingSeconds,
+                                                    int gapSeconds) {
     if (gapSeconds < 0) throw std::invalid_argument("a gap between recordings cannot be negative");
     options.seconds = 0;
     for (const int seconds : recordingSeconds) options.seconds += seconds;
     if (!recordingSeconds.empty()) options.seconds += gapSeconds * int(recordingSeconds.size() - 1);
-    const std::vector<std::string> lines = simulateDrive(options);
-    std::vector<std::vector<std::string>> recordings;
-    auto next = lines.begin();
+    const std::vector<DrivePoint> points = simulateDrivePoints(options);
+    std::vector<std::vector<DrivePoint>> recordings;
+    auto next = points.begin();
     for (const int seconds : recordingSeconds) {
         if (!recordings.empty()) next += gapSeconds;
         recordings.emplace_back(next, next + seconds);
         next += seconds;
+    }
+    return recordings;
+}
+
+std::vector<std::vector<std::string>> cutDrive(const DriveOptions& options, const std::vector<int>& recordingSeconds,
+                                               int gapSeconds) {
+    std::vector<std::vector<std::string>> recordings;
+    for (const auto& points : cutDrivePoints(options, recordingSeconds, gapSeconds)) {
+        recordings.emplace_back();
+        for (const DrivePoint& p : points) recordings.back().push_back(timedTextLine(p));
     }
     return recordings;
 }

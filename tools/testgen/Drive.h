@@ -31,15 +31,36 @@ struct DriveOptions {
     std::vector<Incident> incidents = {};
 };
 
+// One second of a drive as numbers, for the writers of every camera format.
+struct DrivePoint {
+    double lat = 0, lon = 0;  // signed degrees, where the car is
+    bool fix = true;          // whether the camera had a position fix
+    double headingDegrees = 0, speedKmh = 0;
+    double gx = 0, gy = 0, gz = 0;  // as the camera's G-sensor gives them, in g
+    long long unixSeconds = 0;      // the date and time fields as seconds since 1970
+};
+
+std::vector<DrivePoint> simulateDrivePoints(const DriveOptions& options);
+
 // "$gx$gy$gz$lon$lat$heading$speed$year$month$day$hour$min$sec$NS$WE"; lat and lon
-// unsigned in ten-thousandths of a degree; date and time fields unpadded.
+// unsigned in ten-thousandths of a degree (0 without a fix); date and time fields
+// unpadded.
+std::string timedTextLine(const DrivePoint& point);
 std::vector<std::string> simulateDrive(const DriveOptions& options);
+
+// The calendar fields of seconds since 1970.
+struct CivilTime {
+    int year, month, day, hour, minute, second;
+};
+CivilTime civilTime(long long unixSeconds);
 
 // One drive cut into consecutive recordings of the given lengths, as a camera
 // splits a trip; gapSeconds of the drive go unrecorded between two recordings (so
 // the next one's first sample is gapSeconds + 1 after the last one's). Incident
 // seconds count over the whole drive, gaps included.
-std::vector<std::vector<std::string>> cutDrive(DriveOptions options, const std::vector<int>& recordingSeconds,
+std::vector<std::vector<DrivePoint>> cutDrivePoints(DriveOptions options, const std::vector<int>& recordingSeconds,
+                                                    int gapSeconds);
+std::vector<std::vector<std::string>> cutDrive(const DriveOptions& options, const std::vector<int>& recordingSeconds,
                                                int gapSeconds);
 
 // A timed-text sample: 2-byte big-endian length, then the UTF-8 text.
