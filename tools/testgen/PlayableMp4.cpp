@@ -224,6 +224,19 @@ void encodePlayable(const std::string& path, const PlayableOptions& o) {
     }
 }
 
+void encodeBareVideo(const std::string& path, const BareVideo& v) {
+    if (v.seconds < 1 || v.width < 16 || v.height < 16 || v.fps < 1)
+        throw std::invalid_argument("a bare video needs at least a second and a 16x16 picture");
+    const std::string size = std::to_string(v.width) + "x" + std::to_string(v.height);
+    const ProcessResult r = runProcess({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                        "testsrc2=size=" + size + ":rate=" + std::to_string(v.fps), "-t",
+                                        std::to_string(v.seconds), "-c:v", "libx264", "-preset", "veryfast", "-threads",
+                                        "1", "-pix_fmt", "yuv420p", "-map_metadata", "-1", "-fflags", "+bitexact",
+                                        "-flags:v", "+bitexact", "-f", "mp4", path});
+    if (r.exitCode != 0)
+        throw std::runtime_error("ffmpeg failed (exit status " + std::to_string(r.exitCode) + "): " + r.err);
+}
+
 std::vector<uint8_t> applyDashcamLayout(std::vector<uint8_t> file, const std::vector<std::string>& lines) {
     const std::vector<BoxSpan> top = mp4::listBoxes(file, 0, file.size());
     const BoxSpan mdat = topBox(top, "mdat"), moovSpan = topBox(top, "moov");

@@ -25,6 +25,13 @@ void encodePlayable(const std::string& path, const PlayableOptions& options);
 // Gives ffmpeg's output the camera's layout: the muxer's empty closing text sample
 // dropped, one text sample per chunk, the vendor marker before the text track.
 // Checks that the text samples hold exactly the lines.
+// A video of that many seconds and nothing else, the movie box last (ffmpeg's own
+// layout), for the writers of other cameras' telemetry to add to with mp4::MovieEdit.
+struct BareVideo {
+    int seconds = 60, width = 320, height = 240, fps = 10;
+};
+void encodeBareVideo(const std::string& path, const BareVideo& video);
+
 std::vector<uint8_t> applyDashcamLayout(std::vector<uint8_t> mp4, const std::vector<std::string>& lines);
 
 }  // namespace testgen
