@@ -47,6 +47,18 @@ uint64_t MovieEdit::creationTime() const {
     return f.wide ? readBE64(mvhd.payload, f.creation) : readBE32(mvhd.payload, f.creation);
 }
 
+void MovieEdit::setCreationTime(uint64_t seconds) {
+    Box& mvhd = movie_.get("mvhd");
+    const HeaderFields f = headerFields(mvhd);
+    if (f.wide) {
+        setBE32(mvhd.payload, f.creation, uint32_t(seconds >> 32));
+        setBE32(mvhd.payload, f.creation + 4, uint32_t(seconds));
+    } else {
+        if (seconds > UINT32_MAX) throw std::invalid_argument("a version-0 movie header holds 32-bit times");
+        setBE32(mvhd.payload, f.creation, uint32_t(seconds));
+    }
+}
+
 uint64_t MovieEdit::appendMedia(std::string_view bytes) {
     const uint64_t at = moov_.offset + media_.size();
     media_.insert(media_.end(), bytes.begin(), bytes.end());

@@ -32,6 +32,7 @@ public:
     const Box& movie() const { return movie_; }
     // The movie header's creation time, in seconds since 1904-01-01.
     uint64_t creationTime() const;
+    void setCreationTime(uint64_t secondsSince1904);  // at most 2^32 - 1 in a version-0 header
 
     // Bytes appended to the media data; returns the file offset they will have.
     uint64_t appendMedia(std::string_view bytes);
