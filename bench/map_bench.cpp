@@ -20,6 +20,7 @@
 #include "Drive.h"
 #include "MapWidget.h"
 #include "SampleValues.h"
+#include "SubtitleTrackReader.h"
 #include "TextValues.h"
 #include "TrackHit.h"
 
@@ -105,8 +106,8 @@ int main(int argc, char** argv) {
         while (clicks < 3 || timer.nsecsElapsed() / 1e6 < budgetMs) {
             // The fixes as the window's click finds them (recordedFixes).
             QVector<std::optional<GeoCoordinate>> fixes;
-            for (const telemetry::Class_Subtitle_Info& sample : *record.array_SubtileInfo) {
-                const auto fix = trips::usableFix(sample);
+            for (const telemetry::Sample& sample : telemetry::samplesOf(record)) {
+                const auto& fix = sample.fix;
                 fixes.append(fix ? std::optional(GeoCoordinate{fix->lat, fix->lon}) : std::nullopt);
             }
             const auto pixels = trackhit::samplePixels(fixes, [&](GeoCoordinate c) { return map.toWidget(c); });

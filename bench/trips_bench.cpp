@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Drive.h"
+#include "SubtitleTrackReader.h"
 #include "Trips.h"
 
 namespace {
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
         const telemetry::Class_Video_Info r = record(testgen::simulateDrive(drive));
         const auto start = Clock::now();
         const double cpuStart = threadCpuMs();
-        summaries.push_back(trips::summarizeRecording(r, summaries.size()));
+        summaries.push_back(trips::summarizeRecording(telemetry::samplesOf(r), summaries.size()));
         cpuMs += threadCpuMs() - cpuStart;
         summarising += Clock::now() - start;
         events += summaries.back().events.size();

@@ -1,5 +1,7 @@
 #include "ClipExportAction.h"
 
+#include "SubtitleTrackReader.h"
+
 #include <algorithm>
 
 #include <QDir>
@@ -71,12 +73,12 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
 
     clips::ClipRequest request;
     std::vector<double> durations;
-    std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples;
+    std::vector<std::vector<telemetry::Sample>> samples;
     for (int32_t row = span.firstRow; row <= span.lastRow; ++row) {
         const RecordingRecord& record = library_.currentStorageVideo.video_list.at(row);
         request.files.push_back(QByteArray::fromStdString(record->filepath.value_or(std::string())));
         durations.push_back(*rows[size_t(row)].seconds);
-        samples.push_back(record->array_SubtileInfo.value_or(std::vector<telemetry::Class_Subtitle_Info>{}));
+        samples.push_back(telemetry::samplesOf(*record));
         request.telemetry.push_back(clips::telemetryOf(*record));
     }
     const auto pieces = clips::planClip(durations, span.from, span.to);

@@ -10,14 +10,15 @@
 #include "TrackHit.h"
 #include "TrackRegion.h"
 #include "SampleValues.h"
+#include "SubtitleTrackReader.h"
 #include "Trips.h"
 
 QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video_Info& record) {
     QVector<std::optional<GeoCoordinate>> fixes;
-    if (!record.array_SubtileInfo) return fixes;
-    fixes.reserve(qsizetype(record.array_SubtileInfo->size()));
-    for (const telemetry::Class_Subtitle_Info& sample : *record.array_SubtileInfo) {
-        const auto fix = trips::usableFix(sample);
+    const std::vector<telemetry::Sample> samples = telemetry::samplesOf(record);
+    fixes.reserve(qsizetype(samples.size()));
+    for (const telemetry::Sample& sample : samples) {
+        const auto& fix = sample.fix;
         fixes.append(fix ? std::optional(GeoCoordinate{fix->lat, fix->lon}) : std::nullopt);
     }
     return fixes;

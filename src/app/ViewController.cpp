@@ -40,6 +40,7 @@
 #include "MapSteering.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
+#include "SubtitleTrackReader.h"
 #include "Track.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
@@ -678,7 +679,7 @@ void ViewController::playTheVideo(int32_t row) {
     for (const RecordingRecord& r : fitted) {
         tripRecords.push_back(r.get());
         if (tripRecords.size() == 1) continue;  // the recording itself, drawn in red
-        for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*r)) {
+        for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(telemetry::samplesOf(*r))) {
             MapPolyline line{{}, kTripLevel};
             for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
             mapView->addOverlay(line);
@@ -854,7 +855,7 @@ void ViewController::drawRoute(const QStringList& coordinateSet) {
     const CurrentStorageVideo& storage = library.currentStorageVideo;
     const int32_t row = storage.indexOfNowPlaying;
     if (!storage.filepathOfNowPlaying.isNull() && row >= 0 && row < storage.video_list.size()) {
-        const auto runs = trips::trackRuns(*storage.video_list.at(row));
+        const auto runs = trips::trackRuns(telemetry::samplesOf(*storage.video_list.at(row)));
         for (const std::vector<trips::GeoPoint>& run : runs) {
             MapPolyline line;
             for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});

@@ -38,30 +38,33 @@ Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text
 
 }  // namespace
 
-QString overlayText(const telemetry::Class_Subtitle_Info& sample, int64_t speedUnit) {
+QString overlayText(const telemetry::Sample& sample, int64_t speedUnit) {
     QStringList parts;
     if (const auto time = trips::cameraTime(sample))
         parts << QString::fromStdString(trips::cameraTimeText(*time)).replace('T', ' ');
-    if (const auto kmh = trips::speedKmh(sample))
+    if (const auto& kmh = sample.speedKmh)
         parts << QString("%1 %2").arg(std::lround(trips::speedInUnit(*kmh, speedUnit)))
                      .arg(QString::fromLatin1(trips::speedUnitName(speedUnit).data(),
                                               qsizetype(trips::speedUnitName(speedUnit).size())));
-    const auto g = trips::gForces(sample);
-    if (std::all_of(g.begin(), g.end(), [](double v) { return std::isfinite(v); }))
-        parts << QString("G %1 %2 %3").arg(g[0], 0, 'f', 2).arg(g[1], 0, 'f', 2).arg(g[2], 0, 'f', 2);
+    const auto& g = sample.g;
+    if (g[0] && g[1] && g[2])
+        parts << QString("G %1 %2 %3").arg(*g[0], 0, 'f', 2).arg(*g[1], 0, 'f', 2).arg(*g[2], 0, 'f', 2);
     return parts.join("  ");
 }
 
-QString overlayScript(const std::vector<ClipPiece>& pieces,
-                      const std::vector<std::vector<telemetry::Class_Subtitle_Info>>& samples, int64_t speedUnit) {
+QString overlayScript(const std::vector<ClipPiece>& pieces, const std::vector<std::vector<telemetry::Sample>>& samples,
+                      int64_t speedUnit) {
     QString script = QString::fromLatin1(kHeader);
     double pieceStart = 0;  // on the clip's timeline
     for (const ClipPiece& piece : pieces) {
-        const auto& own = piece.file < samples.size() ? samples[piece.file]
-                                                      : std::vector<telemetry::Class_Subtitle_Info>{};
-        for (size_t n = size_t(std::max(0.0, std::floor(piece.in))); n < own.size() && double(n) < piece.out; ++n) {
-            const double start = pieceStart + std::max(double(n), piece.in) - piece.in;
-            const double end = pieceStart + std::min(double(n + 1), piece.out) - piece.in;
+        static const std::vector<telemetry::Sample> kNone;
+        const auto& own = piece.file < samples.size() ? samples[piece.file] : kNone;
+        for (size_t n = 0; n < own.size(); ++n) {
+            const double from = own[n].videoSeconds;
+            const double to = n + 1 < own.size() ? own[n + 1].videoSeconds : from + 1;
+            if (to <= piece.in || from >= piece.out) continue;
+            const double start = pieceStart + std::max(from, piece.in) - piece.in;
+            const double end = pieceStart + std::min(to, piece.out) - piece.in;
             const QString text = overlayText(own[n], speedUnit);
             if (text.isEmpty() || end <= start) continue;
             script += QString("Dialogue: 0,%1,%2,Overlay,,0,0,0,,%3\n").arg(assTime(start), assTime(end), text);

@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "SubtitleTrackReader.h"
+
 void DriveIndex::update(const QVector<RecordingRecord>& list, const QStringList& problems) {
     if (size_t(list.size()) == summaries_.size()) return;
     for (size_t i = summaries_.size(); i < size_t(list.size()); ++i) {
         const telemetry::Class_Video_Info& record = *list.at(qsizetype(i));
         const bool ofUse = record.isSupportSubtitle == 1 && problems.value(qsizetype(i)).isEmpty();
         // Nor has a recording of no use events of its own.
-        summaries_.push_back(ofUse ? trips::summarizeRecording(record, i, thresholds_) : trips::RecordingSummary{});
+        summaries_.push_back(ofUse ? trips::summarizeRecording(telemetry::samplesOf(record), i, thresholds_) : trips::RecordingSummary{});
         seconds_.push_back(record.timescale ? double(record.duration) / record.timescale : 0.0);
         inTrips_.push_back(ofUse);
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "SampleNumbers.h"
 
 namespace trips {
 namespace {
@@ -41,37 +40,44 @@ EventThresholds thresholdsFor(Sensitivity sensitivity) {
     return {normal.gx * scale, normal.gy * scale, normal.gz * scale, normal.brakingKmh * scale};
 }
 
-std::vector<Event> eventsOf(const std::vector<SampleNumbers>& samples, uint32_t samplesPerSecond, size_t recording,
-                            const EventThresholds& thresholds) {
-    if (samplesPerSecond == 0) return {};
-    const size_t perSecond = samplesPerSecond;
+std::vector<Event> findEvents(std::span<const telemetry::Sample> samples, size_t recording,
+                              const EventThresholds& thresholds) {
     std::array<double, 3> medians{};
     {
         std::vector<double> axis;
         for (size_t a = 0; a < 3; ++a) {
             axis.resize(samples.size());  // the median drops NaNs
-            for (size_t k = 0; k < samples.size(); ++k) axis[k] = samples[k].g[a];
+            for (size_t k = 0; k < samples.size(); ++k) axis[k] = samples[k].g[a].value_or(NAN);
             medians[a] = median(axis);
         }
     }
     const std::array<double, 3> limits{thresholds.gx, thresholds.gy, thresholds.gz};
     constexpr EventKind kAxisKinds[] = {EventKind::GX, EventKind::GY, EventKind::GZ};
+    // Samples a second apart may land a rounding error short of a whole second.
+    constexpr double kSlack = 1e-6;
 
     std::vector<Detection> detections;
+    size_t secondBefore = 0;  // the last sample at least a second of video before k
     for (size_t k = 0; k < samples.size(); ++k) {
         for (size_t a = 0; a < 3; ++a) {
-            const double change = std::fabs(samples[k].g[a] - medians[a]);  // NaN compares false
+            if (!samples[k].g[a]) continue;
+            const double change = std::fabs(*samples[k].g[a] - medians[a]);
             if (change > limits[a]) detections.push_back({k, kAxisKinds[a], change, change / limits[a]});
         }
         // One second of video earlier, both with a fix: the camera's speed is GPS speed.
-        if (k >= perSecond && samples[k].speedKmh && samples[k - perSecond].speedKmh) {
-            const double lost = *samples[k - perSecond].speedKmh - *samples[k].speedKmh;
+        const double t = samples[k].videoSeconds;
+        while (secondBefore + 1 < k && samples[secondBefore + 1].videoSeconds <= t - 1 + kSlack) ++secondBefore;
+        const double apart = t - samples[secondBefore].videoSeconds;
+        const auto now = drivenSpeedKmh(samples[k]), before = drivenSpeedKmh(samples[secondBefore]);
+        // Further apart than a second and a half, the camera missed samples: no rate to judge.
+        if (secondBefore < k && apart >= 1 - kSlack && apart < 1.5 && now && before) {
+            const double lost = *before - *now;
             if (lost > thresholds.brakingKmh) detections.push_back({k, EventKind::HardBraking, lost, 1e9 + lost});
         }
     }
 
     std::vector<Event> events;
-    const auto seconds = [perSecond](size_t sample) { return double(sample) / double(perSecond); };
+    const auto seconds = [&samples](size_t sample) { return samples[sample].videoSeconds; };
     for (size_t begin = 0; begin < detections.size();) {
         size_t end = begin + 1;
         while (end < detections.size() &&
@@ -84,11 +90,6 @@ std::vector<Event> eventsOf(const std::vector<SampleNumbers>& samples, uint32_t 
         begin = end;
     }
     return events;
-}
-
-std::vector<Event> findEvents(const telemetry::Class_Video_Info& record, size_t recording,
-                              const EventThresholds& thresholds) {
-    return eventsOf(sampleNumbers(record), record.gapSubtitlePerSecond, recording, thresholds);
 }
 
 }  // namespace trips

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Class_Video_Info.h"
+#include "Sample.h"
 #include "SampleValues.h"
 
 namespace trips {
@@ -32,7 +32,7 @@ struct Event {
     EventKind kind = EventKind::GX;
     double peak = 0;                  // g away from the median, or km/h lost in a second
     size_t recording = 0;             // the index the caller gave the recording
-    std::optional<GeoPoint> position;  // where it happened, when the sample has a usable fix
+    std::optional<GeoPoint> position;  // where it happened, when the sample has a fix
     bool operator==(const Event&) const = default;
 };
 
@@ -42,7 +42,8 @@ constexpr double kEventMergeSeconds = 3.0;
 // The events of one recording, in time order. A recording without telemetry has
 // none. Merged detections become one event named after the strongest of them,
 // hard braking before the axes it shakes.
-std::vector<Event> findEvents(const telemetry::Class_Video_Info& record, size_t recording,
+// Samples in video order.
+std::vector<Event> findEvents(std::span<const telemetry::Sample> samples, size_t recording,
                               const EventThresholds& thresholds = {});
 
 }  // namespace trips

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstddef>
 
-#include "Class_Video_Info.h"
+#include <span>
+
+#include "Sample.h"
 
 namespace trips {
 
@@ -18,9 +20,9 @@ constexpr double kMaxStepKmh = 500.0;
 constexpr bool plausibleStep(double metres, double seconds) { return metres * 3.6 <= kMaxStepKmh * seconds; }
 
 struct Statistics {
-    double distanceMetres = 0;  // haversine between consecutive samples with a usable fix (plausibleStep)
+    double distanceMetres = 0;  // haversine between consecutive samples with a fix (plausibleStep)
     double movingSeconds = 0;   // video time between such samples while the speed is above kMovingKmh
-    double maxSpeedKmh = 0;     // over samples with a usable fix
+    double maxSpeedKmh = 0;     // over samples with a fix
     std::array<double, 3> maxAbsG{0, 0, 0};  // largest |gx|, |gy|, |gz|
     size_t events = 0;
 
@@ -31,7 +33,8 @@ struct Statistics {
     bool operator==(const Statistics&) const = default;
 };
 
-// A recording without telemetry has all zeros; events stays 0 (findEvents counts them).
-Statistics recordingStatistics(const telemetry::Class_Video_Info& record);
+// The samples in video order. A recording without telemetry has all zeros; events
+// stays 0 (findEvents counts them).
+Statistics recordingStatistics(std::span<const telemetry::Sample> samples);
 
 }  // namespace trips

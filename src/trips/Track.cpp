@@ -2,15 +2,14 @@
 
 namespace trips {
 
-std::vector<std::vector<GeoPoint>> trackRuns(const telemetry::Class_Video_Info& record, size_t step) {
+std::vector<std::vector<GeoPoint>> trackRuns(std::span<const telemetry::Sample> samples, size_t step) {
     std::vector<std::vector<GeoPoint>> runs;
-    if (!record.array_SubtileInfo) return runs;
     if (step == 0) step = 1;
     bool open = false;
     size_t inRun = 0;
     std::optional<GeoPoint> last;  // the run's latest point not kept yet
-    for (const telemetry::Class_Subtitle_Info& s : *record.array_SubtileInfo) {
-        const auto fix = usableFix(s);
+    for (const telemetry::Sample& s : samples) {
+        const auto& fix = s.fix;
         if (!fix) {
             if (open && last) runs.back().push_back(*last);
             open = false;

@@ -5,14 +5,16 @@
 #include <cstddef>
 #include <vector>
 
-#include "Class_Video_Info.h"
+#include <span>
+
+#include "Sample.h"
 #include "SampleValues.h"
 
 namespace trips {
 
-// Runs of consecutive samples with a usable fix, every `step`th sample of a run
+// Runs of consecutive samples with a fix, every `step`th sample of a run
 // kept (a long recording need not draw every second) and each run's last one
 // always; runs of one point included. Empty without telemetry.
-std::vector<std::vector<GeoPoint>> trackRuns(const telemetry::Class_Video_Info& record, size_t step = 1);
+std::vector<std::vector<GeoPoint>> trackRuns(std::span<const telemetry::Sample> samples, size_t step = 1);
 
 }  // namespace trips

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
-#include "SampleNumbers.h"
 
 namespace trips {
 namespace {
 
-Boundary boundaryOf(const telemetry::Class_Subtitle_Info& sample, CameraTime time) {
-    Boundary b{time, usableFix(sample), std::nullopt};
-    if (b.fix) b.speedKmh = speedKmh(sample);
-    return b;
+Boundary boundaryOf(const telemetry::Sample& sample, CameraTime time) {
+    return Boundary{time, sample.fix, drivenSpeedKmh(sample)};
 }
 
 bool continues(const RecordingSummary& before, const RecordingSummary& next) {
@@ -21,11 +18,9 @@ bool continues(const RecordingSummary& before, const RecordingSummary& next) {
 
 }  // namespace
 
-RecordingSummary summarizeRecording(const telemetry::Class_Video_Info& record, size_t index,
+RecordingSummary summarizeRecording(std::span<const telemetry::Sample> samples, size_t index,
                                     const EventThresholds& thresholds) {
     RecordingSummary out;
-    if (record.isSupportSubtitle != 1 || !record.array_SubtileInfo) return out;
-    const auto& samples = *record.array_SubtileInfo;
     for (const auto& s : samples)
         if (const auto time = cameraTime(s)) {
             out.first = boundaryOf(s, *time);
@@ -36,9 +31,8 @@ RecordingSummary summarizeRecording(const telemetry::Class_Video_Info& record, s
             out.last = boundaryOf(*s, *time);
             break;
         }
-    const std::vector<SampleNumbers> numbers = sampleNumbers(record);
-    out.statistics = statisticsOf(numbers, record.gapSubtitlePerSecond);
-    out.events = eventsOf(numbers, record.gapSubtitlePerSecond, index, thresholds);
+    out.statistics = recordingStatistics(samples);
+    out.events = findEvents(samples, index, thresholds);
     out.statistics.events = out.events.size();
     return out;
 }

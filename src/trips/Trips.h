@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "Class_Video_Info.h"
+#include "Sample.h"
 #include "Events.h"
 #include "SampleValues.h"
 #include "Statistics.h"
@@ -33,8 +33,9 @@ struct RecordingSummary {
     bool operator==(const RecordingSummary&) const = default;
 };
 
-// index: the recording's place in the list, copied into its events.
-RecordingSummary summarizeRecording(const telemetry::Class_Video_Info& record, size_t index,
+// samples: the recording's, in video order; index: its place in the list, copied
+// into its events.
+RecordingSummary summarizeRecording(std::span<const telemetry::Sample> samples, size_t index,
                                     const EventThresholds& thresholds = {});
 
 // The next recording continues the trip when its first sample follows the last

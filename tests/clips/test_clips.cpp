@@ -54,20 +54,24 @@ TEST(ClipPlan, PiecesOfTheJoinedTimeline) {
         EXPECT_EQ(clips::progressFraction(line, 4.0), fraction) << line;  // ffmpeg's progress of a 4 s clip
 }
 
-telemetry::Class_Subtitle_Info sample(const std::string& speed, const std::string& second) {
-    telemetry::Class_Subtitle_Info s;
-    s.setSubtitleInfo(tooltest::sampleLine("481375", "115756", "N", "E", "90", speed, "2016$5$12$9$3$" + second));
+// A sample at videoSeconds of its video, dated `second` past 09:03 on 2016-05-12.
+telemetry::Sample sample(double kmh, int second, double videoSeconds = 0) {
+    telemetry::Sample s;
+    s.videoSeconds = videoSeconds;
+    s.time = telemetry::RecordedTime{std::chrono::seconds(1463043780 + second), telemetry::RecordedTime::Clock::Camera};
+    s.speedKmh = kmh;
+    s.g = {0.01, -0.02, 0.98};
     return s;
 }
 
 // Sample n of a recording shows from second n to n + 1 of it, moved onto the clip's
 // timeline, in the unit asked for.
 TEST(ClipOverlay, OneEventPerSecondOnTheClipTimeline) {
-    EXPECT_EQ(clips::overlayText(sample("100", "7"), 1), "2016-05-12 09:03:07  100 km/h  G 0.01 -0.02 0.98");
-    EXPECT_EQ(clips::overlayText(sample("100", "7"), 0), "2016-05-12 09:03:07  62 mph  G 0.01 -0.02 0.98");
+    EXPECT_EQ(clips::overlayText(sample(100, 7), 1), "2016-05-12 09:03:07  100 km/h  G 0.01 -0.02 0.98");
+    EXPECT_EQ(clips::overlayText(sample(100, 7), 0), "2016-05-12 09:03:07  62 mph  G 0.01 -0.02 0.98");
     const QString script = clips::overlayScript(
         {{0, 1.5, 3}, {1, 0, 1.25}},
-        {{sample("1", "0"), sample("2", "1"), sample("3", "2")}, {sample("4", "3"), sample("5", "4")}}, 1);
+        {{sample(1, 0, 0), sample(2, 1, 1), sample(3, 2, 2)}, {sample(4, 3, 0), sample(5, 4, 1)}}, 1);
     const auto event = [](const char* span, int second, int kmh) {
         return QStringLiteral("Dialogue: 0,%1,Overlay,,0,0,0,,2016-05-12 09:03:0%2  %3 km/h  G 0.01 -0.02 0.98")
             .arg(span).arg(second).arg(kmh);

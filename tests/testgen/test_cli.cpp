@@ -9,6 +9,8 @@
 #include "TestgenSupport.h"
 #include "SampleValues.h"
 #include "TextValues.h"
+#include "SampleClock.h"
+#include "SubtitleTrackReader.h"
 #include "Trips.h"
 
 namespace fs = std::filesystem;
@@ -33,7 +35,7 @@ std::vector<trips::RecordingSummary> summaries(const fs::path& folder, int count
     std::vector<trips::RecordingSummary> out;
     for (int i = 1; i <= count; ++i) {
         const fs::path file = folder / ("REC_000" + std::to_string(i) + ".MP4");
-        out.push_back(trips::summarizeRecording(scan(file.string()), out.size()));
+        out.push_back(trips::summarizeRecording(telemetry::samplesOf(scan(file.string())), out.size()));
     }
     return out;
 }
@@ -61,7 +63,7 @@ TEST(TestgenCli, SamplesAreThreeRecordingsOfOneContinuousDrive) {
         const telemetry::Class_Subtitle_Info& first = record.array_SubtileInfo->front();
         if (last) {  // picks up one second after the previous one stopped, a car's length away
             const auto value = [](const telemetry::SampleText& t) { return telemetry::floatingValue(t.view()); };
-            EXPECT_EQ(*trips::cameraTime(first), *trips::cameraTime(*last) + 1);
+            EXPECT_EQ(*telemetry::cameraClockSeconds(first), *telemetry::cameraClockSeconds(*last) + 1);
             EXPECT_NEAR(value(first.lon), value(last->lon), 10.0);
             EXPECT_NEAR(value(first.lat), value(last->lat), 10.0);
             const double turn = std::fabs(value(first.heading) - value(last->heading));

@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <filesystem>
 
 #include "Drive.h"
 #include "Extract_Subtitle.h"
 #include "Files.h"
+#include "PositionFix.h"
+#include "SampleClock.h"
 #include "SampleValues.h"
+#include "SubtitleTrackReader.h"
 #include "SyntheticMp4.h"
 #include "TextValues.h"
 #include "Track.h"
@@ -21,7 +23,8 @@ using trips::EventKind;
 
 namespace {
 
-telemetry::Class_Video_Info scanned(const std::vector<std::string>& lines) {
+// The samples the reader of the camera's text track makes of the lines.
+std::vector<telemetry::Sample> scanned(const std::vector<std::string>& lines) {
     const testgen::TempDir dir(fs::temp_directory_path() / "trips-XXXXXX");
     const std::string path = (dir.path() / "REC.MP4").string();
     testgen::SyntheticOptions o;
@@ -32,7 +35,7 @@ telemetry::Class_Video_Info scanned(const std::vector<std::string>& lines) {
     telemetry::Class_Video_Info record;
     telemetry::Extract_Subtitle().ExtractSubtitle(record, path);
     EXPECT_EQ(record.isSupportSubtitle, 1);
-    return record;
+    return telemetry::samplesOf(record);
 }
 
 std::vector<trips::RecordingSummary> summaries(const std::vector<std::vector<std::string>>& recordings) {
@@ -85,7 +88,7 @@ TEST(Trips, RunsOfRecordingsThatFollowWithinTenSeconds) {
         for (size_t i = 0; i < c.lengths.size(); ++i)
             if (c.lengths[i] < 0)
                 recordings.insert(recordings.begin() + long(i),
-                                  trips::summarizeRecording(telemetry::Class_Video_Info{}, i));
+                                  trips::summarizeRecording({}, i));
         const std::vector<trips::Trip> found = trips::groupTrips(recordings);
         EXPECT_EQ(trips::tripOfRecording(found), c.tripOf);
         ASSERT_EQ(found.size(), c.tripOf.back() + 1);
@@ -120,9 +123,9 @@ TEST(Trips, EventsFoundWhereTheDriveHasThem) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> lines = testgen::simulateDrive(c.drive);
         lines[10].replace(1, lines[10].find('$', 1) - 1, "1e999");  // a G beyond any number is no event
-        const auto record = scanned(lines);
-        EXPECT_LT(trips::recordingStatistics(record).maxAbsG[0], 1.5);
-        const auto events = trips::findEvents(record, 7, trips::thresholdsFor(c.sensitivity));
+        const auto samples = scanned(lines);
+        EXPECT_LT(trips::recordingStatistics(samples).maxAbsG[0], 1.5);
+        const auto events = trips::findEvents(samples, 7, trips::thresholdsFor(c.sensitivity));
         if (c.someOnXOrY) {
             EXPECT_FALSE(events.empty());
             for (const trips::Event& e : events) EXPECT_TRUE(e.kind == GX || e.kind == GY);
@@ -187,7 +190,8 @@ TEST(Trips, TripAddsUpItsRecordingsAndTheHopsBetweenThem) {
     const auto fixOf = [](const std::string& line) {
         telemetry::Class_Subtitle_Info sample;
         sample.setSubtitleInfo(line);
-        return *trips::usableFix(sample);
+        const auto p = telemetry::positionFix(sample);
+        return trips::GeoPoint{p->latitude, p->longitude, std::nullopt};
     };
     const double lost = trips::haversineMetres(fixOf(cut[1].back()), fixOf(cut[2][0])) +
                         trips::haversineMetres(fixOf(cut[2][0]), fixOf(cut[2][1]));
@@ -197,20 +201,11 @@ TEST(Trips, TripAddsUpItsRecordingsAndTheHopsBetweenThem) {
     EXPECT_EQ(jumped.movingSeconds, 598.0);
 }
 
-TEST(Trips, QuickFloatingReadsAsTheCoreDoes) {
-    for (const char* text : {"0.98", "-1.13", "481374", "36.0", "-0", "+2.5", ".5", "5.", "007", "1e3", " 5", "abc",
-                             "", "12.9x", "0.1234567890123", "821.72843949926903", "12345678901234567890", "-.", "1.5e-3"}) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(std::bit_cast<uint64_t>(trips::quickFloating(text)),
-                  std::bit_cast<uint64_t>(telemetry::floatingValue(std::string_view(text))));
-    }
-}
-
 TEST(Trips, CameraTimeIsOnlyARealInstant) {
     const auto timeOf = [](const char* date) {
         telemetry::Class_Subtitle_Info s;
         s.setSubtitleInfo(std::string("$0$0$1$0$0$0$0$") + date + "$N$E");
-        return trips::cameraTime(s);
+        return telemetry::cameraClockSeconds(s);
     };
     EXPECT_EQ(trips::cameraTimeText(*timeOf("2016$5$12$9$3$7")), "2016-05-12T09:03:07");
     EXPECT_EQ(*timeOf("2016$3$1$0$0$0") - *timeOf("2016$2$29$23$59$59"), 1);
@@ -224,15 +219,15 @@ TEST(Trips, TrackRunsBreakWhereThereIsNoFix) {
     std::vector<std::string> lines = testgen::simulateDrive(o);
     for (size_t t : {3u, 4u}) lines[t] = withLat(lines[t], "0");
     lines[10] = withField(lines[10], kLon, "1157x55");  // a longitude that is no number is no fix either
-    const auto record = scanned(lines);
+    const auto samples = scanned(lines);
     const auto sizes = [&](size_t step) {
         std::vector<size_t> out;
-        for (const auto& run : trips::trackRuns(record, step)) out.push_back(run.size());
+        for (const auto& run : trips::trackRuns(samples, step)) out.push_back(run.size());
         return out;
     };
     EXPECT_EQ(sizes(1), (std::vector<size_t>{3, 5, 1}));  // samples 0-2, 5-9, 11
     EXPECT_EQ(sizes(2), (std::vector<size_t>{2, 3, 1}));  // 0 2, 5 7 9, 11
     EXPECT_EQ(sizes(4), (std::vector<size_t>{2, 2, 1}));  // 0 2, 5 9, 11
-    const auto runs = trips::trackRuns(record, 4);
-    EXPECT_EQ(runs[1].back(), *trips::usableFix(record.array_SubtileInfo->at(9)));
+    const auto runs = trips::trackRuns(samples, 4);
+    EXPECT_EQ(runs[1].back(), *samples.at(9).fix);
 }

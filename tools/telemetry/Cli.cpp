@@ -24,6 +24,7 @@
 #include "RecordingFolder.h"
 #include "InspectJson.h"
 #include "SamplesJson.h"
+#include "SubtitleTrackReader.h"
 #include "TelemetryReader.h"
 #include "Log.h"
 #include "CameraClock.h"
@@ -192,6 +193,27 @@ Scanned scanFile(const std::string& path) {
     return out;
 }
 
+// A recording's samples by whichever reader knows its camera. A reader's complaint is
+// a warning; a file that cannot be opened at all fails the command.
+telemetry::RecordingSamples readRecording(const std::string& file, int& status) {
+    const QString name = shown(file);
+    telemetry::setLogSink([&name](std::string_view line) {
+        printError(name + QLatin1String(": ") + QString::fromUtf8(line.data(), qsizetype(line.size())));
+    });
+    telemetry::RecordingSamples read = telemetry::ReaderRegistry::standard().read(file);
+    telemetry::setLogSink({});
+    if (const auto* failure = std::get_if<telemetry::ReadFailure>(&read.result)) {
+        const QString reason = QString::fromLocal8Bit(failure->reason.c_str());
+        if (read.reader.empty()) {
+            printError(name + QLatin1String(": cannot read: ") + reason);
+            status = kFailure;
+        } else {
+            printError(name + QLatin1String(": warning: ") + reason);
+        }
+    }
+    return read;
+}
+
 // Same device and inode: the output would replace an input, however either is spelled.
 bool isOneOf(const std::string& output, const std::vector<std::string>& inputs) {
     struct stat target {};
@@ -346,9 +368,9 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
     request.stripTelemetry = options.strip;
     request.output = shown(output);
     if (options.overlay) {
-        std::vector<std::vector<telemetry::Class_Subtitle_Info>> samples(request.files.size());
+        std::vector<std::vector<telemetry::Sample>> samples(request.files.size());
         for (const clips::ClipPiece& piece : *pieces)
-            if (records[piece.file].array_SubtileInfo) samples[piece.file] = *records[piece.file].array_SubtileInfo;
+            if (samples[piece.file].empty()) samples[piece.file] = telemetry::samplesOf(records[piece.file]);
         request.overlayScript = clips::overlayScript(*pieces, samples, options.speedUnit);
     }
 
@@ -505,24 +527,8 @@ int run(int argc, char** argv) {
     } else if (samples) {
         JsonArrayWriter writer(output.device());
         for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
-            const std::string& file = files[i];
-            const QString name = shown(file);
-            telemetry::setLogSink([&name](std::string_view line) {
-                printError(name + QLatin1String(": ") + QString::fromUtf8(line.data(), qsizetype(line.size())));
-            });
-            const telemetry::RecordingSamples read = telemetry::ReaderRegistry::standard().read(file);
-            telemetry::setLogSink({});
-            if (const auto* failure = std::get_if<telemetry::ReadFailure>(&read.result)) {
-                const QString reason = QString::fromLocal8Bit(failure->reason.c_str());
-                // Without a reader the file itself could not be opened.
-                if (read.reader.empty()) {
-                    printError(name + QLatin1String(": cannot read: ") + reason);
-                    status = kFailure;
-                } else {
-                    printError(name + QLatin1String(": warning: ") + reason);
-                }
-            }
-            writer.add(recordingSamplesJson(name, read));
+            const telemetry::RecordingSamples read = readRecording(files[i], status);
+            writer.add(recordingSamplesJson(shown(files[i]), read));
         }
         writer.finish();
     } else if (drives) {
@@ -531,9 +537,10 @@ int run(int argc, char** argv) {
         std::vector<trips::RecordingSummary> summaries;
         QStringList names;
         for (size_t i = 0; i < files.size(); ++i) {
-            const Scanned scanned = scanFile(files[i]);
-            if (!scanned.readable) status = kFailure;
-            summaries.push_back(trips::summarizeRecording(scanned.record, i, thresholds));
+            const telemetry::RecordingSamples read = readRecording(files[i], status);
+            static const std::vector<telemetry::Sample> kNone;
+            const auto* samples = std::get_if<std::vector<telemetry::Sample>>(&read.result);
+            summaries.push_back(trips::summarizeRecording(samples ? *samples : kNone, i, thresholds));
             names << shown(files[i]);
         }
         QJsonArray json;
