@@ -18,13 +18,18 @@ std::optional<QTimeZone> parseUtcOffset(QStringView text) {
     return QTimeZone(text[0] == u'-' ? -seconds : seconds);
 }
 
-QDateTime sampleDateTime(const telemetry::Class_Subtitle_Info& s, const QTimeZone& zone) {
-    using telemetry::integerValue;
-    const int year = integerValue(s.year);
-    const QDate date(year, integerValue(s.month), integerValue(s.day));
-    const QTime time(integerValue(s.hour), integerValue(s.min), integerValue(s.second));
-    if (year < 1 || year > 9999 || !date.isValid() || !time.isValid()) return {};
-    return QDateTime(date, time, zone);
+QDateTime sampleDateTime(const telemetry::Sample& s, const QTimeZone& zone) {
+    if (!s.time) return {};
+    // Beyond the years 1 to 9999 either way, so the conversions below cannot overflow.
+    constexpr qint64 kLimitMs = 400'000LL * 366 * 86'400'000;
+    const qint64 ms = s.time->sinceEpoch.count();
+    if (ms < -kLimitMs || ms > kLimitMs) return {};
+    const QDateTime read = QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
+    const int year = read.date().year();
+    if (year < 1 || year > 9999) return {};
+    if (s.time->clock == telemetry::RecordedTime::Clock::Utc) return read.toTimeZone(zone);
+    // The camera's clock: the same fields, on a clock set to zone.
+    return QDateTime(read.date(), read.time(), zone);
 }
 
 QString utcText(const QDateTime& time) {
@@ -32,7 +37,7 @@ QString utcText(const QDateTime& time) {
     const QDateTime utc = time.toUTC();
     // xsd:dateTime, which GPX and KML readers check, has four-digit years from 0001.
     if (utc.date().year() < 1 || utc.date().year() > 9999) return {};
-    return utc.toString(Qt::ISODate);
+    return utc.toString(utc.time().msec() ? Qt::ISODateWithMs : Qt::ISODate);
 }
 
 QString localText(const QDateTime& time) {

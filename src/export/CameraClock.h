@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "Class_Subtitle_Info.h"
+#include "Sample.h"
 
 namespace track_export {
 
@@ -15,11 +15,13 @@ namespace track_export {
 // nullopt for anything else.
 std::optional<QTimeZone> parseUtcOffset(QStringView text);
 
-// The sample's date and time read on a clock set to zone; invalid when the
-// fields are no date (month 13, February 30, a year outside 1..9999).
-QDateTime sampleDateTime(const telemetry::Class_Subtitle_Info& sample, const QTimeZone& zone);
+// The sample's date and time: a camera's own clock read as set to zone, a satellite
+// time as the UTC it is (shown in zone); invalid without a time or outside the years
+// 1 to 9999.
+QDateTime sampleDateTime(const telemetry::Sample& sample, const QTimeZone& zone);
 
-// ISO 8601 in UTC with "Z", as GPX, KML and GeoJSON readers expect; null when the
+// ISO 8601 in UTC with "Z", as GPX, KML and GeoJSON readers expect, with
+// milliseconds where the time has them; null when the
 // time is invalid or falls outside the years 1 to 9999 in UTC (9999-12-31 23:00 on
 // a clock at -05:00).
 QString utcText(const QDateTime& time);

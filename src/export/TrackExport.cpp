@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "CameraClock.h"
-#include "PositionFix.h"
+#include "SubtitleTrackReader.h"
 #include "TextValues.h"
 
 namespace track_export {
@@ -23,6 +23,7 @@ namespace {
 
 using telemetry::Class_Subtitle_Info;
 using telemetry::Class_Video_Info;
+using telemetry::Sample;
 using telemetry::Text;
 
 QString qtext(const Text& value) {
@@ -32,18 +33,11 @@ QString qtext(const telemetry::SampleText& value) {
     return value ? QString::fromUtf8(value.view().data(), qsizetype(value.view().size())) : QString();
 }
 
-QString fileNameOf(const Class_Video_Info& record) { return qtext(record.filename ? record.filename : record.filepath); }
-
 // Plain decimal notation: xsd:decimal has no exponent, and the shortest form that
 // reads back to the same double keeps the camera's four decimals as they were.
 QString decimal(double value) {
     if (value == 0) value = 0;  // no "-0" for a zero position in the west
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
-}
-
-double signedDegrees(const telemetry::SampleText& value, const telemetry::SampleText& hemisphere, const char* negative) {
-    const double degrees = telemetry::floatingValue(value) / 10000.0;
-    return hemisphere == negative ? -degrees : degrees;
 }
 
 // XML 1.0 cannot carry control characters or U+FFFE/U+FFFF, which a file name
@@ -70,23 +64,26 @@ constexpr char kKmlNamespace[] = "http://www.opengis.net/kml/2.2";
 constexpr char kGxNamespace[] = "http://www.google.com/kml/ext/2.2";
 
 struct Point {
-    TrackPoint at;
-    const Class_Subtitle_Info* sample = nullptr;
+    telemetry::GeoPoint at;
+    const Sample* sample = nullptr;
     QDateTime time;
 };
 using Run = std::vector<Point>;
 
-// The camera's speed, when it is one: a number, finite and not negative.
-std::optional<double> kilometresPerHour(const Class_Subtitle_Info& s) {
-    const double speed = telemetry::floatingValue(s.speed);
-    return std::isfinite(speed) && speed >= 0 ? std::optional(speed) : std::nullopt;
+// The camera's speed, when it is one: finite and not negative.
+std::optional<double> kilometresPerHour(const Sample& s) {
+    return s.speedKmh && std::isfinite(*s.speedKmh) && *s.speedKmh >= 0 ? s.speedKmh : std::nullopt;
 }
 // GPX's types: speed is m/s and not negative, course lies in [0, 360).
-std::optional<double> metresPerSecond(const Class_Subtitle_Info& s) {
+std::optional<double> metresPerSecond(const Sample& s) {
     const auto kmh = kilometresPerHour(s);
     return kmh ? std::optional(*kmh / 3.6) : std::nullopt;
 }
-int course(const Class_Subtitle_Info& s) { return (telemetry::integerValue(s.heading) % 360 + 360) % 360; }
+std::optional<QString> course(const Sample& s) {
+    if (!s.headingDegrees || !std::isfinite(*s.headingDegrees)) return std::nullopt;
+    const double degrees = std::fmod(std::fmod(*s.headingDegrees, 360.0) + 360.0, 360.0);
+    return decimal(degrees < 360.0 ? degrees : 0.0);  // -1e-20 turns into 360 above
+}
 
 }  // namespace
 
@@ -99,30 +96,29 @@ std::optional<TrackFormat> trackFormatNamed(const QString& name) {
     return std::nullopt;
 }
 
-double latitudeDegrees(const Class_Subtitle_Info& s) { return signedDegrees(s.lat, s.NS, "S"); }
-double longitudeDegrees(const Class_Subtitle_Info& s) { return signedDegrees(s.lon, s.WE, "W"); }
-
-std::optional<TrackPoint> trackPoint(const Class_Subtitle_Info& s) {
-    const auto fix = telemetry::positionFix(s);
-    if (!fix) return std::nullopt;
-    return TrackPoint{fix->latitude, fix->longitude};
+TrackRecording trackRecordingOf(const Class_Video_Info& record) {
+    TrackRecording r;
+    if (record.filename) r.fileName = qtext(record.filename);
+    r.path = qtext(record.filepath);
+    r.durationSeconds = record.duration_second;
+    r.samples = telemetry::samplesOf(record);
+    r.texts = &record;
+    return r;
 }
 
 namespace {
 
-// A sample without a track point ends the run: nobody drove the straight line
-// across the gap.
-std::vector<Run> runsOf(const Class_Video_Info& record, const QTimeZone& zone) {
+// A sample without a fix ends the run: nobody drove the straight line across the gap.
+std::vector<Run> runsOf(const TrackRecording& recording, const QTimeZone& zone) {
     std::vector<Run> runs(1);
-    if (record.array_SubtileInfo)
-        for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
-            if (const auto p = trackPoint(s)) {
-                QDateTime time = sampleDateTime(s, zone);
-                if (utcText(time).isNull()) time = {};  // a time no reader takes is no time
-                runs.back().push_back({*p, &s, time});
-            }
-            else if (!runs.back().empty()) runs.emplace_back();
+    for (const Sample& s : recording.samples) {
+        if (s.fix) {
+            QDateTime time = sampleDateTime(s, zone);
+            if (utcText(time).isNull()) time = {};  // a time no reader takes is no time
+            runs.back().push_back({*s.fix, &s, time});
         }
+        else if (!runs.back().empty()) runs.emplace_back();
+    }
     if (runs.back().empty()) runs.pop_back();
     return runs;
 }
@@ -149,14 +145,15 @@ void writeGpxPoint(QXmlStreamWriter& xml, const Point& p, bool v10) {
     xml.writeAttribute("lon", decimal(p.at.lon));
     if (p.time.isValid()) xml.writeTextElement(ns, "time", utcText(p.time));
     const auto speed = metresPerSecond(*p.sample);
+    const auto heading = course(*p.sample);
     if (v10) {  // 1.0 orders them course, then speed
-        xml.writeTextElement(ns, "course", QString::number(course(*p.sample)));
+        if (heading) xml.writeTextElement(ns, "course", *heading);
         if (speed) xml.writeTextElement(ns, "speed", decimal(*speed));
     } else {
         xml.writeStartElement(ns, "extensions");
         xml.writeStartElement(kTpxNamespace, "TrackPointExtension");
         if (speed) xml.writeTextElement(kTpxNamespace, "speed", decimal(*speed));
-        xml.writeTextElement(kTpxNamespace, "course", QString::number(course(*p.sample)));
+        if (heading) xml.writeTextElement(kTpxNamespace, "course", *heading);
         xml.writeEndElement();
         xml.writeEndElement();
     }
@@ -277,7 +274,7 @@ QJsonObject geometryOf(const QJsonArray& parts, const char* one, const char* man
 // GeometryCollection of the lines and the points. The per-point times and speeds
 // are flat arrays over the positions in that order: GDAL reads a flat array of
 // strings or numbers as a list of them, a nested one only as JSON text.
-QJsonObject geoJsonFeature(const Class_Video_Info& record, std::vector<Run> runs) {
+QJsonObject geoJsonFeature(const TrackRecording& recording, std::vector<Run> runs) {
     std::stable_partition(runs.begin(), runs.end(), [](const Run& run) { return run.size() > 1; });
     QJsonArray lines, points, times, speeds;
     QDateTime start, end;
@@ -301,10 +298,10 @@ QJsonObject geoJsonFeature(const Class_Video_Info& record, std::vector<Run> runs
                                 {"geometries", QJsonArray{geometryOf(lines, "LineString", "MultiLineString"),
                                                           geometryOf(points, "Point", "MultiPoint")}}};
     const QJsonObject properties{
-        {"filename", record.filename ? QJsonValue(qtext(record.filename)) : QJsonValue(QJsonValue::Null)},
+        {"filename", recording.fileName ? QJsonValue(*recording.fileName) : QJsonValue(QJsonValue::Null)},
         {"start", orNull(utcText(start))},
         {"end", orNull(utcText(end))},
-        {"duration", qint64(record.duration_second)},
+        {"duration", qint64(recording.durationSeconds)},
         {"times", times},
         {"speeds", speeds},
     };
@@ -348,22 +345,22 @@ QByteArray csvHeader() {
     return (header.join(',') + QLatin1String("\r\n")).toUtf8();  // RFC 4180 ends every record with CRLF
 }
 
-QString csvNumber(const telemetry::SampleText& text) {
-    const double value = telemetry::floatingValue(text);
-    return text && std::isfinite(value) ? decimal(value) : QString();
+QString csvNumber(const std::optional<double>& value) {
+    return value && std::isfinite(*value) ? decimal(*value) : QString();
 }
 
-QByteArray csvRows(const Class_Video_Info& record, const QTimeZone& zone) {
+QByteArray csvRows(const TrackRecording& recording, const QTimeZone& zone) {
     QString out;
-    if (!record.array_SubtileInfo) return {};
-    const QString file = csvCell(fileNameOf(record));
-    for (const Class_Subtitle_Info& s : *record.array_SubtileInfo) {
-        const auto p = trackPoint(s);
+    const QString file = csvCell(recording.name());
+    const auto* texts = recording.texts && recording.texts->array_SubtileInfo ? &*recording.texts->array_SubtileInfo : nullptr;
+    for (size_t k = 0; k < recording.samples.size(); ++k) {
+        const Sample& s = recording.samples[k];
         const auto speed = metresPerSecond(s);
-        QStringList row{localText(sampleDateTime(s, zone)), p ? decimal(p->lat) : QString(), p ? decimal(p->lon) : QString(),
-                        speed ? decimal(*speed) : QString(), s.heading ? QString::number(telemetry::integerValue(s.heading)) : QString(),
-                        csvNumber(s.gx), csvNumber(s.gy), csvNumber(s.gz), file};
-        for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i) row << csvCell(qtext(s.field(i)));
+        QStringList row{localText(sampleDateTime(s, zone)), s.fix ? decimal(s.fix->lat) : QString(),
+                        s.fix ? decimal(s.fix->lon) : QString(), speed ? decimal(*speed) : QString(),
+                        csvNumber(s.headingDegrees), csvNumber(s.g[0]), csvNumber(s.g[1]), csvNumber(s.g[2]), file};
+        for (int i = 0; i < Class_Subtitle_Info::kFieldCount; ++i)
+            row << (texts && k < texts->size() ? csvCell(qtext((*texts)[k].field(i))) : QString());
         out += row.join(',') + QLatin1String("\r\n");
     }
     return out.toUtf8();
@@ -389,21 +386,21 @@ TrackWriter::TrackWriter(TrackFormat format, QIODevice& out, QTimeZone clockZone
 
 TrackWriter::~TrackWriter() = default;
 
-bool TrackWriter::add(const Class_Video_Info& record) {
-    const std::vector<Run> runs = runsOf(record, zone_);
-    if (format_ == TrackFormat::Csv) out_.write(csvRows(record, zone_));
+bool TrackWriter::add(const TrackRecording& recording) {
+    const std::vector<Run> runs = runsOf(recording, zone_);
+    if (format_ == TrackFormat::Csv) out_.write(csvRows(recording, zone_));
     if (runs.empty()) {
         spill(kSpillAt);
         return false;
     }
-    const QString name = xmlSafe(fileNameOf(record));
+    const QString name = xmlSafe(recording.name());
     switch (format_) {
         case TrackFormat::Gpx:
         case TrackFormat::Gpx10: writeGpxTrack(*xml_, name, runs, format_ == TrackFormat::Gpx10); break;
         case TrackFormat::Kml: writeKmlPlacemark(*xml_, name, runs); break;
         case TrackFormat::GeoJson:
             if (added_) out_.write(",");
-            out_.write(QJsonDocument(geoJsonFeature(record, runs)).toJson(QJsonDocument::Compact));
+            out_.write(QJsonDocument(geoJsonFeature(recording, runs)).toJson(QJsonDocument::Compact));
             added_ = true;
             break;
         case TrackFormat::Csv: break;
@@ -434,7 +431,7 @@ QByteArray exportTracks(TrackFormat format, Records records, const QTimeZone& cl
     QBuffer out(&bytes);
     out.open(QIODevice::WriteOnly);
     TrackWriter writer(format, out, clockZone);
-    for (const Class_Video_Info& record : records) writer.add(record);
+    for (const Class_Video_Info& record : records) writer.add(trackRecordingOf(record));
     writer.finish();
     return bytes;
 }

@@ -12,8 +12,8 @@
 #include <optional>
 #include <span>
 
-#include "Class_Subtitle_Info.h"
 #include "Class_Video_Info.h"
+#include "Sample.h"
 
 namespace track_export {
 
@@ -22,25 +22,28 @@ enum class TrackFormat { Gpx, Gpx10, Kml, GeoJson, Csv };
 // "gpx", "gpx10", "kml", "geojson" or "csv"; nullopt for anything else.
 std::optional<TrackFormat> trackFormatNamed(const QString& name);
 
-// Degrees from an unsigned text in ten-thousandths of a degree, negative when the
-// hemisphere text is exactly "S" (latitude) or "W" (longitude).
-double latitudeDegrees(const telemetry::Class_Subtitle_Info& sample);
-double longitudeDegrees(const telemetry::Class_Subtitle_Info& sample);
+// One recording as the exports read it: its decoded samples, whatever the camera,
+// and for a camera that writes its telemetry as texts those texts too, one per
+// sample (the CSV keeps them in its raw columns).
+struct TrackRecording {
+    std::optional<QString> fileName;
+    QString path;  // names the recording when it has no file name
+    int64_t durationSeconds = 0;
+    std::vector<telemetry::Sample> samples;
+    const telemetry::Class_Video_Info* texts = nullptr;  // outlives the recording's add()
 
-struct TrackPoint {
-    double lat = 0, lon = 0;
+    QString name() const { return fileName.value_or(path); }
 };
 
-// The point a sample adds to a drawn track: it has a position fix and its
-// degrees lie on the globe. A damaged text can give a fix at latitude 300, which
-// GPX readers reject and map software draws across the world.
-std::optional<TrackPoint> trackPoint(const telemetry::Class_Subtitle_Info& sample);
+// A scanned record of the camera that writes texts, its samples decoded.
+TrackRecording trackRecordingOf(const telemetry::Class_Video_Info& record);
 
 using Records = std::span<const telemetry::Class_Video_Info>;
 
 // Writes the tracks a recording at a time, so that each recording can be let go
-// once written. Times are the camera's clock read in clockZone, written in UTC
-// (CSV: with the zone's offset). A sample without a track point breaks the track:
+// once written. A camera's own clock is read in clockZone, satellite times are UTC
+// already; all are written in UTC (CSV: in clockZone, with its offset). A sample
+// without a fix breaks the track:
 // - GPX 1.1 / 1.0: one trk per recording, a trkseg per run of track points;
 //   speed (m/s) and course in a Garmin TrackPointExtension (1.1) or in the
 //   trkpt's own speed and course elements (1.0);
@@ -61,7 +64,7 @@ public:
     TrackWriter(const TrackWriter&) = delete;
     TrackWriter& operator=(const TrackWriter&) = delete;
     // Whether the recording had a track point.
-    bool add(const telemetry::Class_Video_Info& record);
+    bool add(const TrackRecording& recording);
     void finish();  // writes what comes after the last recording
 
 private:

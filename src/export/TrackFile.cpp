@@ -18,13 +18,12 @@ TrackFileResult writeTrackFile(const QString& path, TrackFormat format,
     {
         TrackWriter writer(format, file, clockZone);
         for (const auto& record : records) {
-            if (writer.add(*record)) {
+            const TrackRecording recording = trackRecordingOf(*record);
+            if (writer.add(recording)) {
                 exported = true;
                 continue;
             }
-            const telemetry::Text& name = record->filename ? record->filename : record->filepath;
-            result.withoutTrack << (name ? QFileInfo(QString::fromUtf8(name->data(), qsizetype(name->size()))).fileName()
-                                         : QString());
+            result.withoutTrack << QFileInfo(recording.name()).fileName();
         }
         writer.finish();
     }

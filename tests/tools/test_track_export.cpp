@@ -8,10 +8,12 @@
 #include "OgrInfo.h"
 #include "ToolTestSupport.h"
 #include "CameraClock.h"
+#include "SubtitleTrackReader.h"
 #include "TrackExport.h"
 
 using telemetry::Class_Subtitle_Info;
 using telemetry::Class_Video_Info;
+using telemetry::samplesOf;
 using namespace tooltest;
 using ogr::OgrFeature;
 using ogr::OgrLayer;
@@ -26,6 +28,7 @@ Class_Video_Info record(const char* name, const std::vector<std::string>& lines,
     r.filename = name;
     r.fileDateYMD = date;
     r.duration_second = seconds;
+    r.num_subtitle = uint32_t(lines.size());
     r.array_SubtileInfo.emplace();
     for (const std::string& line : lines) {
         Class_Subtitle_Info s;
@@ -175,9 +178,8 @@ TEST(CameraClock, OffsetsAndZonesToUtc) {
         const auto zone = c.zone[0] == '+' || c.zone[0] == '-' ? track_export::parseUtcOffset(QString(c.zone))
                                                                : std::optional(QTimeZone(c.zone));
         ASSERT_TRUE(zone && zone->isValid());
-        Class_Subtitle_Info s;
-        s.setSubtitleInfo(sampleLine("481374", "115755", "N", "E", "90", "36.0", c.date));
-        const QDateTime time = track_export::sampleDateTime(s, *zone);
+        const QDateTime time =
+            track_export::sampleDateTime(samplesOf(record("A.MP4", {sampleLine("481374", "115755", "N", "E", "90", "36.0", c.date)}))[0], *zone);
         EXPECT_EQ(track_export::utcText(time).toStdString(), c.utc);
         EXPECT_EQ(track_export::localText(time).toStdString(), c.local);
     }
@@ -286,13 +288,13 @@ TEST(TrackExport, CsvRowsForEverySampleWithQuoting) {
     EXPECT_EQ(csv.toStdString(),
               "time,latitude,longitude,speed_mps,heading,gx,gy,gz,file,raw_gx,raw_gy,raw_gz,raw_x,raw_y,raw_hdg,"
               "raw_kmh,raw_year,raw_month,raw_day,raw_hour,raw_min,raw_sec,raw_ns,raw_ew\r\n"
-              "2016-05-12T09:03:07+02:00,-48.1374,-11.5755,10,90,1,0,0.98," + file +
+              "2016-05-12T09:03:07+02:00,-48.1374,-11.5755,10,90,,,0.98," + file +
                   ",\"1,5\",\"say \"\"hi\"\"\",0.98,115755,481374,90,36.0,2016,05,12,09,03,07,S,W\r\n"
-                  ",,,2.0833333333333335,-5,0.01,-0.02,0," + file + ",0.01,-0.02,\"line\nbreak\",115756,0,-5,7.5,2016,13,12,09,03,07,N,E\r\n"
+                  ",,,2.0833333333333335,-5,0.01,-0.02,," + file + ",0.01,-0.02,\"line\nbreak\",115756,0,-5,7.5,2016,13,12,09,03,07,N,E\r\n"
                   "2016-05-12T09:03:07+02:00,48.1376,11.5757,10,90,0.01,-0.02,0.98,'-B.MP4,0.01,-0.02,0.98,115757,481376,90,"
                   "36.0,2016,05,12,09,03,07,N,E\r\n"
-                  "2016-05-12T09:03:07+02:00,,,10,90,0,1,0,'-B.MP4,'=1+2,+1,'\t=9,9e9999,9e9999,+90,36.0,2016,05,"
-                  "12,09,03,07,'@N,\"'\rE\"\r\n");  // infinite: no fix; numbers stay numbers
+                  "2016-05-12T09:03:07+02:00,,,10,90,,1,,'-B.MP4,'=1+2,+1,'\t=9,9e9999,9e9999,+90,36.0,2016,05,"
+                  "12,09,03,07,'@N,\"'\rE\"\r\n");  // infinite: no fix; numbers stay numbers, what is none stays empty
 }
 
 // Real readers of the exported tracks, GDAL's ogrinfo and gpsbabel, on one set of

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QString>
@@ -27,6 +28,7 @@
 #include "SubtitleTrackReader.h"
 #include "TelemetryReader.h"
 #include "Log.h"
+#include "MovieHeader.h"
 #include "CameraClock.h"
 #include "ClipExport.h"
 #include "ClipPlan.h"
@@ -212,6 +214,22 @@ telemetry::RecordingSamples readRecording(const std::string& file, int& status) 
         }
     }
     return read;
+}
+
+bool isTextTrackCamera(const std::string& file) {
+    const telemetry::RandomAccessFile bytes(file);
+    const telemetry::TelemetryReader* reader = telemetry::ReaderRegistry::standard().readerFor(bytes);
+    return reader && reader->name() == "Ambarella";
+}
+
+track_export::TrackRecording exportedRecording(const std::string& file, telemetry::RecordingSamples& read) {
+    track_export::TrackRecording r;
+    r.path = QFile::decodeName(QByteArray::fromStdString(file));
+    r.fileName = QFileInfo(r.path).fileName();
+    if (const auto header = telemetry::movieHeader(telemetry::RandomAccessFile(file)))
+        r.durationSeconds = int64_t(header->seconds());
+    if (auto* samples = std::get_if<std::vector<telemetry::Sample>>(&read.result)) r.samples = std::move(*samples);
+    return r;
 }
 
 // Same device and inode: the output would replace an input, however either is spelled.
@@ -556,18 +574,29 @@ int run(int argc, char** argv) {
         track_export::TrackWriter writer(*format, output.device(), clockZone);
         bool exported = false;
         for (size_t i = 0; i < files.size() && !output.failed(); ++i) {
-            const Scanned scanned = scanFile(files[i]);
-            if (!scanned.readable) {
-                status = kFailure;
-                continue;
+            std::optional<track_export::TrackRecording> recording;
+            Scanned scanned;
+            if (isTextTrackCamera(files[i])) {
+                // The camera's texts go into the CSV's raw columns, and a damaged track
+                // still gives the samples read before the damage.
+                scanned = scanFile(files[i]);
+                if (!scanned.readable) {
+                    status = kFailure;
+                    continue;
+                }
+                if (scanned.record.isSupportSubtitle == 0) {
+                    const size_t read = scanned.record.array_SubtileInfo ? scanned.record.array_SubtileInfo->size() : 0;
+                    printError(shown(files[i]) +
+                               QString(": warning: no complete telemetry track; exporting the %1 samples read")
+                                   .arg(qulonglong(read)));
+                }
+                recording = track_export::trackRecordingOf(scanned.record);
+            } else {
+                telemetry::RecordingSamples read = readRecording(files[i], status);
+                if (read.reader.empty() && std::holds_alternative<telemetry::ReadFailure>(read.result)) continue;
+                recording = exportedRecording(files[i], read);
             }
-            if (scanned.record.isSupportSubtitle == 0) {
-                const size_t read = scanned.record.array_SubtileInfo ? scanned.record.array_SubtileInfo->size() : 0;
-                printError(shown(files[i]) +
-                           QString(": warning: no complete telemetry track; exporting the %1 samples read")
-                               .arg(qulonglong(read)));
-            }
-            if (writer.add(scanned.record)) exported = true;
+            if (writer.add(*recording)) exported = true;
             else printError(shown(files[i]) + QLatin1String(": warning: no position fix; no track exported"));
         }
         writer.finish();
