@@ -71,7 +71,7 @@ public:
     explicit RecordingsDialog(QWidget* parent) : QFileDialog(parent, QObject::tr("Open recordings or a folder")) {
         setOption(QFileDialog::DontUseNativeDialog, true);
         setFileMode(QFileDialog::ExistingFiles);
-        setNameFilters({QObject::tr("MP4 recordings (*.mp4 *.MP4)"), QObject::tr("All files (*)")});
+        setNameFilters({QObject::tr("Recordings (*.mp4 *.MP4 *.mov *.MOV)"), QObject::tr("All files (*)")});
         if (const QString last = loadLastFolder(); !last.isEmpty()) setDirectory(last);
         if (const QSize size = loadOpenDialogSize(); size.isValid()) resize(size);
     }
@@ -457,7 +457,7 @@ void ViewController::loadSettings() {
     UserSeetingCapturePath = s.PathOfSaveDirectory;
     if (s.EventSensitivity == UserSettingEventSensitivity) return;
     UserSettingEventSensitivity = s.EventSensitivity;
-    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo.video_list,
+    drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo,
                          library.arrayTable_Problem);
     tableModel_->drivesChanged();
     showEvents();
@@ -543,7 +543,7 @@ void ViewController::startIndexing(const QByteArrayList& batch) {
 }
 
 void ViewController::reloadRows(int32_t first, int32_t last) {
-    drives.update(library.currentStorageVideo.video_list, library.arrayTable_Problem);
+    drives.update(library.currentStorageVideo, library.arrayTable_Problem);
     tableModel_->reloadRows(first, last);
     tableModel_->drivesChanged();
     // A batch only adds recordings, and a summary once made stays: only the new
@@ -675,20 +675,23 @@ void ViewController::playTheVideo(int32_t row) {
     // The rest of the trip in grey, under the recording's own track; the map fits it all.
     const trips::Trip* trip = drives.tripOf(row);
     const std::vector<RecordingRecord> fitted = fitRecords(storage.video_list, row, trip);
-    std::vector<const telemetry::Class_Video_Info*> tripRecords;
-    for (const RecordingRecord& r : fitted) {
-        tripRecords.push_back(r.get());
-        if (tripRecords.size() == 1) continue;  // the recording itself, drawn in red
-        for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(telemetry::samplesOf(*r))) {
-            MapPolyline line{{}, kTripLevel};
-            for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
-            mapView->addOverlay(line);
+    std::vector<const std::vector<telemetry::Sample>*> tripSamples{storage.telemetry_list.value(row).samples.get()};
+    if (trip)
+        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings; ++k) {
+            if (int32_t(k) == row) continue;  // the recording itself, drawn in red
+            const auto& samples = storage.telemetry_list.value(qsizetype(k)).samples;
+            if (!samples) continue;
+            tripSamples.push_back(samples.get());
+            for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*samples)) {
+                MapPolyline line{{}, kTripLevel};
+                for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
+                mapView->addOverlay(line);
+            }
         }
-    }
     // Within one trip the fit is the same: the view stays where the driver left it.
     const std::optional<size_t> tripStart = trip ? std::optional<size_t>(trip->firstRecording) : std::nullopt;
     if (!tripStart || tripStart != fittedTrip_)
-        if (const auto region = trackRegion(tripRecords))
+        if (const auto region = trackRegion(tripSamples))
             mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
     fittedTrip_ = tripStart;
     mapSteering->showRecording(record, fitted);
@@ -756,7 +759,11 @@ void ViewController::tick(MediaTime time) {
     const CurrentStorageVideo& storage = library.currentStorageVideo;
     if (storage.indexOfNowPlaying < 0 || storage.indexOfNowPlaying >= storage.video_list.size()) return;
     const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
-    if (record.isSupportSubtitle != 1) return;
+    if (record.isSupportSubtitle != 1) {
+        if (const auto& samples = storage.telemetry_list.value(storage.indexOfNowPlaying).samples)
+            tickOnSamples(position, *samples);
+        return;
+    }
     const uint32_t index = tickSampleIndex(position, record);
     // Past the table (a fallback that wraps, or a short table): labels and marker
     // keep what they show.
@@ -770,19 +777,35 @@ void ViewController::tick(MediaTime time) {
                            .toStdString());
     library.currentStorageVideo.currentdegree = telemetry::integerValue(sample.heading);
     const MarkerPosition marker = tickMarker(sample);
-    if (marker.moves && telemetry::positionFix(sample)) {
-        for (const MapAnnotation& a : mapView->annotations())
-            if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
-        mapView->addAnnotation({marker.latitude, marker.longitude}, QStringLiteral("Start"),
-                               library.currentStorageVideo.currentdegree);
-        mapSteering->vehicleMoved({marker.latitude, marker.longitude});
-        // The events' warnings stay drawn above the car.
-        for (const MapAnnotation& a : mapView->annotations())
-            if (a.title == kEventAnnotation) {
-                mapView->removeAnnotation(a.id);
-                mapView->addAnnotation(a.coordinate, a.title);
-            }
-    }
+    if (marker.moves && telemetry::positionFix(sample))
+        moveVehicleMarker(marker.latitude, marker.longitude, library.currentStorageVideo.currentdegree);
+    const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
+    label_gx->setText(texts.gx);
+    label_gy->setText(texts.gy);
+    label_gz->setText(texts.gz);
+    label_speed->setText(texts.speed);
+    label_date->setText(texts.date);
+}
+
+void ViewController::moveVehicleMarker(double latitude, double longitude, int32_t heading) {
+    for (const MapAnnotation& a : mapView->annotations())
+        if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
+    mapView->addAnnotation({latitude, longitude}, QStringLiteral("Start"), heading);
+    mapSteering->vehicleMoved({latitude, longitude});
+    // The events' warnings stay drawn above the car.
+    for (const MapAnnotation& a : mapView->annotations())
+        if (a.title == kEventAnnotation) {
+            mapView->removeAnnotation(a.id);
+            mapView->addAnnotation(a.coordinate, a.title);
+        }
+}
+
+void ViewController::tickOnSamples(float positionMs, const std::vector<telemetry::Sample>& samples) {
+    const auto index = sampleAt(samples, positionMs);
+    if (!index) return;
+    const telemetry::Sample& sample = samples[*index];
+    if (sample.headingDegrees) library.currentStorageVideo.currentdegree = int32_t(std::lround(*sample.headingDegrees));
+    if (sample.fix) moveVehicleMarker(sample.fix->lat, sample.fix->lon, library.currentStorageVideo.currentdegree);
     const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
     label_gx->setText(texts.gx);
     label_gy->setText(texts.gy);
@@ -855,7 +878,9 @@ void ViewController::drawRoute(const QStringList& coordinateSet) {
     const CurrentStorageVideo& storage = library.currentStorageVideo;
     const int32_t row = storage.indexOfNowPlaying;
     if (!storage.filepathOfNowPlaying.isNull() && row >= 0 && row < storage.video_list.size()) {
-        const auto runs = trips::trackRuns(telemetry::samplesOf(*storage.video_list.at(row)));
+        static const std::vector<telemetry::Sample> kNone;
+        const auto& samples = storage.telemetry_list.value(row).samples;
+        const auto runs = trips::trackRuns(samples ? *samples : kNone);
         for (const std::vector<trips::GeoPoint>& run : runs) {
             MapPolyline line;
             for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});

@@ -67,6 +67,9 @@ public:
     bool openPaths(const QByteArrayList& chosen);
     void acceptDrop(const QList<QUrl>& urls);
     void tick(MediaTime time);
+    // The tick of a recording whose telemetry another camera's reader decoded.
+    void tickOnSamples(float positionMs, const std::vector<telemetry::Sample>& samples);
+    void moveVehicleMarker(double latitude, double longitude, int32_t heading);
     // The player's report on an opening; only the latest opening's is taken.
     void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void sliderValueChanged();

@@ -7,14 +7,22 @@
 #include <memory>
 
 #include "Class_Video_Info.h"
+#include "Sample.h"
 
 using RecordingRecord = std::shared_ptr<const telemetry::Class_Video_Info>;
+
+// A row's telemetry as numbers, whichever camera wrote it, and its video's length.
+struct RowTelemetry {
+    std::shared_ptr<const std::vector<telemetry::Sample>> samples;  // null: none
+    double seconds = 0;
+};
 
 struct CurrentStorageVideo {
     int32_t num_video_list = 0;  // counts a whole batch from the start of its second phase
     int32_t indexOfNowPlaying = 0;
     int32_t currentdegree = 0;
     QVector<RecordingRecord> video_list;  // entry i belongs to table row i
+    QVector<RowTelemetry> telemetry_list;  // entry i belongs to table row i, listed with it
     QString filenameOfNowPlaying;
     QString filepathOfNowPlaying;
 };

@@ -5,16 +5,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "SubtitleTrackReader.h"
-
-void DriveIndex::update(const QVector<RecordingRecord>& list, const QStringList& problems) {
+void DriveIndex::update(const CurrentStorageVideo& rows, const QStringList& problems) {
+    const QVector<RowTelemetry>& list = rows.telemetry_list;
     if (size_t(list.size()) == summaries_.size()) return;
     for (size_t i = summaries_.size(); i < size_t(list.size()); ++i) {
-        const telemetry::Class_Video_Info& record = *list.at(qsizetype(i));
-        const bool ofUse = record.isSupportSubtitle == 1 && problems.value(qsizetype(i)).isEmpty();
+        const RowTelemetry& row = list.at(qsizetype(i));
+        const bool ofUse = row.samples && problems.value(qsizetype(i)).isEmpty();
         // Nor has a recording of no use events of its own.
-        summaries_.push_back(ofUse ? trips::summarizeRecording(telemetry::samplesOf(record), i, thresholds_) : trips::RecordingSummary{});
-        seconds_.push_back(record.timescale ? double(record.duration) / record.timescale : 0.0);
+        summaries_.push_back(ofUse ? trips::summarizeRecording(*row.samples, i, thresholds_) : trips::RecordingSummary{});
+        seconds_.push_back(row.seconds);
         inTrips_.push_back(ofUse);
     }
     regroup();
@@ -45,11 +44,11 @@ void DriveIndex::clear() {
     tripOf_.clear();
 }
 
-void DriveIndex::setThresholds(const trips::EventThresholds& thresholds, const QVector<RecordingRecord>& list,
+void DriveIndex::setThresholds(const trips::EventThresholds& thresholds, const CurrentStorageVideo& rows,
                                const QStringList& problems) {
     thresholds_ = thresholds;
     clear();
-    update(list, problems);
+    update(rows, problems);
 }
 
 const trips::Trip* DriveIndex::tripOf(int row) const { return has(row) ? &trips_.at(tripOf_.at(size_t(row))) : nullptr; }

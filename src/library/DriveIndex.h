@@ -17,13 +17,13 @@
 
 class DriveIndex {
 public:
-    // Summarises the records not yet summarised and regroups the trips. problems:
+    // Summarises the rows not yet summarised and regroups the trips. problems:
     // per row, why its recording is of no use, or empty (RecordingLibrary::arrayTable_Problem).
-    void update(const QVector<RecordingRecord>& list, const QStringList& problems);
+    void update(const CurrentStorageVideo& rows, const QStringList& problems);
     // The list was emptied: nothing summarised is kept for the rows that come next.
     void clear();
     // New thresholds: every recording's events are found again.
-    void setThresholds(const trips::EventThresholds& thresholds, const QVector<RecordingRecord>& list,
+    void setThresholds(const trips::EventThresholds& thresholds, const CurrentStorageVideo& rows,
                        const QStringList& problems);
 
     const std::vector<trips::RecordingSummary>& summaries() const { return summaries_; }
@@ -49,7 +49,7 @@ private:
     trips::EventThresholds thresholds_;
     std::vector<trips::RecordingSummary> summaries_;
     std::vector<double> seconds_;  // each recording's video length
-    std::vector<bool> inTrips_;    // of use: its scan completed and it has a picture
+    std::vector<bool> inTrips_;    // of use: its telemetry was read and it has a picture
     std::vector<trips::Trip> trips_;  // in rows: a trip spans the rows from its first to its last recording
     std::vector<size_t> tripOf_;
 };

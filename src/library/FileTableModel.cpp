@@ -62,12 +62,13 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
         const QString folder = library_.arrayTable_Folder.value(row);
         return folder == QLatin1String("/") ? folder : folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
     }
+    case Camera: return library_.arrayTable_Camera.value(row);
     default: return {};
     }
 }
 
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "Folder"};
+    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "Folder", "Camera"};
     return section >= 0 && section < ColumnCount ? QVariant(QString::fromUtf8(titles[section])) : QVariant();
 }

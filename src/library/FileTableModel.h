@@ -12,7 +12,7 @@ class DriveIndex;
 class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { File, Time, Date, Trip, Event, Folder, ColumnCount };
+    enum Column { File, Time, Date, Trip, Event, Folder, Camera, ColumnCount };
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
     // The trips and events the Trip and event columns show; none until set.

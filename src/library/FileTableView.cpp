@@ -40,6 +40,7 @@ void FileTableView::setModel(QAbstractItemModel* model) {
     if (!files) return;
     // Shares the room the File column leaves, so no row needs scrolling sideways.
     horizontalHeader()->setSectionResizeMode(FileTableModel::Folder, QHeaderView::Stretch);
+    horizontalHeader()->setSectionResizeMode(FileTableModel::Camera, QHeaderView::ResizeToContents);
     const auto showFolders = [this, files] { setColumnHidden(FileTableModel::Folder, !files->severalFolders()); };
     connect(files, &QAbstractItemModel::rowsInserted, this, showFolders);
     connect(files, &QAbstractItemModel::modelReset, this, showFolders);

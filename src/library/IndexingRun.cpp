@@ -1,11 +1,64 @@
 #include "IndexingRun.h"
 
+#include <QObject>
+#include <algorithm>
 #include <vector>
 
 #include "FileBytes.h"
 #include "Log.h"
+#include "MovieHeader.h"
+#include "SubtitleTrackReader.h"
+#include "TelemetryReader.h"
 #include "RowText.h"
 #include "VideoTrack.h"
+
+namespace {
+
+struct Row {
+    RecordingRecord record;
+    RowTelemetry telemetry;
+    QString length, date, problem, camera;
+};
+
+QString textOf(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// A scanned file's row: the camera of the scan's texts, or whichever other camera's
+// reader knows the file.
+Row rowOf(const RecordingRecord& record, const std::string& path, const QByteArray& file) {
+    Row row{record, {}, {}, {}, {}, {}};
+    if (record->isSupportSubtitle == 1) {
+        row.telemetry = {std::make_shared<const std::vector<telemetry::Sample>>(telemetry::samplesOf(*record)),
+                         double(record->duration) / record->timescale};
+        row.camera = QStringLiteral("Ambarella");
+        row.length = lengthText(*record), row.date = dateText(*record);
+        row.problem = rowProblem(*record, {}, hasVideoTrack(file));
+        return row;
+    }
+    const std::string unreadable = telemetry::unreadableReason(path);
+    // A file with the scan's marker is that camera's, damaged: the scan's reason says most.
+    if (unreadable.empty() && record->addrOfAmbarella_EXT == 0) {
+        telemetry::RecordingSamples read = telemetry::ReaderRegistry::standard().read(path);
+        if (!read.reader.empty()) {
+            row.camera = textOf(read.reader);
+            const auto header = telemetry::movieHeader(telemetry::RandomAccessFile(path));
+            const double seconds = header ? header->seconds() : 0.0;
+            row.length = lengthText(uint32_t(std::clamp(seconds, 0.0, double(UINT32_MAX))));
+            if (auto* samples = std::get_if<std::vector<telemetry::Sample>>(&read.result)) {
+                row.date = dateText(*samples);
+                row.telemetry = {std::make_shared<const std::vector<telemetry::Sample>>(std::move(*samples)), seconds};
+                row.problem = hasVideoTrack(file) == false ? QObject::tr("No video track") : QString();
+            } else {
+                row.problem = textOf(std::get<telemetry::ReadFailure>(read.result).reason);
+            }
+            return row;
+        }
+    }
+    row.length = lengthText(*record), row.date = dateText(*record);
+    row.problem = rowProblem(*record, unreadable, std::nullopt);
+    return row;
+}
+
+}  // namespace
 
 IndexingRun::IndexingRun(RecordingLibrary& library, Host& host, MainThread onMain)
     : IndexingRun(library, host, std::move(onMain), Pace{}) {}
@@ -33,6 +86,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
             library_.arrayTable_Avg.append(QString());
             library_.arrayTable_Folder.append(folderOf(batch.at(i)));
             library_.arrayTable_Problem.append(QString());
+            library_.arrayTable_Camera.append(QString());
             ++library_.table_cnt;
         }
         host_.reloadRows(first, library_.table_cnt - 1);
@@ -42,20 +96,18 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         storage.num_video_list = base + n;
     });
 
-    struct Scanned {
-        RecordingRecord record;
-        QString length, date, problem;
-    };
-    std::vector<Scanned> waiting;  // scanned, not yet handed over; rows from `next` on
+    std::vector<Row> waiting;  // scanned, not yet handed over; rows from `next` on
     int32_t next = base;
     auto lastHandOff = std::chrono::steady_clock::now();
     auto handOver = [&] {
         onMain_([&] {
-            for (Scanned& s : waiting) {
+            for (Row& s : waiting) {
                 const int32_t k = next++;
                 // The record is listed before its flag turns "true": the opener reads a
                 // row's record only after seeing the flag.
                 storage.video_list.append(std::move(s.record));
+                storage.telemetry_list.append(std::move(s.telemetry));
+                library_.arrayTable_Camera[k] = s.camera;
                 library_.arrayTable_Time[k] = s.length;
                 library_.arrayTable_Date[k] = s.date;
                 library_.arrayTable_Trip[k] = QString::number(k + 1);
@@ -80,10 +132,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         ExtractSubtitle = extractor;
         const std::string path = batch.at(k - base).toStdString();
         extractor->ExtractSubtitle(*record, path);
-        const bool scanned = record->isSupportSubtitle == 1;
-        const QString problem = rowProblem(*record, scanned ? std::string() : telemetry::unreadableReason(path),
-                                           scanned ? hasVideoTrack(batch.at(k - base)) : std::nullopt);
-        waiting.push_back({record, lengthText(*record), dateText(*record), problem});
+        waiting.push_back(rowOf(record, path, batch.at(k - base)));
         if (int32_t(waiting.size()) >= pace_.maxFiles || std::chrono::steady_clock::now() - lastHandOff >= pace_.interval)
             handOver();
     }

@@ -15,7 +15,8 @@ RecordingLibrary::RecordingLibrary() { clear(); }
 
 void RecordingLibrary::clear() {
     for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
-                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_Problem, &arrayTable_isLoadingComplete})
+                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_Problem, &arrayTable_Camera,
+                                &arrayTable_isLoadingComplete})
         column->clear();
     table_cnt = 0;
     currentStorageVideo = CurrentStorageVideo{};
@@ -25,6 +26,7 @@ void RecordingLibrary::clear() {
         column->reserve(kReservedRows);
     for (int i = 0; i < kReservedRows; ++i) arrayTable_isLoadingComplete.append(QStringLiteral("false"));
     currentStorageVideo.video_list.reserve(kReservedRows);
+    currentStorageVideo.telemetry_list.reserve(kReservedRows);
 }
 
 bool RecordingLibrary::isRowIndexed(int32_t row) const {

@@ -22,6 +22,7 @@ struct RecordingLibrary {
     QStringList arrayTable_Avg;    // empty texts, never shown
     QStringList arrayTable_Folder;  // the folder of each row's file
     QStringList arrayTable_Problem;  // why an indexed row's recording is of no use, or empty
+    QStringList arrayTable_Camera;   // the reader of the row's telemetry, or empty
     QStringList arrayTable_isLoadingComplete;  // "true" once the row's record is listed
     int32_t table_cnt = 0;
     std::atomic<bool> isOperationIndexing{false};

@@ -1,6 +1,8 @@
 #include "RowText.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QTimeZone>
 #include <QObject>
 #include <algorithm>
 #include <QStringList>
@@ -13,8 +15,18 @@ QString twoDigits(uint32_t v) { return v < 10 ? QStringLiteral("0%1").arg(v) : Q
 
 QString lengthText(const telemetry::Class_Video_Info& record) {
     if (!record.isSupportSubtitle) return QStringLiteral("0:0");
-    const uint32_t seconds = record.duration / record.timescale;  // a completed scan has a time scale
-    return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60);
+    return lengthText(record.duration / record.timescale);  // a completed scan has a time scale
+}
+
+QString lengthText(uint32_t seconds) { return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60); }
+
+QString dateText(const std::vector<telemetry::Sample>& samples) {
+    for (const telemetry::Sample& s : samples) {
+        if (!s.time) continue;
+        const QDate date = QDateTime::fromMSecsSinceEpoch(s.time->sinceEpoch.count(), QTimeZone::utc()).date();
+        return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+    }
+    return QString();
 }
 
 QString rowProblem(const telemetry::Class_Video_Info& record, const std::string& unreadable, std::optional<bool> hasVideo) {

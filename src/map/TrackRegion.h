@@ -6,6 +6,7 @@
 
 #include "Class_Video_Info.h"
 #include "MapInterface.h"
+#include "Sample.h"
 
 struct MapRegion {
     GeoCoordinate centre;
@@ -21,3 +22,5 @@ std::optional<MapRegion> trackRegion(const telemetry::Class_Video_Info& record);
 
 // The same over the fixes of several recordings (a trip): one box around them all.
 std::optional<MapRegion> trackRegion(const std::vector<const telemetry::Class_Video_Info*>& records);
+// The same over decoded samples, whichever camera wrote them.
+std::optional<MapRegion> trackRegion(const std::vector<const std::vector<telemetry::Sample>*>& recordings);

@@ -1,5 +1,7 @@
 #include "PlaybackTick.h"
 
+#include <QDateTime>
+#include <QTimeZone>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -64,6 +66,37 @@ TickTexts tickTexts(const telemetry::Class_Subtitle_Info& s, int64_t speedUnit) 
     t.date = QStringLiteral("DATE: %1/%2/%3 %4:%5:%6")
                  .arg(field(s.year, 4), field(s.month, 2), field(s.day, 2), field(s.hour, 2), field(s.min, 2), field(s.second, 2));
     return t;
+}
+
+TickTexts tickTexts(const telemetry::Sample& s, int64_t speedUnit) {
+    TickTexts t;
+    auto g = [](const std::optional<double>& v) { return v ? QString::number(*v, 'f', 2) : QStringLiteral("-"); };
+    t.gx = QStringLiteral("X : ") + g(s.g[0]);
+    t.gy = QStringLiteral("Y : ") + g(s.g[1]);
+    t.gz = QStringLiteral("Z : ") + g(s.g[2]);
+    const bool mph = speedUnit == 0;
+    const QString unit = mph ? QStringLiteral("Mph") : QStringLiteral("Kmh");
+    if (s.speedKmh)
+        t.speed = QStringLiteral("SPEED : %1%2")
+                      .arg(telemetry::truncatedInt32(mph ? *s.speedKmh * kMilesPerKilometre : *s.speedKmh))
+                      .arg(unit);
+    else
+        t.speed = QStringLiteral("SPEED : -") + unit;
+    if (s.time) {
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(s.time->sinceEpoch.count(), QTimeZone::utc());
+        t.date = QStringLiteral("DATE: ") + at.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    } else {
+        t.date = QStringLiteral("DATE: -");
+    }
+    return t;
+}
+
+std::optional<size_t> sampleAt(const std::vector<telemetry::Sample>& samples, double positionMs) {
+    const double seconds = positionMs / 1000.0;
+    const auto after = std::upper_bound(samples.begin(), samples.end(), seconds,
+                                        [](double t, const telemetry::Sample& s) { return t < s.videoSeconds; });
+    if (after == samples.begin()) return std::nullopt;
+    return size_t(after - samples.begin() - 1);
 }
 
 MarkerPosition tickMarker(const telemetry::Class_Subtitle_Info& s) {

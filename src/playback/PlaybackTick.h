@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <optional>
 
+#include <vector>
+
 #include "Class_Subtitle_Info.h"
 #include "Class_Video_Info.h"
+#include "Sample.h"
 
 // value * 1000 / timescale, computed in double and kept as a float.
 float tickPositionMs(int64_t value, int32_t timescale);
@@ -30,6 +33,13 @@ struct TickTexts {
 // The label texts of a sample; speedUnit 0 shows miles per hour. The date shows
 // each field's value, two digits wide (four for the year).
 TickTexts tickTexts(const telemetry::Class_Subtitle_Info& sample, int64_t speedUnit);
+
+// The labels of another camera's sample, from its numbers: "X : 0.02", the speed
+// as above, the date from its clock; what the sample lacks reads "-".
+TickTexts tickTexts(const telemetry::Sample& sample, int64_t speedUnit);
+// The sample a tick at positionMs shows: the last one at or before it, or none
+// before the first.
+std::optional<size_t> sampleAt(const std::vector<telemetry::Sample>& samples, double positionMs);
 
 struct MarkerPosition {
     double latitude = 0, longitude = 0;  // degrees, signed

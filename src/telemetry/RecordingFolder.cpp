@@ -11,7 +11,7 @@ bool isRecordingName(std::string_view name) {
     std::string extension(name.substr(name.size() - 4));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return extension == ".mp4";
+    return extension == ".mp4" || extension == ".mov";
 }
 
 std::vector<std::string> recordingsInFolder(const std::string& folder) {

@@ -9,11 +9,11 @@
 namespace telemetry {
 
 // Whether a file of this name is taken as a recording, from a folder or a drop
-// alike: it ends in ".mp4" in any case and is not hidden (a name starting with
+// alike: it ends in ".mp4" or ".mov" (GoPro and others) in any case and is not hidden (a name starting with
 // ".", such as the "._" twins a Mac writes).
 bool isRecordingName(std::string_view name);
 
-// A folder's direct entries whose names end in ".mp4" in any case, hidden ones
+// A folder's direct entries that isRecordingName takes, hidden ones
 // (a name starting with ".") left out, in byte order of their names, as full
 // paths. An unreadable folder gives nothing.
 std::vector<std::string> recordingsInFolder(const std::string& folder);

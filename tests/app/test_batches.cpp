@@ -19,11 +19,12 @@ TEST(Batches, FolderKeepsVisibleMp4NamesInByteOrder) {
     const QByteArray folder = bytesOf(tmp.path());
     // A name that is not UTF-8 (Latin-1 e acute) stays the file system's bytes.
     const QByteArrayList names = {"REC_0002.MP4", "notes.txt", "clip.mp4", "REC_0001.MP4", "._REC_0001.MP4",
-                                  "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~"};
+                                  "REC_0036.MP4.part", "Z.Mp4", "a.MP4", ".hidden.mp4", "caf\xe9.MP4", "mp4", "x.MP4~",
+                                  "GX010001.MOV", "b.mov", "x.movie", ".hidden.MOV"};
     for (const QByteArray& name : names) std::ofstream((folder + '/' + name).toStdString());
     QDir(tmp.path()).mkdir(QStringLiteral("sub.MP4"));  // qualifies by its name alone
-    const QByteArrayList expected = {"REC_0001.MP4", "REC_0002.MP4", "Z.Mp4",      "a.MP4",
-                                     "caf\xe9.MP4",  "clip.mp4",     "sub.MP4"};
+    const QByteArrayList expected = {"GX010001.MOV", "REC_0001.MP4", "REC_0002.MP4", "Z.Mp4",  "a.MP4",
+                                     "b.mov",        "caf\xe9.MP4",  "clip.mp4",     "sub.MP4"};
     QByteArrayList got = recordingsInFolder(folder);
     for (QByteArray& p : got) {
         EXPECT_TRUE(p.startsWith(folder + '/')) << p.toStdString();
@@ -39,9 +40,9 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
     QTemporaryDir tmp;
     QDir dir(tmp.path());
     QFile(dir.filePath("b.MP4")).open(QIODevice::WriteOnly);
-    QFile(dir.filePath("a.mov")).open(QIODevice::WriteOnly);
+    QFile(dir.filePath("a.txt")).open(QIODevice::WriteOnly);
     // Files are taken as given, unfiltered.
-    const QByteArrayList files = {bytesOf(dir.filePath("a.mov")), bytesOf(dir.filePath("b.MP4"))};
+    const QByteArrayList files = {bytesOf(dir.filePath("a.txt")), bytesOf(dir.filePath("b.MP4"))};
     EXPECT_EQ(batchForChoice(files), files);
     // A folder first: only its recordings; the other chosen items are ignored.
     EXPECT_EQ(batchForChoice({bytesOf(tmp.path()), files[0]}), QByteArrayList{files[1]});

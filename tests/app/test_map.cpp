@@ -277,6 +277,7 @@ TEST(TrackRegion, WholeTrackFromItsFixesOnly) {
             s.setSubtitleInfo("$0$0$1$" + lon + "$" + lat + "$90$36$2016$5$12$9$3$7$S$E");
             record.array_SubtileInfo->push_back(s);
         }
+        record.num_subtitle = record.duration_second = uint32_t(positions.size());
         return trackRegion(record);
     };
     // A fix that starts late, a long trip: the box of the fixes with a tenth on each side.

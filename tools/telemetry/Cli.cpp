@@ -57,7 +57,7 @@ constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE..
 
 Reads the telemetry that a dashcam writes inside its MP4 recordings. A DIR
 stands for its recordings as the viewer opens a folder: the names ending in
-.mp4 in any case, hidden ones left out, sorted by name.
+.mp4 or .mov in any case, hidden ones left out, sorted by name.
 
 Commands:
   inspect  Print what the scan of each FILE found, as a JSON array with one
