@@ -7,9 +7,9 @@
 // a thread posts an event to it every 10 ms and the window notes how long each
 // waited before it was handled: the time any input would have waited.
 //
-//   viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]
+//   xvfb-run -a -s "-screen 0 1920x1080x24" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]
 //
-// Without a display the window runs on Qt's offscreen platform (it still paints).
+// The window runs on the X server, as a user's does.
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchArgs.h"
 #include "Drive.h"
 #include "Extract_Subtitle.h"
 #include "Log.h"
@@ -43,6 +44,10 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: xvfb-run -a -s \"-screen 0 1920x1080x24\" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]\n"
+    "  --events  a hard braking in every recording (use a folder of its own)\n";
 
 void makeFolder(const fs::path& dir, int files, bool events) {
     fs::create_directories(dir);
@@ -142,8 +147,6 @@ int scanChild(const char* folder) {
 // The child: the window from launch to "Load Finished"; prints seconds and waits.
 int viewerChild(int argc, char** argv, const QString& folder) {
     const auto launch = Clock::now();
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     qputenv("DASHCAM_TILE_URL", "");
@@ -204,12 +207,11 @@ int main(int argc, char** argv) {
         else if (a == "--events") events = true;
         else {
             const bool help = a == "--help" || a == "-h";
-            std::fprintf(help ? stdout : stderr,
-                         "usage: viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]\n"
-                         "  --events  a hard braking in every recording (use a folder of its own)\n");
+            std::fputs(kUsage, help ? stdout : stderr);
             return help ? 0 : 2;
         }
     }
+    if (!hasDisplay(kUsage)) return 2;
     makeFolder(dir, files, events);
     std::vector<std::string> paths;
     for (const auto& e : fs::directory_iterator(dir)) paths.push_back(e.path());
