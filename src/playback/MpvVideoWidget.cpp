@@ -77,18 +77,16 @@ void MpvVideoSurface::resizeEvent(QResizeEvent*) {
 
 void MpvVideoSurface::render() {
     if (!render_ || !context_->makeCurrent(this)) return;
-    const bool drawVideo = !blank_;
-    if (drawVideo) {
-        const qreal ratio = devicePixelRatio();
-        mpv_opengl_fbo fbo{int(context_->defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0};
-        int flipY = 1;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-                                     {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
-        // Rendered even while hidden behind a message: mpv waits for each frame it
-        // hands over to be rendered before it goes on.
-        mpv_render_context_render(render_, params);
-    } else {
+    const qreal ratio = devicePixelRatio();
+    mpv_opengl_fbo fbo{int(context_->defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0};
+    int flipY = 1;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+                                 {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    // Rendered even while hidden or blank: mpv waits for each frame it hands over
+    // to be rendered before it goes on.
+    mpv_render_context_render(render_, params);
+    if (blank_) {
         QOpenGLFunctions* gl = context_->functions();
         gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
@@ -97,7 +95,7 @@ void MpvVideoSurface::render() {
         context_->swapBuffers(this);
         emit frameSwapped();
     }
-    if (drawVideo && player_->isOpen()) emit frameDrawn();
+    if (!blank_ && player_->isOpen()) emit frameDrawn();
 }
 
 MpvVideoWidget::MpvVideoWidget(MpvPlayer* player, QWidget* parent) : QWidget(parent), surface_(new MpvVideoSurface(player)) {
