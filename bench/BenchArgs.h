@@ -19,7 +19,9 @@ inline bool printedHelp(int argc, char** argv, const char* usage) {
 // platform composes nothing and shows no video, which hides what the window costs.
 // False, with a message, when there is none.
 inline bool hasDisplay(const char* usage) {
-    if (std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) return true;
+    const char* display = std::getenv("DISPLAY");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (display && *display && (!platform || !*platform)) return true;
     std::fprintf(stderr, "needs an X server and Qt's xcb platform (DISPLAY set, QT_QPA_PLATFORM not)\n%s", usage);
     return false;
 }
