@@ -4,6 +4,12 @@
 # ffmpeg's testsrc2, never downloaded). Run it under nice on a shared machine:
 #   nice -n 19 bench/clip_bench.sh build/tools/telemetry/dashcam-telemetry [RUNS [EXACT_RUNS]]
 set -eu
+usage="usage: bench/clip_bench.sh DASHCAM_TELEMETRY [RUNS [EXACT_RUNS]]
+  Fast and Exact clips beside plain ffmpeg: best of RUNS (3), Exact best of EXACT_RUNS (RUNS)"
+case "${1:-}" in
+  -h|--help) echo "$usage"; exit 0 ;;
+  "") echo "$usage" >&2; exit 2 ;;
+esac
 tool=$(realpath "$1")
 runs=${2:-3}
 exact_runs=${3:-$runs}

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchArgs.h"
 #include "Class_Subtitle_Info.h"
 #include "ChartInteraction.h"
 #include "Draw_Graph.h"
@@ -118,6 +119,12 @@ void cursorTicks(int ticks, bool speedTrace) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (printedHelp(argc, argv,
+                    "usage: graph_bench [samples [runs [ticks]]]\n"
+                    "  the chart of SAMPLES (36000) built and painted RUNS (15) times, then TICKS (300)\n"
+                    "  cursor moves over a 3600-sample chart; painted into images, no display needed\n"))
+        return 0;
+    // Painted into images: the platform's composition is not part of the figure.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int samples = argc > 1 ? std::atoi(argv[1]) : 36000;

@@ -140,9 +140,11 @@ int main(int argc, char** argv) {
         else if (a == "--keep") keep = true;
         else if (a == "--drop-caches") drop = true;
         else {
-            std::fprintf(stderr,
-                         "usage: index_bench [--files N] [--size-mib M | --size-kib K] [--dir DIR] [--keep] [--drop-caches]\n");
-            return 2;
+            const bool help = a == "--help" || a == "-h";
+            std::fputs("usage: index_bench [--files N] [--size-mib M | --size-kib K] [--dir DIR] [--keep] [--drop-caches]\n"
+                       "  --drop-caches  empty the page cache before each run (root only)\n",
+                       help ? stdout : stderr);
+            return help ? 0 : 2;
         }
     }
     makeFolder(dir, files, sizeBytes);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchArgs.h"
 #include "Drive.h"
 #include "Extract_Subtitle.h"
 #include "SyntheticMp4.h"
@@ -33,6 +34,10 @@ long residentBytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (printedHelp(argc, argv,
+                    "usage: record_bench [--seconds S] [--copies N]\n"
+                    "  memory kept per sample: a recording of S seconds (36000) scanned N times (10)\n"))
+        return 0;
     int seconds = 36000, copies = 10;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];

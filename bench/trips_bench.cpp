@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchArgs.h"
 #include "Drive.h"
 #include "SubtitleTrackReader.h"
 #include "Trips.h"
@@ -39,6 +40,10 @@ telemetry::Class_Video_Info record(const std::vector<std::string>& lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (printedHelp(argc, argv,
+                    "usage: trips_bench [--recordings N] [--seconds S]\n"
+                    "  statistics, events and trips of N recordings (1000) of S seconds (3600)\n"))
+        return 0;
     int recordings = 1000, seconds = 3600;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];

@@ -7,9 +7,9 @@
 // a thread posts an event to it every 10 ms and the window notes how long each
 // waited before it was handled: the time any input would have waited.
 //
-//   viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]
+//   xvfb-run -a -s "-screen 0 1920x1080x24" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]
 //
-// Without a display the window runs on Qt's offscreen platform (it still paints).
+// The window runs on the X server, as a user's does.
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchArgs.h"
 #include "Drive.h"
 #include "Extract_Subtitle.h"
 #include "Log.h"
@@ -43,6 +44,10 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: xvfb-run -a -s \"-screen 0 1920x1080x24\" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]\n"
+    "  --events  a hard braking in every recording (use a folder of its own)\n";
 
 void makeFolder(const fs::path& dir, int files, bool events) {
     fs::create_directories(dir);
@@ -64,6 +69,7 @@ void makeFolder(const fs::path& dir, int files, bool events) {
 
 struct ChildResult {
     double seconds = 0;
+    double cpuSeconds = 0;  // user and system
     long peakRssKiB = 0;
     std::string output;
 };
@@ -94,6 +100,7 @@ ChildResult runChild(const std::vector<std::string>& args) {
     ::wait4(pid, &status, 0, &usage);
     r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     r.peakRssKiB = usage.ru_maxrss;
+    r.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", argv[0]), std::exit(1);
     return r;
 }
@@ -142,8 +149,6 @@ int scanChild(const char* folder) {
 // The child: the window from launch to "Load Finished"; prints seconds and waits.
 int viewerChild(int argc, char** argv, const QString& folder) {
     const auto launch = Clock::now();
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     qputenv("DASHCAM_TILE_URL", "");
@@ -156,7 +161,7 @@ int viewerChild(int argc, char** argv, const QString& folder) {
             QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
         }
     });
-    ViewController window(MpvPlayer::Output::None);
+    ViewController window;  // with its video output, as the program has it
     window.show();
     // The window's first layout and paint come before the probes, which time what
     // input waits for while the folder is indexed.
@@ -204,12 +209,11 @@ int main(int argc, char** argv) {
         else if (a == "--events") events = true;
         else {
             const bool help = a == "--help" || a == "-h";
-            std::fprintf(help ? stdout : stderr,
-                         "usage: viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]\n"
-                         "  --events  a hard braking in every recording (use a folder of its own)\n");
+            std::fputs(kUsage, help ? stdout : stderr);
             return help ? 0 : 2;
         }
     }
+    if (!hasDisplay(kUsage)) return 2;
     makeFolder(dir, files, events);
     std::vector<std::string> paths;
     for (const auto& e : fs::directory_iterator(dir)) paths.push_back(e.path());
@@ -237,12 +241,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unexpected viewer output: %s\n", viewer.output.c_str()), std::exit(1);
 
     std::printf("%d recordings in %s\n", files, dir.c_str());
-    std::printf("%-44s %9s %14s\n", "", "seconds", "peak RSS MiB");
-    std::printf("%-44s %9.2f %14.1f\n", "dashcam-telemetry inspect (the scan)", scan.seconds, scan.peakRssKiB / 1024.0);
-    std::printf("%-44s %9.2f %14.1f\n", "dashcam-telemetry trips", tripsRun.seconds, tripsRun.peakRssKiB / 1024.0);
-    std::printf("%-44s %9.2f %14.1f\n", "the scan alone (records kept)", std::atof(scanAlone.output.c_str()),
-                scanAlone.peakRssKiB / 1024.0);
-    std::printf("%-44s %9.2f %14.1f\n", "viewer: launch to \"Load Finished\"", seconds, viewer.peakRssKiB / 1024.0);
+    std::printf("%-44s %9s %13s %14s\n", "", "seconds", "CPU seconds", "peak RSS MiB");
+    std::printf("%-44s %9.2f %13.2f %14.1f\n", "dashcam-telemetry inspect (the scan)", scan.seconds, scan.cpuSeconds,
+                scan.peakRssKiB / 1024.0);
+    std::printf("%-44s %9.2f %13.2f %14.1f\n", "dashcam-telemetry trips", tripsRun.seconds, tripsRun.cpuSeconds,
+                tripsRun.peakRssKiB / 1024.0);
+    std::printf("%-44s %9.2f %13.2f %14.1f\n", "the scan alone (records kept)", std::atof(scanAlone.output.c_str()),
+                scanAlone.cpuSeconds, scanAlone.peakRssKiB / 1024.0);
+    std::printf("%-44s %9.2f %13.2f %14.1f\n", "viewer: launch to \"Load Finished\"", seconds, viewer.cpuSeconds,
+                viewer.peakRssKiB / 1024.0);
     std::printf("viewer / inspect: %.2fx, viewer / trips: %.2fx, viewer / scan alone: %.2fx\n", seconds / scan.seconds,
                 seconds / tripsRun.seconds, seconds / std::atof(scanAlone.output.c_str()));
     std::printf("window shown %.2f s after launch; input wait while indexing (%zu probes, every 10 ms): median %.1f ms, "

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake g++ make pkg-config
-  # GUI: Qt 6 Widgets, Charts, Network, OpenGLWidgets; platform plugins; a font
+  # GUI: Qt 6 Widgets, Charts, Network, OpenGL; platform plugins; a font
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
   # video
   libmpv-dev

@@ -14,11 +14,10 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    // Stacked, not swapped: the video widget stays shown, so its GL context and
-    // mpv's render context exist before the first file loads.
+    // Swapped, not laid over: the video is a native window, which no plain widget
+    // can cover.
     auto* area = new QWidget(this);
     stack_ = new QStackedLayout(area);
-    stack_->setStackingMode(QStackedLayout::StackAll);
     stack_->addWidget(video_);
     message_ = new QLabel(area);
     message_->setAlignment(Qt::AlignCenter);
@@ -26,7 +25,6 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     message_->setAutoFillBackground(true);
     message_->setStyleSheet(QStringLiteral("background: #202020; color: #e0e0e0; font-size: 16pt;"));
     stack_->addWidget(message_);
-    message_->hide();
     layout->addWidget(area, 1);
     bar_ = new QHBoxLayout;
     play_ = new QToolButton(this);
@@ -64,17 +62,14 @@ void VideoPanel::setFullScreenButtonVisible(bool visible) { fullScreen_->setVisi
 void VideoPanel::showMessage(const QString& text) {
     message_->setText(text);
     stack_->setCurrentWidget(message_);
-    message_->show();
-    message_->raise();
 }
 
 void VideoPanel::showVideo() {
-    message_->hide();
-    message_->clear();
     stack_->setCurrentWidget(video_);
+    message_->clear();
 }
 
-QString VideoPanel::message() const { return message_->isHidden() ? QString() : message_->text(); }
+QString VideoPanel::message() const { return stack_->currentWidget() == message_ ? message_->text() : QString(); }
 
 void VideoPanel::addToBar(QWidget* widget, int stretch) { bar_->addWidget(widget, stretch); }
 

@@ -20,7 +20,7 @@ public:
     void togglePlay();
     void toggleFullScreen();  // only while the button shows: a recording is open
     void leaveFullScreen();
-    // Covers the picture with a plain panel saying text; showVideo() uncovers it.
+    // Shows a plain panel saying text in place of the picture; showVideo() brings it back.
     void showMessage(const QString& text);
     void showVideo();
     QString message() const;  // empty while the picture shows

@@ -104,6 +104,17 @@ TEST(Playback, UserSession) {
     });
     auto* video = qobject_cast<MpvVideoWidget*>(w.playerView->video());
     ASSERT_NE(video, nullptr) << "no OpenGL video widget under Xvfb";
+    // The video area as the X server shows it.
+    const auto videoOnScreen = [&] {
+        const QPoint at = video->mapTo(&w, QPoint(0, 0));
+        return w.screen()->grabWindow(w.winId(), at.x(), at.y(), video->width(), video->height()).toImage();
+    };
+    const auto black = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) > 16) return false;
+        return !image.isNull();
+    };
     int framesDrawn = 0;
     QElapsedTimer sinceClick;
     qint64 firstFrameMs = -1;
@@ -266,8 +277,23 @@ TEST(Playback, UserSession) {
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("REC_0006.MP4")).constData(), 0600), 0);
     writeAll("REC_0007.MP4", good);
 
+    // Indexing them while the video is paused changes the table and the progress bar,
+    // and never puts the video's picture on screen again.
+    int swaps = 0;
+    const auto countSwaps = QObject::connect(video, &MpvVideoWidget::frameSwapped, &w, [&] { ++swaps; });
+    for (int before = -1; before != swaps;) {  // the slider's seeks have landed
+        before = swaps;
+        QTest::qWait(300);
+    }
+    swaps = 0;
     ASSERT_TRUE(openIndexed(w, {dir.filePath("REC_0004.MP4"), dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"),
                                 dir.filePath("REC_0007.MP4")}));
+    ASSERT_EQ(w.tableView->model()->rowCount(), 7);
+    QTest::qWait(100);  // the last repaint
+    EXPECT_EQ(swaps, 0);
+    w.player->stepFrame(true);  // a new frame does reach the screen
+    EXPECT_TRUE(waitUntil([&] { return swaps > 0; }, 3000));
+    QObject::disconnect(countSwaps);
     ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
     const int goodRow = 1, garbledRow = 3;  // REC_0002.MP4, REC_0004.MP4
 
@@ -291,6 +317,8 @@ TEST(Playback, UserSession) {
         ASSERT_EQ(outcome(goodRow), "plays");
         ASSERT_TRUE(waitUntil([&] { return !neutral(w); }, 5000));  // its labels and marker are up
         EXPECT_EQ(outcome(c.row), c.says);
+        // The panel, not the last frame, is what the screen shows.
+        EXPECT_TRUE(waitUntil([&] { return videoOnScreen().pixel(4, 4) == qRgb(0x20, 0x20, 0x20); }, 2000));
         EXPECT_TRUE(neutral(w));
         EXPECT_EQ(w.slider_video->maximum(), 0);
     }
@@ -334,16 +362,6 @@ TEST(Playback, UserSession) {
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, garbledRow);
 
     // Clear List takes the last frame off the screen too, as the X server shows it.
-    const auto videoOnScreen = [&] {
-        const QPoint at = video->mapTo(&w, QPoint(0, 0));
-        return w.screen()->grabWindow(w.winId(), at.x(), at.y(), video->width(), video->height()).toImage();
-    };
-    const auto black = [](const QImage& image) {
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qGray(image.pixel(x, y)) > 16) return false;
-        return !image.isNull();
-    };
     clickRow(w, goodRow);
     ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying() && !black(videoOnScreen()); }, 5000));
     w.player->pause();
