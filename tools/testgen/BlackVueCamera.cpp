@@ -6,7 +6,7 @@
 
 namespace testgen {
 
-void writeBlackVue(const std::string& path, const std::vector<DrivePoint>& points, const BlackVueOptions& options) {
+mp4::Box blackVueBox(const std::vector<DrivePoint>& points, const BlackVueOptions& options) {
     const long long startMs = points.empty() ? 0 : points.front().unixSeconds * 1000;
     const std::vector<std::string> sentences = nmeaSentences(points, options.faults);
     std::string log;
@@ -26,8 +26,12 @@ void writeBlackVue(const std::string& path, const std::vector<DrivePoint>& point
     }
     children.push_back(mp4::leaf("gps ", mp4::Payload().text(log)));
     children.push_back(mp4::leaf("3gf ", gsensor));
-    writeCameraFile(path, int(points.size()),
-                    [&](mp4::MovieEdit& edit) { edit.addAfterMovie(mp4::container("free", children)); });
+    return mp4::container("free", children);
+}
+
+void writeBlackVue(const std::string& path, const std::vector<DrivePoint>& points, const BlackVueOptions& options) {
+    const mp4::Box box = blackVueBox(points, options);
+    writeCameraFile(path, int(points.size()), [&](mp4::MovieEdit& edit) { edit.addAfterMovie(box); });
 }
 
 }  // namespace testgen

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Drive.h"
+#include "Mp4Boxes.h"
 #include "NmeaCamera.h"
 
 namespace testgen {
@@ -16,6 +17,9 @@ struct BlackVueOptions {
     NmeaFaults faults;
     bool startTime = true;  // write "sttm"
 };
+
+// The camera's data box alone.
+mp4::Box blackVueBox(const std::vector<DrivePoint>& points, const BlackVueOptions& options = {});
 
 void writeBlackVue(const std::string& path, const std::vector<DrivePoint>& points, const BlackVueOptions& options = {});
 

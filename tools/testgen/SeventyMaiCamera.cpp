@@ -26,7 +26,7 @@ uint32_t minutesField(double degrees) {
 
 }  // namespace
 
-void writeSeventyMai(const std::string& path, const std::vector<DrivePoint>& points, const SeventyMaiOptions& options) {
+mp4::Box seventyMaiBox(const std::vector<DrivePoint>& points, const SeventyMaiOptions& options) {
     LittleEndian records;
     for (size_t i = 0; i < points.size(); ++i) {
         const DrivePoint& p = points[i];
@@ -41,10 +41,18 @@ void writeSeventyMai(const std::string& path, const std::vector<DrivePoint>& poi
         records.bytes.append(10, '\0');
     }
     records.bytes.append(size_t(options.spareRecords) * 36, '\0');
-    const long long created = points.empty() ? 0 : points.front().unixSeconds + kUnixFrom1904;
+    return mp4::leaf("GPS ", mp4::Payload().text(records.bytes));
+}
+
+uint64_t seventyMaiCreationTime(const std::vector<DrivePoint>& points) {
+    return points.empty() ? 0 : uint64_t(points.front().unixSeconds + kUnixFrom1904);
+}
+
+void writeSeventyMai(const std::string& path, const std::vector<DrivePoint>& points, const SeventyMaiOptions& options) {
+    const mp4::Box box = seventyMaiBox(points, options);
     writeCameraFile(path, int(points.size()), [&](mp4::MovieEdit& edit) {
-        edit.setCreationTime(uint64_t(created));
-        edit.addAfterMovie(mp4::leaf("GPS ", mp4::Payload().text(records.bytes)));
+        edit.setCreationTime(seventyMaiCreationTime(points));
+        edit.addAfterMovie(box);
     }, true);
 }
 

@@ -10,12 +10,18 @@
 #include <vector>
 
 #include "Drive.h"
+#include "Mp4Boxes.h"
 
 namespace testgen {
 
 struct SeventyMaiOptions {
     int spareRecords = 4;
 };
+
+// The "GPS " box alone, and the creation time (seconds since 1904) the movie header
+// needs for it.
+mp4::Box seventyMaiBox(const std::vector<DrivePoint>& points, const SeventyMaiOptions& options = {});
+uint64_t seventyMaiCreationTime(const std::vector<DrivePoint>& points);
 
 void writeSeventyMai(const std::string& path, const std::vector<DrivePoint>& points,
                      const SeventyMaiOptions& options = {});
