@@ -104,6 +104,7 @@ std::vector<std::string_view> fieldsOf(std::string_view body) {
 constexpr size_t kRmcFields = 10;
 // Address, time, lat, N/S, lon, E/W, quality, satellites, HDOP, altitude.
 constexpr size_t kGgaFields = 10;
+constexpr size_t kLongestSentence = 256;
 
 Rmc rmcOf(const std::vector<std::string_view>& f) {
     Rmc r;
@@ -136,7 +137,9 @@ Gga ggaOf(const std::vector<std::string_view>& f) {
 Sentence parseSentence(std::string_view text, bool checksumRequired) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '\0'))
         text.remove_suffix(1);
-    if (text.empty() || text[0] != '$') return {};
+    // The standard allows 82 characters; receivers' proprietary fields run somewhat
+    // longer. Past this it is no sentence, and its fields are not counted out.
+    if (text.empty() || text[0] != '$' || text.size() > kLongestSentence) return {};
     text.remove_prefix(1);
 
     const size_t star = text.find('*');
