@@ -58,6 +58,7 @@ TEST(NmeaSentences, ReadRmcAndGgaOfEveryTalkerStrictly) {
         {withChecksum("GPRMC,120000,A,4807.0380,N,01131.0000,E,1.0,0.0,010120,,").substr(0, 58),
          nmea::Verdict::BadChecksum, false},
         {withChecksum("GPGSV,3,1,11,03,03,111,00"), nmea::Verdict::Other, false},
+        {"$GPRMC" + std::string(1 << 20, ','), nmea::Verdict::Other, false},  // no sentence is that long
         {withChecksum("GPRMC,996000,A,4807.0380,N,01131.0000,E,1.0,0.0,010120,,"), nmea::Verdict::Other, false},
     };
     for (const auto& c : cases) {
