@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "Nmea.h"
 #include "NmeaCamera.h"
+#include "SyntheticMp4.h"
 #include "TelemetryReader.h"
 
 using namespace telemetry;
@@ -159,6 +160,8 @@ TEST_F(NmeaSidecarTest, SamplesFollowTheDriveBesideTheVideo) {
 
 // ".NMEA" is found as well; a log whose sentences are all spoilt gives the reason;
 // spoilt sentences cost only their own second; a video without a log has no reader.
+// The log is asked for last: a video in a camera's own format is read as that, and
+// neither the log itself nor a folder of its name is taken for a video's log.
 TEST_F(NmeaSidecarTest, SpoiltOrMissingLogsGiveAReasonOrNothing) {
     const fs::path video = dir_->path() / "FILE0002.MP4";
     fs::copy_file(NmeaSidecarTest::video(), video);
@@ -175,6 +178,21 @@ TEST_F(NmeaSidecarTest, SpoiltOrMissingLogsGiveAReasonOrNothing) {
     ASSERT_EQ(samples.size(), points_.size() - 2);
     EXPECT_EQ(samples[5].videoSeconds, 6);
     EXPECT_EQ(samples[8].videoSeconds, 10);
+
+    const fs::path ambarella = dir_->path() / "REC_0001.MP4";
+    testgen::SyntheticOptions o;
+    for (const std::string& line : testgen::simulateDrive({.seconds = 3})) o.samples.push_back(testgen::timedTextSample(line));
+    o.duration = 3000;
+    testgen::writeSynthetic(ambarella.string(), o);
+    std::ofstream(dir_->path() / "REC_0001.nmea") << log;
+    read = ReaderRegistry::standard().read(ambarella.string());
+    EXPECT_EQ(read.reader, "Ambarella");
+    EXPECT_EQ(std::get<std::vector<Sample>>(read.result).size(), 3u);
+    EXPECT_EQ(ReaderRegistry::standard().read((dir_->path() / "REC_0001.nmea").string()).reader, "");
+    const fs::path other = dir_->path() / "OTHER.MP4";
+    fs::copy_file(video, other);
+    fs::create_directory(dir_->path() / "OTHER.nmea");
+    EXPECT_EQ(ReaderRegistry::standard().read(other.string()).reader, "");
 
     for (char& c : log)
         if (c == '*') c = '#';
