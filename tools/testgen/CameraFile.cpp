@@ -1,5 +1,6 @@
 #include "CameraFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
