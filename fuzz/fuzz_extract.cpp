@@ -61,8 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const RecordingSamples read = ReaderRegistry::standard().read(path);
     // The marker the scan found is what the registry recognises the camera by.
     if (ranges.addrOfAmbarella_EXT != 0 && read.reader != "Ambarella") std::abort();
-    if (const auto* samples = std::get_if<std::vector<Sample>>(&read.result)) {
-        if (samples->size() != (read.reader.empty() ? 0 : ranges.num_subtitle)) std::abort();
+    // Other cameras' readers may take bytes the scan finds no marker in; their own
+    // fuzzers check their samples.
+    const auto* samples = std::get_if<std::vector<Sample>>(&read.result);
+    if (samples && read.reader.empty() && !samples->empty()) std::abort();
+    if (samples && read.reader == "Ambarella") {
+        if (samples->size() != ranges.num_subtitle) std::abort();
         for (const Sample& s : *samples)
             if (!usable(s, ranges.duration_second)) std::abort();
     }

@@ -40,6 +40,20 @@ std::optional<BoxAt> firstOf(const BoxList& list, std::string_view type) {
     return std::nullopt;
 }
 
+std::optional<BoxAt> claimedBoxAt(const FileBytes& file, uint64_t offset) {
+    uint8_t h[16];
+    if (!file.contains(offset, 8) || !file.read(offset, 8, h)) return std::nullopt;
+    BoxAt box{std::string(reinterpret_cast<const char*>(h + 4), 4), offset, be32(h), 8};
+    if (box.size == 1) {
+        if (!file.contains(offset, 16) || !file.read(offset + 8, 8, h + 8)) return std::nullopt;
+        box.size = be64(h + 8);
+        box.header = 16;
+    } else if (box.size == 0) {
+        box.size = file.size() - offset;
+    }
+    return box;
+}
+
 std::optional<std::vector<uint8_t>> payloadOf(const FileBytes& file, const BoxAt& box, uint64_t limit) {
     if (box.payloadSize() > limit) return std::nullopt;
     std::vector<uint8_t> bytes(size_t(box.payloadSize()));

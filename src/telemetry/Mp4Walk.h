@@ -41,6 +41,10 @@ inline BoxList childrenOf(const FileBytes& file, const BoxAt& parent) {
 // The first box of the type in the list, or none.
 std::optional<BoxAt> firstOf(const BoxList& list, std::string_view type);
 
+// The header of the box at offset as it claims itself, whether or not its size fits:
+// where a walk stopped (BoxList::damagedAt), what the damaged box was meant to be.
+std::optional<BoxAt> claimedBoxAt(const FileBytes& file, uint64_t offset);
+
 // Reads a box's whole payload when it is at most limit bytes; none otherwise or
 // when it cannot be read.
 std::optional<std::vector<uint8_t>> payloadOf(const FileBytes& file, const BoxAt& box, uint64_t limit);

@@ -1,10 +1,17 @@
 #include "TelemetryReader.h"
 
+#include "BlackVueReader.h"
+#include "NmeaSidecarReader.h"
+#include "SeventyMaiReader.h"
 #include "SubtitleTrackReader.h"
 
 namespace telemetry {
 
-ReaderRegistry::ReaderRegistry() { readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader)); }
+ReaderRegistry::ReaderRegistry() {
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new BlackVueReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new SeventyMaiReader));
+}
 
 const ReaderRegistry& ReaderRegistry::standard() {
     static const ReaderRegistry registry;
@@ -20,6 +27,9 @@ const TelemetryReader* ReaderRegistry::readerFor(const FileBytes& file) const {
 RecordingSamples ReaderRegistry::read(const std::string& path) const {
     if (std::string reason = unreadableReason(path); !reason.empty()) return {{}, ReadFailure{std::move(reason)}};
     const TelemetryReader* reader = readerFor(RandomAccessFile(path));
+    // Asked last, by the path: a log beside a video whose own bytes no reader knows.
+    static const NmeaSidecarReader sidecar;
+    if (!reader && NmeaSidecarReader::sidecarOf(path)) reader = &sidecar;
     if (!reader) return {{}, std::vector<Sample>{}};
     return {std::string(reader->name()), reader->read(path)};
 }

@@ -1,4 +1,5 @@
 // dashcam-testgen: writes the project's test recordings.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -7,9 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "BlackVueCamera.h"
 #include "Drive.h"
+#include "NmeaCamera.h"
 #include "PlayableMp4.h"
 #include "Samples.h"
+#include "SeventyMaiCamera.h"
 #include "SyntheticMp4.h"
 
 namespace {
@@ -17,6 +21,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: dashcam-testgen synthetic FILE [SECONDS]   byte-level dashcam file (placeholder video)\n"
     "       dashcam-testgen playable FILE [SECONDS]    playable H.264 recording (needs ffmpeg)\n"
+    "       dashcam-testgen nmea FILE [SECONDS]        H.264 video (needs ffmpeg) and its NMEA log beside it\n"
+    "                                                  (FILE's base name .nmea)\n"
+    "       dashcam-testgen blackvue FILE [SECONDS]    H.264 BlackVue recording (needs ffmpeg)\n"
+    "       dashcam-testgen 70mai FILE [SECONDS]       H.264 70mai recording (needs ffmpeg)\n"
     "       dashcam-testgen samples DIR                the three bundled sample recordings\n"
     "       dashcam-testgen trip DIR COUNT [SECONDS [GAP]]\n"
     "                                                  one drive cut into COUNT byte-level recordings\n"
@@ -75,6 +83,18 @@ void playable(const char* path, int seconds) {
     testgen::writePlayable(path, o);
 }
 
+// A drive for the other cameras' recordings: their receivers find a fix after a
+// couple of seconds.
+void camera(std::string_view format, const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    drive.noFixSeconds = std::min(2, seconds - 1);
+    const auto points = testgen::simulateDrivePoints(drive);
+    if (format == "nmea") testgen::writeNmeaCamera(path, points);
+    else if (format == "blackvue") testgen::writeBlackVue(path, points);
+    else testgen::writeSeventyMai(path, points);
+}
+
 int run(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
@@ -93,6 +113,9 @@ int run(int argc, char** argv) {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         const int seconds = parseSeconds(argc, argv);
         command == "synthetic" ? synthetic(argv[2], seconds) : playable(argv[2], seconds);
+    } else if (command == "nmea" || command == "blackvue" || command == "70mai") {
+        if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
+        camera(command, argv[2], parseSeconds(argc, argv));
     } else {
         throw UsageError{"unknown command '" + std::string(command) + "'"};
     }
