@@ -1,10 +1,14 @@
 #include "TelemetryReader.h"
 
+#include "NovatekReader.h"
 #include "SubtitleTrackReader.h"
 
 namespace telemetry {
 
-ReaderRegistry::ReaderRegistry() { readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader)); }
+ReaderRegistry::ReaderRegistry() {
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new NovatekReader));
+}
 
 const ReaderRegistry& ReaderRegistry::standard() {
     static const ReaderRegistry registry;

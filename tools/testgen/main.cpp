@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "Drive.h"
+#include "NovatekCamera.h"
 #include "PlayableMp4.h"
 #include "Samples.h"
 #include "SyntheticMp4.h"
@@ -17,6 +18,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: dashcam-testgen synthetic FILE [SECONDS]   byte-level dashcam file (placeholder video)\n"
     "       dashcam-testgen playable FILE [SECONDS]    playable H.264 recording (needs ffmpeg)\n"
+    "       dashcam-testgen novatek FILE [SECONDS]     playable recording with Novatek freeGPS blocks\n"
+    "                                                  and their index (needs ffmpeg)\n"
     "       dashcam-testgen samples DIR                the three bundled sample recordings\n"
     "       dashcam-testgen trip DIR COUNT [SECONDS [GAP]]\n"
     "                                                  one drive cut into COUNT byte-level recordings\n"
@@ -67,6 +70,12 @@ void synthetic(const char* path, int seconds) {
     testgen::writeSynthetic(path, o);
 }
 
+void novatek(const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    testgen::writeNovatek(path, testgen::simulateDrivePoints(drive));
+}
+
 void playable(const char* path, int seconds) {
     testgen::DriveOptions drive;
     drive.seconds = seconds;
@@ -89,6 +98,9 @@ int run(int argc, char** argv) {
         if (argc < 4 || argc > 6) throw UsageError{"trip takes DIR, COUNT and optional SECONDS and GAP"};
         trip(argv[2], parseWhole("COUNT", argv[3], 1), parseSeconds(argc, argv, 4),
              argc > 5 ? parseWhole("GAP", argv[5], 0) : 0);
+    } else if (command == "novatek") {
+        if (argc < 3 || argc > 4) throw UsageError{"novatek takes FILE and optional SECONDS"};
+        novatek(argv[2], parseSeconds(argc, argv));
     } else if (command == "synthetic" || command == "playable") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         const int seconds = parseSeconds(argc, argv);
