@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const RecordingSamples read = ReaderRegistry::standard().read(path);
     // The marker the scan found is what the registry recognises the camera by.
     if (ranges.addrOfAmbarella_EXT != 0 && read.reader != "Ambarella") std::abort();
-    if (const auto* samples = std::get_if<std::vector<Sample>>(&read.result)) {
+    // Other cameras' readers have fuzzers of their own.
+    const bool thisCamera = read.reader.empty() || read.reader == "Ambarella";
+    if (const auto* samples = std::get_if<std::vector<Sample>>(&read.result); samples && thisCamera) {
         if (samples->size() != (read.reader.empty() ? 0 : ranges.num_subtitle)) std::abort();
         for (const Sample& s : *samples)
             if (!usable(s, ranges.duration_second)) std::abort();
