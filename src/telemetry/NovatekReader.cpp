@@ -23,10 +23,10 @@ constexpr uint64_t kIndexLimit = 8 + 8 * uint64_t(kMaxBlocks);
 // Cameras put the blocks on 32 KiB boundaries, the first within the first 2 MB of
 // media data: recognising an index-less file probes only those spots.
 constexpr uint64_t kBlockAlignment = 0x8000, kProbeSpan = 2 << 20;
-// The scan for index-less files: a recording whose first block is not in its first
-// 32 MiB is not this camera's; and it reads at most 2 GiB, more than a camera writes
-// in one FAT32 file's worth of minutes at the bit rates these chips record.
-constexpr uint64_t kScanChunk = 1 << 20, kFirstBlockWithin = 32 << 20, kScanLimit = uint64_t(2) << 30;
+// The scan for index-less files holds a megabyte at a time. A recording whose first
+// block is not in its first 32 MiB is not this camera's; and it reads at most 4 GiB,
+// the largest file on the cameras' FAT32 cards and as far as their 32-bit index reaches.
+constexpr uint64_t kScanChunk = 1 << 20, kFirstBlockWithin = 32 << 20, kScanLimit = uint64_t(4) << 30;
 
 struct Range {
     uint64_t begin = 0, end = 0;
