@@ -183,3 +183,21 @@ TEST_F(NovatekReaderTest, RecordingsWithoutBlocks) {
     EXPECT_EQ(read.reader, "Novatek");
     EXPECT_EQ(read.result, ReadResult(std::vector<Sample>{}));
 }
+
+// The generator's command writes what the reader reads, and nothing on a usage error.
+TEST_F(NovatekReaderTest, GeneratorCommandWritesARecordingOfThatLength) {
+    const std::string path = (dir / "cli.mp4").string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"novatek"}, {"novatek", path, "0"}, {"novatek", path, "5", "extra"}}) {
+        std::vector<std::string> argv = {DASHCAM_TESTGEN_EXE};
+        argv.insert(argv.end(), args.begin(), args.end());
+        EXPECT_EQ(testgen::runProcess(argv).exitCode, 2) << ::testing::PrintToString(args);
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
+    const auto r = testgen::runProcess({DASHCAM_TESTGEN_EXE, "novatek", path, "5"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dir), {}), std::vector<fs::path>{path});
+    const RecordingSamples read = ReaderRegistry::standard().read(path);
+    EXPECT_EQ(read.reader, "Novatek");
+    EXPECT_EQ(samplesOf(read).size(), 5u);
+}
