@@ -16,6 +16,8 @@ namespace {
 constexpr std::string_view kTag = "freeGPS ";
 // The size word, the tag and the record up to the track, the last field of the layout.
 constexpr size_t kRecordBytes = 92;
+// Some cameras (Transcend's) repeat the position as doubles after it, with the altitude.
+constexpr size_t kPreciseBytes = 0xa8;
 // A day at one block a second: more than any recording holds, and it bounds what a
 // hostile index or scan can make us keep.
 constexpr uint32_t kMaxBlocks = 86400;
@@ -35,9 +37,10 @@ struct Range {
 bool isBlockHeader(const uint8_t* header) { return std::memcmp(header + 4, kTag.data(), kTag.size()) == 0; }
 
 float floatAt(const uint8_t* p) { return std::bit_cast<float>(le32(p)); }
+double doubleAt(const uint8_t* p) { return std::bit_cast<double>(uint64_t(le32(p + 4)) << 32 | le32(p)); }
 
 // Signed degrees of a DDMM.MMMM reading, or none when it is no place on the globe.
-std::optional<double> degrees(float ddmm, uint8_t hemisphere, char positive, char negative, double limit) {
+std::optional<double> degrees(double ddmm, uint8_t hemisphere, char positive, char negative, double limit) {
     const double v = ddmm;
     if ((hemisphere != positive && hemisphere != negative) || !std::isfinite(v) || v < 0) return std::nullopt;
     const double whole = std::floor(v / 100), minutes = v - whole * 100;
@@ -58,16 +61,28 @@ std::optional<RecordedTime> satelliteTime(const uint8_t* p) {
     return RecordedTime{duration_cast<milliseconds>(t.time_since_epoch()), RecordedTime::Clock::Utc};
 }
 
-Sample sampleOf(const uint8_t* p, double videoSeconds) {
+// The sample of a block's first n bytes, at least kRecordBytes.
+Sample sampleOf(const uint8_t* p, size_t n, double videoSeconds) {
     Sample out;
     out.videoSeconds = videoSeconds;
     out.time = satelliteTime(p);
     // Without the 'A' the receiver had no fix, and its position, speed and track are leftovers.
     if (p[72] != 'A') return out;
-    const auto lat = degrees(floatAt(p + 76), p[73], 'N', 'S', 90);
-    const auto lon = degrees(floatAt(p + 80), p[74], 'E', 'W', 180);
+    double latitude = floatAt(p + 76), longitude = floatAt(p + 80);
+    std::optional<double> altitude;
+    // The doubles are taken only where they agree with the floats: elsewhere those
+    // bytes are something else.
+    if (n >= kPreciseBytes) {
+        const double preciseLat = doubleAt(p + 0x70), preciseLon = doubleAt(p + 0x80), alt = doubleAt(p + 0xa0);
+        if (std::abs(preciseLat - latitude) < 0.001 && std::abs(preciseLon - longitude) < 0.001) {
+            latitude = preciseLat, longitude = preciseLon;
+            if (std::isfinite(alt) && alt > -1000 && alt < 100000) altitude = alt;
+        }
+    }
+    const auto lat = degrees(latitude, p[73], 'N', 'S', 90);
+    const auto lon = degrees(longitude, p[74], 'E', 'W', 180);
     if (!lat || !lon) return out;
-    out.fix = GeoPoint{*lat, *lon, std::nullopt};
+    out.fix = GeoPoint{*lat, *lon, altitude};
     if (const double kmh = double(floatAt(p + 84)) * 1.852; std::isfinite(kmh) && kmh >= 0 && kmh <= 1000)
         out.speedKmh = kmh;
     if (const double track = floatAt(p + 88); std::isfinite(track) && track >= 0 && track <= 360)
@@ -110,10 +125,11 @@ ReadResult readIndexed(const FileBytes& file, const BoxAt& index) {
         const std::string block = "GPS block " + std::to_string(k + 1) + " of " + std::to_string(count);
         if (!file.contains(offset, size)) return ReadFailure{"GPS index points past the end of the file"};
         if (size < kRecordBytes) return ReadFailure{block + " is cut short"};
-        uint8_t record[kRecordBytes];
-        if (!file.read(offset, kRecordBytes, record)) return ReadFailure{block + " cannot be read"};
+        uint8_t record[kPreciseBytes];
+        const size_t n = std::min<size_t>(size, kPreciseBytes);
+        if (!file.read(offset, n, record)) return ReadFailure{block + " cannot be read"};
         if (!isBlockHeader(record)) return ReadFailure{block + " is not where the index says"};
-        samples.push_back(sampleOf(record, k));
+        samples.push_back(sampleOf(record, n, k));
     }
     return samples;
 }
@@ -136,12 +152,13 @@ std::vector<Sample> scan(const FileBytes& file, Range media) {
             from = j + 1;
             const uint64_t start = at + j - 4;
             const uint32_t size = be32(buffer.data() + j - 4);
-            uint8_t record[kRecordBytes];
-            if (size < kRecordBytes || size > media.end - start || !file.read(start, kRecordBytes, record)) continue;
-            const std::string_view rest(reinterpret_cast<const char*>(record) + 5, kRecordBytes - 5);
+            uint8_t record[kPreciseBytes];
+            const size_t read = std::min<size_t>(size, kPreciseBytes);
+            if (size < kRecordBytes || size > media.end - start || !file.read(start, read, record)) continue;
+            const std::string_view rest(reinterpret_cast<const char*>(record) + 5, read - 5);
             if (rest.find(kTag) != rest.npos) continue;
-            samples.push_back(sampleOf(record, double(samples.size())));
-            from = j + kRecordBytes - 4;
+            samples.push_back(sampleOf(record, read, double(samples.size())));
+            from = j + read - 4;
         }
         at += n - 11;  // a tag across the chunk's end is found whole in the next
     }

@@ -19,21 +19,25 @@ namespace {
 struct ExiftoolFix {
     std::string time;  // "YYYY:MM:DD HH:MM:SSZ"
     double lat, lon, speedKmh, track;
+    std::optional<double> altitude;
 };
 
 // What exiftool reads from the file's freeGPS blocks, one line per fix.
 std::vector<ExiftoolFix> exiftoolFixes(const std::string& path) {
-    const auto r = testgen::runProcess(
-        {"exiftool", "-ee", "-n", "-p", "$GPSDateTime|$GPSLatitude|$GPSLongitude|$GPSSpeed|$GPSTrack", path});
+    const auto r = testgen::runProcess({"exiftool", "-ee", "-n", "-f", "-p",
+                                        "$GPSDateTime|$GPSLatitude|$GPSLongitude|$GPSSpeed|$GPSTrack|$GPSAltitude", path});
     std::vector<ExiftoolFix> fixes;
     std::istringstream lines(r.out);
     for (std::string line; std::getline(lines, line);) {
-        ExiftoolFix f;
-        std::replace(line.begin(), line.end(), '|', '\n');
+        if (line.starts_with("-|")) continue;  // the file's own tags, no block's
+        std::replace(line.begin(), line.end(), '|', ' ');
         std::istringstream fields(line);
-        std::getline(fields, f.time);
-        fields >> f.lat >> f.lon >> f.speedKmh >> f.track;
-        if (fields) fixes.push_back(f);
+        ExiftoolFix f;
+        std::string date, time, altitude;
+        fields >> date >> time >> f.lat >> f.lon >> f.speedKmh >> f.track >> altitude;
+        f.time = date + " " + time;
+        if (altitude != "-") f.altitude = std::stod(altitude);
+        if (fields || fields.eof()) fixes.push_back(f);
     }
     return fixes;
 }
@@ -82,14 +86,21 @@ const std::vector<Sample>& samplesOf(const RecordingSamples& read) {
 // time and nothing else.
 TEST_F(NovatekReaderTest, SamplesEqualExiftoolsReading) {
     if (!testgen::onPath("exiftool")) GTEST_SKIP() << "exiftool is not on PATH";
+    // exiftool takes the doubles only from indexed blocks, so they are checked there.
     const struct {
         double lat, lon;
         bool index;
-    } cases[] = {{48.1374, 11.5755, true}, {-33.9, -70.6, true}, {-33.9, -70.6, false}, {48.1374, 11.5755, false}};
+        std::optional<double> altitude;
+    } cases[] = {{48.1374, 11.5755, true, {}},
+                 {-33.9, -70.6, true, {}},
+                 {-33.9, -70.6, false, {}},
+                 {48.1374, 11.5755, false, {}},
+                 {-33.9, 11.5755, true, 512.25}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.lat) + (c.index ? " indexed" : " scanned"));
+        SCOPED_TRACE(std::to_string(c.lat) + (c.index ? " indexed" : " scanned") + (c.altitude ? " doubles" : ""));
         const auto points = drive(15, c.lat, c.lon, 3);
-        const std::string path = write(c.index ? "indexed.mp4" : "scanned.mp4", points, {.index = c.index});
+        const std::string path =
+            write(c.index ? "indexed.mp4" : "scanned.mp4", points, {.index = c.index, .altitudeMetres = c.altitude});
         const RecordingSamples read = ReaderRegistry::standard().read(path);
         EXPECT_EQ(read.reader, "Novatek");
         const auto& samples = samplesOf(read);
@@ -114,13 +125,15 @@ TEST_F(NovatekReaderTest, SamplesEqualExiftoolsReading) {
             ASSERT_TRUE(s.fix && s.speedKmh && s.headingDegrees);
             EXPECT_NEAR(s.fix->lat, e.lat, 1e-6);
             EXPECT_NEAR(s.fix->lon, e.lon, 1e-6);
-            EXPECT_FALSE(s.fix->altitudeMetres);
+            EXPECT_EQ(s.fix->altitudeMetres, e.altitude);
+            EXPECT_EQ(s.fix->altitudeMetres, c.altitude);
             EXPECT_EQ(utcText(*s.time), e.time);
             EXPECT_NEAR(*s.speedKmh, e.speedKmh, 0.1);
             EXPECT_NEAR(*s.headingDegrees, e.track, 1e-3);
-            // And where the drive was, to the float's precision.
-            EXPECT_NEAR(s.fix->lat, points[k].lat, 2e-5);
-            EXPECT_NEAR(s.fix->lon, points[k].lon, 2e-5);
+            // And where the drive was, to the float's precision or the double's.
+            const double precision = c.altitude ? 1e-9 : 2e-5;
+            EXPECT_NEAR(s.fix->lat, points[k].lat, precision);
+            EXPECT_NEAR(s.fix->lon, points[k].lon, precision);
         }
     }
 }

@@ -4,6 +4,7 @@
 // blocks in the movie box. Faults a damaged card brings can be dialled in.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,13 @@ struct NovatekOptions {
     int truncatedBlock = -1;   // this block is cut short before its position, and its index entry says so
     bool indexPastEnd = false; // the last index entry points beyond the end of the file
     bool countTooLarge = false;// the index claims more entries than it holds
+    // Set: the position repeated as doubles after the record, with this altitude, as
+    // Transcend's cameras write it.
+    std::optional<double> altitudeMetres = {};
 };
 
 // The block of one second, blockBytes long.
-std::string novatekBlock(const DrivePoint& point, uint32_t blockBytes);
+std::string novatekBlock(const DrivePoint& point, uint32_t blockBytes, std::optional<double> altitudeMetres = {});
 
 // Writes path atomically (needs ffmpeg). Throws std::invalid_argument for unusable
 // options and std::runtime_error on failure.
