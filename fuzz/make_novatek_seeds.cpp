@@ -34,5 +34,6 @@ int main(int argc, char** argv) {
     put([](testgen::NovatekOptions& o) { o.index = false, o.truncatedBlock = 1; });
     put([](testgen::NovatekOptions& o) { o.indexPastEnd = true; });
     put([](testgen::NovatekOptions& o) { o.countTooLarge = true; });
+    put([](testgen::NovatekOptions& o) { o.blockBytes = 168, o.altitudeMetres = 312.5; });
     return 0;
 }
