@@ -14,6 +14,7 @@ namespace telemetry {
 namespace {
 
 constexpr std::string_view kTag = "freeGPS ";
+constexpr double kKmhPerKnot = 1.852;
 // The size word, the tag and the record up to the track, the last field of the layout.
 constexpr size_t kRecordBytes = 92;
 // Some cameras (Transcend's) repeat the position as doubles after it, with the altitude.
@@ -41,9 +42,8 @@ double doubleAt(const uint8_t* p) { return std::bit_cast<double>(uint64_t(le32(p
 
 // Signed degrees of a DDMM.MMMM reading, or none when it is no place on the globe.
 std::optional<double> degrees(double ddmm, uint8_t hemisphere, char positive, char negative, double limit) {
-    const double v = ddmm;
-    if ((hemisphere != positive && hemisphere != negative) || !std::isfinite(v) || v < 0) return std::nullopt;
-    const double whole = std::floor(v / 100), minutes = v - whole * 100;
+    if ((hemisphere != positive && hemisphere != negative) || !std::isfinite(ddmm) || ddmm < 0) return std::nullopt;
+    const double whole = std::floor(ddmm / 100), minutes = ddmm - whole * 100;
     const double d = whole + minutes / 60;
     if (minutes >= 60 || d > limit) return std::nullopt;
     return hemisphere == negative ? -d : d;
@@ -83,7 +83,7 @@ Sample sampleOf(const uint8_t* p, size_t n, double videoSeconds) {
     const auto lon = degrees(longitude, p[74], 'E', 'W', 180);
     if (!lat || !lon) return out;
     out.fix = GeoPoint{*lat, *lon, altitude};
-    if (const double kmh = double(floatAt(p + 84)) * 1.852; std::isfinite(kmh) && kmh >= 0 && kmh <= 1000)
+    if (const double kmh = double(floatAt(p + 84)) * kKmhPerKnot; std::isfinite(kmh) && kmh >= 0 && kmh <= 1000)
         out.speedKmh = kmh;
     if (const double track = floatAt(p + 88); std::isfinite(track) && track >= 0 && track <= 360)
         out.headingDegrees = track;
