@@ -25,7 +25,7 @@ int fileDescriptor() {
 bool usable(const Sample& s) {
     const bool fixOk = !s.fix || (std::isfinite(s.fix->lat) && std::isfinite(s.fix->lon) &&
                                   std::abs(s.fix->lat) <= 90 && std::abs(s.fix->lon) <= 180 &&
-                                  !s.fix->altitudeMetres);
+                                  (!s.fix->altitudeMetres || std::isfinite(*s.fix->altitudeMetres)));
     return fixOk && std::isfinite(s.videoSeconds) && s.videoSeconds >= 0 && s.videoSeconds < 86400 &&
            (!s.time || s.time->clock == RecordedTime::Clock::Utc) &&
            (!s.speedKmh || (std::isfinite(*s.speedKmh) && *s.speedKmh >= 0)) &&
