@@ -136,9 +136,11 @@ ReadResult readIndexed(const FileBytes& file, const BoxAt& index) {
 
 // Without an index the blocks are found by their tag, one a second in the order they
 // lie. A block that does not fit, or whose record runs into the next block's tag (its
-// size word survived its cut), is skipped: the seconds around it still count.
+// size word survived its cut), is skipped; its second still counts, so the blocks
+// after it keep their place in the video.
 std::vector<Sample> scan(const FileBytes& file, Range media) {
     std::vector<Sample> samples;
+    size_t seconds = 0;
     std::vector<uint8_t> buffer;
     uint64_t scanned = 0;
     for (uint64_t at = media.begin; at < media.end && media.end - at >= 12 && samples.size() < kMaxBlocks;) {
@@ -150,6 +152,7 @@ std::vector<Sample> scan(const FileBytes& file, Range media) {
         const std::string_view view(reinterpret_cast<const char*>(buffer.data()), n);
         for (size_t from = 4, j; samples.size() < kMaxBlocks && (j = view.find(kTag, from)) != view.npos;) {
             from = j + 1;
+            ++seconds;
             const uint64_t start = at + j - 4;
             const uint32_t size = be32(buffer.data() + j - 4);
             uint8_t record[kPreciseBytes];
@@ -157,7 +160,7 @@ std::vector<Sample> scan(const FileBytes& file, Range media) {
             if (size < kRecordBytes || size > media.end - start || !file.read(start, read, record)) continue;
             const std::string_view rest(reinterpret_cast<const char*>(record) + 5, read - 5);
             if (rest.find(kTag) != rest.npos) continue;
-            samples.push_back(sampleOf(record, read, double(samples.size())));
+            samples.push_back(sampleOf(record, read, double(seconds - 1)));
             from = j + read - 4;
         }
         at += n - 11;  // a tag across the chunk's end is found whole in the next
