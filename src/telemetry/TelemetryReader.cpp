@@ -3,6 +3,7 @@
 #include "BlackVueReader.h"
 #include "NmeaSidecarReader.h"
 #include "SeventyMaiReader.h"
+#include "NovatekReader.h"
 #include "SubtitleTrackReader.h"
 
 namespace telemetry {
@@ -11,6 +12,7 @@ ReaderRegistry::ReaderRegistry() {
     readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new BlackVueReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new SeventyMaiReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new NovatekReader));
 }
 
 const ReaderRegistry& ReaderRegistry::standard() {

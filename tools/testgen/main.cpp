@@ -11,6 +11,7 @@
 #include "BlackVueCamera.h"
 #include "Drive.h"
 #include "NmeaCamera.h"
+#include "NovatekCamera.h"
 #include "PlayableMp4.h"
 #include "Samples.h"
 #include "SeventyMaiCamera.h"
@@ -25,6 +26,8 @@ constexpr const char* kUsage =
     "                                                  (FILE's base name .nmea)\n"
     "       dashcam-testgen blackvue FILE [SECONDS]    H.264 BlackVue recording (needs ffmpeg)\n"
     "       dashcam-testgen 70mai FILE [SECONDS]       H.264 70mai recording (needs ffmpeg)\n"
+    "       dashcam-testgen novatek FILE [SECONDS]     playable recording with Novatek freeGPS blocks\n"
+    "                                                  and their index (needs ffmpeg)\n"
     "       dashcam-testgen samples DIR                the three bundled sample recordings\n"
     "       dashcam-testgen trip DIR COUNT [SECONDS [GAP]]\n"
     "                                                  one drive cut into COUNT byte-level recordings\n"
@@ -75,6 +78,12 @@ void synthetic(const char* path, int seconds) {
     testgen::writeSynthetic(path, o);
 }
 
+void novatek(const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    testgen::writeNovatek(path, testgen::simulateDrivePoints(drive));
+}
+
 void playable(const char* path, int seconds) {
     testgen::DriveOptions drive;
     drive.seconds = seconds;
@@ -109,6 +118,9 @@ int run(int argc, char** argv) {
         if (argc < 4 || argc > 6) throw UsageError{"trip takes DIR, COUNT and optional SECONDS and GAP"};
         trip(argv[2], parseWhole("COUNT", argv[3], 1), parseSeconds(argc, argv, 4),
              argc > 5 ? parseWhole("GAP", argv[5], 0) : 0);
+    } else if (command == "novatek") {
+        if (argc < 3 || argc > 4) throw UsageError{"novatek takes FILE and optional SECONDS"};
+        novatek(argv[2], parseSeconds(argc, argv));
     } else if (command == "synthetic" || command == "playable") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         const int seconds = parseSeconds(argc, argv);
