@@ -1,10 +1,16 @@
 #include "TelemetryReader.h"
 
+#include "CammReader.h"
+#include "GoProReader.h"
 #include "SubtitleTrackReader.h"
 
 namespace telemetry {
 
-ReaderRegistry::ReaderRegistry() { readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader)); }
+ReaderRegistry::ReaderRegistry() {
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new GoProReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new CammReader));
+}
 
 const ReaderRegistry& ReaderRegistry::standard() {
     static const ReaderRegistry registry;

@@ -1,0 +1,58 @@
+#pragma once
+// The movie's tracks and where each of their samples lies, read from the sample
+// tables alone: the readers of timed-metadata tracks (GoPro, CAMM, timed text)
+// then read just the samples they want, never the media around them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileBytes.h"
+#include "Mp4Walk.h"
+
+namespace telemetry {
+
+struct Mp4Track {
+    uint32_t id = 0;
+    std::string handler;  // hdlr's handler type: "vide", "soun", "meta", "camm", "text", "sbtl" ...
+    std::string format;   // the first sample entry's type: "avc1", "gpmd", "camm", "tx3g", "text" ...
+    uint32_t timescale = 0;
+    uint64_t durationTicks = 0;  // as the media header gives it
+    BoxAt sampleTable;           // the track's stbl, for trackSamples
+};
+
+struct TrackListing {
+    std::vector<Mp4Track> tracks;
+    // Set when the movie box or a track's boxes are damaged; the tracks read before
+    // the damage are still listed.
+    std::string damage;
+};
+
+// The tracks of the file's movie box, in file order; none without a movie box.
+// Reads box headers and the few small header boxes of each track.
+TrackListing movieTracks(const FileBytes& file);
+// Just the formats of the tracks, for a reader's cheap recognition.
+bool hasTrackOfFormat(const FileBytes& file, std::string_view format);
+
+struct TrackSample {
+    uint64_t offset = 0;  // in the file
+    uint32_t size = 0;
+    uint64_t start = 0;     // in the track's timescale ticks
+    uint32_t duration = 0;  // in ticks
+};
+
+struct SampleTable {
+    std::vector<TrackSample> samples;
+    std::string damage;  // why the tables cannot be read; the samples are then empty
+};
+
+// Every sample of the track from stsz, stsc, stco/co64 and stts, without reading
+// the media. Tables that contradict each other or their boxes are damage. At most
+// maxSamples samples, so a hostile table cannot ask for unbounded memory.
+SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t maxSamples = 1 << 22);
+
+// The sample's bytes, when it lies inside the file and is at most limit bytes.
+std::optional<std::vector<uint8_t>> sampleBytes(const FileBytes& file, const TrackSample& sample, uint32_t limit);
+
+}  // namespace telemetry
