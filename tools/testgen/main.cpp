@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "CammCamera.h"
 #include "Drive.h"
+#include "GoProCamera.h"
 #include "PlayableMp4.h"
 #include "Samples.h"
 #include "SyntheticMp4.h"
@@ -17,6 +19,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: dashcam-testgen synthetic FILE [SECONDS]   byte-level dashcam file (placeholder video)\n"
     "       dashcam-testgen playable FILE [SECONDS]    playable H.264 recording (needs ffmpeg)\n"
+    "       dashcam-testgen gopro FILE [SECONDS]       GoPro recording: GPMF track, 18 fixes a second (needs ffmpeg)\n"
+    "       dashcam-testgen camm FILE [SECONDS]        CAMM recording: a GPS record a second (needs ffmpeg)\n"
     "       dashcam-testgen samples DIR                the three bundled sample recordings\n"
     "       dashcam-testgen trip DIR COUNT [SECONDS [GAP]]\n"
     "                                                  one drive cut into COUNT byte-level recordings\n"
@@ -75,6 +79,18 @@ void playable(const char* path, int seconds) {
     testgen::writePlayable(path, o);
 }
 
+void gopro(const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    testgen::writeGoPro(path, {.drive = testgen::simulateDrivePoints(drive)});
+}
+
+void camm(const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    testgen::writeCamm(path, {.drive = testgen::simulateDrivePoints(drive)});
+}
+
 int run(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
@@ -89,10 +105,13 @@ int run(int argc, char** argv) {
         if (argc < 4 || argc > 6) throw UsageError{"trip takes DIR, COUNT and optional SECONDS and GAP"};
         trip(argv[2], parseWhole("COUNT", argv[3], 1), parseSeconds(argc, argv, 4),
              argc > 5 ? parseWhole("GAP", argv[5], 0) : 0);
-    } else if (command == "synthetic" || command == "playable") {
+    } else if (command == "synthetic" || command == "playable" || command == "gopro" || command == "camm") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         const int seconds = parseSeconds(argc, argv);
-        command == "synthetic" ? synthetic(argv[2], seconds) : playable(argv[2], seconds);
+        if (command == "synthetic") synthetic(argv[2], seconds);
+        else if (command == "playable") playable(argv[2], seconds);
+        else if (command == "gopro") gopro(argv[2], seconds);
+        else camm(argv[2], seconds);
     } else {
         throw UsageError{"unknown command '" + std::string(command) + "'"};
     }

@@ -1,0 +1,34 @@
+#pragma once
+// A playable recording with one timed-metadata track added, as the cameras that
+// keep their telemetry in a track of its own write it (GoPro, CAMM), with the
+// damage to its sample tables that the readers' tests dial in.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Drive.h"
+#include "MovieEdit.h"
+
+namespace testgen {
+
+enum class TableFault {
+    None,
+    SamplePastEnd,        // the last sample's chunk offset points beyond the file
+    SampleCountTooLarge,  // the sample-size table claims more sizes than it holds
+};
+
+struct MetadataRecording {
+    int seconds = 60;  // of video
+    mp4::TimedTrack track;
+    std::optional<long long> createdUnixSeconds;  // the movie header's creation time
+    TableFault fault = TableFault::None;
+};
+
+// Encodes the video with ffmpeg, adds the track and writes path atomically.
+void writeMetadataRecording(const std::string& path, const MetadataRecording& recording);
+
+// The numbers of a drive point between two seconds of the drive, linearly.
+DrivePoint interpolate(const DrivePoint& a, const DrivePoint& b, double fraction);
+
+}  // namespace testgen
