@@ -46,7 +46,8 @@ double cammAltitude(size_t k) { return 310.5 + 0.5 * double(k); }
 void writeCamm(const std::string& path, const CammOptions& o) {
     if (o.drive.empty()) throw std::invalid_argument("a CAMM recording needs a drive");
     MetadataRecording r;
-    r.seconds = int(o.drive.size());
+    r.video = o.video;
+    r.video.seconds = int(o.drive.size());
     r.track.handler = "camm";
     r.track.timescale = 1000;
     r.track.sampleEntry = mp4::leaf("camm", mp4::Payload().zeros(6).u16(1));

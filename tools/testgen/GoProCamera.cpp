@@ -114,7 +114,8 @@ void writeGoPro(const std::string& path, const GoProOptions& o) {
     if (o.drive.empty() || o.fixesPerSecond < 1 || o.accelPerSecond < 1)
         throw std::invalid_argument("a GoPro recording needs a drive, fixes and readings");
     MetadataRecording r;
-    r.seconds = int(o.drive.size());
+    r.video = o.video;
+    r.video.seconds = int(o.drive.size());
     r.track.handler = "meta";
     r.track.timescale = 1000;
     r.track.sampleEntry = mp4::leaf("gpmd", mp4::Payload().zeros(6).u16(1));

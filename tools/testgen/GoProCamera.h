@@ -14,6 +14,7 @@ namespace testgen {
 
 struct GoProOptions {
     std::vector<DrivePoint> drive = {};  // one point a second
+    BareVideo video = {};                // its seconds are the drive's
     int fixesPerSecond = 18;        // interpolated between the drive's seconds
     int accelPerSecond = 200;
     bool gps9 = false;        // GPS9 (each fix dated) instead of GPS5 and GPSU

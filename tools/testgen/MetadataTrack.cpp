@@ -44,7 +44,7 @@ void writeMetadataRecording(const std::string& path, const MetadataRecording& re
     const std::filesystem::path target(path);
     TempDir work(target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
     const std::string video = (work.path() / "video.mp4").string();
-    encodeBareVideo(video, {.seconds = recording.seconds});
+    encodeBareVideo(video, recording.video);
     mp4::MovieEdit edit(video);
     edit.addTrack(recording.track);
     if (recording.createdUnixSeconds) edit.setCreationTime(uint64_t(*recording.createdUnixSeconds + kSecondsFrom1904To1970));

@@ -9,6 +9,7 @@
 
 #include "Drive.h"
 #include "MovieEdit.h"
+#include "PlayableMp4.h"
 
 namespace testgen {
 
@@ -19,7 +20,7 @@ enum class TableFault {
 };
 
 struct MetadataRecording {
-    int seconds = 60;  // of video
+    BareVideo video;
     mp4::TimedTrack track;
     std::optional<long long> createdUnixSeconds;  // the movie header's creation time
     TableFault fault = TableFault::None;
