@@ -10,6 +10,8 @@ namespace telemetry {
 namespace {
 
 constexpr uint32_t kSampleLimit = 1u << 20;
+// Ten records a second for over 100 hours: more is a hostile file's bid for memory.
+constexpr size_t kMaxSamples = size_t(1) << 22;
 constexpr long long kGpsEpoch = 315964800;  // 1980-01-06 00:00 UTC in Unix seconds
 
 // The start of each month that began with GPS time one more second ahead of UTC
@@ -109,6 +111,7 @@ ReadResult CammReader::read(const std::string& path) const {
                                              double(at.duration) / track.timescale);
             if (!samples) return ReadFailure{"damaged CAMM record"};
             out.insert(out.end(), samples->begin(), samples->end());
+            if (out.size() > kMaxSamples) return ReadFailure{"more CAMM records than any recording holds"};
         }
         return out;
     }

@@ -15,6 +15,8 @@ using std::chrono::milliseconds;
 
 constexpr double kStandardGravity = 9.80665;  // m/s^2 in one g
 constexpr uint32_t kPayloadLimit = 16u << 20;
+// 18 fixes a second for over 60 hours: more is a hostile file's bid for memory.
+constexpr size_t kMaxSamples = size_t(1) << 22;
 // A payload a second is usual; a payload spread over more fixes than this is not GPS.
 constexpr double kGpsRate = 18;
 
@@ -133,6 +135,14 @@ void applyScale(std::vector<std::vector<double>>& rows, const std::vector<double
         for (size_t i = 0; i < row.size(); ++i) row[i] /= scale[scale.size() == 1 ? 0 : i % scale.size()];
 }
 
+// 0 no lock, 2 and 3 dimensions; a number of any other kind says nothing.
+std::optional<int32_t> fixGrade(double v) {
+    if (v == 0 || v == 2 || v == 3) return int32_t(v);
+    return std::nullopt;
+}
+
+std::optional<double> finite(double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; }
+
 class Parser {
 public:
     GpmfPayload out;
@@ -178,7 +188,7 @@ private:
         } else if (item.key == "GPSF") {
             const auto rows = rowsOf(item, {});
             if (!rows) return false;
-            if (!rows->empty() && !rows->front().empty()) out.fixQuality = int32_t(rows->front().front());
+            if (!rows->empty() && !rows->front().empty()) out.fixQuality = fixGrade(rows->front().front());
         } else if (item.key == "GPS5" || item.key == "GPS9") {
             return gps(item, state);
         } else if (item.key == "ACCL") {
@@ -199,7 +209,7 @@ private:
                 // Days since 2000-01-01 and seconds since that midnight, UTC.
                 const double ms = (row[5] * 86400.0 + row[6]) * 1000.0 + 946684800000.0;
                 if (std::isfinite(ms) && std::abs(ms) < 1e15) fix.utc = milliseconds(std::llround(ms));
-                if (std::isfinite(row[8])) fix.quality = int32_t(row[8]);
+                fix.quality = fixGrade(row[8]);
             }
             out.fixes.push_back(fix);
         }
@@ -227,8 +237,6 @@ private:
         return true;
     }
 };
-
-std::optional<double> finite(double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; }
 
 }  // namespace
 
@@ -280,9 +288,9 @@ bool GoProReader::recognises(const FileBytes& file) const {
         if (track.format != "gpmd") continue;
         // Some dashcams put their own layouts in a "gpmd" track; GoPro's payloads open
         // with a device. A first sample that cannot be read is damage to report.
-        const SampleTable table = trackSamples(file, track, 1);
+        const auto first = firstSample(file, track);
         uint8_t key[4];
-        if (table.samples.empty() || !file.read(table.samples.front().offset, 4, key)) return true;
+        if (!first || first->size < 4 || !file.read(first->offset, 4, key)) return true;
         return std::memcmp(key, "DEVC", 4) == 0;
     }
     return false;
@@ -306,6 +314,7 @@ ReadResult GoProReader::read(const std::string& path) const {
             const double scale = track.timescale;
             for (Sample& s : gpmfSamples(*payload, double(at.start) / scale, double(at.duration) / scale))
                 out.push_back(s);
+            if (out.size() > kMaxSamples) return ReadFailure{"more GoPro fixes than any recording holds"};
         }
         return out;
     }

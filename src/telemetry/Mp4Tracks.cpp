@@ -116,6 +116,8 @@ SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t ma
     if (commonSize == 0 && uint64_t(count) > (stsz->bytes.size() - 12) / 4)
         return fail("more sample sizes than the table holds");
     if (count > maxSamples) return fail("too many samples");
+    // Samples of one size each take their own bytes of the file.
+    if (commonSize != 0 && count > file.size() / commonSize) return fail("more samples than the file holds");
 
     const bool wide = firstOf(tables, "co64").has_value();
     const auto chunks = table(file, tables, wide ? "co64" : "stco", wide ? 8 : 4);
@@ -155,6 +157,24 @@ SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t ma
     }
     if (k < count) return fail("the time table covers fewer samples than the sizes list");
     return out;
+}
+
+std::optional<TrackSample> firstSample(const FileBytes& file, const Mp4Track& track) {
+    const BoxList tables = childrenOf(file, track.sampleTable);
+    const auto stsz = firstOf(tables, "stsz");
+    const auto co64 = firstOf(tables, "co64");
+    const auto chunks = co64 ? co64 : firstOf(tables, "stco");
+    uint8_t sizes[16], offset[16];
+    if (!stsz || !chunks || stsz->payloadSize() < 12 || chunks->payloadSize() < (co64 ? 16u : 12u) ||
+        !file.read(stsz->payload(), std::min<uint64_t>(16, stsz->payloadSize()), sizes) ||
+        !file.read(chunks->payload(), co64 ? 16 : 12, offset) || be32(sizes + 8) == 0 || be32(offset + 4) == 0)
+        return std::nullopt;
+    uint32_t size = be32(sizes + 4);
+    if (size == 0) {
+        if (stsz->payloadSize() < 16) return std::nullopt;
+        size = be32(sizes + 12);
+    }
+    return TrackSample{co64 ? be64(offset + 8) : be32(offset + 8), size, 0, 0};
 }
 
 std::optional<std::vector<uint8_t>> sampleBytes(const FileBytes& file, const TrackSample& sample, uint32_t limit) {

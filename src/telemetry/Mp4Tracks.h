@@ -49,8 +49,13 @@ struct SampleTable {
 
 // Every sample of the track from stsz, stsc, stco/co64 and stts, without reading
 // the media. Tables that contradict each other or their boxes are damage. At most
-// maxSamples samples, so a hostile table cannot ask for unbounded memory.
-SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t maxSamples = 1 << 22);
+// maxSamples samples (a million: 11 days of one-a-second metadata, hours of video),
+// so a hostile table cannot ask for unbounded memory.
+SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t maxSamples = 1 << 20);
+
+// Where the track's first sample lies, from the first entries of its tables alone:
+// enough to recognise a format by its first bytes. None without a sample.
+std::optional<TrackSample> firstSample(const FileBytes& file, const Mp4Track& track);
 
 // The sample's bytes, when it lies inside the file and is at most limit bytes.
 std::optional<std::vector<uint8_t>> sampleBytes(const FileBytes& file, const TrackSample& sample, uint32_t limit);

@@ -134,7 +134,15 @@ TEST_F(GoProReaderTest, DamagedOrEmptyRecordingsGiveAReasonOrNoSamples) {
         {"more samples than sizes", {.tableFault = testgen::TableFault::SampleCountTooLarge}, "sample sizes"},
         {"no GPS or accelerometer", {.noTelemetry = true}, nullptr},
         {"scale factors of 0", {.zeroScale = true}, nullptr},
+        {"a fix grade beyond any integer", {.fixGrade = 0xFD000000u}, nullptr},
+        {"a GPS9 fix grade beyond any integer", {.gps9 = true, .fixGrade = 0xFFFFu}, nullptr},
     };
+    {
+        SCOPED_TRACE("another camera's payloads in a gpmd track");
+        const RecordingSamples read = this->read(write({.foreignPayloads = true}));
+        EXPECT_EQ(read.reader, "");
+        EXPECT_EQ(read.result, ReadResult(std::vector<Sample>{}));
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const RecordingSamples read = this->read(write(c.options));
@@ -151,9 +159,14 @@ TEST_F(GoProReaderTest, DamagedOrEmptyRecordingsGiveAReasonOrNoSamples) {
             continue;
         }
         ASSERT_EQ(samples.size(), drive.size() * 18);
-        for (const Sample& s : samples) {
-            EXPECT_FALSE(s.fix);
-            EXPECT_FALSE(s.speedKmh);
+        for (size_t i = 0; i < samples.size(); ++i) {
+            const Sample& s = samples[i];
+            // A grade the format does not have says nothing; the fix is as good as its numbers.
+            EXPECT_EQ(s.fixQuality.has_value(), !c.options.fixGrade) << i;
+            if (drive[i / 18].fix) {
+                EXPECT_EQ(s.fix.has_value(), !c.options.zeroScale) << i;
+            }
+            EXPECT_EQ(s.speedKmh.has_value(), !c.options.zeroScale);
             EXPECT_TRUE(s.g[2]);  // the accelerometer's own scale is sound
         }
     }

@@ -55,6 +55,7 @@ std::string payload(const GoProOptions& o, size_t second) {
     const std::vector<DrivePoint>& drive = o.drive;
     const DrivePoint& here = drive[second];
     const DrivePoint& next = drive[std::min(second + 1, drive.size() - 1)];
+    if (o.foreignPayloads) return "FMAS" + std::string(28, '\0');
     Klv device;
     device.item("DVID", 'L', 4, 1, be(1, 4)).text("DVNM", "Camera");
     if (o.noTelemetry) return Klv().nest("DEVC", device).bytes;
@@ -81,7 +82,7 @@ std::string payload(const GoProOptions& o, size_t second) {
             const double t = double(here.unixSeconds) + f - 946684800.0;  // since 2000-01-01
             const double days = std::floor(t / 86400);
             row.insert(row.end(), {days, (t - days * 86400) * 1000, 150, p.fix ? 3.0 : 0.0});
-            fixes += int32s({row.begin(), row.begin() + 7}) + be(150, 2) + be(p.fix ? 3 : 0, 2);
+            fixes += int32s({row.begin(), row.begin() + 7}) + be(150, 2) + be(o.fixGrade.value_or(p.fix ? 3 : 0), 2);
         } else {
             fixes += int32s(row);
         }
@@ -95,7 +96,7 @@ std::string payload(const GoProOptions& o, size_t second) {
         gps.item("SCAL", 'l', 4, 9, int32s({1e7 * s, 1e7 * s, 1000 * s, 1000 * s, 100 * s, 1, 1000, 100, 1}));
         gps.item("GPS9", '?', 32, size_t(n), fixes);
     } else {
-        gps.item("GPSF", 'L', 4, 1, be(here.fix ? 3 : 0, 4));
+        gps.item("GPSF", 'L', 4, 1, be(o.fixGrade.value_or(here.fix ? 3 : 0), 4));
         gps.item("GPSU", 'U', 16, 1, gpsuText(double(here.unixSeconds)));
         gps.item("GPSP", 'S', 2, 1, be(here.fix ? 150 : 9999, 2));
         gps.item("SCAL", 'l', 4, 5, int32s({1e7 * s, 1e7 * s, 1000 * s, 1000 * s, 100 * s}));
