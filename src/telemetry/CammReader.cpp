@@ -97,25 +97,18 @@ bool CammReader::recognises(const FileBytes& file) const { return hasTrackOfForm
 
 ReadResult CammReader::read(const std::string& path) const {
     const RandomAccessFile file(path);
-    for (const Mp4Track& track : movieTracks(file).tracks) {
-        if (track.format != "camm") continue;
-        if (track.timescale == 0) return ReadFailure{"CAMM track without a time scale"};
-        const SampleTable table = trackSamples(file, track);
-        if (!table.damage.empty()) return ReadFailure{"CAMM track: " + table.damage};
-        // One damaged record fails the recording rather than leave an unexplained gap.
-        std::vector<Sample> out;
-        for (const TrackSample& at : table.samples) {
-            const auto bytes = sampleBytes(file, at, kSampleLimit);
-            if (!bytes) return ReadFailure{"CAMM sample beyond the end of the file"};
-            const auto samples = cammSamples(*bytes, double(at.start) / track.timescale,
-                                             double(at.duration) / track.timescale);
-            if (!samples) return ReadFailure{"damaged CAMM record"};
-            out.insert(out.end(), samples->begin(), samples->end());
-            if (out.size() > kMaxSamples) return ReadFailure{"more CAMM records than any recording holds"};
-        }
-        return out;
-    }
-    return ReadFailure{"no CAMM track"};
+    const auto track = firstTrackOfFormat(file, "camm");
+    if (!track) return ReadFailure{"no CAMM track"};
+    // One damaged record fails the recording rather than leave an unexplained gap.
+    std::vector<Sample> out;
+    const std::string why = forEachSample(file, *track, kSampleLimit, [&out](auto bytes, double start, double duration) {
+        const auto samples = cammSamples(bytes, start, duration);
+        if (!samples) return std::string("a damaged record");
+        out.insert(out.end(), samples->begin(), samples->end());
+        return std::string(out.size() > kMaxSamples ? "more records than any recording holds" : "");
+    });
+    if (!why.empty()) return ReadFailure{"CAMM track: " + why};
+    return out;
 }
 
 }  // namespace telemetry

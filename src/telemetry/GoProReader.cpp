@@ -20,16 +20,6 @@ constexpr size_t kMaxSamples = size_t(1) << 22;
 // A payload a second is usual; a payload spread over more fixes than this is not GPS.
 constexpr double kGpsRate = 18;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
-long long daysFromCivil(int y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + (long long)doe - 719468;
-}
-
 // "yymmddhhmmss.sss", the years since 2000.
 std::optional<milliseconds> gpsuTime(std::string_view text) {
     if (text.size() < 16 || text[12] != '.') return std::nullopt;
@@ -44,9 +34,10 @@ std::optional<milliseconds> gpsuTime(std::string_view text) {
         if (!std::isdigit((unsigned char)text[i])) return std::nullopt;
         ms = ms * 10 + (text[i] - '0');
     }
-    if (f[1] < 1 || f[1] > 12 || f[2] < 1 || f[2] > 31 || f[3] > 23 || f[4] > 59 || f[5] > 60) return std::nullopt;
-    const long long days = daysFromCivil(2000 + f[0], unsigned(f[1]), unsigned(f[2]));
-    return milliseconds(((days * 24 + f[3]) * 60 + f[4]) * 60 * 1000LL + f[5] * 1000LL + ms);
+    using namespace std::chrono;
+    const year_month_day date{year(2000 + f[0]), month(unsigned(f[1])), day(unsigned(f[2]))};
+    if (!date.ok() || f[3] > 23 || f[4] > 59 || f[5] > 60) return std::nullopt;
+    return sys_days(date).time_since_epoch() + hours(f[3]) + minutes(f[4]) + seconds(f[5]) + milliseconds(ms);
 }
 
 size_t typeSize(char type) {
@@ -298,27 +289,20 @@ bool GoProReader::recognises(const FileBytes& file) const {
 
 ReadResult GoProReader::read(const std::string& path) const {
     const RandomAccessFile file(path);
-    for (const Mp4Track& track : movieTracks(file).tracks) {
-        if (track.format != "gpmd") continue;
-        if (track.timescale == 0) return ReadFailure{"GoPro track without a time scale"};
-        const SampleTable table = trackSamples(file, track);
-        if (!table.damage.empty()) return ReadFailure{"GoPro track: " + table.damage};
-        // A damaged payload fails the whole recording: the samples around it would
-        // show a drive with a silent hole the camera never had.
-        std::vector<Sample> out;
-        for (const TrackSample& at : table.samples) {
-            const auto bytes = sampleBytes(file, at, kPayloadLimit);
-            if (!bytes) return ReadFailure{"GoPro payload beyond the end of the file"};
-            const auto payload = parseGpmf(*bytes);
-            if (!payload) return ReadFailure{"damaged GoPro payload"};
-            const double scale = track.timescale;
-            for (Sample& s : gpmfSamples(*payload, double(at.start) / scale, double(at.duration) / scale))
-                out.push_back(s);
-            if (out.size() > kMaxSamples) return ReadFailure{"more GoPro fixes than any recording holds"};
-        }
-        return out;
-    }
-    return ReadFailure{"no GoPro track"};
+    const auto track = firstTrackOfFormat(file, "gpmd");
+    if (!track) return ReadFailure{"no GoPro track"};
+    // A damaged payload fails the whole recording: the samples around it would
+    // show a drive with a silent hole the camera never had.
+    std::vector<Sample> out;
+    const std::string why = forEachSample(file, *track, kPayloadLimit, [&out](auto bytes, double start, double duration) {
+        const auto payload = parseGpmf(bytes);
+        if (!payload) return std::string("a damaged payload");
+        const std::vector<Sample> samples = gpmfSamples(*payload, start, duration);
+        out.insert(out.end(), samples.begin(), samples.end());
+        return std::string(out.size() > kMaxSamples ? "more fixes than any recording holds" : "");
+    });
+    if (!why.empty()) return ReadFailure{"GoPro track: " + why};
+    return out;
 }
 
 }  // namespace telemetry

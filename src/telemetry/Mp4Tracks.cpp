@@ -93,10 +93,10 @@ TrackListing movieTracks(const FileBytes& file) {
     return listing;
 }
 
-bool hasTrackOfFormat(const FileBytes& file, std::string_view format) {
-    for (const Mp4Track& track : movieTracks(file).tracks)
-        if (track.format == format) return true;
-    return false;
+std::optional<Mp4Track> firstTrackOfFormat(const FileBytes& file, std::string_view format) {
+    for (Mp4Track& track : movieTracks(file).tracks)
+        if (track.format == format) return std::move(track);
+    return std::nullopt;
 }
 
 SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t maxSamples) {
@@ -175,6 +175,21 @@ std::optional<TrackSample> firstSample(const FileBytes& file, const Mp4Track& tr
         size = be32(sizes + 12);
     }
     return TrackSample{co64 ? be64(offset + 8) : be32(offset + 8), size, 0, 0};
+}
+
+std::string forEachSample(const FileBytes& file, const Mp4Track& track, uint32_t sampleLimit, const SampleUse& use) {
+    if (track.timescale == 0) return "no time scale";
+    const SampleTable table = trackSamples(file, track);
+    if (!table.damage.empty()) return table.damage;
+    for (const TrackSample& at : table.samples) {
+        if (at.size > sampleLimit) return "a sample larger than its format allows";
+        const auto bytes = sampleBytes(file, at, sampleLimit);
+        if (!bytes) return "a sample beyond the end of the file";
+        const double scale = track.timescale;
+        if (std::string why = use(*bytes, double(at.start) / scale, double(at.duration) / scale); !why.empty())
+            return why;
+    }
+    return {};
 }
 
 std::optional<std::vector<uint8_t>> sampleBytes(const FileBytes& file, const TrackSample& sample, uint32_t limit) {

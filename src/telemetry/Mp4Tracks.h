@@ -4,6 +4,8 @@
 // then read just the samples they want, never the media around them.
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,8 +34,11 @@ struct TrackListing {
 // The tracks of the file's movie box, in file order; none without a movie box.
 // Reads box headers and the few small header boxes of each track.
 TrackListing movieTracks(const FileBytes& file);
-// Just the formats of the tracks, for a reader's cheap recognition.
-bool hasTrackOfFormat(const FileBytes& file, std::string_view format);
+// The first track whose sample entry is of that format, or none.
+std::optional<Mp4Track> firstTrackOfFormat(const FileBytes& file, std::string_view format);
+inline bool hasTrackOfFormat(const FileBytes& file, std::string_view format) {
+    return firstTrackOfFormat(file, format).has_value();
+}
 
 struct TrackSample {
     uint64_t offset = 0;  // in the file
@@ -56,6 +61,13 @@ SampleTable trackSamples(const FileBytes& file, const Mp4Track& track, size_t ma
 // Where the track's first sample lies, from the first entries of its tables alone:
 // enough to recognise a format by its first bytes. None without a sample.
 std::optional<TrackSample> firstSample(const FileBytes& file, const Mp4Track& track);
+
+// Hands each sample's bytes, with where it lies in the video in seconds, to use in
+// track order, reading one sample at a time. Stops at the first reason not to go
+// on, its own (damaged tables, a sample beyond the file or over sampleLimit bytes)
+// or the one use returns, and returns it; empty when every sample was used.
+using SampleUse = std::function<std::string(std::span<const uint8_t> bytes, double start, double duration)>;
+std::string forEachSample(const FileBytes& file, const Mp4Track& track, uint32_t sampleLimit, const SampleUse& use);
 
 // The sample's bytes, when it lies inside the file and is at most limit bytes.
 std::optional<std::vector<uint8_t>> sampleBytes(const FileBytes& file, const TrackSample& sample, uint32_t limit);

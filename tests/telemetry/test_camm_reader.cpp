@@ -101,7 +101,7 @@ TEST_F(CammReaderTest, DamagedRecordingsGiveAReason) {
         testgen::CammOptions options;
         const char* reason;
     } cases[] = {
-        {"a record cut in half", {.cutRecord = true}, "damaged CAMM record"},
+        {"a record cut in half", {.cutRecord = true}, "a damaged record"},
         {"a sample beyond the end", {.tableFault = testgen::TableFault::SamplePastEnd}, "beyond the end"},
         {"more samples than sizes", {.tableFault = testgen::TableFault::SampleCountTooLarge}, "sample sizes"},
     };

@@ -129,7 +129,7 @@ TEST_F(GoProReaderTest, DamagedOrEmptyRecordingsGiveAReasonOrNoSamples) {
         testgen::GoProOptions options;
         const char* reason;  // null: samples
     } cases[] = {
-        {"a payload's item runs past it", {.cutPayload = true}, "damaged GoPro payload"},
+        {"a payload's item runs past it", {.cutPayload = true}, "a damaged payload"},
         {"a sample beyond the end", {.tableFault = testgen::TableFault::SamplePastEnd}, "beyond the end"},
         {"more samples than sizes", {.tableFault = testgen::TableFault::SampleCountTooLarge}, "sample sizes"},
         {"no GPS or accelerometer", {.noTelemetry = true}, nullptr},
