@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     // The smallest video ffmpeg makes, so the fuzzer's mutations land in the telemetry.
     const testgen::BareVideo video{.seconds = 1, .width = 16, .height = 16, .fps = 1};
     int n = 0;
-    const auto name = [&n](const std::filesystem::path& dir) { return (dir / ("seed_" + std::to_string(n++) + ".MP4")).string(); };
+    const auto name = [&n](const std::filesystem::path& dir) {
+        return (dir / ("seed_" + std::to_string(n++) + ".MP4")).string();
+    };
     for (const int seconds : {1, 3}) {
         const auto drive = testgen::simulateDrivePoints(
             {.seconds = seconds, .startLat = -33.86, .startLon = -70.6, .noFixSeconds = seconds / 2});

@@ -18,9 +18,9 @@ constexpr long long kGpsEpoch = 315964800;  // 1980-01-06 00:00 UTC in Unix seco
 // (the IERS leap seconds since 1980; none has been inserted since 2017).
 constexpr struct {
     long long since;  // Unix seconds, UTC
-} kLeaps[] = {{362793600},  {394329600},  {425865600},  {489024000},  {567993600},  {631152000},
-              {662688000},  {709948800},  {741484800},  {773020800},  {820454400},  {867715200},
-              {915148800},  {1136073600}, {1230768000}, {1341100800}, {1435708800}, {1483228800}};
+} kLeaps[] = {{362793600}, {394329600},  {425865600},  {489024000},  {567993600},  {631152000},
+              {662688000}, {709948800},  {741484800},  {773020800},  {820454400},  {867715200},
+              {915148800}, {1136073600}, {1230768000}, {1341100800}, {1435708800}, {1483228800}};
 
 // Bytes of each record after its 4-byte header, by type.
 constexpr size_t kRecordSize[] = {12, 8, 12, 12, 12, 24, 56, 12};
@@ -101,12 +101,13 @@ ReadResult CammReader::read(const std::string& path) const {
     if (!track) return ReadFailure{"no CAMM track"};
     // One damaged record fails the recording rather than leave an unexplained gap.
     std::vector<Sample> out;
-    const std::string why = forEachSample(file, *track, kSampleLimit, [&out](auto bytes, double start, double duration) {
-        const auto samples = cammSamples(bytes, start, duration);
-        if (!samples) return std::string("a damaged record");
-        out.insert(out.end(), samples->begin(), samples->end());
-        return std::string(out.size() > kMaxSamples ? "more records than any recording holds" : "");
-    });
+    const std::string why =
+        forEachSample(file, *track, kSampleLimit, [&out](auto bytes, double start, double duration) {
+            const auto samples = cammSamples(bytes, start, duration);
+            if (!samples) return std::string("a damaged record");
+            out.insert(out.end(), samples->begin(), samples->end());
+            return std::string(out.size() > kMaxSamples ? "more records than any recording holds" : "");
+        });
     if (!why.empty()) return ReadFailure{"CAMM track: " + why};
     return out;
 }

@@ -40,28 +40,37 @@ std::optional<milliseconds> gpsuTime(std::string_view text) {
     return sys_days(date).time_since_epoch() + hours(f[3]) + minutes(f[4]) + seconds(f[5]) + milliseconds(ms);
 }
 
+// Bytes of one value of a GPMF type; 0 for the types that are not single values.
 size_t typeSize(char type) {
-    switch (type) {
-        case 'b': case 'B': case 'c': return 1;
-        case 's': case 'S': return 2;
-        case 'l': case 'L': case 'f': case 'q': case 'F': return 4;
-        case 'd': case 'j': case 'J': case 'Q': return 8;
-        default: return 0;
-    }
+    if (type == 0) return 0;
+    for (const auto& [types, size] :
+         {std::pair<std::string_view, size_t>{"bBc", 1}, {"sS", 2}, {"lLfqF", 4}, {"djJQ", 8}})
+        if (types.find(type) != std::string_view::npos) return size;
+    return 0;
 }
 
 double numberAt(char type, const uint8_t* p) {
     switch (type) {
-        case 'b': return int8_t(p[0]);
-        case 'B': return p[0];
-        case 's': return int16_t(be16(p));
-        case 'S': return be16(p);
-        case 'l': return int32_t(be32(p));
-        case 'L': return be32(p);
-        case 'q': return int32_t(be32(p)) / 65536.0;
-        case 'j': return double(int64_t(be64(p)));
-        case 'J': return double(be64(p));
-        case 'Q': return double(int64_t(be64(p))) / 4294967296.0;
+        case 'b':
+            return int8_t(p[0]);
+        case 'B':
+            return p[0];
+        case 's':
+            return int16_t(be16(p));
+        case 'S':
+            return be16(p);
+        case 'l':
+            return int32_t(be32(p));
+        case 'L':
+            return be32(p);
+        case 'q':
+            return int32_t(be32(p)) / 65536.0;
+        case 'j':
+            return double(int64_t(be64(p)));
+        case 'J':
+            return double(be64(p));
+        case 'Q':
+            return double(int64_t(be64(p))) / 4294967296.0;
         case 'f': {
             const uint32_t bits = be32(p);
             float v;
@@ -74,7 +83,8 @@ double numberAt(char type, const uint8_t* p) {
             std::memcpy(&v, &bits, sizeof v);
             return v;
         }
-        default: return NAN;
+        default:
+            return NAN;
     }
 }
 
@@ -249,7 +259,8 @@ std::vector<Sample> gpmfSamples(const GpmfPayload& payload, double start, double
         if (k < payload.fixes.size()) {
             const GpmfPayload::Fix& f = payload.fixes[k];
             s.fixQuality = f.quality ? f.quality : payload.fixQuality;
-            if (f.utc) s.time = RecordedTime{*f.utc, RecordedTime::Clock::Utc};
+            if (f.utc)
+                s.time = RecordedTime{*f.utc, RecordedTime::Clock::Utc};
             else if (payload.gpsTime)
                 s.time = RecordedTime{*payload.gpsTime + milliseconds(std::llround(offset * 1000)),
                                       RecordedTime::Clock::Utc};
@@ -294,13 +305,14 @@ ReadResult GoProReader::read(const std::string& path) const {
     // A damaged payload fails the whole recording: the samples around it would
     // show a drive with a silent hole the camera never had.
     std::vector<Sample> out;
-    const std::string why = forEachSample(file, *track, kPayloadLimit, [&out](auto bytes, double start, double duration) {
-        const auto payload = parseGpmf(bytes);
-        if (!payload) return std::string("a damaged payload");
-        const std::vector<Sample> samples = gpmfSamples(*payload, start, duration);
-        out.insert(out.end(), samples.begin(), samples.end());
-        return std::string(out.size() > kMaxSamples ? "more fixes than any recording holds" : "");
-    });
+    const std::string why =
+        forEachSample(file, *track, kPayloadLimit, [&out](auto bytes, double start, double duration) {
+            const auto payload = parseGpmf(bytes);
+            if (!payload) return std::string("a damaged payload");
+            const std::vector<Sample> samples = gpmfSamples(*payload, start, duration);
+            out.insert(out.end(), samples.begin(), samples.end());
+            return std::string(out.size() > kMaxSamples ? "more fixes than any recording holds" : "");
+        });
     if (!why.empty()) return ReadFailure{"GoPro track: " + why};
     return out;
 }

@@ -87,8 +87,10 @@ TrackListing movieTracks(const FileBytes& file) {
     for (const BoxAt& box : movie.boxes) {
         if (box.type != "trak") continue;
         std::string damage;
-        if (auto track = trackOf(file, box, damage)) listing.tracks.push_back(std::move(*track));
-        else if (!damage.empty() && listing.damage.empty()) listing.damage = damage;
+        if (auto track = trackOf(file, box, damage))
+            listing.tracks.push_back(std::move(*track));
+        else if (!damage.empty() && listing.damage.empty())
+            listing.damage = damage;
     }
     return listing;
 }

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 

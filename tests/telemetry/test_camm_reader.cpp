@@ -71,7 +71,8 @@ TEST_F(CammReaderTest, GpsRecordsEqualExiftoolsReading) {
             ASSERT_TRUE(s.time);
             EXPECT_EQ(s.time->clock, RecordedTime::Clock::Utc);
             EXPECT_EQ(s.time->sinceEpoch.count(), exiftool::utcMilliseconds(doc["GPSDateTime"].at(0)) - 17000);
-            const double east = std::stod(doc["GPSVelocityEast"].at(0)), north = std::stod(doc["GPSVelocityNorth"].at(0));
+            const double east = std::stod(doc["GPSVelocityEast"].at(0)),
+                         north = std::stod(doc["GPSVelocityNorth"].at(0));
             ASSERT_TRUE(s.speedKmh);
             EXPECT_NEAR(*s.speedKmh, std::hypot(east, north) * 3.6, 0.1);
             ASSERT_TRUE(s.headingDegrees);
@@ -84,8 +85,8 @@ TEST_F(CammReaderTest, GpsRecordsEqualExiftoolsReading) {
 // GPS time runs ahead of UTC by the leap seconds inserted before it, and a record
 // dated just before a leap second is not taken for one after it.
 TEST_F(CammReaderTest, GpsTimeBecomesUtcAcrossLeapSeconds) {
-    for (const long long utc : {362793599LL, 362793600LL, 915148799LL, 915148800LL, 1483228799LL, 1483228800LL,
-                                1463043787LL, 1780000000LL}) {
+    for (const long long utc :
+         {362793599LL, 362793600LL, 915148799LL, 915148800LL, 1483228799LL, 1483228800LL, 1463043787LL, 1780000000LL}) {
         SCOPED_TRACE(utc);
         EXPECT_EQ(utcOfGpsTime(testgen::gpsSecondsOfUtc(utc)).count(), utc * 1000);
         EXPECT_EQ(utcOfGpsTime(testgen::gpsSecondsOfUtc(utc) + 0.25).count(), utc * 1000 + 250);

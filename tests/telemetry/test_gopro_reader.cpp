@@ -34,8 +34,7 @@ protected:
 
 const std::vector<Sample>& samplesOf(const RecordingSamples& read) {
     static const std::vector<Sample> none;
-    EXPECT_TRUE(std::holds_alternative<std::vector<Sample>>(read.result))
-        << std::get<ReadFailure>(read.result).reason;
+    EXPECT_TRUE(std::holds_alternative<std::vector<Sample>>(read.result)) << std::get<ReadFailure>(read.result).reason;
     const auto* samples = std::get_if<std::vector<Sample>>(&read.result);
     return samples ? *samples : none;
 }

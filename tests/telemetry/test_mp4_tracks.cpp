@@ -23,7 +23,8 @@ std::vector<std::map<std::string, std::string>> probeRows(const std::vector<std:
         auto& row = rows.emplace_back();
         std::istringstream fields(line);
         for (std::string field; std::getline(fields, field, '|');)
-            if (const size_t eq = field.find('='); eq != std::string::npos) row[field.substr(0, eq)] = field.substr(eq + 1);
+            if (const size_t eq = field.find('='); eq != std::string::npos)
+                row[field.substr(0, eq)] = field.substr(eq + 1);
     }
     return rows;
 }
@@ -42,8 +43,8 @@ TEST(Mp4Tracks, SamplesAreWhereFfprobeFindsThePackets) {
     const RandomAccessFile file(path);
     const TrackListing listing = movieTracks(file);
     EXPECT_EQ(listing.damage, "");
-    const auto streams = probeRows({"ffprobe", "-v", "error", "-show_entries",
-                                    "stream=codec_tag_string,time_base", "-of", "compact=p=0", path});
+    const auto streams = probeRows(
+        {"ffprobe", "-v", "error", "-show_entries", "stream=codec_tag_string,time_base", "-of", "compact=p=0", path});
     ASSERT_EQ(listing.tracks.size(), streams.size());
     const auto packets = probeRows({"ffprobe", "-v", "error", "-show_entries",
                                     "packet=stream_index,pos,size,dts,duration", "-of", "compact=p=0", path});

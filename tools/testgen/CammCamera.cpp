@@ -33,8 +33,8 @@ std::string header(int type) { return le(0, 2) + le(uint64_t(type), 2); }
 
 double gpsSecondsOfUtc(long long unixSeconds) {
     // Where UTC inserted a leap second (Unix seconds of the following midnight).
-    static const long long leaps[] = {362793600, 394329600, 425865600, 489024000,  567993600,  631152000,
-                                      662688000, 709948800, 741484800, 773020800,  820454400,  867715200,
+    static const long long leaps[] = {362793600, 394329600,  425865600,  489024000,  567993600,  631152000,
+                                      662688000, 709948800,  741484800,  773020800,  820454400,  867715200,
                                       915148800, 1136073600, 1230768000, 1341100800, 1435708800, 1483228800};
     int inserted = 0;
     for (const long long at : leaps) inserted += unixSeconds >= at;
@@ -44,13 +44,7 @@ double gpsSecondsOfUtc(long long unixSeconds) {
 double cammAltitude(size_t k) { return 310.5 + 0.5 * double(k); }
 
 void writeCamm(const std::string& path, const CammOptions& o) {
-    if (o.drive.empty()) throw std::invalid_argument("a CAMM recording needs a drive");
-    MetadataRecording r;
-    r.video = o.video;
-    r.video.seconds = int(o.drive.size());
-    r.track.handler = "camm";
-    r.track.timescale = 1000;
-    r.track.sampleEntry = mp4::leaf("camm", mp4::Payload().zeros(6).u16(1));
+    MetadataRecording r = driveRecording(o.drive, o.video, "camm", "camm", o.tableFault);
     for (size_t k = 0; k < o.drive.size(); ++k) {
         const DrivePoint& p = o.drive[k];
         const double lat = o.nanLatitude && k == 1 ? std::numeric_limits<double>::quiet_NaN() : p.lat;
@@ -68,8 +62,6 @@ void writeCamm(const std::string& path, const CammOptions& o) {
         r.track.samples.push_back(header(3) + f32(p.gx * 9.80665) + f32(p.gy * 9.80665) + f32(p.gz * 9.80665));
         r.track.durations.insert(r.track.durations.end(), {500, 500});
     }
-    r.createdUnixSeconds = o.drive.front().unixSeconds;
-    r.fault = o.tableFault;
     writeMetadataRecording(path, r);
 }
 

@@ -15,9 +15,9 @@ namespace testgen {
 struct CammOptions {
     std::vector<DrivePoint> drive = {};  // one point a second
     BareVideo video = {};                // its seconds are the drive's
-    bool positionsOnly = false;     // type 5 records (a position, nothing else) instead of type 6
+    bool positionsOnly = false;          // type 5 records (a position, nothing else) instead of type 6
     // Damage dialled in by the tests:
-    bool cutRecord = false;  // the last GPS record loses its second half
+    bool cutRecord = false;    // the last GPS record loses its second half
     bool nanLatitude = false;  // the second record's latitude is no number
     TableFault tableFault = TableFault::None;
 };

@@ -63,7 +63,8 @@ std::string payload(const GoProOptions& o, size_t second) {
     std::string accel;
     for (int j = 0; j < o.accelPerSecond; ++j) {
         const DrivePoint p = interpolate(here, next, double(j) / o.accelPerSecond);
-        for (const double g : {p.gz, p.gx, p.gy}) accel += be(uint16_t(int16_t(std::lround(g * kGravity * kAccelScale))), 2);
+        for (const double g : {p.gz, p.gx, p.gy})
+            accel += be(uint16_t(int16_t(std::lround(g * kGravity * kAccelScale))), 2);
     }
     Klv accelStream;
     accelStream.text("STNM", "Accelerometer").item("SCAL", 's', 2, 1, be(kAccelScale, 2));
@@ -112,20 +113,13 @@ std::string payload(const GoProOptions& o, size_t second) {
 double goproAltitude(size_t k) { return 520.0 + 0.25 * double(k); }
 
 void writeGoPro(const std::string& path, const GoProOptions& o) {
-    if (o.drive.empty() || o.fixesPerSecond < 1 || o.accelPerSecond < 1)
-        throw std::invalid_argument("a GoPro recording needs a drive, fixes and readings");
-    MetadataRecording r;
-    r.video = o.video;
-    r.video.seconds = int(o.drive.size());
-    r.track.handler = "meta";
-    r.track.timescale = 1000;
-    r.track.sampleEntry = mp4::leaf("gpmd", mp4::Payload().zeros(6).u16(1));
+    if (o.fixesPerSecond < 1 || o.accelPerSecond < 1)
+        throw std::invalid_argument("a GoPro recording needs fixes and readings");
+    MetadataRecording r = driveRecording(o.drive, o.video, "meta", "gpmd", o.tableFault);
     for (size_t i = 0; i < o.drive.size(); ++i) {
         r.track.samples.push_back(payload(o, i));
         r.track.durations.push_back(1000);
     }
-    r.createdUnixSeconds = o.drive.front().unixSeconds;
-    r.fault = o.tableFault;
     writeMetadataRecording(path, r);
 }
 

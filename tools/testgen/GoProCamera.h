@@ -17,16 +17,16 @@ namespace testgen {
 struct GoProOptions {
     std::vector<DrivePoint> drive = {};  // one point a second
     BareVideo video = {};                // its seconds are the drive's
-    int fixesPerSecond = 18;        // interpolated between the drive's seconds
+    int fixesPerSecond = 18;             // interpolated between the drive's seconds
     int accelPerSecond = 200;
-    bool gps9 = false;        // GPS9 (each fix dated) instead of GPS5 and GPSU
+    bool gps9 = false;         // GPS9 (each fix dated) instead of GPS5 and GPSU
     bool noTelemetry = false;  // payloads naming the device and nothing else
     // The payloads in another camera's layout ("FMAS" records, as some dashcams write
     // into a "gpmd" track), which a GoPro reader must not take for its own.
     bool foreignPayloads = false;
     // Damage dialled in by the tests:
-    bool cutPayload = false;  // the first payload's GPS item claims more fixes than it holds
-    bool zeroScale = false;   // the GPS scale factors are 0, so every number is infinite
+    bool cutPayload = false;                // the first payload's GPS item claims more fixes than it holds
+    bool zeroScale = false;                 // the GPS scale factors are 0, so every number is infinite
     std::optional<uint32_t> fixGrade = {};  // GPSF (or GPS9's fix) as written instead of 3 or 0
     TableFault tableFault = TableFault::None;
 };

@@ -47,11 +47,26 @@ void writeMetadataRecording(const std::string& path, const MetadataRecording& re
     encodeBareVideo(video, recording.video);
     mp4::MovieEdit edit(video);
     edit.addTrack(recording.track);
-    if (recording.createdUnixSeconds) edit.setCreationTime(uint64_t(*recording.createdUnixSeconds + kSecondsFrom1904To1970));
+    if (recording.createdUnixSeconds)
+        edit.setCreationTime(uint64_t(*recording.createdUnixSeconds + kSecondsFrom1904To1970));
     edit.write();
     std::vector<uint8_t> bytes = readFile(video);
     damage(bytes, recording.fault);
     writeFileAtomically(target, bytes);
+}
+
+MetadataRecording driveRecording(const std::vector<DrivePoint>& drive, BareVideo video, const char* handler,
+                                 const char* format, TableFault fault) {
+    if (drive.empty()) throw std::invalid_argument("a recording needs a drive");
+    MetadataRecording r;
+    r.video = video;
+    r.video.seconds = int(drive.size());
+    r.track.handler = handler;
+    r.track.timescale = 1000;
+    r.track.sampleEntry = mp4::leaf(format, mp4::Payload().zeros(6).u16(1));
+    r.createdUnixSeconds = drive.front().unixSeconds;
+    r.fault = fault;
+    return r;
 }
 
 DrivePoint interpolate(const DrivePoint& a, const DrivePoint& b, double f) {

@@ -29,6 +29,12 @@ struct MetadataRecording {
 // Encodes the video with ffmpeg, adds the track and writes path atomically.
 void writeMetadataRecording(const std::string& path, const MetadataRecording& recording);
 
+// A recording as long as the drive and dated from its start, its track of that
+// handler with a sample entry of that format that holds nothing but the data
+// reference, in milliseconds; the samples are the caller's to add.
+MetadataRecording driveRecording(const std::vector<DrivePoint>& drive, BareVideo video, const char* handler,
+                                 const char* format, TableFault fault);
+
 // The numbers of a drive point between two seconds of the drive, linearly.
 DrivePoint interpolate(const DrivePoint& a, const DrivePoint& b, double fraction);
 
