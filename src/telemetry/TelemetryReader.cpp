@@ -1,18 +1,22 @@
 #include "TelemetryReader.h"
 
 #include "BlackVueReader.h"
+#include "CammReader.h"
+#include "GoProReader.h"
 #include "NmeaSidecarReader.h"
-#include "SeventyMaiReader.h"
 #include "NovatekReader.h"
+#include "SeventyMaiReader.h"
 #include "SubtitleTrackReader.h"
 
 namespace telemetry {
 
 ReaderRegistry::ReaderRegistry() {
     readers_.push_back(std::unique_ptr<TelemetryReader>(new SubtitleTrackReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new GoProReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new BlackVueReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new SeventyMaiReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new NovatekReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new CammReader));
 }
 
 const ReaderRegistry& ReaderRegistry::standard() {

@@ -9,7 +9,9 @@
 #include <string_view>
 
 #include "BlackVueCamera.h"
+#include "CammCamera.h"
 #include "Drive.h"
+#include "GoProCamera.h"
 #include "NmeaCamera.h"
 #include "NovatekCamera.h"
 #include "PlayableMp4.h"
@@ -28,6 +30,8 @@ constexpr const char* kUsage =
     "       dashcam-testgen 70mai FILE [SECONDS]       H.264 70mai recording (needs ffmpeg)\n"
     "       dashcam-testgen novatek FILE [SECONDS]     playable recording with Novatek freeGPS blocks\n"
     "                                                  and their index (needs ffmpeg)\n"
+    "       dashcam-testgen gopro FILE [SECONDS]       GoPro recording: GPMF track, 18 fixes a second (needs ffmpeg)\n"
+    "       dashcam-testgen camm FILE [SECONDS]        CAMM recording: a GPS record a second (needs ffmpeg)\n"
     "       dashcam-testgen samples DIR                the three bundled sample recordings\n"
     "       dashcam-testgen trip DIR COUNT [SECONDS [GAP]]\n"
     "                                                  one drive cut into COUNT byte-level recordings\n"
@@ -104,6 +108,18 @@ void camera(std::string_view format, const char* path, int seconds) {
     else testgen::writeSeventyMai(path, points);
 }
 
+void gopro(const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    testgen::writeGoPro(path, {.drive = testgen::simulateDrivePoints(drive)});
+}
+
+void camm(const char* path, int seconds) {
+    testgen::DriveOptions drive;
+    drive.seconds = seconds;
+    testgen::writeCamm(path, {.drive = testgen::simulateDrivePoints(drive)});
+}
+
 int run(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
@@ -121,10 +137,13 @@ int run(int argc, char** argv) {
     } else if (command == "novatek") {
         if (argc < 3 || argc > 4) throw UsageError{"novatek takes FILE and optional SECONDS"};
         novatek(argv[2], parseSeconds(argc, argv));
-    } else if (command == "synthetic" || command == "playable") {
+    } else if (command == "synthetic" || command == "playable" || command == "gopro" || command == "camm") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         const int seconds = parseSeconds(argc, argv);
-        command == "synthetic" ? synthetic(argv[2], seconds) : playable(argv[2], seconds);
+        if (command == "synthetic") synthetic(argv[2], seconds);
+        else if (command == "playable") playable(argv[2], seconds);
+        else if (command == "gopro") gopro(argv[2], seconds);
+        else camm(argv[2], seconds);
     } else if (command == "nmea" || command == "blackvue" || command == "70mai") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         camera(command, argv[2], parseSeconds(argc, argv));
