@@ -15,8 +15,10 @@ PACKAGES=(
   googletest libgtest-dev ffmpeg xvfb xauth gpsbabel gdal-bin xdg-utils
   # software OpenGL, so the video widget draws under Xvfb
   libgl1-mesa-dri
-  # benchmarks: exiftool, the peer bench/index_bench measures against
-  libimage-exiftool-perl
+  # benchmarks and the readers' tests: exiftool, the peer bench/index_bench measures
+  # against and the reference the camera readers are checked by; mpv, the peer of
+  # bench/playback_bench
+  libimage-exiftool-perl mpv
   # packaging: icons rendered from SVG; the .deb's dependencies, its checks and
   # the validators of the desktop entry and AppStream metadata
   librsvg2-bin dpkg-dev lintian file desktop-file-utils appstream

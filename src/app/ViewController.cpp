@@ -444,6 +444,10 @@ void ViewController::viewDidLoad() {
             [this](MediaTime t) { chartSteering->setCursorSeconds(double(t.value) / t.timescale); });
     draw_Graph->setGsensorGraph(hostView, true);
     loadSettings();
+    // The speed line shows without the menu's trace for a recording without G values:
+    // it needs its unit from the start.
+    draw_Graph->setSpeedTrace({false, trips::speedInUnit(1.0, UserSettingSpeedUnit),
+                               QString::fromLatin1(trips::speedUnitName(UserSettingSpeedUnit))});
     setProgressRange(0.0, 100.0);
     progressIndicator->setValue(0);
     library.table_cnt = 0;
@@ -700,8 +704,11 @@ void ViewController::playTheVideo(int32_t row) {
                   signedValue(record->Center_Lat, record->sign_center_lat),
                   signedValue(record->Center_Lon, record->sign_center_lon), coordinateSetOf(*record));
 
-    draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
-                               record->timescale ? double(record->duration) / record->timescale : 0.0);
+    if (record->addrOfAmbarella_EXT != 0 || !storage.telemetry_list.value(row).samples)
+        draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
+                                   record->timescale ? double(record->duration) / record->timescale : 0.0);
+    else
+        draw_Graph->setGsensorData(*storage.telemetry_list.value(row).samples, storage.telemetry_list.value(row).seconds);
     showRecordingEvents(row);
     showMarks();
     showStatistics();
@@ -759,7 +766,8 @@ void ViewController::tick(MediaTime time) {
     const CurrentStorageVideo& storage = library.currentStorageVideo;
     if (storage.indexOfNowPlaying < 0 || storage.indexOfNowPlaying >= storage.video_list.size()) return;
     const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
-    if (record.isSupportSubtitle != 1) {
+    // Another camera's recording: the scan found no texts, a reader decoded its samples.
+    if (record.isSupportSubtitle != 1 || record.addrOfAmbarella_EXT == 0) {
         if (const auto& samples = storage.telemetry_list.value(storage.indexOfNowPlaying).samples)
             tickOnSamples(position, *samples);
         return;
@@ -804,6 +812,7 @@ void ViewController::tickOnSamples(float positionMs, const std::vector<telemetry
     const auto index = sampleAt(samples, positionMs);
     if (!index) return;
     const telemetry::Sample& sample = samples[*index];
+    shownSample_ = uint32_t(std::min<size_t>(*index, UINT32_MAX));
     if (sample.headingDegrees) library.currentStorageVideo.currentdegree = int32_t(std::lround(*sample.headingDegrees));
     if (sample.fix) moveVehicleMarker(sample.fix->lat, sample.fix->lon, library.currentStorageVideo.currentdegree);
     const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
@@ -956,14 +965,18 @@ void ViewController::SettingViewClosed() {
     const bool showing = shownSample_ && storage.indexOfNowPlaying >= 0 && storage.indexOfNowPlaying < storage.video_list.size();
     if (showing) {
         const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
-        label_speed->setText(tickTexts((*record.array_SubtileInfo)[*shownSample_], UserSettingSpeedUnit).speed);
+        const auto& samples = storage.telemetry_list.value(storage.indexOfNowPlaying).samples;
+        if (record.addrOfAmbarella_EXT == 0 && samples && *shownSample_ < samples->size())
+            label_speed->setText(tickTexts((*samples)[*shownSample_], UserSettingSpeedUnit).speed);
+        else if (record.array_SubtileInfo && *shownSample_ < record.array_SubtileInfo->size())
+            label_speed->setText(tickTexts((*record.array_SubtileInfo)[*shownSample_], UserSettingSpeedUnit).speed);
     } else {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
     showStatistics();
     showEvents();  // their speeds in the new unit too
     if (!storage.filepathOfNowPlaying.isNull()) showRecordingEvents(storage.indexOfNowPlaying);
-    if (menu->speedTrace->isChecked()) showSpeedTrace();
+    showSpeedTrace();
     telemetry::logLine("SettingView Close");
 }
 

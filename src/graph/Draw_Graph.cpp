@@ -69,6 +69,28 @@ void Draw_Graph::setGsensorData(const telemetry::List<telemetry::Class_Subtitle_
     contentArray_speed = std::move(speeds);
     max_num = count;
     secondsPerSample = videoSeconds > 0 && count > 0 ? videoSeconds / count : 1.0;
+    hasG_ = true;
+}
+
+void Draw_Graph::setGsensorData(const std::vector<telemetry::Sample>& samples, double videoSeconds) {
+    std::array<std::shared_ptr<std::vector<PlotPoint>>, 3> g;
+    for (auto& axis : g) axis = std::make_shared<std::vector<PlotPoint>>();
+    auto speeds = std::make_shared<std::vector<PlotPoint>>();
+    bool anyG = false;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const float x = float(i);
+        for (size_t a = 0; a < 3; ++a)
+            if (samples[i].g[a]) g[a]->push_back({x, float(*samples[i].g[a])}), anyG = true;
+        if (samples[i].speedKmh) speeds->push_back({x, float(*samples[i].speedKmh)});
+    }
+    contentArray_x = std::move(g[0]);
+    contentArray_y = std::move(g[1]);
+    contentArray_z = std::move(g[2]);
+    contentArray_speed = std::move(speeds);
+    const uint32_t count = uint32_t(std::min<size_t>(samples.size(), UINT32_MAX));
+    max_num = count;
+    secondsPerSample = videoSeconds > 0 && count > 0 ? videoSeconds / count : 1.0;
+    hasG_ = anyG;
 }
 
 const PlotSeries* Draw_Graph::seriesFor(const QString& id) const {
@@ -264,7 +286,7 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
                 on ? QToolTip::showText(QCursor::pos(), tick->property("toolTip").toString()) : QToolTip::hideText();
             });
         }
-        if (speedTrace_.on) addSpeedLine(chart, xAxis, *fitting);
+        if (speedTrace_.on || !hasG_) addSpeedLine(chart, xAxis, *fitting);
         chart->legend()->setAlignment(Qt::AlignTop);
     } else {
         chart->legend()->hide();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Class_Subtitle_Info.h"
+#include "Sample.h"
 #include "Class_Video_Info.h"
 #include "SeriesDecimation.h"
 
@@ -60,6 +61,11 @@ public:
     void setGsensorData(const telemetry::List<telemetry::Class_Subtitle_Info>& samples, uint32_t count,
                         double videoSeconds = 0.0);
 
+    // The same of decoded samples, whichever camera wrote them: a value a sample
+    // lacks is left out of its line. A recording without any G-sensor value shows
+    // its speed line whether or not the speed trace is on.
+    void setGsensorData(const std::vector<telemetry::Sample>& samples, double videoSeconds);
+
     // Builds a new chart into the view (the previous one is deleted); with
     // noPlots the chart shows its frame only.
     void setGsensorGraph(QChartView* hostView, bool noPlots);
@@ -88,6 +94,7 @@ public:
     PlotSeries dataForPlot_speed, contentArray_speed;              // km/h, shown and prepared
     std::optional<uint32_t> max_num;
     double secondsPerSample = 1.0;  // of the prepared series
+    bool hasG_ = true;              // of the prepared series
     // Of the chart built last: its horizontal extent in seconds (0 without plots),
     // and the seconds between its samples.
     double shownSeconds = 0.0, shownSecondsPerSample = 1.0;

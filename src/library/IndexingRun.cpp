@@ -26,7 +26,8 @@ QString textOf(std::string_view text) { return QString::fromUtf8(text.data(), qs
 // reader knows the file.
 Row rowOf(const RecordingRecord& record, const std::string& path, const QByteArray& file) {
     Row row{record, {}, {}, {}, {}, {}};
-    if (record->isSupportSubtitle == 1) {
+    // The scan completes on any movie; only one with the camera's marker has its texts.
+    if (record->isSupportSubtitle == 1 && record->addrOfAmbarella_EXT != 0) {
         row.telemetry = {std::make_shared<const std::vector<telemetry::Sample>>(telemetry::samplesOf(*record)),
                          double(record->duration) / record->timescale};
         row.camera = QStringLiteral("Ambarella");
@@ -54,7 +55,9 @@ Row rowOf(const RecordingRecord& record, const std::string& path, const QByteArr
         }
     }
     row.length = lengthText(*record), row.date = dateText(*record);
-    row.problem = rowProblem(*record, unreadable, std::nullopt);
+    const bool scanned = record->isSupportSubtitle == 1;
+    row.problem = rowProblem(*record, unreadable, scanned ? hasVideoTrack(file) : std::nullopt);
+    if (scanned) row.telemetry.seconds = double(record->duration) / record->timescale;
     return row;
 }
 

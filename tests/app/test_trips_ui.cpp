@@ -10,6 +10,9 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "GoProCamera.h"
+#include "NovatekCamera.h"
+#include "Process.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "MapWidget.h"
@@ -237,4 +240,54 @@ TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
     EXPECT_NEAR(w.mapView->centre().latitude, 10.0, 1e-9);
     w.playTheVideo(3);
     EXPECT_GT(std::abs(w.mapView->centre().latitude - 10.0), 1.0);
+}
+
+// A card with other cameras' recordings beside the text-track camera's: each row
+// names its camera and plays with its own numbers; a damaged one says why.
+TEST(OtherCamerasWindow, RowsNameTheirCameraAndPlayWithTheirOwnNumbers) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    QSettings().clear();
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    testgen::DriveOptions drive;
+    drive.seconds = 10;
+    drive.hour = 14;  // the text-track recording's drive starts at 9:03
+    const auto points = testgen::simulateDrivePoints(drive);
+    testgen::writeGoPro(dir.filePath("GX010001.MP4").toStdString(), {.drive = points});
+    testgen::writeNovatek(dir.filePath("NOVA0001.MP4").toStdString(), points);
+    makeRecording(dir, "REC_0001.MP4", 10);
+    // Its first payload claims more fixes than it holds.
+    testgen::writeGoPro(dir.filePath("GX010002.MP4").toStdString(), {.drive = points, .cutPayload = true});
+
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+        return w.tableView->model()->index(row, column).data(role).toString();
+    };
+    ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+    EXPECT_EQ((QStringList{cell(0, FileTableModel::Camera), cell(2, FileTableModel::Camera), cell(3, FileTableModel::Camera)}),
+              (QStringList{"GoPro GPMF", "Novatek", "Ambarella"}));
+    EXPECT_EQ((QStringList{cell(0, FileTableModel::Time), cell(0, FileTableModel::Date), cell(2, FileTableModel::Time)}),
+              (QStringList{"00:10", "2016/05/12", "00:10"}));
+    EXPECT_TRUE(cell(0, FileTableModel::Trip).startsWith("1 14:03"));
+    EXPECT_FALSE(cell(1, FileTableModel::Camera).isEmpty());
+    EXPECT_FALSE(cell(1, FileTableModel::File, Qt::ToolTipRole).isEmpty());  // why it cannot be read
+    EXPECT_TRUE(cell(1, FileTableModel::Trip).isEmpty());
+
+    // Five seconds into the GoPro recording: its own date, speed and G values.
+    w.playTheVideo(0);
+    w.tick({5000, 1000});
+    EXPECT_EQ(w.label_date->text(), "DATE: 2016/05/12 14:03:12");
+    EXPECT_EQ(w.label_speed->text(), QStringLiteral("SPEED : %1Mph").arg(int(points[5].speedKmh * 0.621371)));
+    EXPECT_TRUE(w.label_gz->text().startsWith("Z : 1.0") || w.label_gz->text().startsWith("Z : 0.9")) << w.label_gz->text().toStdString();
+    // The damaged one shows none of it afterwards.
+    w.playTheVideo(1);
+    w.tick({5000, 1000});
+    EXPECT_NE(w.label_date->text(), "DATE: 2016/05/12 14:03:12");
+    // Novatek has no G-sensor: its chart shows the speed instead of three empty lines.
+    w.playTheVideo(2);
+    QStringList lines;
+    for (QAbstractSeries* s : w.hostView->chart()->series())
+        if (auto* line = qobject_cast<QLineSeries*>(s); line && line->count() > 0) lines << line->name();
+    EXPECT_EQ(lines.size(), 1) << lines.join(", ").toStdString();
 }
