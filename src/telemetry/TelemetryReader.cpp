@@ -4,6 +4,7 @@
 #include "CammReader.h"
 #include "GoProReader.h"
 #include "NmeaSidecarReader.h"
+#include "NmeaTrackReader.h"
 #include "NovatekReader.h"
 #include "SeventyMaiReader.h"
 #include "SubtitleTrackReader.h"
@@ -17,6 +18,7 @@ ReaderRegistry::ReaderRegistry() {
     readers_.push_back(std::unique_ptr<TelemetryReader>(new SeventyMaiReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new NovatekReader));
     readers_.push_back(std::unique_ptr<TelemetryReader>(new CammReader));
+    readers_.push_back(std::unique_ptr<TelemetryReader>(new NmeaTrackReader));
 }
 
 const ReaderRegistry& ReaderRegistry::standard() {

@@ -118,9 +118,11 @@ protected:
         drive.year = 2019, drive.month = 12, drive.day = 31, drive.hour = 23, drive.minute = 59, drive.second = 50;
         points_ = testgen::simulateDrivePoints(drive);
         testgen::writeNmeaCamera(video(), points_);
+        testgen::writeNmeaTrack(trackVideo(), points_);
     }
     static void TearDownTestSuite() { delete dir_; }
     static std::string video() { return (dir_->path() / "FILE0001.MP4").string(); }
+    static std::string trackVideo() { return (dir_->path() / "TRACK001.MP4").string(); }
     static fs::path sidecar() { return dir_->path() / "FILE0001.nmea"; }
 
     static testgen::TempDir* dir_;
@@ -131,11 +133,13 @@ std::vector<testgen::DrivePoint> NmeaSidecarTest::points_;
 
 }  // namespace
 
-// The sentences beside a video that no other reader takes are its samples, one a
-// second from the first, across midnight and the new year, as the receiver
-// measured the drive.
+// The sentences beside a video that no other reader takes, or in its text track,
+// are its samples, one a second from the first, across midnight and the new year,
+// as the receiver measured the drive.
 TEST_F(NmeaSidecarTest, SamplesFollowTheDriveBesideTheVideo) {
-    const RecordingSamples read = ReaderRegistry::standard().read(video());
+  for (const std::string& path : {video(), trackVideo()}) {
+    SCOPED_TRACE(path);
+    const RecordingSamples read = ReaderRegistry::standard().read(path);
     EXPECT_EQ(read.reader, "NMEA");
     ASSERT_TRUE(std::holds_alternative<std::vector<Sample>>(read.result));
     const auto& samples = std::get<std::vector<Sample>>(read.result);
@@ -156,6 +160,7 @@ TEST_F(NmeaSidecarTest, SamplesFollowTheDriveBesideTheVideo) {
         EXPECT_NEAR(*s.headingDegrees, p.headingDegrees, 0.01);
         EXPECT_FALSE(s.g[0] || s.g[1] || s.g[2]);
     }
+  }
 }
 
 // ".NMEA" is found as well; a log whose sentences are all spoilt gives the reason;
@@ -198,6 +203,22 @@ TEST_F(NmeaSidecarTest, SpoiltOrMissingLogsGiveAReasonOrNothing) {
         if (c == '*') c = '#';
     std::ofstream(dir_->path() / "FILE0002.NMEA") << log;
     read = ReaderRegistry::standard().read(video.string());
+    ASSERT_TRUE(std::holds_alternative<ReadFailure>(read.result));
+    EXPECT_NE(std::get<ReadFailure>(read.result).reason.find("checksum"), std::string::npos);
+
+    // In a text track: a spoilt sentence costs its own second only; a track of
+    // nothing but spoilt ones says so.
+    std::vector<size_t> all(points_.size());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    const fs::path spoilt = dir_->path() / "TRACK002.MP4", worthless = dir_->path() / "TRACK003.MP4";
+    testgen::writeNmeaTrack(spoilt.string(), points_, {.badChecksum = {5}, .cut = {9}});
+    testgen::writeNmeaTrack(worthless.string(), points_, {.badChecksum = all, .cut = {}});
+    read = ReaderRegistry::standard().read(spoilt.string());
+    ASSERT_TRUE(std::holds_alternative<std::vector<Sample>>(read.result));
+    EXPECT_EQ(std::get<std::vector<Sample>>(read.result).size(), points_.size() - 2);
+    EXPECT_EQ(std::get<std::vector<Sample>>(read.result)[5].videoSeconds, 6);
+    read = ReaderRegistry::standard().read(worthless.string());
+    EXPECT_EQ(read.reader, "NMEA");
     ASSERT_TRUE(std::holds_alternative<ReadFailure>(read.result));
     EXPECT_NE(std::get<ReadFailure>(read.result).reason.find("checksum"), std::string::npos);
 }

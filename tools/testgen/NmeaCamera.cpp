@@ -1,5 +1,7 @@
 #include "NmeaCamera.h"
 
+#include "TelemetryTrack.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -75,6 +77,16 @@ void writeNmeaCamera(const std::string& videoPath, const std::vector<DrivePoint>
     writeCameraFile(videoPath, int(points.size()), [](mp4::MovieEdit&) {});
     const std::filesystem::path sidecar = std::filesystem::path(videoPath).replace_extension(options.extension);
     writeFileAtomically(sidecar, std::span(reinterpret_cast<const uint8_t*>(log.data()), log.size()));
+}
+
+void writeNmeaTrack(const std::string& path, const std::vector<DrivePoint>& points, const NmeaFaults& faults) {
+    const std::vector<std::string> sentences = nmeaSentences(points, faults);
+    mp4::TimedTrack track{"sbtl", mp4::timedTextSampleEntry(), 1000, {}, {}};
+    for (size_t i = 0; i + 1 < sentences.size(); i += 2) {
+        track.samples.push_back(timedTextSample(sentences[i] + "\r\n" + sentences[i + 1] + "\r\n"));
+        track.durations.push_back(1000);
+    }
+    writeCameraFile(path, int(points.size()), [&track](mp4::MovieEdit& movie) { movie.addTrack(track); });
 }
 
 }  // namespace testgen

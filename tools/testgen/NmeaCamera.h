@@ -35,4 +35,8 @@ struct NmeaCameraOptions {
 void writeNmeaCamera(const std::string& videoPath, const std::vector<DrivePoint>& points,
                      const NmeaCameraOptions& options = {});
 
+// A video whose timed-text track holds the sentences, a second's RMC and GGA to a
+// sample, as cameras without a format of their own record them.
+void writeNmeaTrack(const std::string& path, const std::vector<DrivePoint>& points, const NmeaFaults& faults = {});
+
 }  // namespace testgen

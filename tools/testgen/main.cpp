@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "       dashcam-testgen playable FILE [SECONDS]    playable H.264 recording (needs ffmpeg)\n"
     "       dashcam-testgen nmea FILE [SECONDS]        H.264 video (needs ffmpeg) and its NMEA log beside it\n"
     "                                                  (FILE's base name .nmea)\n"
+    "       dashcam-testgen nmea-track FILE [SECONDS]  H.264 video (needs ffmpeg) with NMEA sentences in a text track\n"
     "       dashcam-testgen blackvue FILE [SECONDS]    H.264 BlackVue recording (needs ffmpeg)\n"
     "       dashcam-testgen 70mai FILE [SECONDS]       H.264 70mai recording (needs ffmpeg)\n"
     "       dashcam-testgen novatek FILE [SECONDS]     playable recording with Novatek freeGPS blocks\n"
@@ -104,6 +105,7 @@ void camera(std::string_view format, const char* path, int seconds) {
     drive.noFixSeconds = std::min(2, seconds - 1);
     const auto points = testgen::simulateDrivePoints(drive);
     if (format == "nmea") testgen::writeNmeaCamera(path, points);
+    else if (format == "nmea-track") testgen::writeNmeaTrack(path, points);
     else if (format == "blackvue") testgen::writeBlackVue(path, points);
     else testgen::writeSeventyMai(path, points);
 }
@@ -144,7 +146,7 @@ int run(int argc, char** argv) {
         else if (command == "playable") playable(argv[2], seconds);
         else if (command == "gopro") gopro(argv[2], seconds);
         else camm(argv[2], seconds);
-    } else if (command == "nmea" || command == "blackvue" || command == "70mai") {
+    } else if (command == "nmea" || command == "nmea-track" || command == "blackvue" || command == "70mai") {
         if (argc < 3 || argc > 4) throw UsageError{std::string(command) + " takes FILE and optional SECONDS"};
         camera(command, argv[2], parseSeconds(argc, argv));
     } else {
