@@ -1,6 +1,7 @@
 #include "BlackVueCamera.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "CameraFile.h"
 
@@ -13,8 +14,9 @@ mp4::Box blackVueBox(const std::vector<DrivePoint>& points, const BlackVueOption
     mp4::Payload gsensor;
     for (size_t i = 0; i < points.size(); ++i) {
         // The receiver's sentences of a second come together, stamped as they arrive.
-        const std::string stamp = "[" + std::to_string(startMs + long(i) * 1000) + "]";
-        log += stamp + sentences[2 * i] + "\n" + stamp + sentences[2 * i + 1] + "\n";
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "[%lld]", startMs + (long long)(i) * 1000);
+        log.append(stamp).append(sentences[2 * i]).append("\n").append(stamp).append(sentences[2 * i + 1]).append("\n");
         gsensor.u32(uint32_t(i * 1000));
         for (double g : {points[i].gx, points[i].gy, points[i].gz}) gsensor.u16(uint16_t(int16_t(std::lround(g * 10))));
     }
