@@ -33,7 +33,7 @@ void writeCameraFile(const std::string& path, int seconds, const std::function<v
     namespace fs = std::filesystem;
     const fs::path target(path);
     // ffmpeg picks the container by the name, so the temporary name ends in .mp4 too.
-    const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".part.mp4");
+    const fs::path temp = target.parent_path() / std::string(".").append(target.filename().string()).append(".part.mp4");
     try {
         encodeBareVideo(temp.string(), {.seconds = std::max(seconds, 1)});
         mp4::MovieEdit edit(temp.string());

@@ -42,7 +42,7 @@ void damage(std::vector<uint8_t>& file, TableFault fault) {
 
 void writeMetadataRecording(const std::string& path, const MetadataRecording& recording) {
     const std::filesystem::path target(path);
-    TempDir work(target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+    TempDir work(target.parent_path() / std::string(".").append(target.filename().string()).append(".XXXXXX"));
     const std::string video = (work.path() / "video.mp4").string();
     encodeBareVideo(video, recording.video);
     mp4::MovieEdit edit(video);

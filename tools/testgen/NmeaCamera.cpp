@@ -39,7 +39,7 @@ std::string withChecksum(std::string_view body) {
     for (char c : body) x ^= uint8_t(c);
     char sum[4];
     std::snprintf(sum, sizeof sum, "%02X", x);
-    return "$" + std::string(body) + "*" + sum;
+    return std::string("$").append(body).append("*").append(sum);
 }
 
 double altitudeAt(size_t second) { return 512.4 + 0.3 * double(second % 40); }
@@ -54,9 +54,9 @@ std::vector<std::string> nmeaSentences(const std::vector<DrivePoint>& points, co
         std::string rmc = "GPRMC," + timeField(t), gga = "GNGGA," + timeField(t);
         if (p.fix) {
             std::snprintf(rest, sizeof rest, ",%.3f,%.2f,%s,,,A", p.speedKmh / 1.852, p.headingDegrees, date);
-            rmc += ",A," + coordinate(p.lat, 2, 'N', 'S') + "," + coordinate(p.lon, 3, 'E', 'W') + rest;
+            rmc.append(",A,").append(coordinate(p.lat, 2, 'N', 'S')).append(",").append(coordinate(p.lon, 3, 'E', 'W')).append(rest);
             std::snprintf(rest, sizeof rest, ",1,09,0.9,%.1f,M,47.0,M,,", altitudeAt(i));
-            gga += "," + coordinate(p.lat, 2, 'N', 'S') + "," + coordinate(p.lon, 3, 'E', 'W') + rest;
+            gga.append(",").append(coordinate(p.lat, 2, 'N', 'S')).append(",").append(coordinate(p.lon, 3, 'E', 'W')).append(rest);
         } else {
             rmc += ",V,,,,,,," + std::string(date) + ",,,N";
             gga += ",,,,,0,00,99.9,,M,,M,,";
