@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QPainter>
+#include <cmath>
 
 #include "FollowView.h"
 #include "MapWidget.h"
@@ -14,8 +15,11 @@
 #include "Trips.h"
 
 QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video_Info& record) {
+    return recordedFixes(telemetry::samplesOf(record));
+}
+
+QVector<std::optional<GeoCoordinate>> recordedFixes(const std::vector<telemetry::Sample>& samples) {
     QVector<std::optional<GeoCoordinate>> fixes;
-    const std::vector<telemetry::Sample> samples = telemetry::samplesOf(record);
     fixes.reserve(qsizetype(samples.size()));
     for (const telemetry::Sample& sample : samples) {
         const auto& fix = sample.fix;
@@ -24,13 +28,19 @@ QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video
     return fixes;
 }
 
+std::vector<int32_t> fitRows(qsizetype rows, int32_t row, const trips::Trip* trip) {
+    std::vector<int32_t> fitted;
+    if (row < 0 || row >= rows) return fitted;
+    fitted.push_back(row);
+    if (trip)
+        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings && k < size_t(rows); ++k)
+            if (int32_t(k) != row) fitted.push_back(int32_t(k));
+    return fitted;
+}
+
 std::vector<RecordingRecord> fitRecords(const QVector<RecordingRecord>& list, int32_t row, const trips::Trip* trip) {
     std::vector<RecordingRecord> records;
-    if (row < 0 || row >= list.size()) return records;
-    records.push_back(list.at(row));
-    if (trip)
-        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings && k < size_t(list.size()); ++k)
-            if (int32_t(k) != row) records.push_back(list.at(qsizetype(k)));
+    for (int32_t k : fitRows(list.size(), row, trip)) records.push_back(list.at(k));
     return records;
 }
 
@@ -69,12 +79,16 @@ MapSteering::MapSteering(MapWidget* map, QAction* fitTrip, QAction* followVehicl
     connect(map_, &MapWidget::panned, follow_, [this] { follow_->setChecked(false); });
 }
 
-void MapSteering::showRecording(RecordingRecord record, std::vector<RecordingRecord> fitted) {
+void MapSteering::showRecording(RecordingRecord record, std::vector<RecordingRecord> fitted,
+                                std::shared_ptr<const std::vector<telemetry::Sample>> samples,
+                                std::vector<std::shared_ptr<const std::vector<telemetry::Sample>>> fittedSamples) {
     clear();
     record_ = std::move(record);
     fitted_ = std::move(fitted);
+    samples_ = std::move(samples);
+    fittedSamples_ = std::move(fittedSamples);
     if (!record_) return;
-    const TrackEnds ends = trackEnds(*record_);
+    const TrackEnds ends = samples_ ? trackEnds(*samples_) : trackEnds(*record_);
     if (ends.start) endMarkers_.push_back(map_->addAnnotation(*ends.start, QString::fromLatin1(kTrackStartTitle)));
     if (ends.end) endMarkers_.push_back(map_->addAnnotation(*ends.end, QString::fromLatin1(kTrackEndTitle)));
 }
@@ -84,9 +98,18 @@ void MapSteering::clear() {
     endMarkers_.clear();
     record_.reset();
     fitted_.clear();
+    samples_.reset();
+    fittedSamples_.clear();
 }
 
 void MapSteering::fit() {
+    if (!fittedSamples_.empty()) {
+        std::vector<const std::vector<telemetry::Sample>*> each;
+        for (const auto& s : fittedSamples_) each.push_back(s.get());
+        if (const auto region = trackRegion(each))
+            map_->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
+        return;
+    }
     std::vector<const telemetry::Class_Video_Info*> records;
     for (const RecordingRecord& r : fitted_) records.push_back(r.get());
     if (const auto region = trackRegion(records)) map_->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
@@ -99,6 +122,13 @@ void MapSteering::vehicleMoved(GeoCoordinate at) {
 
 void MapSteering::trackClicked(QPointF at) {
     if (!record_) return;
-    const auto pixels = trackhit::samplePixels(recordedFixes(*record_), [this](GeoCoordinate c) { return map_->toWidget(c); });
+    const auto toWidget = [this](GeoCoordinate c) { return map_->toWidget(c); };
+    if (samples_) {
+        const auto pixels = trackhit::samplePixels(recordedFixes(*samples_), toWidget);
+        if (const auto sample = trackhit::sampleAt(pixels, at); sample && *sample < samples_->size())
+            emit seekRequested(int64_t(std::floor((*samples_)[*sample].videoSeconds)));
+        return;
+    }
+    const auto pixels = trackhit::samplePixels(recordedFixes(*record_), toWidget);
     if (const auto sample = trackhit::sampleAt(pixels, at)) emit seekRequested(sampleVideoSeconds(*sample, *record_));
 }

@@ -22,9 +22,11 @@ struct Trip;
 // Each sample's usable fix, nothing for a sample without one: the fixes the
 // window draws the track through (trips::trackRuns), so a click on it finds them.
 QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video_Info& record);
+QVector<std::optional<GeoCoordinate>> recordedFixes(const std::vector<telemetry::Sample>& samples);
 
 // The recording at `row` first, then the rest of its trip in order: the tracks
 // the map fits.
+std::vector<int32_t> fitRows(qsizetype rows, int32_t row, const trips::Trip* trip);
 std::vector<RecordingRecord> fitRecords(const QVector<RecordingRecord>& list, int32_t row, const trips::Trip* trip);
 
 class MapSteering : public QObject {
@@ -33,8 +35,11 @@ public:
     MapSteering(MapWidget* map, QAction* fitTrip, QAction* followVehicle, QObject* parent = nullptr);
 
     // The recording now open and the tracks a fit shows (fitRecords); puts up the
-    // markers of its ends.
-    void showRecording(RecordingRecord record, std::vector<RecordingRecord> fitted);
+    // markers of its ends. samples: the recording's decoded telemetry when another
+    // camera than the text-track one wrote it, and fittedSamples each fitted row's.
+    void showRecording(RecordingRecord record, std::vector<RecordingRecord> fitted,
+                       std::shared_ptr<const std::vector<telemetry::Sample>> samples = {},
+                       std::vector<std::shared_ptr<const std::vector<telemetry::Sample>>> fittedSamples = {});
     // Nothing open: takes the ends' markers down and forgets the recording.
     void clear();
     // The vehicle marker has moved there: with Follow Vehicle on, the map pans
@@ -53,5 +58,7 @@ private:
     QAction* follow_;
     RecordingRecord record_;
     std::vector<RecordingRecord> fitted_;
+    std::shared_ptr<const std::vector<telemetry::Sample>> samples_;
+    std::vector<std::shared_ptr<const std::vector<telemetry::Sample>>> fittedSamples_;
     std::vector<int> endMarkers_;  // annotation ids
 };

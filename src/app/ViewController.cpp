@@ -698,7 +698,13 @@ void ViewController::playTheVideo(int32_t row) {
         if (const auto region = trackRegion(tripSamples))
             mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
     fittedTrip_ = tripStart;
-    mapSteering->showRecording(record, fitted);
+    // The recording's samples as decoded; another camera's rows have nothing else.
+    std::vector<std::shared_ptr<const std::vector<telemetry::Sample>>> fittedSamples;
+    for (int32_t k : fitRows(storage.video_list.size(), row, trip))
+        if (const auto& s = storage.telemetry_list.value(k).samples) fittedSamples.push_back(s);
+    mapSteering->showRecording(record, fitted,
+                               record->addrOfAmbarella_EXT == 0 ? storage.telemetry_list.value(row).samples : nullptr,
+                               std::move(fittedSamples));
     getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
                   signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
                   signedValue(record->Center_Lat, record->sign_center_lat),

@@ -3,14 +3,15 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "PositionFix.h"
+#include "SubtitleTrackReader.h"
 
-TrackEnds trackEnds(const telemetry::Class_Video_Info& record) {
+TrackEnds trackEnds(const telemetry::Class_Video_Info& record) { return trackEnds(telemetry::samplesOf(record)); }
+
+TrackEnds trackEnds(const std::vector<telemetry::Sample>& samples) {
     TrackEnds ends;
-    if (!record.array_SubtileInfo) return ends;
-    for (const telemetry::Class_Subtitle_Info& sample : *record.array_SubtileInfo)
-        if (const auto fix = telemetry::positionFix(sample)) {
-            const GeoCoordinate c{fix->latitude, fix->longitude};
+    for (const telemetry::Sample& sample : samples)
+        if (sample.fix) {
+            const GeoCoordinate c{sample.fix->lat, sample.fix->lon};
             if (!ends.start) ends.start = c;
             ends.end = c;
         }

@@ -77,6 +77,28 @@ double floatingValue(std::string_view t) {
     const size_t begin = skipSpace(t);
     const size_t i = numberEnd(t, begin);
     if (i == begin) return 0.0;
+    // A camera's texts are short decimals: an integer mantissa of at most 15 digits
+    // and a power of ten up to 10^16 are exact doubles, so one division rounds as
+    // strtod does. Every sample of every recording goes through here.
+    {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                             1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+        size_t k = begin;
+        bool negative = false;
+        if (t[k] == '+' || t[k] == '-') negative = t[k++] == '-';
+        int64_t mantissa = 0;
+        int digits = 0, fraction = 0;
+        bool point = false, plain = true;
+        for (; k < i && plain; ++k) {
+            if (t[k] == '.') point = true;
+            else if (t[k] >= '0' && t[k] <= '9') mantissa = mantissa * 10 + (t[k] - '0'), ++digits, fraction += point;
+            else plain = false;  // an exponent: strtod reads it
+        }
+        if (plain && digits > 0 && digits <= 15) {
+            const double v = double(mantissa) / kPowers[fraction];
+            return negative ? -v : v;
+        }
+    }
     // The prefix is validated, so strtod (in the C locale) reads exactly it, with its
     // usual rounding, overflow to HUGE_VAL and underflow behaviour.
     const std::string number(t.substr(begin, i - begin));

@@ -13,6 +13,7 @@
 #include "FollowView.h"
 #include "MainMenu.h"
 #include "MapSteering.h"
+#include "SubtitleTrackReader.h"
 #include "MapWidget.h"
 #include "PlaybackTick.h"
 #include "PositionFix.h"
@@ -182,6 +183,20 @@ TEST_F(Steering, ClickOnTheTrackSeeksToTheSampleThereAndADragPans) {
     EXPECT_TRUE(titles().isEmpty());
     QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(4));
     EXPECT_EQ(seeks.size(), 3u);
+}
+
+// Another camera's recording: its decoded samples, two a second, are what a click
+// finds, and it seeks to the whole second of the sample's own video time.
+TEST_F(Steering, AnotherCamerasSamplesSeekToTheirOwnVideoTime) {
+    auto samples = std::make_shared<std::vector<telemetry::Sample>>(telemetry::samplesOf(*record));
+    for (size_t k = 0; k < samples->size(); ++k) (*samples)[k].videoSeconds = 0.5 * double(k) + 0.25;
+    steering.showRecording(record, {record}, samples, {samples});
+    for (int sample : {1, 2, 4}) QTest::mouseClick(&map, Qt::LeftButton, {}, pixelOf(sample) + QPoint(1, 3));
+    EXPECT_EQ(seeks, std::vector<int64_t>({0, 1, 2}));
+    EXPECT_EQ(titles(), QStringList({kTrackStartTitle, kTrackEndTitle}));
+    map.setView({0, 0}, 5);
+    fitTrip.trigger();
+    EXPECT_TRUE(waitUntil([&] { return std::abs(map.centre().latitude - 48.1) < 0.01; }, 5000));
 }
 
 TEST(FolderColumn, FolderOfAPath) {

@@ -1,6 +1,12 @@
 // A sample's text fields, the compact lists that hold them, and reading numbers from them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include <random>
+
+#include <bit>
+
 #include <clocale>
 #include <limits>
 #include <stdexcept>
@@ -126,4 +132,20 @@ TEST(FloatingValue, ReadsTheLongestLeadingDecimalNumberInAnyLocale) {
              {"nan", 0}, {"NaN(1)", 0}, {"abc", 0}, {"0x10", 0}, {"0.1", 0.1}, {"451234.5", 451234.5}})
         EXPECT_EQ(floatingValue(text), value) << text;
     std::setlocale(LC_NUMERIC, saved.c_str());
+
+    // The short decimals cameras write take a fast path: it must round as strtod does,
+    // to the last bit, up to the longest mantissa it takes and past it.
+    std::mt19937_64 rng(7);
+    std::vector<std::string> texts = {"0.98", "-1.13", "481374", "36.0", "-0", "+2.5", ".5", "5.", "007",
+                                      "0.1234567890123", "821.72843949926903", "12345678901234567890", "999999999999999",
+                                      "9999999999999999", "0.000000000000001", "1.5e-3"};
+    for (int n = 0; n < 20000; ++n) {
+        std::string digits = std::to_string(rng() % 10'000'000'000'000'000ULL);
+        const size_t point = rng() % (digits.size() + 1);
+        if (rng() % 4) digits.insert(point, ".");
+        texts.push_back((rng() % 3 == 0 ? "-" : "") + digits);
+    }
+    for (const std::string& text : texts)
+        EXPECT_EQ(std::bit_cast<uint64_t>(floatingValue(text)), std::bit_cast<uint64_t>(std::strtod(text.c_str(), nullptr)))
+            << text;
 }
