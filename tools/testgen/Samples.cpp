@@ -8,6 +8,8 @@
 
 #include "Drive.h"
 #include "Files.h"
+#include "GoProCamera.h"
+#include "NovatekCamera.h"
 #include "PlayableMp4.h"
 
 namespace testgen {
@@ -26,16 +28,28 @@ void writeSampleRecordings(const std::string& dir) {
     drive.incidents = kSampleIncidents;
     std::vector<int> lengths;
     for (const SampleRecording& r : kSampleRecordings) lengths.push_back(r.seconds);
-    const std::vector<std::vector<std::string>> recordings = cutDrive(drive, lengths, 0);
+    const std::vector<std::vector<DrivePoint>> recordings = cutDrivePoints(drive, lengths, 0);
 
     TempDir building(target.parent_path() / std::string(".").append(target.filename().string()).append(".tmp-XXXXXX"));
+    const BareVideo video{.seconds = 1, .width = 640, .height = 360, .fps = 10};
     for (size_t i = 0; i < recordings.size(); ++i) {
-        PlayableOptions options;
-        options.lines = recordings[i];
-        options.width = 640;
-        options.height = 360;
-        options.fps = 10;
-        writePlayable((building.path() / kSampleRecordings[i].name).string(), options);
+        const std::string path = (building.path() / kSampleRecordings[i].name).string();
+        switch (kSampleRecordings[i].camera) {
+            case SampleRecording::TextTrack: {
+                PlayableOptions options;
+                for (const DrivePoint& p : recordings[i]) options.lines.push_back(timedTextLine(p));
+                options.width = video.width, options.height = video.height, options.fps = video.fps;
+                writePlayable(path, options);
+                break;
+            }
+            case SampleRecording::GoPro: writeGoPro(path, {.drive = recordings[i], .video = video}); break;
+            case SampleRecording::Novatek: {
+                NovatekOptions options;
+                options.video = video;
+                writeNovatek(path, recordings[i], options);
+                break;
+            }
+        }
     }
     fs::permissions(building.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                          fs::perms::others_read | fs::perms::others_exec);
