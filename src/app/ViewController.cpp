@@ -793,7 +793,10 @@ void ViewController::tick(MediaTime time) {
     const MarkerPosition marker = tickMarker(sample);
     if (marker.moves && telemetry::positionFix(sample))
         moveVehicleMarker(marker.latitude, marker.longitude, library.currentStorageVideo.currentdegree);
-    const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
+    showTickTexts(tickTexts(sample, UserSettingSpeedUnit));
+}
+
+void ViewController::showTickTexts(const TickTexts& texts) {
     label_gx->setText(texts.gx);
     label_gy->setText(texts.gy);
     label_gz->setText(texts.gz);
@@ -821,12 +824,7 @@ void ViewController::tickOnSamples(float positionMs, const std::vector<telemetry
     shownSample_ = uint32_t(std::min<size_t>(*index, UINT32_MAX));
     if (sample.headingDegrees) library.currentStorageVideo.currentdegree = int32_t(std::lround(*sample.headingDegrees));
     if (sample.fix) moveVehicleMarker(sample.fix->lat, sample.fix->lon, library.currentStorageVideo.currentdegree);
-    const TickTexts texts = tickTexts(sample, UserSettingSpeedUnit);
-    label_gx->setText(texts.gx);
-    label_gy->setText(texts.gy);
-    label_gz->setText(texts.gz);
-    label_speed->setText(texts.speed);
-    label_date->setText(texts.date);
+    showTickTexts(tickTexts(sample, UserSettingSpeedUnit));
 }
 
 void ViewController::sliderValueChanged() {

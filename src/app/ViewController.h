@@ -35,6 +35,7 @@ class MainThreadHandoff;
 class FileTableView;
 class QChartView;
 class QLabel;
+struct TickTexts;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -70,6 +71,7 @@ public:
     // The tick of a recording whose telemetry another camera's reader decoded.
     void tickOnSamples(float positionMs, const std::vector<telemetry::Sample>& samples);
     void moveVehicleMarker(double latitude, double longitude, int32_t heading);
+    void showTickTexts(const TickTexts& texts);
     // The player's report on an opening; only the latest opening's is taken.
     void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void sliderValueChanged();

@@ -28,16 +28,8 @@ uint64_t readBE64(std::span<const uint8_t> bytes, uint64_t at) {
 }  // namespace
 
 MovieEdit::MovieEdit(std::string path) : path_(std::move(path)) {
-    const File file(path_, O_RDONLY);
-    const std::vector<BoxSpan> top = topLevelBoxes(file);
-    if (top.size() < 2 || top.back().type != "moov" || top[top.size() - 2].type != "mdat")
-        throw std::runtime_error("the movie box does not follow the media data at the end of the file");
-    mdat_ = top[top.size() - 2];
-    moov_ = top.back();
-    if (mdat_.header != 8) throw std::runtime_error("the media data has a 64-bit size");
-    std::vector<uint8_t> bytes(size_t(moov_.size));
-    file.read(moov_.offset, bytes.data(), bytes.size());
-    movie_ = parseBox(bytes, {moov_.type, 0, moov_.size, moov_.header});
+    MovieAtTheEnd m = readMovieAtTheEnd(File(path_, O_RDONLY));
+    mdat_ = m.mdat, moov_ = m.moov, movie_ = std::move(m.movie);
     headerFields(movie_.get("mvhd"));
 }
 

@@ -79,4 +79,16 @@ std::vector<BoxSpan> topLevelBoxes(const File& file) {
     return boxes;
 }
 
+MovieAtTheEnd readMovieAtTheEnd(const File& file) {
+    const std::vector<BoxSpan> top = topLevelBoxes(file);
+    if (top.size() < 2 || top.back().type != "moov" || top[top.size() - 2].type != "mdat")
+        throw std::runtime_error("the movie box does not follow the media data at the end of the file");
+    MovieAtTheEnd m{top[top.size() - 2], top.back(), {}};
+    if (m.mdat.header != 8) throw std::runtime_error("the media data is larger than a 32-bit box holds (4 GiB)");
+    std::vector<uint8_t> bytes(size_t(m.moov.size));
+    file.read(m.moov.offset, bytes.data(), bytes.size());
+    m.movie = parseBox(bytes, {m.moov.type, 0, m.moov.size, m.moov.header});
+    return m;
+}
+
 }  // namespace mp4

@@ -35,4 +35,13 @@ private:
 // The boxes at the top of the file. Throws std::runtime_error on a size that does not fit.
 std::vector<BoxSpan> topLevelBoxes(const File& file);
 
+// A movie whose movie box comes last, right after its 32-bit media data box, as ffmpeg
+// writes one without faststart: what is added then goes where the movie box was and
+// no chunk of the media moves. Throws std::runtime_error when the file is not so.
+struct MovieAtTheEnd {
+    BoxSpan mdat, moov;
+    Box movie;
+};
+MovieAtTheEnd readMovieAtTheEnd(const File& file);
+
 }  // namespace mp4

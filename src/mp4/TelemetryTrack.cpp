@@ -91,20 +91,11 @@ Box timedTextSampleEntry() {
 }
 
 MovieFile::MovieFile(std::string path) : path_(std::move(path)) {
-    const File file(path_, O_RDONLY);
-    const std::vector<BoxSpan> top = topLevelBoxes(file);
+    MovieAtTheEnd m = readMovieAtTheEnd(File(path_, O_RDONLY));
+    mdat_ = m.mdat, moov_ = m.moov, movie_ = std::move(m.movie);
     // The scan takes the movie box's place from the size of the media data box, which
-    // it finds in the first 80 bytes; with the movie box last, what is added goes
-    // where it was and no chunk of the media moves.
-    if (top.size() < 2 || top.back().type != "moov" || top[top.size() - 2].type != "mdat")
-        throw std::runtime_error("the movie box does not follow the media data at the end of the file");
-    mdat_ = top[top.size() - 2];
-    moov_ = top.back();
-    if (mdat_.header != 8) throw std::runtime_error("the media data is larger than the camera's form allows (4 GiB)");
+    // it finds in the first 80 bytes.
     if (mdat_.offset + 8 > 80) throw std::runtime_error("the media data box does not begin in the first 80 bytes");
-    std::vector<uint8_t> bytes(size_t(moov_.size));
-    file.read(moov_.offset, bytes.data(), bytes.size());
-    movie_ = parseBox(bytes, {moov_.type, 0, moov_.size, moov_.header});
     const std::vector<uint8_t>& header = movieHeader(movie_);
     if (readBE32(header, kTimescaleAt) == 0) throw std::runtime_error("the movie's time scale is 0");
     seconds_ = readBE32(header, kDurationAt) / readBE32(header, kTimescaleAt);
