@@ -3,10 +3,13 @@
 // camera readers are checked against: `exiftool -ee -n -a -G3 -s` prints each
 // timed-metadata sample as its own document, every value of a tag in order.
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,8 +22,13 @@ namespace exiftool {
 using Document = std::map<std::string, std::vector<std::string>>;
 
 // The embedded documents ("Doc1", "Doc2" ...) in order; none when exiftool fails.
-inline std::vector<Document> embeddedDocuments(const std::string& path) {
-    const testgen::ProcessResult r = testgen::runProcess({"exiftool", "-ee", "-n", "-a", "-G3", "-s", path});
+// extraArgs go before the file (e.g. "-api", "QuickTimeUTC").
+inline std::vector<Document> embeddedDocuments(const std::string& path, const std::vector<std::string>& extraArgs = {}) {
+    std::vector<std::string> argv = {"exiftool", "-ee", "-n", "-a", "-G3", "-s"};
+    argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
+    argv.push_back(path);
+    const testgen::ProcessResult r = testgen::runProcess(argv);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     std::vector<Document> docs;
     if (r.exitCode != 0) return docs;
     std::istringstream lines(r.out);
@@ -48,6 +56,18 @@ inline long long utcMilliseconds(const std::string& text) {
     t.tm_year -= 1900;
     t.tm_mon -= 1;
     return (long long)timegm(&t) * 1000 + std::llround(seconds * 1000);
+}
+
+// A tag's first value as a number, or as milliseconds since 1970 of a UTC time.
+inline std::optional<double> number(const Document& doc, const std::string& tag) {
+    const auto it = doc.find(tag);
+    if (it == doc.end() || it->second.empty()) return std::nullopt;
+    return std::stod(it->second.front());
+}
+inline std::optional<long long> milliseconds(const Document& doc, const std::string& tag) {
+    const auto it = doc.find(tag);
+    if (it == doc.end() || it->second.empty() || utcMilliseconds(it->second.front()) < 0) return std::nullopt;
+    return utcMilliseconds(it->second.front());
 }
 
 }  // namespace exiftool

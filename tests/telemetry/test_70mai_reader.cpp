@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ExifToolDocs.h"
+#include "ExiftoolReading.h"
 #include "Files.h"
 #include "Mp4Walk.h"
 #include "SeventyMaiCamera.h"
@@ -53,13 +53,13 @@ TEST_F(SeventyMaiTest, SamplesEqualExiftool) {
     EXPECT_EQ(read.reader, "70mai");
     ASSERT_TRUE(std::holds_alternative<std::vector<Sample>>(read.result));
     const auto& samples = std::get<std::vector<Sample>>(read.result);
-    const std::vector<exiftool::Doc> docs = exiftool::docs(good(), {"-api", "QuickTimeUTC"});
+    const std::vector<exiftool::Document> docs = exiftool::embeddedDocuments(good(), {"-api", "QuickTimeUTC"});
     ASSERT_EQ(samples.size(), docs.size());
     ASSERT_EQ(samples.size(), points_.size());
     for (size_t i = 0; i < samples.size(); ++i) {
         SCOPED_TRACE(i);
         const Sample& s = samples[i];
-        const exiftool::Doc& d = docs[i];
+        const exiftool::Document& d = docs[i];
         EXPECT_EQ(s.videoSeconds, double(i));
         ASSERT_TRUE(s.time);
         EXPECT_EQ(s.time->clock, RecordedTime::Clock::Camera);

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "BlackVueCamera.h"
-#include "ExifToolDocs.h"
+#include "ExiftoolReading.h"
 #include "Files.h"
 #include "Mp4Walk.h"
 #include "TelemetryReader.h"
@@ -67,8 +67,8 @@ TEST_F(BlackVueTest, SamplesEqualExiftool) {
         if (s.fix) fixes.push_back(&s);
         if (s.g[0]) gsensor.push_back(&s);
     }
-    std::vector<exiftool::Doc> gpsDocs, gDocs;
-    for (const exiftool::Doc& d : exiftool::docs(good())) {
+    std::vector<exiftool::Document> gpsDocs, gDocs;
+    for (const exiftool::Document& d : exiftool::embeddedDocuments(good())) {
         if (d.count("GPSLatitude")) gpsDocs.push_back(d);
         if (d.count("Accelerometer")) gDocs.push_back(d);
     }
@@ -77,7 +77,7 @@ TEST_F(BlackVueTest, SamplesEqualExiftool) {
     for (size_t i = 0; i < fixes.size(); ++i) {
         SCOPED_TRACE(i);
         const Sample& s = *fixes[i];
-        const exiftool::Doc& d = gpsDocs[i];
+        const exiftool::Document& d = gpsDocs[i];
         EXPECT_NEAR(s.videoSeconds, *exiftool::number(d, "SampleTime"), 0.0005);
         ASSERT_TRUE(s.time);
         EXPECT_EQ(s.time->clock, RecordedTime::Clock::Utc);
@@ -93,7 +93,7 @@ TEST_F(BlackVueTest, SamplesEqualExiftool) {
     for (size_t i = 0; i < gsensor.size(); ++i) {
         SCOPED_TRACE(i);
         double x, y, z;
-        ASSERT_EQ(std::sscanf(gDocs[i]["Accelerometer"].c_str(), "%lf %lf %lf", &x, &y, &z), 3);
+        ASSERT_EQ(std::sscanf(gDocs[i]["Accelerometer"].at(0).c_str(), "%lf %lf %lf", &x, &y, &z), 3);
         EXPECT_NEAR(gsensor[i]->videoSeconds, *exiftool::number(gDocs[i], "TimeCode"), 0.0005);
         EXPECT_NEAR(*gsensor[i]->g[0], x, 1e-9);
         EXPECT_NEAR(*gsensor[i]->g[1], y, 1e-9);
