@@ -140,10 +140,12 @@ TEST(FloatingValue, ReadsTheLongestLeadingDecimalNumberInAnyLocale) {
                                       "0.1234567890123", "821.72843949926903", "12345678901234567890", "999999999999999",
                                       "9999999999999999", "0.000000000000001", "1.5e-3"};
     for (int n = 0; n < 20000; ++n) {
-        std::string digits = std::to_string(rng() % 10'000'000'000'000'000ULL);
+        const std::string digits = std::to_string(rng() % 10'000'000'000'000'000ULL);
         const size_t point = rng() % (digits.size() + 1);
-        if (rng() % 4) digits.insert(point, ".");
-        texts.push_back((rng() % 3 == 0 ? "-" : "") + digits);
+        std::string text = rng() % 3 == 0 ? "-" : "";
+        text.append(digits, 0, point);
+        if (rng() % 4) text.push_back('.');
+        texts.push_back(text.append(digits, point));
     }
     for (const std::string& text : texts)
         EXPECT_EQ(std::bit_cast<uint64_t>(floatingValue(text)), std::bit_cast<uint64_t>(std::strtod(text.c_str(), nullptr)))
