@@ -91,7 +91,10 @@ double floatingValue(std::string_view t) {
         bool point = false, plain = true;
         for (; k < i && plain; ++k) {
             if (t[k] == '.') point = true;
-            else if (t[k] >= '0' && t[k] <= '9') mantissa = mantissa * 10 + (t[k] - '0'), ++digits, fraction += point;
+            else if (t[k] >= '0' && t[k] <= '9') {
+                if (++digits <= 15) mantissa = mantissa * 10 + (t[k] - '0');  // beyond, strtod reads it
+                fraction += point;
+            }
             else plain = false;  // an exponent: strtod reads it
         }
         if (plain && digits > 0 && digits <= 15) {
