@@ -322,6 +322,11 @@ void Extract_Subtitle::readSamples(Class_Video_Info& record) {
     uint64_t bytesRead = 0;
     const uint32_t middle = count / 2;
 
+    {
+        PrefetchRun prefetch(file, kMaxSampleBytes);
+        for (uint32_t k = 0; k < count && prefetch.add(offsets.value(k), sizes.value(k)); ++k) {
+        }
+    }
     for (uint32_t k = 0; k < count; ++k) {
         bytesRead += sizes.value(k);
         if (bytesRead > kMaxSampleBytes) throw ScanFailure{};

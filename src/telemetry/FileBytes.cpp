@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -66,7 +67,63 @@ RandomAccessFile::~RandomAccessFile() {
 
 bool RandomAccessFile::read(uint64_t offset, size_t length, uint8_t* out) const {
     if (!contains(offset, length)) return false;
-    return readFully(fd_, offset, length, out);
+    constexpr size_t kSmallRead = 256;
+    if (length == 0 || length > kSmallRead) return readFully(fd_, offset, length, out);
+    for (uint64_t at = offset, end = offset + length; at < end;) {
+        const CachedPage* p = page(at / kPage);
+        const size_t from = size_t(at % kPage);
+        if (!p || p->length <= from) return false;
+        const size_t n = size_t(std::min<uint64_t>(p->length - from, end - at));
+        std::memcpy(out, p->bytes.data() + from, n);
+        out += n, at += n;
+    }
+    return true;
+}
+
+const RandomAccessFile::CachedPage* RandomAccessFile::page(uint64_t number) const {
+    if (!pages_) pages_ = std::make_unique<std::array<CachedPage, 8>>();
+    for (const CachedPage& p : *pages_)
+        if (p.number == number) return &p;
+    CachedPage& slot = (*pages_)[nextPage_];
+    nextPage_ = (nextPage_ + 1) % pages_->size();
+    slot.number = UINT64_MAX;
+    size_t filled = 0;
+    while (filled < kPage) {
+        const ssize_t n = ::pread(fd_, slot.bytes.data() + filled, kPage - filled, off_t(number * kPage + filled));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // the end of the file, or an error the caller sees as a short page
+        filled += size_t(n);
+    }
+    if (filled == 0) return nullptr;
+    slot.number = number, slot.length = filled;
+    return &slot;
+}
+
+void RandomAccessFile::prefetch(uint64_t offset, uint64_t length) const {
+    if (fd_ >= 0 && length > 0 && contains(offset, length))
+        ::posix_fadvise(fd_, off_t(offset), off_t(length), POSIX_FADV_WILLNEED);
+}
+
+bool PrefetchRun::add(uint64_t offset, uint64_t length) {
+    if (length == 0) return budget_ > 0;
+    if (length > budget_ || !file_.contains(offset, length)) {
+        budget_ = 0;
+        return false;
+    }
+    budget_ -= length;
+    constexpr uint64_t kPage = 4096;
+    if (end_ > start_ && offset >= start_ && offset <= end_ + kPage) {
+        end_ = std::max(end_, offset + length);
+    } else {
+        flush();
+        start_ = offset, end_ = offset + length;
+    }
+    return true;
+}
+
+void PrefetchRun::flush() {
+    if (end_ > start_) file_.prefetch(start_, end_ - start_);
+    start_ = end_ = 0;
 }
 
 WholeFile::WholeFile(const std::string& path) {

@@ -9,6 +9,8 @@ namespace {
 constexpr uint64_t kHeaderLimit = 4096;
 // A table of 16 million entries is far beyond any recording's metadata track.
 constexpr uint64_t kTableLimit = uint64_t(64) << 20;
+// The most sample bytes hinted for read-ahead at once.
+constexpr uint64_t kPrefetchBudget = uint64_t(64) << 20;
 
 std::optional<std::vector<uint8_t>> child(const FileBytes& file, const BoxList& list, std::string_view type,
                                           uint64_t limit = kHeaderLimit) {
@@ -183,6 +185,11 @@ std::string forEachSample(const FileBytes& file, const Mp4Track& track, uint32_t
     if (track.timescale == 0) return "no time scale";
     const SampleTable table = trackSamples(file, track);
     if (!table.damage.empty()) return table.damage;
+    {
+        PrefetchRun prefetch(file, kPrefetchBudget);
+        for (const TrackSample& at : table.samples)
+            if (at.size > sampleLimit || !prefetch.add(at.offset, at.size)) break;
+    }
     for (const TrackSample& at : table.samples) {
         if (at.size > sampleLimit) return "a sample larger than its format allows";
         const auto bytes = sampleBytes(file, at, sampleLimit);

@@ -34,7 +34,12 @@ struct BoxList {
 // empty boxes cannot make the walk unbounded.
 BoxList boxesIn(const FileBytes& file, uint64_t begin, uint64_t end, size_t maxBoxes = 65536);
 inline BoxList topLevelBoxes(const FileBytes& file) { return boxesIn(file, 0, file.size()); }
+// A movie box is walked header after header, each a read that waits on a cold card:
+// one hint for all of it first (the boxes inside are then fetched already).
+inline constexpr uint64_t kMoviePrefetchLimit = uint64_t(8) << 20;
 inline BoxList childrenOf(const FileBytes& file, const BoxAt& parent) {
+    if (parent.type == "moov" && parent.payloadSize() <= kMoviePrefetchLimit)
+        file.prefetch(parent.payload(), parent.payloadSize());
     return boxesIn(file, parent.payload(), parent.end());
 }
 

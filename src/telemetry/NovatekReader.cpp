@@ -116,6 +116,14 @@ ReadResult readIndexed(const FileBytes& file, const BoxAt& index) {
     if (count > room)
         return ReadFailure{"GPS index lists " + std::to_string(count) + " blocks but has room for " +
                            std::to_string(room)};
+    {
+        PrefetchRun prefetch(file, uint64_t(count) * kPreciseBytes);
+        for (uint32_t k = 0; k < count; ++k) {
+            const uint8_t* entry = payload->data() + 8 + 8 * size_t(k);
+            const uint32_t size = be32(entry + 4);
+            if (size != 0 && !prefetch.add(be32(entry), std::min<uint32_t>(size, kPreciseBytes))) break;
+        }
+    }
     std::vector<Sample> samples;
     samples.reserve(count);
     for (uint32_t k = 0; k < count; ++k) {
@@ -177,8 +185,14 @@ bool NovatekReader::recognises(const FileBytes& file) const {
     if (!media) return false;
     const uint64_t end = std::min(media->end, media->begin + kProbeSpan);
     uint8_t header[12];
-    for (uint64_t at = (media->begin + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
-         at < end && end - at >= sizeof header; at += kBlockAlignment)
+    const uint64_t first = (media->begin + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
+    {
+        // Every other camera's file is probed here: on a cold card one wait, not one a probe.
+        PrefetchRun prefetch(file, kProbeSpan);
+        for (uint64_t at = first; at < end && end - at >= sizeof header; at += kBlockAlignment)
+            prefetch.add(at, sizeof header);
+    }
+    for (uint64_t at = first; at < end && end - at >= sizeof header; at += kBlockAlignment)
         if (file.read(at, sizeof header, header) && isBlockHeader(header)) return true;
     return false;
 }
