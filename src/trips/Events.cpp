@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-
+#include <limits>
 
 namespace trips {
 namespace {
@@ -61,7 +61,8 @@ std::vector<Event> findEvents(std::span<const telemetry::Sample> samples, size_t
     for (size_t k = 0; k < samples.size(); ++k) {
         for (size_t a = 0; a < 3; ++a) {
             if (!samples[k].g[a]) continue;
-            const double change = std::fabs(*samples[k].g[a] - medians[a]);
+            // Readings of opposite signs near the largest double differ by more than it.
+            const double change = std::min(std::fabs(*samples[k].g[a] - medians[a]), std::numeric_limits<double>::max());
             if (change > limits[a]) detections.push_back({k, kAxisKinds[a], change, change / limits[a]});
         }
         // One second of video earlier, both with a fix: the camera's speed is GPS speed.

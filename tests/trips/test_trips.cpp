@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "Drive.h"
@@ -138,6 +139,15 @@ TEST(Trips, EventsFoundWhereTheDriveHasThem) {
             EXPECT_EQ(events[i].position.has_value(), c.drive.noFixSeconds <= events[i].videoSeconds) << i;
         }
     }
+
+    // Readings of opposite signs near the largest double are apart by more than a
+    // double holds: still an event whose peak is a number (the events list prints it).
+    std::vector<telemetry::Sample> wild(3);
+    for (size_t k = 0; k < wild.size(); ++k) wild[k].videoSeconds = double(k) * 5, wild[k].g[0] = k == 1 ? -1.7e308 : 1.7e308;
+    const auto events = trips::findEvents(wild, 0);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].videoSeconds, 5);
+    EXPECT_TRUE(std::isfinite(events[0].peak));
 }
 
 // 600 s at 72 km/h is 12 km; the generator's degrees are 111.32 km, ours 111.19.
