@@ -15,22 +15,20 @@ void DriveIndex::update(const CurrentStorageVideo& rows, const QStringList& prob
         summaries_.push_back(ofUse ? trips::summarizeRecording(*row.samples, i, thresholds_) : trips::RecordingSummary{});
         seconds_.push_back(row.seconds);
         inTrips_.push_back(ofUse);
+        if (ofUse) groupedRows_.push_back(i), grouped_.push_back(summaries_.back());
     }
     regroup();
 }
 
 void DriveIndex::regroup() {
     // Grouped without the rows left out, then told in rows again.
-    std::vector<size_t> rows;
-    std::vector<trips::RecordingSummary> grouped;
-    for (size_t row = 0; row < summaries_.size(); ++row)
-        if (inTrips_[row]) rows.push_back(row), grouped.push_back(summaries_[row]);
-    trips_ = trips::groupTrips(grouped);
+    trips_ = trips::groupTrips(grouped_);
     const std::vector<size_t> tripOfGrouped = trips::tripOfRecording(trips_);
     tripOf_.assign(summaries_.size(), kNoTrip);
-    for (size_t i = 0; i < rows.size(); ++i) tripOf_[rows[i]] = tripOfGrouped[i];
+    for (size_t i = 0; i < groupedRows_.size(); ++i) tripOf_[groupedRows_[i]] = tripOfGrouped[i];
     for (trips::Trip& trip : trips_) {
-        const size_t first = rows[trip.firstRecording], last = rows[trip.firstRecording + trip.recordings - 1];
+        const size_t first = groupedRows_[trip.firstRecording],
+                     last = groupedRows_[trip.firstRecording + trip.recordings - 1];
         trip.firstRecording = first;
         trip.recordings = last - first + 1;
     }
@@ -40,6 +38,8 @@ void DriveIndex::clear() {
     summaries_.clear();
     seconds_.clear();
     inTrips_.clear();
+    groupedRows_.clear();
+    grouped_.clear();
     trips_.clear();
     tripOf_.clear();
 }

@@ -50,6 +50,10 @@ private:
     std::vector<trips::RecordingSummary> summaries_;
     std::vector<double> seconds_;  // each recording's video length
     std::vector<bool> inTrips_;    // of use: its telemetry was read and it has a picture
+    // The summaries of the rows in trips, and their rows: appended as rows come, so a
+    // regroup never copies them all again.
+    std::vector<size_t> groupedRows_;
+    std::vector<trips::RecordingSummary> grouped_;
     std::vector<trips::Trip> trips_;  // in rows: a trip spans the rows from its first to its last recording
     std::vector<size_t> tripOf_;
 };
