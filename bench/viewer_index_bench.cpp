@@ -3,11 +3,13 @@
 // window and opens the folder, as the program does with a folder on its command
 // line), `dashcam-telemetry inspect` of the same files, and the scan alone (the
 // extractor over every file in a process that keeps the records, as the window
-// does). While the window indexes,
+// does). With --mixed the folder holds every camera format in turn, and the scan alone
+// is each file read through the reader registry, as the window's indexing reads it.
+// While the window indexes,
 // a thread posts an event to it every 10 ms and the window notes how long each
 // waited before it was handled: the time any input would have waited.
 //
-//   xvfb-run -a -s "-screen 0 1920x1080x24" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]
+//   xvfb-run -a -s "-screen 0 1920x1080x24" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events] [--mixed]
 //
 // The window runs on the X server, as a user's does.
 
@@ -33,9 +35,16 @@
 
 #include "BenchArgs.h"
 #include "Drive.h"
+#include "BlackVueCamera.h"
+#include "CammCamera.h"
 #include "Extract_Subtitle.h"
+#include "GoProCamera.h"
 #include "Log.h"
+#include "NmeaCamera.h"
+#include "NovatekCamera.h"
+#include "SeventyMaiCamera.h"
 #include "SyntheticMp4.h"
+#include "TelemetryReader.h"
 #include "ViewController.h"
 
 extern char** environ;
@@ -46,8 +55,9 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: xvfb-run -a -s \"-screen 0 1920x1080x24\" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events]\n"
-    "  --events  a hard braking in every recording (use a folder of its own)\n";
+    "usage: xvfb-run -a -s \"-screen 0 1920x1080x24\" viewer_index_bench [--files N] [--dir DIR] [--keep] [--events] [--mixed]\n"
+    "  --events  a hard braking in every recording (use a folder of its own)\n"
+    "  --mixed   every camera format in turn, each a copy of one generated recording (a folder of its own)\n";
 
 void makeFolder(const fs::path& dir, int files, bool events) {
     fs::create_directories(dir);
@@ -64,6 +74,44 @@ void makeFolder(const fs::path& dir, int files, bool events) {
         char name[32];
         std::snprintf(name, sizeof name, "REC_%05d.MP4", i + 1);
         if (!fs::exists(dir / name)) testgen::writeSynthetic(dir / name, o);
+    }
+}
+
+// One 60-second recording of each camera format, copied in turn: the other cameras'
+// writers encode a real video with ffmpeg, too slow to run 10,000 times.
+void makeMixedFolder(const fs::path& dir, int files) {
+    fs::create_directories(dir);
+    const fs::path templates = dir.string() + ".templates";
+    fs::create_directories(templates);
+    testgen::DriveOptions drive;
+    drive.seconds = 60;
+    drive.startSpeedKmh = 60;
+    drive.noFixSeconds = 2;
+    const auto points = testgen::simulateDrivePoints(drive);
+    std::vector<fs::path> made;
+    const auto make = [&](const char* name, auto write) {
+        const fs::path path = templates / name;
+        if (!fs::exists(path)) write(path.string());
+        made.push_back(path);
+    };
+    make("ambarella.mp4", [&](const std::string& path) {
+        testgen::SyntheticOptions o;
+        for (const auto& l : testgen::simulateDrive(drive)) o.samples.push_back(testgen::timedTextSample(l));
+        o.duration = 60000;
+        o.videoBytesPerSample = 16;
+        o.trailer = 64;
+        testgen::writeSynthetic(path, o);
+    });
+    make("gopro.mp4", [&](const std::string& path) { testgen::writeGoPro(path, {.drive = points}); });
+    make("novatek.mp4", [&](const std::string& path) { testgen::writeNovatek(path, points); });
+    make("blackvue.mp4", [&](const std::string& path) { testgen::writeBlackVue(path, points); });
+    make("70mai.mp4", [&](const std::string& path) { testgen::writeSeventyMai(path, points); });
+    make("camm.mp4", [&](const std::string& path) { testgen::writeCamm(path, {.drive = points}); });
+    make("nmea-track.mp4", [&](const std::string& path) { testgen::writeNmeaTrack(path, points); });
+    for (int i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "REC_%05d.MP4", i + 1);
+        if (!fs::exists(dir / name)) fs::copy_file(made[size_t(i) % made.size()], dir / name);
     }
 }
 
@@ -146,6 +194,20 @@ int scanChild(const char* folder) {
     return 0;
 }
 
+// The child that reads the folder's files one after another through the reader
+// registry and keeps the samples, as the window's indexing does for any camera.
+int readChild(const char* folder) {
+    std::vector<std::string> paths;
+    for (const auto& e : fs::directory_iterator(folder)) paths.push_back(e.path());
+    std::sort(paths.begin(), paths.end());
+    const auto start = Clock::now();
+    std::vector<telemetry::RecordingSamples> kept;
+    kept.reserve(paths.size());
+    for (const auto& p : paths) kept.push_back(telemetry::ReaderRegistry::standard().read(p));
+    std::printf("%.3f\n", std::chrono::duration<double>(Clock::now() - start).count());
+    return 0;
+}
+
 // The child: the window from launch to "Load Finished"; prints seconds and waits.
 int viewerChild(int argc, char** argv, const QString& folder) {
     const auto launch = Clock::now();
@@ -197,16 +259,18 @@ int viewerChild(int argc, char** argv, const QString& folder) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--viewer") == 0) return viewerChild(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && std::strcmp(argv[1], "--scan") == 0) return scanChild(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--read") == 0) return readChild(argv[2]);
 
     int files = 10000;
     fs::path dir = fs::temp_directory_path() / "dashcam-viewer-bench";
-    bool keep = false, events = false;
+    bool keep = false, events = false, mixed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--files" && i + 1 < argc) files = std::stoi(argv[++i]);
         else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
         else if (a == "--keep") keep = true;
         else if (a == "--events") events = true;
+        else if (a == "--mixed") mixed = true;
         else {
             const bool help = a == "--help" || a == "-h";
             std::fputs(kUsage, help ? stdout : stderr);
@@ -214,7 +278,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!hasDisplay(kUsage)) return 2;
-    makeFolder(dir, files, events);
+    if (mixed) makeMixedFolder(dir, files);
+    else makeFolder(dir, files, events);
     std::vector<std::string> paths;
     for (const auto& e : fs::directory_iterator(dir)) paths.push_back(e.path());
     std::sort(paths.begin(), paths.end());
@@ -223,14 +288,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::vector<std::string> inspect = {DASHCAM_TELEMETRY_TOOL, "inspect", "-o", "/dev/null"};
+    // Another camera's recording is not the scan's: its peer is the samples command.
+    std::vector<std::string> inspect = {DASHCAM_TELEMETRY_TOOL, mixed ? "samples" : "inspect", "-o", "/dev/null"};
     inspect.insert(inspect.end(), paths.begin(), paths.end());
     runChild(inspect);  // warms the page cache for both
     const ChildResult scan = runChild(inspect);
     std::vector<std::string> trips = {DASHCAM_TELEMETRY_TOOL, "trips", "-o", "/dev/null"};
     trips.insert(trips.end(), paths.begin(), paths.end());
     const ChildResult tripsRun = runChild(trips);
-    const ChildResult scanAlone = runChild({"/proc/self/exe", "--scan", dir.string()});
+    const ChildResult scanAlone = runChild({"/proc/self/exe", mixed ? "--read" : "--scan", dir.string()});
     const ChildResult viewer = runChild({"/proc/self/exe", "--viewer", dir.string()});
 
     double seconds = 0, p50 = 0, p99 = 0, worst = 0, worstAt = 0, shown = 0;
@@ -242,19 +308,19 @@ int main(int argc, char** argv) {
 
     std::printf("%d recordings in %s\n", files, dir.c_str());
     std::printf("%-44s %9s %13s %14s\n", "", "seconds", "CPU seconds", "peak RSS MiB");
-    std::printf("%-44s %9.2f %13.2f %14.1f\n", "dashcam-telemetry inspect (the scan)", scan.seconds, scan.cpuSeconds,
+    std::printf("%-44s %9.2f %13.2f %14.1f\n", mixed ? "dashcam-telemetry samples" : "dashcam-telemetry inspect (the scan)", scan.seconds, scan.cpuSeconds,
                 scan.peakRssKiB / 1024.0);
     std::printf("%-44s %9.2f %13.2f %14.1f\n", "dashcam-telemetry trips", tripsRun.seconds, tripsRun.cpuSeconds,
                 tripsRun.peakRssKiB / 1024.0);
-    std::printf("%-44s %9.2f %13.2f %14.1f\n", "the scan alone (records kept)", std::atof(scanAlone.output.c_str()),
+    std::printf("%-44s %9.2f %13.2f %14.1f\n", mixed ? "the readers alone (samples kept)" : "the scan alone (records kept)", std::atof(scanAlone.output.c_str()),
                 scanAlone.cpuSeconds, scanAlone.peakRssKiB / 1024.0);
     std::printf("%-44s %9.2f %13.2f %14.1f\n", "viewer: launch to \"Load Finished\"", seconds, viewer.cpuSeconds,
                 viewer.peakRssKiB / 1024.0);
-    std::printf("viewer / inspect: %.2fx, viewer / trips: %.2fx, viewer / scan alone: %.2fx\n", seconds / scan.seconds,
-                seconds / tripsRun.seconds, seconds / std::atof(scanAlone.output.c_str()));
+    std::printf("viewer / %s: %.2fx, viewer / trips: %.2fx, viewer / %s alone: %.2fx\n", mixed ? "samples" : "inspect", seconds / scan.seconds,
+                seconds / tripsRun.seconds, mixed ? "readers" : "scan", seconds / std::atof(scanAlone.output.c_str()));
     std::printf("window shown %.2f s after launch; input wait while indexing (%zu probes, every 10 ms): median %.1f ms, "
                 "99%% %.1f ms, worst %.1f ms (%.2f s after launch)\n",
                 shown, probes, p50, p99, worst, worstAt);
-    if (!keep) fs::remove_all(dir);
+    if (!keep) fs::remove_all(dir), fs::remove_all(dir.string() + ".templates");
     return rows == files ? 0 : 1;
 }
