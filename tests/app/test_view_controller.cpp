@@ -25,12 +25,12 @@ namespace {
 
 class TestWindow : public ViewController {
 public:
-    // The Open dialog answers nextChoice; a drop's warning is counted.
+    // The Open dialog answers nextChoice; it and a drop's warning are counted.
     TestWindow() : ViewController(MpvPlayer::Output::None) {
-        intake().setChoices({[this] { return nextChoice; }, [this] { ++warnings; }});
+        intake().setChoices({[this] { return ++dialogs, nextChoice; }, [this] { ++warnings; }});
     }
     QStringList nextChoice;
-    int warnings = 0;
+    int dialogs = 0, warnings = 0;
 };
 
 bool indexed(TestWindow& w) { return waitUntil([&] { return !w.isIndexing(); }); }
@@ -78,6 +78,7 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     EXPECT_TRUE(w.isIndexing());  // raised before the thread runs
     w.nextChoice = {more.path()};
     QTest::mouseClick(&buttonNamed(w, "Open…"), Qt::LeftButton);  // busy: no dialog, nothing queued
+    EXPECT_EQ(w.dialogs, 1);
     dropOn(table, {rec});
     dropOn(table, {notes});  // the extension test comes first, busy or not
     EXPECT_EQ(w.warnings, 2);
