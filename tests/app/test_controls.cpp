@@ -102,7 +102,7 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
     QMenu& recent = *w.findChild<QMenu*>("recentMenu");
     QStringList shown;
     for (QAction* action : recent.actions()) shown.append(action->text());
-    EXPECT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
+    ASSERT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
     EXPECT_TRUE(recent.isEnabled());
     EXPECT_EQ(loadLastFolder(), a.path());
     // An entry opens its path again; a Clear List while it is indexed is refused.
