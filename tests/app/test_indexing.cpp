@@ -242,7 +242,8 @@ TEST(RecordingIntake, TellsARunInOrderAndStopsOneUnderWayWhenGone) {
     QTemporaryDir tmp, many;
     makeRecording(QDir(tmp.path()), "REC_0001.MP4", 3);
     makeRecording(QDir(tmp.path()), "REC_0002.MP4", 4);
-    for (int i = 0; i < 60; ++i) makeRecording(QDir(many.path()), QStringLiteral("M%1.MP4").arg(i, 2, 10, QLatin1Char('0')), 2);
+    // Long ones: the run is in the middle of one when the intake goes.
+    for (int i = 0; i < 12; ++i) makeRecording(QDir(many.path()), QStringLiteral("M%1.MP4").arg(i, 2, 10, QLatin1Char('0')), 3600);
     RecordingLibrary library;
     auto intake = std::make_unique<RecordingIntake>(library, RecordingIntake::Choices{[] { return QStringList(); }, [] {}});
     QStringList told;
@@ -268,8 +269,9 @@ TEST(RecordingIntake, TellsARunInOrderAndStopsOneUnderWayWhenGone) {
     EXPECT_EQ(finished.size(), 1);
 
     ASSERT_TRUE(intake->openPaths(QStringList{many.path()}));
-    ASSERT_TRUE(waitUntil([&] { return library.table_cnt == 62; }));
+    ASSERT_TRUE(waitUntil([&] { return library.currentStorageVideo.video_list.size() > 2; }));
     intake.reset();
     EXPECT_FALSE(library.isOperationIndexing);
-    EXPECT_LT(library.currentStorageVideo.video_list.size(), 62);  // the rest stays waiting
+    EXPECT_EQ(library.table_cnt, 14);
+    EXPECT_LT(library.currentStorageVideo.video_list.size(), 14);  // the rest stays waiting
 }
