@@ -3,14 +3,11 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QChartView>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
