@@ -1,7 +1,7 @@
 #pragma once
-// The main window: the file table and its indexing, the telemetry labels, the
-// chart, and the places for the video and the map. It owns the window's state;
-// the work lives in the subsystems (library, graph, settings).
+// The main window: the file table, the telemetry labels, the chart, and the places
+// for the video and the map. It owns the window's state; the work lives in the
+// subsystems (library, graph, settings) and the controllers it connects (the intake).
 
 #include <QByteArrayList>
 #include <QMainWindow>

@@ -1,3 +1,4 @@
+// How recordings come in: the Open dialog, paths, drops, the recent list and the indexing run.
 #include "RecordingIntake.h"
 
 #include <QFile>

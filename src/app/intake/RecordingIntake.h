@@ -1,6 +1,5 @@
 #pragma once
-// How recordings come in: the Open dialog, paths, drops, the recent list, and the
-// indexing run that lists them, with its thread.
+// How recordings come in: the Open dialog, paths, drops, the recent list and the indexing run.
 
 #include <QByteArrayList>
 #include <QObject>
