@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -129,6 +130,25 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     // A Ctrl+click on it keeps it highlighted.
     QTest::mouseClick(rows, Qt::LeftButton, Qt::ControlModifier, centre(3));
     EXPECT_EQ(highlightedAndPlaying(), std::pair(3, QStringLiteral("notes.txt - dashcam-viewer")));
+}
+
+// Without a test's answers the drop's refusal is the window-modal alert, and nothing is queued.
+TEST(ViewController, AnUnsupportedDropIsSaidInAnAlertOverTheWindow) {
+    QTemporaryDir tmp;
+    const QUrl notes = QUrl::fromLocalFile(makeRecording(QDir(tmp.path()), "notes.txt", 0, false));
+    ViewController w(MpvPlayer::Output::None);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(dropOn(recordingsTable(w), {notes}));
+    const auto* alert = w.findChild<QMessageBox*>();
+    ASSERT_NE(alert, nullptr);
+    QStringList buttons;
+    for (const QAbstractButton* b : alert->buttons()) buttons << b->text();
+    EXPECT_EQ((QStringList{alert->text(), alert->informativeText(), buttons.join(','), QString::number(alert->isVisible()),
+                           QString::number(alert->windowModality())}),
+              (QStringList{"Warning!", "Not supported file!", "OK", "1", QString::number(Qt::WindowModal)}));
+    EXPECT_FALSE(w.isIndexing());
+    EXPECT_EQ(shownRowCount(w), 0);
 }
 
 TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
