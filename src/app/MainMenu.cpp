@@ -21,6 +21,7 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     QMenu* file = bar->addMenu(tr("&File"));
     open = add(file, tr("&Open…"), QKeySequence::Open);
     recent = file->addMenu(tr("Open &Recent"));
+    recent->setObjectName(QStringLiteral("recentMenu"));
     clearList = add(file, tr("&Clear List"));
     file->addSeparator();
     exportTrack = add(file, tr("&Export Track…"), QKeySequence(Qt::CTRL | Qt::Key_E));

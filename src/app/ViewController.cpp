@@ -3,15 +3,11 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QChartView>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
@@ -26,10 +22,7 @@
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
-#include <filesystem>
-#include <system_error>
 
-#include "Batches.h"
 #include "ExportTrackAction.h"
 #include "ChartInteraction.h"
 #include "MarkedSlider.h"
@@ -39,7 +32,6 @@
 #include "MainMenu.h"
 #include "MapSteering.h"
 #include "PlaybackSpeed.h"
-#include "RecentPaths.h"
 #include "SubtitleTrackReader.h"
 #include "Track.h"
 #include "MpvVideoWidget.h"
@@ -55,7 +47,7 @@
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "Log.h"
-#include "MainThreadHandoff.h"
+#include "RecordingIntake.h"
 #include "SettingsStore.h"
 #include "TextValues.h"
 
@@ -63,28 +55,6 @@ namespace {
 
 const QString kEventAnnotation = QStringLiteral("Event");
 constexpr int kTripLevel = 1;          // the trip's other recordings, drawn grey
-
-// A file dialog in which files and folders can both be chosen: a selected folder
-// is accepted instead of being entered.
-class RecordingsDialog : public QFileDialog {
-public:
-    explicit RecordingsDialog(QWidget* parent) : QFileDialog(parent, QObject::tr("Open recordings or a folder")) {
-        setOption(QFileDialog::DontUseNativeDialog, true);
-        setFileMode(QFileDialog::ExistingFiles);
-        setNameFilters({QObject::tr("Recordings (*.mp4 *.MP4 *.mov *.MOV)"), QObject::tr("All files (*)")});
-        if (const QString last = loadLastFolder(); !last.isEmpty()) setDirectory(last);
-        if (const QSize size = loadOpenDialogSize(); size.isValid()) resize(size);
-    }
-    ~RecordingsDialog() override { saveOpenDialogSize(size()); }
-    void accept() override {
-        const QStringList chosen = selectedFiles();
-        if (!chosen.isEmpty() && QFileInfo(chosen.first()).isDir()) {
-            QDialog::accept();
-            return;
-        }
-        QFileDialog::accept();
-    }
-};
 
 QLabel* telemetryLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -133,9 +103,13 @@ bool openGLAvailable() {
 
 ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
     : QMainWindow(parent),
-      videoOutput_(video == MpvPlayer::Output::Window && !openGLAvailable() ? MpvPlayer::Output::None : video),
-      handoff_(new MainThreadHandoff(this)) {
+      videoOutput_(video == MpvPlayer::Output::Window && !openGLAvailable() ? MpvPlayer::Output::None : video) {
     player = new MpvPlayer(videoOutput_, this);
+    intake_ = std::make_unique<RecordingIntake>(library, RecordingIntake::dialogs(this));
+    connect(intake_.get(), &RecordingIntake::rowsChanged, this, &ViewController::reloadRows);
+    connect(intake_.get(), &RecordingIntake::progressRangeChanged, this, &ViewController::setProgressRange);
+    connect(intake_.get(), &RecordingIntake::progressChanged, this, &ViewController::setProgress);
+    connect(intake_.get(), &RecordingIntake::statusMessage, this, [this](const QString& text) { statusBar()->showMessage(text); });
     const UserSettings stored = ::loadSettings();
     directions = new OsrmClient(
         serverUrl("DASHCAM_ROUTING_URL", stored.RoutingServerUrl, QString::fromLatin1(OsrmClient::kDefaultBaseUrl)), this);
@@ -150,11 +124,7 @@ ViewController::~ViewController() {
     player->disconnect(this);
     player->disconnect(chartSteering);
     player->close();
-    if (indexingThread_.joinable()) {
-        run_->requestStop();  // after the file it is scanning
-        handoff_->abandon();
-        indexingThread_.join();
-    }
+    intake_.reset();  // stops its run, whose hand-offs would reach the window
     delete chartSteering;  // it steers the chart of draw_Graph, which goes first
     // The video's render context must go before the player it draws.
     delete playerView;
@@ -177,6 +147,7 @@ void ViewController::buildWindow() {
     buttons->addStretch();
     leftLayout->addLayout(buttons);
     tableView = new FileTableView(left);
+    tableView->setObjectName(QStringLiteral("recordings"));
     tableModel_ = new FileTableModel(library, this);
     tableView->setModel(tableModel_);
     tableModel_->setDrives(&drives);
@@ -190,8 +161,10 @@ void ViewController::buildWindow() {
     leftLayout->addWidget(list_events);
     auto* progressRow = new QHBoxLayout;
     progressIndicator = new QProgressBar(left);
+    progressIndicator->setObjectName(QStringLiteral("indexingProgress"));
     progressIndicator->setTextVisible(false);
     label_main = new QLabel(left);
+    label_main->setObjectName(QStringLiteral("indexingCount"));
     label_main->setMinimumWidth(60);
     label_main->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     progressRow->addWidget(progressIndicator, 1);
@@ -344,7 +317,7 @@ void ViewController::buildMenu() {
         showMarks();
     });
     connect(menu->speedTrace, &QAction::toggled, this, &ViewController::showSpeedTrace);
-    fillRecentMenu();
+    intake_->setRecentMenu(menu->recent);
     connect(menu->shortcuts, &QAction::triggered, this, &ViewController::showShortcuts);
     connect(menu->about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("About dashcam-viewer"),
@@ -368,27 +341,10 @@ void ViewController::playNeighbour(int delta) {
     playTheVideo(row);
 }
 
-void ViewController::rememberOpened(const QByteArrayList& paths) {
-    if (paths.isEmpty()) return;
-    QStringList recent = loadRecentPaths();
-    // The first chosen ends up first.
-    for (auto it = paths.rbegin(); it != paths.rend(); ++it) recent = withRecent(recent, QFile::decodeName(*it));
-    saveRecentPaths(recent);
-    const QFileInfo first(QFile::decodeName(paths.first()));
-    saveLastFolder(first.isDir() ? first.absoluteFilePath() : first.absolutePath());
-    fillRecentMenu();
-}
-
-void ViewController::fillRecentMenu() {
-    menu->recent->clear();
-    const QStringList recent = loadRecentPaths();
-    for (const QString& path : recent)
-        connect(menu->recent->addAction(path), &QAction::triggered, this, [this, path] { openPaths(QStringList{path}); });
-    menu->recent->setEnabled(!recent.isEmpty());
-}
+bool ViewController::isIndexing() const { return library.isOperationIndexing; }
 
 void ViewController::clearList() {
-    if (library.isOperationIndexing) {
+    if (isIndexing()) {
         telemetry::logLine("waitting for complte");
         statusBar()->showMessage(tr("The list can be cleared once the recordings are indexed."), 5000);
         return;
@@ -469,82 +425,13 @@ void ViewController::loadSettings() {
     if (!library.currentStorageVideo.filepathOfNowPlaying.isNull()) showRecordingEvents(row);
 }
 
-QStringList ViewController::chooseRecordings() {
-    RecordingsDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
-}
+void ViewController::btn_folder_open() { intake_->open(); }
 
-void ViewController::btn_folder_open() {
-    if (library.isOperationIndexing) {
-        telemetry::logLine("waitting for complte");
-        return;
-    }
-    const QStringList chosen = chooseRecordings();
-    if (!chosen.isEmpty()) openPaths(chosen);
-}
+bool ViewController::openPaths(const QStringList& chosen) { return intake_->openPaths(chosen); }
 
-bool ViewController::openPaths(const QStringList& chosen) {
-    QByteArrayList paths;
-    for (const QString& path : chosen) paths.append(QFile::encodeName(path));
-    return openPaths(paths);
-}
+bool ViewController::openPaths(const QByteArrayList& chosen) { return intake_->openPaths(chosen); }
 
-bool ViewController::openPaths(const QByteArrayList& chosen) {
-    if (library.isOperationIndexing) {
-        telemetry::logLine("waitting for complte");
-        return false;
-    }
-    QByteArrayList absolute;
-    for (const QByteArray& path : chosen) {
-        std::error_code error;  // no working folder: the path as given
-        const std::filesystem::path given(path.toStdString());
-        const std::filesystem::path made = std::filesystem::absolute(given, error);
-        QByteArray full = QByteArray::fromStdString((error ? given : made).lexically_normal().native());
-        if (full.size() > 1 && full.endsWith('/')) full.chop(1);
-        absolute.append(full);
-    }
-    const QByteArrayList batch = batchForChoice(absolute);
-    if (!batch.isEmpty()) rememberOpened(absolute);
-    if (batch.isEmpty() && !absolute.isEmpty())
-        statusBar()->showMessage(tr("No recordings found in %1").arg(QFile::decodeName(absolute.first())));
-    startIndexing(batch);
-    return true;
-}
-
-void ViewController::showUnsupportedDropWarning() {
-    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warning!"), QStringLiteral("Warning!"),
-                                  QMessageBox::NoButton, this);
-    alert->setInformativeText(QStringLiteral("Not supported file!"));
-    alert->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    alert->setWindowModality(Qt::WindowModal);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
-    alert->open();
-}
-
-void ViewController::acceptDrop(const QList<QUrl>& urls) {
-    const QByteArrayList files = droppedFiles(urls);
-    if (files.isEmpty()) return;
-    if (!isSupportedDrop(files.first())) {
-        showUnsupportedDropWarning();
-        return;
-    }
-    if (library.isOperationIndexing) {
-        telemetry::logLine("Wait for complete");
-        return;
-    }
-    startIndexing(files);
-}
-
-void ViewController::startIndexing(const QByteArrayList& batch) {
-    if (indexingThread_.joinable()) indexingThread_.join();  // the last run has ended; its thread is finishing
-    library.open_files = batch;
-    // Raised before the thread starts, so no second batch can be queued meanwhile.
-    library.isOperationIndexing = true;
-    run_ = std::make_unique<IndexingRun>(library, *this,
-                                         [this](const std::function<void()>& fn) { handoff_->runAndWait(fn); });
-    indexingThread_ = std::thread([this] { run_->threadDownLoadBinartFile(QStringLiteral("NSThread")); });
-}
+void ViewController::acceptDrop(const QList<QUrl>& urls) { intake_->acceptDrop(urls); }
 
 void ViewController::reloadRows(int32_t first, int32_t last) {
     drives.update(library.currentStorageVideo, library.arrayTable_Problem);

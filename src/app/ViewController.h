@@ -1,7 +1,7 @@
 #pragma once
-// The main window: the file table and its indexing, the telemetry labels, the
-// chart, and the places for the video and the map. It owns the window's state;
-// the work lives in the subsystems (library, graph, settings).
+// The main window: the file table, the telemetry labels, the chart, and the places
+// for the video and the map. It owns the window's state; the work lives in the
+// subsystems (library, graph, settings) and the controllers it connects (the intake).
 
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -11,17 +11,16 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "ClipMarks.h"
 #include "DriveIndex.h"
 #include "Draw_Graph.h"
-#include "IndexingRun.h"
 #include "MapInterface.h"
 #include "MapWidget.h"
 #include "OsrmClient.h"
 #include "MediaPlayer.h"
 #include "MpvPlayer.h"
+#include "RecordingIntake.h"
 #include "RecordingLibrary.h"
 #include "SettingViewController.h"
 
@@ -31,7 +30,6 @@ class ClipExportAction;
 class FileTableModel;
 class MainMenu;
 class MapSteering;
-class MainThreadHandoff;
 class FileTableView;
 class QChartView;
 class QLabel;
@@ -43,7 +41,6 @@ class QSlider;
 class VideoPanel;
 
 class ViewController : public QMainWindow,
-                       public IndexingRun::Host,
                        public SettingViewDelegate,
                        public MapViewDelegate {
     Q_OBJECT
@@ -88,7 +85,9 @@ public:
     QPen rendererForOverlay(const MapPolyline& line) override;
     std::optional<QImage> viewForAnnotation(const MapAnnotation& annotation) override;
 
-    bool isIndexing() const { return library.isOperationIndexing; }
+    bool isIndexing() const;
+    // Opening, drops, the recent list and indexing; tests answer its dialogs.
+    RecordingIntake& intake() { return *intake_; }
 
     // State.
     RecordingLibrary library;
@@ -139,7 +138,6 @@ public:
     void showShortcuts();
     // Empties the table and shows the window as at start; refused while indexing.
     void clearList();
-    void fillRecentMenu();
     // Clip marks: In or Out at the playback position, the span around an event,
     // and drawing them on the slider and the chart.
     void placeMark(bool in);
@@ -147,18 +145,11 @@ public:
     void showMarks();
     void showSpeedTrace();  // the chart again, with or without speed, in the chosen unit
 
-protected:
-    // What the user picks in the open dialog; empty when cancelled. Tests replace it.
-    virtual QStringList chooseRecordings();
-    virtual void showUnsupportedDropWarning();
-
 private:
     void buildWindow();
     void buildMenu();
     void viewDidLoad();
-    void startIndexing(const QByteArrayList& batch);
     void loadSettings();
-    void rememberOpened(const QByteArrayList& paths);
     void clearShownRecording();
     void showStatistics();
     void showEvents();  // the whole list afresh
@@ -168,20 +159,19 @@ private:
     double rowSeconds(int32_t row) const;    // the recording's length
     void playOn();  // the row after the one playing, if there is one
 
-    // IndexingRun::Host
-    void reloadRows(int32_t first, int32_t last) override;
-    void setProgressRange(double minimum, double maximum) override;
-    void setProgress(double value, const QString& text) override;
+    // What the intake's run tells.
+    void reloadRows(int32_t first, int32_t last);
+    void setProgressRange(double minimum, double maximum);
+    void setProgress(double value, const QString& text);
 
     MpvPlayer::Output videoOutput_;
-    MainThreadHandoff* handoff_;
     QMetaObject::Connection rateObservation_;
     uint64_t opening_ = 0;                  // the player's number for the latest opening
     bool playingOn_ = false;  // the latest opening follows a recording that played to its end
     std::optional<uint32_t> shownSample_;  // the sample the labels show, of the recording now playing
     FileTableModel* tableModel_ = nullptr;
-    std::unique_ptr<IndexingRun> run_;
-    std::thread indexingThread_;
     std::optional<size_t> fittedTrip_;  // the first row of the trip the map was fitted to
     uint64_t routeOpening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
+    // Last, so that it goes first: its run writes to the library while it lasts.
+    std::unique_ptr<RecordingIntake> intake_;
 };

@@ -16,7 +16,10 @@
 
 SettingViewController::SettingViewController(SettingViewDelegate* delegate, const QString& defaultTileServer,
                                              const QString& defaultRoutingServer, QWidget* parent)
-    : QDialog(parent), delegate_(delegate) {
+    : QDialog(parent), delegate_(delegate), chooseFolder_([this] {
+          const QString folder = QFileDialog::getExistingDirectory(this, tr("Snapshot folder"));
+          return folder.isEmpty() ? QString() : folder;
+      }) {
     setWindowTitle(tr("Settings"));
     setModal(true);
 
@@ -121,13 +124,8 @@ bool SettingViewController::checkServer(const QLineEdit* field, QLabel* note) co
     return usable;
 }
 
-QString SettingViewController::chooseFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Snapshot folder"));
-    return folder.isEmpty() ? QString() : folder;
-}
-
 void SettingViewController::btn_Select_Path() {
-    const QString folder = chooseFolder();
+    const QString folder = chooseFolder_();
     if (!folder.isNull()) {
         user_saved_path_ = folder + QLatin1Char('/');
         textFiled_path->setText(user_saved_path_);

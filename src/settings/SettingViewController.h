@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -26,6 +27,9 @@ public:
                           QWidget* parent = nullptr);
 
     void btn_Select_Path();
+    // What Select asks for: a folder's path, or a null text when cancelled. The
+    // folder dialog unless replaced (tests answer in its place).
+    void setFolderChoice(std::function<QString()> choice) { chooseFolder_ = std::move(choice); }
     void btn_save_and_close();
 
     // The folder that Save would store; null while none has been chosen or saved.
@@ -47,10 +51,7 @@ private:
     // Says beside the field whether its server can be used; false when it cannot.
     bool checkServer(const QLineEdit* field, QLabel* note) const;
     void showSaveError(const QString& text);
-    // Asks for a folder; returns its path, or a null text when cancelled. Tests
-    // replace it.
-    virtual QString chooseFolder();
-
     SettingViewDelegate* delegate_;
+    std::function<QString()> chooseFolder_;
     QString user_saved_path_;
 };

@@ -5,9 +5,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QProgressBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -69,6 +77,37 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// The window's parts as a user finds them on screen.
+inline QTableView& recordingsTable(QWidget& w) { return *w.findChild<QTableView*>(QStringLiteral("recordings")); }
+inline QString shownCell(QWidget& w, int row, int column) {
+    return recordingsTable(w).model()->index(row, column).data().toString();
+}
+inline int shownRowCount(QWidget& w) { return recordingsTable(w).model()->rowCount(); }
+inline QProgressBar& indexingBar(QWidget& w) { return *w.findChild<QProgressBar*>(QStringLiteral("indexingProgress")); }
+inline QString indexingCount(QWidget& w) { return w.findChild<QLabel*>(QStringLiteral("indexingCount"))->text(); }
+// The window's action or button of this text (with its '&'); the test stops at a missing one.
+inline QAction& actionNamed(QWidget& w, const QString& text) {
+    for (QAction* a : w.findChildren<QAction*>())
+        if (a->text() == text) return *a;
+    throw std::runtime_error("no action " + text.toStdString());
+}
+inline QPushButton& buttonNamed(QWidget& w, const QString& text) {
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+        if (b->text() == text) return *b;
+    throw std::runtime_error("no button " + text.toStdString());
+}
+
+// Drags the URLs onto the widget and drops them there if it offers to take them; whether it did.
+inline bool dropOn(QAbstractScrollArea& target, const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target.viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) QCoreApplication::sendEvent(target.viewport(), &drop);
+    return enter.isAccepted();
 }
 
 // Opens the paths in the window and waits until they are indexed.

@@ -16,6 +16,7 @@
 
 #include "AppTestSupport.h"
 #include "ClipExportAction.h"
+#include "FileTableModel.h"
 #include "Files.h"
 #include "MainMenu.h"
 #include "PlayableMp4.h"
@@ -50,7 +51,7 @@ protected:
     void SetUp() override {
         if (!dir_) GTEST_SKIP() << "ffmpeg or ffprobe is not on PATH";
         ASSERT_TRUE(openIndexed(w, {dir_->path()}));
-        ASSERT_EQ(w.library.table_cnt, 4);
+        ASSERT_EQ(shownRowCount(w), 4);
         ClipExportAction& action = *w.clipExport;
         action.chooseOptions = [this](const QString& span) {
             spans << span;
@@ -165,8 +166,8 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
         fresh.remove();
         if (c.shown) {  // reviewed in the window as its recordings are
             ASSERT_TRUE(openIndexed(w, {target}));
-            const int row = w.library.table_cnt - 1;
-            EXPECT_EQ(w.library.arrayTable_Time.value(row), QString::fromUtf8(c.length));
+            const int row = shownRowCount(w) - 1;
+            EXPECT_EQ(shownCell(w, row, FileTableModel::Time), QString::fromUtf8(c.length));
             const QStringList clip = onScreen(w, row, 1.5);
             const qsizetype seconds = QString::fromUtf8(c.length).section(':', 1).toInt();
             EXPECT_EQ(plotted(w), QList<qsizetype>(3, seconds));

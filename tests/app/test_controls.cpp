@@ -99,33 +99,36 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
     makeRecording(QDir(a.path()), "REC_0001.MP4", 3);
     makeRecording(QDir(b.path()), "REC_0002.MP4", 3);
     for (const QString& folder : {a.path(), b.path(), a.path() + "/REC_0001.MP4"}) ASSERT_TRUE(openIndexed(w, {folder}));
+    QMenu& recent = *w.findChild<QMenu*>("recentMenu");
     QStringList shown;
-    for (QAction* action : w.menu->recent->actions()) shown.append(action->text());
-    EXPECT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
+    for (QAction* action : recent.actions()) shown.append(action->text());
+    ASSERT_EQ(shown, QStringList({a.path() + "/REC_0001.MP4", b.path(), a.path()}));
+    EXPECT_TRUE(recent.isEnabled());
     EXPECT_EQ(loadLastFolder(), a.path());
     // An entry opens its path again; a Clear List while it is indexed is refused.
-    w.menu->recent->actions().at(1)->trigger();
+    recent.actions().at(1)->trigger();
     ASSERT_TRUE(w.isIndexing());
-    w.menu->clearList->trigger();
+    actionNamed(w, "&Clear List").trigger();
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
-    ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+    ASSERT_EQ(shownRowCount(w), 4);
+    EXPECT_EQ(shownCell(w, 3, 0), "REC_0002.MP4");
     w.playTheVideo(3);
     ASSERT_NE(w.windowTitle(), "dashcam-viewer");
 
     // Nothing of the old rows may be taken for the rows that come next, nor stay on screen:
     // the map back at the whole world, the chart's time axis at nothing.
     ASSERT_GT(w.mapView->zoom(), 10);
-    w.menu->clearList->trigger();
+    actionNamed(w, "&Clear List").trigger();
     const MapWidget fresh{QString()};
     const auto* timeAxis = qobject_cast<const QValueAxis*>(w.hostView->chart()->axes(Qt::Horizontal).value(0));
     ASSERT_NE(timeAxis, nullptr);
-    const QStringList cleared = {QString::number(w.tableView->model()->rowCount()),
+    const QStringList cleared = {QString::number(shownRowCount(w)),
                                  QString::number(w.library.currentStorageVideo.video_list.size()),
                                  QString::number(w.library.isRowIndexed(0)),
                                  w.windowTitle(),
                                  w.label_date->text(),
                                  QString::number(w.mapView->overlays().size()),
-                                 QString::number(w.progressIndicator->value()),
+                                 QString::number(indexingBar(w).value()),
                                  QString::number(w.player->isOpen()),
                                  QString::number(w.drives.summaries().size() + w.drives.trips().size()),
                                  QString::number(w.list_events->count()),
@@ -136,7 +139,8 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                     pointTexts({fresh.centre(), {fresh.zoom(), 0}}).join(' '), "0"}));
     // The next folder starts at the first row again.
     ASSERT_TRUE(openIndexed(w, {b.path()}));
-    EXPECT_EQ(w.tableView->model()->rowCount(), 1);
+    EXPECT_EQ((QStringList{QString::number(shownRowCount(w)), shownCell(w, 0, 0), shownCell(w, 0, 1)}),
+              (QStringList{"1", "REC_0002.MP4", "00:03"}));
     EXPECT_TRUE(w.library.isRowIndexed(0));
     saveRecentPaths({});
 }

@@ -15,6 +15,7 @@
 #include "FileTableView.h"
 #include "IndexingRun.h"
 #include "MainThreadHandoff.h"
+#include "RecordingIntake.h"
 #include "ViewController.h"
 
 namespace {
@@ -226,9 +227,51 @@ TEST(ViewController, EmptyFolderShowsAStillBarAndSaysSo) {
     QTemporaryDir tmp;
     QFile(tmp.filePath("notes.txt")).open(QIODevice::WriteOnly);
     ViewController w(MpvPlayer::Output::None);
-    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-    const QProgressBar& bar = *w.progressIndicator;
-    EXPECT_EQ((QList<int>{bar.value(), w.tableView->model()->rowCount()}), (QList<int>{bar.minimum(), 0}));
+    w.intake().setChoices({[&] { return QStringList{tmp.path()}; }, [] {}});
+    actionNamed(w, "&Open…").trigger();
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
+    const QProgressBar& bar = indexingBar(w);
+    EXPECT_EQ((QList<int>{bar.value(), shownRowCount(w)}), (QList<int>{bar.minimum(), 0}));
     EXPECT_LT(bar.minimum(), bar.maximum());
     EXPECT_EQ(w.statusBar()->currentMessage(), "No recordings found in " + tmp.path());
+}
+
+// The intake on its own: what it tells of a run, in order. Going away while a run is
+// under way, it stops the run and waits for it: the run's flag is down when it is gone.
+TEST(RecordingIntake, TellsARunInOrderAndStopsOneUnderWayWhenGone) {
+    QTemporaryDir tmp, many;
+    makeRecording(QDir(tmp.path()), "REC_0001.MP4", 3);
+    makeRecording(QDir(tmp.path()), "REC_0002.MP4", 4);
+    // Long ones: the run is in the middle of one when the intake goes.
+    for (int i = 0; i < 12; ++i) makeRecording(QDir(many.path()), QStringLiteral("M%1.MP4").arg(i, 2, 10, QLatin1Char('0')), 3600);
+    RecordingLibrary library;
+    auto intake = std::make_unique<RecordingIntake>(library, RecordingIntake::Choices{[] { return QStringList(); }, [] {}});
+    QStringList told;
+    QObject::connect(intake.get(), &RecordingIntake::indexingStarted, [&] { told << "started"; });
+    QObject::connect(intake.get(), &RecordingIntake::rowsChanged, [&](int first, int last) {
+        told << QStringLiteral("rows %1..%2 %3").arg(first).arg(last).arg(library.arrayTable_Time.mid(first, last - first + 1).join(' '));
+    });
+    QObject::connect(intake.get(), &RecordingIntake::progressRangeChanged,
+                     [&](double minimum, double maximum) { told << QStringLiteral("range %1..%2").arg(minimum).arg(maximum); });
+    QObject::connect(intake.get(), &RecordingIntake::progressChanged,
+                     [&](double value, const QString& text) { told << QStringLiteral("value %1 %2").arg(value).arg(text); });
+    QSignalSpy finished(intake.get(), &RecordingIntake::indexingFinished);
+
+    ASSERT_TRUE(intake->openPaths(QStringList{tmp.path()}));
+    EXPECT_FALSE(intake->openPaths(QStringList{many.path()}));  // one run at a time
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_FALSE(intake->isIndexing());
+    // However the scans were grouped, the rows end read and the count at 2/2.
+    ASSERT_GE(told.size(), 5) << told.join('\n').toStdString();
+    EXPECT_EQ(told.mid(0, 3), (QStringList{"started", "range 0..2", "rows 0..1 : :"}));
+    EXPECT_TRUE(told.contains("rows 0..1 00:03 00:04") || told.contains("rows 1..1 00:04")) << told.join('\n').toStdString();
+    EXPECT_EQ(told.last(), "value 2 2/2");
+    EXPECT_EQ(finished.size(), 1);
+
+    ASSERT_TRUE(intake->openPaths(QStringList{many.path()}));
+    ASSERT_TRUE(waitUntil([&] { return library.currentStorageVideo.video_list.size() > 2; }));
+    intake.reset();
+    EXPECT_FALSE(library.isOperationIndexing);
+    EXPECT_EQ(library.table_cnt, 14);
+    EXPECT_LT(library.currentStorageVideo.video_list.size(), 14);  // the rest stays waiting
 }

@@ -12,13 +12,14 @@
 #include "SettingsStore.h"
 
 namespace {
+// The dialog with its folder chooser answering `next` (null: cancelled).
 class ChoosingDialog : public SettingViewController {
 public:
     explicit ChoosingDialog(SettingViewDelegate* delegate)
-        : SettingViewController(delegate, "https://tiles.example/{z}/{x}/{y}.png", "https://route.example") {}
-    QString next;  // what the folder chooser answers; null: cancelled
-private:
-    QString chooseFolder() override { return next; }
+        : SettingViewController(delegate, "https://tiles.example/{z}/{x}/{y}.png", "https://route.example") {
+        setFolderChoice([this] { return next; });
+    }
+    QString next;
 };
 
 struct Delegate : SettingViewDelegate {

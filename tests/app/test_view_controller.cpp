@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -25,13 +26,12 @@ namespace {
 
 class TestWindow : public ViewController {
 public:
-    TestWindow() : ViewController(MpvPlayer::Output::None) {}
+    // The Open dialog answers nextChoice; it and a drop's warning are counted.
+    TestWindow() : ViewController(MpvPlayer::Output::None) {
+        intake().setChoices({[this] { return ++dialogs, nextChoice; }, [this] { ++warnings; }});
+    }
     QStringList nextChoice;
-    int warnings = 0;
-
-protected:
-    QStringList chooseRecordings() override { return nextChoice; }
-    void showUnsupportedDropWarning() override { ++warnings; }
+    int dialogs = 0, warnings = 0;
 };
 
 bool indexed(TestWindow& w) { return waitUntil([&] { return !w.isIndexing(); }); }
@@ -42,15 +42,15 @@ int plotCount(QChartView* view) {
     return n;
 }
 
-QString cell(ViewController& w, int row, int column) { return w.tableView->model()->index(row, column).data().toString(); }
+QString cell(ViewController& w, int row, int column) { return shownCell(w, row, column); }
 
 // The table's size, the progress and the count beside it, as one text.
 QString progress(ViewController& w) {
     return QStringLiteral("%1 rows, %2/%3, %4")
-        .arg(w.tableView->model()->rowCount())
-        .arg(w.progressIndicator->value())
-        .arg(w.progressIndicator->maximum())
-        .arg(w.label_main->text());
+        .arg(shownRowCount(w))
+        .arg(indexingBar(w).value())
+        .arg(indexingBar(w).maximum())
+        .arg(indexingCount(w));
 }
 
 }  // namespace
@@ -64,20 +64,24 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     const QUrl notes = QUrl::fromLocalFile(makeRecording(dir, "notes.txt", 0, false));
     const QUrl rec = QUrl::fromLocalFile(makeRecording(QDir(more.path()), "REC_0100.MP4", 5));
     TestWindow w;
+    QTableView& table = recordingsTable(w);
     LogCapture log;
     EXPECT_EQ(progress(w).section(',', 0, 1), "0 rows, 0/100");
-    w.acceptDrop({notes, rec});  // the first file's extension decides
+    dropOn(table, {notes, rec});  // the first file's extension decides
     EXPECT_EQ(w.warnings, 1);
-    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
+    dropOn(table, {QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});  // not even there: nothing at all
+    w.acceptDrop({QUrl::fromLocalFile(dir.filePath("rec_0001.mp4"))});
     EXPECT_EQ(w.warnings, 1);
     EXPECT_FALSE(w.isIndexing());
 
     w.nextChoice = {tmp.path()};
-    w.btn_folder_open();
+    actionNamed(w, "&Open…").trigger();
     EXPECT_TRUE(w.isIndexing());  // raised before the thread runs
-    w.btn_folder_open();          // busy: no dialog, nothing queued
-    w.acceptDrop({rec});
-    w.acceptDrop({notes});  // the extension test comes first, busy or not
+    w.nextChoice = {more.path()};
+    QTest::mouseClick(&buttonNamed(w, "Open…"), Qt::LeftButton);  // busy: no dialog, nothing queued
+    EXPECT_EQ(w.dialogs, 1);
+    dropOn(table, {rec});
+    dropOn(table, {notes});  // the extension test comes first, busy or not
     EXPECT_EQ(w.warnings, 2);
     EXPECT_TRUE(log.contains("waitting for complte") && log.contains("Wait for complete"));
     w.playTheVideo(0);  // not indexed yet
@@ -87,47 +91,64 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     ASSERT_TRUE(indexed(w));
     EXPECT_EQ(progress(w), "2 rows, 2/2, 2/2");
     EXPECT_EQ((QStringList{cell(w, 0, 0), cell(w, 0, 1), cell(w, 1, 1)}), (QStringList{"REC_0001.MP4", "02:05", "00:30"}));
-    EXPECT_EQ(w.tableView->model()->headerData(2, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(table.model()->headerData(2, Qt::Horizontal).toString(), "Date");
 
     // A click on a row plays it: the chart shows its series.
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, w.tableView->visualRect(w.tableView->model()->index(1, 0)).center());
-    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
-    EXPECT_EQ(w.library.currentStorageVideo.filenameOfNowPlaying, "REC_0002.MP4");
-    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
+    const auto centre = [&](int row) { return table.visualRect(table.model()->index(row, 0)).center(); };
+    const auto highlightedAndPlaying = [&] {
+        return std::pair(table.selectionModel()->selectedRows().value(0).row(), w.windowTitle());
+    };
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, centre(1));
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(1, QStringLiteral("REC_0002.MP4 - dashcam-viewer")));
     EXPECT_EQ(plotCount(w.hostView), 3);
     EXPECT_EQ(w.draw_Graph->max_num, 30u);
 
     // Dropped files (a folder among them ignored) add their rows below; the first rows stay playable.
-    w.acceptDrop({QUrl::fromLocalFile(more.path()), rec, notes});
+    dropOn(table, {QUrl::fromLocalFile(more.path()), rec, notes});
     ASSERT_TRUE(indexed(w));
     EXPECT_EQ(progress(w), "4 rows, 4/4, 4/4");
-    EXPECT_EQ(w.library.arrayTable_Files.mid(2), (QStringList{"REC_0100.MP4", "notes.txt"}));
-    EXPECT_EQ(w.library.arrayTable_Time.mid(2), (QStringList{"00:05", "0:0"}));
+    EXPECT_EQ((QStringList{cell(w, 2, 0), cell(w, 3, 0), cell(w, 2, 1), cell(w, 3, 1)}),
+              (QStringList{"REC_0100.MP4", "notes.txt", "00:05", "0:0"}));
     w.playTheVideo(0);
     EXPECT_EQ(w.draw_Graph->max_num, 125u);
-    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
+    EXPECT_EQ(table.selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
 
     // However the highlight moves, the highlighted row is the one that plays: a drag
     // across the rows, typing a name.
-    QWidget* rows = w.tableView->viewport();
-    const auto centre = [&](int row) { return w.tableView->visualRect(w.tableView->model()->index(row, 0)).center(); };
+    QWidget* rows = table.viewport();
     QTest::mousePress(rows, Qt::LeftButton, {}, centre(1));
     for (int row : {2, 0}) {
         QMouseEvent drag(QEvent::MouseMove, centre(row), rows->mapToGlobal(centre(row)), Qt::NoButton, Qt::LeftButton, {});
         QApplication::sendEvent(rows, &drag);
     }
     QTest::mouseRelease(rows, Qt::LeftButton, {}, centre(0));
-    const auto highlightedAndPlaying = [&] {
-        return std::pair(w.tableView->selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
-    };
-    EXPECT_EQ(highlightedAndPlaying(), std::pair(0, 0));
-    QTest::keyClick(w.tableView, Qt::Key_N);  // notes.txt
-    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(0, QStringLiteral("REC_0001.MP4 - dashcam-viewer")));
+    QTest::keyClick(&table, Qt::Key_N);  // notes.txt
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, QStringLiteral("notes.txt - dashcam-viewer")));
     // A Ctrl+click on it keeps it highlighted.
     QTest::mouseClick(rows, Qt::LeftButton, Qt::ControlModifier, centre(3));
-    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
+    EXPECT_EQ(highlightedAndPlaying(), std::pair(3, QStringLiteral("notes.txt - dashcam-viewer")));
+}
+
+// Without a test's answers the drop's refusal is the window-modal alert, and nothing is queued.
+TEST(ViewController, AnUnsupportedDropIsSaidInAnAlertOverTheWindow) {
+    QTemporaryDir tmp;
+    const QUrl notes = QUrl::fromLocalFile(makeRecording(QDir(tmp.path()), "notes.txt", 0, false));
+    ViewController w(MpvPlayer::Output::None);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(dropOn(recordingsTable(w), {notes}));
+    const auto* alert = w.findChild<QMessageBox*>();
+    ASSERT_NE(alert, nullptr);
+    QStringList buttons;
+    for (const QAbstractButton* b : alert->buttons()) buttons << b->text();
+    EXPECT_EQ((QStringList{alert->text(), alert->informativeText(), buttons.join(','), QString::number(alert->isVisible()),
+                           QString::number(alert->windowModality())}),
+              (QStringList{"Warning!", "Not supported file!", "OK", "1", QString::number(Qt::WindowModal)}));
+    EXPECT_FALSE(w.isIndexing());
+    EXPECT_EQ(shownRowCount(w), 0);
 }
 
 TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
@@ -216,15 +237,7 @@ TEST(FileTableView, OffersADropOnlyForFiles) {
     FileTableView table;
     QList<QList<QUrl>> dropped;
     QObject::connect(&table, &FileTableView::filesDropped, [&](const QList<QUrl>& urls) { dropped.append(urls); });
-    auto drag = [&](const QList<QUrl>& urls) {
-        QMimeData mime;
-        mime.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(table.viewport(), &enter);
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        if (enter.isAccepted()) QCoreApplication::sendEvent(table.viewport(), &drop);
-        return enter.isAccepted();
-    };
+    auto drag = [&](const QList<QUrl>& urls) { return dropOn(table, urls); };
     EXPECT_FALSE(drag({folder}));  // a folder alone is not offered
     EXPECT_TRUE(dropped.isEmpty());
     EXPECT_TRUE(drag({folder, rec}));
@@ -256,7 +269,7 @@ TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
     TestWindow w;
     LogCapture log;
     ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-    ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+    ASSERT_EQ(shownRowCount(w), 4);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const auto click = [&](int row) {
