@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "Extract_Subtitle.h"
@@ -43,8 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
     Class_Video_Info ranges, whole;
+    const std::time_t minuteBefore = std::time(nullptr) / 60;  // any zone's midnight is on a minute
     Extract_Subtitle().ExtractSubtitle(ranges, path);
     Extract_Subtitle([](const std::string& p) { return std::make_unique<WholeFile>(p); }).ExtractSubtitle(whole, path);
+    // A recording without a date takes today's: the two scans differ across midnight.
+    if (std::time(nullptr) / 60 != minuteBefore) return 0;
     if (!(ranges == whole)) {
         std::fprintf(stderr, "range reads and whole-file read disagree\n");
         std::abort();
