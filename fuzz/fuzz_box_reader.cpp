@@ -11,19 +11,13 @@
 
 #include "Log.h"
 #include "TelemetryReader.h"
+#include "recording_file.h"
 #include "usable_samples.h"
 
 using namespace telemetry;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const int fd = [] {
-        setLogSink([](std::string_view) {});
-        const int f = ::memfd_create("fuzz-recording", MFD_CLOEXEC);
-        if (f < 0) std::abort();
-        return f;
-    }();
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size)) std::abort();
-    const RecordingSamples read = ReaderRegistry::standard().read("/proc/self/fd/" + std::to_string(fd));
+    const RecordingSamples read = ReaderRegistry::standard().read(fuzzcheck::recordingOf(data, size));
     if (read.reader != FUZZED_READER) return 0;
     if (const auto* samples = std::get_if<std::vector<Sample>>(&read.result)) fuzzcheck::requireUsable(*samples);
     else if (std::get<ReadFailure>(read.result).reason.empty()) std::abort();

@@ -32,6 +32,7 @@
 #include "Track.h"
 #include "TrackExport.h"
 #include "Trips.h"
+#include "recording_file.h"
 #include "usable_samples.h"
 
 using namespace telemetry;
@@ -43,20 +44,8 @@ namespace {
     std::abort();
 }
 
-int fileDescriptor() {
-    static const int fd = [] {
-        setLogSink([](std::string_view) {});
-        const int f = ::memfd_create("fuzz-recording", MFD_CLOEXEC);
-        if (f < 0) std::abort();
-        return f;
-    }();
-    return fd;
-}
-
 std::vector<Sample> samplesFromReader(std::span<const uint8_t> bytes) {
-    const int fd = fileDescriptor();
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size())) std::abort();
-    const RecordingSamples read = ReaderRegistry::standard().read("/proc/self/fd/" + std::to_string(fd));
+    const RecordingSamples read = ReaderRegistry::standard().read(fuzzcheck::recordingOf(bytes.data(), bytes.size()));
     if (const auto* samples = std::get_if<std::vector<Sample>>(&read.result)) return *samples;
     return {};
 }

@@ -9,19 +9,11 @@
 #include <string>
 
 #include "TelemetryReader.h"
+#include "recording_file.h"
 
 using namespace telemetry;
 
 namespace {
-int fileDescriptor() {
-    static const int fd = [] {
-        const int f = ::memfd_create("fuzz-novatek", MFD_CLOEXEC);
-        if (f < 0) std::abort();
-        return f;
-    }();
-    return fd;
-}
-
 bool usable(const Sample& s) {
     const bool fixOk = !s.fix || (std::isfinite(s.fix->lat) && std::isfinite(s.fix->lon) &&
                                   std::abs(s.fix->lat) <= 90 && std::abs(s.fix->lon) <= 180 &&
@@ -35,9 +27,7 @@ bool usable(const Sample& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int fd = fileDescriptor();
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size)) std::abort();
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string path = fuzzcheck::recordingOf(data, size);
 
     const RecordingSamples read = ReaderRegistry::standard().read(path);
     if (read.reader != "Novatek") return 0;

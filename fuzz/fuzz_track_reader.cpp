@@ -16,19 +16,11 @@
 #include "Mp4Tracks.h"
 #include "PositionFix.h"
 #include "TelemetryReader.h"
+#include "recording_file.h"
 
 using namespace telemetry;
 
 namespace {
-int fileDescriptor() {
-    static const int fd = [] {
-        const int f = ::memfd_create("fuzz-recording", MFD_CLOEXEC);
-        if (f < 0) std::abort();
-        return f;
-    }();
-    return fd;
-}
-
 bool finite(const std::optional<double>& v) { return !v || std::isfinite(*v); }
 
 bool usable(const Sample& s) {
@@ -40,9 +32,7 @@ bool usable(const Sample& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int fd = fileDescriptor();
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size)) std::abort();
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string path = fuzzcheck::recordingOf(data, size);
 
     const std::span<const uint8_t> bytes(data, size);
 #if defined(FUZZ_GOPRO)
