@@ -265,9 +265,10 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
         w.menu->speedTrace->trigger();
         EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
     }
-    // Clear List forgets the marks; the cleared window's chart stays empty.
+    // Clear List forgets the marks and the listed event; the cleared window's chart stays empty.
     w.menu->clearList->trigger();
     EXPECT_FALSE(w.marking().in() || w.marking().out());
+    EXPECT_EQ(eventsList(w).count(), 0);
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
     w.menu->speedTrace->trigger();
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
