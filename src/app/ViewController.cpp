@@ -27,7 +27,6 @@
 #include "ChartInteraction.h"
 #include "ClipMarking.h"
 #include "MarkedSlider.h"
-#include "SpanMarks.h"
 #include "Units.h"
 #include "ClipExportAction.h"
 #include "MainMenu.h"

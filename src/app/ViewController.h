@@ -13,7 +13,6 @@
 #include <memory>
 #include <optional>
 
-#include "ClipMarks.h"
 #include "DriveIndex.h"
 #include "Draw_Graph.h"
 #include "MapInterface.h"
