@@ -25,8 +25,8 @@
 
 #include "ExportTrackAction.h"
 #include "ChartInteraction.h"
+#include "ClipMarking.h"
 #include "MarkedSlider.h"
-#include "SpanMarks.h"
 #include "Units.h"
 #include "ClipExportAction.h"
 #include "MainMenu.h"
@@ -155,6 +155,7 @@ void ViewController::buildWindow() {
                                 QStringLiteral("⚠")});
     leftLayout->addWidget(tableView, 1);
     list_events = new QListWidget(left);
+    list_events->setObjectName(QStringLiteral("eventsList"));
     list_events->setMaximumHeight(110);
     list_events->setUniformItemSizes(true);  // one line each: no need to measure every item
     list_events->setToolTip(tr("Events: a click plays from 5 s before"));
@@ -260,10 +261,6 @@ void ViewController::buildWindow() {
     statusBar();
 
     connect(openButton, &QPushButton::clicked, this, &ViewController::btn_folder_open);
-    connect(list_events, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        proposeEventSpan(item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toDouble());
-        seekToEvent(item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toDouble());
-    });
     connect(settingsButton, &QPushButton::clicked, this, &ViewController::btn_setting);
     connect(snapshotButton, &QPushButton::clicked, this, &ViewController::btn_snapshot);
     // Seek when the knob is let go, or when a click or key moves it a step.
@@ -293,7 +290,7 @@ void ViewController::buildMenu() {
     });
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
     clipExport = new ClipExportAction(library, drives, this);
-    connect(menu->exportClip, &QAction::triggered, this, [this] { clipExport->run(markIn, markOut, UserSettingSpeedUnit); });
+    connect(menu->exportClip, &QAction::triggered, this, [this] { clipExport->run(marking_->in(), marking_->out(), UserSettingSpeedUnit); });
     connect(menu->quit, &QAction::triggered, this, &QWidget::close);
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
     connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });
@@ -310,12 +307,6 @@ void ViewController::buildMenu() {
     connect(menu->volumeUp, &QAction::triggered, this, [this] { player->changeVolume(10); });
     connect(menu->fullScreen, &QAction::triggered, playerView, &VideoPanel::toggleFullScreen);
     connect(menu->leaveFullScreen, &QAction::triggered, playerView, &VideoPanel::leaveFullScreen);
-    connect(menu->markIn, &QAction::triggered, this, [this] { placeMark(true); });
-    connect(menu->markOut, &QAction::triggered, this, [this] { placeMark(false); });
-    connect(menu->clearMarks, &QAction::triggered, this, [this] {
-        markIn.reset(), markOut.reset();
-        showMarks();
-    });
     connect(menu->speedTrace, &QAction::toggled, this, &ViewController::showSpeedTrace);
     intake_->setRecentMenu(menu->recent);
     connect(menu->shortcuts, &QAction::triggered, this, &ViewController::showShortcuts);
@@ -356,9 +347,7 @@ void ViewController::clearList() {
     library.clear();
     drives.clear();
     fittedTrip_.reset();
-    markIn.reset(), markOut.reset();
-    list_events->clear();
-    eventsListedFor_ = 0;
+    marking_->clear();
     label_statistics->clear();
     tableModel_->clear();
     mapView->removeAllOverlays();
@@ -367,7 +356,6 @@ void ViewController::clearList() {
     draw_Graph->setGsensorData(std::nullopt, 0);
     draw_Graph->setEventMarks({});
     draw_Graph->setGsensorGraph(hostView, true);
-    showMarks();
     playerView->showVideo();
     if (auto* picture = qobject_cast<MpvVideoWidget*>(playerView->video())) picture->clear();
     setProgressRange(0.0, 100.0);
@@ -396,6 +384,19 @@ void ViewController::viewDidLoad() {
         slider_video->setValue(int(seconds * 1000));
         player->seekToTime(seconds);
     });
+    marking_ = new ClipMarking(library, drives, list_events,
+                               {[this]() -> std::optional<double> {
+                                    if (playerItem.isEmpty()) return std::nullopt;
+                                    const MediaTime t = player->currentTime();
+                                    return double(t.value) / t.timescale;
+                                },
+                                [this] { return UserSettingSpeedUnit; }},
+                               {static_cast<MarkedSlider*>(slider_video), chartSteering}, this);
+    connect(marking_, &ClipMarking::eventChosen, this, &ViewController::seekToEvent);
+    connect(marking_, &ClipMarking::refused, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
+    connect(menu->markIn, &QAction::triggered, marking_, [this] { marking_->placeMark(true); });
+    connect(menu->markOut, &QAction::triggered, marking_, [this] { marking_->placeMark(false); });
+    connect(menu->clearMarks, &QAction::triggered, marking_, &ClipMarking::clearMarks);
     connect(player, &MediaPlayer::tick, chartSteering,
             [this](MediaTime t) { chartSteering->setCursorSeconds(double(t.value) / t.timescale); });
     draw_Graph->setGsensorGraph(hostView, true);
@@ -420,7 +421,7 @@ void ViewController::loadSettings() {
     drives.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo,
                          library.arrayTable_Problem);
     tableModel_->drivesChanged();
-    showEvents();
+    marking_->showEvents();
     const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
     if (!library.currentStorageVideo.filepathOfNowPlaying.isNull()) showRecordingEvents(row);
 }
@@ -439,30 +440,7 @@ void ViewController::reloadRows(int32_t first, int32_t last) {
     tableModel_->drivesChanged();
     // A batch only adds recordings, and a summary once made stays: only the new
     // ones' events are added, so the list (and what the user chose in it) stays.
-    if (drives.summaries().size() < eventsListedFor_) showEvents();
-    else listEvents(eventsListedFor_);
-}
-
-void ViewController::showEvents() {
-    list_events->clear();
-    eventsListedFor_ = 0;
-    listEvents(0);
-}
-
-void ViewController::listEvents(size_t fromSummary) {
-    const std::vector<trips::RecordingSummary>& summaries = drives.summaries();
-    for (size_t i = fromSummary; i < summaries.size(); ++i)
-        for (const trips::Event& e : summaries[i].events) {
-            const int row = int(e.recording);
-            // Data set before the item joins the list: each setData would lay it out again.
-            auto* item = new QListWidgetItem(QStringLiteral("%1  %2  %3")
-                                                 .arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit),
-                                                      library.arrayTable_Files.value(row)));
-            item->setData(Qt::UserRole, row);
-            item->setData(Qt::UserRole + 1, e.videoSeconds);
-            list_events->addItem(item);
-        }
-    eventsListedFor_ = summaries.size();
+    marking_->eventsAdded();
 }
 
 void ViewController::seekToEvent(int32_t row, double videoSeconds) {
@@ -603,7 +581,7 @@ void ViewController::playTheVideo(int32_t row) {
     else
         draw_Graph->setGsensorData(*storage.telemetry_list.value(row).samples, storage.telemetry_list.value(row).seconds);
     showRecordingEvents(row);
-    showMarks();
+    marking_->showMarks();
     showStatistics();
 }
 
@@ -865,58 +843,17 @@ void ViewController::SettingViewClosed() {
         label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     }
     showStatistics();
-    showEvents();  // their speeds in the new unit too
+    marking_->showEvents();  // their speeds in the new unit too
     if (!storage.filepathOfNowPlaying.isNull()) showRecordingEvents(storage.indexOfNowPlaying);
     showSpeedTrace();
     telemetry::logLine("SettingView Close");
 }
 
-double ViewController::rowSeconds(int32_t row) const {
-    const telemetry::Class_Video_Info& record = *library.currentStorageVideo.video_list.at(row);
-    return record.timescale ? double(record.duration) / record.timescale : double(record.duration_second);
-}
+void ViewController::placeMark(bool in) { marking_->placeMark(in); }
 
-void ViewController::placeMark(bool in) {
-    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
-    if (playerItem.isEmpty() || row < 0) {
-        statusBar()->showMessage(tr("Nothing is playing to mark."), 5000);
-        return;
-    }
-    const MediaTime t = player->currentTime();
-    if (!clips::placeMark(markIn, markOut, in, {row, double(t.value) / t.timescale})) {
-        statusBar()->showMessage(in ? tr("In must come before Out: mark not placed.")
-                                    : tr("Out must come after In: mark not placed."), 5000);
-        return;
-    }
-    showMarks();
-}
+void ViewController::proposeEventSpan(int32_t row, double videoSeconds) { marking_->proposeEventSpan(row, videoSeconds); }
 
-void ViewController::proposeEventSpan(int32_t row, double videoSeconds) {
-    if (!library.isRowIndexed(row) || row >= library.currentStorageVideo.video_list.size()) return;
-    // The span may run on into the recordings either side of the same trip.
-    const trips::Trip* trip = drives.tripOf(row);
-    auto lengthIfSameTrip = [&](int32_t other) -> std::optional<double> {
-        if (!trip || other < int32_t(trip->firstRecording) || other >= int32_t(trip->firstRecording + trip->recordings) ||
-            !library.isRowIndexed(other))
-            return std::nullopt;
-        return rowSeconds(other);
-    };
-    std::tie(markIn, markOut) = clips::eventSpan(row, videoSeconds, rowSeconds(row), lengthIfSameTrip(row - 1),
-                                                 lengthIfSameTrip(row + 1));
-    showMarks();
-}
-
-void ViewController::showMarks() {
-    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
-    const bool open = !library.currentStorageVideo.filepathOfNowPlaying.isNull() && row >= 0 &&
-                      row < library.currentStorageVideo.video_list.size();
-    const clips::RowMarks marks = open ? clips::marksInRow(markIn, markOut, row, rowSeconds(row)) : clips::RowMarks{};
-    auto ms = [](std::optional<double> s) { return s ? std::optional<int>(int(std::lround(*s * 1000))) : std::nullopt; };
-    static_cast<MarkedSlider*>(slider_video)
-        ->setMarks(ms(marks.in), ms(marks.out),
-                   marks.span ? std::optional(std::pair{*ms(marks.span->first), *ms(marks.span->second)}) : std::nullopt);
-    chartSteering->setMarks(marks.in, marks.out, marks.span);
-}
+void ViewController::showMarks() { marking_->showMarks(); }
 
 void ViewController::showSpeedTrace() {
     draw_Graph->setSpeedTrace({menu->speedTrace->isChecked(), trips::speedInUnit(1.0, UserSettingSpeedUnit),

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the file table, the telemetry labels, the chart, and the places
 // for the video and the map. It owns the window's state; the work lives in the
-// subsystems (library, graph, settings) and the controllers it connects (the intake).
+// subsystems (library, graph, settings) and the controllers it connects (the intake,
+// the clip marking).
 
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -12,7 +13,6 @@
 #include <memory>
 #include <optional>
 
-#include "ClipMarks.h"
 #include "DriveIndex.h"
 #include "Draw_Graph.h"
 #include "MapInterface.h"
@@ -27,6 +27,7 @@
 class ExportTrackAction;
 class ChartInteraction;
 class ClipExportAction;
+class ClipMarking;
 class FileTableModel;
 class MainMenu;
 class MapSteering;
@@ -88,6 +89,8 @@ public:
     bool isIndexing() const;
     // Opening, drops, the recent list and indexing; tests answer its dialogs.
     RecordingIntake& intake() { return *intake_; }
+    // The clip marks and the events list; Export Clip takes its marks.
+    ClipMarking& marking() { return *marking_; }
 
     // State.
     RecordingLibrary library;
@@ -113,9 +116,7 @@ public:
     QLabel* label_speed = nullptr;
     QLabel* label_date = nullptr;
     QListWidget* list_events = nullptr;  // every listed recording's events; a click seeks
-    std::optional<int64_t> pendingEventSeek;
-    // The clip span the user marked (I and O); either may be unset.
-    std::optional<clips::TimelineMark> markIn, markOut;  // seconds to seek to once the opening recording plays
+    std::optional<int64_t> pendingEventSeek;  // seconds to seek to once the opening recording plays
     QLabel* label_statistics = nullptr;  // the recording's and its trip's statistics
     QSlider* slider_video = nullptr;
     QLabel* label_position = nullptr;  // "m:ss / m:ss" beside the slider
@@ -152,11 +153,7 @@ private:
     void loadSettings();
     void clearShownRecording();
     void showStatistics();
-    void showEvents();  // the whole list afresh
-    void listEvents(size_t fromSummary);  // adds the events of summaries fromSummary on
-    size_t eventsListedFor_ = 0;           // the summaries whose events list_events holds
     void showRecordingEvents(int32_t row);  // on the chart and the map
-    double rowSeconds(int32_t row) const;    // the recording's length
     void playOn();  // the row after the one playing, if there is one
 
     // What the intake's run tells.
@@ -170,6 +167,7 @@ private:
     bool playingOn_ = false;  // the latest opening follows a recording that played to its end
     std::optional<uint32_t> shownSample_;  // the sample the labels show, of the recording now playing
     FileTableModel* tableModel_ = nullptr;
+    ClipMarking* marking_ = nullptr;
     std::optional<size_t> fittedTrip_;  // the first row of the trip the map was fitted to
     uint64_t routeOpening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
     // Last, so that it goes first: its run writes to the library while it lasts.

@@ -8,11 +8,13 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -87,6 +89,13 @@ inline QString shownCell(QWidget& w, int row, int column) {
 inline int shownRowCount(QWidget& w) { return recordingsTable(w).model()->rowCount(); }
 inline QProgressBar& indexingBar(QWidget& w) { return *w.findChild<QProgressBar*>(QStringLiteral("indexingProgress")); }
 inline QString indexingCount(QWidget& w) { return w.findChild<QLabel*>(QStringLiteral("indexingCount"))->text(); }
+inline QListWidget& eventsList(QWidget& w) { return *w.findChild<QListWidget*>(QStringLiteral("eventsList")); }
+// Clicks the listed event as the mouse does.
+inline void clickEvent(QWidget& w, int index) {
+    QListWidget& list = eventsList(w);
+    list.scrollToItem(list.item(index));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(index)).center());
+}
 // The window's action or button of this text (with its '&'); the test stops at a missing one.
 inline QAction& actionNamed(QWidget& w, const QString& text) {
     for (QAction* a : w.findChildren<QAction*>())

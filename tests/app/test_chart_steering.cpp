@@ -18,6 +18,7 @@
 #include <QValueAxis>
 
 #include "AppTestSupport.h"
+#include "ClipMarking.h"
 #include "ChartInteraction.h"
 #include "MainMenu.h"
 #include "SpanMarks.h"
@@ -228,17 +229,17 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
         makeRecordingOf(QDir(tmp.path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), cut[i]);
     ViewController w{MpvPlayer::Output::None};
     ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-    ASSERT_EQ(w.list_events->count(), 1);
-    QListWidgetItem* event = w.list_events->item(0);
+    ASSERT_EQ(eventsList(w).count(), 1);
+    QListWidgetItem* event = eventsList(w).item(0);
     ASSERT_EQ(event->data(Qt::UserRole).toInt(), 1);
     const double at = event->data(Qt::UserRole + 1).toDouble();
     ASSERT_LT(at, 10.0);
-    emit w.list_events->itemClicked(event);
-    EXPECT_EQ(std::pair(w.markIn, w.markOut), std::pair(std::optional(TimelineMark{0, 20 + at - 10}),
+    clickEvent(w, 0);
+    EXPECT_EQ(std::pair(w.marking().in(), w.marking().out()), std::pair(std::optional(TimelineMark{0, 20 + at - 10}),
                                                         std::optional(TimelineMark{1, at + 5})));
     w.menu->clearMarks->trigger();
-    EXPECT_FALSE(w.markIn || w.markOut);
-    emit w.list_events->itemClicked(event);
+    EXPECT_FALSE(w.marking().in() || w.marking().out());
+    clickEvent(w, 0);
 
     w.playTheVideo(0);
     EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
@@ -264,9 +265,10 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
         w.menu->speedTrace->trigger();
         EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
     }
-    // Clear List forgets the marks; the cleared window's chart stays empty.
+    // Clear List forgets the marks and the listed event; the cleared window's chart stays empty.
     w.menu->clearList->trigger();
-    EXPECT_FALSE(w.markIn || w.markOut);
+    EXPECT_FALSE(w.marking().in() || w.marking().out());
+    EXPECT_EQ(eventsList(w).count(), 0);
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
     w.menu->speedTrace->trigger();
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());

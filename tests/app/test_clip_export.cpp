@@ -15,6 +15,7 @@
 #include <QXYSeries>
 
 #include "AppTestSupport.h"
+#include "ClipMarking.h"
 #include "ClipExportAction.h"
 #include "FileTableModel.h"
 #include "Files.h"
@@ -144,8 +145,7 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         told.clear();
-        w.markIn = c.in;
-        w.markOut = c.out;
+        w.marking().setMarks(c.in, c.out);
         choices = c.choices;
         target = QDir(out.path()).filePath(QString::fromUtf8(c.target));
         exportClip();
@@ -182,8 +182,7 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
     for (const char* name : {"card/REC_0001.MP4", "card/REC_0004.MP4"}) {
         SCOPED_TRACE(name);
         told.clear();
-        w.markIn = TimelineMark{0, 1};
-        w.markOut = TimelineMark{1, 1};
+        w.marking().setMarks(TimelineMark{0, 1}, TimelineMark{1, 1});
         choices = ClipChoices{};
         target = links.filePath(QString::fromUtf8(name));
         const qint64 size = QFileInfo(target).size();
@@ -200,8 +199,7 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
     // Cancel in the progress dialog at once (the recordings' sound still being probed)
     // or once ffmpeg reports: no clip, no partial file, no message.
     told.clear();
-    w.markIn = TimelineMark{0, 0};
-    w.markOut = TimelineMark{2, 2};
+    w.marking().setMarks(TimelineMark{0, 0}, TimelineMark{2, 2});
     choices = ClipChoices{};
     target = QDir(out.path()).filePath(QStringLiteral("cancelled.mp4"));
     auto cancel = [&] {

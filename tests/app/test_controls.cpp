@@ -131,7 +131,7 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                  QString::number(indexingBar(w).value()),
                                  QString::number(w.player->isOpen()),
                                  QString::number(w.drives.summaries().size() + w.drives.trips().size()),
-                                 QString::number(w.list_events->count()),
+                                 QString::number(eventsList(w).count()),
                                  w.label_statistics->text(),
                                  pointTexts({w.mapView->centre(), {w.mapView->zoom(), 0}}).join(' '),
                                  QString::number(timeAxis->max())};

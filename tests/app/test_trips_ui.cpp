@@ -134,14 +134,14 @@ TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
 }
 
 TEST_F(TripsWindow, EventOnChartMapAndList) {
-    ASSERT_EQ(w.list_events->count(), 1);
+    ASSERT_EQ(eventsList(w).count(), 1);
     // The speed lost, in the unit of the settings, as the map and the labels give it.
     double lost[2] = {};
     for (int unit : {0, 1}) {
         QSettings().setValue("PresetSpeedUnit", unit);
         w.SettingViewClosed();
-        ASSERT_EQ(w.list_events->count(), 1);
-        const QString item = w.list_events->item(0)->text();
+        ASSERT_EQ(eventsList(w).count(), 1);
+        const QString item = eventsList(w).item(0)->text();
         const QString ending = unit ? " km/h lost  REC_0002.MP4" : " mph lost  REC_0002.MP4";
         EXPECT_TRUE(item.startsWith("0:12  hard-braking, ") && item.endsWith(ending)) << item.toStdString();
         lost[unit] = item.section(' ', 3, 3).toDouble();
@@ -169,21 +169,21 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     EXPECT_EQ(w.mapView->annotations().last().title, "Event");
     // From another recording, the click opens the event's first, to play 5 s before it.
     w.playTheVideo(3);
-    emit w.list_events->itemClicked(w.list_events->item(0));
+    clickEvent(w, 0);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
     EXPECT_EQ(w.pendingEventSeek, std::optional<int64_t>(7));
 
     // Recordings indexed later add their events below, leaving the event the user
     // chose chosen.
-    w.list_events->setCurrentRow(0);
-    const QString chosen = w.list_events->item(0)->text();
+    eventsList(w).setCurrentRow(0);
+    const QString chosen = eventsList(w).item(0)->text();
     ASSERT_TRUE(dir.mkdir("more") && QFile::copy(dir.filePath("REC_0002.MP4"), dir.filePath("more/REC_0008.MP4")));
     ASSERT_TRUE(openIndexed(w, {dir.filePath("more/REC_0008.MP4")}));
-    ASSERT_EQ(w.list_events->count(), 2);
-    EXPECT_EQ(w.list_events->currentRow(), 0);
-    EXPECT_EQ(w.list_events->item(0)->text(), chosen);
-    EXPECT_TRUE(w.list_events->item(1)->text().endsWith("  REC_0008.MP4")) << w.list_events->item(1)->text().toStdString();
+    ASSERT_EQ(eventsList(w).count(), 2);
+    EXPECT_EQ(eventsList(w).currentRow(), 0);
+    EXPECT_EQ(eventsList(w).item(0)->text(), chosen);
+    EXPECT_TRUE(eventsList(w).item(1)->text().endsWith("  REC_0008.MP4")) << eventsList(w).item(1)->text().toStdString();
 }
 
 TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {
@@ -202,7 +202,7 @@ TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {
         dialog.eventSensitivity->setCurrentIndex(c.chosen);
         dialog.btn_save_and_close();
         EXPECT_EQ(QSettings().value("EventSensitivity").toInt(), c.chosen);
-        EXPECT_EQ(w.list_events->count() > 1, c.moreThanTheBraking);
+        EXPECT_EQ(eventsList(w).count() > 1, c.moreThanTheBraking);
     }
 }
 

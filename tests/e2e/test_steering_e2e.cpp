@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "ClipMarking.h"
 #include "ChartInteraction.h"
 #include "FileTableView.h"
 #include "MarkedSlider.h"
@@ -76,9 +77,9 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     ASSERT_TRUE(waitUntil([&] { return *w.chartSteering->cursorSeconds() > before + 0.05; }, 5000))
         << *w.chartSteering->cursorSeconds() << " at " << seconds(w.player->currentTime()) << " from " << before;
     QTest::keyClick(&w, Qt::Key_O);
-    ASSERT_TRUE(w.markIn && w.markOut);
-    EXPECT_NEAR(w.markIn->seconds, 2.6, 0.15);
-    EXPECT_NEAR(w.markOut->seconds, 6.1, 0.05);
+    ASSERT_TRUE(w.marking().in() && w.marking().out());
+    EXPECT_NEAR(w.marking().in()->seconds, 2.6, 0.15);
+    EXPECT_NEAR(w.marking().out()->seconds, 6.1, 0.05);
     const auto span = static_cast<MarkedSlider*>(w.slider_video)->span();
     ASSERT_TRUE(span);
     EXPECT_NEAR(span->first, 2600, 150);
@@ -88,5 +89,5 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     w.player->seekToSeconds(1);
     ASSERT_TRUE(waitUntil([&] { return seconds(w.player->currentTime()) < 1.05; }, 5000));
     QTest::keyClick(&w, Qt::Key_O);
-    EXPECT_NEAR(w.markOut->seconds, 6.1, 0.05);
+    EXPECT_NEAR(w.marking().out()->seconds, 6.1, 0.05);
 }
