@@ -26,22 +26,17 @@
 #include "ExportTrackAction.h"
 #include "ChartInteraction.h"
 #include "ClipMarking.h"
+#include "TripMap.h"
 #include "MarkedSlider.h"
 #include "Units.h"
 #include "ClipExportAction.h"
 #include "MainMenu.h"
-#include "MapSteering.h"
 #include "PlaybackSpeed.h"
 #include "SubtitleTrackReader.h"
-#include "Track.h"
 #include "MpvVideoWidget.h"
 #include "PlaybackTick.h"
-#include "RecordedTrack.h"
-#include "ImageRotation.h"
 #include "Snapshot.h"
 #include "TileLoader.h"
-#include "TrackEnds.h"
-#include "TrackRegion.h"
 #include "PositionFix.h"
 #include "VideoPanel.h"
 #include "FileTableModel.h"
@@ -53,9 +48,6 @@
 
 namespace {
 
-const QString kEventAnnotation = QStringLiteral("Event");
-constexpr int kTripLevel = 1;          // the trip's other recordings, drawn grey
-
 QLabel* telemetryLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont f = label->font();
@@ -64,13 +56,6 @@ QLabel* telemetryLabel(const QString& text, QWidget* parent) {
     label->setFont(f);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
-}
-
-QStringList coordinateSetOf(const telemetry::Class_Video_Info& record) {
-    QStringList set;
-    if (record.array_coordinate_set)
-        for (const std::string& entry : *record.array_coordinate_set) set.append(QString::fromStdString(entry));
-    return set;
 }
 
 // A click on the slider's groove goes to the clicked place, not a page toward it.
@@ -220,8 +205,13 @@ void ViewController::buildWindow() {
 
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
                             this);
-    mapSteering = new MapSteering(mapView, menu->fitTrip, menu->followVehicle, this);
-    connect(mapSteering, &MapSteering::seekRequested, this, &ViewController::seekTo);
+    mapView->setObjectName(QStringLiteral("map"));
+    tripMap_ = new TripMap(mapView, directions, library, drives, menu->fitTrip, menu->followVehicle, this);
+    connect(tripMap_, &TripMap::seekRequested, this, &ViewController::seekTo);
+    connect(tripMap_, &TripMap::routeRequested, this, [this](GeoCoordinate from, GeoCoordinate to) {
+        source = from;
+        destination = to;
+    });
 
     auto* labels = new QWidget(this);
     auto* labelLayout = new QVBoxLayout(labels);
@@ -340,18 +330,15 @@ void ViewController::clearList() {
         statusBar()->showMessage(tr("The list can be cleared once the recordings are indexed."), 5000);
         return;
     }
-    ++routeOpening_;
     disconnect(rateObservation_);
     player->close();
     clearShownRecording();
     library.clear();
     drives.clear();
-    fittedTrip_.reset();
     marking_->clear();
     label_statistics->clear();
     tableModel_->clear();
-    mapView->removeAllOverlays();
-    mapView->resetView();
+    tripMap_->clear();
     // The chart's axis as at start: no length, no events.
     draw_Graph->setGsensorData(std::nullopt, 0);
     draw_Graph->setEventMarks({});
@@ -485,8 +472,7 @@ void ViewController::clearShownRecording() {
     label_gz->setText(QStringLiteral("Z : -"));
     label_speed->setText(QStringLiteral("SPEED : -"));
     label_date->setText(QStringLiteral("DATE: -"));
-    for (const MapAnnotation& a : mapView->annotations()) mapView->removeAnnotation(a.id);
-    mapSteering->clear();
+    tripMap_->clearMarkers();
     slider_video->setRange(0, 0);
     playerView->setFullScreenButtonVisible(false);
     shownSample_.reset();
@@ -506,18 +492,12 @@ void ViewController::showStatistics() {
 
 void ViewController::playTheVideo(int32_t row) {
     playingOn_ = false;
-    ++routeOpening_;  // answers still on their way belong to the previous opening
     pendingEventSeek.reset();
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
-    mapView->removeAllOverlays();
     CurrentStorageVideo& storage = library.currentStorageVideo;
     if (!library.isRowIndexed(row) || row >= storage.video_list.size()) {
         telemetry::logLine("NotLoading...");
-        // The trip's lines are gone, so go its markers: the ends and events would
-        // mark a trip no longer drawn. The vehicle marker stays with the video still playing.
-        mapSteering->clear();
-        for (const MapAnnotation& a : mapView->annotations())
-            if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
+        tripMap_->hideTrip();
         return;
     }
     clearShownRecording();
@@ -536,44 +516,7 @@ void ViewController::playTheVideo(int32_t row) {
     playerView->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));
     statusBar()->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));
 
-    // Each end of the trip, negated by its own hemisphere flag alone.
-    auto signedValue = [](const telemetry::Text& text, uint32_t flag) {
-        const double v = telemetry::floatingValue(text);
-        return flag == 1 ? v * -1.0 : v;
-    };
-    // The rest of the trip in grey, under the recording's own track; the map fits it all.
-    const trips::Trip* trip = drives.tripOf(row);
-    const std::vector<RecordingRecord> fitted = fitRecords(storage.video_list, row, trip);
-    std::vector<const std::vector<telemetry::Sample>*> tripSamples{storage.telemetry_list.value(row).samples.get()};
-    if (trip)
-        for (size_t k = trip->firstRecording; k < trip->firstRecording + trip->recordings; ++k) {
-            if (int32_t(k) == row) continue;  // the recording itself, drawn in red
-            const auto& samples = storage.telemetry_list.value(qsizetype(k)).samples;
-            if (!samples) continue;
-            tripSamples.push_back(samples.get());
-            for (const std::vector<trips::GeoPoint>& run : trips::trackRuns(*samples)) {
-                MapPolyline line{{}, kTripLevel};
-                for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
-                mapView->addOverlay(line);
-            }
-        }
-    // Within one trip the fit is the same: the view stays where the driver left it.
-    const std::optional<size_t> tripStart = trip ? std::optional<size_t>(trip->firstRecording) : std::nullopt;
-    if (!tripStart || tripStart != fittedTrip_)
-        if (const auto region = trackRegion(tripSamples))
-            mapView->setRegion(region->centre, region->spanLatitude, region->spanLongitude, true);
-    fittedTrip_ = tripStart;
-    // The recording's samples as decoded; another camera's rows have nothing else.
-    std::vector<std::shared_ptr<const std::vector<telemetry::Sample>>> fittedSamples;
-    for (int32_t k : fitRows(storage.video_list.size(), row, trip))
-        if (const auto& s = storage.telemetry_list.value(k).samples) fittedSamples.push_back(s);
-    mapSteering->showRecording(record, fitted,
-                               record->addrOfAmbarella_EXT == 0 ? storage.telemetry_list.value(row).samples : nullptr,
-                               std::move(fittedSamples));
-    getDirections(signedValue(record->Start_Lat, record->sign_start_lat), signedValue(record->Start_Lon, record->sign_start_lon),
-                  signedValue(record->End_Lat, record->sign_end_lat), signedValue(record->End_Lon, record->sign_end_lon),
-                  signedValue(record->Center_Lat, record->sign_center_lat),
-                  signedValue(record->Center_Lon, record->sign_center_lon), coordinateSetOf(*record));
+    tripMap_->showRecording(row);
 
     if (record->addrOfAmbarella_EXT != 0 || !storage.telemetry_list.value(row).samples)
         draw_Graph->setGsensorData(record->array_SubtileInfo, record->num_subtitle,
@@ -589,13 +532,10 @@ void ViewController::showRecordingEvents(int32_t row) {
     const std::vector<trips::Event> none;
     const std::vector<trips::Event>& events = drives.has(row) ? drives.summaries().at(size_t(row)).events : none;
     std::vector<EventMark> marks;
-    for (const MapAnnotation& a : mapView->annotations())
-        if (a.title == kEventAnnotation) mapView->removeAnnotation(a.id);
-    for (const trips::Event& e : events) {
+    for (const trips::Event& e : events)
         marks.push_back({e.videoSeconds,
                          QStringLiteral("%1 %2").arg(durationText(e.videoSeconds), eventDescription(e, UserSettingSpeedUnit))});
-        if (e.position) mapView->addAnnotation({e.position->lat, e.position->lon}, kEventAnnotation);
-    }
+    tripMap_->showEvents(row);
     draw_Graph->setEventMarks(std::move(marks));
     draw_Graph->setGsensorGraph(hostView, false);
 }
@@ -657,7 +597,7 @@ void ViewController::tick(MediaTime time) {
     library.currentStorageVideo.currentdegree = telemetry::integerValue(sample.heading);
     const MarkerPosition marker = tickMarker(sample);
     if (marker.moves && telemetry::positionFix(sample))
-        moveVehicleMarker(marker.latitude, marker.longitude, library.currentStorageVideo.currentdegree);
+        tripMap_->vehicleAt(marker.latitude, marker.longitude, library.currentStorageVideo.currentdegree);
     showTickTexts(tickTexts(sample, UserSettingSpeedUnit));
 }
 
@@ -670,16 +610,7 @@ void ViewController::showTickTexts(const TickTexts& texts) {
 }
 
 void ViewController::moveVehicleMarker(double latitude, double longitude, int32_t heading) {
-    for (const MapAnnotation& a : mapView->annotations())
-        if (a.title == QLatin1String("Start") || a.title == QLatin1String("End")) mapView->removeAnnotation(a.id);
-    mapView->addAnnotation({latitude, longitude}, QStringLiteral("Start"), heading);
-    mapSteering->vehicleMoved({latitude, longitude});
-    // The events' warnings stay drawn above the car.
-    for (const MapAnnotation& a : mapView->annotations())
-        if (a.title == kEventAnnotation) {
-            mapView->removeAnnotation(a.id);
-            mapView->addAnnotation(a.coordinate, a.title);
-        }
+    tripMap_->vehicleAt(latitude, longitude, heading);
 }
 
 void ViewController::tickOnSamples(float positionMs, const std::vector<telemetry::Sample>& samples) {
@@ -688,7 +619,7 @@ void ViewController::tickOnSamples(float positionMs, const std::vector<telemetry
     const telemetry::Sample& sample = samples[*index];
     shownSample_ = uint32_t(std::min<size_t>(*index, UINT32_MAX));
     if (sample.headingDegrees) library.currentStorageVideo.currentdegree = int32_t(std::lround(*sample.headingDegrees));
-    if (sample.fix) moveVehicleMarker(sample.fix->lat, sample.fix->lon, library.currentStorageVideo.currentdegree);
+    if (sample.fix) tripMap_->vehicleAt(sample.fix->lat, sample.fix->lon, library.currentStorageVideo.currentdegree);
     showTickTexts(tickTexts(sample, UserSettingSpeedUnit));
 }
 
@@ -715,84 +646,17 @@ void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "P
 
 void ViewController::getDirections(double startLat, double startLon, double endLat, double endLon, double centreLat,
                                    double centreLon, const QStringList& coordinateSet) {
-    Q_UNUSED(centreLat);  // the map shows the whole track instead (trackRegion)
-    Q_UNUSED(centreLon);
-    destination = {endLat / 10000.0, endLon / 10000.0};
-    source = {startLat / 10000.0, startLon / 10000.0};
-    if (!telemetry::isUsableCoordinate(source.latitude, source.longitude) ||
-        !telemetry::isUsableCoordinate(destination.latitude, destination.longitude)) {
-        drawRoute(coordinateSet);  // no route between places that are not on Earth
-        return;
-    }
-    const uint64_t opening = routeOpening_;
-    directions->calculateDirections(source, destination, [this, coordinateSet, opening](const DirectionsAnswer& answer) {
-        if (opening != routeOpening_) {
-            telemetry::logLine("Dropped the route of a recording no longer open");
-            return;
-        }
-        if (!answer.ok()) {
-            telemetry::logLine("ERROR");
-            telemetry::logLine(answer.error.toStdString());
-            // Offline, or no road between the ends: the recorded track is at hand.
-            drawRoute(coordinateSet);
-            return;
-        }
-        if (answer.routes.isEmpty() || answer.routes.first().steps.size() >= 4) drawRoute(coordinateSet);
-        else showRoute(answer);
-    });
+    tripMap_->getDirections(startLat, startLon, endLat, endLon, centreLat, centreLon, coordinateSet);
 }
 
-void ViewController::showRoute(const DirectionsAnswer& response) {
-    for (const Route& route : response.routes) {
-        mapView->addOverlay({route.polyline, 0});
-        for (const RouteStep& step : route.steps) telemetry::logLine(step.instructions.toStdString());
-    }
-}
+void ViewController::showRoute(const DirectionsAnswer& response) { tripMap_->showRoute(response); }
 
-void ViewController::drawRoute(const QStringList& coordinateSet) {
-    // Every fix of the open recording, where its markers and a click on the line
-    // (MapSteering) expect it; one line per run of them: no line across a gap
-    // without a fix. The map thins what a pixel cannot show.
-    const CurrentStorageVideo& storage = library.currentStorageVideo;
-    const int32_t row = storage.indexOfNowPlaying;
-    if (!storage.filepathOfNowPlaying.isNull() && row >= 0 && row < storage.video_list.size()) {
-        static const std::vector<telemetry::Sample> kNone;
-        const auto& samples = storage.telemetry_list.value(row).samples;
-        const auto runs = trips::trackRuns(samples ? *samples : kNone);
-        for (const std::vector<trips::GeoPoint>& run : runs) {
-            MapPolyline line;
-            for (const trips::GeoPoint& p : run) line.points.append({p.lat, p.lon});
-            mapView->addOverlay(line);
-        }
-        if (!runs.empty()) return;
-    }
-    mapView->addOverlay(recordedTrack(coordinateSet));
-}
+void ViewController::drawRoute(const QStringList& coordinateSet) { tripMap_->drawRoute(coordinateSet); }
 
-QPen ViewController::rendererForOverlay(const MapPolyline& line) {
-    return line.level == kTripLevel ? QPen(QColor(110, 110, 110), 2.5) : QPen(Qt::red, 4.0);
-}
+QPen ViewController::rendererForOverlay(const MapPolyline& line) { return tripMap_->rendererForOverlay(line); }
 
 std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& annotation) {
-    if (annotation.title == kEventAnnotation) {
-        static const QImage warning = [] {
-            QImage image(18, 16, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(Qt::black, 1.0));
-            p.setBrush(QColor(255, 170, 0));
-            p.drawPolygon(QPolygonF({QPointF(9, 1), QPointF(17, 15), QPointF(1, 15)}));
-            p.drawText(QRectF(0, 4, 18, 12), Qt::AlignCenter, QStringLiteral("!"));
-            return image;
-        }();
-        return warning;
-    }
-    if (auto end = trackEndImage(annotation.title)) return end;
-    if (annotation.title != QLatin1String("Start")) return std::nullopt;
-    static const QImage icon(QStringLiteral(":/ic_tracking_32.png"));
-    // The heading it was placed with: a later tick without a fix must not turn it.
-    return imageRotated(icon, float(360 - int64_t(annotation.heading)));
+    return tripMap_->viewForAnnotation(annotation);
 }
 
 void ViewController::btn_snapshot() {

@@ -2,7 +2,7 @@
 // The main window: the file table, the telemetry labels, the chart, and the places
 // for the video and the map. It owns the window's state; the work lives in the
 // subsystems (library, graph, settings) and the controllers it connects (the intake,
-// the clip marking).
+// the clip marking, the map).
 
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -30,7 +30,7 @@ class ClipExportAction;
 class ClipMarking;
 class FileTableModel;
 class MainMenu;
-class MapSteering;
+class TripMap;
 class FileTableView;
 class QChartView;
 class QLabel;
@@ -91,6 +91,8 @@ public:
     RecordingIntake& intake() { return *intake_; }
     // The clip marks and the events list; Export Clip takes its marks.
     ClipMarking& marking() { return *marking_; }
+    // What the map shows: the route or track, the trip, the markers.
+    TripMap& tripMap() { return *tripMap_; }
 
     // State.
     RecordingLibrary library;
@@ -127,7 +129,6 @@ public:
     QPushButton* snapshotButton = nullptr;
     MainMenu* menu = nullptr;
     ExportTrackAction* trackExport = nullptr;  // File ▸ Export Track…; tests put their own in
-    MapSteering* mapSteering = nullptr;  // track clicks, Fit Trip, Follow Vehicle, the track's ends
     ClipExportAction* clipExport = nullptr;  // File ▸ Export Clip…
     QLabel* label_rate = nullptr;  // the playback speed, on the control bar
     ChartInteraction* chartSteering = nullptr;  // cursor, marks and seeking on the chart
@@ -168,8 +169,7 @@ private:
     std::optional<uint32_t> shownSample_;  // the sample the labels show, of the recording now playing
     FileTableModel* tableModel_ = nullptr;
     ClipMarking* marking_ = nullptr;
-    std::optional<size_t> fittedTrip_;  // the first row of the trip the map was fitted to
-    uint64_t routeOpening_ = 0;  // counts playTheVideo calls; a route answer carries the count it was asked at
+    TripMap* tripMap_ = nullptr;
     // Last, so that it goes first: its run writes to the library while it lasts.
     std::unique_ptr<RecordingIntake> intake_;
 };

@@ -19,10 +19,14 @@ struct MapPolyline {
 };
 
 struct MapAnnotation {
+    // What a marker stands for, and its layer: a later kind is drawn above an
+    // earlier one whatever the order they were added in.
+    enum class Kind { Other, TrackEnd, Vehicle, Event };
     int id = 0;
     GeoCoordinate coordinate;
     QString title;
     int32_t heading = 0;  // whole degrees, as recorded when the annotation was placed
+    Kind kind = Kind::Other;
 };
 
 class MapInterface {
@@ -34,5 +38,6 @@ public:
     virtual QList<MapPolyline> overlays() const = 0;
     virtual QList<MapAnnotation> annotations() const = 0;
     virtual void removeAnnotation(int id) = 0;
-    virtual int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0) = 0;
+    virtual int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0,
+                              MapAnnotation::Kind kind = MapAnnotation::Kind::Other) = 0;
 };

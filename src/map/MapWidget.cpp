@@ -134,8 +134,11 @@ void MapWidget::removeAnnotation(int id) {
     update();
 }
 
-int MapWidget::addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading) {
-    points_.append({++lastId_, coordinate, title, heading});
+int MapWidget::addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading, MapAnnotation::Kind kind) {
+    // Placed in its layer: a marker replaced on every tick stays under those above it.
+    const auto above = std::upper_bound(points_.begin(), points_.end(), kind,
+                                        [](MapAnnotation::Kind k, const MapAnnotation& a) { return k < a.kind; });
+    points_.insert(above, {++lastId_, coordinate, title, heading, kind});
     update();
     return lastId_;
 }

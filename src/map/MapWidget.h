@@ -48,9 +48,11 @@ public:
     void addOverlay(const MapPolyline& line) override;
     void removeAllOverlays() override;
     QList<MapPolyline> overlays() const override { return lines_; }
+    // In the order they are drawn, bottom first.
     QList<MapAnnotation> annotations() const override { return points_; }
     void removeAnnotation(int id) override;
-    int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0) override;
+    int addAnnotation(GeoCoordinate coordinate, const QString& title, int32_t heading = 0,
+                      MapAnnotation::Kind kind = MapAnnotation::Kind::Other) override;
 
     // A small button for the action under the zoom buttons.
     void addButton(QAction* action);
@@ -111,7 +113,7 @@ private:
     QImage layer_;           // the lines as last drawn
     QPointF piecesOrigin_{qQNaN(), qQNaN()};
     QSize piecesSize_;
-    QList<MapAnnotation> points_;
+    QList<MapAnnotation> points_;  // kept in drawing order: by kind, then as added
     int lastId_ = 0;
     int calloutId_ = 0;  // the marker whose title shows, 0 for none
     static constexpr GeoCoordinate kStartCentre{20.0, 0.0};

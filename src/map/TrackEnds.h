@@ -1,6 +1,6 @@
 #pragma once
 // Where a recording's track begins and ends, and the small dots that mark them.
-// Their titles are their own: the tick replaces the markers titled "Start" and "End".
+// Their titles name them in the callout; the start and the end dot are told apart by them.
 
 #include <QImage>
 #include <QString>

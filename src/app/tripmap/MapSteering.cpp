@@ -89,8 +89,8 @@ void MapSteering::showRecording(RecordingRecord record, std::vector<RecordingRec
     fittedSamples_ = std::move(fittedSamples);
     if (!record_) return;
     const TrackEnds ends = samples_ ? trackEnds(*samples_) : trackEnds(*record_);
-    if (ends.start) endMarkers_.push_back(map_->addAnnotation(*ends.start, QString::fromLatin1(kTrackStartTitle)));
-    if (ends.end) endMarkers_.push_back(map_->addAnnotation(*ends.end, QString::fromLatin1(kTrackEndTitle)));
+    if (ends.start) endMarkers_.push_back(map_->addAnnotation(*ends.start, QString::fromLatin1(kTrackStartTitle), 0, MapAnnotation::Kind::TrackEnd));
+    if (ends.end) endMarkers_.push_back(map_->addAnnotation(*ends.end, QString::fromLatin1(kTrackEndTitle), 0, MapAnnotation::Kind::TrackEnd));
 }
 
 void MapSteering::clear() {
