@@ -24,6 +24,7 @@
 #include "Drive.h"
 #include "Log.h"
 #include "MapInterface.h"
+#include "MapWidget.h"
 #include "QtPrinters.h"
 #include "SyntheticMp4.h"
 
@@ -68,6 +69,31 @@ inline QString makeRecording(const QDir& dir, const QString& name, int seconds, 
     }
     makeRecordingAt(QFile::encodeName(path).toStdString(), seconds);
     return path;
+}
+
+// The window's map as the user sees it.
+inline MapWidget& mapOf(const QWidget& window) {
+    auto* map = window.findChild<MapWidget*>(QStringLiteral("map"));
+    if (!map) throw std::runtime_error("the window has no map");
+    return *map;
+}
+
+// The map as drawn now. Drawing a window not yet shown lays it out first, which
+// may resize the map: it is drawn again until its size holds.
+inline QImage shownMap(MapWidget& map) {
+    QImage shown;
+    do {
+        shown = QImage(map.size(), QImage::Format_ARGB32);
+        map.render(&shown);
+    } while (shown.size() != map.size());
+    return shown;
+}
+
+// The colour the map draws at a place, with the place in the middle of its view.
+inline QColor drawnAt(MapWidget& map, GeoCoordinate place, double zoom) {
+    shownMap(map);  // laid out first: the place's pixel depends on the map's size
+    map.setView(place, zoom);
+    return shownMap(map).pixelColor(map.toWidget(place).toPoint());
 }
 
 // Serves queued calls until the condition holds (or gives up after a while).

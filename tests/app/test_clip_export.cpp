@@ -22,6 +22,7 @@
 #include "MainMenu.h"
 #include "PlayableMp4.h"
 #include "Process.h"
+#include "TripMap.h"
 #include "ViewController.h"
 
 namespace {
@@ -93,9 +94,8 @@ QStringList onScreen(ViewController& w, int row, double seconds) {
     w.tick({int64_t(seconds * 1000), 1000});
     QStringList shown{w.label_gx->text(), w.label_gy->text(), w.label_gz->text(), w.label_speed->text(),
                       w.label_date->text()};
-    for (const MapAnnotation& a : w.mapView->annotations())
-        if (a.title == QLatin1String("Start"))
-            shown << QStringLiteral("car at %1,%2").arg(a.coordinate.latitude, 0, 'g', 10).arg(a.coordinate.longitude, 0, 'g', 10);
+    for (const MapAnnotation& a : w.tripMap().markers(MapAnnotation::Kind::Vehicle))
+        shown << QStringLiteral("car at %1,%2").arg(a.coordinate.latitude, 0, 'g', 10).arg(a.coordinate.longitude, 0, 'g', 10);
     return shown;
 }
 

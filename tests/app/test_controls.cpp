@@ -117,7 +117,7 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
 
     // Nothing of the old rows may be taken for the rows that come next, nor stay on screen:
     // the map back at the whole world, the chart's time axis at nothing.
-    ASSERT_GT(w.mapView->zoom(), 10);
+    ASSERT_GT(mapOf(w).zoom(), 10);
     actionNamed(w, "&Clear List").trigger();
     const MapWidget fresh{QString()};
     const auto* timeAxis = qobject_cast<const QValueAxis*>(w.hostView->chart()->axes(Qt::Horizontal).value(0));
@@ -127,13 +127,13 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                  QString::number(w.library.isRowIndexed(0)),
                                  w.windowTitle(),
                                  w.label_date->text(),
-                                 QString::number(w.mapView->overlays().size()),
+                                 QString::number(mapOf(w).overlays().size() + mapOf(w).annotations().size()),
                                  QString::number(indexingBar(w).value()),
                                  QString::number(w.player->isOpen()),
                                  QString::number(w.drives.summaries().size() + w.drives.trips().size()),
                                  QString::number(eventsList(w).count()),
                                  w.label_statistics->text(),
-                                 pointTexts({w.mapView->centre(), {w.mapView->zoom(), 0}}).join(' '),
+                                 pointTexts({mapOf(w).centre(), {mapOf(w).zoom(), 0}}).join(' '),
                                  QString::number(timeAxis->max())};
     EXPECT_EQ(cleared, (QStringList{"0", "0", "0", "dashcam-viewer", "DATE: -", "0", "0", "0", "0", "0", "",
                                     pointTexts({fresh.centre(), {fresh.zoom(), 0}}).join(' '), "0"}));

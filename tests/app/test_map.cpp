@@ -15,6 +15,7 @@
 #include "TileLoader.h"
 #include "TrackPath.h"
 #include "TrackRegion.h"
+#include "TripMap.h"
 #include "ViewController.h"
 #include "WebMercator.h"
 
@@ -99,11 +100,15 @@ TEST(ImageRotation, MarkerTurnsToTheHeading) {
             for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q), qAlpha(p) - qAlpha(q)})
                 ASSERT_LE(std::abs(d), 8) << x << "," << y;
         }
-    // The window's marker keeps the heading it was placed with, not a later tick's.
+    // The window's marker, titled "Start", keeps the heading it was placed with, not a later tick's.
     ViewController w(MpvPlayer::Output::None);
+    w.moveVehicleMarker(48.1, 11.5, 90);
     w.library.currentStorageVideo.currentdegree = 0;
-    EXPECT_EQ(w.viewForAnnotation({1, {48.1, 11.5}, "Start", 90}), std::optional(imageRotated(icon, 360 - 90)));
-    EXPECT_FALSE(w.viewForAnnotation({2, {}, "End", 90}).has_value());  // the map's default look
+    const QList<MapAnnotation> vehicle = w.tripMap().markers(MapAnnotation::Kind::Vehicle);
+    ASSERT_EQ(vehicle.size(), 1);
+    EXPECT_EQ(vehicle[0].title, "Start");
+    EXPECT_EQ(w.tripMap().viewForAnnotation(vehicle[0]), std::optional(imageRotated(icon, 360 - 90)));
+    EXPECT_FALSE(w.tripMap().viewForAnnotation({2, {}, "End", 90}).has_value());  // the map's default look
 }
 
 TEST(MapWidget, RedLineAndMarkerWhereTheProjectionPutsThem) {
@@ -356,12 +361,12 @@ TEST(MapInWindow, RouteOfARecordingNoLongerOpenIsDropped) {
     LogCapture log;
     w->playTheVideo(0);
     w->playTheVideo(1);  // while the first answer is on its way
-    ASSERT_TRUE(waitUntil([&] { return osrm.requests().size() == 2 && !w->mapView->overlays().isEmpty(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return osrm.requests().size() == 2 && !mapOf(*w).overlays().isEmpty(); }, 5000));
     QTest::qWait(400);  // the other answer has come too
-    ASSERT_EQ(w->mapView->overlays().size(), 1);
-    EXPECT_LT(w->mapView->overlays().first().points.first().latitude, 0);  // the southern recording's route
+    ASSERT_EQ(mapOf(*w).overlays().size(), 1);
+    EXPECT_LT(mapOf(*w).overlays().first().points.first().latitude, 0);  // the southern recording's route
     EXPECT_TRUE(log.contains("Dropped the route of a recording no longer open"));
-    EXPECT_NEAR(w->mapView->centre().latitude, -33.87, 0.05);  // on its fixes, not on 0,0
+    EXPECT_NEAR(mapOf(*w).centre().latitude, -33.87, 0.05);  // on its fixes, not on 0,0
 }
 
 TEST(MapInWindow, InfiniteCoordinatesAreNoFix) {
@@ -375,15 +380,15 @@ TEST(MapInWindow, InfiniteCoordinatesAreNoFix) {
     });
     ViewController w(MpvPlayer::Output::None);
     ASSERT_TRUE(openIndexed(w, {path}));
-    const GeoCoordinate before = w.mapView->centre();
+    const GeoCoordinate before = mapOf(w).centre();
     w.playTheVideo(0);
     for (int64_t second : {0, 5, 12}) w.tick({second, 1});
-    QImage image(w.mapView->size(), QImage::Format_ARGB32);
-    w.mapView->render(&image);
-    EXPECT_TRUE(w.mapView->annotations().isEmpty());
-    EXPECT_EQ(w.mapView->centre().latitude, before.latitude);
-    EXPECT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 3000));  // routing off: the track
-    EXPECT_TRUE(w.mapView->overlays().first().points.isEmpty());
+    QImage image(mapOf(w).size(), QImage::Format_ARGB32);
+    mapOf(w).render(&image);
+    EXPECT_TRUE(mapOf(w).annotations().isEmpty());
+    EXPECT_EQ(mapOf(w).centre().latitude, before.latitude);
+    EXPECT_TRUE(waitUntil([&] { return !mapOf(w).overlays().isEmpty(); }, 3000));  // routing off: the track
+    EXPECT_TRUE(mapOf(w).overlays().first().points.isEmpty());
 }
 
 // A tile server that is not http or https is never asked: Qt would read a file://
@@ -398,13 +403,13 @@ TEST(MapInWindow, OnlyAWebTileServerIsAsked) {
     LogCapture log;
     ViewController w(MpvPlayer::Output::None);
     qputenv("DASHCAM_TILE_URL", "");
-    w.mapView->resize(300, 200);
-    QImage image(w.mapView->size(), QImage::Format_ARGB32);
-    w.mapView->render(&image);  // would ask for the tiles in view
+    mapOf(w).resize(300, 200);
+    QImage image(mapOf(w).size(), QImage::Format_ARGB32);
+    mapOf(w).render(&image);  // would ask for the tiles in view
     QTest::qWait(300);
-    w.mapView->render(&image);
+    mapOf(w).render(&image);
     EXPECT_NE(image.pixel(150, 100), QColor(Qt::green).rgb());
-    EXPECT_EQ(cornerOf(*w.mapView), "Map tiles off");
+    EXPECT_EQ(cornerOf(mapOf(w)), "Map tiles off");
     EXPECT_TRUE(log.contains(("Ignored the server " + url +
                               " from DASHCAM_TILE_URL: only http and https URLs are taken; the service is off").toStdString()));
 }

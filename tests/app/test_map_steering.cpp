@@ -21,6 +21,7 @@
 #include "TrackEnds.h"
 #include "TrackHit.h"
 #include "TrackRegion.h"
+#include "TripMap.h"
 #include "Trips.h"
 #include "ViewController.h"
 
@@ -222,8 +223,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
         const RecordingRecord open = w.library.currentStorageVideo.video_list.value(w.library.currentStorageVideo.indexOfNowPlaying);
         const TrackEnds own = open ? trackEnds(*open) : TrackEnds{};
         int n = 0;
-        for (const MapAnnotation& a : w.mapView->annotations()) {
-            if (!trackEndImage(a.title)) continue;
+        for (const MapAnnotation& a : w.tripMap().markers(MapAnnotation::Kind::TrackEnd)) {
             const auto at = a.title == kTrackStartTitle ? own.start : own.end;
             n += at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude ? 1 : 100;
         }
@@ -246,26 +246,26 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     // Not following, the map stays where the user took it; following, it goes back to the
     // car at the same zoom, then holds still while the car is well inside. Fit Trip shows the track.
     EXPECT_FALSE(w.menu->followVehicle->isChecked());
-    w.mapView->setView({10.0, 10.0}, 15);
+    mapOf(w).setView({10.0, 10.0}, 15);
     w.tick({4, 1});
-    EXPECT_EQ(w.mapView->centre().latitude, 10.0);
+    EXPECT_EQ(mapOf(w).centre().latitude, 10.0);
     w.menu->followVehicle->setChecked(true);
     w.tick({5, 1});
-    EXPECT_GT(w.mapView->centre().latitude, 40.0);
-    EXPECT_EQ(w.mapView->zoom(), 15);
-    const double followed = w.mapView->centre().latitude;
+    EXPECT_GT(mapOf(w).centre().latitude, 40.0);
+    EXPECT_EQ(mapOf(w).zoom(), 15);
+    const double followed = mapOf(w).centre().latitude;
     w.tick({6, 1});
-    EXPECT_EQ(w.mapView->centre().latitude, followed);
-    w.mapView->setView({10.0, 10.0}, 15);
+    EXPECT_EQ(mapOf(w).centre().latitude, followed);
+    mapOf(w).setView({10.0, 10.0}, 15);
     w.menu->fitTrip->trigger();
     const TrackEnds first = trackEnds(*w.library.currentStorageVideo.video_list.at(0));
     EXPECT_TRUE(waitUntil([&] {
-        return w.mapView->rect().contains(w.mapView->toWidget(*first.start).toPoint()) &&
-               w.mapView->rect().contains(w.mapView->toWidget(*first.end).toPoint());
+        return mapOf(w).rect().contains(mapOf(w).toWidget(*first.start).toPoint()) &&
+               mapOf(w).rect().contains(mapOf(w).toWidget(*first.end).toPoint());
     }, 2000));
     w.playTheVideo(1);
     EXPECT_EQ(ends(), 0);
-    EXPECT_TRUE(w.mapView->annotations().isEmpty());
+    EXPECT_TRUE(mapOf(w).annotations().isEmpty());
     w.playTheVideo(2);
     EXPECT_EQ(ends(), 2);
     // A row still waiting for its indexing is refused: the track goes, and its ends' markers with it.
@@ -274,7 +274,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     makeRecording(day3, "REC_0004.MP4", 8);
     ASSERT_TRUE(w.openPaths(QStringList{day3.path()}));
     w.playTheVideo(3);
-    EXPECT_TRUE(w.mapView->overlays().isEmpty());
+    EXPECT_TRUE(mapOf(w).overlays().isEmpty());
     EXPECT_EQ(ends(), 0);
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     w.menu->clearList->trigger();
@@ -299,18 +299,18 @@ TEST(MapSteeringInWindow, TheTrackRunsThroughEveryFixAndAClickAnywhereOnItSeeks)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     std::vector<int64_t> seeks;
-    QObject::connect(w.mapSteering, &MapSteering::seekRequested, [&](int64_t s) { seeks.push_back(s); });
+    QObject::connect(&w.tripMap(), &TripMap::seekRequested, [&](int64_t s) { seeks.push_back(s); });
     w.playTheVideo(0);
-    ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty(); }, 5000));  // no routing: the recorded track
-    w.mapView->setView({48.1007, 11.5002}, 17);
-    QImage image(w.mapView->size(), QImage::Format_ARGB32);
-    w.mapView->render(&image);
+    ASSERT_TRUE(waitUntil([&] { return !mapOf(w).overlays().isEmpty(); }, 5000));  // no routing: the recorded track
+    mapOf(w).setView({48.1007, 11.5002}, 17);
+    QImage image(mapOf(w).size(), QImage::Format_ARGB32);
+    mapOf(w).render(&image);
     const auto pixelOf = [&](size_t i) {
-        return w.mapView->toWidget({(481000 + steps[i].first) / 1e4, (115000 + steps[i].second) / 1e4});
+        return mapOf(w).toWidget({(481000 + steps[i].first) / 1e4, (115000 + steps[i].second) / 1e4});
     };
     for (size_t i = 1; i + 1 < std::size(steps); ++i) {  // the ends lie under their markers
         const QPoint p = pixelOf(i).toPoint();
-        ASSERT_TRUE(w.mapView->rect().contains(p)) << p.x() << "," << p.y();
+        ASSERT_TRUE(mapOf(w).rect().contains(p)) << p.x() << "," << p.y();
         EXPECT_TRUE(isRed(image.pixel(p))) << "sample " << i;
     }
     int clicks = 0;
@@ -318,7 +318,7 @@ TEST(MapSteeringInWindow, TheTrackRunsThroughEveryFixAndAClickAnywhereOnItSeeks)
         for (int x = 0; x < image.width(); x += 3) {
             const QPointF at(x, y);
             if (!isRed(image.pixel(x, y)) || QLineF(at, pixelOf(0)).length() < 12 || QLineF(at, pixelOf(9)).length() < 12) continue;
-            QTest::mouseClick(w.mapView, Qt::LeftButton, {}, at.toPoint());
+            QTest::mouseClick(&mapOf(w), Qt::LeftButton, {}, at.toPoint());
             ++clicks;
             ASSERT_EQ(seeks.size(), size_t(clicks)) << "no seek for a click at " << x << "," << y;
         }

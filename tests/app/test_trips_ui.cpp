@@ -17,6 +17,7 @@
 #include "FileTableView.h"
 #include "MapWidget.h"
 #include "TrackRegion.h"
+#include "TripMap.h"
 #include "ViewController.h"
 
 namespace {
@@ -159,14 +160,30 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
                             s->property("toolTip").toString().endsWith(" km/h lost"))
                     << s->property("toolTip").toString().toStdString();
             }
-        int warnings = 0;
-        for (const MapAnnotation& a : w.mapView->annotations()) warnings += a.title == "Event";
-        EXPECT_EQ(warnings, row == 1 ? 1 : 0);
+        EXPECT_EQ(w.tripMap().markers(MapAnnotation::Kind::Event).size(), row == 1 ? 1 : 0);
         EXPECT_EQ(marks, (row == 1 ? std::vector<double>{12, 12} : std::vector<double>{}));  // one tick: two ends
     }
-    w.tick({13000, 1000});  // the car past the event: its warning stays drawn above it
-    ASSERT_EQ(w.mapView->annotations().size(), 4);  // the track's two ends, the car, the event
-    EXPECT_EQ(w.mapView->annotations().last().title, "Event");
+    // The car on the event, tick after tick: the event's warning stays drawn whole above it.
+    const MapAnnotation event = w.tripMap().markers(MapAnnotation::Kind::Event).value(0);
+    const QImage warning = *w.tripMap().viewForAnnotation(event);
+    const auto isOrange = [](QRgb c) { return qRed(c) > 230 && qGreen(c) > 140 && qGreen(c) < 200 && qBlue(c) < 60; };
+    int orange = 0;
+    for (int y = 0; y < warning.height(); ++y)
+        for (int x = 0; x < warning.width(); ++x) orange += isOrange(warning.pixel(x, y));
+    MapWidget& map = mapOf(w);
+    shownMap(map);  // laid out
+    map.setView(event.coordinate, 18);
+    for (int64_t ms : {11000, 12000, 12000}) w.tick({ms, 1000});
+    const QList<MapAnnotation> car = w.tripMap().markers(MapAnnotation::Kind::Vehicle);
+    ASSERT_EQ(car.size(), 1);
+    ASSERT_LT(QLineF(map.toWidget(car[0].coordinate), map.toWidget(event.coordinate)).length(), 4.0);
+    const QImage shown = shownMap(map);
+    QRect box(QPoint(), warning.size());
+    box.moveCenter(map.toWidget(event.coordinate).toPoint());
+    int shownOrange = 0;
+    for (int y = box.top() - 1; y <= box.bottom() + 1; ++y)
+        for (int x = box.left() - 1; x <= box.right() + 1; ++x) shownOrange += isOrange(shown.pixel(x, y));
+    EXPECT_GE(shownOrange, orange * 9 / 10) << orange;
     // From another recording, the click opens the event's first, to play 5 s before it.
     w.playTheVideo(3);
     clickEvent(w, 0);
@@ -217,29 +234,29 @@ TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
         SCOPED_TRACE(c.row);
         w.playTheVideo(c.row);
         int grey = 0;
-        for (const MapPolyline& line : w.mapView->overlays()) grey += line.level == 1;
+        for (const MapPolyline& line : mapOf(w).overlays()) grey += line.level == 1;
         EXPECT_EQ(grey, c.greyLines);
         if (c.row == 3) {  // its red track breaks where it had no fix
             int red = 0;
             EXPECT_TRUE(waitUntil([&] {
                 red = 0;
-                for (const MapPolyline& line : w.mapView->overlays()) red += line.level == 0 && !line.points.isEmpty();
+                for (const MapPolyline& line : mapOf(w).overlays()) red += line.level == 0 && !line.points.isEmpty();
                 return red > 0;
             }, 5000));
             EXPECT_EQ(red, 2);
             continue;
         }
         const GeoCoordinate centre = trackRegion(trip)->centre;
-        EXPECT_NEAR(w.mapView->centre().latitude, centre.latitude, 1e-9);
-        EXPECT_NEAR(w.mapView->centre().longitude, centre.longitude, 1e-9);
+        EXPECT_NEAR(mapOf(w).centre().latitude, centre.latitude, 1e-9);
+        EXPECT_NEAR(mapOf(w).centre().longitude, centre.longitude, 1e-9);
     }
     // The next recording of the same trip keeps the view the driver moved to; another trip is fitted.
     w.playTheVideo(1);
-    w.mapView->setRegion({10.0, 20.0}, 0.01, 0.01, false);
+    mapOf(w).setRegion({10.0, 20.0}, 0.01, 0.01, false);
     w.playTheVideo(2);
-    EXPECT_NEAR(w.mapView->centre().latitude, 10.0, 1e-9);
+    EXPECT_NEAR(mapOf(w).centre().latitude, 10.0, 1e-9);
     w.playTheVideo(3);
-    EXPECT_GT(std::abs(w.mapView->centre().latitude - 10.0), 1.0);
+    EXPECT_GT(std::abs(mapOf(w).centre().latitude - 10.0), 1.0);
 }
 
 // A card with other cameras' recordings beside the text-track camera's: each row

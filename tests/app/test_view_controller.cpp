@@ -20,6 +20,7 @@
 #include "Process.h"
 #include "TextValues.h"
 #include "VideoPanel.h"
+#include "TripMap.h"
 #include "ViewController.h"
 
 namespace {
@@ -205,10 +206,10 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     LogCapture log;
     const auto route = [&](int n, QStringList track) {
         steps = n;
-        w.mapView->removeAllOverlays();
+        const qsizetype before = mapOf(w).overlays().size();
         w.getDirections(481000, 115000, 481200, 115200, 481100, 115100, track);
-        EXPECT_TRUE(waitUntil([&] { return w.mapView->overlays().size() == 1; }, 5000));
-        return w.mapView->overlays().value(0);
+        EXPECT_TRUE(waitUntil([&] { return mapOf(w).overlays().size() == before + 1; }, 5000));
+        return mapOf(w).overlays().value(before);
     };
     const QStringList track = {"481000,115000,N,E", "481100,115100,N,E", "bad,entry", "481200,115200,N,E"};
 
@@ -227,7 +228,21 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     EXPECT_TRUE(log.contains("ERROR"));
     EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const std::string& l) { return l.find("NoRoute") != l.npos; }));
     EXPECT_EQ(pointTexts(line.points), (QStringList{"-33.8688,-70.4567", "-33.86,-70.45"}));
-    EXPECT_EQ(w.rendererForOverlay(line), QPen(Qt::red, 4.0));
+    // Drawn red and 4 px wide: how far it is red across its middle.
+    MapWidget& map = mapOf(w);
+    const GeoCoordinate middle{(line.points[0].latitude + line.points[1].latitude) / 2,
+                               (line.points[0].longitude + line.points[1].longitude) / 2};
+    const auto red = [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
+    EXPECT_TRUE(red(drawnAt(map, middle, 14)));
+    const QImage shown = shownMap(map);
+    const QPointF along = map.toWidget(line.points[1]) - map.toWidget(line.points[0]);
+    const QPointF across = QPointF(-along.y(), along.x()) / std::hypot(along.x(), along.y());
+    double redWidth = 0;
+    for (double t = -8; t <= 8; t += 0.125) {
+        const QPointF p = map.toWidget(middle) + across * t;
+        redWidth += red(shown.pixelColor(int(std::floor(p.x())), int(std::floor(p.y())))) * 0.125;
+    }
+    EXPECT_NEAR(redWidth, 4.0, 0.75);
 }
 
 TEST(FileTableView, OffersADropOnlyForFiles) {

@@ -24,6 +24,7 @@
 #include "PlaybackTick.h"
 #include "TrackEnds.h"
 #include "VideoPanel.h"
+#include "TripMap.h"
 #include "ViewController.h"
 
 namespace {
@@ -42,14 +43,14 @@ void clickRow(ViewController& w, int row) {
 }
 
 bool neutral(const ViewController& w) {
-    QList<MapAnnotation> markers = w.mapView->annotations();
+    QList<MapAnnotation> markers = mapOf(w).annotations();
     // The open recording's own track ends may show; nothing else.
     const CurrentStorageVideo& storage = w.library.currentStorageVideo;
     const RecordingRecord open = storage.video_list.value(storage.indexOfNowPlaying);
     const TrackEnds own = open ? trackEnds(*open) : TrackEnds{};
     markers.removeIf([&](const MapAnnotation& a) {
         const auto at = a.title == kTrackStartTitle ? own.start : a.title == kTrackEndTitle ? own.end : std::nullopt;
-        return at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude;
+        return a.kind == MapAnnotation::Kind::TrackEnd && at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude;
     });
     return w.label_gx->text() == "X : -" && w.label_speed->text() == "SPEED : -" && w.label_date->text() == "DATE: -" &&
            markers.isEmpty();
@@ -96,8 +97,7 @@ TEST(Playback, UserSession) {
         const TickTexts e = tickTexts(sample, w.UserSettingSpeedUnit);
         if (w.label_gx->text() != e.gx || w.label_speed->text() != e.speed || w.label_date->text() != e.date) ++mismatches;
         const MarkerPosition m = tickMarker(sample);
-        QList<MapAnnotation> markers = w.mapView->annotations();
-        markers.removeIf([](const MapAnnotation& a) { return a.title != QLatin1String("Start"); });
+        const QList<MapAnnotation> markers = w.tripMap().markers(MapAnnotation::Kind::Vehicle);
         if (markers.size() != 1 || markers.first().coordinate.latitude != m.latitude ||
             markers.first().coordinate.longitude != m.longitude)
             ++mismatches;
@@ -134,9 +134,12 @@ TEST(Playback, UserSession) {
     std::printf("click to first frame: %lld ms\n", static_cast<long long>(firstFrameMs));
 
     // Offline, with no routing: the recorded track in red, after the trip's others in grey.
-    ASSERT_TRUE(waitUntil([&] { return !w.mapView->overlays().isEmpty() && w.mapView->overlays().last().level == 0; }, 5000));
-    EXPECT_EQ(w.rendererForOverlay(w.mapView->overlays().last()).color(), QColor(Qt::red));
-    EXPECT_EQ(w.mapView->overlays().last().points.size(), 6);  // through every sample's fix
+    ASSERT_TRUE(waitUntil([&] { return !mapOf(w).overlays().isEmpty() && mapOf(w).overlays().last().level == 0; }, 5000));
+    EXPECT_EQ(mapOf(w).overlays().last().points.size(), 6);  // through every sample's fix
+    // Drawn red, between two fixes where no marker sits.
+    const QVector<GeoCoordinate> fixes = mapOf(w).overlays().last().points;
+    const QColor drawn = drawnAt(mapOf(w), {(fixes[2].latitude + fixes[3].latitude) / 2, (fixes[2].longitude + fixes[3].longitude) / 2}, 19);
+    EXPECT_TRUE(drawn.red() > 200 && drawn.green() < 60 && drawn.blue() < 60) << drawn.name().toStdString();
 
     // Play a couple of seconds (the tick check above follows the labels), then seek with the slider.
     ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 2'200'000'000; }, 10000));

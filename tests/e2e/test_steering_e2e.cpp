@@ -44,9 +44,9 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
         SCOPED_TRACE(sample);
         const auto fix = telemetry::positionFix((*record.array_SubtileInfo).at(size_t(sample)));
         ASSERT_TRUE(fix);
-        w.mapView->setView({fix->latitude, fix->longitude}, 18);
-        const QPoint at = w.mapView->toWidget({fix->latitude, fix->longitude}).toPoint() + QPoint(2, -2);
-        QTest::mouseClick(w.mapView, Qt::LeftButton, {}, at);
+        mapOf(w).setView({fix->latitude, fix->longitude}, 18);
+        const QPoint at = mapOf(w).toWidget({fix->latitude, fix->longitude}).toPoint() + QPoint(2, -2);
+        QTest::mouseClick(&mapOf(w), Qt::LeftButton, {}, at);
         ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(w.player->currentTime()) - sample) < 0.05; }, 5000))
             << "at " << seconds(w.player->currentTime());
         EXPECT_EQ(w.slider_video->value(), sample * 1000);
