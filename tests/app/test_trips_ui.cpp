@@ -196,7 +196,15 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     eventsList(w).setCurrentRow(0);
     const QString chosen = eventsList(w).item(0)->text();
     ASSERT_TRUE(dir.mkdir("more") && QFile::copy(dir.filePath("REC_0002.MP4"), dir.filePath("more/REC_0008.MP4")));
-    ASSERT_TRUE(openIndexed(w, {dir.filePath("more/REC_0008.MP4")}));
+    // The event's recording open, a row still indexing is refused: the trip's lines
+    // go, and its event markers with them.
+    ASSERT_FALSE(w.tripMap().markers(MapAnnotation::Kind::Event).isEmpty());
+    const int32_t added = int32_t(w.library.currentStorageVideo.video_list.size());
+    ASSERT_TRUE(w.openPaths(QStringList{dir.filePath("more/REC_0008.MP4")}));
+    w.playTheVideo(added);
+    EXPECT_TRUE(w.tripMap().lines().isEmpty());
+    EXPECT_TRUE(w.tripMap().markers(MapAnnotation::Kind::Event).isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     ASSERT_EQ(eventsList(w).count(), 2);
     EXPECT_EQ(eventsList(w).currentRow(), 0);
     EXPECT_EQ(eventsList(w).item(0)->text(), chosen);

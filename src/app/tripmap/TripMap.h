@@ -1,6 +1,5 @@
 #pragma once
-// Everything the map shows of the open recording: its route or track, its trip's
-// other tracks, the fit, and the markers (the vehicle, the track's ends, the events).
+// What the map shows of the open recording: its route or track, its trip, the fit, its markers.
 
 #include <QList>
 #include <QObject>
