@@ -1,7 +1,7 @@
 #pragma once
 // What the user does with the map beyond looking: a click on the track seeks the
 // video, "Fit Trip" shows the whole track, "Follow Vehicle" keeps the marker in
-// view; the track's ends carry their own small markers. The window tells it which
+// view; the track's ends carry their own small markers. TripMap tells it which
 // recording is open and where the vehicle is.
 
 #include <QObject>
@@ -20,7 +20,7 @@ struct Trip;
 }
 
 // Each sample's usable fix, nothing for a sample without one: the fixes the
-// window draws the track through (trips::trackRuns), so a click on it finds them.
+// map draws the track through (trips::trackRuns), so a click on it finds them.
 QVector<std::optional<GeoCoordinate>> recordedFixes(const telemetry::Class_Video_Info& record);
 QVector<std::optional<GeoCoordinate>> recordedFixes(const std::vector<telemetry::Sample>& samples);
 
