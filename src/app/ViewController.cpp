@@ -43,6 +43,7 @@
 #include "TrackEnds.h"
 #include "TrackRegion.h"
 #include "PositionFix.h"
+#include "TransportIcons.h"
 #include "VideoPanel.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
@@ -196,10 +197,10 @@ void ViewController::buildWindow() {
         button->setAutoRaise(true);
         playerView->addToBar(button);
     }
-    menu->stepBack->setIcon(style()->standardIcon(QStyle::SP_MediaSeekBackward));
-    menu->stepForward->setIcon(style()->standardIcon(QStyle::SP_MediaSeekForward));
-    menu->previous->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
-    menu->next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    menu->stepBack->setIcon(transportIcon(TransportIcon::StepBack, palette().color(QPalette::ButtonText)));
+    menu->stepForward->setIcon(transportIcon(TransportIcon::StepForward, palette().color(QPalette::ButtonText)));
+    menu->previous->setIcon(transportIcon(TransportIcon::Previous, palette().color(QPalette::ButtonText)));
+    menu->next->setIcon(transportIcon(TransportIcon::Next, palette().color(QPalette::ButtonText)));
     label_rate = new QLabel(speedText(player->speed()), playerView);
     label_rate->setToolTip(tr("Playback speed ([ slower, ] faster, Backspace resets)"));
     playerView->addToBar(slider_video, 1);

@@ -3,11 +3,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedLayout>
-#include <QStyle>
+#include <QEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "MediaPlayer.h"
+#include "TransportIcons.h"
 
 VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     : QWidget(parent), player_(player), video_(video) {
@@ -31,7 +32,6 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     play_->setToolTip(tr("Play or pause (Space)"));
     play_->setAutoRaise(true);
     fullScreen_ = new QToolButton(this);
-    fullScreen_->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
     fullScreen_->setToolTip(tr("Full screen (F; Esc leaves it)"));
     fullScreen_->setAutoRaise(true);
     fullScreen_->setCheckable(true);
@@ -73,6 +73,11 @@ QString VideoPanel::message() const { return stack_->currentWidget() == message_
 
 void VideoPanel::addToBar(QWidget* widget, int stretch) { bar_->addWidget(widget, stretch); }
 
+void VideoPanel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) updatePlayButton();
+    QWidget::changeEvent(event);
+}
+
 void VideoPanel::togglePlay() {
     if (!player_->isOpen()) return;
     player_->isPlaying() ? player_->pause() : player_->play();
@@ -80,6 +85,7 @@ void VideoPanel::togglePlay() {
 
 void VideoPanel::updatePlayButton() {
     const bool playing = player_->isPlaying();
-    play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    play_->setIcon(transportIcon(playing ? TransportIcon::Pause : TransportIcon::Play, palette().color(QPalette::ButtonText)));
     play_->setToolTip(playing ? tr("Pause (Space)") : tr("Play (Space)"));
+    fullScreen_->setIcon(transportIcon(TransportIcon::FullScreen, palette().color(QPalette::ButtonText)));
 }

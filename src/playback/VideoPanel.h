@@ -30,8 +30,11 @@ public:
 signals:
     void fullScreenToggled(bool on);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
-    void updatePlayButton();
+    void updatePlayButton();  // and the other icons, in the palette's colours
 
     MediaPlayer* player_;
     QWidget* video_;
