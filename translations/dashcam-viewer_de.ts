@@ -97,6 +97,21 @@
     </message>
 </context>
 <context>
+    <name>Draw_Graph</name>
+    <message>
+        <source>Video time (s)</source>
+        <translation>Videozeit (s)</translation>
+    </message>
+    <message>
+        <source>Acceleration (g)</source>
+        <translation>Beschleunigung (g)</translation>
+    </message>
+    <message>
+        <source>Speed (%1)</source>
+        <translation>Geschwindigkeit (%1)</translation>
+    </message>
+</context>
+<context>
     <name>ExportTrackAction</name>
     <message>
         <source>No recording is indexed yet: there is no track to export.</source>
@@ -344,6 +359,37 @@
     </message>
 </context>
 <context>
+    <name>MpvPlayer</name>
+    <message>
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message>
+        <source>a FIFO</source>
+        <translation>eine FIFO</translation>
+    </message>
+    <message>
+        <source>a device</source>
+        <translation>ein Gerät</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>ein Socket</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>the video player could not be started</source>
+        <translation>der Videoplayer konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>no recording is open</source>
+        <translation>keine Aufnahme ist geöffnet</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>1 recording</source>
@@ -570,6 +616,36 @@
     <message>
         <source>Not saved: %1.</source>
         <translation>Nicht gespeichert: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>Snapshot</name>
+    <message>
+        <source>PNG encoding failed</source>
+        <translation>PNG-Kodierung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>too many snapshots in one second</source>
+        <translation>zu viele Standbilder in einer Sekunde</translation>
+    </message>
+</context>
+<context>
+    <name>TickTexts</name>
+    <message>
+        <source>DATE: %1/%2/%3 %4:%5:%6</source>
+        <translation>DATUM: %3.%2.%1 %4:%5:%6</translation>
+    </message>
+    <message>
+        <source>SPEED : %1%2</source>
+        <translation>TEMPO : %1%2</translation>
+    </message>
+    <message>
+        <source>SPEED : -%1</source>
+        <translation>TEMPO : -%1</translation>
+    </message>
+    <message>
+        <source>DATE: -</source>
+        <translation>DATUM: -</translation>
     </message>
 </context>
 <context>

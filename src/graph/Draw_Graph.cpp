@@ -3,6 +3,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -243,7 +244,7 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     xAxis->setTickAnchor(0.0);
     xAxis->setTickInterval(xMax > 0 ? niceStep(xMax, 10.0, 1.0) : 1.0);
     xAxis->setLabelFormat(QStringLiteral("%.0f"));
-    xAxis->setTitleText(QStringLiteral("Video time (s)"));
+    xAxis->setTitleText(QCoreApplication::translate("Draw_Graph", "Video time (s)"));
     xAxis->setLinePen(axisPen);
     xAxis->setGridLinePen(fitting->gridPen);
     xAxis->setMinorGridLinePen(fitting->gridPen);
@@ -261,7 +262,7 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
         yAxis->append(QString::number(g, 'f', range.step < 1.0 ? 1 : 0), logModulus(g + kShift));
     }
     yAxis->setRange(logModulus(range.min + kShift), logModulus(range.max + kShift));
-    yAxis->setTitleText(QStringLiteral("Acceleration (g)"));
+    yAxis->setTitleText(QCoreApplication::translate("Draw_Graph", "Acceleration (g)"));
     yAxis->setLinePen(axisPen);
     yAxis->setGridLinePen(fitting->gridPen);
     inPalette(yAxis);
@@ -332,7 +333,7 @@ void Draw_Graph::addSpeedLine(QChart* chart, QAbstractAxis* xAxis, ChartFitting&
     axis->setRange(0.0, std::max(10.0, top * 1.05));
     axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setTitleText(QStringLiteral("Speed (%1)").arg(speedTrace_.unit));
+    axis->setTitleText(QCoreApplication::translate("Draw_Graph", "Speed (%1)").arg(speedTrace_.unit));
     axis->setLabelsBrush(fitting.text);
     axis->setTitleBrush(fitting.text);
     axis->setGridLineVisible(false);
@@ -344,6 +345,6 @@ void Draw_Graph::addSpeedLine(QChart* chart, QAbstractAxis* xAxis, ChartFitting&
     chart->addSeries(line);
     line->attachAxis(xAxis);
     line->attachAxis(axis);
-    chart->legend()->markers(line).value(0)->setLabel(QStringLiteral("Speed (%1)").arg(speedTrace_.unit));
+    chart->legend()->markers(line).value(0)->setLabel(QCoreApplication::translate("Draw_Graph", "Speed (%1)").arg(speedTrace_.unit));
     fitting.lines.push_back({dataForPlot_speed, line, false, speedTrace_.perKmh});
 }

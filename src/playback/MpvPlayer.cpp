@@ -1,5 +1,6 @@
 #include "MpvPlayer.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -32,11 +33,11 @@ bool hasVideoTrack(mpv_handle* mpv) {
 }
 
 QString fileKind(mode_t mode) {
-    if (S_ISDIR(mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(mode)) return QStringLiteral("a FIFO");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-    return QStringLiteral("not a regular file");
+    if (S_ISDIR(mode)) return QCoreApplication::translate("MpvPlayer", "a folder");
+    if (S_ISFIFO(mode)) return QCoreApplication::translate("MpvPlayer", "a FIFO");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QCoreApplication::translate("MpvPlayer", "a device");
+    if (S_ISSOCK(mode)) return QCoreApplication::translate("MpvPlayer", "a socket");
+    return QCoreApplication::translate("MpvPlayer", "not a regular file");
 }
 
 }  // namespace
@@ -110,7 +111,7 @@ void MpvPlayer::close() {
 uint64_t MpvPlayer::open(const QByteArray& nativePath) {
     const uint64_t opening = ++opening_;
     forget();
-    if (!mpv_) return failLater(OpenFailure::NoPlayer, QStringLiteral("the video player could not be started"));
+    if (!mpv_) return failLater(OpenFailure::NoPlayer, tr("the video player could not be started"));
 
     // Only a regular file: mpv would wait on a FIFO for a writer, and read a
     // device for ever.
@@ -260,7 +261,7 @@ QImage MpvPlayer::currentFrame(QString* reason) {
         if (reason) *reason = why;
         return QImage();
     };
-    if (!mpv_ || !open_) return fail(QStringLiteral("no recording is open"));
+    if (!mpv_ || !open_) return fail(tr("no recording is open"));
     const char* command[] = {"screenshot-raw", "video", nullptr};
     mpv_node result{};
     if (const int e = mpv_command_ret(mpv_, command, &result); e < 0) return fail(errorText(e));
