@@ -767,6 +767,25 @@
     </message>
 </context>
 <context>
+    <name>VolumeControl</name>
+    <message>
+        <source>Mute</source>
+        <translation>Stumm</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>Sound off</source>
+        <translation>Ton aus</translation>
+    </message>
+    <message>
+        <source>Sound on</source>
+        <translation>Ton an</translation>
+    </message>
+</context>
+<context>
     <name>clips</name>
     <message>
         <source>Mark In (I) and Mark Out (O) first.</source>

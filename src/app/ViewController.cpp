@@ -45,6 +45,7 @@
 #include "PositionFix.h"
 #include "TransportIcons.h"
 #include "VideoPanel.h"
+#include "VolumeControl.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "Log.h"
@@ -217,6 +218,8 @@ void ViewController::buildWindow() {
         playerView->addToBar(button);
     }
     playerView->addToBar(snapshotButton);
+    playerView->volume()->useMuteAction(menu->mute);
+    playerView->addToBar(playerView->volume());
     buildMenu();
 
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),

@@ -19,15 +19,15 @@ QString errorText(int error) { return QString::fromUtf8(mpv_error_string(error))
 
 // Read while mpv waits in its preloaded hook, so the answer is about this file and
 // not whatever mpv has moved on to by the time an event is read.
-bool hasVideoTrack(mpv_handle* mpv) {
+bool hasTrack(mpv_handle* mpv, const char* kind) {
     int64_t count = 0;
     if (mpv_get_property(mpv, "track-list/count", MPV_FORMAT_INT64, &count) < 0) return false;
     for (int64_t i = 0; i < count; ++i) {
         const QByteArray key = "track-list/" + QByteArray::number(i) + "/type";
         char* type = mpv_get_property_string(mpv, key.constData());
-        const bool video = type && std::strcmp(type, "video") == 0;
+        const bool found = type && std::strcmp(type, kind) == 0;
         mpv_free(type);
-        if (video) return true;
+        if (found) return true;
     }
     return false;
 }
@@ -153,6 +153,7 @@ void MpvPlayer::finishOpening(OpenFailure failure, const QString& detail) {
     awaitingFirstFrame_ = false;
     if (failure == OpenFailure::None) {
         openEntry_ = startedEntry_;
+        hasAudio_ = pendingHasAudio_;
         mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
         idle_ = false;  // a file is loaded
         setOpen(true);
@@ -239,16 +240,22 @@ void MpvPlayer::setSpeed(double speed) {
 
 void MpvPlayer::setMuted(bool muted) {
     if (!mpv_) return;
-    muted_ = muted;
+    if (std::exchange(muted_, muted) == muted) return;
     int flag = muted ? 1 : 0;
     mpv_set_property_async(mpv_, kNoReply, "mute", MPV_FORMAT_FLAG, &flag);
+    emit volumeChanged();
 }
 
-void MpvPlayer::changeVolume(int percent) {
+void MpvPlayer::changeVolume(int percent) { setVolume(volume_ + percent); }
+
+void MpvPlayer::setVolume(int percent) {
     if (!mpv_) return;
-    const QByteArray by = QByteArray::number(percent);
-    const char* command[] = {"add", "volume", by.constData(), nullptr};
-    mpv_command_async(mpv_, kNoReply, command);
+    // Within mpv's volume-max: full is the file's own level, never amplified.
+    percent = std::clamp(percent, 0, 100);
+    if (std::exchange(volume_, percent) == percent) return;
+    double level = percent;
+    mpv_set_property_async(mpv_, kNoReply, "volume", MPV_FORMAT_DOUBLE, &level);
+    emit volumeChanged();
 }
 
 MediaTime MpvPlayer::currentTime() const {
@@ -318,12 +325,15 @@ void MpvPlayer::dispatch(const mpv_event& event) {
     }
     case MPV_EVENT_START_FILE:
         startedEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
-        pendingHasVideo_ = false;
+        pendingHasVideo_ = pendingHasAudio_ = false;
         videoConfigured_ = false;
         break;
     case MPV_EVENT_HOOK: {
         const auto* hook = static_cast<const mpv_event_hook*>(event.data);
-        if (event.reply_userdata == kPreloadedHook && loadingThis) pendingHasVideo_ = hasVideoTrack(mpv_);
+        if (event.reply_userdata == kPreloadedHook && loadingThis) {
+            pendingHasVideo_ = hasTrack(mpv_, "video");
+            pendingHasAudio_ = hasTrack(mpv_, "audio");
+        }
         mpv_hook_continue(mpv_, hook->id);  // mpv waits until it is let go
         break;
     }

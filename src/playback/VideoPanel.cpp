@@ -9,6 +9,7 @@
 
 #include "MediaPlayer.h"
 #include "TransportIcons.h"
+#include "VolumeControl.h"
 
 VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     : QWidget(parent), player_(player), video_(video) {
@@ -36,6 +37,7 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     fullScreen_->setAutoRaise(true);
     fullScreen_->setCheckable(true);
     fullScreen_->hide();
+    volume_ = new VolumeControl(player_, this);
     bar_->addWidget(play_);
     bar_->addWidget(fullScreen_);
     layout->addLayout(bar_);

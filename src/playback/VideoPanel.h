@@ -26,6 +26,8 @@ public:
     QString message() const;  // empty while the picture shows
     // Adds a widget to the bar, after the buttons (the position slider, the snapshot button).
     void addToBar(QWidget* widget, int stretch = 0);
+    // The mute button and volume slider, for the window to place on the bar.
+    class VolumeControl* volume() const { return volume_; }
 
 signals:
     void fullScreenToggled(bool on);
@@ -42,6 +44,7 @@ private:
     class QStackedLayout* stack_;
     QToolButton* play_;
     QToolButton* fullScreen_;
+    class VolumeControl* volume_;
     class QHBoxLayout* bar_;
     bool fullScreenOn_ = false;
 };
