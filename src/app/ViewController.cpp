@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
@@ -18,7 +20,6 @@
 #include <QToolButton>
 #include <QSlider>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -280,7 +281,7 @@ void ViewController::buildWindow() {
     connect(player, &MediaPlayer::opened, this, &ViewController::playerOpened);
     connect(player, &MediaPlayer::endOfItem, this, &ViewController::itemDidFinishPlaying);
     connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView}) w->setVisible(!on);
+        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView, menuBar(), statusBar()}) w->setVisible(!on);
         on ? showFullScreen() : showNormal();
     });
 }

@@ -1,8 +1,10 @@
-// The control bar's sound: the volume slider and mute button follow the player and
-// the Mute and Volume actions, and are greyed for a recording without sound.
+// The control bar: the volume slider and mute button follow the player and the
+// Mute and Volume actions, greyed for a recording without sound; in full screen
+// the video alone, the bar shown while the pointer moves.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +24,7 @@ void clickRow(QWidget& w, int row) {
 
 }  // namespace
 
-TEST(Sound, VolumeAndMuteOnTheBarGreyedWithoutSound) {
+TEST(ControlBar, VolumeAndMuteOnTheBarGreyedWithoutSound) {
     if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir dir;
     const auto parts = testgen::cutDrive({.seconds = 4}, {2, 2}, 0);
@@ -70,7 +72,7 @@ TEST(Sound, VolumeAndMuteOnTheBarGreyedWithoutSound) {
 }
 
 // What the bar shows is what mpv plays at.
-TEST(Sound, ThePlayersLevelAndMutingReachMpv) {
+TEST(ControlBar, ThePlayersLevelAndMutingReachMpv) {
     MpvPlayer player{MpvPlayer::Output::None};
     ASSERT_TRUE(player.usable());
     const auto mpvVolume = [&] {
@@ -92,4 +94,52 @@ TEST(Sound, ThePlayersLevelAndMutingReachMpv) {
     EXPECT_TRUE(waitUntil([&] { return mpvMuted() == 1; }, 5000));
     player.setMuted(false);
     EXPECT_TRUE(waitUntil([&] { return mpvMuted() == 0; }, 5000));
+}
+
+TEST(ControlBar, FullScreenShowsTheVideoAloneAndTheBarWhileThePointerMoves) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    testgen::writePlayable(QDir(dir.path()).filePath("REC_0001.MP4").toStdString(),
+                           {testgen::simulateDrive({.seconds = 3}), 160, 120, 10, false});
+    ViewController w{MpvPlayer::Output::None};
+    w.resize(1024, 640);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QWidget* bar = w.findChild<QWidget*>(QStringLiteral("controlBar"));
+    ASSERT_NE(bar, nullptr);
+    QTest::keyClick(&w, Qt::Key_F);
+    EXPECT_FALSE(w.isFullScreen());  // nothing open to show
+    ASSERT_TRUE(openIndexed(w, {dir.path()}));
+    clickRow(w, 0);
+    QWidget* fullScreenButton = nullptr;
+    for (QToolButton* b : bar->findChildren<QToolButton*>())
+        if (b->toolTip().startsWith("Full screen")) fullScreenButton = b;
+    ASSERT_NE(fullScreenButton, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return fullScreenButton->isVisible(); }, 10000));
+
+    QTest::keyClick(&w, Qt::Key_F);
+    ASSERT_TRUE(w.isFullScreen());
+    EXPECT_FALSE(w.menuBar()->isVisible() || recordingsTable(w).isVisible() || eventsList(w).isVisible());
+    EXPECT_TRUE(bar->isVisible());  // at first, then it steps aside
+    ASSERT_TRUE(waitUntil([&] { return !bar->isVisible(); }, 6000));
+    // The picture is what the bar leaves: the panel's first child that is not the bar.
+    QWidget* picture = bar->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).first();
+    ASSERT_NE(picture, bar);
+    QTest::mouseMove(picture, picture->rect().center());
+    EXPECT_TRUE(bar->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !bar->isVisible(); }, 6000));
+    QTest::keyClick(&w, Qt::Key_F);  // the key still works with the bar hidden
+    EXPECT_FALSE(w.isFullScreen());
+    EXPECT_TRUE(w.menuBar()->isVisible() && bar->isVisible() && recordingsTable(w).isVisible());
+
+    // A double-click on the picture goes in and out.
+    QWidget* video = nullptr;
+    for (QWidget* shown : picture->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (shown->isVisible()) video = shown;
+    ASSERT_NE(video, nullptr);
+    QTest::mouseDClick(video, Qt::LeftButton);
+    EXPECT_TRUE(w.isFullScreen());
+    QTest::mouseDClick(video, Qt::LeftButton);
+    EXPECT_FALSE(w.isFullScreen());
 }
