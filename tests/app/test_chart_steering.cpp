@@ -270,7 +270,7 @@ TEST(ChartSteeringPalette, TextsGridAndIconsFollowADarkPalette) {
         EXPECT_EQ(lit, drawn) << button->toolTip().toStdString();
         ++buttons;
     }
-    EXPECT_EQ(buttons, 2);
+    EXPECT_EQ(buttons, 3);  // play, full screen, mute
 }
 
 // A drive cut into two 20 s recordings of one trip, hard braking 2 s into the second:
