@@ -6,8 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake g++ make pkg-config
-  # GUI: Qt 6 Widgets, Charts, Network, OpenGL; platform plugins; a font
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
+  # GUI: Qt 6 Widgets, Charts, Network, OpenGL, the translation tools; platform plugins; a font
+  qt6-base-dev qt6-charts-dev qt6-tools-dev qt6-l10n-tools libqt6opengl6-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
   # video
   libmpv-dev
   # tests: GoogleTest, ffmpeg (playable test recordings), Xvfb (GUI tests), gpsbabel and gdal-bin (readers of the exported tracks),

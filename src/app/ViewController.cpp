@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
@@ -18,7 +20,6 @@
 #include <QToolButton>
 #include <QSlider>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -38,7 +39,9 @@
 #include "Snapshot.h"
 #include "TileLoader.h"
 #include "PositionFix.h"
+#include "TransportIcons.h"
 #include "VideoPanel.h"
+#include "VolumeControl.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "Log.h"
@@ -181,10 +184,10 @@ void ViewController::buildWindow() {
         button->setAutoRaise(true);
         playerView->addToBar(button);
     }
-    menu->stepBack->setIcon(style()->standardIcon(QStyle::SP_MediaSeekBackward));
-    menu->stepForward->setIcon(style()->standardIcon(QStyle::SP_MediaSeekForward));
-    menu->previous->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
-    menu->next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    menu->stepBack->setIcon(transportIcon(TransportIcon::StepBack, palette().color(QPalette::ButtonText)));
+    menu->stepForward->setIcon(transportIcon(TransportIcon::StepForward, palette().color(QPalette::ButtonText)));
+    menu->previous->setIcon(transportIcon(TransportIcon::Previous, palette().color(QPalette::ButtonText)));
+    menu->next->setIcon(transportIcon(TransportIcon::Next, palette().color(QPalette::ButtonText)));
     label_rate = new QLabel(speedText(player->speed()), playerView);
     label_rate->setToolTip(tr("Playback speed ([ slower, ] faster, Backspace resets)"));
     playerView->addToBar(slider_video, 1);
@@ -201,6 +204,8 @@ void ViewController::buildWindow() {
         playerView->addToBar(button);
     }
     playerView->addToBar(snapshotButton);
+    playerView->volume()->useMuteAction(menu->mute);
+    playerView->addToBar(playerView->volume());
     buildMenu();
 
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
@@ -266,7 +271,7 @@ void ViewController::buildWindow() {
     connect(player, &MediaPlayer::opened, this, &ViewController::playerOpened);
     connect(player, &MediaPlayer::endOfItem, this, &ViewController::itemDidFinishPlaying);
     connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView}) w->setVisible(!on);
+        for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView, menuBar(), statusBar()}) w->setVisible(!on);
         on ? showFullScreen() : showNormal();
     });
 }

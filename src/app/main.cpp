@@ -7,6 +7,7 @@
 #include <clocale>
 
 #include "ClipWork.h"
+#include "Translations.h"
 #include "ViewController.h"
 
 namespace {
@@ -51,6 +52,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(DASHCAM_APP_ID));
+    installTranslations(app);
     // libmpv refuses to initialise unless LC_NUMERIC is "C"; Qt has just set it
     // from the environment.
     std::setlocale(LC_NUMERIC, "C");

@@ -7,7 +7,7 @@
 #include <QGraphicsScene>
 #include <QMouseEvent>
 #include <QPen>
-#include <QToolTip>
+#include <QLabel>
 #include <algorithm>
 #include <cmath>
 
@@ -56,6 +56,17 @@ ChartInteraction::ChartInteraction(QChartView* view, Draw_Graph* graph, QObject*
         item->setVisible(false);
     }
     graph_->chartBuilt = [this](bool sameSeries) { chartBuilt(sameSeries); };
+    // A child of the viewport in the tool tip's colours: shown and hidden by the
+    // pointer alone, never by a timer.
+    readout_ = new QLabel(view_->viewport());
+    readout_->setObjectName(QStringLiteral("chartReadout"));
+    readout_->setForegroundRole(QPalette::ToolTipText);
+    readout_->setBackgroundRole(QPalette::ToolTipBase);
+    readout_->setAutoFillBackground(true);
+    readout_->setFrameShape(QFrame::Box);
+    readout_->setMargin(3);
+    readout_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    readout_->hide();
     view_->viewport()->installEventFilter(this);
     view_->viewport()->setMouseTracking(true);
     if (graph_->graph) chartBuilt(false);
@@ -156,18 +167,33 @@ bool ChartInteraction::eventFilter(QObject* watched, QEvent* event) {
             for (const EventMark& mark : graph_->eventMarks())
                 if (const auto at = viewportPointFor(mark.seconds); at && std::abs(at->x() - pos.x()) <= 3)
                     text += QLatin1Char('\n') + mark.toolTip;
-            QToolTip::showText(mouse->globalPosition().toPoint(), text, view_->viewport());
+            showReadout(pos, text);
         } else if (!press)
-            QToolTip::hideText();
+            readout_->hide();
         return false;
     }
     case QEvent::MouseButtonRelease:
         if (std::exchange(dragging_, false)) return true;
         return false;
     case QEvent::Leave:
-        QToolTip::hideText();
+        readout_->hide();
         return false;
     default:
         return false;
     }
+}
+
+QString ChartInteraction::readout() const { return readout_->isHidden() ? QString() : readout_->text(); }
+
+void ChartInteraction::showReadout(QPoint viewportPos, const QString& text) {
+    readout_->setText(text);
+    readout_->adjustSize();
+    // Below and right of the pointer, turned to the other side near an edge.
+    const QSize room = view_->viewport()->size(), size = readout_->size();
+    QPoint at = viewportPos + QPoint(14, 14);
+    if (at.x() + size.width() > room.width()) at.setX(viewportPos.x() - 8 - size.width());
+    if (at.y() + size.height() > room.height()) at.setY(viewportPos.y() - 8 - size.height());
+    readout_->move(std::max(0, at.x()), std::max(0, at.y()));
+    readout_->show();
+    readout_->raise();
 }

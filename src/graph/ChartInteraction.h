@@ -1,8 +1,9 @@
 #pragma once
 // Steering playback from the G-sensor chart: a cursor at the playback time, the
 // clip marks, a click or drag that asks to seek to the time under the pointer,
-// and a tool tip with the time and the readings under it. The cursor and marks
-// are items of their own over the chart, moved without rebuilding it.
+// and a readout of the time and the readings under the pointer that stays while
+// the pointer rests (a tool tip would time out). The cursor and marks are items of
+// their own over the chart, moved without rebuilding it.
 
 #include <QObject>
 #include <QPoint>
@@ -15,6 +16,7 @@
 class QChartView;
 class QGraphicsLineItem;
 class QGraphicsRectItem;
+class QLabel;
 
 // Where a second of a recording `length` seconds long lies across a plot whose
 // horizontal extent starts at `left` and is `width` wide, and back; both clamped
@@ -47,6 +49,8 @@ public:
     std::optional<QPoint> viewportPointFor(double seconds) const;
     QGraphicsLineItem* cursorItem() const { return cursorLine_; }
     QGraphicsRectItem* spanItem() const { return spanBand_; }
+    // The hover readout's text; empty while it is hidden.
+    QString readout() const;
 
 signals:
     void seekRequested(double seconds);
@@ -59,6 +63,7 @@ private:
     void place();
     void placeCursor();
     std::optional<double> secondsAt(QPoint viewportPos) const;
+    void showReadout(QPoint viewportPos, const QString& text);
 
     QChartView* view_;
     Draw_Graph* graph_;
@@ -66,6 +71,7 @@ private:
     QGraphicsLineItem* inLine_;
     QGraphicsLineItem* outLine_;
     QGraphicsRectItem* spanBand_;
+    QLabel* readout_;
     std::optional<double> cursor_, in_, out_;
     std::optional<std::pair<double, double>> span_;
     bool dragging_ = false;

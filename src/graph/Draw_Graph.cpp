@@ -3,11 +3,11 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QCursor>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
-#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <array>
@@ -117,7 +117,7 @@ std::optional<double> Draw_Graph::numberForPlot(const QString& id, uint64_t fiel
 
 namespace {
 
-QColor withAlpha(Qt::GlobalColor c, double alpha) {
+QColor withAlpha(const QColor& c, double alpha) {
     QColor color(c);
     color.setAlphaF(float(alpha));
     return color;
@@ -127,16 +127,17 @@ QColor withAlpha(Qt::GlobalColor c, double alpha) {
 // dozens of series: the whole range tinted, every other label interval tinted
 // again, two lightened limit bands (1.5 to 4.5 and 7.0 to 8.5 shifted), and nine
 // minor lines per interval.
-QImage plotBackground(QSize size, const GRange& r, double shift, const QPen& gridPen) {
+QImage plotBackground(QSize size, const GRange& r, double shift, const QPen& gridPen, const QColor& base,
+                      const QColor& text) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
+    image.fill(base);
     QPainter p(&image);
     const double top = logModulus(r.max + shift), height = top - logModulus(r.min + shift);
     auto yOf = [&](double g) { return (top - logModulus(std::clamp(g, r.min, r.max) + shift)) / height * size.height(); };
     auto band = [&](double from, double to, const QColor& fill) {
         p.fillRect(QRectF(0.0, yOf(to), size.width(), yOf(from) - yOf(to)), fill);
     };
-    const QColor tint = withAlpha(Qt::darkGray, 0.1), light = withAlpha(Qt::white, 0.5);
+    const QColor tint = withAlpha(text, 0.1), light = withAlpha(base, 0.5);
     band(r.min, r.max, tint);
     const auto [first, last] = labelSteps(r);
     for (int64_t k = first - 1; k <= last; ++k)
@@ -165,6 +166,7 @@ struct ChartFitting {
     double lastSample = 0;  // the horizontal extent, in sample positions
     GRange range{};
     QPen gridPen;
+    QColor base, text;  // the palette's, for a dark theme as for a light one
     int columns = -1;
     QSize backgroundSize;
 };
@@ -190,7 +192,7 @@ void fit(QChart* chart, ChartFitting& f, const QRectF& plotArea) {
     const QSize size = plotArea.size().toSize();
     if (chart && size != f.backgroundSize && !size.isEmpty()) {
         f.backgroundSize = size;
-        QBrush brush(plotBackground(size, f.range, f.shift, f.gridPen));
+        QBrush brush(plotBackground(size, f.range, f.shift, f.gridPen, f.base, f.text));
         brush.setTransform(QTransform::fromTranslate(plotArea.left(), plotArea.top()));
         chart->setPlotAreaBackgroundBrush(brush);
     }
@@ -203,8 +205,11 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     chart->setBackgroundBrush(Qt::transparent);
     chart->setBackgroundRoundness(5.0);
     chart->setMargins(QMargins(20, 10, 20, 10));
-    chart->setPlotAreaBackgroundBrush(Qt::white);
+    const QPalette palette = hostView ? hostView->palette() : QGuiApplication::palette();
+    const QColor base = palette.color(QPalette::Base), text = palette.color(QPalette::Text);
+    chart->setPlotAreaBackgroundBrush(base);
     chart->setPlotAreaBackgroundVisible(true);
+    chart->legend()->setLabelColor(text);
 
     const bool sameSeries = !noPlots && !lastNoPlots_ && dataForPlot_x == contentArray_x;
     if (!noPlots) {
@@ -217,12 +222,20 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     auto fitting = std::make_shared<ChartFitting>();
     fitting->lastSample = double(max_num.value_or(0));
     fitting->range = noPlots ? gRange({}) : gRange({dataForPlot_x.get(), dataForPlot_y.get(), dataForPlot_z.get()});
-    fitting->gridPen = QPen(Qt::darkGray, 0.25);
+    fitting->base = base, fitting->text = text;
+    // Half way between the text and the page: grey on white, and on a dark theme too.
+    fitting->gridPen = QPen(QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                                   (text.blue() + base.blue()) / 2),
+                            0.25);
     fitting->secondsPerSample = secondsPerSample;
     fitting->shift = kShift;
     const GRange& range = fitting->range;
     const double xMax = double(max_num.value_or(0)) * secondsPerSample;
-    const QPen axisPen(Qt::black, 0.25, Qt::SolidLine, Qt::RoundCap);
+    const QPen axisPen(text, 0.25, Qt::SolidLine, Qt::RoundCap);
+    auto inPalette = [&](QAbstractAxis* axis) {
+        axis->setLabelsBrush(text);
+        axis->setTitleBrush(text);
+    };
 
     auto* xAxis = new QValueAxis;
     xAxis->setRange(0.0, xMax);
@@ -231,10 +244,11 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
     xAxis->setTickAnchor(0.0);
     xAxis->setTickInterval(xMax > 0 ? niceStep(xMax, 10.0, 1.0) : 1.0);
     xAxis->setLabelFormat(QStringLiteral("%.0f"));
-    xAxis->setTitleText(QStringLiteral("Video time (s)"));
+    xAxis->setTitleText(QCoreApplication::translate("Draw_Graph", "Video time (s)"));
     xAxis->setLinePen(axisPen);
     xAxis->setGridLinePen(fitting->gridPen);
     xAxis->setMinorGridLinePen(fitting->gridPen);
+    inPalette(xAxis);
     chart->addAxis(xAxis, Qt::AlignBottom);
 
     // Log-modulus scale: shifted values are placed at logModulus(v) on a linear axis;
@@ -248,9 +262,10 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
         yAxis->append(QString::number(g, 'f', range.step < 1.0 ? 1 : 0), logModulus(g + kShift));
     }
     yAxis->setRange(logModulus(range.min + kShift), logModulus(range.max + kShift));
-    yAxis->setTitleText(QStringLiteral("Acceleration (g)"));
+    yAxis->setTitleText(QCoreApplication::translate("Draw_Graph", "Acceleration (g)"));
     yAxis->setLinePen(axisPen);
     yAxis->setGridLinePen(fitting->gridPen);
+    inPalette(yAxis);
     chart->addAxis(yAxis, Qt::AlignLeft);
 
     if (!noPlots) {
@@ -282,9 +297,6 @@ void Draw_Graph::setGsensorGraph(QChartView* hostView, bool noPlots) {
             tick->attachAxis(xAxis);
             tick->attachAxis(yAxis);
             chart->legend()->markers(tick).value(0)->setVisible(false);
-            QObject::connect(tick, &QLineSeries::hovered, tick, [tick](const QPointF&, bool on) {
-                on ? QToolTip::showText(QCursor::pos(), tick->property("toolTip").toString()) : QToolTip::hideText();
-            });
         }
         if (speedTrace_.on || !hasG_) addSpeedLine(chart, xAxis, *fitting);
         chart->legend()->setAlignment(Qt::AlignTop);
@@ -321,7 +333,9 @@ void Draw_Graph::addSpeedLine(QChart* chart, QAbstractAxis* xAxis, ChartFitting&
     axis->setRange(0.0, std::max(10.0, top * 1.05));
     axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setTitleText(QStringLiteral("Speed (%1)").arg(speedTrace_.unit));
+    axis->setTitleText(QCoreApplication::translate("Draw_Graph", "Speed (%1)").arg(speedTrace_.unit));
+    axis->setLabelsBrush(fitting.text);
+    axis->setTitleBrush(fitting.text);
     axis->setGridLineVisible(false);
     axis->setMinorGridLineVisible(false);
     chart->addAxis(axis, Qt::AlignRight);
@@ -331,6 +345,6 @@ void Draw_Graph::addSpeedLine(QChart* chart, QAbstractAxis* xAxis, ChartFitting&
     chart->addSeries(line);
     line->attachAxis(xAxis);
     line->attachAxis(axis);
-    chart->legend()->markers(line).value(0)->setLabel(QStringLiteral("Speed (%1)").arg(speedTrace_.unit));
+    chart->legend()->markers(line).value(0)->setLabel(QCoreApplication::translate("Draw_Graph", "Speed (%1)").arg(speedTrace_.unit));
     fitting.lines.push_back({dataForPlot_speed, line, false, speedTrace_.perKmh});
 }

@@ -80,7 +80,7 @@ public:
     std::function<void(bool sameSeries)> chartBuilt;
 
     // The marks the next chart with plots shows, each a series named "Event mark"
-    // whose tool tip (property "toolTip") shows on hovering.
+    // whose words (property "toolTip") the chart's hover readout adds on it.
     void setEventMarks(std::vector<EventMark> marks) { eventMarks_ = std::move(marks); }
     const std::vector<EventMark>& eventMarks() const { return eventMarks_; }
 

@@ -1,6 +1,7 @@
 #include "Snapshot.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryFile>
 #include <cerrno>
@@ -22,7 +23,7 @@ QString writeSnapshot(const QImage& image, const QString& folder, const QString&
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return fail(QStringLiteral("PNG encoding failed"));
+    if (!image.save(&buffer, "PNG")) return fail(QCoreApplication::translate("Snapshot", "PNG encoding failed"));
 
     // Written whole under a hidden name first, then moved to a free name: a rename
     // that refuses to replace, so two snapshots in one second both survive.
@@ -48,5 +49,5 @@ QString writeSnapshot(const QImage& image, const QString& folder, const QString&
         }
         if (!QFile::exists(path)) return fail(file.errorString());  // failed for another reason than a race
     }
-    return fail(QStringLiteral("too many snapshots in one second"));
+    return fail(QCoreApplication::translate("Snapshot", "too many snapshots in one second"));
 }

@@ -47,6 +47,10 @@ public:
     virtual void setMuted(bool muted) = 0;
     virtual bool isMuted() const = 0;
     virtual void changeVolume(int percent) = 0;  // by this many points of 0..100
+    virtual void setVolume(int percent) = 0;     // 0..100
+    virtual int volume() const = 0;
+    // Whether the open recording has sound; false while nothing is open.
+    virtual bool hasAudio() const = 0;
     // The decoded frame at the current time, at the video's own pixel size; a null
     // image with a reason when there is none.
     virtual QImage currentFrame(QString* reason) = 0;
@@ -58,6 +62,7 @@ signals:
     void playingChanged();
     void tick(MediaTime time);  // each whole second of playback, at start, pause and seek, and at the end
     void endOfItem();           // the open recording has played to its end
+    void volumeChanged();       // the volume or the muting
 };
 
 // The short text the video area shows for a failed opening.

@@ -1,5 +1,6 @@
 #include "MpvPlayer.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -18,25 +19,25 @@ QString errorText(int error) { return QString::fromUtf8(mpv_error_string(error))
 
 // Read while mpv waits in its preloaded hook, so the answer is about this file and
 // not whatever mpv has moved on to by the time an event is read.
-bool hasVideoTrack(mpv_handle* mpv) {
+bool hasTrack(mpv_handle* mpv, const char* kind) {
     int64_t count = 0;
     if (mpv_get_property(mpv, "track-list/count", MPV_FORMAT_INT64, &count) < 0) return false;
     for (int64_t i = 0; i < count; ++i) {
         const QByteArray key = "track-list/" + QByteArray::number(i) + "/type";
         char* type = mpv_get_property_string(mpv, key.constData());
-        const bool video = type && std::strcmp(type, "video") == 0;
+        const bool found = type && std::strcmp(type, kind) == 0;
         mpv_free(type);
-        if (video) return true;
+        if (found) return true;
     }
     return false;
 }
 
 QString fileKind(mode_t mode) {
-    if (S_ISDIR(mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(mode)) return QStringLiteral("a FIFO");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-    return QStringLiteral("not a regular file");
+    if (S_ISDIR(mode)) return QCoreApplication::translate("MpvPlayer", "a folder");
+    if (S_ISFIFO(mode)) return QCoreApplication::translate("MpvPlayer", "a FIFO");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QCoreApplication::translate("MpvPlayer", "a device");
+    if (S_ISSOCK(mode)) return QCoreApplication::translate("MpvPlayer", "a socket");
+    return QCoreApplication::translate("MpvPlayer", "not a regular file");
 }
 
 }  // namespace
@@ -110,7 +111,7 @@ void MpvPlayer::close() {
 uint64_t MpvPlayer::open(const QByteArray& nativePath) {
     const uint64_t opening = ++opening_;
     forget();
-    if (!mpv_) return failLater(OpenFailure::NoPlayer, QStringLiteral("the video player could not be started"));
+    if (!mpv_) return failLater(OpenFailure::NoPlayer, tr("the video player could not be started"));
 
     // Only a regular file: mpv would wait on a FIFO for a writer, and read a
     // device for ever.
@@ -152,6 +153,7 @@ void MpvPlayer::finishOpening(OpenFailure failure, const QString& detail) {
     awaitingFirstFrame_ = false;
     if (failure == OpenFailure::None) {
         openEntry_ = startedEntry_;
+        hasAudio_ = pendingHasAudio_;
         mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
         idle_ = false;  // a file is loaded
         setOpen(true);
@@ -238,16 +240,22 @@ void MpvPlayer::setSpeed(double speed) {
 
 void MpvPlayer::setMuted(bool muted) {
     if (!mpv_) return;
-    muted_ = muted;
+    if (std::exchange(muted_, muted) == muted) return;
     int flag = muted ? 1 : 0;
     mpv_set_property_async(mpv_, kNoReply, "mute", MPV_FORMAT_FLAG, &flag);
+    emit volumeChanged();
 }
 
-void MpvPlayer::changeVolume(int percent) {
+void MpvPlayer::changeVolume(int percent) { setVolume(volume_ + percent); }
+
+void MpvPlayer::setVolume(int percent) {
     if (!mpv_) return;
-    const QByteArray by = QByteArray::number(percent);
-    const char* command[] = {"add", "volume", by.constData(), nullptr};
-    mpv_command_async(mpv_, kNoReply, command);
+    // Within mpv's volume-max: full is the file's own level, never amplified.
+    percent = std::clamp(percent, 0, 100);
+    if (std::exchange(volume_, percent) == percent) return;
+    double level = percent;
+    mpv_set_property_async(mpv_, kNoReply, "volume", MPV_FORMAT_DOUBLE, &level);
+    emit volumeChanged();
 }
 
 MediaTime MpvPlayer::currentTime() const {
@@ -260,7 +268,7 @@ QImage MpvPlayer::currentFrame(QString* reason) {
         if (reason) *reason = why;
         return QImage();
     };
-    if (!mpv_ || !open_) return fail(QStringLiteral("no recording is open"));
+    if (!mpv_ || !open_) return fail(tr("no recording is open"));
     const char* command[] = {"screenshot-raw", "video", nullptr};
     mpv_node result{};
     if (const int e = mpv_command_ret(mpv_, command, &result); e < 0) return fail(errorText(e));
@@ -317,12 +325,15 @@ void MpvPlayer::dispatch(const mpv_event& event) {
     }
     case MPV_EVENT_START_FILE:
         startedEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
-        pendingHasVideo_ = false;
+        pendingHasVideo_ = pendingHasAudio_ = false;
         videoConfigured_ = false;
         break;
     case MPV_EVENT_HOOK: {
         const auto* hook = static_cast<const mpv_event_hook*>(event.data);
-        if (event.reply_userdata == kPreloadedHook && loadingThis) pendingHasVideo_ = hasVideoTrack(mpv_);
+        if (event.reply_userdata == kPreloadedHook && loadingThis) {
+            pendingHasVideo_ = hasTrack(mpv_, "video");
+            pendingHasAudio_ = hasTrack(mpv_, "audio");
+        }
         mpv_hook_continue(mpv_, hook->id);  // mpv waits until it is let go
         break;
     }

@@ -40,6 +40,9 @@ public:
     void setMuted(bool muted) override;
     bool isMuted() const override { return muted_; }
     void changeVolume(int percent) override;
+    void setVolume(int percent) override;
+    int volume() const override { return volume_; }
+    bool hasAudio() const override { return open_ && hasAudio_; }
 
     mpv_handle* handle() const { return mpv_; }
     bool usable() const { return mpv_ != nullptr; }
@@ -72,12 +75,15 @@ private:
     std::vector<bool> queuedSteps_;  // steps asked for meanwhile, forward or not
     double speed_ = 1;
     bool muted_ = false;
+    int volume_ = 100;
+    bool hasAudio_ = false;
 
     uint64_t opening_ = 0;       // number of the latest open()
     int64_t pendingEntry_ = -1;  // playlist entry of that opening until it is reported
     int64_t startedEntry_ = -1;  // entry mpv is loading or has loaded
     int64_t openEntry_ = -1;     // entry of the recording that is open
     bool pendingHasVideo_ = false;
+    bool pendingHasAudio_ = false;
     bool awaitingFirstFrame_ = false;
     bool videoConfigured_ = false;
 };

@@ -1,5 +1,6 @@
 #include "PlaybackTick.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QTimeZone>
 #include <algorithm>
@@ -53,6 +54,16 @@ int64_t sampleVideoSeconds(uint32_t index, const telemetry::Class_Video_Info& re
     return int64_t(std::min(seconds, d ? d - 1 : 0));
 }
 
+namespace {
+
+// A language puts the day, month and year in its own order.
+QString dateText(const QString& year, const QString& month, const QString& day, const QString& hour,
+                 const QString& minute, const QString& second) {
+    return QCoreApplication::translate("TickTexts", "DATE: %1/%2/%3 %4:%5:%6").arg(year, month, day, hour, minute, second);
+}
+
+}  // namespace
+
 TickTexts tickTexts(const telemetry::Class_Subtitle_Info& s, int64_t speedUnit) {
     TickTexts t;
     t.gx = QStringLiteral("X : ") + text(s.gx);
@@ -60,11 +71,10 @@ TickTexts tickTexts(const telemetry::Class_Subtitle_Info& s, int64_t speedUnit) 
     t.gz = QStringLiteral("Z : ") + text(s.gz);
     const bool mph = speedUnit == 0;
     const int32_t speed = mph ? telemetry::truncatedInt32(floatingValue(s.speed) * kMilesPerKilometre) : integerValue(s.speed);
-    t.speed = QStringLiteral("SPEED : %1%2").arg(speed).arg(mph ? QStringLiteral("Mph") : QStringLiteral("Kmh"));
+    t.speed = QCoreApplication::translate("TickTexts", "SPEED : %1%2").arg(speed).arg(mph ? QStringLiteral("Mph") : QStringLiteral("Kmh"));
     // By value: the stored fields carry the camera's own leading zeros ("005").
     auto field = [](const telemetry::Text& t, int width) { return QStringLiteral("%1").arg(integerValue(t), width, 10, QLatin1Char('0')); };
-    t.date = QStringLiteral("DATE: %1/%2/%3 %4:%5:%6")
-                 .arg(field(s.year, 4), field(s.month, 2), field(s.day, 2), field(s.hour, 2), field(s.min, 2), field(s.second, 2));
+    t.date = dateText(field(s.year, 4), field(s.month, 2), field(s.day, 2), field(s.hour, 2), field(s.min, 2), field(s.second, 2));
     return t;
 }
 
@@ -77,16 +87,20 @@ TickTexts tickTexts(const telemetry::Sample& s, int64_t speedUnit) {
     const bool mph = speedUnit == 0;
     const QString unit = mph ? QStringLiteral("Mph") : QStringLiteral("Kmh");
     if (s.speedKmh)
-        t.speed = QStringLiteral("SPEED : %1%2")
+        t.speed = QCoreApplication::translate("TickTexts", "SPEED : %1%2")
                       .arg(telemetry::truncatedInt32(mph ? *s.speedKmh * kMilesPerKilometre : *s.speedKmh))
                       .arg(unit);
     else
-        t.speed = QStringLiteral("SPEED : -") + unit;
+        t.speed = QCoreApplication::translate("TickTexts", "SPEED : -%1").arg(unit);
     if (s.time) {
         const QDateTime at = QDateTime::fromMSecsSinceEpoch(s.time->sinceEpoch.count(), QTimeZone::utc());
-        t.date = QStringLiteral("DATE: ") + at.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        auto field = [](int v, int width) { return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0')); };
+        const QDate d = at.date();
+        const QTime time = at.time();
+        t.date = dateText(field(d.year(), 4), field(d.month(), 2), field(d.day(), 2), field(time.hour(), 2),
+                          field(time.minute(), 2), field(time.second(), 2));
     } else {
-        t.date = QStringLiteral("DATE: -");
+        t.date = QCoreApplication::translate("TickTexts", "DATE: -");
     }
     return t;
 }

@@ -3,11 +3,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedLayout>
-#include <QStyle>
+#include <QEvent>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "MediaPlayer.h"
+#include "MpvVideoWidget.h"
+#include "TransportIcons.h"
+#include "VolumeControl.h"
 
 VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     : QWidget(parent), player_(player), video_(video) {
@@ -26,31 +30,73 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     message_->setStyleSheet(QStringLiteral("background: #202020; color: #e0e0e0; font-size: 16pt;"));
     stack_->addWidget(message_);
     layout->addWidget(area, 1);
-    bar_ = new QHBoxLayout;
+    barWidget_ = new QWidget(this);
+    barWidget_->setObjectName(QStringLiteral("controlBar"));
+    bar_ = new QHBoxLayout(barWidget_);
+    bar_->setContentsMargins(0, 0, 0, 0);
     play_ = new QToolButton(this);
     play_->setToolTip(tr("Play or pause (Space)"));
     play_->setAutoRaise(true);
     fullScreen_ = new QToolButton(this);
-    fullScreen_->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
     fullScreen_->setToolTip(tr("Full screen (F; Esc leaves it)"));
     fullScreen_->setAutoRaise(true);
     fullScreen_->setCheckable(true);
     fullScreen_->hide();
+    volume_ = new VolumeControl(player_, this);
     bar_->addWidget(play_);
     bar_->addWidget(fullScreen_);
-    layout->addLayout(bar_);
+    layout->addWidget(barWidget_);
+    hideControls_ = new QTimer(this);
+    hideControls_->setSingleShot(true);
+    hideControls_->setInterval(2500);
+    connect(hideControls_, &QTimer::timeout, this, [this] {
+        if (fullScreenOn_) showControls(false);
+    });
+    // The pointer over the picture reaches the widgets holding the video's own
+    // window (which takes no input), and climbs to the picture from them.
+    video_->installEventFilter(this);
+    for (QWidget* w : video_->findChildren<QWidget*>()) w->setMouseTracking(true);
+    video_->setMouseTracking(true);
 
     connect(play_, &QToolButton::clicked, this, &VideoPanel::togglePlay);
     connect(fullScreen_, &QToolButton::toggled, this, [this](bool on) {
         fullScreenOn_ = on;
         emit fullScreenToggled(on);
+        showControls(true);
+        if (on) hideControls_->start();
+        else hideControls_->stop();
     });
     connect(player_, &MediaPlayer::playingChanged, this, &VideoPanel::updatePlayButton);
     updatePlayButton();
 }
 
 void VideoPanel::toggleFullScreen() {
-    if (fullScreen_->isVisible()) fullScreen_->toggle();
+    // Hidden as the button is while the bar is: the button's own state says whether a recording is open.
+    if (!fullScreen_->isHidden()) fullScreen_->toggle();
+}
+
+bool VideoPanel::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick:
+        toggleFullScreen();
+        return true;
+    case QEvent::MouseMove:
+        if (fullScreenOn_) {
+            showControls(true);
+            hideControls_->start();
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void VideoPanel::showControls(bool shown) {
+    barWidget_->setVisible(shown);
+    const QCursor cursor = shown ? QCursor(Qt::ArrowCursor) : QCursor(Qt::BlankCursor);
+    video_->setCursor(cursor);
+    if (auto* mpv = qobject_cast<MpvVideoWidget*>(video_)) mpv->surface()->setCursor(cursor);
 }
 
 void VideoPanel::leaveFullScreen() {
@@ -73,6 +119,11 @@ QString VideoPanel::message() const { return stack_->currentWidget() == message_
 
 void VideoPanel::addToBar(QWidget* widget, int stretch) { bar_->addWidget(widget, stretch); }
 
+void VideoPanel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) updatePlayButton();
+    QWidget::changeEvent(event);
+}
+
 void VideoPanel::togglePlay() {
     if (!player_->isOpen()) return;
     player_->isPlaying() ? player_->pause() : player_->play();
@@ -80,6 +131,7 @@ void VideoPanel::togglePlay() {
 
 void VideoPanel::updatePlayButton() {
     const bool playing = player_->isPlaying();
-    play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    play_->setIcon(transportIcon(playing ? TransportIcon::Pause : TransportIcon::Play, palette().color(QPalette::ButtonText)));
     play_->setToolTip(playing ? tr("Pause (Space)") : tr("Play (Space)"));
+    fullScreen_->setIcon(transportIcon(TransportIcon::FullScreen, palette().color(QPalette::ButtonText)));
 }

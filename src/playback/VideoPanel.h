@@ -2,7 +2,8 @@
 // The video and our own control bar under it: play/pause and a full-screen
 // toggle; their keys are the window's menu actions. In place of
 // the picture it can show a plain message: why nothing plays, or that a
-// recording is opening.
+// recording is opening. In full screen the bar shows only while the pointer
+// moves, as video players do; a double-click on the picture toggles full screen.
 
 #include <QWidget>
 
@@ -24,14 +25,22 @@ public:
     void showMessage(const QString& text);
     void showVideo();
     QString message() const;  // empty while the picture shows
+    bool isFullScreen() const { return fullScreenOn_; }
     // Adds a widget to the bar, after the buttons (the position slider, the snapshot button).
     void addToBar(QWidget* widget, int stretch = 0);
+    // The mute button and volume slider, for the window to place on the bar.
+    class VolumeControl* volume() const { return volume_; }
 
 signals:
     void fullScreenToggled(bool on);
 
+protected:
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void updatePlayButton();
+    void updatePlayButton();  // and the other icons, in the palette's colours
+    void showControls(bool shown);
 
     MediaPlayer* player_;
     QWidget* video_;
@@ -39,6 +48,9 @@ private:
     class QStackedLayout* stack_;
     QToolButton* play_;
     QToolButton* fullScreen_;
+    class VolumeControl* volume_;
     class QHBoxLayout* bar_;
+    QWidget* barWidget_;
+    class QTimer* hideControls_;
     bool fullScreenOn_ = false;
 };

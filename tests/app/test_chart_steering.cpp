@@ -14,13 +14,15 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
-#include <QToolTip>
+#include <QToolButton>
 #include <QValueAxis>
 
 #include "AppTestSupport.h"
 #include "ClipMarking.h"
 #include "ChartInteraction.h"
 #include "MainMenu.h"
+#include "MpvPlayer.h"
+#include "VideoPanel.h"
 #include "SpanMarks.h"
 #include "ViewController.h"
 
@@ -207,14 +209,68 @@ TEST_F(ChartSteering, ClickDragAndHover) {
     sendMouse(viewport, QEvent::MouseButtonRelease, at30, Qt::NoButton);
     const qsizetype afterDrag = seeks.size();
 
-    // Hovering seeks nothing and tells the time and the readings.
+    // Hovering seeks nothing and tells the time and the readings, for as long as
+    // the pointer rests there, whatever else the window does meanwhile.
     sendMouse(viewport, QEvent::MouseMove, *steering.viewportPointFor(40.0), Qt::NoButton);
-    const QString tip = QToolTip::text();
+    steering.setCursorSeconds(12.0);
+    QTest::qWait(200);
+    const QString tip = steering.readout();
     EXPECT_TRUE(tip.startsWith("40.") || tip.startsWith("39.")) << tip.toStdString();
     EXPECT_TRUE(tip.endsWith("X : 0.20\nY : -0.20\nZ : 1.00")) << tip.toStdString();
+    EXPECT_EQ(seeks.size(), afterDrag);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(viewport, &leave);
+    EXPECT_EQ(steering.readout(), QString());
     // A press above the plot (on the legend) is not a seek.
     sendMouse(viewport, QEvent::MouseButtonPress, QPoint(at30.x(), 2), Qt::LeftButton);
     EXPECT_EQ(seeks.size(), afterDrag);
+}
+
+// Under a dark theme the chart's texts, grid and page and the control bar's icons
+// take the palette's colours: black on near-black reads as nothing.
+TEST(ChartSteeringPalette, TextsGridAndIconsFollowADarkPalette) {
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(50, 50, 50));
+    QChartView view;
+    view.setPalette(dark);
+    view.resize(600, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    Draw_Graph graph;
+    graph.setGsensorData(rampSamples(50), 50, 100.0);
+    graph.setGsensorGraph(&view, false);
+    QCoreApplication::processEvents();
+    for (QAbstractAxis* axis : view.chart()->axes())
+        EXPECT_EQ(std::pair(axis->labelsBrush().color().name(), axis->titleBrush().color().name()),
+                  std::pair(dark.color(QPalette::Text).name(), dark.color(QPalette::Text).name()))
+            << axis->titleText().toStdString();
+    // The page inside the plot, sampled between the lines.
+    const QImage shown = view.grab().toImage();
+    const QRectF plot = view.chart()->mapRectToScene(view.chart()->plotArea());
+    const QPoint inside = view.mapFromScene(plot.topLeft() + QPointF(3, 3));
+    EXPECT_LT(qGray(shown.pixel(inside)), 100);
+
+    MpvPlayer player{MpvPlayer::Output::None};
+    VideoPanel panel{&player, new QWidget};  // which takes the picture
+    panel.setPalette(dark);
+    int buttons = 0;
+    for (const QToolButton* button : panel.findChildren<QToolButton*>()) {
+        // The icon's drawn pixels are the palette's light text, not the stock black.
+        const QImage icon = button->icon().pixmap(16).toImage();
+        int lit = 0, drawn = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                if (qAlpha(icon.pixel(x, y)) > 200) ++drawn, lit += qGray(icon.pixel(x, y)) > 180;
+        EXPECT_GT(drawn, 0) << button->toolTip().toStdString();
+        EXPECT_EQ(lit, drawn) << button->toolTip().toStdString();
+        ++buttons;
+    }
+    EXPECT_EQ(buttons, 3);  // play, full screen, mute
 }
 
 // A drive cut into two 20 s recordings of one trip, hard braking 2 s into the second:
