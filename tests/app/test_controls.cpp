@@ -17,6 +17,7 @@
 #include "MapWidget.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
+#include "PlaybackSession.h"
 #include "ViewController.h"
 
 TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
@@ -58,16 +59,21 @@ TEST_F(Controls, EveryShortcutIsOnOneMenuActionOnly) {
 }
 
 TEST_F(Controls, SpeedKeysChangeThePlayerAndTheBar) {
-    const std::pair<QAction*, double> steps[] = {
-        {w.menu->faster, 1.5}, {w.menu->faster, 2}, {w.menu->normalSpeed, 1}, {w.menu->slower, 0.5}};
+    const auto checkedSpeed = [&] {
+        for (QAction* a : w.findChildren<QAction*>())
+            if (a->isChecked() && a->actionGroup()) return a->text();
+        return QString();
+    };
+    const std::pair<const char*, double> steps[] = {{"Faster", 1.5}, {"Faster", 2}, {"Normal Speed", 1}, {"Slower", 0.5}};
     for (const auto& [action, expected] : steps) {
-        action->trigger();
-        EXPECT_EQ(w.player->speed(), expected) << action->text().toStdString();
-        EXPECT_EQ(w.label_rate->text(), speedText(expected));
-        EXPECT_EQ(w.menu->speeds->checkedAction()->data().toDouble(), expected);
+        actionNamed(w, action).trigger();
+        EXPECT_EQ(w.session().player().speed(), expected) << action;
+        EXPECT_EQ(labelText(w, "speed"), speedText(expected));
+        EXPECT_EQ(checkedSpeed(), speedText(expected));
     }
-    w.menu->speeds->actions().at(0)->trigger();
-    EXPECT_EQ(w.player->speed(), 0.25);
+    actionNamed(w, "0.25x").trigger();
+    EXPECT_EQ(w.session().player().speed(), 0.25);
+    EXPECT_EQ(labelText(w, "speed"), "0.25x");
 }
 
 TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
@@ -126,13 +132,13 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                  QString::number(w.library.currentStorageVideo.video_list.size()),
                                  QString::number(w.library.isRowIndexed(0)),
                                  w.windowTitle(),
-                                 w.label_date->text(),
+                                 labelText(w, "sampleDate"),
                                  QString::number(w.mapView->overlays().size()),
                                  QString::number(indexingBar(w).value()),
-                                 QString::number(w.player->isOpen()),
+                                 QString::number(w.session().player().isOpen() || w.session().recording()),
                                  QString::number(w.drives.summaries().size() + w.drives.trips().size()),
                                  QString::number(eventsList(w).count()),
-                                 w.label_statistics->text(),
+                                 labelText(w, "statistics"),
                                  pointTexts({w.mapView->centre(), {w.mapView->zoom(), 0}}).join(' '),
                                  QString::number(timeAxis->max())};
     EXPECT_EQ(cleared, (QStringList{"0", "0", "0", "dashcam-viewer", "DATE: -", "0", "0", "0", "0", "0", "",

@@ -17,6 +17,7 @@
 #include "FileTableView.h"
 #include "MapWidget.h"
 #include "TrackRegion.h"
+#include "PlaybackSession.h"
 #include "ViewController.h"
 
 namespace {
@@ -172,7 +173,8 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     clickEvent(w, 0);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
-    EXPECT_EQ(w.pendingEventSeek, std::optional<int64_t>(7));
+    ASSERT_TRUE(w.session().recording());
+    EXPECT_EQ(w.session().recording()->pendingSeek, std::optional<double>(7));
 
     // Recordings indexed later add their events below, leaving the event the user
     // chose chosen.
