@@ -85,6 +85,35 @@ TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
                                                                                    << table.toStdString();
 }
 
+// Next and Previous move over the indexed rows from the one playing, selecting it as
+// they go; at either end, or with nothing open, they do nothing.
+TEST_F(Controls, NextAndPreviousRecordingStopAtTheEnds) {
+    QTemporaryDir tmp;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    QTableView& table = recordingsTable(w);
+    const auto shown = [&] {
+        return QStringLiteral("%1 %2").arg(table.selectionModel()->selectedRows().value(0).row()).arg(w.windowTitle());
+    };
+    QAction& next = actionNamed(w, "&Next Recording");
+    QAction& previous = actionNamed(w, "Pre&vious Recording");
+    next.trigger();
+    EXPECT_EQ(shown(), "-1 dashcam-viewer");
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(1, 0)).center());
+    const struct {
+        QAction* action;
+        const char* shown;
+    } steps[] = {{&next, "2 REC_0003.MP4 - dashcam-viewer"},     {&next, "2 REC_0003.MP4 - dashcam-viewer"},
+                 {&previous, "1 REC_0002.MP4 - dashcam-viewer"}, {&previous, "0 REC_0001.MP4 - dashcam-viewer"},
+                 {&previous, "0 REC_0001.MP4 - dashcam-viewer"}};
+    for (const auto& step : steps) {
+        step.action->trigger();
+        EXPECT_EQ(shown(), step.shown) << step.action->text().toStdString();
+        ASSERT_TRUE(w.session().recording());
+        EXPECT_EQ(w.session().recording()->row, shown().section(' ', 0, 0).toInt());
+    }
+}
+
 TEST(RecentPaths, MostRecentFirstWithoutDuplicatesAtMostEight) {
     const struct {
         QStringList before;
