@@ -209,6 +209,7 @@ TEST(Playback, UserSession) {
     EXPECT_EQ(w.windowTitle(), "REC_0001.MP4 - dashcam-viewer");
     playOrPause(w, false);
     w.session().seekTo(2);
+    EXPECT_EQ(slider.value(), 2000);  // at once, not only at the player's tick
     ASSERT_TRUE(waitUntil([&] { return std::abs(player.currentTime().value - 2'000'000'000) < 1'000'000; }, 5000));
     const double frame = 1.0 / 10;
     for (const auto& [key, frames] : {std::pair{Qt::Key_Period, 1}, {Qt::Key_Period, 2}, {Qt::Key_Comma, 1}}) {
@@ -251,6 +252,15 @@ TEST(Playback, UserSession) {
     QTest::keyClick(&w, Qt::Key_Backspace);
     EXPECT_EQ(player.speed(), 1.0);
     EXPECT_EQ(labelText(w, "speed"), "1x");
+
+    // An event of the next recording: it opens and plays from 5 s before the event, never from its start.
+    const size_t ticksBeforeEvent = ticks.size();
+    w.session().seekToEvent(1, 8.0);
+    ASSERT_TRUE(waitUntil([&] { return ticks.size() > ticksBeforeEvent && ticks.back() >= 3.0; }, 5000));
+    EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 1);
+    for (size_t i = ticksBeforeEvent; i < ticks.size(); ++i) EXPECT_TRUE(ticks[i] < 0.5 || ticks[i] >= 2.9) << ticks[i];
+    clickRow(w, 0);
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
 
     // The slider: a click on the groove goes there, keys step 5 s and 30 s.
     playOrPause(w, false);
@@ -383,6 +393,9 @@ TEST(Playback, UserSession) {
     ASSERT_FALSE(black(videoOnScreen()));
     actionNamed(w, "&Clear List").trigger();
     EXPECT_TRUE(waitUntil([&] { return black(videoOnScreen()); }, 2000));
+    EXPECT_FALSE(player.isOpen());
+    EXPECT_FALSE(w.session().recording());
+    EXPECT_EQ(slider.maximum(), 0);
 }
 
 int main(int argc, char** argv) {
