@@ -21,8 +21,6 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
 #include "ExportTrackAction.h"
 #include "ChartInteraction.h"
 #include "ClipMarking.h"
@@ -227,7 +225,8 @@ void ViewController::buildWindow() {
     mapView = new MapWidget(serverUrl("DASHCAM_TILE_URL", ::loadSettings().TileServerUrl, QString::fromLatin1(TileLoader::kDefaultUrl)),
                             this);
     mapSteering = new MapSteering(mapView, menu->fitTrip, menu->followVehicle, this);
-    connect(mapSteering, &MapSteering::seekRequested, session_, [this](int64_t seconds) { session_->seekTo(double(seconds)); });
+    connect(mapSteering, &MapSteering::seekRequested, session_,
+            [this](int64_t seconds) { session_->seekTo(double(seconds)); });
 
     auto* labels = new QWidget(this);
     auto* labelLayout = new QVBoxLayout(labels);

@@ -155,7 +155,8 @@ void PlaybackSession::tick(MediaTime time) {
     storage.currentdegree = telemetry::integerValue(sample.heading);
     ShownSample shown{tickTexts(sample, speedUnit_), std::nullopt};
     const MarkerPosition marker = tickMarker(sample);
-    if (marker.moves && telemetry::positionFix(sample)) shown.vehicle = Vehicle{marker.latitude, marker.longitude, storage.currentdegree};
+    if (marker.moves && telemetry::positionFix(sample))
+        shown.vehicle = Vehicle{marker.latitude, marker.longitude, storage.currentdegree};
     emit sampleShown(shown);
 }
 

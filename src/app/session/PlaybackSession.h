@@ -1,5 +1,5 @@
 #pragma once
-// The one open recording: opening it and the player's outcome, seeking, the next and previous ones, speed, and the sample the tick shows.
+// The one open recording: its opening and outcome, seeking, next and previous, speed, the tick's sample.
 
 #include <QMetaObject>
 #include <QObject>
