@@ -114,6 +114,22 @@ TEST_F(Controls, NextAndPreviousRecordingStopAtTheEnds) {
     }
 }
 
+// The player's ticks move the knob and the text beside it, except while the user holds the knob.
+TEST_F(Controls, TicksMoveTheKnobUnlessItIsHeld) {
+    QSlider& slider = positionSlider(w);
+    slider.setRange(0, 10000);
+    const struct {
+        bool held;
+        int tickMs;
+        QString shown;
+    } ticks[] = {{false, 3000, "3000 0:03 / 0:10"}, {true, 4000, "3000 0:03 / 0:10"}, {false, 5000, "5000 0:05 / 0:10"}};
+    for (const auto& t : ticks) {
+        slider.setSliderDown(t.held);
+        w.session().tick({t.tickMs, 1000});
+        EXPECT_EQ(QStringLiteral("%1 %2").arg(slider.value()).arg(labelText(w, "positionText")), t.shown) << t.tickMs;
+    }
+}
+
 TEST(RecentPaths, MostRecentFirstWithoutDuplicatesAtMostEight) {
     const struct {
         QStringList before;
