@@ -1,6 +1,5 @@
 #include "PlaybackSession.h"
 
-#include <QCoreApplication>
 #include <climits>
 #include <cmath>
 #include <sys/stat.h>

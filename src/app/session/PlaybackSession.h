@@ -43,7 +43,7 @@ public:
     bool isOpen() const { return recording_ && recording_->playing; }
     // The playback position in seconds; none while nothing plays.
     std::optional<double> position() const;
-    // What the tick reads of the player, for those who only watch it.
+    // The player to watch (playing or not, its time, its speed); it is steered through the session.
     const MediaPlayer& player() const { return player_; }
     // The labels' texts of the sample on screen; none until a tick has shown one.
     std::optional<TickTexts> shownTexts() const;
