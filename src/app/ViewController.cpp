@@ -22,8 +22,6 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
 #include "ExportTrackAction.h"
 #include "ChartInteraction.h"
 #include "ClipMarking.h"
@@ -45,6 +43,7 @@
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "Log.h"
+#include "PlaybackSession.h"
 #include "RecordingIntake.h"
 #include "SettingsStore.h"
 #include "TextValues.h"
@@ -93,6 +92,7 @@ ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
     : QMainWindow(parent),
       videoOutput_(video == MpvPlayer::Output::Window && !openGLAvailable() ? MpvPlayer::Output::None : video) {
     player = new MpvPlayer(videoOutput_, this);
+    session_ = new PlaybackSession(library, *player, this);
     intake_ = std::make_unique<RecordingIntake>(library, RecordingIntake::dialogs(this));
     connect(intake_.get(), &RecordingIntake::rowsChanged, this, &ViewController::reloadRows);
     connect(intake_.get(), &RecordingIntake::progressRangeChanged, this, &ViewController::setProgressRange);
@@ -109,7 +109,8 @@ ViewController::~ViewController() {
     // Nothing may reach the window while it comes apart: the player's news (a queued
     // end of a recording would open the next one) and the indexing run's hand-offs,
     // which it no longer waits for. No event loop runs here.
-    player->disconnect(this);
+    player->disconnect(session_);
+    session_->disconnect(this);
     player->disconnect(chartSteering);
     player->close();
     intake_.reset();  // stops its run, whose hand-offs would reach the window
@@ -166,6 +167,7 @@ void ViewController::buildWindow() {
                            : placeholder(tr("No video output"), QStringLiteral("background: black; color: #aaa;"), this);
     playerView = new VideoPanel(player, picture, this);
     slider_video = new MarkedSlider(Qt::Horizontal, playerView);
+    slider_video->setObjectName(QStringLiteral("position"));
     slider_video->setRange(0, 0);
     slider_video->setToolTip(tr("Position (Left/Right: 5 s, Page Up/Down: 30 s, Home/End)"));
     auto* sliderStyle = new ClickToSeekStyle;
@@ -174,6 +176,7 @@ void ViewController::buildWindow() {
     slider_video->setSingleStep(5000);
     slider_video->setPageStep(30000);
     label_position = new QLabel(positionText(0, 0), playerView);
+    label_position->setObjectName(QStringLiteral("positionText"));
     label_position->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     snapshotButton = new QPushButton(tr("Snapshot"), playerView);
     snapshotButton->setToolTip(tr("Save the frame on screen as a PNG in the snapshot folder"));
@@ -189,6 +192,7 @@ void ViewController::buildWindow() {
     menu->previous->setIcon(transportIcon(TransportIcon::Previous, palette().color(QPalette::ButtonText)));
     menu->next->setIcon(transportIcon(TransportIcon::Next, palette().color(QPalette::ButtonText)));
     label_rate = new QLabel(speedText(player->speed()), playerView);
+    label_rate->setObjectName(QStringLiteral("speed"));
     label_rate->setToolTip(tr("Playback speed ([ slower, ] faster, Backspace resets)"));
     playerView->addToBar(slider_video, 1);
     playerView->addToBar(label_position);
@@ -212,7 +216,7 @@ void ViewController::buildWindow() {
                             this);
     mapView->setObjectName(QStringLiteral("map"));
     tripMap_ = new TripMap(mapView, directions, library, drives, menu->fitTrip, menu->followVehicle, this);
-    connect(tripMap_, &TripMap::seekRequested, this, &ViewController::seekTo);
+    connect(tripMap_, &TripMap::seekRequested, session_, [this](int64_t seconds) { session_->seekTo(double(seconds)); });
     connect(tripMap_, &TripMap::routeRequested, this, [this](GeoCoordinate from, GeoCoordinate to) {
         source = from;
         destination = to;
@@ -226,6 +230,12 @@ void ViewController::buildWindow() {
     label_speed = telemetryLabel(QStringLiteral("SPEED : -"), labels);
     label_date = telemetryLabel(QStringLiteral("DATE: -"), labels);
     label_statistics = telemetryLabel(QString(), labels);
+    label_gx->setObjectName(QStringLiteral("gx"));
+    label_gy->setObjectName(QStringLiteral("gy"));
+    label_gz->setObjectName(QStringLiteral("gz"));
+    label_speed->setObjectName(QStringLiteral("sampleSpeed"));
+    label_date->setObjectName(QStringLiteral("sampleDate"));
+    label_statistics->setObjectName(QStringLiteral("statistics"));
     for (QLabel* l : {label_gx, label_gy, label_gz, label_speed, label_date, label_statistics}) labelLayout->addWidget(l);
     labelLayout->addStretch();
     hostView = new QChartView(this);
@@ -267,12 +277,51 @@ void ViewController::buildWindow() {
     auto showPosition = [this] { label_position->setText(positionText(slider_video->value(), slider_video->maximum())); };
     connect(slider_video, &QSlider::valueChanged, this, showPosition);
     connect(slider_video, &QSlider::rangeChanged, this, showPosition);
-    connect(player, &MediaPlayer::tick, this, &ViewController::tick);
-    connect(player, &MediaPlayer::opened, this, &ViewController::playerOpened);
-    connect(player, &MediaPlayer::endOfItem, this, &ViewController::itemDidFinishPlaying);
+    connectSession();
     connect(playerView, &VideoPanel::fullScreenToggled, this, [this, left, bottom](bool on) {
         for (QWidget* w : std::initializer_list<QWidget*>{left, bottom, mapView, menuBar(), statusBar()}) w->setVisible(!on);
         on ? showFullScreen() : showNormal();
+    });
+}
+
+void ViewController::connectSession() {
+    connect(session_, &PlaybackSession::closed, this, &ViewController::clearShownRecording);
+    connect(session_, &PlaybackSession::opening, this, [this](int32_t, const QString& name) {
+        setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(name));
+        playerView->showMessage(tr("Opening %1…").arg(name));
+        statusBar()->showMessage(tr("Opening %1…").arg(name));
+    });
+    connect(session_, &PlaybackSession::opened, this, [this](int32_t, int lengthMs) {
+        playerItem = library.currentStorageVideo.filepathOfNowPlaying;
+        statusBar()->clearMessage();
+        playerView->showVideo();
+        slider_video->setRange(0, lengthMs);
+        playerView->setFullScreenButtonVisible(true);
+    });
+    // Nothing to show: say why in the video's place. The telemetry still has its map and chart.
+    connect(session_, &PlaybackSession::openFailed, this, [this](const QString& reason, const QString& message) {
+        playerView->showMessage(reason);
+        statusBar()->showMessage(message);
+    });
+    connect(session_, &PlaybackSession::rowChosen, this, [this](int32_t row) {
+        tableView->selectRowQuietly(row);
+        playTheVideo(row);
+    });
+    // The user holding the knob wins over the player moving it.
+    connect(session_, &PlaybackSession::positionChanged, slider_video, [this](int positionMs) {
+        if (!slider_video->isSliderDown()) slider_video->setValue(positionMs);
+    });
+    // A knob already in the second sought (the slider's own seek) stays where the user put it.
+    connect(session_, &PlaybackSession::sought, slider_video, [this](double seconds) {
+        if (std::llround(slider_video->value() / 1000.0) != std::llround(seconds)) slider_video->setValue(int(seconds * 1000));
+    });
+    connect(session_, &PlaybackSession::sampleShown, this, [this](const PlaybackSession::ShownSample& sample) {
+        if (sample.vehicle) moveVehicleMarker(sample.vehicle->latitude, sample.vehicle->longitude, sample.vehicle->heading);
+        showTickTexts(sample.texts);
+    });
+    connect(session_, &PlaybackSession::speedChanged, this, [this](double speed) {
+        label_rate->setText(speedText(speed));
+        menu->showSpeed(speed);
     });
 }
 
@@ -281,7 +330,7 @@ void ViewController::buildMenu() {
     trackExport = new ExportTrackAction(this);
     connect(menu->exportTrack, &QAction::triggered, this, [this] {
         const CurrentStorageVideo& storage = library.currentStorageVideo;
-        trackExport->run(library, drives, storage.filepathOfNowPlaying.isNull() ? -1 : storage.indexOfNowPlaying);
+        trackExport->run(library, drives, session_->recording() ? storage.indexOfNowPlaying : -1);
     });
     connect(menu->clearList, &QAction::triggered, this, &ViewController::clearList);
     clipExport = new ClipExportAction(library, drives, this);
@@ -290,12 +339,12 @@ void ViewController::buildMenu() {
     connect(menu->playPause, &QAction::triggered, playerView, &VideoPanel::togglePlay);
     connect(menu->stepForward, &QAction::triggered, this, [this] { player->stepFrame(true); });
     connect(menu->stepBack, &QAction::triggered, this, [this] { player->stepFrame(false); });
-    connect(menu->slower, &QAction::triggered, this, [this] { stepPlaybackSpeed(-1); });
-    connect(menu->faster, &QAction::triggered, this, [this] { stepPlaybackSpeed(1); });
-    connect(menu->normalSpeed, &QAction::triggered, this, [this] { setPlaybackSpeed(1.0); });
-    connect(menu->speeds, &QActionGroup::triggered, this, [this](QAction* a) { setPlaybackSpeed(a->data().toDouble()); });
-    connect(menu->previous, &QAction::triggered, this, [this] { playNeighbour(-1); });
-    connect(menu->next, &QAction::triggered, this, [this] { playNeighbour(1); });
+    connect(menu->slower, &QAction::triggered, session_, [this] { session_->stepSpeed(-1); });
+    connect(menu->faster, &QAction::triggered, session_, [this] { session_->stepSpeed(1); });
+    connect(menu->normalSpeed, &QAction::triggered, session_, [this] { session_->setSpeed(1.0); });
+    connect(menu->speeds, &QActionGroup::triggered, session_, [this](QAction* a) { session_->setSpeed(a->data().toDouble()); });
+    connect(menu->previous, &QAction::triggered, session_, [this] { session_->playNeighbour(-1); });
+    connect(menu->next, &QAction::triggered, session_, [this] { session_->playNeighbour(1); });
     connect(menu->snapshot, &QAction::triggered, this, &ViewController::btn_snapshot);
     connect(menu->mute, &QAction::toggled, this, [this](bool on) { player->setMuted(on); });
     connect(menu->volumeDown, &QAction::triggered, this, [this] { player->changeVolume(-10); });
@@ -312,20 +361,11 @@ void ViewController::buildMenu() {
     });
 }
 
-void ViewController::setPlaybackSpeed(double speed) {
-    player->setSpeed(speed);
-    label_rate->setText(speedText(speed));
-    menu->showSpeed(speed);
-}
+void ViewController::setPlaybackSpeed(double speed) { session_->setSpeed(speed); }
 
-void ViewController::stepPlaybackSpeed(int steps) { setPlaybackSpeed(steppedSpeed(player->speed(), steps)); }
+void ViewController::stepPlaybackSpeed(int steps) { session_->stepSpeed(steps); }
 
-void ViewController::playNeighbour(int delta) {
-    const int32_t row = library.currentStorageVideo.indexOfNowPlaying + delta;
-    if (library.currentStorageVideo.indexOfNowPlaying < 0 || row < 0 || !library.isRowIndexed(row)) return;
-    tableView->selectRowQuietly(row);
-    playTheVideo(row);
-}
+void ViewController::playNeighbour(int delta) { session_->playNeighbour(delta); }
 
 bool ViewController::isIndexing() const { return library.isOperationIndexing; }
 
@@ -335,9 +375,7 @@ void ViewController::clearList() {
         statusBar()->showMessage(tr("The list can be cleared once the recordings are indexed."), 5000);
         return;
     }
-    disconnect(rateObservation_);
-    player->close();
-    clearShownRecording();
+    session_->close();
     library.clear();
     drives.clear();
     marking_->clear();
@@ -371,20 +409,11 @@ void ViewController::viewDidLoad() {
     mapView->setDelegate(this);
     draw_Graph = std::make_unique<Draw_Graph>();
     chartSteering = new ChartInteraction(hostView, draw_Graph.get(), this);
-    connect(chartSteering, &ChartInteraction::seekRequested, this, [this](double seconds) {
-        if (playerItem.isEmpty()) return;
-        slider_video->setValue(int(seconds * 1000));
-        player->seekToTime(seconds);
-    });
+    connect(chartSteering, &ChartInteraction::seekRequested, session_, &PlaybackSession::seekTo);
     marking_ = new ClipMarking(library, drives, list_events,
-                               {[this]() -> std::optional<double> {
-                                    if (playerItem.isEmpty()) return std::nullopt;
-                                    const MediaTime t = player->currentTime();
-                                    return double(t.value) / t.timescale;
-                                },
-                                [this] { return UserSettingSpeedUnit; }},
+                               {[this] { return session_->position(); }, [this] { return UserSettingSpeedUnit; }},
                                {static_cast<MarkedSlider*>(slider_video), chartSteering}, this);
-    connect(marking_, &ClipMarking::eventChosen, this, &ViewController::seekToEvent);
+    connect(marking_, &ClipMarking::eventChosen, session_, &PlaybackSession::seekToEvent);
     connect(marking_, &ClipMarking::refused, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
     connect(menu->markIn, &QAction::triggered, marking_, [this] { marking_->placeMark(true); });
     connect(menu->markOut, &QAction::triggered, marking_, [this] { marking_->placeMark(false); });
@@ -406,6 +435,7 @@ void ViewController::viewDidLoad() {
 void ViewController::loadSettings() {
     const UserSettings s = ::loadSettings();
     UserSettingSpeedUnit = s.PresetSpeedUnit;
+    session_->setSpeedUnit(UserSettingSpeedUnit);
     UserSettingDistanceUnit = s.PresetDistanceUnit;
     UserSeetingCapturePath = s.PathOfSaveDirectory;
     if (s.EventSensitivity == UserSettingEventSensitivity) return;
@@ -414,8 +444,7 @@ void ViewController::loadSettings() {
                          library.arrayTable_Problem);
     tableModel_->drivesChanged();
     marking_->showEvents();
-    const int32_t row = library.currentStorageVideo.indexOfNowPlaying;
-    if (!library.currentStorageVideo.filepathOfNowPlaying.isNull()) showRecordingEvents(row);
+    if (session_->recording()) showRecordingEvents(session_->recording()->row);
 }
 
 void ViewController::btn_folder_open() { intake_->open(); }
@@ -435,25 +464,9 @@ void ViewController::reloadRows(int32_t first, int32_t last) {
     marking_->eventsAdded();
 }
 
-void ViewController::seekToEvent(int32_t row, double videoSeconds) {
-    const int64_t target = std::max<int64_t>(0, std::llround(videoSeconds - 5.0));
-    if (row != library.currentStorageVideo.indexOfNowPlaying || playerItem.isEmpty()) {
-        tableView->selectRowQuietly(row);
-        playTheVideo(row);
-        if (library.currentStorageVideo.indexOfNowPlaying == row) pendingEventSeek = target;
-        return;
-    }
-    seekTo(target);
-}
+void ViewController::seekToEvent(int32_t row, double videoSeconds) { session_->seekToEvent(row, videoSeconds); }
 
-void ViewController::seekTo(int64_t seconds) {
-    if (playerItem.isEmpty()) {
-        pendingEventSeek = seconds;  // still opening: playerOpened() seeks
-        return;
-    }
-    slider_video->setValue(int(seconds * 1000));
-    player->seekToSeconds(seconds);
-}
+void ViewController::seekTo(int64_t seconds) { session_->seekTo(double(seconds)); }
 
 void ViewController::setProgressRange(double minimum, double maximum) {
     // An empty range would make the bar Qt's busy indicator, animating for ever.
@@ -480,14 +493,13 @@ void ViewController::clearShownRecording() {
     tripMap_->clearMarkers();
     slider_video->setRange(0, 0);
     playerView->setFullScreenButtonVisible(false);
-    shownSample_.reset();
     playerItem.clear();
     label_statistics->clear();
 }
 
 void ViewController::showStatistics() {
-    const int row = library.currentStorageVideo.indexOfNowPlaying;
-    const trips::Trip* trip = library.currentStorageVideo.filepathOfNowPlaying.isNull() ? nullptr : drives.tripOf(row);
+    const int row = session_->recording() ? session_->recording()->row : -1;
+    const trips::Trip* trip = row < 0 ? nullptr : drives.tripOf(row);
     if (!trip) return label_statistics->clear();
     label_statistics->setText(
         statisticsText(tr("RECORDING"), drives.summaries().at(size_t(row)).statistics, UserSettingDistanceUnit, UserSettingSpeedUnit) +
@@ -496,30 +508,12 @@ void ViewController::showStatistics() {
 }
 
 void ViewController::playTheVideo(int32_t row) {
-    playingOn_ = false;
-    pendingEventSeek.reset();
-    disconnect(rateObservation_);  // ends the previous opening's observation, if any
-    CurrentStorageVideo& storage = library.currentStorageVideo;
-    if (!library.isRowIndexed(row) || row >= storage.video_list.size()) {
-        telemetry::logLine("NotLoading...");
+    if (!session_->open(row)) {
         tripMap_->hideTrip();
         return;
     }
-    clearShownRecording();
-    storage.indexOfNowPlaying = row;
+    const CurrentStorageVideo& storage = library.currentStorageVideo;
     const RecordingRecord record = storage.video_list.at(row);
-    storage.filenameOfNowPlaying = record->filename ? QString::fromStdString(*record->filename) : QString();
-    setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(storage.filenameOfNowPlaying));
-    storage.filepathOfNowPlaying = record->filepath ? QString::fromStdString(*record->filepath) : QString();
-    // The file system's bytes as the scan had them: a name that is not UTF-8
-    // would not survive a trip through a QString.
-    const QByteArray path = record->filepath ? QByteArray::fromStdString(*record->filepath) : QByteArray();
-
-    if (struct stat st {}; ::stat(path.constData(), &st) == 0) telemetry::logLine("File Exists");
-    // The click returns at once; playerOpened() finishes the opening.
-    opening_ = player->open(path);
-    playerView->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));
-    statusBar()->showMessage(tr("Opening %1…").arg(storage.filenameOfNowPlaying));
 
     tripMap_->showRecording(row);
 
@@ -545,66 +539,8 @@ void ViewController::showRecordingEvents(int32_t row) {
     draw_Graph->setGsensorGraph(hostView, false);
 }
 
-void ViewController::playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail) {
-    if (opening != opening_) return;  // a superseded opening
-    const CurrentStorageVideo& storage = library.currentStorageVideo;
-    if (failure != MediaPlayer::OpenFailure::None) {
-        // Nothing to show: say why in the video's place. The telemetry still has
-        // its map and chart.
-        playerView->showMessage(openFailureText(failure));
-        const QString message = tr("Cannot play %1: %2 (%3)").arg(storage.filenameOfNowPlaying, openFailureText(failure), detail);
-        telemetry::logLine(message.toStdString());
-        statusBar()->showMessage(message);
-        if (playingOn_) playOn();  // a damaged recording does not end the drive's playback
-        return;
-    }
-    telemetry::logLine(QString::asprintf("duration: %.2f", player->duration()).toStdString());
-    playerItem = storage.filepathOfNowPlaying;
-    statusBar()->clearMessage();
-    playerView->showVideo();
-    const RecordingRecord record = storage.video_list.at(storage.indexOfNowPlaying);
-    slider_video->setRange(0, int(std::min<uint32_t>(record->duration_second * 1000u, uint32_t(INT_MAX))));
-    rateObservation_ = connect(player, &MediaPlayer::playingChanged, this, &ViewController::rateChanged);
-    playerView->setFullScreenButtonVisible(true);
-    player->play();
-    if (pendingEventSeek) {
-        slider_video->setValue(int(*pendingEventSeek * 1000));
-        player->seekToSeconds(*std::exchange(pendingEventSeek, std::nullopt));
-    }
-}
 
-void ViewController::tick(MediaTime time) {
-    const float position = tickPositionMs(time.value, time.timescale);
-    telemetry::logLine(QString::asprintf("duration: %.2f", double(position)).toStdString());
-    // The user holding the knob wins over the player moving it.
-    if (!slider_video->isSliderDown()) slider_video->setValue(int(position));
-
-    const CurrentStorageVideo& storage = library.currentStorageVideo;
-    if (storage.indexOfNowPlaying < 0 || storage.indexOfNowPlaying >= storage.video_list.size()) return;
-    const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
-    // Another camera's recording: the scan found no texts, a reader decoded its samples.
-    if (record.isSupportSubtitle != 1 || record.addrOfAmbarella_EXT == 0) {
-        if (const auto& samples = storage.telemetry_list.value(storage.indexOfNowPlaying).samples)
-            tickOnSamples(position, *samples);
-        return;
-    }
-    const uint32_t index = tickSampleIndex(position, record);
-    // Past the table (a fallback that wraps, or a short table): labels and marker
-    // keep what they show.
-    if (!record.array_SubtileInfo || index >= record.array_SubtileInfo->size()) return;
-    const telemetry::Class_Subtitle_Info& sample = (*record.array_SubtileInfo)[index];
-    shownSample_ = index;
-    telemetry::logLine(QStringLiteral("index = %1 gap = %2 lat = %3 lon = %4")
-                           .arg(int32_t(index))
-                           .arg(int32_t(record.gapSubtitlePerSecond))
-                           .arg(QString::fromStdString(sample.lat.value_or("")), QString::fromStdString(sample.lon.value_or("")))
-                           .toStdString());
-    library.currentStorageVideo.currentdegree = telemetry::integerValue(sample.heading);
-    const MarkerPosition marker = tickMarker(sample);
-    if (marker.moves && telemetry::positionFix(sample))
-        tripMap_->vehicleAt(marker.latitude, marker.longitude, library.currentStorageVideo.currentdegree);
-    showTickTexts(tickTexts(sample, UserSettingSpeedUnit));
-}
+void ViewController::tick(MediaTime time) { session_->tick(time); }
 
 void ViewController::showTickTexts(const TickTexts& texts) {
     label_gx->setText(texts.gx);
@@ -619,35 +555,19 @@ void ViewController::moveVehicleMarker(double latitude, double longitude, int32_
 }
 
 void ViewController::tickOnSamples(float positionMs, const std::vector<telemetry::Sample>& samples) {
-    const auto index = sampleAt(samples, positionMs);
-    if (!index) return;
-    const telemetry::Sample& sample = samples[*index];
-    shownSample_ = uint32_t(std::min<size_t>(*index, UINT32_MAX));
-    if (sample.headingDegrees) library.currentStorageVideo.currentdegree = int32_t(std::lround(*sample.headingDegrees));
-    if (sample.fix) tripMap_->vehicleAt(sample.fix->lat, sample.fix->lon, library.currentStorageVideo.currentdegree);
-    showTickTexts(tickTexts(sample, UserSettingSpeedUnit));
+    session_->tickOnSamples(positionMs, samples);
 }
 
 void ViewController::sliderValueChanged() {
-    const double value = slider_video->value();
-    player->seekToSeconds(std::llround(value / 1000.0));
+    // Whole seconds, as the knob's millisecond could not be found again.
+    session_->seekTo(double(std::llround(slider_video->value() / 1000.0)));
     telemetry::logLine(QString::asprintf("slider chagne %f", double(slider_video->value())).toStdString());
 }
 
-void ViewController::itemDidFinishPlaying() {
-    playOn();
-    telemetry::logLine("Video End");
-}
+void ViewController::itemDidFinishPlaying() { session_->itemDidFinishPlaying(); }
 
-void ViewController::playOn() {
-    const int32_t next = library.currentStorageVideo.indexOfNowPlaying + 1;
-    if (next >= library.currentStorageVideo.num_video_list) return;
-    tableView->selectRowQuietly(next);
-    playTheVideo(next);
-    playingOn_ = true;
-}
 
-void ViewController::rateChanged() { telemetry::logLine(player->isPlaying() ? "Play" : "Pause"); }
+void ViewController::rateChanged() { session_->rateChanged(); }
 
 void ViewController::getDirections(double startLat, double startLon, double endLat, double endLon, double centreLat,
                                    double centreLon, const QStringList& coordinateSet) {
@@ -666,7 +586,7 @@ std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& ann
 
 void ViewController::btn_snapshot() {
     const QString recording = library.currentStorageVideo.filenameOfNowPlaying;
-    if (playerItem.isEmpty() || !player->isOpen()) {
+    if (!session_->isOpen() || !player->isOpen()) {
         statusBar()->showMessage(tr("No recording is playing: there is no frame to save."), 5000);
         return;
     }
@@ -699,21 +619,11 @@ void ViewController::SettingViewClosed() {
     loadSettings();
     // The sample on screen in the new unit at once, rather than waiting for a tick
     // that a paused player never sends.
-    const CurrentStorageVideo& storage = library.currentStorageVideo;
-    const bool showing = shownSample_ && storage.indexOfNowPlaying >= 0 && storage.indexOfNowPlaying < storage.video_list.size();
-    if (showing) {
-        const telemetry::Class_Video_Info& record = *storage.video_list.at(storage.indexOfNowPlaying);
-        const auto& samples = storage.telemetry_list.value(storage.indexOfNowPlaying).samples;
-        if (record.addrOfAmbarella_EXT == 0 && samples && *shownSample_ < samples->size())
-            label_speed->setText(tickTexts((*samples)[*shownSample_], UserSettingSpeedUnit).speed);
-        else if (record.array_SubtileInfo && *shownSample_ < record.array_SubtileInfo->size())
-            label_speed->setText(tickTexts((*record.array_SubtileInfo)[*shownSample_], UserSettingSpeedUnit).speed);
-    } else {
-        label_speed->setText(QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
-    }
+    const std::optional<TickTexts> shown = session_->shownTexts();
+    label_speed->setText(shown ? shown->speed : QStringLiteral("SPEED : 000%1").arg(speedUnitText(UserSettingSpeedUnit)));
     showStatistics();
     marking_->showEvents();  // their speeds in the new unit too
-    if (!storage.filepathOfNowPlaying.isNull()) showRecordingEvents(storage.indexOfNowPlaying);
+    if (session_->recording()) showRecordingEvents(session_->recording()->row);
     showSpeedTrace();
     telemetry::logLine("SettingView Close");
 }

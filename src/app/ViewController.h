@@ -2,7 +2,7 @@
 // The main window: the file table, the telemetry labels, the chart, and the places
 // for the video and the map. It owns the window's state; the work lives in the
 // subsystems (library, graph, settings) and the controllers it connects (the intake,
-// the clip marking, the map).
+// the clip marking, the playback session, the map).
 
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -30,6 +30,7 @@ class ClipExportAction;
 class ClipMarking;
 class FileTableModel;
 class MainMenu;
+class PlaybackSession;
 class TripMap;
 class FileTableView;
 class QChartView;
@@ -70,8 +71,6 @@ public:
     void tickOnSamples(float positionMs, const std::vector<telemetry::Sample>& samples);
     void moveVehicleMarker(double latitude, double longitude, int32_t heading);
     void showTickTexts(const TickTexts& texts);
-    // The player's report on an opening; only the latest opening's is taken.
-    void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void sliderValueChanged();
     void itemDidFinishPlaying();
     void rateChanged();
@@ -89,6 +88,8 @@ public:
     bool isIndexing() const;
     // Opening, drops, the recent list and indexing; tests answer its dialogs.
     RecordingIntake& intake() { return *intake_; }
+    // The open recording: opening, seeking, the next and previous, speed, the tick's sample.
+    PlaybackSession& session() { return *session_; }
     // The clip marks and the events list; Export Clip takes its marks.
     ClipMarking& marking() { return *marking_; }
     // What the map shows: the route or track, the trip, the markers.
@@ -102,7 +103,7 @@ public:
     QString UserSeetingCapturePath;  // null until a folder has been saved
     std::unique_ptr<Draw_Graph> draw_Graph;
     DriveIndex drives;  // trips and events of the listed recordings
-    QString playerItem;  // the recording open in the player
+    QString playerItem;  // the path of the recording open in the player; empty while none is
     GeoCoordinate source, destination;
     MediaPlayer* player = nullptr;
     MapWidget* mapView = nullptr;
@@ -118,7 +119,6 @@ public:
     QLabel* label_speed = nullptr;
     QLabel* label_date = nullptr;
     QListWidget* list_events = nullptr;  // every listed recording's events; a click seeks
-    std::optional<int64_t> pendingEventSeek;  // seconds to seek to once the opening recording plays
     QLabel* label_statistics = nullptr;  // the recording's and its trip's statistics
     QSlider* slider_video = nullptr;
     QLabel* label_position = nullptr;  // "m:ss / m:ss" beside the slider
@@ -155,7 +155,7 @@ private:
     void clearShownRecording();
     void showStatistics();
     void showRecordingEvents(int32_t row);  // on the chart and the map
-    void playOn();  // the row after the one playing, if there is one
+    void connectSession();
 
     // What the intake's run tells.
     void reloadRows(int32_t first, int32_t last);
@@ -163,10 +163,7 @@ private:
     void setProgress(double value, const QString& text);
 
     MpvPlayer::Output videoOutput_;
-    QMetaObject::Connection rateObservation_;
-    uint64_t opening_ = 0;                  // the player's number for the latest opening
-    bool playingOn_ = false;  // the latest opening follows a recording that played to its end
-    std::optional<uint32_t> shownSample_;  // the sample the labels show, of the recording now playing
+    PlaybackSession* session_ = nullptr;
     FileTableModel* tableModel_ = nullptr;
     ClipMarking* marking_ = nullptr;
     TripMap* tripMap_ = nullptr;

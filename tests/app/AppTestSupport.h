@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSlider>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -115,6 +116,14 @@ inline QString shownCell(QWidget& w, int row, int column) {
 inline int shownRowCount(QWidget& w) { return recordingsTable(w).model()->rowCount(); }
 inline QProgressBar& indexingBar(QWidget& w) { return *w.findChild<QProgressBar*>(QStringLiteral("indexingProgress")); }
 inline QString indexingCount(QWidget& w) { return w.findChild<QLabel*>(QStringLiteral("indexingCount"))->text(); }
+// A label of the window by its object name: "gx", "gy", "gz", "sampleSpeed", "sampleDate",
+// "statistics", "positionText" (beside the slider), "speed" (the playback speed).
+inline QString labelText(QWidget& w, const char* name) {
+    const QLabel* label = w.findChild<QLabel*>(QString::fromLatin1(name));
+    if (!label) throw std::runtime_error(std::string("no label ") + name);
+    return label->text();
+}
+inline QSlider& positionSlider(QWidget& w) { return *w.findChild<QSlider*>(QStringLiteral("position")); }
 inline QListWidget& eventsList(QWidget& w) { return *w.findChild<QListWidget*>(QStringLiteral("eventsList")); }
 // Clicks the listed event as the mouse does.
 inline void clickEvent(QWidget& w, int index) {

@@ -92,8 +92,8 @@ protected:
 QStringList onScreen(ViewController& w, int row, double seconds) {
     w.playTheVideo(row);
     w.tick({int64_t(seconds * 1000), 1000});
-    QStringList shown{w.label_gx->text(), w.label_gy->text(), w.label_gz->text(), w.label_speed->text(),
-                      w.label_date->text()};
+    QStringList shown{labelText(w, "gx"), labelText(w, "gy"), labelText(w, "gz"), labelText(w, "sampleSpeed"),
+                      labelText(w, "sampleDate")};
     for (const MapAnnotation& a : w.tripMap().markers(MapAnnotation::Kind::Vehicle))
         shown << QStringLiteral("car at %1,%2").arg(a.coordinate.latitude, 0, 'g', 10).arg(a.coordinate.longitude, 0, 'g', 10);
     return shown;

@@ -17,6 +17,7 @@
 #include "MapWidget.h"
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
+#include "PlaybackSession.h"
 #include "ViewController.h"
 
 TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
@@ -58,16 +59,21 @@ TEST_F(Controls, EveryShortcutIsOnOneMenuActionOnly) {
 }
 
 TEST_F(Controls, SpeedKeysChangeThePlayerAndTheBar) {
-    const std::pair<QAction*, double> steps[] = {
-        {w.menu->faster, 1.5}, {w.menu->faster, 2}, {w.menu->normalSpeed, 1}, {w.menu->slower, 0.5}};
+    const auto checkedSpeed = [&] {
+        for (QAction* a : w.findChildren<QAction*>())
+            if (a->isChecked() && a->actionGroup()) return a->text();
+        return QString();
+    };
+    const std::pair<const char*, double> steps[] = {{"Faster", 1.5}, {"Faster", 2}, {"Normal Speed", 1}, {"Slower", 0.5}};
     for (const auto& [action, expected] : steps) {
-        action->trigger();
-        EXPECT_EQ(w.player->speed(), expected) << action->text().toStdString();
-        EXPECT_EQ(w.label_rate->text(), speedText(expected));
-        EXPECT_EQ(w.menu->speeds->checkedAction()->data().toDouble(), expected);
+        actionNamed(w, action).trigger();
+        EXPECT_EQ(w.session().player().speed(), expected) << action;
+        EXPECT_EQ(labelText(w, "speed"), speedText(expected));
+        EXPECT_EQ(checkedSpeed(), speedText(expected));
     }
-    w.menu->speeds->actions().at(0)->trigger();
-    EXPECT_EQ(w.player->speed(), 0.25);
+    actionNamed(w, "0.25x").trigger();
+    EXPECT_EQ(w.session().player().speed(), 0.25);
+    EXPECT_EQ(labelText(w, "speed"), "0.25x");
 }
 
 TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
@@ -77,6 +83,51 @@ TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
     const QString table = shortcutTable(w.menu->shortcutActions());
     EXPECT_TRUE(text.contains(QStringLiteral("## Keyboard shortcuts\n\n") + table)) << "the README's table should read:\n"
                                                                                    << table.toStdString();
+}
+
+// Next and Previous move over the indexed rows from the one playing, selecting it as
+// they go; at either end, or with nothing open, they do nothing.
+TEST_F(Controls, NextAndPreviousRecordingStopAtTheEnds) {
+    QTemporaryDir tmp;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    QTableView& table = recordingsTable(w);
+    const auto shown = [&] {
+        return QStringLiteral("%1 %2").arg(table.selectionModel()->selectedRows().value(0).row()).arg(w.windowTitle());
+    };
+    QAction& next = actionNamed(w, "&Next Recording");
+    QAction& previous = actionNamed(w, "Pre&vious Recording");
+    next.trigger();
+    EXPECT_EQ(shown(), "-1 dashcam-viewer");
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(1, 0)).center());
+    const struct {
+        QAction* action;
+        const char* shown;
+    } steps[] = {{&next, "2 REC_0003.MP4 - dashcam-viewer"},     {&next, "2 REC_0003.MP4 - dashcam-viewer"},
+                 {&previous, "1 REC_0002.MP4 - dashcam-viewer"}, {&previous, "0 REC_0001.MP4 - dashcam-viewer"},
+                 {&previous, "0 REC_0001.MP4 - dashcam-viewer"}};
+    for (const auto& step : steps) {
+        step.action->trigger();
+        EXPECT_EQ(shown(), step.shown) << step.action->text().toStdString();
+        ASSERT_TRUE(w.session().recording());
+        EXPECT_EQ(w.session().recording()->row, shown().section(' ', 0, 0).toInt());
+    }
+}
+
+// The player's ticks move the knob and the text beside it, except while the user holds the knob.
+TEST_F(Controls, TicksMoveTheKnobUnlessItIsHeld) {
+    QSlider& slider = positionSlider(w);
+    slider.setRange(0, 10000);
+    const struct {
+        bool held;
+        int tickMs;
+        QString shown;
+    } ticks[] = {{false, 3000, "3000 0:03 / 0:10"}, {true, 4000, "3000 0:03 / 0:10"}, {false, 5000, "5000 0:05 / 0:10"}};
+    for (const auto& t : ticks) {
+        slider.setSliderDown(t.held);
+        w.session().tick({t.tickMs, 1000});
+        EXPECT_EQ(QStringLiteral("%1 %2").arg(slider.value()).arg(labelText(w, "positionText")), t.shown) << t.tickMs;
+    }
 }
 
 TEST(RecentPaths, MostRecentFirstWithoutDuplicatesAtMostEight) {
@@ -126,13 +177,13 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                  QString::number(w.library.currentStorageVideo.video_list.size()),
                                  QString::number(w.library.isRowIndexed(0)),
                                  w.windowTitle(),
-                                 w.label_date->text(),
+                                 labelText(w, "sampleDate"),
                                  QString::number(mapOf(w).overlays().size() + mapOf(w).annotations().size()),
                                  QString::number(indexingBar(w).value()),
-                                 QString::number(w.player->isOpen()),
+                                 QString::number(w.session().player().isOpen() || w.session().recording()),
                                  QString::number(w.drives.summaries().size() + w.drives.trips().size()),
                                  QString::number(eventsList(w).count()),
-                                 w.label_statistics->text(),
+                                 labelText(w, "statistics"),
                                  pointTexts({mapOf(w).centre(), {mapOf(w).zoom(), 0}}).join(' '),
                                  QString::number(timeAxis->max())};
     EXPECT_EQ(cleared, (QStringList{"0", "0", "0", "dashcam-viewer", "DATE: -", "0", "0", "0", "0", "0", "",

@@ -17,6 +17,7 @@
 #include "FileTableView.h"
 #include "MapWidget.h"
 #include "TrackRegion.h"
+#include "PlaybackSession.h"
 #include "TripMap.h"
 #include "ViewController.h"
 
@@ -100,7 +101,7 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
     // Nor have they statistics of their own, or a trip's.
     for (int row : {4, 5, 6}) {
         w.playTheVideo(row);
-        EXPECT_EQ(w.label_statistics->text(), "") << row;
+        EXPECT_EQ(labelText(w, "statistics"), "") << row;
     }
 }
 
@@ -119,7 +120,7 @@ TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
         QSettings().setValue("PresetSpeedUnit", c.unit);
         QSettings().setValue("PresetDistanceUnit", c.unit);
         w.SettingViewClosed();
-        const QStringList blocks = w.label_statistics->text().split(QStringLiteral("\nTRIP 1\n"));
+        const QStringList blocks = labelText(w, "statistics").split(QStringLiteral("\nTRIP 1\n"));
         ASSERT_EQ(blocks.size(), 2);
         EXPECT_TRUE(blocks[0].startsWith("RECORDING\n")) << blocks[0].toStdString();
         EXPECT_TRUE(blocks[0].contains(c.maxSpeed)) << blocks[0].toStdString();
@@ -189,7 +190,8 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     clickEvent(w, 0);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
     EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
-    EXPECT_EQ(w.pendingEventSeek, std::optional<int64_t>(7));
+    ASSERT_TRUE(w.session().recording());
+    EXPECT_EQ(w.session().recording()->pendingSeek, std::optional<double>(7));
 
     // Recordings indexed later add their events below, leaving the event the user
     // chose chosen.
@@ -302,13 +304,14 @@ TEST(OtherCamerasWindow, RowsNameTheirCameraAndPlayWithTheirOwnNumbers) {
     // Five seconds into the GoPro recording: its own date, speed and G values.
     w.playTheVideo(0);
     w.tick({5000, 1000});
-    EXPECT_EQ(w.label_date->text(), "DATE: 2016/05/12 14:03:12");
-    EXPECT_EQ(w.label_speed->text(), QStringLiteral("SPEED : %1Mph").arg(int(points[5].speedKmh * 0.621371)));
-    EXPECT_TRUE(w.label_gz->text().startsWith("Z : 1.0") || w.label_gz->text().startsWith("Z : 0.9")) << w.label_gz->text().toStdString();
+    EXPECT_EQ(labelText(w, "sampleDate"), "DATE: 2016/05/12 14:03:12");
+    EXPECT_EQ(labelText(w, "sampleSpeed"), QStringLiteral("SPEED : %1Mph").arg(int(points[5].speedKmh * 0.621371)));
+    const QString gz = labelText(w, "gz");
+    EXPECT_TRUE(gz.startsWith("Z : 1.0") || gz.startsWith("Z : 0.9")) << gz.toStdString();
     // The damaged one shows none of it afterwards.
     w.playTheVideo(1);
     w.tick({5000, 1000});
-    EXPECT_NE(w.label_date->text(), "DATE: 2016/05/12 14:03:12");
+    EXPECT_NE(labelText(w, "sampleDate"), "DATE: 2016/05/12 14:03:12");
     // Novatek has no G-sensor: its chart shows the speed instead of three empty lines.
     w.playTheVideo(2);
     QStringList lines;

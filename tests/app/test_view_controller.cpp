@@ -20,6 +20,7 @@
 #include "Process.h"
 #include "TextValues.h"
 #include "VideoPanel.h"
+#include "PlaybackSession.h"
 #include "TripMap.h"
 #include "ViewController.h"
 
@@ -175,10 +176,10 @@ TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.row << c.ticked << c.unit);
         if (c.row >= 0) w.playTheVideo(c.row);
-        if (c.ticked) w.tick({5000, 1000});
+        if (c.ticked) w.session().tick({5000, 1000});
         QSettings().setValue("PresetSpeedUnit", c.unit);
         w.SettingViewClosed();
-        EXPECT_EQ(w.label_speed->text(), c.speed);
+        EXPECT_EQ(labelText(w, "sampleSpeed"), c.speed);
     }
     EXPECT_EQ(w.UserSeetingCapturePath, "/data/snaps/");
     EXPECT_TRUE(log.contains("SettingView Close"));
@@ -294,9 +295,11 @@ TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
     const auto highlightedAndPlaying = [&] {
         return std::pair(w.tableView->selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
     };
+    const VideoPanel& video = *w.findChild<VideoPanel*>();
+    const MediaPlayer& player = w.session().player();
     click(0);
-    ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 3 && w.player->isPlaying(); }, 20000))
-        << "stopped at row " << w.library.currentStorageVideo.indexOfNowPlaying << ": " << w.playerView->message().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 3 && player.isPlaying(); }, 20000))
+        << "stopped at row " << w.library.currentStorageVideo.indexOfNowPlaying << ": " << video.message().toStdString();
     EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
     for (const char* name : {"REC_0002.MP4", "REC_0003.MP4"})
         EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),
@@ -304,10 +307,11 @@ TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
             << name;
 
     click(1);
-    ASSERT_TRUE(waitUntil([&] { return !w.playerView->message().startsWith("Opening"); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !video.message().startsWith("Opening"); }, 10000));
     QTest::qWait(200);
     EXPECT_EQ(highlightedAndPlaying(), std::pair(1, 1));
-    EXPECT_FALSE(w.player->isPlaying());
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_FALSE(w.session().isOpen());
     EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("Cannot play REC_0002.MP4")) << w.statusBar()->currentMessage().toStdString();
 }
 
@@ -322,7 +326,8 @@ TEST(ViewController, ClosingWhileIndexingHearsNoMoreOfThePlayer) {
     w->playTheVideo(0);
     LogCapture log;
     ASSERT_TRUE(w->openPaths(QStringList{more.path()}));
-    MediaPlayer* player = w->player;
+    MediaPlayer* player = w->findChild<MediaPlayer*>();
+    ASSERT_NE(player, nullptr);
     QTimer::singleShot(0, player, [player] { emit player->endOfItem(); });
     w.reset();
     QCoreApplication::processEvents();

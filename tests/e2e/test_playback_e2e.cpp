@@ -24,6 +24,7 @@
 #include "PlaybackTick.h"
 #include "TrackEnds.h"
 #include "VideoPanel.h"
+#include "PlaybackSession.h"
 #include "TripMap.h"
 #include "ViewController.h"
 
@@ -38,11 +39,16 @@ std::string withPaddedDate(const std::string& line) {
 
 // Clicks a row as the user does; returns once the click has been handled.
 void clickRow(ViewController& w, int row) {
-    const QRect cell = w.tableView->visualRect(w.tableView->model()->index(row, 0));
-    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, cell.center());
+    QTableView& table = recordingsTable(w);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(row, 0)).center());
 }
 
-bool neutral(const ViewController& w) {
+// Play/Pause as the user presses it, when the player is not already where it should be.
+void playOrPause(ViewController& w, bool play) {
+    if (w.session().player().isPlaying() != play) actionNamed(w, "&Play/Pause").trigger();
+}
+
+bool neutral(ViewController& w) {
     QList<MapAnnotation> markers = mapOf(w).annotations();
     // The open recording's own track ends may show; nothing else.
     const CurrentStorageVideo& storage = w.library.currentStorageVideo;
@@ -52,7 +58,7 @@ bool neutral(const ViewController& w) {
         const auto at = a.title == kTrackStartTitle ? own.start : a.title == kTrackEndTitle ? own.end : std::nullopt;
         return a.kind == MapAnnotation::Kind::TrackEnd && at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude;
     });
-    return w.label_gx->text() == "X : -" && w.label_speed->text() == "SPEED : -" && w.label_date->text() == "DATE: -" &&
+    return labelText(w, "gx") == "X : -" && labelText(w, "sampleSpeed") == "SPEED : -" && labelText(w, "sampleDate") == "DATE: -" &&
            markers.isEmpty();
 }
 
@@ -86,23 +92,26 @@ TEST(Playback, UserSession) {
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_TRUE(openIndexed(w, {recordings.path()}));
-    ASSERT_EQ(w.tableView->model()->rowCount(), 3);
+    ASSERT_EQ(shownRowCount(w), 3);
+    const MediaPlayer& player = w.session().player();
+    QSlider& slider = positionSlider(w);
+    VideoPanel& panel = *w.findChild<VideoPanel*>();
 
     // Every tick's labels and vehicle marker must be those of the sample for its time.
     std::vector<double> ticks;  // in seconds
     int mismatches = 0;
-    const auto checkTicks = QObject::connect(w.player, &MediaPlayer::tick, &w, [&](MediaTime t) {
+    const auto checkTicks = QObject::connect(&player, &MediaPlayer::tick, &w, [&](MediaTime t) {
         ticks.push_back(double(t.value) / t.timescale);
         const auto& sample = sampleAt(w, t);
         const TickTexts e = tickTexts(sample, w.UserSettingSpeedUnit);
-        if (w.label_gx->text() != e.gx || w.label_speed->text() != e.speed || w.label_date->text() != e.date) ++mismatches;
+        if (labelText(w, "gx") != e.gx || labelText(w, "sampleSpeed") != e.speed || labelText(w, "sampleDate") != e.date) ++mismatches;
         const MarkerPosition m = tickMarker(sample);
         const QList<MapAnnotation> markers = w.tripMap().markers(MapAnnotation::Kind::Vehicle);
         if (markers.size() != 1 || markers.first().coordinate.latitude != m.latitude ||
             markers.first().coordinate.longitude != m.longitude)
             ++mismatches;
     });
-    auto* video = qobject_cast<MpvVideoWidget*>(w.playerView->video());
+    auto* video = qobject_cast<MpvVideoWidget*>(panel.video());
     ASSERT_NE(video, nullptr) << "no OpenGL video widget under Xvfb";
     // The video area as the X server shows it.
     const auto videoOnScreen = [&] {
@@ -122,14 +131,14 @@ TEST(Playback, UserSession) {
         if (framesDrawn++ == 0) firstFrameMs = sinceClick.elapsed();
     });
 
-    EXPECT_EQ(w.tableView->model()->index(0, 2).data().toString(), "2016/05/12");  // by value, not the stored "005"
+    EXPECT_EQ(shownCell(w, 0, 2), "2016/05/12");  // by value, not the stored "005"
     sinceClick.start();
     clickRow(w, 0);
     std::printf("click handled in %lld ms\n", static_cast<long long>(sinceClick.elapsed()));
-    EXPECT_EQ(w.playerView->message(), "Opening REC_0001.MP4…");  // the click returns while the file loads
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
-    EXPECT_EQ(w.playerView->message(), "");
-    EXPECT_EQ(w.slider_video->maximum(), 6000);
+    EXPECT_EQ(panel.message(), "Opening REC_0001.MP4…");  // the click returns while the file loads
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
+    EXPECT_EQ(panel.message(), "");
+    EXPECT_EQ(slider.maximum(), 6000);
     ASSERT_TRUE(waitUntil([&] { return firstFrameMs >= 0; }, 10000));
     std::printf("click to first frame: %lld ms\n", static_cast<long long>(firstFrameMs));
 
@@ -142,66 +151,69 @@ TEST(Playback, UserSession) {
     EXPECT_TRUE(drawn.red() > 200 && drawn.green() < 60 && drawn.blue() < 60) << drawn.name().toStdString();
 
     // Play a couple of seconds (the tick check above follows the labels), then seek with the slider.
-    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 2'200'000'000; }, 10000));
-    EXPECT_GE(w.slider_video->value(), 2000);
-    w.slider_video->setValue(4000);
-    w.sliderValueChanged();
-    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 4'000'000'000; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return player.currentTime().value >= 2'200'000'000; }, 10000));
+    EXPECT_GE(slider.value(), 2000);
+    // The knob dragged there and let go.
+    slider.setSliderDown(true);
+    slider.setValue(4300);
+    slider.setSliderDown(false);
+    ASSERT_TRUE(waitUntil([&] { return player.currentTime().value >= 4'000'000'000; }, 5000));
     QTest::qWait(100);
-    EXPECT_EQ(w.label_date->text(), tickTexts(sampleAt(w, {4000, 1000}), w.UserSettingSpeedUnit).date);
+    EXPECT_EQ(labelText(w, "sampleDate"), tickTexts(sampleAt(w, {4000, 1000}), w.UserSettingSpeedUnit).date);
 
-    w.player->pause();
-    ASSERT_TRUE(waitUntil([&] { return !w.player->isPlaying(); }, 3000));
-    const MediaTime pausedAt = w.player->currentTime();
+    playOrPause(w, false);
+    ASSERT_TRUE(waitUntil([&] { return !player.isPlaying(); }, 3000));
+    const MediaTime pausedAt = player.currentTime();
 
     // Snapshot of the paused frame, at the video's own size.
     QTemporaryDir snaps;
     w.UserSeetingCapturePath = snaps.path() + "/";
-    w.btn_snapshot();
+    QTest::mouseClick(&buttonNamed(w, "Snapshot"), Qt::LeftButton);
     const QStringList pngs = QDir(snaps.path()).entryList({"REC_0001.MP4_*.png"});
     ASSERT_EQ(pngs.size(), 1);
     EXPECT_EQ(QImage(QDir(snaps.path()).filePath(pngs.first())).size(), QSize(320, 240));
-    EXPECT_EQ(w.player->currentTime().value, pausedAt.value);  // still paused where it was
+    EXPECT_EQ(player.currentTime().value, pausedAt.value);  // still paused where it was
 
     const size_t playsBefore = std::count(log.lines.begin(), log.lines.end(), "Play");
-    w.player->play();
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
+    playOrPause(w, true);
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 3000));
     EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Play"), long(playsBefore + 1));
 
     // The end of the first recording opens the second, selected in the table.
     ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 1; }, 10000));
-    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
-    EXPECT_EQ(w.slider_video->maximum(), 5000);
+    EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 1);
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 3000));
+    EXPECT_EQ(slider.maximum(), 5000);
 
     // The last recording's end keeps the end on screen: the slider and the end's sample, not the start's.
     const size_t endsBefore = std::count(log.lines.begin(), log.lines.end(), "Video End");
     clickRow(w, 2);
     ASSERT_TRUE(waitUntil([&] { return std::count(log.lines.begin(), log.lines.end(), "Video End") > long(endsBefore); }, 15000));
     QTest::qWait(300);  // any late tick would land here
-    EXPECT_FALSE(w.player->isPlaying());
-    EXPECT_EQ(w.slider_video->value(), w.slider_video->maximum());
-    EXPECT_EQ(w.label_position->text(), "0:03 / 0:03");
-    EXPECT_EQ(w.label_date->text(), tickTexts(sampleAt(w, {3000, 1000}), w.UserSettingSpeedUnit).date);
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(slider.value(), slider.maximum());
+    EXPECT_EQ(labelText(w, "positionText"), "0:03 / 0:03");
+    EXPECT_EQ(labelText(w, "sampleDate"), tickTexts(sampleAt(w, {3000, 1000}), w.UserSettingSpeedUnit).date);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 2);
 
     // The frame on screen can still be saved, and Play (Space) starts it again.
-    w.btn_snapshot();
+    QTest::mouseClick(&buttonNamed(w, "Snapshot"), Qt::LeftButton);
     EXPECT_EQ(QDir(snaps.path()).entryList({"REC_0003.MP4_*.png"}).size(), 1);
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_Space);
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 3000));
-    ASSERT_TRUE(waitUntil([&] { return w.slider_video->value() < 1000; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return slider.value() < 1000; }, 3000));
 
     // Frame steps move one frame (1/fps), paused, and the labels' tick runs.
-    w.player->pause();
+    playOrPause(w, false);
     clickRow(w, 0);
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
     EXPECT_EQ(w.windowTitle(), "REC_0001.MP4 - dashcam-viewer");
-    w.player->pause();
-    w.player->seekToSeconds(2);
-    ASSERT_TRUE(waitUntil([&] { return std::abs(w.player->currentTime().value - 2'000'000'000) < 1'000'000; }, 5000));
+    playOrPause(w, false);
+    w.session().seekTo(2);
+    EXPECT_EQ(slider.value(), 2000);  // at once, not only at the player's tick
+    ASSERT_TRUE(waitUntil([&] { return std::abs(player.currentTime().value - 2'000'000'000) < 1'000'000; }, 5000));
     const double frame = 1.0 / 10;
     for (const auto& [key, frames] : {std::pair{Qt::Key_Period, 1}, {Qt::Key_Period, 2}, {Qt::Key_Comma, 1}}) {
         SCOPED_TRACE(key);
@@ -209,28 +221,28 @@ TEST(Playback, UserSession) {
         QTest::keyClick(&w, key);
         ASSERT_TRUE(waitUntil([&] { return ticks.size() > ticksBefore && std::abs(ticks.back() - (2 + frames * frame)) < frame / 4; }, 5000))
             << "at " << (ticks.empty() ? -1 : ticks.back());
-        EXPECT_FALSE(w.player->isPlaying());
-        EXPECT_NEAR(w.slider_video->value(), (2 + frames * frame) * 1000, 2);
+        EXPECT_FALSE(player.isPlaying());
+        EXPECT_NEAR(slider.value(), (2 + frames * frame) * 1000, 2);
     }
 
     // ] twice: 1.5x, then 2x, as mpv itself reports it; the video runs that much faster
     // and still ticks once per second of video.
     QTest::keyClick(&w, Qt::Key_BracketRight);
     QTest::keyClick(&w, Qt::Key_BracketRight);
-    EXPECT_EQ(w.label_rate->text(), "2x");
+    EXPECT_EQ(labelText(w, "speed"), "2x");
     double reported = 0;
     ASSERT_TRUE(waitUntil([&] {
-        return mpv_get_property(static_cast<MpvPlayer*>(w.player)->handle(), "speed", MPV_FORMAT_DOUBLE, &reported) >= 0 && reported == 2.0;
+        return mpv_get_property(static_cast<const MpvPlayer&>(player).handle(), "speed", MPV_FORMAT_DOUBLE, &reported) >= 0 && reported == 2.0;
     }, 2000));
-    w.player->seekToSeconds(0);
-    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value < 100'000'000; }, 5000));
+    w.session().seekTo(0);
+    ASSERT_TRUE(waitUntil([&] { return player.currentTime().value < 100'000'000; }, 5000));
     const size_t ticksBefore2x = ticks.size();
     QElapsedTimer wall;
     wall.start();
-    const double startVideo = double(w.player->currentTime().value) / 1e9;
-    w.player->play();
+    const double startVideo = double(player.currentTime().value) / 1e9;
+    playOrPause(w, true);
     ASSERT_TRUE(waitUntil([&] { return wall.elapsed() >= 1500; }, 5000));
-    const double videoRan = double(w.player->currentTime().value) / 1e9 - startVideo, wallRan = wall.elapsed() / 1000.0;
+    const double videoRan = double(player.currentTime().value) / 1e9 - startVideo, wallRan = wall.elapsed() / 1000.0;
     std::printf("at %gx: %.2f s of video in %.2f s\n", reported, videoRan, wallRan);
     // Well above what 1x could play in that time, and not beyond the reported speed.
     EXPECT_GT(videoRan, wallRan * (1 + reported) / 2 - 0.2);
@@ -241,23 +253,33 @@ TEST(Playback, UserSession) {
     for (size_t i = 1; i < seconds.size(); ++i) EXPECT_EQ(seconds[i], seconds[i - 1] + 1);
     EXPECT_GE(seconds.size(), size_t(videoRan));
     QTest::keyClick(&w, Qt::Key_Backspace);
-    EXPECT_EQ(w.player->speed(), 1.0);
+    EXPECT_EQ(player.speed(), 1.0);
+    EXPECT_EQ(labelText(w, "speed"), "1x");
+
+    // An event of the next recording: it opens and plays from 5 s before the event, never from its start.
+    const size_t ticksBeforeEvent = ticks.size();
+    w.session().seekToEvent(1, 8.0);
+    ASSERT_TRUE(waitUntil([&] { return ticks.size() > ticksBeforeEvent && ticks.back() >= 3.0; }, 5000));
+    EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 1);
+    for (size_t i = ticksBeforeEvent; i < ticks.size(); ++i) EXPECT_TRUE(ticks[i] < 0.5 || ticks[i] >= 2.9) << ticks[i];
+    clickRow(w, 0);
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
 
     // The slider: a click on the groove goes there, keys step 5 s and 30 s.
-    w.player->pause();
-    const QRect groove = w.slider_video->rect();
-    QTest::mouseClick(w.slider_video, Qt::LeftButton, {}, QPoint(groove.left() + groove.width() * 3 / 4, groove.center().y()));
-    EXPECT_NEAR(w.slider_video->value(), 4500, 400);
-    ASSERT_TRUE(waitUntil([&] { return w.player->currentTime().value >= 4'000'000'000; }, 3000));
+    playOrPause(w, false);
+    const QRect groove = slider.rect();
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(groove.left() + groove.width() * 3 / 4, groove.center().y()));
+    EXPECT_NEAR(slider.value(), 4500, 400);
+    ASSERT_TRUE(waitUntil([&] { return player.currentTime().value >= 4'000'000'000; }, 3000));
     for (const auto& [key, expected] : {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 5000}, {Qt::Key_Left, 0},
                                         {Qt::Key_PageUp, 6000}, {Qt::Key_End, 6000}}) {
-        QTest::keyClick(w.slider_video, key);
-        EXPECT_EQ(w.slider_video->value(), expected) << key;
+        QTest::keyClick(&slider, key);
+        EXPECT_EQ(slider.value(), expected) << key;
     }
 
     EXPECT_GT(ticks.size(), 5u);
     EXPECT_EQ(mismatches, 0);
-    for (const char* line : {"File Exists", "duration: 6.00", "ERROR", "slider chagne 4000.000000", "Pause", "Video End"})
+    for (const char* line : {"File Exists", "duration: 6.00", "ERROR", "slider chagne 4300.000000", "Pause", "Video End"})
         EXPECT_TRUE(log.contains(line)) << line;
     QObject::disconnect(checkTicks);
 
@@ -291,10 +313,10 @@ TEST(Playback, UserSession) {
     swaps = 0;
     ASSERT_TRUE(openIndexed(w, {dir.filePath("REC_0004.MP4"), dir.filePath("REC_0005.MP4"), dir.filePath("REC_0006.MP4"),
                                 dir.filePath("REC_0007.MP4")}));
-    ASSERT_EQ(w.tableView->model()->rowCount(), 7);
+    ASSERT_EQ(shownRowCount(w), 7);
     QTest::qWait(100);  // the last repaint
     EXPECT_EQ(swaps, 0);
-    w.player->stepFrame(true);  // a new frame does reach the screen
+    actionNamed(w, "Frame Step &Forward").trigger();  // a new frame does reach the screen
     EXPECT_TRUE(waitUntil([&] { return swaps > 0; }, 3000));
     QObject::disconnect(countSwaps);
     ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
@@ -306,10 +328,10 @@ TEST(Playback, UserSession) {
         click.start();
         clickRow(w, row);
         clickMs.append(click.elapsed());
-        EXPECT_EQ(w.playerView->message(), "Opening " + w.library.currentStorageVideo.filenameOfNowPlaying + "…");
+        EXPECT_EQ(panel.message(), "Opening " + w.library.currentStorageVideo.filenameOfNowPlaying + "…");
         EXPECT_TRUE(neutral(w));  // nothing of the recording before
-        waitUntil([&] { return w.player->isPlaying() || !w.playerView->message().startsWith("Opening"); }, 10000);
-        return w.player->isPlaying() ? QString("plays") : w.playerView->message();
+        waitUntil([&] { return player.isPlaying() || !panel.message().startsWith("Opening"); }, 10000);
+        return player.isPlaying() ? QString("plays") : panel.message();
     };
     const struct {
         int row;
@@ -323,7 +345,7 @@ TEST(Playback, UserSession) {
         // The panel, not the last frame, is what the screen shows.
         EXPECT_TRUE(waitUntil([&] { return videoOnScreen().pixel(4, 4) == qRgb(0x20, 0x20, 0x20); }, 2000));
         EXPECT_TRUE(neutral(w));
-        EXPECT_EQ(w.slider_video->maximum(), 0);
+        EXPECT_EQ(slider.maximum(), 0);
     }
 
     // The same damaged file, again and again, after a good one or not: the same outcome.
@@ -343,9 +365,10 @@ TEST(Playback, UserSession) {
     const QByteArray latin1Name = QFile::encodeName(dir.path()) + "/caf\xe9.MP4";
     ASSERT_EQ(::symlink(QFile::encodeName(source.fileName()).constData(), latin1Name.constData()), 0);
     MediaPlayer::OpenFailure failure = MediaPlayer::OpenFailure::NoPlayer;
+    MpvPlayer own(MpvPlayer::Output::None);
     const auto opened =
-        QObject::connect(w.player, &MediaPlayer::opened, [&](uint64_t, MediaPlayer::OpenFailure f) { failure = f; });
-    w.player->open(latin1Name);
+        QObject::connect(&own, &MediaPlayer::opened, [&](uint64_t, MediaPlayer::OpenFailure f) { failure = f; });
+    own.open(latin1Name);
     ASSERT_TRUE(waitUntil([&] { return failure != MediaPlayer::OpenFailure::NoPlayer; }, 5000));
     EXPECT_EQ(failure, MediaPlayer::OpenFailure::None);
     QObject::disconnect(opened);
@@ -353,26 +376,29 @@ TEST(Playback, UserSession) {
     // A newer click wins over a load still under way, in both orders.
     clickRow(w, garbledRow);
     clickRow(w, goodRow);
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
     QTest::qWait(300);
-    EXPECT_EQ(w.playerView->message(), "");
+    EXPECT_EQ(panel.message(), "");
     clickRow(w, goodRow);
     clickRow(w, garbledRow);
-    ASSERT_TRUE(waitUntil([&] { return w.playerView->message() == "Cannot decode the video"; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return panel.message() == "Cannot decode the video"; }, 5000));
     QTest::qWait(300);
-    EXPECT_FALSE(w.player->isPlaying());
-    EXPECT_EQ(w.slider_video->maximum(), 0);
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(slider.maximum(), 0);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, garbledRow);
 
     // Clear List takes the last frame off the screen too, as the X server shows it.
     clickRow(w, goodRow);
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying() && !black(videoOnScreen()); }, 5000));
-    w.player->pause();
-    ASSERT_TRUE(waitUntil([&] { return !w.player->isPlaying(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying() && !black(videoOnScreen()); }, 5000));
+    playOrPause(w, false);
+    ASSERT_TRUE(waitUntil([&] { return !player.isPlaying(); }, 3000));
     QTest::qWait(300);
     ASSERT_FALSE(black(videoOnScreen()));
-    w.menu->clearList->trigger();
+    actionNamed(w, "&Clear List").trigger();
     EXPECT_TRUE(waitUntil([&] { return black(videoOnScreen()); }, 2000));
+    EXPECT_FALSE(player.isOpen());
+    EXPECT_FALSE(w.session().recording());
+    EXPECT_EQ(slider.maximum(), 0);
 }
 
 int main(int argc, char** argv) {

@@ -15,6 +15,7 @@
 #include "MarkedSlider.h"
 #include "PlayableMp4.h"
 #include "PositionFix.h"
+#include "PlaybackSession.h"
 #include "ViewController.h"
 
 namespace {
@@ -33,11 +34,12 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_TRUE(openIndexed(w, {dir.path()}));
-    const QRect cell = w.tableView->visualRect(w.tableView->model()->index(0, 0));
-    QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {}, cell.center());
-    ASSERT_TRUE(waitUntil([&] { return w.player->isPlaying(); }, 5000));
-    w.player->pause();
-    ASSERT_TRUE(waitUntil([&] { return !w.player->isPlaying(); }, 5000));
+    QTableView& table = recordingsTable(w);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(0, 0)).center());
+    const MediaPlayer& player = w.session().player();
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
+    actionNamed(w, "&Play/Pause").trigger();
+    ASSERT_TRUE(waitUntil([&] { return !player.isPlaying(); }, 5000));
 
     const auto& record = *w.library.currentStorageVideo.video_list.at(0);
     for (const int sample : {5, 2}) {
@@ -47,9 +49,9 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
         mapOf(w).setView({fix->latitude, fix->longitude}, 18);
         const QPoint at = mapOf(w).toWidget({fix->latitude, fix->longitude}).toPoint() + QPoint(2, -2);
         QTest::mouseClick(&mapOf(w), Qt::LeftButton, {}, at);
-        ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(w.player->currentTime()) - sample) < 0.05; }, 5000))
-            << "at " << seconds(w.player->currentTime());
-        EXPECT_EQ(w.slider_video->value(), sample * 1000);
+        ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(player.currentTime()) - sample) < 0.05; }, 5000))
+            << "at " << seconds(player.currentTime());
+        EXPECT_EQ(positionSlider(w).value(), sample * 1000);
     }
 
     // To the frame under the pointer, not the whole second.
@@ -58,36 +60,36 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
         const std::optional<QPoint> at = w.chartSteering->viewportPointFor(target);
         ASSERT_TRUE(at);
         QTest::mouseClick(w.hostView->viewport(), Qt::LeftButton, {}, *at);
-        ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(w.player->currentTime()) - target) < 0.15; }, 5000))
-            << "at " << seconds(w.player->currentTime());
+        ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(player.currentTime()) - target) < 0.15; }, 5000))
+            << "at " << seconds(player.currentTime());
         QTest::qWait(100);  // the seek's tick
-        EXPECT_NEAR(*w.chartSteering->cursorSeconds(), seconds(w.player->currentTime()), 0.05);
+        EXPECT_NEAR(*w.chartSteering->cursorSeconds(), seconds(player.currentTime()), 0.05);
     }
 
     // In at 2.6 s, Out after a frame step from 6 s.
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_I);
-    w.player->seekToSeconds(6);
+    w.session().seekTo(6);
     // Stepped once the seek has landed (its tick has moved the cursor).
     ASSERT_TRUE(waitUntil([&] { return std::abs(*w.chartSteering->cursorSeconds() - 6.0) < 0.05; }, 5000));
     QTest::qWait(100);
-    const double before = seconds(w.player->currentTime());
+    const double before = seconds(player.currentTime());
     QTest::keyClick(&w, Qt::Key_Period);
     ASSERT_TRUE(waitUntil([&] { return *w.chartSteering->cursorSeconds() > before + 0.05; }, 5000))
-        << *w.chartSteering->cursorSeconds() << " at " << seconds(w.player->currentTime()) << " from " << before;
+        << *w.chartSteering->cursorSeconds() << " at " << seconds(player.currentTime()) << " from " << before;
     QTest::keyClick(&w, Qt::Key_O);
     ASSERT_TRUE(w.marking().in() && w.marking().out());
     EXPECT_NEAR(w.marking().in()->seconds, 2.6, 0.15);
     EXPECT_NEAR(w.marking().out()->seconds, 6.1, 0.05);
-    const auto span = static_cast<MarkedSlider*>(w.slider_video)->span();
+    const auto span = static_cast<MarkedSlider&>(positionSlider(w)).span();
     ASSERT_TRUE(span);
     EXPECT_NEAR(span->first, 2600, 150);
     EXPECT_NEAR(span->second, 6100, 50);
     EXPECT_TRUE(w.chartSteering->spanItem()->isVisible());
     // Out before In is refused.
-    w.player->seekToSeconds(1);
-    ASSERT_TRUE(waitUntil([&] { return seconds(w.player->currentTime()) < 1.05; }, 5000));
+    w.session().seekTo(1);
+    ASSERT_TRUE(waitUntil([&] { return seconds(player.currentTime()) < 1.05; }, 5000));
     QTest::keyClick(&w, Qt::Key_O);
     EXPECT_NEAR(w.marking().out()->seconds, 6.1, 0.05);
 }
