@@ -390,6 +390,13 @@
     </message>
 </context>
 <context>
+    <name>PlaybackSession</name>
+    <message>
+        <source>Cannot play %1: %2 (%3)</source>
+        <translation>%1 kann nicht abgespielt werden: %2 (%3)</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>1 recording</source>
@@ -744,10 +751,6 @@
     <message>
         <source>Opening %1…</source>
         <translation>%1 wird geöffnet…</translation>
-    </message>
-    <message>
-        <source>Cannot play %1: %2 (%3)</source>
-        <translation>%1 kann nicht abgespielt werden: %2 (%3)</translation>
     </message>
     <message>
         <source>No recording is playing: there is no frame to save.</source>
