@@ -194,8 +194,7 @@ void ViewController::buildWindow() {
     label_rate = new QLabel(speedText(player->speed()), playerView);
     label_rate->setObjectName(QStringLiteral("speed"));
     label_rate->setToolTip(tr("Playback speed ([ slower, ] faster, Backspace resets)"));
-    playerView->addToBar(slider_video, 1);
-    playerView->addToBar(label_position);
+    playerView->setSeekBar(slider_video, label_position);
     playerView->addToBar(label_rate);
     menu->markIn->setIconText(tr("In"));
     menu->markOut->setIconText(tr("Out"));
@@ -207,6 +206,7 @@ void ViewController::buildWindow() {
         button->setAutoRaise(true);
         playerView->addToBar(button);
     }
+    playerView->addToBar(new QWidget(playerView), 1);  // the sound at the right end, as players have it
     playerView->addToBar(snapshotButton);
     playerView->volume()->useMuteAction(menu->mute);
     playerView->addToBar(playerView->volume());

@@ -32,8 +32,13 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     layout->addWidget(area, 1);
     barWidget_ = new QWidget(this);
     barWidget_->setObjectName(QStringLiteral("controlBar"));
-    bar_ = new QHBoxLayout(barWidget_);
-    bar_->setContentsMargins(0, 0, 0, 0);
+    auto* rows = new QVBoxLayout(barWidget_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    seekRow_ = new QHBoxLayout;
+    bar_ = new QHBoxLayout;
+    rows->addLayout(seekRow_);
+    rows->addLayout(bar_);
     play_ = new QToolButton(this);
     play_->setToolTip(tr("Play or pause (Space)"));
     play_->setAutoRaise(true);
@@ -118,6 +123,11 @@ void VideoPanel::showVideo() {
 QString VideoPanel::message() const { return stack_->currentWidget() == message_ ? message_->text() : QString(); }
 
 void VideoPanel::addToBar(QWidget* widget, int stretch) { bar_->addWidget(widget, stretch); }
+
+void VideoPanel::setSeekBar(QWidget* slider, QWidget* time) {
+    seekRow_->addWidget(slider, 1);
+    seekRow_->addWidget(time);
+}
 
 void VideoPanel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) updatePlayButton();

@@ -26,8 +26,11 @@ public:
     void showVideo();
     QString message() const;  // empty while the picture shows
     bool isFullScreen() const { return fullScreenOn_; }
-    // Adds a widget to the bar, after the buttons (the position slider, the snapshot button).
+    // Adds a widget to the bar, after the buttons (the snapshot button, the speed).
     void addToBar(QWidget* widget, int stretch = 0);
+    // The position slider and its time, on a row of their own above the buttons:
+    // the whole width, however many buttons the bar has.
+    void setSeekBar(QWidget* slider, QWidget* time);
     // The mute button and volume slider, for the window to place on the bar.
     class VolumeControl* volume() const { return volume_; }
 
@@ -50,6 +53,7 @@ private:
     QToolButton* fullScreen_;
     class VolumeControl* volume_;
     class QHBoxLayout* bar_;
+    class QHBoxLayout* seekRow_;
     QWidget* barWidget_;
     class QTimer* hideControls_;
     bool fullScreenOn_ = false;

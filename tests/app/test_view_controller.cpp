@@ -202,6 +202,7 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     QSettings().setValue("RoutingServerUrl", osrm.url());
     qunsetenv("DASHCAM_ROUTING_URL");
     TestWindow w;
+    w.resize(1280, 800);  // the map at the size a user sees it: a line's width is read off its pixels
     qputenv("DASHCAM_ROUTING_URL", "");
     QSettings().clear();
     LogCapture log;
@@ -241,7 +242,9 @@ TEST(ViewController, RoadRouteOrRecordedTrack) {
     double redWidth = 0;
     for (double t = -8; t <= 8; t += 0.125) {
         const QPointF p = map.toWidget(middle) + across * t;
-        redWidth += red(shown.pixelColor(int(std::floor(p.x())), int(std::floor(p.y())))) * 0.125;
+        // Counted where red covers at least half the pixel: the edges' blend depends on where the line falls.
+        const QColor c = shown.pixelColor(int(std::floor(p.x())), int(std::floor(p.y())));
+        redWidth += (c.red() > 200 && c.green() < 128 && c.blue() < 128) * 0.125;
     }
     EXPECT_NEAR(redWidth, 4.0, 0.75);
 }
