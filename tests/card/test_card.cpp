@@ -12,6 +12,8 @@
 #include "CardNames.h"
 #include "CardWalk.h"
 #include "Moments.h"
+#include "Process.h"
+#include "SeventyMaiCamera.h"
 
 namespace fs = std::filesystem;
 
@@ -223,4 +225,33 @@ TEST(Moments, LoneChannelsAndPlainFiles) {
                        "event: front=Event/2024_0101_120001_0002F.MP4", ": front=REC_0001.MP4", ": front=REC_0002.MP4"}));
     // A name merely ending in a channel's letter is no channel.
     for (const char* name : {"CLIF.MP4", "GX010123.MP4", "TRAFFIC.MP4", "a_NB.mp4"}) EXPECT_FALSE(card::channelOf(name).marked) << name;
+}
+
+// Names that carry no time and do not pair: the movie headers' creation times pair
+// the channels, and a file without one stays alone.
+TEST_F(Card, ChannelsWithoutTimesInTheirNamesPairByTheMovieHeader) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    const auto drive = [](int second) {
+        testgen::DriveOptions options;
+        options.seconds = 1;
+        options.second = second;
+        return testgen::simulateDrivePoints(options);
+    };
+    for (const char* folder : {"Normal/Front", "Normal/Back"}) fs::create_directories(root_ / folder);
+    testgen::writeSeventyMai((root_ / "Normal/Front/FILE0001.MP4").string(), drive(10));
+    testgen::writeSeventyMai((root_ / "Normal/Back/FILE0007.MP4").string(), drive(12));
+    testgen::writeSeventyMai((root_ / "Normal/Front/FILE0002.MP4").string(), drive(40));
+    testgen::writeSeventyMai((root_ / "Normal/Back/FILE0008.MP4").string(), drive(43));
+    const std::string prefix = root_.string() + '/';
+    Strings got;
+    for (const card::Moment& m : card::momentsOnCard(root_.string())) {
+        std::string text(card::kindName(m.kind));
+        for (const card::ChannelFile& c : m.channels) text.append(" ").append(card::channelName(c.channel)).append("=").append(c.relative);
+        EXPECT_EQ(m.channels[m.main].path, prefix + m.channels[m.main].relative);
+        got.push_back(text);
+    }
+    // A moment takes its main channel's place: Back/ comes before Front/.
+    EXPECT_EQ(got, (Strings{"normal rear=Normal/Back/FILE0008.MP4",
+                            "normal front=Normal/Front/FILE0001.MP4 rear=Normal/Back/FILE0007.MP4",
+                            "normal front=Normal/Front/FILE0002.MP4"}));
 }
