@@ -1,5 +1,6 @@
 #include "Batches.h"
 
+#include "CardWalk.h"
 #include "RecordingFolder.h"
 
 #include <filesystem>
@@ -13,7 +14,7 @@ fs::path fsPath(const QByteArray& bytes) { return fs::path(bytes.toStdString());
 
 QByteArrayList recordingsInFolder(const QByteArray& folder) {
     QByteArrayList paths;
-    for (const std::string& path : telemetry::recordingsInFolder(folder.toStdString()))
+    for (const std::string& path : card::recordingsOnCard(folder.toStdString()))
         paths.append(QByteArray::fromStdString(path));
     return paths;
 }

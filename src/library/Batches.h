@@ -7,10 +7,12 @@
 #include <QList>
 #include <QUrl>
 
-// The full paths of a folder's direct entries whose names end in ".mp4" in any
-// case, hidden entries (a name starting with ".", such as the "._" twins a Mac
-// writes) left out, in byte order of their names. An unreadable folder gives
-// nothing.
+// The full paths of the recordings on a card opened at folder: its entries and
+// those of its subfolders whose names end in ".mp4" or ".mov" in any case, hidden
+// entries (a name starting with ".", such as the "._" twins a Mac writes) left
+// out, ordered by their paths relative to folder (card::recordingsOnCard). For a
+// folder without subfolders that is byte order of the names. An unreadable folder
+// gives nothing.
 QByteArrayList recordingsInFolder(const QByteArray& folder);
 
 // A choice of items: when the first is a folder, its recordings (the other items

@@ -14,6 +14,8 @@ void FileTableModel::reloadRows(int first, int last) {
     const int rows = library_.table_cnt;
     if (rows > shownRows_) {
         severalFolders_ = rowsFromSeveralFolders(library_.arrayTable_Folder);
+        anyKind_ = std::any_of(library_.arrayTable_Kind.begin(), library_.arrayTable_Kind.end(),
+                               [](const QString& kind) { return !kind.isEmpty(); });
         beginInsertRows({}, shownRows_, rows - 1);
         shownRows_ = rows;
         endInsertRows();
@@ -27,6 +29,7 @@ void FileTableModel::clear() {
     beginResetModel();
     shownRows_ = 0;
     severalFolders_ = false;
+    anyKind_ = false;
     endResetModel();
 }
 
@@ -59,16 +62,19 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     case Trip: return drive ? drives_->tripText(row) : QString();
     case Event: return drive ? drives_->eventText(row) : QString();
     case Folder: {
+        // Where on the card: from the opened folder's name down.
+        if (const QString place = library_.arrayTable_Place.value(row); !place.isEmpty()) return place;
         const QString folder = library_.arrayTable_Folder.value(row);
         return folder == QLatin1String("/") ? folder : folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
     }
     case Camera: return library_.arrayTable_Camera.value(row);
+    case Kind: return library_.arrayTable_Kind.value(row);
     default: return {};
     }
 }
 
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "Folder", "Camera"};
+    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "Folder", "Camera", "Kind"};
     return section >= 0 && section < ColumnCount ? QVariant(QString::fromUtf8(titles[section])) : QVariant();
 }

@@ -12,7 +12,7 @@ class DriveIndex;
 class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { File, Time, Date, Trip, Event, Folder, Camera, ColumnCount };
+    enum Column { File, Time, Date, Trip, Event, Folder, Camera, Kind, ColumnCount };
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
     // The trips and events the Trip and event columns show; none until set.
@@ -27,6 +27,8 @@ public:
     void drivesChanged();
     // Whether the rows shown come from more than one folder.
     bool severalFolders() const { return severalFolders_; }
+    // Whether any row shown is of a kind the camera told (normal, event, ...).
+    bool anyKind() const { return anyKind_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -37,5 +39,6 @@ private:
     const RecordingLibrary& library_;
     int shownRows_ = 0;
     bool severalFolders_ = false;
+    bool anyKind_ = false;
     const DriveIndex* drives_ = nullptr;
 };

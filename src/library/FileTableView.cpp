@@ -41,7 +41,11 @@ void FileTableView::setModel(QAbstractItemModel* model) {
     // Shares the room the File column leaves, so no row needs scrolling sideways.
     horizontalHeader()->setSectionResizeMode(FileTableModel::Folder, QHeaderView::Stretch);
     horizontalHeader()->setSectionResizeMode(FileTableModel::Camera, QHeaderView::ResizeToContents);
-    const auto showFolders = [this, files] { setColumnHidden(FileTableModel::Folder, !files->severalFolders()); };
+    horizontalHeader()->setSectionResizeMode(FileTableModel::Kind, QHeaderView::ResizeToContents);
+    const auto showFolders = [this, files] {
+        setColumnHidden(FileTableModel::Folder, !files->severalFolders());
+        setColumnHidden(FileTableModel::Kind, !files->anyKind());
+    };
     connect(files, &QAbstractItemModel::rowsInserted, this, showFolders);
     connect(files, &QAbstractItemModel::modelReset, this, showFolders);
     showFolders();

@@ -71,9 +71,10 @@ IndexingRun::IndexingRun(RecordingLibrary& library, Host& host, MainThread onMai
 
 void IndexingRun::threadDownLoadBinartFile(const QString&) {
     library_.isOperationIndexing = true;
-    // The batch is only replaced while no run is under way, so this copy is stable.
-    const QByteArrayList batch = library_.open_files;
-    const int32_t n = int32_t(batch.size());
+    // The batch is only replaced while no run is under way, so it is read once, here
+    // on the run's thread: pairing channels may read their movie headers.
+    const std::vector<BatchRow> rows = rowsOfBatch(library_.open_files);
+    const int32_t n = int32_t(rows.size());
     CurrentStorageVideo& storage = library_.currentStorageVideo;
 
     int32_t base = 0;
@@ -82,12 +83,16 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         if (n == 0) return;
         const int32_t first = library_.table_cnt;
         for (int32_t i = 0; i < n; ++i) {
-            library_.arrayTable_Files.append(fileNameOf(batch.at(i)));
+            const BatchRow& row = rows[size_t(i)];
+            library_.arrayTable_Files.append(fileNameOf(row.path));
             library_.arrayTable_Time.append(QStringLiteral(":"));
             library_.arrayTable_Date.append(QString());
             library_.arrayTable_Trip.append(QString::number(i));
             library_.arrayTable_Avg.append(QString());
-            library_.arrayTable_Folder.append(folderOf(batch.at(i)));
+            library_.arrayTable_Folder.append(row.folder);
+            library_.arrayTable_Place.append(row.place);
+            library_.arrayTable_Kind.append(row.kind);
+            library_.rowChannels.append(row.channels);
             library_.arrayTable_Problem.append(QString());
             library_.arrayTable_Camera.append(QString());
             ++library_.table_cnt;
@@ -133,9 +138,10 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         auto extractor = std::make_shared<telemetry::Extract_Subtitle>();
         ClassVideoInfo = record;
         ExtractSubtitle = extractor;
-        const std::string path = batch.at(k - base).toStdString();
+        const QByteArray& file = rows[size_t(k - base)].path;
+        const std::string path = file.toStdString();
         extractor->ExtractSubtitle(*record, path);
-        waiting.push_back(rowOf(record, path, batch.at(k - base)));
+        waiting.push_back(rowOf(record, path, file));
         if (int32_t(waiting.size()) >= pace_.maxFiles || std::chrono::steady_clock::now() - lastHandOff >= pace_.interval)
             handOver();
     }

@@ -15,9 +15,10 @@ RecordingLibrary::RecordingLibrary() { clear(); }
 
 void RecordingLibrary::clear() {
     for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
-                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_Problem, &arrayTable_Camera,
-                                &arrayTable_isLoadingComplete})
+                                &arrayTable_Avg, &arrayTable_Folder, &arrayTable_Place, &arrayTable_Kind,
+                                &arrayTable_Problem, &arrayTable_Camera, &arrayTable_isLoadingComplete})
         column->clear();
+    rowChannels.clear();
     table_cnt = 0;
     currentStorageVideo = CurrentStorageVideo{};
     open_files.clear();

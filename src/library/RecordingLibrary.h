@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "CardRows.h"
 #include "CurrentStorageVideo.h"
 
 struct RecordingLibrary {
@@ -21,13 +22,18 @@ struct RecordingLibrary {
     QStringList arrayTable_Trip;   // row number, never shown
     QStringList arrayTable_Avg;    // empty texts, never shown
     QStringList arrayTable_Folder;  // the folder of each row's file
+    QStringList arrayTable_Place;   // that folder from its batch's common folder on (CardRows)
+    QStringList arrayTable_Kind;    // what the camera made of it: "Normal", "Event", ... or empty
+    QList<QList<RowChannel>> rowChannels;  // each row's channels, the main (indexed) one first
     QStringList arrayTable_Problem;  // why an indexed row's recording is of no use, or empty
     QStringList arrayTable_Camera;   // the reader of the row's telemetry, or empty
     QStringList arrayTable_isLoadingComplete;  // "true" once the row's record is listed
     int32_t table_cnt = 0;
     std::atomic<bool> isOperationIndexing{false};
     CurrentStorageVideo currentStorageVideo;
-    QByteArrayList open_files;  // the batch of the next indexing run, as the file system's bytes
+    // The batch of the next indexing run, as the file system's bytes; the channels of
+    // one moment become one row.
+    QByteArrayList open_files;
 
     // A row counts as indexed only when its flag reads "true"; rows past the flag
     // list (from 400 on, before indexing) do not.

@@ -46,6 +46,13 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
     EXPECT_EQ(batchForChoice(files), files);
     // A folder first: only its recordings; the other chosen items are ignored.
     EXPECT_EQ(batchForChoice({bytesOf(tmp.path()), files[0]}), QByteArrayList{files[1]});
+    // A card's root: its subfolders too, by path under it; system folders left out.
+    for (const char* folder : {"DCIM/Movie/RO", "System Volume Information"}) dir.mkpath(folder);
+    for (const char* name : {"DCIM/Movie/RO/c_0002F.MP4", "DCIM/Movie/c_0001F.MP4", "System Volume Information/x.MP4"})
+        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    EXPECT_EQ(batchForChoice({bytesOf(tmp.path())}),
+              (QByteArrayList{bytesOf(dir.filePath("DCIM/Movie/RO/c_0002F.MP4")), bytesOf(dir.filePath("DCIM/Movie/c_0001F.MP4")),
+                              files[1]}));
     EXPECT_TRUE(batchForChoice({}).isEmpty());
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -11,6 +12,9 @@
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "Batches.h"
+#include "Card.h"
+#include "Process.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "IndexingRun.h"
@@ -163,6 +167,37 @@ TEST(IndexingRun, EmptyBatchAndThe401stRow) {
     EXPECT_TRUE(library.isRowIndexed(400));
     EXPECT_EQ(library.arrayTable_Time[400], "0:0");
     EXPECT_FALSE(host.flaggedUnlisted);
+}
+
+// A card's root: the channels of a moment are one row, the front's, which knows its
+// rear file; the Kind column says what the camera made, the Folder column where.
+TEST(IndexingRun, CardRowsAreMomentsWithTheirKindFolderAndChannels) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath("CARD");
+    testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
+    RecordingLibrary library;
+    RecordingHost host(library);
+    runBatch(library, host, batchForChoice({QFile::encodeName(root)}));
+    FileTableModel model(library);
+    model.reloadRows(0, library.table_cnt - 1);
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column : {FileTableModel::File, FileTableModel::Time, FileTableModel::Folder, FileTableModel::Camera,
+                           FileTableModel::Kind})
+            cells << model.index(row, column).data().toString();
+        for (const RowChannel& c : library.rowChannels.value(row)) cells << c.channel + "=" + QFileInfo(QFile::decodeName(c.path)).fileName();
+        rows << cells.join(' ');
+    }
+    EXPECT_EQ(rows, (QStringList{
+                        "2016_0512_090307_0001F.MP4 00:02 Movie Novatek Normal front=2016_0512_090307_0001F.MP4 rear=2016_0512_090307_0001R.MP4",
+                        "2016_0512_090309_0002F.MP4 00:02 Movie Novatek Normal front=2016_0512_090309_0002F.MP4 rear=2016_0512_090309_0002R.MP4",
+                        "2016_0512_090413_0004F.MP4 00:02 Movie/Parking Novatek Parking front=2016_0512_090413_0004F.MP4",
+                        "2016_0512_090311_0003F.MP4 00:02 Movie/RO Novatek Event front=2016_0512_090311_0003F.MP4 rear=2016_0512_090311_0003R.MP4"}));
+    EXPECT_EQ(library.currentStorageVideo.video_list.size(), 4);
+    EXPECT_TRUE(model.severalFolders() && model.anyKind());
+    EXPECT_EQ(model.headerData(FileTableModel::Kind, Qt::Horizontal).toString(), "Kind");
 }
 
 // The table hears of new rows as inserted and of indexed rows as changed, nothing more. Giving

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
+#include "CardWalk.h"
 #include "Files.h"
 #include "Process.h"
 #include "TestgenSupport.h"
@@ -111,7 +113,8 @@ TEST(TestgenCli, UsageErrorsExitWith2AndWriteNothing) {
     const std::string file = (dir.path() / "x.MP4").string();
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {}, {"bogus", file}, {"synthetic"}, {"playable", file, "ten"}, {"playable", file, "0"},
-             {"synthetic", file, "5s"}, {"samples"}, {"samples", file, "extra"}, {"trip", file, "0"}}) {
+             {"synthetic", file, "5s"}, {"samples"}, {"samples", file, "extra"}, {"trip", file, "0"},
+             {"card", "nextbase", file}, {"card", "gopro"}, {"card", "gopro", file, "0"}}) {
         const testgen::ProcessResult r = testgen_(args);
         EXPECT_EQ(r.exitCode, 2) << ::testing::PrintToString(args);
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << ::testing::PrintToString(args);
@@ -143,4 +146,59 @@ TEST(TestgenCli, TripIsOneDriveCutIntoRecordingsWithABraking) {
             for (const auto& e : s.events) braking += e.kind == trips::EventKind::HardBraking;
         EXPECT_EQ(braking, 1u);
     }
+}
+
+// Every family's card: the files where the camera puts them, fronts with the
+// camera's telemetry, rear channels that play, show a picture of their own and carry
+// no telemetry.
+TEST(TestgenCli, CardsAreCameraTreesWithPlayableRearChannels) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    const testgen::TempDir parent = tempDir();
+    // Decodes the whole video (it plays) and gives the first frame's picture as a checksum.
+    const auto picture = [](const std::string& path) {
+        const testgen::ProcessResult r = testgen::runProcess(
+            {"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-map", "0:v", "-vf", "scale=64:48", "-f", "framemd5", "-"});
+        EXPECT_EQ(std::tuple(r.exitCode, r.err), std::tuple(0, "")) << path;
+        const size_t first = r.out.find("\n0,");
+        return r.out.substr(first, r.out.find('\n', first + 1) - first);
+    };
+    const std::map<std::string, std::vector<std::string>> cards = {
+        {"novatek",
+         {"DCIM/Movie/2016_0512_090307_0001F.MP4", "DCIM/Movie/2016_0512_090307_0001R.MP4",
+          "DCIM/Movie/2016_0512_090309_0002F.MP4", "DCIM/Movie/2016_0512_090309_0002R.MP4",
+          "DCIM/Movie/Parking/2016_0512_090413_0004F.MP4", "DCIM/Movie/RO/2016_0512_090311_0003F.MP4",
+          "DCIM/Movie/RO/2016_0512_090311_0003R.MP4"}},
+        {"blackvue",
+         {"Record/20160512_090307_NF.mp4", "Record/20160512_090307_NR.mp4", "Record/20160512_090309_NF.mp4",
+          "Record/20160512_090309_NR.mp4", "Record/20160512_090311_EF.mp4", "Record/20160512_090311_ER.mp4",
+          "Record/20160512_090413_PF.mp4"}},
+        {"70mai",
+         {"Event/Back/EV20160512-090312-000103B.MP4", "Event/Front/EV20160512-090311-000003F.MP4",
+          "Normal/Back/NO20160512-090308-000101B.MP4", "Normal/Back/NO20160512-090310-000102B.MP4",
+          "Normal/Front/NO20160512-090307-000001F.MP4", "Normal/Front/NO20160512-090309-000002F.MP4",
+          "Parking/Front/PA20160512-090413-000004F.MP4"}},
+        {"gopro",
+         {"DCIM/100GOPRO/GX010001.MP4", "DCIM/100GOPRO/GX020001.MP4", "DCIM/100GOPRO/GX030001.MP4",
+          "DCIM/100GOPRO/GX010002.MP4"}}};
+    for (const auto& [family, expected] : cards) {
+        SCOPED_TRACE(family);
+        const fs::path dir = parent.path() / family;
+        const testgen::ProcessResult r = testgen_({"card", family, dir.string(), "2"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        std::vector<std::string> found;
+        for (const std::string& path : card::recordingsOnCard(dir.string())) found.push_back(path.substr(dir.string().size() + 1));
+        EXPECT_EQ(found, expected);
+        for (const std::string& relative : found) {
+            SCOPED_TRACE(relative);
+            const std::string path = (dir / relative).string();
+            const bool rear = relative.find("R.") != std::string::npos || relative.find("B.") != std::string::npos;
+            const telemetry::RecordingSamples read = telemetry::ReaderRegistry::standard().read(path);
+            const auto* samples = std::get_if<std::vector<telemetry::Sample>>(&read.result);
+            EXPECT_EQ(samples && !samples->empty(), !rear) << read.reader;
+        }
+        // The first moment's two channels.
+        if (family != "gopro") EXPECT_NE(picture((dir / found[0]).string()), picture((dir / found[1]).string()));
+        else EXPECT_FALSE(picture((dir / found[0]).string()).empty());
+    }
+    EXPECT_EQ(entries(parent.path()), cards.size());  // no build folder left beside them
 }

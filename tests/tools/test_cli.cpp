@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "Card.h"
 #include "ToolTestSupport.h"
 
 using namespace tooltest;
@@ -327,4 +328,59 @@ TEST_F(Cli, FoldersAsTheViewerOpensThem) {
     const ProgramRun csv = runTool({"export", "-f", "csv", dir.string() + "/"}, dir);
     ASSERT_EQ(csv.exitCode, 0) << csv.err;
     EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 1 + 20 + 30 + 15 + 20);
+}
+
+// A card's root, as a driver opens it: each moment once, its channels together, its
+// kind from where the camera put it; chapters of one recording one drive.
+TEST_F(Cli, CardRootAsTheViewerOpensIt) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    // Each recording of each trip as "kind channel=name ...".
+    const auto tripsOf = [](const ProgramRun& r) {
+        std::vector<std::vector<std::string>> out;
+        for (const QJsonValue trip : jsonArray(r.out)) {
+            out.emplace_back();
+            for (const QJsonValue recording : trip["recordings"].toArray()) {
+                std::string text = recording["kind"].isNull() ? "-" : str(recording["kind"]);
+                for (const QJsonValue channel : recording["channels"].toArray())
+                    text += " " + str(channel["channel"]) + "=" + fs::path(str(channel["file"])).filename().string();
+                EXPECT_EQ(recording["file"], recording["channels"][0]["file"]);
+                out.back().push_back(text);
+            }
+        }
+        return out;
+    };
+    using Trips = std::vector<std::vector<std::string>>;
+    const std::map<testgen::CardFamily, Trips> expected = {
+        {testgen::CardFamily::BlackVue,
+         {{"normal front=20160512_090307_NF.mp4 rear=20160512_090307_NR.mp4",
+           "normal front=20160512_090310_NF.mp4 rear=20160512_090310_NR.mp4",
+           "event front=20160512_090313_EF.mp4 rear=20160512_090313_ER.mp4"},
+          {"parking front=20160512_090416_PF.mp4"}}},
+        // The back camera's files start a second late and are numbered on their own.
+        {testgen::CardFamily::SeventyMai,
+         {{"event front=EV20160512-090313-000003F.MP4 rear=EV20160512-090314-000103B.MP4"},
+          {"normal front=NO20160512-090307-000001F.MP4 rear=NO20160512-090308-000101B.MP4",
+           "normal front=NO20160512-090310-000002F.MP4 rear=NO20160512-090311-000102B.MP4"},
+          {"parking front=PA20160512-090416-000004F.MP4"}}},
+        {testgen::CardFamily::GoPro,
+         {{"- front=GX010001.MP4", "- front=GX020001.MP4", "- front=GX030001.MP4"}, {"- front=GX010002.MP4"}}}};
+    for (const auto& [family, trips] : expected) {
+        SCOPED_TRACE(int(family));
+        const fs::path root = dir / std::to_string(int(family));
+        testgen::writeCard(root.string(), family, 3);
+        const ProgramRun r = runTool({"trips", root.string()}, dir);
+        ASSERT_EQ(std::tuple(r.exitCode, r.err), std::tuple(0, ""));
+        EXPECT_EQ(tripsOf(r), trips);
+        if (family != testgen::CardFamily::BlackVue) continue;
+        // The pothole that made the camera protect its event recording; the track of
+        // the fronts alone, rear files neither read nor complained of.
+        const ProgramRun events = runTool({"events", root.string()}, dir);
+        ASSERT_EQ(std::tuple(events.exitCode, events.err), std::tuple(0, ""));
+        const QJsonArray found = jsonArray(events.out);
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(fs::path(str(found[0]["file"])).filename(), "20160512_090313_EF.mp4");
+        const ProgramRun track = runTool({"export", "-f", "geojson", root.string()}, dir);
+        ASSERT_EQ(std::tuple(track.exitCode, track.err), std::tuple(0, ""));
+        EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(track.out))["features"].toArray().size(), 4);
+    }
 }

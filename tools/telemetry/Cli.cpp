@@ -22,7 +22,7 @@
 #include "DriveJson.h"
 #include "Extract_Subtitle.h"
 #include "FileBytes.h"
-#include "RecordingFolder.h"
+#include "Moments.h"
 #include "InspectJson.h"
 #include "SamplesJson.h"
 #include "SubtitleTrackReader.h"
@@ -56,8 +56,13 @@ constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE..
                          [--skip-damaged] -o OUT DIR|FILE...
 
 Reads the telemetry that a dashcam writes inside its MP4 recordings. A DIR
-stands for its recordings as the viewer opens a folder: the names ending in
-.mp4 or .mov in any case, hidden ones left out, sorted by name.
+stands for its recordings as the viewer opens a folder, such as a card's root:
+the names ending in .mp4 or .mov in any case in it and its subfolders (five
+levels down; hidden and system folders left out), hidden ones left out, sorted
+by their paths under DIR with an action camera's chapters in order. The files
+of one moment from several cameras (front, rear, interior, told apart by their
+names or folders) count as one recording, its front channel's: trips, events,
+export and clip read that one, inspect and samples every file.
 
 Commands:
   inspect  Print what the scan of each FILE found, as a JSON array with one
@@ -94,7 +99,10 @@ Commands:
   trips    Print the drives as a JSON array: runs of recordings, in the order
            given, each starting at most 10 s after the one before ended
            (camera clock), with start, end and statistics (distance, moving
-           time, average and top speed, largest G on each axis, events).
+           time, average and top speed, largest G on each axis, events). Each
+           recording also has kind (normal, event, parking or manual, from
+           where the camera put it; null when unknown) and channels (channel
+           front, rear or interior, and file; the first is the one read).
   events   Print the moments of hard braking (more than 15 km/h lost in a
            second) or a G-sensor jolt (0.4 g on X or Y, 0.6 g on Z away from
            the recording's median) as a JSON array: file, time in the video,
@@ -522,9 +530,19 @@ int run(int argc, char** argv) {
 
     std::vector<std::string> paths;
     for (qsizetype i = 1; i < positional.size(); ++i) paths.push_back(rawBytes(positional[i]));
-    const std::vector<std::string> files = telemetry::recordingPaths(paths);
+    const std::vector<card::Moment> moments = card::momentsOf(paths);
+    // A moment's other channels carry no telemetry: the drives, tracks and clips are
+    // its main channel's; inspect and samples tell of every file.
+    std::vector<std::string> files, everyFile;
+    for (const card::Moment& moment : moments) {
+        files.push_back(moment.mainChannel().path);
+        everyFile.push_back(moment.mainChannel().path);
+        for (size_t c = 0; c < moment.channels.size(); ++c)
+            if (c != moment.main) everyFile.push_back(moment.channels[c].path);
+    }
+    if (inspect || samples) files = everyFile;
 
-    if (outputPath && isOneOf(*outputPath, files)) {
+    if (outputPath && isOneOf(*outputPath, everyFile)) {
         printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
         return kBadArguments;
     }
@@ -563,7 +581,9 @@ int run(int argc, char** argv) {
         }
         QJsonArray json;
         if (command == QLatin1String("trips")) {
-            json = tripsJson(trips::groupTrips(summaries), summaries, names);
+            std::vector<QJsonObject> cards;
+            for (const card::Moment& moment : moments) cards.push_back(cardJson(moment));
+            json = tripsJson(trips::groupTrips(summaries), summaries, names, cards);
         } else {
             std::vector<trips::Event> events;
             for (const trips::RecordingSummary& s : summaries) events.insert(events.end(), s.events.begin(), s.events.end());

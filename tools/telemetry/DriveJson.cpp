@@ -31,19 +31,22 @@ QJsonObject statisticsJson(const trips::Statistics& s) {
 }
 
 QJsonArray tripsJson(std::span<const trips::Trip> tripList, std::span<const trips::RecordingSummary> recordings,
-                     const QStringList& files) {
+                     const QStringList& files, std::span<const QJsonObject> cards) {
     QJsonArray out;
     for (size_t t = 0; t < tripList.size(); ++t) {
         const trips::Trip& trip = tripList[t];
         QJsonArray members;
         for (size_t i = trip.firstRecording; i < trip.firstRecording + trip.recordings; ++i) {
             const trips::RecordingSummary& r = recordings[i];
-            members.append(QJsonObject{
+            QJsonObject member{
                 {"file", files.value(qsizetype(i))},
                 {"start", timeJson(r.first ? std::optional(r.first->time) : std::nullopt)},
                 {"end", timeJson(r.last ? std::optional(r.last->time) : std::nullopt)},
                 {"statistics", statisticsJson(r.statistics)},
-            });
+            };
+            if (i < cards.size())
+                for (auto field = cards[i].begin(); field != cards[i].end(); ++field) member.insert(field.key(), field.value());
+            members.append(member);
         }
         out.append(QJsonObject{
             {"trip", qint64(t + 1)},
@@ -54,6 +57,19 @@ QJsonArray tripsJson(std::span<const trips::Trip> tripList, std::span<const trip
         });
     }
     return out;
+}
+
+QJsonObject cardJson(const card::Moment& moment) {
+    const auto text = [](std::string_view bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); };
+    QJsonArray channels;
+    const auto add = [&](const card::ChannelFile& c) {
+        channels.append(QJsonObject{{"channel", text(card::channelName(c.channel))}, {"file", text(c.path)}});
+    };
+    add(moment.mainChannel());
+    for (size_t c = 0; c < moment.channels.size(); ++c)
+        if (c != moment.main) add(moment.channels[c]);
+    const std::string_view kind = card::kindName(moment.kind);
+    return {{"kind", kind.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text(kind))}, {"channels", channels}};
 }
 
 QJsonArray eventsJson(std::span<const trips::Event> events, const QStringList& files) {

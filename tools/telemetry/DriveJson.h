@@ -9,6 +9,7 @@
 #include <span>
 
 #include "Events.h"
+#include "Moments.h"
 #include "Statistics.h"
 #include "Trips.h"
 
@@ -19,9 +20,13 @@ QJsonObject statisticsJson(const trips::Statistics& statistics);
 
 // One object per trip: its number (from 1), start and end on the camera's clock
 // (null without telemetry), statistics, and its recordings with their own.
-// files[i] names recordings[i].
+// files[i] names recordings[i]; cards[i], when given, adds what the card says of it.
 QJsonArray tripsJson(std::span<const trips::Trip> trips, std::span<const trips::RecordingSummary> recordings,
-                     const QStringList& files);
+                     const QStringList& files, std::span<const QJsonObject> cards = {});
+
+// A recording's kind (null when unknown) and channels, main first, each its channel
+// and file.
+QJsonObject cardJson(const card::Moment& moment);
 
 // One object per event: file, time in the video (s), kind, peak and its unit,
 // position in degrees (null without a usable fix). files[e.recording] names the

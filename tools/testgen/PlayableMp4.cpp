@@ -229,7 +229,7 @@ void encodeBareVideo(const std::string& path, const BareVideo& v) {
         throw std::invalid_argument("a bare video needs at least a second and a 16x16 picture");
     const std::string size = std::to_string(v.width) + "x" + std::to_string(v.height);
     const ProcessResult r = runProcess({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                        "testsrc2=size=" + size + ":rate=" + std::to_string(v.fps), "-t",
+                                        v.pattern + "=size=" + size + ":rate=" + std::to_string(v.fps), "-t",
                                         std::to_string(v.seconds), "-c:v", "libx264", "-preset", "veryfast", "-threads",
                                         "1", "-pix_fmt", "yuv420p", "-map_metadata", "-1", "-fflags", "+bitexact",
                                         "-flags:v", "+bitexact", "-f", "mp4", path});

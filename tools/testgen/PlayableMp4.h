@@ -29,6 +29,8 @@ void encodePlayable(const std::string& path, const PlayableOptions& options);
 // layout), for the writers of other cameras' telemetry to add to with mp4::MovieEdit.
 struct BareVideo {
     int seconds = 60, width = 320, height = 240, fps = 10;
+    // ffmpeg's test source: a rear camera's file shows a picture of its own.
+    std::string pattern = "testsrc2";
 };
 void encodeBareVideo(const std::string& path, const BareVideo& video);
 

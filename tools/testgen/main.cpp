@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "BlackVueCamera.h"
+#include "Card.h"
 #include "CammCamera.h"
 #include "Drive.h"
 #include "GoProCamera.h"
@@ -39,6 +41,13 @@ constexpr const char* kUsage =
     "                                                  of SECONDS each, GAP seconds (default 0) not\n"
     "                                                  recorded between two, a hard braking mid-way\n"
     "                                                  through the second recording\n"
+    "       dashcam-testgen card FAMILY DIR [SECONDS] a card's tree as a camera of FAMILY writes it:\n"
+    "                                                  novatek (DCIM/Movie, RO, Parking; ...F/...R.MP4),\n"
+    "                                                  blackvue (Record/..._NF/_NR/_EF/_ER/_PF.mp4),\n"
+    "                                                  70mai (Normal, Event, Parking with Front and Back)\n"
+    "                                                  or gopro (DCIM/100GOPRO, chapters); rear\n"
+    "                                                  channels show colour bars and carry no telemetry\n"
+    "                                                  (needs ffmpeg; SECONDS per recording, default 3)\n"
     "SECONDS defaults to 60.\n";
 
 struct UsageError {
@@ -136,6 +145,15 @@ int run(int argc, char** argv) {
         if (argc < 4 || argc > 6) throw UsageError{"trip takes DIR, COUNT and optional SECONDS and GAP"};
         trip(argv[2], parseWhole("COUNT", argv[3], 1), parseSeconds(argc, argv, 4),
              argc > 5 ? parseWhole("GAP", argv[5], 0) : 0);
+    } else if (command == "card") {
+        if (argc < 4 || argc > 5) throw UsageError{"card takes FAMILY, DIR and optional SECONDS"};
+        testgen::CardFamily family;
+        try {
+            family = testgen::cardFamilyNamed(argv[2]);
+        } catch (const std::invalid_argument& e) {
+            throw UsageError{e.what()};
+        }
+        testgen::writeCard(argv[3], family, argc > 4 ? parseWhole("SECONDS", argv[4], 1) : 3);
     } else if (command == "novatek") {
         if (argc < 3 || argc > 4) throw UsageError{"novatek takes FILE and optional SECONDS"};
         novatek(argv[2], parseSeconds(argc, argv));
