@@ -491,6 +491,22 @@
         <source>Telemetry cut short: the file is truncated or damaged</source>
         <translation>Telemetrie abgeschnitten: Die Datei ist gekürzt oder beschädigt</translation>
     </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message>
+        <source>Parking</source>
+        <translation>Parken</translation>
+    </message>
+    <message>
+        <source>Manual</source>
+        <translation>Manuell</translation>
+    </message>
 </context>
 <context>
     <name>QSettings</name>
