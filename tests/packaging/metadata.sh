@@ -53,7 +53,7 @@ tool_statements() {  # tool_statements WHERE TEXT
 }
 tool_statements "dashcam-telemetry(1)" "$(text dashcam-telemetry)"
 tool_statements "dashcam-telemetry --help" "$(headless "$telemetry" --help | tr -s ' \n' '  ')"
-says "dashcam-viewer(1)" "$(text dashcam-viewer)" "names end in \\.mp4 in any case, hidden ones left out"
+says "dashcam-viewer(1)" "$(text dashcam-viewer)" "names end in \\.mp4 or \\.mov in any case in it and its subfolders, hidden ones and system folders left out"
 
 # Installing must not make the viewer the default player for MP4 files: with a
 # player that claims video/mp4 beside it, that player stays the one xdg-mime and
