@@ -342,7 +342,7 @@ TEST_F(Cli, CardRootAsTheViewerOpensIt) {
             for (const QJsonValue recording : trip["recordings"].toArray()) {
                 std::string text = recording["kind"].isNull() ? "-" : str(recording["kind"]);
                 for (const QJsonValue channel : recording["channels"].toArray())
-                    text += " " + str(channel["channel"]) + "=" + fs::path(str(channel["file"])).filename().string();
+                    text.append(" ").append(str(channel["channel"])).append("=").append(fs::path(str(channel["file"])).filename().string());
                 EXPECT_EQ(recording["file"], recording["channels"][0]["file"]);
                 out.back().push_back(text);
             }
