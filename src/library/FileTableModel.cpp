@@ -1,6 +1,7 @@
 #include "FileTableModel.h"
 
 #include <QColor>
+#include <QDir>
 #include <algorithm>
 
 #include "DriveIndex.h"
@@ -54,6 +55,9 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ToolTipRole && drive && index.column() == Trip) return drives_->tripToolTip(row);
     if (role == Qt::ToolTipRole && drive && index.column() == Event) return drives_->eventToolTip(row);
     if (role == Qt::ToolTipRole && index.column() == Folder) return library_.arrayTable_Folder.value(row);
+    // The name may show elided: the whole path, as one row among many folders needs it.
+    if (role == Qt::ToolTipRole && index.column() == File && !library_.arrayTable_Folder.value(row).isEmpty())
+        return QDir(library_.arrayTable_Folder.value(row)).filePath(library_.arrayTable_Files.value(row));
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
     case File: return library_.arrayTable_Files.value(row);

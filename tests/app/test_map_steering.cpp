@@ -245,11 +245,11 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_EQ(ends(), 2);
     // Not following, the map stays where the user took it; following, it goes back to the
     // car at the same zoom, then holds still while the car is well inside. Fit Trip shows the track.
-    EXPECT_FALSE(w.menu->followVehicle->isChecked());
+    EXPECT_FALSE(w.mainMenu().followVehicle->isChecked());
     mapOf(w).setView({10.0, 10.0}, 15);
     w.tick({4, 1});
     EXPECT_EQ(mapOf(w).centre().latitude, 10.0);
-    w.menu->followVehicle->setChecked(true);
+    w.mainMenu().followVehicle->setChecked(true);
     w.tick({5, 1});
     EXPECT_GT(mapOf(w).centre().latitude, 40.0);
     EXPECT_EQ(mapOf(w).zoom(), 15);
@@ -257,7 +257,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     w.tick({6, 1});
     EXPECT_EQ(mapOf(w).centre().latitude, followed);
     mapOf(w).setView({10.0, 10.0}, 15);
-    w.menu->fitTrip->trigger();
+    w.mainMenu().fitTrip->trigger();
     const TrackEnds first = trackEnds(*w.library.currentStorageVideo.video_list.at(0));
     EXPECT_TRUE(waitUntil([&] {
         return mapOf(w).rect().contains(mapOf(w).toWidget(*first.start).toPoint()) &&
@@ -277,7 +277,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_TRUE(mapOf(w).overlays().isEmpty());
     EXPECT_EQ(ends(), 0);
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
-    w.menu->clearList->trigger();
+    w.mainMenu().clearList->trigger();
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
 }
