@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -97,6 +98,15 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
         // One band for the second trip only.
         EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3) << row;
     }
+    // The band is a tint of the palette's base: dark under a dark palette, where light text stays readable on it.
+    const QPalette light = QGuiApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    EXPECT_LT(w.tableView->model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 80);
+    QApplication::setPalette(light);
+    EXPECT_GT(w.tableView->model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 180);
     EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
     EXPECT_EQ(cell(5, FileTableModel::File, Qt::ToolTipRole), "Empty file");
     // Nor have they statistics of their own, or a trip's.
