@@ -4,6 +4,7 @@
 
 #include "QtPrinters.h"
 
+#include <QApplication>
 #include <QAction>
 #include <QTest>
 
@@ -323,4 +324,30 @@ TEST(MapSteeringInWindow, TheTrackRunsThroughEveryFixAndAClickAnywhereOnItSeeks)
             ASSERT_EQ(seeks.size(), size_t(clicks)) << "no seek for a click at " << x << "," << y;
         }
     EXPECT_GT(clicks, 20);
+}
+
+// The map's Fit and Follow buttons are drawn in the palette's button text colour: light on a
+// dark palette's buttons, not the dark grey they had, which vanished there.
+TEST(MapSteeringInWindow, ButtonIconsInThePalettesTextColour) {
+    const QPalette light = QGuiApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Button, QColor(43, 43, 43));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    {
+        ViewController w{MpvPlayer::Output::None};
+        for (const char* name : {"Fit &Trip", "F&ollow Vehicle"}) {
+            const QImage icon = actionNamed(w, QString::fromUtf8(name)).icon().pixmap(16, 16).toImage();
+            int inked = 0, darkest = 255;
+            for (int y = 0; y < icon.height(); ++y)
+                for (int x = 0; x < icon.width(); ++x)
+                    if (const QColor c = icon.pixelColor(x, y); c.alpha() > 128) {
+                        ++inked;
+                        darkest = std::min(darkest, c.lightness());
+                    }
+            EXPECT_GT(inked, 10) << name;
+            EXPECT_GT(darkest, 150) << name;
+        }
+    }
+    QApplication::setPalette(light);
 }
