@@ -1,8 +1,7 @@
 #pragma once
-// The main window: the file table, the telemetry labels, the chart, and the places
-// for the video and the map. It owns the window's state; the work lives in the
-// subsystems (library, graph, settings) and the controllers it connects (the intake,
-// the clip marking, the playback session, the map).
+// The main window. It owns the window's state and builds and connects the controllers
+// (the intake, the clip marking, the playback session, the map); the widgets and their
+// places are WindowLayout's, the work the subsystems' (library, graph, settings).
 
 #include <QByteArrayList>
 #include <QMainWindow>
