@@ -308,6 +308,22 @@
         <source>&amp;About</source>
         <translation>Ü&amp;ber</translation>
     </message>
+    <message>
+        <source>Se&amp;ttings…</source>
+        <translation>E&amp;instellungen…</translation>
+    </message>
+    <message>
+        <source>About dashcam-viewer</source>
+        <translation>Über dashcam-viewer</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;dashcam-viewer&lt;/b&gt; %1&lt;p&gt;Plays dashcam recordings in step with their telemetry.</source>
+        <translation>&lt;b&gt;dashcam-viewer&lt;/b&gt; %1&lt;p&gt;Spielt Dashcam-Aufnahmen im Takt ihrer Telemetrie ab.</translation>
+    </message>
+    <message>
+        <source>Keyboard Shortcuts</source>
+        <translation>Tastenkürzel</translation>
+    </message>
 </context>
 <context>
     <name>MapSteering</name>
@@ -653,6 +669,45 @@
     </message>
 </context>
 <context>
+    <name>StatisticsForm</name>
+    <message>
+        <source>Distance</source>
+        <translation>Strecke</translation>
+    </message>
+    <message>
+        <source>Moving time</source>
+        <translation>Fahrzeit</translation>
+    </message>
+    <message>
+        <source>Average speed</source>
+        <translation>Durchschnitt</translation>
+    </message>
+    <message>
+        <source>Top speed</source>
+        <translation>Höchstgeschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Max G</source>
+        <translation>Max. G</translation>
+    </message>
+    <message>
+        <source>X %1 g Y %2 g Z %3 g</source>
+        <translation>X %1 g Y %2 g Z %3 g</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>Ereignisse</translation>
+    </message>
+    <message>
+        <source>Recording</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>Trip %1</source>
+        <translation>Fahrt %1</translation>
+    </message>
+</context>
+<context>
     <name>TickTexts</name>
     <message>
         <source>DATE: %1/%2/%3 %4:%5:%6</source>
@@ -693,76 +748,8 @@
 <context>
     <name>ViewController</name>
     <message>
-        <source>Open…</source>
-        <translation>Öffnen…</translation>
-    </message>
-    <message>
-        <source>Open a folder of recordings, or recordings (Ctrl+O)</source>
-        <translation>Einen Ordner mit Aufnahmen oder Aufnahmen öffnen (Strg+O)</translation>
-    </message>
-    <message>
-        <source>Settings…</source>
-        <translation>Einstellungen…</translation>
-    </message>
-    <message>
-        <source>Events: a click plays from 5 s before</source>
-        <translation>Ereignisse: Ein Klick spielt ab 5 s davor</translation>
-    </message>
-    <message>
-        <source>No video output</source>
-        <translation>Keine Videoausgabe</translation>
-    </message>
-    <message>
-        <source>Position (Left/Right: 5 s, Page Up/Down: 30 s, Home/End)</source>
-        <translation>Position (Links/Rechts: 5 s, Bild auf/ab: 30 s, Pos1/Ende)</translation>
-    </message>
-    <message>
-        <source>Snapshot</source>
-        <translation>Standbild</translation>
-    </message>
-    <message>
-        <source>Save the frame on screen as a PNG in the snapshot folder</source>
-        <translation>Das angezeigte Bild als PNG im Standbild-Ordner speichern</translation>
-    </message>
-    <message>
-        <source>Playback speed ([ slower, ] faster, Backspace resets)</source>
-        <translation>Wiedergabegeschwindigkeit ([ langsamer, ] schneller, Rücktaste setzt zurück)</translation>
-    </message>
-    <message>
-        <source>In</source>
-        <translation>Anfang</translation>
-    </message>
-    <message>
-        <source>Out</source>
-        <translation>Ende</translation>
-    </message>
-    <message>
-        <source>%1 (%2): the clip span</source>
-        <translation>%1 (%2): der Clip-Abschnitt</translation>
-    </message>
-    <message>
-        <source>About dashcam-viewer</source>
-        <translation>Über dashcam-viewer</translation>
-    </message>
-    <message>
-        <source>&lt;b&gt;dashcam-viewer&lt;/b&gt; %1&lt;p&gt;Plays dashcam recordings in step with their telemetry.</source>
-        <translation>&lt;b&gt;dashcam-viewer&lt;/b&gt; %1&lt;p&gt;Spielt Dashcam-Aufnahmen im Takt ihrer Telemetrie ab.</translation>
-    </message>
-    <message>
         <source>The list can be cleared once the recordings are indexed.</source>
         <translation>Die Liste kann geleert werden, sobald die Aufnahmen indiziert sind.</translation>
-    </message>
-    <message>
-        <source>Keyboard Shortcuts</source>
-        <translation>Tastenkürzel</translation>
-    </message>
-    <message>
-        <source>RECORDING</source>
-        <translation>AUFNAHME</translation>
-    </message>
-    <message>
-        <source>TRIP %1</source>
-        <translation>FAHRT %1</translation>
     </message>
     <message>
         <source>Opening %1…</source>
@@ -802,6 +789,57 @@
     <message>
         <source>Sound on</source>
         <translation>Ton an</translation>
+    </message>
+</context>
+<context>
+    <name>WindowLayout</name>
+    <message>
+        <source>No video output</source>
+        <translation>Keine Videoausgabe</translation>
+    </message>
+    <message>
+        <source>Open…</source>
+        <translation>Öffnen…</translation>
+    </message>
+    <message>
+        <source>Open a folder of recordings, or recordings (Ctrl+O)</source>
+        <translation>Einen Ordner mit Aufnahmen oder Aufnahmen öffnen (Strg+O)</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message>
+        <source>Events: a click plays from 5 s before</source>
+        <translation>Ereignisse: Ein Klick spielt ab 5 s davor</translation>
+    </message>
+    <message>
+        <source>Position (Left/Right: 5 s, Page Up/Down: 30 s, Home/End)</source>
+        <translation>Position (Links/Rechts: 5 s, Bild auf/ab: 30 s, Pos1/Ende)</translation>
+    </message>
+    <message>
+        <source>Snapshot</source>
+        <translation>Standbild</translation>
+    </message>
+    <message>
+        <source>Save the frame on screen as a PNG in the snapshot folder</source>
+        <translation>Das angezeigte Bild als PNG im Standbild-Ordner speichern</translation>
+    </message>
+    <message>
+        <source>Playback speed ([ slower, ] faster, Backspace resets)</source>
+        <translation>Wiedergabegeschwindigkeit ([ langsamer, ] schneller, Rücktaste setzt zurück)</translation>
+    </message>
+    <message>
+        <source>In</source>
+        <translation>Anfang</translation>
+    </message>
+    <message>
+        <source>Out</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>%1 (%2): the clip span</source>
+        <translation>%1 (%2): der Clip-Abschnitt</translation>
     </message>
 </context>
 <context>

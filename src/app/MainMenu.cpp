@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 
 #include "PlaybackSpeed.h"
 
@@ -26,6 +28,8 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     file->addSeparator();
     exportTrack = add(file, tr("&Export Track…"), QKeySequence(Qt::CTRL | Qt::Key_E));
     exportClip = add(file, tr("Export C&lip…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    file->addSeparator();
+    settings = add(file, tr("Se&ttings…"), QKeySequence::Preferences);
     file->addSeparator();
     quit = add(file, tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));  // the standard key is missing on some platforms
 
@@ -72,7 +76,20 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     QMenu* help = bar->addMenu(tr("&Help"));
     shortcuts = add(help, tr("&Keyboard Shortcuts"));
     about = add(help, tr("&About"));
+    connect(shortcuts, &QAction::triggered, this, &MainMenu::showShortcuts);
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(window_, tr("About dashcam-viewer"),
+                           tr("<b>dashcam-viewer</b> %1<p>Plays dashcam recordings in step with their telemetry.")
+                               .arg(QCoreApplication::applicationVersion()));
+    });
     showSpeed(1.0);
+}
+
+void MainMenu::showShortcuts() {
+    QString rows;
+    for (const auto& [keys, name] : shortcutList(shortcutActions()))
+        rows += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(keys.toHtmlEscaped(), name.toHtmlEscaped());
+    QMessageBox::information(window_, tr("Keyboard Shortcuts"), QStringLiteral("<table cellspacing=6>%1</table>").arg(rows));
 }
 
 QList<QAction*> MainMenu::shortcutActions() const {

@@ -23,6 +23,7 @@ public:
     QAction* exportTrack;
     QAction* clearList;
     QAction* exportClip;
+    QAction* settings;
     QAction* quit;
     // Playback
     QAction* playPause;
@@ -53,6 +54,8 @@ public:
 
     // Every action with a shortcut, in menu order.
     QList<QAction*> shortcutActions() const;
+    // Help ▸ Keyboard Shortcuts: every action's keys, in a message box.
+    void showShortcuts();
     // Checks the speed's entry in the Speed menu.
     void showSpeed(double speed);
 

@@ -1,8 +1,7 @@
 #pragma once
-// The main window: the file table, the telemetry labels, the chart, and the places
-// for the video and the map. It owns the window's state; the work lives in the
-// subsystems (library, graph, settings) and the controllers it connects (the intake,
-// the clip marking, the playback session, the map).
+// The main window. It owns the window's state and builds and connects the controllers
+// (the intake, the clip marking, the playback session, the map); the widgets and their
+// places are WindowLayout's, the work the subsystems' (library, graph, settings).
 
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -36,11 +35,10 @@ class FileTableView;
 class QChartView;
 class QLabel;
 struct TickTexts;
-class QListWidget;
 class QProgressBar;
-class QPushButton;
 class QSlider;
 class VideoPanel;
+class WindowLayout;
 
 class ViewController : public QMainWindow,
                        public SettingViewDelegate,
@@ -95,21 +93,26 @@ public:
     // What the map shows: the route or track, the trip, the markers.
     TripMap& tripMap() { return *tripMap_; }
 
+    // The window's other parts, for those who drive it as a user would.
+    MainMenu& mainMenu() { return *menu_; }
+    const DriveIndex& driveIndex() const { return drives_; }  // trips and events of the listed recordings
+    ChartInteraction& chartSteering() { return *chartSteering_; }  // cursor, marks and seeking on the chart
+    ClipExportAction& clipExport() { return *clipExport_; }  // File ▸ Export Clip…
+    // File ▸ Export Track… asks this one from now on; the window takes it.
+    void setTrackExport(ExportTrackAction* action);
+
     // State.
     RecordingLibrary library;
     int64_t UserSettingSpeedUnit = 0;
     int64_t UserSettingDistanceUnit = 0;
-    int64_t UserSettingEventSensitivity = 1;  // trips::Sensitivity
     QString UserSeetingCapturePath;  // null until a folder has been saved
     std::unique_ptr<Draw_Graph> draw_Graph;
-    DriveIndex drives;  // trips and events of the listed recordings
     QString playerItem;  // the path of the recording open in the player; empty while none is
     GeoCoordinate source, destination;
     MediaPlayer* player = nullptr;
     MapWidget* mapView = nullptr;
-    OsrmClient* directions = nullptr;
 
-    // Interface elements.
+    // Interface elements, as the layout made them.
     FileTableView* tableView = nullptr;
     QProgressBar* progressIndicator = nullptr;
     QLabel* label_main = nullptr;
@@ -118,20 +121,9 @@ public:
     QLabel* label_gz = nullptr;
     QLabel* label_speed = nullptr;
     QLabel* label_date = nullptr;
-    QListWidget* list_events = nullptr;  // every listed recording's events; a click seeks
-    QLabel* label_statistics = nullptr;  // the recording's and its trip's statistics
     QSlider* slider_video = nullptr;
-    QLabel* label_position = nullptr;  // "m:ss / m:ss" beside the slider
     QChartView* hostView = nullptr;
     VideoPanel* playerView = nullptr;
-    QPushButton* openButton = nullptr;
-    QPushButton* settingsButton = nullptr;
-    QPushButton* snapshotButton = nullptr;
-    MainMenu* menu = nullptr;
-    ExportTrackAction* trackExport = nullptr;  // File ▸ Export Track…; tests put their own in
-    ClipExportAction* clipExport = nullptr;  // File ▸ Export Clip…
-    QLabel* label_rate = nullptr;  // the playback speed, on the control bar
-    ChartInteraction* chartSteering = nullptr;  // cursor, marks and seeking on the chart
 
     // Playback controls of the menu and the bar.
     void setPlaybackSpeed(double speed);
@@ -157,12 +149,17 @@ private:
     void showRecordingEvents(int32_t row);  // on the chart and the map
     void connectSession();
 
-    // What the intake's run tells.
-    void reloadRows(int32_t first, int32_t last);
-    void setProgressRange(double minimum, double maximum);
-    void setProgress(double value, const QString& text);
+    void reloadRows(int32_t first, int32_t last);  // the intake's run indexed these
 
     MpvPlayer::Output videoOutput_;
+    int64_t eventSensitivity_ = 1;  // trips::Sensitivity
+    DriveIndex drives_;
+    OsrmClient* directions_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    std::unique_ptr<WindowLayout> layout_;
+    ExportTrackAction* trackExport_ = nullptr;
+    ClipExportAction* clipExport_ = nullptr;
+    ChartInteraction* chartSteering_ = nullptr;
     PlaybackSession* session_ = nullptr;
     FileTableModel* tableModel_ = nullptr;
     ClipMarking* marking_ = nullptr;

@@ -1,6 +1,9 @@
 #include "FileTableModel.h"
 
 #include <QColor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPalette>
 #include <algorithm>
 
 #include "DriveIndex.h"
@@ -45,15 +48,24 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= shownRows_) return {};
     const int row = index.row();
     const bool drive = drives_ && drives_->has(row);
-    // Every other trip on a band, so a trip's rows read as one.
-    if (role == Qt::BackgroundRole)
-        return drive && drives_->tripNumberOf(row) % 2 == 1 ? QVariant(QColor(225, 235, 250)) : QVariant();
+    // Every other trip on a band, so a trip's rows read as one: a tint of the palette's
+    // base, so that its text stays readable under a dark palette too.
+    if (role == Qt::BackgroundRole) {
+        if (!drive || drives_->tripNumberOf(row) % 2 == 0) return {};
+        const QPalette palette = QGuiApplication::palette();
+        const QColor base = palette.color(QPalette::Base), tint = palette.color(QPalette::Highlight);
+        return QColor::fromRgbF(0.85f * base.redF() + 0.15f * tint.redF(), 0.85f * base.greenF() + 0.15f * tint.greenF(),
+                                0.85f * base.blueF() + 0.15f * tint.blueF());
+    }
     // A row of no use says why wherever the pointer rests on it; its texts stay as they are.
     if (const QString problem = library_.arrayTable_Problem.value(row); role == Qt::ToolTipRole && !problem.isEmpty())
         return problem;
     if (role == Qt::ToolTipRole && drive && index.column() == Trip) return drives_->tripToolTip(row);
     if (role == Qt::ToolTipRole && drive && index.column() == Event) return drives_->eventToolTip(row);
     if (role == Qt::ToolTipRole && index.column() == Folder) return library_.arrayTable_Folder.value(row);
+    // The name may show elided: the whole path, as one row among many folders needs it.
+    if (role == Qt::ToolTipRole && index.column() == File && !library_.arrayTable_Folder.value(row).isEmpty())
+        return QDir(library_.arrayTable_Folder.value(row)).filePath(library_.arrayTable_Files.value(row));
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
     case File: return library_.arrayTable_Files.value(row);

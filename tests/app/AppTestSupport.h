@@ -27,6 +27,7 @@
 #include "MapInterface.h"
 #include "MapWidget.h"
 #include "QtPrinters.h"
+#include "StatisticsForm.h"
 #include "SyntheticMp4.h"
 
 // A synthetic recording of the given telemetry lines, one a second, at a path in
@@ -117,11 +118,17 @@ inline int shownRowCount(QWidget& w) { return recordingsTable(w).model()->rowCou
 inline QProgressBar& indexingBar(QWidget& w) { return *w.findChild<QProgressBar*>(QStringLiteral("indexingProgress")); }
 inline QString indexingCount(QWidget& w) { return w.findChild<QLabel*>(QStringLiteral("indexingCount"))->text(); }
 // A label of the window by its object name: "gx", "gy", "gz", "sampleSpeed", "sampleDate",
-// "statistics", "positionText" (beside the slider), "speed" (the playback speed).
+// "positionText" (beside the slider), "speed" (the playback speed).
 inline QString labelText(QWidget& w, const char* name) {
     const QLabel* label = w.findChild<QLabel*>(QString::fromLatin1(name));
     if (!label) throw std::runtime_error(std::string("no label ") + name);
     return label->text();
+}
+// The statistics form as shown: a line a row, its cells ("Distance", "0.32 mi", ...) joined by tabs.
+inline QStringList statisticsShown(QWidget& w) {
+    const auto* form = w.findChild<StatisticsForm*>(QStringLiteral("statistics"));
+    if (!form) throw std::runtime_error("no statistics form");
+    return form->lines();
 }
 inline QSlider& positionSlider(QWidget& w) { return *w.findChild<QSlider*>(QStringLiteral("position")); }
 inline QListWidget& eventsList(QWidget& w) { return *w.findChild<QListWidget*>(QStringLiteral("eventsList")); }

@@ -293,7 +293,7 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
     clickEvent(w, 0);
     EXPECT_EQ(std::pair(w.marking().in(), w.marking().out()), std::pair(std::optional(TimelineMark{0, 20 + at - 10}),
                                                         std::optional(TimelineMark{1, at + 5})));
-    w.menu->clearMarks->trigger();
+    w.mainMenu().clearMarks->trigger();
     EXPECT_FALSE(w.marking().in() || w.marking().out());
     clickEvent(w, 0);
 
@@ -308,7 +308,7 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
     const double kmh = std::stod(std::string(*samples.at(5).speed));
     for (const auto& [unit, perKmh, title] : {std::tuple{1, 1.0, "Speed (km/h)"}, {0, 1 / 1.609344, "Speed (mph)"}}) {
         w.UserSettingSpeedUnit = unit;
-        w.menu->speedTrace->trigger();
+        w.mainMenu().speedTrace->trigger();
         QLineSeries* speed = seriesNamed(w.hostView->chart(), "Speed");
         ASSERT_NE(speed, nullptr);
         // On an axis of its own at the right, which takes the fastest sample; the G axes stay.
@@ -318,14 +318,14 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
                   std::tuple(QString(title), Qt::AlignRight, gBefore));
         EXPECT_NEAR(speed->at(5).y(), kmh * perKmh, 1e-3);
         EXPECT_GE(axis->max(), kmh * perKmh);
-        w.menu->speedTrace->trigger();
+        w.mainMenu().speedTrace->trigger();
         EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
     }
     // Clear List forgets the marks and the listed event; the cleared window's chart stays empty.
-    w.menu->clearList->trigger();
+    w.mainMenu().clearList->trigger();
     EXPECT_FALSE(w.marking().in() || w.marking().out());
     EXPECT_EQ(eventsList(w).count(), 0);
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
-    w.menu->speedTrace->trigger();
+    w.mainMenu().speedTrace->trigger();
     EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
 }

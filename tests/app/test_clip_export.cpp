@@ -54,7 +54,7 @@ protected:
         if (!dir_) GTEST_SKIP() << "ffmpeg or ffprobe is not on PATH";
         ASSERT_TRUE(openIndexed(w, {dir_->path()}));
         ASSERT_EQ(shownRowCount(w), 4);
-        ClipExportAction& action = *w.clipExport;
+        ClipExportAction& action = w.clipExport();
         action.chooseOptions = [this](const QString& span) {
             spans << span;
             return choices;
@@ -71,9 +71,9 @@ protected:
     // Triggers the menu entry (then whatever `then` does) and waits for the clip, if one is started.
     void exportClip(const std::function<void()>& then = {}) {
         result.clear();
-        w.menu->exportClip->trigger();
+        w.mainMenu().exportClip->trigger();
         if (then) then();
-        ASSERT_TRUE(waitUntil([&] { return !w.clipExport->busy(); }, 60000));
+        ASSERT_TRUE(waitUntil([&] { return !w.clipExport().busy(); }, 60000));
     }
     static std::string probe(const QString& file, const char* entries) {
         return testgen::runProcess({"ffprobe", "-v", "error", "-show_entries", entries, "-of", "csv=p=0",
@@ -203,14 +203,14 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
     choices = ClipChoices{};
     target = QDir(out.path()).filePath(QStringLiteral("cancelled.mp4"));
     auto cancel = [&] {
-        QProgressDialog* dialog = w.clipExport->progressDialog();
+        QProgressDialog* dialog = w.clipExport().progressDialog();
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QPushButton*>()->click();
     };
     for (const bool atOnce : {true, false}) {
         SCOPED_TRACE(atOnce ? "at once" : "on progress");
         int progressed = 0;
-        const auto connection = QObject::connect(w.clipExport, &ClipExportAction::progress, w.clipExport, [&] {
+        const auto connection = QObject::connect(&w.clipExport(), &ClipExportAction::progress, &w.clipExport(), [&] {
             if (!atOnce && progressed++ == 0) cancel();
         });
         exportClip(atOnce ? std::function<void()>(cancel) : nullptr);

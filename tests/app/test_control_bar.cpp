@@ -1,16 +1,22 @@
 // The control bar: the volume slider and mute button follow the player and the
 // Mute and Volume actions, greyed for a recording without sound; in full screen
-// the video alone, the bar shown while the pointer moves.
+// the video alone, the bar shown while the pointer moves. At a laptop's size and a
+// desktop's, every control keeps its room and the map a third of the width.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QSlider>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include "AppTestSupport.h"
+#include "FileTableModel.h"
 #include "PlayableMp4.h"
 #include "Process.h"
 #include "ViewController.h"
@@ -142,4 +148,74 @@ TEST(ControlBar, FullScreenShowsTheVideoAloneAndTheBarWhileThePointerMoves) {
     EXPECT_TRUE(w.isFullScreen());
     QTest::mouseDClick(video, Qt::LeftButton);
     EXPECT_FALSE(w.isFullScreen());
+}
+
+TEST(ControlBar, EveryControlKeepsItsRoomAndTheMapAThird) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    const QDir day1(QDir(dir.path()).filePath("2024_0612")), day2(QDir(dir.path()).filePath("2024_0613"));
+    ASSERT_TRUE(day1.mkpath(".") && day2.mkpath("."));
+    const auto parts = testgen::cutDrive({.seconds = 4}, {2, 2}, 0);
+    // A camera's long names, differing only near their end.
+    const QString name = "20240612_101500_0001F.MP4";
+    testgen::writePlayable(day1.filePath(name).toStdString(), {parts[0], 160, 120, 10, true});
+    testgen::writePlayable(day2.filePath("20240613_080000_0002F.MP4").toStdString(), {parts[1], 160, 120, 10, true});
+
+    ViewController w{MpvPlayer::Output::None};
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(openIndexed(w, {day1.path(), day2.path()}));  // two folders: the Folder column shows
+    clickRow(w, 0);
+    ASSERT_TRUE(waitUntil([&] { return positionSlider(w).maximum() > 0; }, 10000));
+    auto* bar = w.findChild<QWidget*>(QStringLiteral("controlBar"));
+    ASSERT_NE(bar, nullptr);
+    QTableView& table = recordingsTable(w);
+    const QModelIndex file = table.model()->index(0, FileTableModel::File);
+    EXPECT_EQ(file.data(Qt::ToolTipRole).toString(), day1.filePath(name));
+
+    // The user gives the map all the room the video would yield, dragging the handle between them.
+    auto* split = qobject_cast<QSplitter*>(mapOf(w).parentWidget());
+    ASSERT_NE(split, nullptr);
+    const auto dragMapHandle = [&] {
+        QSplitterHandle* handle = split->handle(split->indexOf(&mapOf(w)));
+        const QPoint from = handle->rect().center(), to(handle->mapFromGlobal(split->mapToGlobal(QPoint())).x(), from.y());
+        for (const auto& [type, at, buttons] : {std::tuple(QEvent::MouseButtonPress, from, Qt::LeftButton),
+                                                std::tuple(QEvent::MouseMove, to, Qt::LeftButton),
+                                                std::tuple(QEvent::MouseButtonRelease, to, Qt::NoButton)}) {
+            QMouseEvent event(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons, {});
+            QApplication::sendEvent(handle, &event);
+        }
+    };
+    const struct {
+        QSize size;
+        bool dragged;
+    } cases[] = {{{1024, 640}, false}, {{1280, 800}, false}, {{1280, 800}, true}};
+    for (const auto& [size, dragged] : cases) {
+        SCOPED_TRACE(size.width() + dragged);
+        w.resize(size);
+        ASSERT_TRUE(waitUntil([&] { return w.size() == size; }, 5000));
+        QCoreApplication::processEvents();
+        if (dragged) {
+            const int before = mapOf(w).width();
+            dragMapHandle();
+            EXPECT_GT(mapOf(w).width(), before) << "the handle did not move";
+        }
+        if (size.width() >= 1280) {
+            EXPECT_GE(3 * mapOf(w).width(), w.width()) << mapOf(w).width();
+        }
+        EXPECT_GE(positionSlider(w).width(), 200);
+        for (QWidget* control : bar->findChildren<QWidget*>()) {
+            if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QAbstractSlider*>(control)) continue;
+            const std::string what = (control->toolTip() + " " + control->objectName()).toStdString();
+            EXPECT_TRUE(control->isVisible()) << what;
+            // Below its size hint only where it is made so (the volume slider's fixed width).
+            const int least = control == &positionSlider(w) ? 200 : std::min(control->sizeHint().width(), control->maximumWidth());
+            EXPECT_GE(control->width(), least) << what;
+        }
+        // The name as the table draws it in its column keeps the number that tells it apart.
+        const int room = table.columnWidth(FileTableModel::File) - 2 * (table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) - 1;
+        const QString shown = table.fontMetrics().elidedText(name, table.textElideMode(), room);
+        EXPECT_TRUE(shown.contains("0001F")) << shown.toStdString() << " in " << room << " px";
+        EXPECT_GE(room, table.fontMetrics().horizontalAdvance(QStringLiteral("2024…0001F.MP4"))) << room;
+    }
 }

@@ -80,7 +80,7 @@ TEST_F(Controls, TheReadmeListsExactlyTheShortcuts) {
     QFile readme(QStringLiteral(DASHCAM_SOURCE_DIR "/README.md"));
     ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(readme.readAll());
-    const QString table = shortcutTable(w.menu->shortcutActions());
+    const QString table = shortcutTable(w.mainMenu().shortcutActions());
     EXPECT_TRUE(text.contains(QStringLiteral("## Keyboard shortcuts\n\n") + table)) << "the README's table should read:\n"
                                                                                    << table.toStdString();
 }
@@ -181,9 +181,9 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
                                  QString::number(mapOf(w).overlays().size() + mapOf(w).annotations().size()),
                                  QString::number(indexingBar(w).value()),
                                  QString::number(w.session().player().isOpen() || w.session().recording()),
-                                 QString::number(w.drives.summaries().size() + w.drives.trips().size()),
+                                 QString::number(w.driveIndex().summaries().size() + w.driveIndex().trips().size()),
                                  QString::number(eventsList(w).count()),
-                                 labelText(w, "statistics"),
+                                 statisticsShown(w).join('\n'),
                                  pointTexts({mapOf(w).centre(), {mapOf(w).zoom(), 0}}).join(' '),
                                  QString::number(timeAxis->max())};
     EXPECT_EQ(cleared, (QStringList{"0", "0", "0", "dashcam-viewer", "DATE: -", "0", "0", "0", "0", "0", "",

@@ -56,11 +56,11 @@ protected:
         ASSERT_TRUE(openIndexed(w, {tmp.path()}));
         ASSERT_EQ(w.library.currentStorageVideo.video_list.size(), 4);
         exporter = new ScriptedExport(&w);
-        w.trackExport = exporter;
+        w.setTrackExport(exporter);
     }
     void exportTrack(ExportScope scope, const QString& format, const QString& name) {
         exporter->next = ExportTrackAction::Choice{scope, format, dir.filePath(name)};
-        w.menu->exportTrack->trigger();
+        w.mainMenu().exportTrack->trigger();
     }
 
     QTemporaryDir tmp;
@@ -83,14 +83,14 @@ TEST_F(ExportWindow, ScopeRowsThenWritesTheChosenRowsNamesThoseWithoutFixAndReme
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "scope " << int(c.scope) << " row " << c.current);
-        EXPECT_EQ(exportRows(c.scope, c.current, w.drives, 4), c.rows);
+        EXPECT_EQ(exportRows(c.scope, c.current, w.driveIndex(), 4), c.rows);
     }
 
     const auto offered = [&] {
         const ExportTrackAction::Offer& o = *exporter->offered;
         return std::tuple(o.recording, o.tripRows, o.allRows, o.format, o.folder);
     };
-    w.menu->exportTrack->trigger();  // cancelled, nothing on screen yet
+    w.mainMenu().exportTrack->trigger();  // cancelled, nothing on screen yet
     ASSERT_TRUE(exporter->offered);
     EXPECT_EQ(offered(), std::tuple(QString(), 0, 4, QString(), QString()));
     EXPECT_TRUE(exporter->told.empty());
@@ -102,7 +102,7 @@ TEST_F(ExportWindow, ScopeRowsThenWritesTheChosenRowsNamesThoseWithoutFixAndReme
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     EXPECT_EQ(QJsonDocument::fromJson(json.readAll()).object()["features"].toArray().size(), 2);
     exporter->next.reset();
-    w.menu->exportTrack->trigger();
+    w.mainMenu().exportTrack->trigger();
     EXPECT_EQ(offered(), std::tuple(QString("REC_0002.MP4"), 2, 4, QString("geojson"), dir.absolutePath()));
 
     const auto told = [&] { return exporter->told.back().first.toStdString(); };
@@ -120,7 +120,7 @@ TEST_F(ExportWindow, ScopeRowsThenWritesTheChosenRowsNamesThoseWithoutFixAndReme
     const QByteArray bytes = recording.readAll();
     for (const QString& path : {dir.filePath("REC_0001.MP4"), links.filePath("card/REC_0001.MP4")}) {
         exporter->next = ExportTrackAction::Choice{ExportScope::All, "gpx", path};
-        w.menu->exportTrack->trigger();
+        w.mainMenu().exportTrack->trigger();
         EXPECT_EQ(exporter->told.back(),
                   std::pair(path + " is a recording in the list: a track cannot take its place; choose another name.", true));
     }
@@ -137,9 +137,9 @@ TEST(ExportTrack, NothingIndexedSaysSoWithoutAsking) {
     QSettings().clear();
     ViewController w{MpvPlayer::Output::None};
     auto* exporter = new ScriptedExport(&w);
-    w.trackExport = exporter;
+    w.setTrackExport(exporter);
     exporter->next = ExportTrackAction::Choice{ExportScope::All, "gpx", QDir::temp().filePath("never.gpx")};
-    w.menu->exportTrack->trigger();
+    w.mainMenu().exportTrack->trigger();
     EXPECT_FALSE(exporter->offered);
     ASSERT_EQ(exporter->told.size(), 1u);
     EXPECT_TRUE(exporter->told[0].first.startsWith("No recording is indexed yet"));

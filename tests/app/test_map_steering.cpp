@@ -4,6 +4,7 @@
 
 #include "QtPrinters.h"
 
+#include <QApplication>
 #include <QAction>
 #include <QTest>
 
@@ -245,11 +246,11 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_EQ(ends(), 2);
     // Not following, the map stays where the user took it; following, it goes back to the
     // car at the same zoom, then holds still while the car is well inside. Fit Trip shows the track.
-    EXPECT_FALSE(w.menu->followVehicle->isChecked());
+    EXPECT_FALSE(w.mainMenu().followVehicle->isChecked());
     mapOf(w).setView({10.0, 10.0}, 15);
     w.tick({4, 1});
     EXPECT_EQ(mapOf(w).centre().latitude, 10.0);
-    w.menu->followVehicle->setChecked(true);
+    w.mainMenu().followVehicle->setChecked(true);
     w.tick({5, 1});
     EXPECT_GT(mapOf(w).centre().latitude, 40.0);
     EXPECT_EQ(mapOf(w).zoom(), 15);
@@ -257,7 +258,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     w.tick({6, 1});
     EXPECT_EQ(mapOf(w).centre().latitude, followed);
     mapOf(w).setView({10.0, 10.0}, 15);
-    w.menu->fitTrip->trigger();
+    w.mainMenu().fitTrip->trigger();
     const TrackEnds first = trackEnds(*w.library.currentStorageVideo.video_list.at(0));
     EXPECT_TRUE(waitUntil([&] {
         return mapOf(w).rect().contains(mapOf(w).toWidget(*first.start).toPoint()) &&
@@ -277,7 +278,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_TRUE(mapOf(w).overlays().isEmpty());
     EXPECT_EQ(ends(), 0);
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
-    w.menu->clearList->trigger();
+    w.mainMenu().clearList->trigger();
     EXPECT_EQ(ends(), 0);
     EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
 }
@@ -323,4 +324,30 @@ TEST(MapSteeringInWindow, TheTrackRunsThroughEveryFixAndAClickAnywhereOnItSeeks)
             ASSERT_EQ(seeks.size(), size_t(clicks)) << "no seek for a click at " << x << "," << y;
         }
     EXPECT_GT(clicks, 20);
+}
+
+// The map's Fit and Follow buttons are drawn in the palette's button text colour: light on a
+// dark palette's buttons, not the dark grey they had, which vanished there.
+TEST(MapSteeringInWindow, ButtonIconsInThePalettesTextColour) {
+    const QPalette light = QGuiApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Button, QColor(43, 43, 43));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    {
+        ViewController w{MpvPlayer::Output::None};
+        for (const char* name : {"Fit &Trip", "F&ollow Vehicle"}) {
+            const QImage icon = actionNamed(w, QString::fromUtf8(name)).icon().pixmap(16, 16).toImage();
+            int inked = 0, darkest = 255;
+            for (int y = 0; y < icon.height(); ++y)
+                for (int x = 0; x < icon.width(); ++x)
+                    if (const QColor c = icon.pixelColor(x, y); c.alpha() > 128) {
+                        ++inked;
+                        darkest = std::min(darkest, c.lightness());
+                    }
+            EXPECT_GT(inked, 10) << name;
+            EXPECT_GT(darkest, 150) << name;
+        }
+    }
+    QApplication::setPalette(light);
 }

@@ -4,12 +4,16 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
+#include <functional>
 #include <optional>
 
 #include "AppTestSupport.h"
 #include "SettingViewController.h"
 #include "SettingsStore.h"
+#include "ViewController.h"
 
 namespace {
 // The dialog with its folder chooser answering `next` (null: cancelled).
@@ -177,4 +181,25 @@ TEST(Settings, AFailedSaveIsSaidAndTheDialogStaysOpen) {
     dialog.btn_save_and_close();  // writable again
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(delegate.closed, 1);
+}
+
+// As desktop programs have it: File ▸ Settings… as well as the button, both opening the dialog.
+TEST(Settings, OpenedFromTheFileMenuAndTheButton) {
+    QSettings().clear();
+    ViewController w{MpvPlayer::Output::None};
+    w.show();
+    QAction& entry = actionNamed(w, QStringLiteral("Se&ttings…"));
+    const QList<QAction*> menus = w.menuBar()->actions();
+    ASSERT_FALSE(menus.isEmpty());
+    EXPECT_TRUE(menus[0]->menu()->actions().contains(&entry)) << "not in the File menu";
+    for (const std::function<void()>& open : std::initializer_list<std::function<void()>>{
+             [&] { entry.trigger(); }, [&] { buttonNamed(w, QStringLiteral("Settings…")).click(); }}) {
+        open();
+        auto* dialog = w.findChild<SettingViewController*>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(w.findChild<SettingViewController*>(), nullptr);  // a fresh one each time
+    }
 }

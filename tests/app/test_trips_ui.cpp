@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
@@ -96,12 +98,21 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
         // One band for the second trip only.
         EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3) << row;
     }
+    // The band is a tint of the palette's base: dark under a dark palette, where light text stays readable on it.
+    const QPalette light = QGuiApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    EXPECT_LT(w.tableView->model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 80);
+    QApplication::setPalette(light);
+    EXPECT_GT(w.tableView->model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 180);
     EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
     EXPECT_EQ(cell(5, FileTableModel::File, Qt::ToolTipRole), "Empty file");
     // Nor have they statistics of their own, or a trip's.
     for (int row : {4, 5, 6}) {
         w.playTheVideo(row);
-        EXPECT_EQ(labelText(w, "statistics"), "") << row;
+        EXPECT_EQ(statisticsShown(w), QStringList()) << row;
     }
 }
 
@@ -109,10 +120,8 @@ TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
     QSettings().clear();
     const struct {
         int row, unit;
-        QString maxSpeed, distanceUnit, recordingEvents;
-    } cases[] = {{1, 1, "max 60 km/h", " km,", " 1 event(s)"},
-                 {1, 0, "max 37 mph", " mi,", " 1 event(s)"},
-                 {0, 1, "max 60 km/h", " km,", " 0 event(s)"}};
+        QString topSpeed, distanceUnit, recordingEvents;
+    } cases[] = {{1, 1, "60 km/h", " km", "1"}, {1, 0, "37 mph", " mi", "1"}, {0, 1, "60 km/h", " km", "0"}};
     double kilometres = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row * 10 + c.unit);
@@ -120,17 +129,24 @@ TEST_F(TripsWindow, StatisticsPanelInBothUnits) {
         QSettings().setValue("PresetSpeedUnit", c.unit);
         QSettings().setValue("PresetDistanceUnit", c.unit);
         w.SettingViewClosed();
-        const QStringList blocks = labelText(w, "statistics").split(QStringLiteral("\nTRIP 1\n"));
-        ASSERT_EQ(blocks.size(), 2);
-        EXPECT_TRUE(blocks[0].startsWith("RECORDING\n")) << blocks[0].toStdString();
-        EXPECT_TRUE(blocks[0].contains(c.maxSpeed)) << blocks[0].toStdString();
-        EXPECT_TRUE(blocks[0].contains(c.distanceUnit)) << blocks[0].toStdString();
-        EXPECT_TRUE(blocks[0].endsWith(c.recordingEvents)) << blocks[0].toStdString();
-        EXPECT_TRUE(blocks[1].endsWith(" 1 event(s)")) << blocks[1].toStdString();
+        // Named values with their units, the recording's beside its trip's.
+        const QStringList shown = statisticsShown(w);
+        ASSERT_EQ(shown.size(), 7) << shown.join('\n').toStdString();
+        EXPECT_EQ(shown[0], "\tRecording\tTrip 1");
+        const QStringList distance = shown[1].split('\t');
+        ASSERT_EQ(distance.size(), 3) << shown[1].toStdString();
+        EXPECT_EQ(distance[0], "Distance");
+        EXPECT_TRUE(distance[1].endsWith(c.distanceUnit) && distance[2].endsWith(c.distanceUnit)) << shown[1].toStdString();
+        EXPECT_TRUE(shown[2].startsWith("Moving time\t")) << shown[2].toStdString();
+        EXPECT_TRUE(shown[3].startsWith("Average speed\t")) << shown[3].toStdString();
+        EXPECT_EQ(shown[4].section('\t', 0, 1), "Top speed\t" + c.topSpeed);
+        EXPECT_TRUE(QRegularExpression("^Max G(\t(X \\d\\.\\d\\d g Y \\d\\.\\d\\d g Z \\d\\.\\d\\d g)){2}$").match(shown[5]).hasMatch())
+            << shown[5].toStdString();
+        EXPECT_EQ(shown[6], "Events\t" + c.recordingEvents + "\t1");
         // The trip's distance, the same in either unit.
-        const double distance = blocks[1].section('\n', 0, 0).section(' ', 1, 1).toDouble();
-        if (c.unit == 1) kilometres = distance;
-        else EXPECT_NEAR(distance, kilometres * 0.621371, 0.006);
+        const double trip = distance[2].section(' ', 0, 0).toDouble();
+        if (c.unit == 1) kilometres = trip;
+        else EXPECT_NEAR(trip, kilometres * 0.621371, 0.006);
     }
     EXPECT_GT(kilometres, 0.5);  // a minute at up to 60 km/h
 }

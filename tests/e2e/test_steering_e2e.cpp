@@ -57,13 +57,13 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     // To the frame under the pointer, not the whole second.
     for (double target : {7.4, 2.6}) {
         SCOPED_TRACE(target);
-        const std::optional<QPoint> at = w.chartSteering->viewportPointFor(target);
+        const std::optional<QPoint> at = w.chartSteering().viewportPointFor(target);
         ASSERT_TRUE(at);
         QTest::mouseClick(w.hostView->viewport(), Qt::LeftButton, {}, *at);
         ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(player.currentTime()) - target) < 0.15; }, 5000))
             << "at " << seconds(player.currentTime());
         QTest::qWait(100);  // the seek's tick
-        EXPECT_NEAR(*w.chartSteering->cursorSeconds(), seconds(player.currentTime()), 0.05);
+        EXPECT_NEAR(*w.chartSteering().cursorSeconds(), seconds(player.currentTime()), 0.05);
     }
 
     // In at 2.6 s, Out after a frame step from 6 s.
@@ -72,12 +72,12 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     QTest::keyClick(&w, Qt::Key_I);
     w.session().seekTo(6);
     // Stepped once the seek has landed (its tick has moved the cursor).
-    ASSERT_TRUE(waitUntil([&] { return std::abs(*w.chartSteering->cursorSeconds() - 6.0) < 0.05; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return std::abs(*w.chartSteering().cursorSeconds() - 6.0) < 0.05; }, 5000));
     QTest::qWait(100);
     const double before = seconds(player.currentTime());
     QTest::keyClick(&w, Qt::Key_Period);
-    ASSERT_TRUE(waitUntil([&] { return *w.chartSteering->cursorSeconds() > before + 0.05; }, 5000))
-        << *w.chartSteering->cursorSeconds() << " at " << seconds(player.currentTime()) << " from " << before;
+    ASSERT_TRUE(waitUntil([&] { return *w.chartSteering().cursorSeconds() > before + 0.05; }, 5000))
+        << *w.chartSteering().cursorSeconds() << " at " << seconds(player.currentTime()) << " from " << before;
     QTest::keyClick(&w, Qt::Key_O);
     ASSERT_TRUE(w.marking().in() && w.marking().out());
     EXPECT_NEAR(w.marking().in()->seconds, 2.6, 0.15);
@@ -86,7 +86,7 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     ASSERT_TRUE(span);
     EXPECT_NEAR(span->first, 2600, 150);
     EXPECT_NEAR(span->second, 6100, 50);
-    EXPECT_TRUE(w.chartSteering->spanItem()->isVisible());
+    EXPECT_TRUE(w.chartSteering().spanItem()->isVisible());
     // Out before In is refused.
     w.session().seekTo(1);
     ASSERT_TRUE(waitUntil([&] { return seconds(player.currentTime()) < 1.05; }, 5000));

@@ -45,13 +45,14 @@ std::vector<RecordingRecord> fitRecords(const QVector<RecordingRecord>& list, in
 }
 
 namespace {
-// Four corners of a frame, and a crosshair: drawn, so they match the +/- buttons.
-QIcon drawnIcon(bool crosshair) {
+// Four corners of a frame, and a crosshair: drawn, so they match the +/- buttons, in
+// the buttons' text colour, so they show under a dark palette as under a light one.
+QIcon drawnIcon(bool crosshair, const QColor& ink) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0x33, 0x33, 0x33), 1.6));
+    p.setPen(QPen(ink, 1.6));
     if (crosshair) {
         p.drawEllipse(QRectF(3.5, 3.5, 9, 9));
         for (const QLineF& l : {QLineF(8, 0.5, 8, 4), QLineF(8, 12, 8, 15.5), QLineF(0.5, 8, 4, 8), QLineF(12, 8, 15.5, 8)}) p.drawLine(l);
@@ -66,9 +67,10 @@ QIcon drawnIcon(bool crosshair) {
 
 MapSteering::MapSteering(MapWidget* map, QAction* fitTrip, QAction* followVehicle, QObject* parent)
     : QObject(parent), map_(map), follow_(followVehicle) {
-    fitTrip->setIcon(drawnIcon(false));
+    const QColor ink = map->palette().color(QPalette::ButtonText);
+    fitTrip->setIcon(drawnIcon(false, ink));
     fitTrip->setToolTip(tr("Fit the whole trip (%1)").arg(fitTrip->shortcut().toString(QKeySequence::NativeText)));
-    followVehicle->setIcon(drawnIcon(true));
+    followVehicle->setIcon(drawnIcon(true, ink));
     followVehicle->setToolTip(tr("Follow the vehicle"));
     map_->addButton(fitTrip);
     map_->addButton(followVehicle);
