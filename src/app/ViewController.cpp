@@ -345,6 +345,11 @@ void ViewController::buildMenu() {
     connect(menu->speeds, &QActionGroup::triggered, session_, [this](QAction* a) { session_->setSpeed(a->data().toDouble()); });
     connect(menu->previous, &QAction::triggered, session_, [this] { session_->playNeighbour(-1); });
     connect(menu->next, &QAction::triggered, session_, [this] { session_->playNeighbour(1); });
+    for (const auto& [a, by] : {std::pair{menu->back5, -5}, {menu->forward5, 5}, {menu->back30, -30}, {menu->forward30, 30}})
+        connect(a, &QAction::triggered, session_, [this, by = by] { session_->seekBy(by); });
+    connect(menu->toStart, &QAction::triggered, session_, [this] { session_->seekTo(0); });
+    connect(menu->toEnd, &QAction::triggered, session_, &PlaybackSession::seekToEnd);
+    session_->setOrder([this](int32_t row, int delta) { return int32_t(tableView->shownNeighbour(row, delta)); });
     connect(menu->snapshot, &QAction::triggered, this, &ViewController::btn_snapshot);
     connect(menu->mute, &QAction::toggled, this, [this](bool on) { player->setMuted(on); });
     connect(menu->volumeDown, &QAction::triggered, this, [this] { player->changeVolume(-10); });
