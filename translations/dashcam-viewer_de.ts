@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>ChartInteraction</name>
+    <message>
+        <source>Chart</source>
+        <translation>Diagramm</translation>
+    </message>
+</context>
+<context>
     <name>ClipExportAction</name>
     <message>
         <source>Export Clip</source>
@@ -95,6 +102,10 @@
         <source>Out must come after In: mark not placed.</source>
         <translation>Ende muss nach Anfang liegen: Marke nicht gesetzt.</translation>
     </message>
+    <message>
+        <source>Events</source>
+        <translation>Ereignisse</translation>
+    </message>
 </context>
 <context>
     <name>Draw_Graph</name>
@@ -172,6 +183,13 @@
     <message>
         <source>Choose File…</source>
         <translation>Datei wählen…</translation>
+    </message>
+</context>
+<context>
+    <name>FileTableView</name>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
     </message>
 </context>
 <context>
@@ -324,6 +342,30 @@
         <source>Keyboard Shortcuts</source>
         <translation>Tastenkürzel</translation>
     </message>
+    <message>
+        <source>Back 5 s</source>
+        <translation>5 s zurück</translation>
+    </message>
+    <message>
+        <source>Forward 5 s</source>
+        <translation>5 s vor</translation>
+    </message>
+    <message>
+        <source>Back 30 s</source>
+        <translation>30 s zurück</translation>
+    </message>
+    <message>
+        <source>Forward 30 s</source>
+        <translation>30 s vor</translation>
+    </message>
+    <message>
+        <source>To the Start</source>
+        <translation>Zum Anfang</translation>
+    </message>
+    <message>
+        <source>To the End</source>
+        <translation>Zum Ende</translation>
+    </message>
 </context>
 <context>
     <name>MapSteering</name>
@@ -345,6 +387,17 @@
     <message>
         <source>Zoom out</source>
         <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+</context>
+<context>
+    <name>MarkedSlider</name>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
     </message>
 </context>
 <context>
@@ -743,6 +796,14 @@
     <message>
         <source>Play (Space)</source>
         <translation>Wiedergabe (Leertaste)</translation>
+    </message>
+    <message>
+        <source>Play/Pause</source>
+        <translation>Wiedergabe/Pause</translation>
+    </message>
+    <message>
+        <source>Full Screen</source>
+        <translation>Vollbild</translation>
     </message>
 </context>
 <context>

@@ -37,6 +37,12 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     playPause = add(playback, tr("&Play/Pause"), Qt::Key_Space);
     stepForward = add(playback, tr("Frame Step &Forward"), Qt::Key_Period);
     stepBack = add(playback, tr("Frame Step &Back"), Qt::Key_Comma);
+    back5 = add(playback, tr("Back 5 s"), Qt::Key_Left);
+    forward5 = add(playback, tr("Forward 5 s"), Qt::Key_Right);
+    back30 = add(playback, tr("Back 30 s"), Qt::Key_PageDown);
+    forward30 = add(playback, tr("Forward 30 s"), Qt::Key_PageUp);
+    toStart = add(playback, tr("To the Start"), Qt::Key_Home);
+    toEnd = add(playback, tr("To the End"), Qt::Key_End);
     QMenu* speed = playback->addMenu(tr("&Speed"));
     slower = add(speed, tr("Slower"), Qt::Key_BracketLeft);
     faster = add(speed, tr("Faster"), Qt::Key_BracketRight);

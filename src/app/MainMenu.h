@@ -29,6 +29,13 @@ public:
     QAction* playPause;
     QAction* stepForward;
     QAction* stepBack;
+    // Seeking, wherever the focus is but in a text field, which keeps these keys.
+    QAction* back5;
+    QAction* forward5;
+    QAction* back30;
+    QAction* forward30;
+    QAction* toStart;
+    QAction* toEnd;
     QAction* slower;
     QAction* faster;
     QAction* normalSpeed;

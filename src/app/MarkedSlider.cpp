@@ -1,8 +1,13 @@
 #include "MarkedSlider.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
+
+MarkedSlider::MarkedSlider(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent) {
+    setAccessibleName(QCoreApplication::translate("MarkedSlider", "Position"));
+}
 
 void MarkedSlider::setMarks(std::optional<int> in, std::optional<int> out, std::optional<std::pair<int, int>> span) {
     if (in == in_ && out == out_ && span == span_) return;

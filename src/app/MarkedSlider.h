@@ -8,7 +8,7 @@
 
 class MarkedSlider : public QSlider {
 public:
-    using QSlider::QSlider;
+    MarkedSlider(Qt::Orientation orientation, QWidget* parent = nullptr);
     // In the slider's values (milliseconds); none draws nothing.
     void setMarks(std::optional<int> in, std::optional<int> out, std::optional<std::pair<int, int>> span);
     std::optional<std::pair<int, int>> span() const { return span_; }

@@ -175,6 +175,11 @@ void ViewController::buildMenu() {
     connect(menu_->speeds, &QActionGroup::triggered, session_, [this](QAction* a) { session_->setSpeed(a->data().toDouble()); });
     connect(menu_->previous, &QAction::triggered, session_, [this] { session_->playNeighbour(-1); });
     connect(menu_->next, &QAction::triggered, session_, [this] { session_->playNeighbour(1); });
+    for (const auto& [a, by] : {std::pair{menu_->back5, -5}, {menu_->forward5, 5}, {menu_->back30, -30}, {menu_->forward30, 30}})
+        connect(a, &QAction::triggered, session_, [this, by = by] { session_->seekBy(by); });
+    connect(menu_->toStart, &QAction::triggered, session_, [this] { session_->seekTo(0); });
+    connect(menu_->toEnd, &QAction::triggered, session_, &PlaybackSession::seekToEnd);
+    session_->setOrder([this](int32_t row, int delta) { return int32_t(tableView->shownNeighbour(row, delta)); });
     connect(menu_->snapshot, &QAction::triggered, this, &ViewController::btn_snapshot);
     connect(menu_->mute, &QAction::toggled, this, [this](bool on) { player->setMuted(on); });
     connect(menu_->volumeDown, &QAction::triggered, this, [this] { player->changeVolume(-10); });

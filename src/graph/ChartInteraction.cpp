@@ -43,6 +43,8 @@ QString chartHoverText(double seconds, const PlotSeries& x, const PlotSeries& y,
 
 ChartInteraction::ChartInteraction(QChartView* view, Draw_Graph* graph, QObject* parent)
     : QObject(parent), view_(view), graph_(graph) {
+    // The drawing area takes the focus itself.
+    for (QWidget* w : {static_cast<QWidget*>(view), view->viewport()}) w->setAccessibleName(tr("Chart"));
     QGraphicsScene* scene = view->scene();
     spanBand_ = scene->addRect(QRectF(), Qt::NoPen, QColor(255, 160, 0, 60));
     const QPen markPen(QColor(200, 110, 0), 1.5);

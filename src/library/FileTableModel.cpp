@@ -1,6 +1,7 @@
 #include "FileTableModel.h"
 
 #include <QColor>
+#include <QDate>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPalette>
@@ -66,6 +67,7 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     // The name may show elided: the whole path, as one row among many folders needs it.
     if (role == Qt::ToolTipRole && index.column() == File && !library_.arrayTable_Folder.value(row).isEmpty())
         return QDir(library_.arrayTable_Folder.value(row)).filePath(library_.arrayTable_Files.value(row));
+    if (role == SortRole) return sortValue(index);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
     case File: return library_.arrayTable_Files.value(row);
@@ -82,6 +84,17 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     case Camera: return library_.arrayTable_Camera.value(row);
     case Kind: return library_.arrayTable_Kind.value(row);
     default: return {};
+    }
+}
+
+QVariant FileTableModel::sortValue(const QModelIndex& index) const {
+    const int row = index.row();
+    switch (index.column()) {
+    case Time: return lengthSeconds(library_.arrayTable_Time.value(row));
+    // Rows not yet read (no date) first, as a date's text would have them.
+    case Date: return QDate::fromString(library_.arrayTable_Date.value(row), QStringLiteral("yyyy/MM/dd")).toJulianDay();
+    case Trip: return drives_ && drives_->has(row) ? qlonglong(drives_->tripNumberOf(row)) : qlonglong(-1);
+    default: return data(index, Qt::DisplayRole);
     }
 }
 

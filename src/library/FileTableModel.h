@@ -13,6 +13,8 @@ class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { File, Time, Date, Trip, Event, Folder, Camera, Kind, ColumnCount };
+    // A cell's value to sort by: numbers where the text holds one (a length, a trip's number).
+    static constexpr int SortRole = Qt::UserRole;
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
     // The trips and events the Trip and event columns show; none until set.
@@ -36,6 +38,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    QVariant sortValue(const QModelIndex& index) const;
+
     const RecordingLibrary& library_;
     int shownRows_ = 0;
     bool severalFolders_ = false;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QSortFilterProxyModel>
 
 #include "Batches.h"
 #include "FileTableModel.h"
@@ -14,7 +15,16 @@ namespace {
 bool offersFiles(const QMimeData* mime) { return mime && mime->hasUrls() && !droppedFiles(mime->urls()).isEmpty(); }
 }  // namespace
 
-FileTableView::FileTableView(QWidget* parent) : QTableView(parent) {
+FileTableView::FileTableView(QWidget* parent) : QTableView(parent), sorted_(new QSortFilterProxyModel(this)) {
+    setAccessibleName(tr("Recordings"));
+    // Tab leaves the table: moving from cell to cell would go from row to row, each one played.
+    setTabKeyNavigation(false);
+    sorted_->setSortRole(FileTableModel::SortRole);
+    sorted_->setSortCaseSensitivity(Qt::CaseInsensitive);
+    // Unsorted until the user clicks a title; a third click goes back to the model's order.
+    horizontalHeader()->setSortIndicatorClearable(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -32,7 +42,8 @@ FileTableView::FileTableView(QWidget* parent) : QTableView(parent) {
 }
 
 void FileTableView::setModel(QAbstractItemModel* model) {
-    QTableView::setModel(model);
+    sorted_->setSourceModel(model);
+    QTableView::setModel(model ? sorted_ : nullptr);
     if (selectionModel()) connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileTableView::selectionMoved);
     // A reset drops the selection without a word: nothing asked for stays pending.
     if (model) connect(model, &QAbstractItemModel::modelReset, this, [this] { asked_ = -1; });
@@ -53,16 +64,27 @@ void FileTableView::setModel(QAbstractItemModel* model) {
 
 void FileTableView::selectRowQuietly(int row) {
     if (!model() || row < 0 || row >= model()->rowCount()) return;
-    const QModelIndex index = model()->index(row, 0);
+    const QModelIndex index = sorted_->mapFromSource(sorted_->sourceModel()->index(row, 0));
     quiet_ = true;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     quiet_ = false;
     scrollTo(index);
 }
 
+int FileTableView::shownNeighbour(int row, int delta) const {
+    if (!sorted_->sourceModel()) return -1;
+    const QModelIndex shown = sorted_->mapFromSource(sorted_->sourceModel()->index(row, 0));
+    return shown.isValid() ? sourceRow(sorted_->index(shown.row() + delta, 0)) : -1;
+}
+
+int FileTableView::sourceRow(const QModelIndex& shown) const {
+    const QModelIndex source = sorted_->mapToSource(shown);
+    return source.isValid() ? source.row() : -1;
+}
+
 void FileTableView::selectionMoved() {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    const int row = rows.isEmpty() ? -1 : rows.first().row();
+    const int row = rows.isEmpty() ? -1 : sourceRow(rows.first());
     const bool asked = std::exchange(asked_, -1) == row;
     if (!quiet_ && !asked && row >= 0) emit rowAboutToBeSelected(row);
 }
@@ -70,8 +92,8 @@ void FileTableView::selectionMoved() {
 void FileTableView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && event->button() == Qt::LeftButton) {
-        asked_ = index.row();
-        emit rowAboutToBeSelected(index.row());
+        asked_ = sourceRow(index);
+        emit rowAboutToBeSelected(asked_);
     }
     QTableView::mousePressEvent(event);
 }
@@ -92,8 +114,8 @@ void FileTableView::keyPressEvent(QKeyEvent* event) {
 QModelIndex FileTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex next = QTableView::moveCursor(action, modifiers);
     if (movingByKey_ && next.isValid() && next.row() != currentIndex().row()) {
-        asked_ = next.row();
-        emit rowAboutToBeSelected(next.row());
+        asked_ = sourceRow(next);
+        emit rowAboutToBeSelected(asked_);
     }
     return next;
 }

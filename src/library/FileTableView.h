@@ -1,11 +1,14 @@
 #pragma once
 // The file table: asks for a row whenever the user selects it (which is what
 // starts playback), so the highlighted row is the one that plays, and takes drops
-// of files anywhere on it.
+// of files anywhere on it. A click on a column's title sorts by it; the rows it
+// tells and takes are always the model's own.
 
 #include <QStringList>
 #include <QTableView>
 #include <QUrl>
+
+class QSortFilterProxyModel;
 
 class FileTableView : public QTableView {
     Q_OBJECT
@@ -15,6 +18,8 @@ public:
     // Selects a row from code, without asking (the end of a recording opens the
     // next one itself).
     void selectRowQuietly(int row);
+    // The row shown delta rows on from a row; -1 past either end.
+    int shownNeighbour(int row, int delta) const;
 
     // Gives column i + 1 the width of samples[i] (or of its title, if wider) and the
     // first column the rest: measuring every row's text as rows change would cost
@@ -44,6 +49,9 @@ protected:
 
 private:
     void selectionMoved();
+    int sourceRow(const QModelIndex& shown) const;
+
+    QSortFilterProxyModel* sorted_;
 
     // The view also moves its cursor when it gains focus without a current row;
     // only a key's move is the user's.

@@ -20,6 +20,13 @@ QString lengthText(const telemetry::Class_Video_Info& record) {
 
 QString lengthText(uint32_t seconds) { return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60); }
 
+qint64 lengthSeconds(const QString& text) {
+    const QStringList fields = text.split(QLatin1Char(':'));
+    bool minutesRead = false, secondsRead = false;
+    const qint64 minutes = fields.value(0).toLongLong(&minutesRead), seconds = fields.value(1).toLongLong(&secondsRead);
+    return fields.size() == 2 && minutesRead && secondsRead ? minutes * 60 + seconds : -1;
+}
+
 QString dateText(const std::vector<telemetry::Sample>& samples) {
     for (const telemetry::Sample& s : samples) {
         if (!s.time) continue;

@@ -15,6 +15,8 @@
 QString lengthText(const telemetry::Class_Video_Info& record);
 // The same of a length in whole seconds, for any camera's recording.
 QString lengthText(uint32_t seconds);
+// The seconds of a length's "m:ss" text; -1 for a row still waiting (":") or a text of no length.
+qint64 lengthSeconds(const QString& text);
 // Why a row's recording is of no use to trips and statistics, for its tool tip;
 // empty when its scan completed and it has a picture. unreadable: why the file
 // cannot be read, if so; hasVideo: whether it has a video track, if known.

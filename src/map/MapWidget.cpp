@@ -24,6 +24,7 @@ MapWidget::MapWidget(const QString& tileUrlTemplate, QWidget* parent)
     : QWidget(parent), tiles_(new TileLoader(tileUrlTemplate, this)), animation_(new QVariantAnimation(this)) {
     initMapResources();
     setMinimumSize(200, 150);
+    setAccessibleName(tr("Map"));
     setMouseTracking(false);
     setCursor(Qt::OpenHandCursor);
     connect(tiles_, &TileLoader::tileLoaded, this, [this] {
@@ -37,9 +38,11 @@ MapWidget::MapWidget(const QString& tileUrlTemplate, QWidget* parent)
     zoomIn_ = new QToolButton(this);
     zoomIn_->setText(QStringLiteral("+"));
     zoomIn_->setToolTip(tr("Zoom in"));
+    zoomIn_->setAccessibleName(zoomIn_->toolTip());
     zoomOut_ = new QToolButton(this);
     zoomOut_->setText(QStringLiteral("−"));
     zoomOut_->setToolTip(tr("Zoom out"));
+    zoomOut_->setAccessibleName(zoomOut_->toolTip());
     for (QToolButton* b : {zoomIn_, zoomOut_}) {
         b->setFixedSize(26, 26);
         b->setCursor(Qt::ArrowCursor);

@@ -42,9 +42,11 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     play_ = new QToolButton(this);
     play_->setToolTip(tr("Play or pause (Space)"));
     play_->setAutoRaise(true);
+    play_->setAccessibleName(tr("Play/Pause"));
     fullScreen_ = new QToolButton(this);
     fullScreen_->setToolTip(tr("Full screen (F; Esc leaves it)"));
     fullScreen_->setAutoRaise(true);
+    fullScreen_->setAccessibleName(tr("Full Screen"));
     fullScreen_->setCheckable(true);
     fullScreen_->hide();
     volume_ = new VolumeControl(player_, this);

@@ -1,7 +1,11 @@
 // The menu's actions and the pure parts of the playback controls.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QActionGroup>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QToolButton>
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
@@ -12,6 +16,7 @@
 #include <QValueAxis>
 
 #include "AppTestSupport.h"
+#include "FileTableModel.h"
 #include "FileTableView.h"
 #include "MainMenu.h"
 #include "MapWidget.h"
@@ -112,6 +117,108 @@ TEST_F(Controls, NextAndPreviousRecordingStopAtTheEnds) {
         ASSERT_TRUE(w.session().recording());
         EXPECT_EQ(w.session().recording()->row, shown().section(' ', 0, 0).toInt());
     }
+}
+
+// A click on a column's title sorts the rows by its values (a length of 100 minutes after
+// one of 11); next, previous, playing on and the arrow keys then go by the order shown,
+// while the recording is still told by its own row.
+TEST_F(Controls, TheTableSortsByValueAndPlaysInTheShownOrder) {
+    QTemporaryDir tmp;
+    const std::pair<const char*, int> lengths[] = {{"REC_0001.MP4", 700}, {"REC_0002.MP4", 6001}, {"REC_0003.MP4", 3}, {"REC_0004.MP4", 65}};
+    for (const auto& [name, seconds] : lengths) makeRecording(QDir(tmp.path()), name, seconds);
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    QTableView& table = recordingsTable(w);
+    QHeaderView& header = *table.horizontalHeader();
+    const auto shownNames = [&] {
+        QStringList names;
+        for (int row = 0; row < shownRowCount(w); ++row) names << shownCell(w, row, FileTableModel::File).left(8);
+        return names.join(' ');
+    };
+    for (int i = 0; i < 3 && !(header.sortIndicatorSection() == FileTableModel::Time && header.sortIndicatorOrder() == Qt::AscendingOrder); ++i)
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                          QPoint(header.sectionViewportPosition(FileTableModel::Time) + 5, header.height() / 2));
+    EXPECT_EQ(shownNames(), "REC_0003 REC_0004 REC_0001 REC_0002");
+    // The row playing, as shown and as the recording's own.
+    const auto playing = [&] {
+        return QStringLiteral("%1 %2 %3")
+            .arg(table.selectionModel()->selectedRows().value(0).row())
+            .arg(w.windowTitle().left(8))
+            .arg(w.session().recording() ? w.session().recording()->row : -1);
+    };
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(1, 0)).center());
+    EXPECT_EQ(playing(), "1 REC_0004 3");
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { actionNamed(w, "&Next Recording").trigger(); }, "2 REC_0001 0"},
+        {[&] { w.session().itemDidFinishPlaying(); }, "3 REC_0002 1"},
+        {[&] { actionNamed(w, "Pre&vious Recording").trigger(); }, "2 REC_0001 0"},
+        {[&] { QTest::keyClick(&table, Qt::Key_Up); }, "1 REC_0004 3"},
+        {[&] { QTest::keyClick(&table, Qt::Key_Up); }, "0 REC_0003 2"},
+        {[&] { actionNamed(w, "Pre&vious Recording").trigger(); }, "0 REC_0003 2"},
+    };
+    for (const auto& [step, shown] : steps) {
+        step();
+        EXPECT_EQ(playing(), QString::fromUtf8(shown));
+    }
+}
+
+// Tab and Shift+Tab go round the table, the events list, the transport, the chart and the
+// map, and start no recording; the arrow keys in the table still play the row they reach.
+TEST_F(Controls, TabGoesRoundThePartsAndStartsNoPlayback) {
+    QTemporaryDir tmp;
+    for (const char* name : {"REC_0001.MP4", "REC_0002.MP4", "REC_0003.MP4"}) makeRecording(QDir(tmp.path()), name, 3);
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTableView& table = recordingsTable(w);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(1, 0)).center());
+    ASSERT_EQ(w.windowTitle(), "REC_0002.MP4 - dashcam-viewer");
+    QSignalSpy opening(&w.session(), &PlaybackSession::opening);
+    QAction& next = actionNamed(w, "&Next Recording");
+    const auto part = [&](QWidget* focus) {
+        if (auto* b = qobject_cast<QToolButton*>(focus); b && b->defaultAction() == &next) return QStringLiteral("transport");
+        for (QWidget* p = focus; p; p = p->parentWidget()) {
+            if (p == &table) return QStringLiteral("table");
+            if (p == &eventsList(w)) return QStringLiteral("events");
+            if (p == &positionSlider(w)) return QStringLiteral("slider");
+            if (qobject_cast<QChartView*>(p)) return QStringLiteral("chart");
+            if (p == &mapOf(w)) return QStringLiteral("map");
+        }
+        return QString();
+    };
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
+        table.setFocus();
+        QSet<QString> reached;
+        for (int i = 0; i < 60; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+            reached << part(QApplication::focusWidget());
+        }
+        reached.remove(QString());
+        QStringList names(reached.begin(), reached.end());
+        names.sort();
+        EXPECT_EQ(names.join(' '), "chart events map slider table transport") << key;
+    }
+    EXPECT_EQ(opening.size(), 0);
+    EXPECT_EQ(w.windowTitle(), "REC_0002.MP4 - dashcam-viewer");
+    table.setFocus();
+    QTest::keyClick(&table, Qt::Key_Down);
+    EXPECT_EQ(w.windowTitle(), "REC_0003.MP4 - dashcam-viewer");
+}
+
+// Whatever takes the focus says what it is to a screen reader.
+TEST_F(Controls, EveryControlHasAnAccessibleName) {
+    int controls = 0;
+    for (QWidget* widget : w.findChildren<QWidget*>()) {
+        if (!(widget->focusPolicy() & Qt::TabFocus)) continue;
+        ++controls;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(face, nullptr);
+        EXPECT_FALSE(face->text(QAccessible::Name).trimmed().isEmpty())
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString() << " in "
+            << (widget->parentWidget() ? widget->parentWidget()->metaObject()->className() : "") << " "
+            << widget->toolTip().toStdString();
+    }
+    EXPECT_GE(controls, 10);
 }
 
 // The player's ticks move the knob and the text beside it, except while the user holds the knob.

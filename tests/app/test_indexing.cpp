@@ -249,7 +249,7 @@ TEST(FileTableView, SignalsOnlyChangedRowsAndFocusAloneAsksForNoRow) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         ASSERT_TRUE(edit->hasFocus());
         way.focus(*table);
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(2, 0)).center());
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(2, 0)).center());
         ASSERT_TRUE(table->hasFocus());
         QTest::keyClick(table, Qt::Key_Up);
         EXPECT_EQ(asked, (QList<int>{2, 1}));

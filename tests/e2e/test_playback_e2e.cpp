@@ -271,11 +271,21 @@ TEST(Playback, UserSession) {
     QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(groove.left() + groove.width() * 3 / 4, groove.center().y()));
     EXPECT_NEAR(slider.value(), 4500, 400);
     ASSERT_TRUE(waitUntil([&] { return player.currentTime().value >= 4'000'000'000; }, 3000));
-    for (const auto& [key, expected] : {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 5000}, {Qt::Key_Left, 0},
-                                        {Qt::Key_PageUp, 6000}, {Qt::Key_End, 6000}}) {
-        QTest::keyClick(&slider, key);
-        EXPECT_EQ(slider.value(), expected) << key;
+    // The keys seek wherever the focus is, but in a text field; the table keeps its row.
+    QWidget* const table = &recordingsTable(w);
+    QWidget* const events = &eventsList(w);
+    const struct {
+        QWidget* focus;
+        Qt::Key key;
+        int expected;
+    } seekKeys[] = {{table, Qt::Key_Home, 0},         {table, Qt::Key_Right, 5000}, {events, Qt::Key_Left, 0},
+                    {events, Qt::Key_PageUp, 6000}, {&slider, Qt::Key_PageDown, 0}, {table, Qt::Key_End, 6000}};
+    for (const auto& k : seekKeys) {
+        k.focus->setFocus();
+        QTest::keyClick(k.focus, k.key);
+        EXPECT_EQ(slider.value(), k.expected) << k.key << " on " << k.focus->objectName().toStdString();
     }
+    EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 0);
 
     EXPECT_GT(ticks.size(), 5u);
     EXPECT_EQ(mismatches, 0);

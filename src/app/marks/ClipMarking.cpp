@@ -18,6 +18,7 @@ ClipMarking::ClipMarking(const RecordingLibrary& library, const DriveIndex& driv
       events_(events),
       sources_(std::move(sources)),
       surfaces_(surfaces) {
+    events_->setAccessibleName(tr("Events"));
     connect(events_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const int32_t row = item->data(Qt::UserRole).toInt();
         const double seconds = item->data(Qt::UserRole + 1).toDouble();

@@ -1,5 +1,6 @@
 #include "PlaybackSession.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <sys/stat.h>
@@ -29,6 +30,7 @@ bool PlaybackSession::open(int32_t row) {
         recording_->pendingSeek.reset();
     }
     disconnect(rateObservation_);  // ends the previous opening's observation, if any
+    sent_.reset();
     CurrentStorageVideo& storage = library_.currentStorageVideo;
     if (!library_.isRowIndexed(row) || row >= storage.video_list.size()) {
         telemetry::logLine("NotLoading...");
@@ -82,9 +84,25 @@ void PlaybackSession::seekTo(double seconds) {
         recording_->pendingSeek = seconds;  // still opening: playerOpened() seeks
         return;
     }
+    sent_ = Sent{seconds, position().value_or(0)};
     emit sought(seconds);
     if (seconds == std::floor(seconds)) player_.seekToSeconds(int64_t(seconds));
     else player_.seekToTime(seconds);
+}
+
+void PlaybackSession::seekBy(double seconds) {
+    if (!recording_) return;
+    if (!recording_->playing) {
+        recording_->pendingSeek = std::max(0.0, std::round(recording_->pendingSeek.value_or(0) + seconds));
+        return;
+    }
+    const double now = position().value_or(0);
+    const double from = sent_ && sent_->from == now ? sent_->to : now;
+    seekTo(std::clamp(std::round(from + seconds), 0.0, std::max(0.0, std::floor(player_.duration()))));
+}
+
+void PlaybackSession::seekToEnd() {
+    if (isOpen()) seekTo(player_.duration());
 }
 
 void PlaybackSession::seekToEvent(int32_t row, double videoSeconds) {
@@ -99,9 +117,15 @@ void PlaybackSession::seekToEvent(int32_t row, double videoSeconds) {
 
 void PlaybackSession::playNeighbour(int delta) {
     if (!recording_) return;
-    const int32_t row = recording_->row + delta;
+    const int32_t row = neighbour(recording_->row, delta);
     if (row < 0 || !library_.isRowIndexed(row)) return;
     emit rowChosen(row);
+}
+
+int32_t PlaybackSession::neighbour(int32_t row, int delta) const {
+    if (order_) return order_(row, delta);
+    const int32_t to = row + delta;
+    return to >= 0 && to < library_.currentStorageVideo.num_video_list ? to : -1;
 }
 
 void PlaybackSession::itemDidFinishPlaying() {
@@ -110,8 +134,8 @@ void PlaybackSession::itemDidFinishPlaying() {
 }
 
 void PlaybackSession::playOn() {
-    const int32_t next = library_.currentStorageVideo.indexOfNowPlaying + 1;
-    if (next >= library_.currentStorageVideo.num_video_list) return;
+    const int32_t next = neighbour(library_.currentStorageVideo.indexOfNowPlaying, 1);
+    if (next < 0) return;
     emit rowChosen(next);
     if (recording_ && recording_->row == next) recording_->playingOn = true;
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -56,9 +57,16 @@ public:
 
     // Seeks the recording playing, or the one opening once it plays.
     void seekTo(double seconds);
+    // Whole seconds on from where the recording is, or from where it was last sent and has
+    // not yet reached, within the recording.
+    void seekBy(double seconds);
+    void seekToEnd();
     // Plays from 5 s before an event, opening its recording first when another is open.
     void seekToEvent(int32_t row, double videoSeconds);
     void playNeighbour(int delta);  // the recording delta rows on, if it is indexed
+    // The row delta rows on from a row, -1 past either end: the table's shown order.
+    using Order = std::function<int32_t(int32_t row, int delta)>;
+    void setOrder(Order order) { order_ = std::move(order); }
     void itemDidFinishPlaying();
 
     void setSpeed(double speed);
@@ -84,10 +92,17 @@ signals:
 private:
     void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void playOn();  // the row after the one playing, if there is one
+    int32_t neighbour(int32_t row, int delta) const;
 
     RecordingLibrary& library_;
     MediaPlayer& player_;
     std::optional<Recording> recording_;
     QMetaObject::Connection rateObservation_;
     int64_t speedUnit_ = 0;
+    Order order_;
+    // The last seek sent and the position then: until the player moves, the seek is where it is.
+    struct Sent {
+        double to = 0, from = 0;
+    };
+    std::optional<Sent> sent_;
 };
