@@ -29,6 +29,7 @@
 #include "MarkedSlider.h"
 #include "Units.h"
 #include "ClipExportAction.h"
+#include "ChannelChoice.h"
 #include "MainMenu.h"
 #include "PlaybackSpeed.h"
 #include "SubtitleTrackReader.h"
@@ -286,6 +287,7 @@ void ViewController::buildWindow() {
 
 void ViewController::connectSession() {
     connect(session_, &PlaybackSession::closed, this, &ViewController::clearShownRecording);
+    connectChannelChoice(*menu, *session_, *statusBar());
     connect(session_, &PlaybackSession::opening, this, [this](int32_t, const QString& name) {
         setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(name));
         playerView->showMessage(tr("Opening %1…").arg(name));

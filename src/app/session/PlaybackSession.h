@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -61,6 +62,12 @@ public:
     void playNeighbour(int delta);  // the recording delta rows on, if it is indexed
     void itemDidFinishPlaying();
 
+    // How the channels of a moment show, and which one large ("front", "rear",
+    // "interior"; the row's first when it has not that one); kept across rows.
+    void setChannelView(ChannelLayout layout, const QString& large);
+    // The channels of the row open, the indexed one first.
+    QStringList channels() const;
+
     void setSpeed(double speed);
     void stepSpeed(int steps);
     void rateChanged();
@@ -80,14 +87,18 @@ signals:
     void sought(double seconds);
     void sampleShown(const PlaybackSession::ShownSample& sample);
     void speedChanged(double speed);
+    void notice(const QString& text);  // for the status bar
 
 private:
     void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void playOn();  // the row after the one playing, if there is one
+    int largeChannel() const;  // the open row's channel shown large, by its place
 
     RecordingLibrary& library_;
     MediaPlayer& player_;
     std::optional<Recording> recording_;
     QMetaObject::Connection rateObservation_;
     int64_t speedUnit_ = 0;
+    ChannelLayout layout_ = ChannelLayout::PictureInPicture;
+    QString large_ = QStringLiteral("front");
 };
