@@ -80,6 +80,8 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
         durations.push_back(*rows[size_t(row)].seconds);
         samples.push_back(telemetry::samplesOf(*record));
         request.telemetry.push_back(clips::telemetryOf(*record));
+        request.channels.emplace_back();
+        for (const RowChannel& channel : library_.rowChannels.value(row).mid(1)) request.channels.back().push_back(channel.path);
     }
     const auto pieces = clips::planClip(durations, span.from, span.to);
     if (!pieces) return tell(tr("The marked span is empty."));
@@ -93,6 +95,8 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
     if (!choices) return;
     request.mode = choices->mode;
     request.stripTelemetry = choices->removeLocation;
+    if (choices->channels) request.layout = *choices->channels;
+    else request.channels.clear();
     if (choices->overlay && choices->mode == clips::ClipMode::Exact)
         request.overlayScript = clips::overlayScript(request.pieces, samples, speedUnit);
 
