@@ -16,6 +16,7 @@
 #include "ClipExport.h"
 #include "ClipPlan.h"
 #include "DriveIndex.h"
+#include "FileBytes.h"
 #include "Overlay.h"
 #include "RecordingLibrary.h"
 
@@ -81,7 +82,9 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
         samples.push_back(telemetry::samplesOf(*record));
         request.telemetry.push_back(clips::telemetryOf(*record));
         request.channels.emplace_back();
-        for (const RowChannel& channel : library_.rowChannels.value(row).mid(1)) request.channels.back().push_back(channel.path);
+        // A channel gone since the card was opened leaves the clip with the main one alone.
+        for (const RowChannel& channel : library_.rowChannels.value(row).mid(1))
+            if (telemetry::unreadableReason(channel.path.toStdString()).empty()) request.channels.back().push_back(channel.path);
     }
     const auto pieces = clips::planClip(durations, span.from, span.to);
     if (!pieces) return tell(tr("The marked span is empty."));
