@@ -5,6 +5,7 @@
 
 #include <QActionGroup>
 #include <QDirIterator>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -182,4 +183,12 @@ TEST(Channels, TheWindowPlaysACardRowWithItsChannels) {
     // The next pair plays side by side at once.
     ASSERT_TRUE(click(1));
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 320; }, 10000)) << shownWidth();
+    // A rear gone since the card was opened: the front plays alone, and the status bar says so.
+    ASSERT_TRUE(click(2));
+    const QByteArray rear = w.library.rowChannels.value(0).value(1).path;
+    ASSERT_TRUE(QFile::remove(QFile::decodeName(rear)));
+    ASSERT_TRUE(click(0));
+    EXPECT_TRUE(waitUntil([&] { return w.statusBar()->currentMessage().startsWith("Playing without " + QFile::decodeName(rear)); }, 10000))
+        << w.statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
 }
