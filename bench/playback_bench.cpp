@@ -6,7 +6,11 @@
 // process's CPU is read from /proc/PID/stat over the same number of seconds; the X
 // server's own share is counted for neither.
 //
-//   xvfb-run -a -s "-screen 0 1280x800x24" playback_bench [--file F] [--seconds S] [--runs N] [--keep]
+//   xvfb-run -a -s "-screen 0 1280x800x24" playback_bench [--file F] [--rear R] [--seconds S] [--runs N] [--keep]
+//
+// With --rear, F and R are a moment's front and rear: the viewer opens them as a card's
+// pair and plays them side by side, and mpv plays R as an external file stacked beside F
+// (`--lavfi-complex=[vid1][vid2]hstack[vo]`), the same decoding and composing.
 //
 // The recording (1080p, 30 frames a second, 60 s, ffmpeg's testsrc2 with a drive's
 // telemetry) is made by the generator unless the file exists.
@@ -28,6 +32,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +43,7 @@
 #include "MediaPlayer.h"
 #include "MpvPlayer.h"
 #include "PlayableMp4.h"
+#include "PlaybackSession.h"
 #include "VideoPanel.h"
 #include "ViewController.h"
 
@@ -47,14 +53,15 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: xvfb-run -a -s \"-screen 0 1280x800x24\" playback_bench [--file F] [--seconds S] [--runs N] [--keep]\n"
+    "usage: xvfb-run -a -s \"-screen 0 1280x800x24\" playback_bench [--file F] [--rear R] [--seconds S] [--runs N] [--keep]\n"
     "  --file F     the recording to play (made, 1080p30 60 s, unless it exists)\n"
+    "  --rear R     F's rear channel: both played side by side\n"
     "  --seconds S  seconds of CPU sampled while playing (default 20; paused: half)\n"
     "  --runs N     viewer and mpv, one after the other, N times (default 3)\n"
     "  --keep       keep a recording the bench made\n";
 
 // The window's side: plays the file's row, says the video's size, pauses when told.
-int viewerChild(int argc, char** argv, const QString& file) {
+int viewerChild(int argc, char** argv, const QString& file, bool sideBySide) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     // Reports go to the bench alone: the window's log lines (one a tick) would fill
     // the pipe that nobody reads while the CPU is sampled, or the bench's table.
@@ -70,6 +77,7 @@ int viewerChild(int argc, char** argv, const QString& file) {
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // libmpv's requirement
     ViewController w;
+    if (sideBySide) w.session().setChannelView(ChannelLayout::SideBySide, QStringLiteral("front"));
     w.resize(1280, 800);
     w.show();
     bool started = false;
@@ -188,15 +196,18 @@ void makeRecording(const fs::path& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--viewer") == 0) return viewerChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc >= 3 && std::strcmp(argv[1], "--viewer") == 0)
+        return viewerChild(argc, argv, QString::fromLocal8Bit(argv[2]), argc == 4);
 
     fs::path file = fs::temp_directory_path() / "dashcam-playback-bench-1080p30.MP4";
+    fs::path rear;
     double seconds = 20;
     int runs = 3;
     bool keep = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--file" && i + 1 < argc) file = argv[++i];
+        else if (a == "--rear" && i + 1 < argc) rear = argv[++i];
         else if (a == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
         else if (a == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
         else if (a == "--keep") keep = true;
@@ -209,13 +220,23 @@ int main(int argc, char** argv) {
     if (!hasDisplay(kUsage)) return 2;
     const bool made = !fs::exists(file);
     if (made) makeRecording(file);
+    // The pair as a camera names it, so that the viewer opens one row with both.
+    std::optional<QTemporaryDir> pair;
+    std::string opened = file.string();
+    if (!rear.empty()) {
+        pair.emplace();
+        opened = pair->path().toStdString();
+        fs::copy_file(file, opened + "/2024_0101_120000_0001F.MP4");
+        fs::copy_file(rear, opened + "/2024_0101_120000_0001R.MP4");
+    }
 
     std::printf("%s; load average (1 and 5 min) at start: %s\n", file.c_str(), loadAverage().c_str());
     std::printf("%-4s %15s %13s %11s %15s %11s %16s\n", "run", "viewer, playing", "mpv --vo=gpu", "viewer/mpv",
                 "viewer, paused", "video size", "viewer's dropped");
     int failures = 0;
     for (int run = 1; run <= runs; ++run) {
-        Child viewer = spawn({"/proc/self/exe", "--viewer", file.string()});
+        Child viewer = rear.empty() ? spawn({"/proc/self/exe", "--viewer", opened})
+                                    : spawn({"/proc/self/exe", "--viewer", opened, "side"});
         std::string line;
         int w = 0, h = 0;
         if (!readLine(viewer.out, "playing", &line) || std::sscanf(line.c_str(), "playing %d %d", &w, &h) != 2) {
@@ -234,8 +255,11 @@ int main(int argc, char** argv) {
         finish(viewer);
 
         const std::string geometry = "--geometry=" + std::to_string(w) + "x" + std::to_string(h) + "+0+0";
-        Child mpv = spawn({"mpv", "--no-config", "--vo=gpu", "--gpu-sw", "--hwdec=no", "--ao=null", "--no-osc", "--no-border",
-                           "--keep-open=yes", "--really-quiet", "--input-terminal=no", geometry, file.string()});
+        std::vector<std::string> peerArgs{"mpv", "--no-config", "--vo=gpu", "--gpu-sw", "--hwdec=no", "--ao=null", "--no-osc",
+                                          "--no-border", "--keep-open=yes", "--really-quiet", "--input-terminal=no", geometry};
+        if (!rear.empty()) peerArgs.insert(peerArgs.end(), {"--external-file=" + rear.string(), "--lavfi-complex=[vid1][vid2]hstack[vo]"});
+        peerArgs.push_back(file.string());
+        Child mpv = spawn(peerArgs);
         std::this_thread::sleep_for(3s);
         const double peer = cpuPercent(mpv.pid, seconds);
         finish(mpv);

@@ -87,6 +87,22 @@
         <source>Export…</source>
         <translation>Exportieren…</translation>
     </message>
+    <message>
+        <source>Main only</source>
+        <translation>Nur Hauptkanal</translation>
+    </message>
+    <message>
+        <source>Picture in Picture</source>
+        <translation>Bild im Bild</translation>
+    </message>
+    <message>
+        <source>Side by Side</source>
+        <translation>Nebeneinander</translation>
+    </message>
+    <message>
+        <source>Channels:</source>
+        <translation>Kanäle:</translation>
+    </message>
 </context>
 <context>
     <name>ClipMarking</name>
@@ -366,6 +382,30 @@
         <source>To the End</source>
         <translation>Zum Ende</translation>
     </message>
+    <message>
+        <source>&amp;Channels</source>
+        <translation>&amp;Kanäle</translation>
+    </message>
+    <message>
+        <source>&amp;Picture in Picture</source>
+        <translation>&amp;Bild im Bild</translation>
+    </message>
+    <message>
+        <source>&amp;Side by Side</source>
+        <translation>&amp;Nebeneinander</translation>
+    </message>
+    <message>
+        <source>&amp;Front Large</source>
+        <translation>&amp;Front groß</translation>
+    </message>
+    <message>
+        <source>&amp;Rear Large</source>
+        <translation>&amp;Heck groß</translation>
+    </message>
+    <message>
+        <source>&amp;Interior Large</source>
+        <translation>&amp;Innenraum groß</translation>
+    </message>
 </context>
 <context>
     <name>MapSteering</name>
@@ -463,6 +503,10 @@
     <message>
         <source>Cannot play %1: %2 (%3)</source>
         <translation>%1 kann nicht abgespielt werden: %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Playing without %1: it has no picture that plays</source>
+        <translation>Wiedergabe ohne %1: kein abspielbares Bild</translation>
     </message>
 </context>
 <context>

@@ -16,6 +16,7 @@
 #include "ClipExport.h"
 #include "ClipPlan.h"
 #include "DriveIndex.h"
+#include "FileBytes.h"
 #include "Overlay.h"
 #include "RecordingLibrary.h"
 
@@ -80,6 +81,10 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
         durations.push_back(*rows[size_t(row)].seconds);
         samples.push_back(telemetry::samplesOf(*record));
         request.telemetry.push_back(clips::telemetryOf(*record));
+        request.channels.emplace_back();
+        // A channel gone since the card was opened leaves the clip with the main one alone.
+        for (const RowChannel& channel : library_.rowChannels.value(row).mid(1))
+            if (telemetry::unreadableReason(channel.path.toStdString()).empty()) request.channels.back().push_back(channel.path);
     }
     const auto pieces = clips::planClip(durations, span.from, span.to);
     if (!pieces) return tell(tr("The marked span is empty."));
@@ -93,6 +98,8 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
     if (!choices) return;
     request.mode = choices->mode;
     request.stripTelemetry = choices->removeLocation;
+    if (choices->channels) request.layout = *choices->channels;
+    else request.channels.clear();
     if (choices->overlay && choices->mode == clips::ClipMode::Exact)
         request.overlayScript = clips::overlayScript(request.pieces, samples, speedUnit);
 

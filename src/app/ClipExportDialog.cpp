@@ -1,6 +1,8 @@
 #include "ClipExportDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -29,6 +31,14 @@ ClipExportDialog::ClipExportDialog(const QString& span, QWidget* parent) : QDial
     overlayRow->addSpacing(24);
     overlayRow->addWidget(overlay_);
     layout->addLayout(overlayRow);
+    channels_ = new QComboBox(this);
+    channels_->addItem(tr("Main only"));
+    channels_->addItem(tr("Picture in Picture"), int(clips::ClipLayout::PictureInPicture));
+    channels_->addItem(tr("Side by Side"), int(clips::ClipLayout::SideBySide));
+    auto* channelsRow = new QFormLayout;
+    channelsRow->setContentsMargins(24, 0, 0, 0);
+    channelsRow->addRow(tr("Channels:"), channels_);
+    layout->addLayout(channelsRow);
     layout->addWidget(fast_);
     layout->addWidget(note(tr("Streams copied, much quicker: cuts at key frames, so the clip may start "
                               "up to a few seconds before Mark In.")));
@@ -39,6 +49,7 @@ ClipExportDialog::ClipExportDialog(const QString& span, QWidget* parent) : QDial
     layout->addWidget(removeLocation_);
     // The overlay is drawn by re-encoding.
     connect(exact_, &QRadioButton::toggled, overlay_, &QCheckBox::setEnabled);
+    connect(exact_, &QRadioButton::toggled, channels_, &QComboBox::setEnabled);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Export…"));
@@ -49,6 +60,8 @@ ClipExportDialog::ClipExportDialog(const QString& span, QWidget* parent) : QDial
 
 ClipChoices ClipExportDialog::choices() const {
     const bool exact = exact_->isChecked();
-    return {exact ? clips::ClipMode::Exact : clips::ClipMode::Fast, exact && overlay_->isChecked(),
-            removeLocation_->isChecked()};
+    ClipChoices choices{exact ? clips::ClipMode::Exact : clips::ClipMode::Fast, exact && overlay_->isChecked(),
+                        removeLocation_->isChecked(), std::nullopt};
+    if (exact && channels_->currentData().isValid()) choices.channels = clips::ClipLayout(channels_->currentData().toInt());
+    return choices;
 }

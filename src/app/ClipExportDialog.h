@@ -2,16 +2,19 @@
 // The Export Clip dialog: how the clip is cut and what it carries.
 
 #include <QDialog>
+#include <optional>
 
 #include "ClipExport.h"
 
 class QCheckBox;
+class QComboBox;
 class QRadioButton;
 
 struct ClipChoices {
     clips::ClipMode mode = clips::ClipMode::Exact;
     bool overlay = false;         // burn in date and time, speed and G values (Exact only)
     bool removeLocation = false;  // no telemetry track, no metadata
+    std::optional<clips::ClipLayout> channels;  // the other channels composed in (Exact only); none: main only
 };
 
 class ClipExportDialog : public QDialog {
@@ -26,4 +29,5 @@ private:
     QRadioButton* fast_;
     QCheckBox* overlay_;
     QCheckBox* removeLocation_;
+    QComboBox* channels_;
 };

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "ChannelGraph.h"
 #include "PlaybackSpeed.h"
 
 MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
@@ -78,6 +79,24 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     followVehicle->setCheckable(true);
     speedTrace = add(view, tr("&Speed Trace"));
     speedTrace->setCheckable(true);
+    view->addSeparator();
+    QMenu* channels = view->addMenu(tr("&Channels"));
+    auto choice = [&](QActionGroup* group, const QString& text, const QVariant& data) {
+        QAction* a = channels->addAction(text);
+        a->setCheckable(true);
+        a->setData(data);
+        group->addAction(a);
+    };
+    channelLayouts = new QActionGroup(this);
+    choice(channelLayouts, tr("&Picture in Picture"), int(ChannelLayout::PictureInPicture));
+    choice(channelLayouts, tr("&Side by Side"), int(ChannelLayout::SideBySide));
+    channelLayouts->actions().constFirst()->setChecked(true);
+    channels->addSeparator();
+    mainChannels = new QActionGroup(this);
+    choice(mainChannels, tr("&Front Large"), QStringLiteral("front"));
+    choice(mainChannels, tr("&Rear Large"), QStringLiteral("rear"));
+    choice(mainChannels, tr("&Interior Large"), QStringLiteral("interior"));
+    mainChannels->actions().constFirst()->setChecked(true);
 
     QMenu* help = bar->addMenu(tr("&Help"));
     shortcuts = add(help, tr("&Keyboard Shortcuts"));

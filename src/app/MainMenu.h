@@ -55,6 +55,8 @@ public:
     QAction* fitTrip;
     QAction* followVehicle;  // checkable, off at start
     QAction* speedTrace;  // checkable: speed on the chart, on its own axis
+    QActionGroup* channelLayouts;  // picture in picture, side by side; data the ChannelLayout
+    QActionGroup* mainChannels;    // front, rear, interior: the channel shown large; data its name
     // Help
     QAction* shortcuts;
     QAction* about;

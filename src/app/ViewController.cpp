@@ -11,6 +11,7 @@
 
 #include "ChartInteraction.h"
 #include "ClipExportAction.h"
+#include "ChannelChoice.h"
 #include "ClipMarking.h"
 #include "ExportTrackAction.h"
 #include "FileTableModel.h"
@@ -116,6 +117,7 @@ void ViewController::buildWindow() {
 
 void ViewController::connectSession() {
     connect(session_, &PlaybackSession::closed, this, &ViewController::clearShownRecording);
+    connectChannelChoice(*menu_, *session_, *statusBar());
     connect(session_, &PlaybackSession::opening, this, [this](int32_t, const QString& name) {
         setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(name));
         playerView->showMessage(tr("Opening %1…").arg(name));

@@ -56,6 +56,36 @@ QString concatList(const ClipRequest& request, const QStringList& inputs) {
     return list;
 }
 
+qsizetype channelInput(const ClipRequest& request, size_t file, size_t channel) {
+    size_t at = request.files.size();
+    for (size_t f = 0; f < file && f < request.channels.size(); ++f) at += request.channels[f].size();
+    return qsizetype(at + channel);
+}
+
+namespace {
+
+// A piece's picture with its other channels composed in, each scaled against the
+// picture so far (its width or height being the main one's), ending in label.
+QString composed(const ClipRequest& request, const ClipPiece& piece, int mainInput, int firstChannel, size_t i) {
+    const size_t count = piece.file < request.channels.size() ? request.channels[piece.file].size() : 0;
+    QString graph, last = QString("[%1:v:0]").arg(mainInput);
+    for (size_t c = 0; c < count; ++c) {
+        const QString n = QString("%1_%2").arg(i).arg(c);
+        const QString input = QString("[%1:v:0]").arg(firstChannel + int(c));
+        if (request.layout == ClipLayout::SideBySide) {
+            graph += input + last + "scale2ref=w=trunc(main_h*a/2)*2:h=main_h[r" + n + "][m" + n + "];[m" + n + "][r" + n +
+                     "]hstack[c" + n + "];";
+        } else {
+            graph += input + last + "scale2ref=w=trunc(main_w/8)*2:h=trunc(main_w/4*ih/iw/2)*2[r" + n + "][m" + n + "];[m" +
+                     n + "][r" + n + "]overlay=x=W-" + QString::number(c + 1) + "*(w+W/64):y=H-h-W/64[c" + n + "];";
+        }
+        last = "[c" + n + "]";
+    }
+    return graph + last;
+}
+
+}  // namespace
+
 QStringList ffmpegArguments(const ClipRequest& request, const QStringList& inputs, const QString& listPath,
                             const QString& scriptPath, const QString& target) {
     QStringList args{"-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-progress", "pipe:1", "-y"};
@@ -70,13 +100,23 @@ QStringList ffmpegArguments(const ClipRequest& request, const QStringList& input
         auto sounds = [&](const ClipPiece& p) { return p.file < request.sound.size() && request.sound[p.file]; };
         const bool sound = std::any_of(request.pieces.begin(), request.pieces.end(), sounds);
         QString silences, joined;
+        int input = 0;
         for (size_t i = 0; i < request.pieces.size(); ++i) {
             const ClipPiece& p = request.pieces[i];
+            const int own = input++;
             args << "-ss" << seconds(p.in) << "-t" << seconds(p.out - p.in) << "-i" << inputs.at(qsizetype(p.file));
-            joined += QString("[%1:v:0]").arg(i);
+            const size_t others = p.file < request.channels.size() ? request.channels[p.file].size() : 0;
+            for (size_t c = 0; c < others; ++c)
+                args << "-ss" << seconds(p.in) << "-t" << seconds(p.out - p.in) << "-i" << inputs.at(channelInput(request, p.file, c));
+            QString picture = composed(request, p, own, input, i);
+            input += int(others);
+            // The composed picture's last part is its label; what comes before it builds it.
+            const qsizetype cut = picture.lastIndexOf('[');
+            silences += picture.left(cut);
+            joined += picture.mid(cut);
             if (!sound) continue;
             if (sounds(p)) {
-                joined += QString("[%1:a:0]").arg(i);
+                joined += QString("[%1:a:0]").arg(own);
             } else {
                 silences += QString("anullsrc=r=48000:cl=stereo,atrim=duration=%1[s%2];").arg(seconds(p.out - p.in)).arg(i);
                 joined += QString("[s%1]").arg(i);
@@ -260,6 +300,14 @@ void ClipExport::start() {
         inputs_ << linkedInput(request_.files[i], work_->path(), int(i), &why);
         if (inputs_.back().isEmpty()) return failLater("cannot write the clip's work files: " + why);
     }
+    for (const std::vector<QByteArray>& channels : request_.channels)
+        for (const QByteArray& channel : channels) {
+            if (const std::string why = telemetry::unreadableReason(channel.toStdString()); !why.empty())
+                return failLater(shown(channel) + ": cannot read: " + QString::fromLocal8Bit(why.c_str()));
+            QString why;
+            inputs_ << linkedInput(channel, work_->path(), int(inputs_.size()), &why);
+            if (inputs_.back().isEmpty()) return failLater("cannot write the clip's work files: " + why);
+        }
 
     const bool toStdout = request_.output == QLatin1String("-");
     struct stat st {};

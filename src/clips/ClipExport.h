@@ -25,6 +25,12 @@ enum class ClipMode {
     Fast,   // streams copied, so the clip starts at the key frame at or before the span
 };
 
+// How a moment's other channels join its main one in a clip.
+enum class ClipLayout {
+    PictureInPicture,  // small in the bottom right corner, a quarter of its width
+    SideBySide,        // beside it, at its height
+};
+
 struct ClipRequest {
     std::vector<QByteArray> files;    // the recordings the pieces index, as the file system names them
     std::vector<ClipPiece> pieces;
@@ -34,7 +40,14 @@ struct ClipRequest {
     QString overlayScript;            // ASS script burnt in (Exact only); empty: none
     std::vector<bool> sound;          // per file: has a sound track (Exact keeps it); probed when empty
     QString output;                   // "-": standard output
+    // Per file, the other channels of its moment composed into the picture (Exact
+    // only); missing or empty: the recording alone.
+    std::vector<std::vector<QByteArray>> channels;
+    ClipLayout layout = ClipLayout::PictureInPicture;
 };
+
+// The input name of file's channel-th other channel: these follow the files' own in inputs.
+qsizetype channelInput(const ClipRequest& request, size_t file, size_t channel);
 
 // The clip's length in seconds.
 double clipSeconds(const std::vector<ClipPiece>& pieces);

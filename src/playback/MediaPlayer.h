@@ -3,10 +3,13 @@
 // to whole seconds, the time, the playing state, the end of the recording, a tick
 // about once per second of playback, and the frame on screen at its own size.
 
+#include <QByteArrayList>
 #include <QImage>
 #include <QObject>
 #include <QString>
 #include <cstdint>
+
+#include "ChannelGraph.h"
 
 struct MediaTime {
     int64_t value = 0;
@@ -27,6 +30,15 @@ public:
     // one is never reported. The path is the file system's bytes (QFile::encodeName),
     // so a name that is not UTF-8 still plays.
     virtual uint64_t open(const QByteArray& nativePath) = 0;
+    // The same with the other channels of the recording's moment (rear, interior),
+    // composed as setChannelView() says on the recording's clock. A channel that is
+    // missing or has no picture is left out and the recording plays without it.
+    virtual uint64_t open(const QByteArray& nativePath, const QByteArrayList& otherChannels) = 0;
+    // Which channel is large (0 the recording's own, then the others in order) and how
+    // the rest show; kept across recordings and applied at once to the one open.
+    virtual void setChannelView(ChannelLayout layout, int large) = 0;
+    // The other channels of the open recording that are not shown.
+    virtual QByteArrayList channelsLeftOut() const = 0;
     virtual bool isOpen() const = 0;
     // Closes the open recording, or drops the opening under way, unreported.
     virtual void close() = 0;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -108,9 +109,13 @@ void MpvPlayer::close() {
     stop();
 }
 
-uint64_t MpvPlayer::open(const QByteArray& nativePath) {
+uint64_t MpvPlayer::open(const QByteArray& nativePath, const QByteArrayList& otherChannels) {
     const uint64_t opening = ++opening_;
     forget();
+    givenChannels_ = otherChannels;
+    pendingChannels_.clear();
+    leftOut_.clear();
+    channels_.clear();
     if (!mpv_) return failLater(OpenFailure::NoPlayer, tr("the video player could not be started"));
 
     // Only a regular file: mpv would wait on a FIFO for a writer, and read a
@@ -133,6 +138,24 @@ uint64_t MpvPlayer::open(const QByteArray& nativePath) {
     // order, and a loadfile's reply comes before any event of the entry it adds.
     int pause = 1;
     mpv_set_property_async(mpv_, kNoReply, "pause", MPV_FORMAT_FLAG, &pause);
+    // The other channels as mpv's external files: demuxed beside the recording, on its clock.
+    std::vector<mpv_node> items;
+    for (const QByteArray& channel : otherChannels) {
+        struct stat cst {};
+        if (::stat(channel.constData(), &cst) == 0 && S_ISREG(cst.st_mode)) pendingChannels_ << channel;
+        else leftOut_ << channel;
+    }
+    for (const QByteArray& channel : std::as_const(pendingChannels_)) {
+        mpv_node item{};
+        item.format = MPV_FORMAT_STRING;
+        item.u.string = const_cast<char*>(channel.constData());
+        items.push_back(item);
+    }
+    mpv_node_list list{int(items.size()), items.data(), nullptr};
+    mpv_node files{};
+    files.format = MPV_FORMAT_NODE_ARRAY;
+    files.u.list = &list;
+    mpv_set_property_async(mpv_, kNoReply, "external-files", MPV_FORMAT_NODE, &files);
     const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
     if (const int e = mpv_command_async(mpv_, kLoadReply | opening, command); e < 0)
         return failLater(OpenFailure::CannotDecode, errorText(e));
@@ -333,6 +356,7 @@ void MpvPlayer::dispatch(const mpv_event& event) {
         if (event.reply_userdata == kPreloadedHook && loadingThis) {
             pendingHasVideo_ = hasTrack(mpv_, "video");
             pendingHasAudio_ = hasTrack(mpv_, "audio");
+            takeChannels();
         }
         mpv_hook_continue(mpv_, hook->id);  // mpv waits until it is let go
         break;
@@ -410,6 +434,56 @@ void MpvPlayer::dispatch(const mpv_event& event) {
     default:
         break;
     }
+}
+
+void MpvPlayer::takeChannels() {
+    int64_t count = 0;
+    mpv_get_property(mpv_, "track-list/count", MPV_FORMAT_INT64, &count);
+    const auto text = [&](int64_t i, const char* key) {
+        const QByteArray name = "track-list/" + QByteArray::number(i) + "/" + key;
+        char* value = mpv_get_property_string(mpv_, name.constData());
+        const QByteArray result(value);
+        mpv_free(value);
+        return result;
+    };
+    channels_.assign(size_t(givenChannels_.size()) + 1, std::nullopt);
+    std::optional<QByteArray> ownAudio;
+    for (int64_t i = 0; i < count; ++i) {
+        const QByteArray type = text(i, "type");
+        const bool external = text(i, "external") == "yes";
+        if (type == "audio" && !external && !ownAudio) ownAudio = text(i, "id");
+        if (type != "video") continue;
+        // The recording's own first picture, and each channel's first.
+        const qsizetype at = external ? givenChannels_.indexOf(text(i, "external-filename")) + 1 : 0;
+        if ((external && at == 0) || channels_[size_t(at)]) continue;
+        channels_[size_t(at)] = ChannelTrack{text(i, "id").toInt(), text(i, "demux-w").toInt(), text(i, "demux-h").toInt()};
+    }
+    for (qsizetype i = 0; i < givenChannels_.size(); ++i)
+        if (!channels_[size_t(i) + 1] && !leftOut_.contains(givenChannels_[i])) leftOut_ << givenChannels_[i];
+    // Sound is the recording's own, never another channel's.
+    mpv_set_property_string(mpv_, "aid", ownAudio ? ownAudio->constData() : "no");
+    mpv_set_property_string(mpv_, "lavfi-complex", composedGraph().constData());
+}
+
+QByteArray MpvPlayer::composedGraph() const {
+    if (channels_.empty() || !channels_[0]) return {};
+    std::vector<ChannelTrack> shown;
+    int large = 0;
+    for (size_t i = 0; i < channels_.size(); ++i) {
+        if (!channels_[i]) continue;
+        if (int(i) == large_) large = int(shown.size());
+        shown.push_back(*channels_[i]);
+    }
+    return channelGraph(shown, layout_, large);
+}
+
+void MpvPlayer::setChannelView(ChannelLayout layout, int large) {
+    layout_ = layout, large_ = large;
+    if (!mpv_ || !open_ || channels_.size() < 2) return;
+    // mpv rebuilds the graph in place and goes on from the same frame.
+    const QByteArray graph = composedGraph();
+    const char* value = graph.constData();
+    mpv_set_property_async(mpv_, kNoReply, "lavfi-complex", MPV_FORMAT_STRING, &value);
 }
 
 void MpvPlayer::emitTick() {

@@ -11,6 +11,7 @@
 #include <mpv/client.h>
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
 #include "MediaPlayer.h"
@@ -23,7 +24,10 @@ public:
     explicit MpvPlayer(Output output, QObject* parent = nullptr);
     ~MpvPlayer() override;
 
-    uint64_t open(const QByteArray& nativePath) override;
+    uint64_t open(const QByteArray& nativePath) override { return open(nativePath, {}); }
+    uint64_t open(const QByteArray& nativePath, const QByteArrayList& otherChannels) override;
+    void setChannelView(ChannelLayout layout, int large) override;
+    QByteArrayList channelsLeftOut() const override { return leftOut_; }
     bool isOpen() const override { return open_; }
     void close() override;
     void play() override;
@@ -60,6 +64,7 @@ private:
     void stop();
     void forget();  // nothing open, nothing opening
     void sendStep(bool forward);
+    void takeChannels();  // in the preloaded hook: which channels have a picture, and their graph
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
@@ -86,4 +91,13 @@ private:
     bool pendingHasAudio_ = false;
     bool awaitingFirstFrame_ = false;
     bool videoConfigured_ = false;
+
+    QByteArray composedGraph() const;
+
+    QByteArrayList givenChannels_;    // the other channels given to the latest open()
+    QByteArrayList pendingChannels_;  // of those, the files there are
+    QByteArrayList leftOut_;          // of those, the ones not shown
+    std::vector<std::optional<ChannelTrack>> channels_;  // the pictures: its own, then each given channel's
+    ChannelLayout layout_ = ChannelLayout::PictureInPicture;
+    int large_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QComboBox>
 #include <QRadioButton>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -125,14 +126,14 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
         std::optional<Moment> shown;  // what the clip, opened in the window, shows 1.5 s in
         const char* length;           // its row's length
     } cases[] = {
-        {"exact across two, overlay", TimelineMark{0, 2.2}, TimelineMark{1, 1.5}, ClipChoices{Mode::Exact, true, false},
+        {"exact across two, overlay", TimelineMark{0, 2.2}, TimelineMark{1, 1.5}, ClipChoices{Mode::Exact, true, false, std::nullopt},
          "across.mp4", "ok", 2.3, "subtitle\nvideo\naudio\n", "", Moment{1, 0.7}, "00:02"},
-        {"exact into a silent recording", TimelineMark{1, 2}, TimelineMark{2, 1}, ClipChoices{Mode::Exact, false, false},
+        {"exact into a silent recording", TimelineMark{1, 2}, TimelineMark{2, 1}, ClipChoices{Mode::Exact, false, false, std::nullopt},
          "silent.mp4", "ok", 2.0, "subtitle\nvideo\naudio\n", "", Moment{2, 0.5}, "00:02"},
         // From the recording's only key frame, its first.
-        {"fast keeps the telemetry", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, false},
+        {"fast keeps the telemetry", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, false, std::nullopt},
          "fast.mp4", "ok", 0, "subtitle\nvideo\naudio\n", "", Moment{0, 1.5}, "00:04"},
-        {"fast without location", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, true},
+        {"fast without location", TimelineMark{0, 1}, TimelineMark{1, 1}, ClipChoices{Mode::Fast, false, true, std::nullopt},
          "private.mp4", "ok", 0, "video\naudio\n", "", std::nullopt, ""},
         {"no marks", std::nullopt, std::nullopt, ClipChoices{}, "x.mp4", "", 0, "", "Mark In (I) and Mark Out (O) first", std::nullopt, ""},
         {"Out before In", TimelineMark{1, 1}, TimelineMark{0, 2}, ClipChoices{}, "x.mp4", "", 0, "", "before Mark In", std::nullopt, ""},
@@ -223,17 +224,21 @@ TEST_F(ClipExportWindow, WritesTheMarkedSpanOrSaysWhyNotAndCancelLeavesNoFile) {
 }
 
 // The overlay is drawn by re-encoding: Fast turns it off, whatever the box says.
-TEST(ClipExportDialog, OverlayWithExactOnly) {
+TEST(ClipExportDialog, OverlayAndChannelsWithExactOnly) {
     for (const bool fast : {false, true}) {
         SCOPED_TRACE(fast ? "fast" : "exact");
         ClipExportDialog dialog(QStringLiteral("span"));
         const auto boxes = dialog.findChildren<QCheckBox*>();
         ASSERT_EQ(boxes.size(), 2);
         for (QCheckBox* box : boxes) box->setChecked(true);  // overlay, remove location
+        QComboBox* channels = dialog.findChild<QComboBox*>();
+        ASSERT_TRUE(channels);
+        channels->setCurrentText(QStringLiteral("Side by Side"));
         dialog.findChildren<QRadioButton*>().at(fast ? 1 : 0)->setChecked(true);
         const ClipChoices c = dialog.choices();
-        EXPECT_EQ(std::tuple(c.mode, c.overlay, c.removeLocation, boxes.at(0)->isEnabled()),
-                  std::tuple(fast ? clips::ClipMode::Fast : clips::ClipMode::Exact, !fast, true, !fast));
+        EXPECT_EQ(std::tuple(c.mode, c.overlay, c.removeLocation, boxes.at(0)->isEnabled(), channels->isEnabled()),
+                  std::tuple(fast ? clips::ClipMode::Fast : clips::ClipMode::Exact, !fast, true, !fast, !fast));
+        EXPECT_EQ(c.channels, fast ? std::nullopt : std::optional(clips::ClipLayout::SideBySide));
     }
 }
 

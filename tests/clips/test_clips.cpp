@@ -16,6 +16,7 @@
 
 #include "ClipExport.h"
 #include "ClipPlan.h"
+#include "Card.h"
 #include "ClipTelemetry.h"
 #include "Drive.h"
 #include "Extract_Subtitle.h"
@@ -302,6 +303,60 @@ TEST_F(ClipFiles, ClipsHaveTheSpanAndTheStreamsAsked) {
         EXPECT_NE(skipped.err.find(said), std::string::npos) << skipped.err;
     EXPECT_GT(seconds(around), 2.5);
     EXPECT_LT(seconds(around), 3.75);
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
+// A card's moment with its rear: the clip shows the rear beside the front, or small in its
+// corner, or not at all.
+TEST_F(ClipFiles, ChannelsComposedAsAsked) {
+    const testgen::TempDir cardDir(fs::temp_directory_path() / "clips-card-XXXXXX");
+    const fs::path card = cardDir.path() / "card";
+    testgen::writeCard(card.string(), testgen::CardFamily::Novatek, 2);
+    const auto frame = [](const std::string& file, int* width) {  // RGB pixels, half a second in
+        const std::string size = probe(file, "stream=width,height");
+        *width = std::stoi(size);
+        return testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-ss", "0.5", "-i", file, "-frames:v", "1",
+                                    "-f", "rawvideo", "-pix_fmt", "rgb24", "-"}).out;
+    };
+    // The colour-bar rear's yellow bar at (x, y) of the clip, or not.
+    const auto yellowAt = [](const std::string& rgb, int width, int x, int y) {
+        const auto* p = reinterpret_cast<const uint8_t*>(rgb.data()) + (size_t(y) * size_t(width) + size_t(x)) * 3;
+        return p[0] > 150 && p[1] > 150 && p[2] < 60;
+    };
+    const struct {
+        std::vector<std::string> options;
+        int width;
+        std::vector<std::pair<int, int>> yellow, notYellow;
+    } cases[] = {
+        {{"--channels", "all", "--layout", "side"}, 320, {{160 + 34, 20}}, {{34, 20}}},
+        {{"--channels", "all"}, 160, {{126, 92}}, {{34, 20}}},
+        {{"--channels", "main", "--layout", "side"}, 160, {}, {{126, 92}}},
+        {{}, 160, {}, {{126, 92}}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(::testing::PrintToString(cases[i].options));
+        const std::string clip = out("channels" + std::to_string(i) + ".mp4");
+        std::vector<std::string> args{"clip", "--from", "0.2", "--to", "1.6", "-o", clip};
+        args.insert(args.end(), cases[i].options.begin(), cases[i].options.end());
+        args.push_back(card.string());
+        const auto run = runTool(args, dir_->path());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        int width = 0;
+        const std::string rgb = frame(clip, &width);
+        EXPECT_EQ(width, cases[i].width);
+        ASSERT_EQ(rgb.size(), size_t(width) * 120 * 3);
+        for (const auto& [x, y] : cases[i].yellow) EXPECT_TRUE(yellowAt(rgb, width, x, y)) << x << "," << y;
+        for (const auto& [x, y] : cases[i].notYellow) EXPECT_FALSE(yellowAt(rgb, width, x, y)) << x << "," << y;
+        EXPECT_NEAR(std::stod(probe(clip, "stream=duration")), 1.4, 0.1);
+    }
+    // Asked wrongly: nothing written.
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--channels", "both"}, {"--layout", "grid"},
+                                                {"--channels", "all", "--fast"}}) {
+        std::vector<std::string> args{"clip", "--from", "0", "--to", "1", "-o", out("bad.mp4"), files_[0]};
+        args.insert(args.end(), bad.begin(), bad.end());
+        EXPECT_EQ(runTool(args, dir_->path()).exitCode, 2) << ::testing::PrintToString(bad);
+        EXPECT_FALSE(fs::exists(out("bad.mp4")));
+    }
     EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 

@@ -53,7 +53,8 @@ constexpr char kHelp[] = R"(Usage: dashcam-telemetry inspect [-o OUT] DIR|FILE..
        dashcam-telemetry events [-s SENSITIVITY] [-o OUT] DIR|FILE...
        dashcam-telemetry clip --from S --to S [--fast] [--overlay]
                          [--speed-unit kmh|mph] [--strip-telemetry]
-                         [--skip-damaged] -o OUT DIR|FILE...
+                         [--skip-damaged] [--channels main|all]
+                         [--layout pip|side] -o OUT DIR|FILE...
 
 Reads the telemetry that a dashcam writes inside its MP4 recordings. A DIR
 stands for its recordings as the viewer opens a folder, such as a card's root:
@@ -144,6 +145,11 @@ Options:
                        cannot be read leaves the timeline, and the missing end
                        of a cut one leaves the clip, which is then shorter
                        than asked (clip only)
+      --channels W     main (default): the main channel alone; all: a
+                       moment's other channels (rear, interior) composed
+                       into the picture (clip only; not with --fast)
+      --layout L       with --channels all: pip (default), the others small
+                       in the bottom right corner; side, beside the main one
   -o, --output OUT     write to OUT instead of standard output ('-' stands for
                        standard output); a regular file is replaced whole only
                        once everything is written, a device or FIFO is
@@ -317,6 +323,8 @@ struct ClipOptions {
     double from = 0, to = 0;
     bool fast = false, overlay = false, strip = false, skipDamaged = false;
     int64_t speedUnit = 1;  // as the settings store it: 0 mph
+    bool allChannels = false;
+    clips::ClipLayout layout = clips::ClipLayout::PictureInPicture;
 };
 
 // A recording's length in seconds: the movie header the scan reads gives the length
@@ -336,7 +344,8 @@ std::optional<double> recordingSeconds(const std::string& path, Class_Video_Info
 // The recordings' lengths, the pieces, the overlay from their telemetry, then
 // ffmpeg; the clip appears at OUT only when ffmpeg succeeded. Recordings after the
 // span are not read, so a cut last file does not stand in the way.
-int writeClip(const std::vector<std::string>& files, const std::string& output, const ClipOptions& options) {
+int writeClip(const std::vector<std::string>& files, const std::vector<std::vector<std::string>>& channels,
+              const std::string& output, const ClipOptions& options) {
     clips::sweepWorkFolders();
     clips::ClipRequest request;
     std::vector<double> durations;
@@ -360,6 +369,14 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
         durations.push_back(*duration);
         records.push_back(std::move(record));
         request.files.push_back(QByteArray::fromStdString(files[i]));
+        request.channels.emplace_back();
+        for (const std::string& channel : options.allChannels ? channels[i] : std::vector<std::string>{}) {
+            // A channel that cannot be read leaves the clip with its main one alone.
+            if (const std::string reason = telemetry::unreadableReason(channel); !reason.empty())
+                printError(shown(channel) + QLatin1String(": warning: cannot read: ") + QString::fromLocal8Bit(reason.c_str()) +
+                           QLatin1String("; left out"));
+            else request.channels.back().push_back(QByteArray::fromStdString(channel));
+        }
         if (!options.strip) request.telemetry.push_back(clips::telemetryOf(records.back()));
     }
     auto pieces = clips::planClip(durations, options.from, options.to);
@@ -392,6 +409,7 @@ int writeClip(const std::vector<std::string>& files, const std::string& output, 
     request.pieces = *pieces;
     request.mode = options.fast ? clips::ClipMode::Fast : clips::ClipMode::Exact;
     request.stripTelemetry = options.strip;
+    request.layout = options.layout;
     request.output = shown(output);
     if (options.overlay) {
         std::vector<std::vector<telemetry::Sample>> samples(request.files.size());
@@ -433,8 +451,11 @@ int run(int argc, char** argv) {
     const QCommandLineOption stripOption("strip-telemetry", "no telemetry or metadata");
     const QCommandLineOption speedUnitOption("speed-unit", "overlay speed unit", "UNIT");
     const QCommandLineOption skipOption("skip-damaged", "leave out what cannot be read");
+    const QCommandLineOption channelsOption("channels", "main or all channels", "WHICH");
+    const QCommandLineOption layoutOption("layout", "pip or side", "LAYOUT");
     parser.addOptions({formatOption, outputOption, sensitivityOption, offsetOption, helpOption, versionOption,
-                       fromOption, toOption, fastOption, overlayOption, stripOption, speedUnitOption, skipOption});
+                       fromOption, toOption, fastOption, overlayOption, stripOption, speedUnitOption, skipOption,
+                       channelsOption, layoutOption});
 
     QStringList arguments{QLatin1String(kProgram)};
     for (int i = 1; i < argc; ++i) arguments << asLatin1(argv[i]);
@@ -462,7 +483,8 @@ int run(int argc, char** argv) {
     if (positional.size() < 2) return badArguments("missing FILE");
     ClipOptions clipOptions;
     for (const QCommandLineOption* option :
-         {&fromOption, &toOption, &fastOption, &overlayOption, &stripOption, &speedUnitOption, &skipOption}) {
+         {&fromOption, &toOption, &fastOption, &overlayOption, &stripOption, &speedUnitOption, &skipOption,
+          &channelsOption, &layoutOption}) {
         if (!clip && parser.isSet(*option))
             return badArguments("--" + option->names().first() + QLatin1String(" applies to clip only"));
     }
@@ -481,6 +503,15 @@ int run(int argc, char** argv) {
         clipOptions.skipDamaged = parser.isSet(skipOption);
         if (clipOptions.fast && clipOptions.overlay)
             return badArguments("--overlay needs the clip re-encoded: leave out --fast");
+        const QString which = parser.value(channelsOption), layout = parser.value(layoutOption);
+        if (parser.isSet(channelsOption) && which != QLatin1String("main") && which != QLatin1String("all"))
+            return badArguments(QLatin1String("unknown channels '") + shown(which) + QLatin1String("': use main or all"));
+        if (parser.isSet(layoutOption) && layout != QLatin1String("pip") && layout != QLatin1String("side"))
+            return badArguments(QLatin1String("unknown layout '") + shown(layout) + QLatin1String("': use pip or side"));
+        clipOptions.allChannels = which == QLatin1String("all");
+        if (layout == QLatin1String("side")) clipOptions.layout = clips::ClipLayout::SideBySide;
+        if (clipOptions.fast && clipOptions.allChannels)
+            return badArguments("--channels all needs the clip re-encoded: leave out --fast");
         const QString unit = parser.value(speedUnitOption);
         if (unit == QLatin1String("mph")) clipOptions.speedUnit = 0;
         else if (parser.isSet(speedUnitOption) && unit != QLatin1String("kmh"))
@@ -534,11 +565,13 @@ int run(int argc, char** argv) {
     // A moment's other channels carry no telemetry: the drives, tracks and clips are
     // its main channel's; inspect and samples tell of every file.
     std::vector<std::string> files, everyFile;
+    std::vector<std::vector<std::string>> otherChannels;  // per file in files
     for (const card::Moment& moment : moments) {
         files.push_back(moment.mainChannel().path);
         everyFile.push_back(moment.mainChannel().path);
+        otherChannels.emplace_back();
         for (size_t c = 0; c < moment.channels.size(); ++c)
-            if (c != moment.main) everyFile.push_back(moment.channels[c].path);
+            if (c != moment.main) everyFile.push_back(moment.channels[c].path), otherChannels.back().push_back(moment.channels[c].path);
     }
     if (inspect || samples) files = everyFile;
 
@@ -546,7 +579,7 @@ int run(int argc, char** argv) {
         printError(shown(*outputPath) + QLatin1String(": is one of the input files; not overwriting it"));
         return kBadArguments;
     }
-    if (clip) return writeClip(files, outputPath.value_or("-"), clipOptions);
+    if (clip) return writeClip(files, otherChannels, outputPath.value_or("-"), clipOptions);
     Output output(outputPath);
     if (!output.open()) return kFailure;
 

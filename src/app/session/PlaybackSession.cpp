@@ -1,5 +1,6 @@
 #include "PlaybackSession.h"
 
+#include <QFile>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -47,7 +48,10 @@ bool PlaybackSession::open(int32_t row) {
     recording_->name = storage.filenameOfNowPlaying;
     if (struct stat st {}; ::stat(recording_->path.constData(), &st) == 0) telemetry::logLine("File Exists");
     // Returns at once; playerOpened() finishes the opening.
-    recording_->opening = player_.open(recording_->path);
+    QByteArrayList others;
+    for (const RowChannel& c : library_.rowChannels.value(row).mid(1)) others << c.path;
+    player_.setChannelView(layout_, largeChannel());
+    recording_->opening = player_.open(recording_->path, others);
     emit opening(row, recording_->name);
     return true;
 }
@@ -74,6 +78,11 @@ void PlaybackSession::playerOpened(uint64_t opening, MediaPlayer::OpenFailure fa
     const RecordingRecord record = library_.currentStorageVideo.video_list.at(recording_->row);
     emit opened(recording_->row, int(std::min<uint32_t>(record->duration_second * 1000u, uint32_t(INT_MAX))));
     rateObservation_ = connect(&player_, &MediaPlayer::playingChanged, this, &PlaybackSession::rateChanged);
+    for (const QByteArray& channel : player_.channelsLeftOut()) {
+        const QString text = tr("Playing without %1: it has no picture that plays").arg(QFile::decodeName(channel));
+        telemetry::logLine(text.toStdString());
+        emit notice(text);
+    }
     player_.play();
     if (recording_->pendingSeek) seekTo(*std::exchange(recording_->pendingSeek, std::nullopt));
 }
@@ -139,6 +148,20 @@ void PlaybackSession::playOn() {
     emit rowChosen(next);
     if (recording_ && recording_->row == next) recording_->playingOn = true;
 }
+
+void PlaybackSession::setChannelView(ChannelLayout layout, const QString& large) {
+    layout_ = layout, large_ = large;
+    player_.setChannelView(layout_, largeChannel());
+}
+
+QStringList PlaybackSession::channels() const {
+    QStringList names;
+    if (recording_)
+        for (const RowChannel& c : library_.rowChannels.value(recording_->row)) names << c.channel;
+    return names;
+}
+
+int PlaybackSession::largeChannel() const { return std::max<int>(0, int(channels().indexOf(large_))); }
 
 void PlaybackSession::setSpeed(double speed) {
     player_.setSpeed(speed);

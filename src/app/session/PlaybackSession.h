@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -69,6 +70,12 @@ public:
     void setOrder(Order order) { order_ = std::move(order); }
     void itemDidFinishPlaying();
 
+    // How the channels of a moment show, and which one large ("front", "rear",
+    // "interior"; the row's first when it has not that one); kept across rows.
+    void setChannelView(ChannelLayout layout, const QString& large);
+    // The channels of the row open, the indexed one first.
+    QStringList channels() const;
+
     void setSpeed(double speed);
     void stepSpeed(int steps);
     void rateChanged();
@@ -88,11 +95,13 @@ signals:
     void sought(double seconds);
     void sampleShown(const PlaybackSession::ShownSample& sample);
     void speedChanged(double speed);
+    void notice(const QString& text);  // for the status bar
 
 private:
     void playerOpened(uint64_t opening, MediaPlayer::OpenFailure failure, const QString& detail);
     void playOn();  // the row after the one playing, if there is one
     int32_t neighbour(int32_t row, int delta) const;
+    int largeChannel() const;  // the open row's channel shown large, by its place
 
     RecordingLibrary& library_;
     MediaPlayer& player_;
@@ -105,4 +114,6 @@ private:
         double to = 0, from = 0;
     };
     std::optional<Sent> sent_;
+    ChannelLayout layout_ = ChannelLayout::PictureInPicture;
+    QString large_ = QStringLiteral("front");
 };

@@ -1,0 +1,194 @@
+// A moment's channels on one clock: the player composes the rear picture beside or inside
+// the front one, seeks and steps move both, a rear that cannot play leaves the front
+// playing; the window opens a card row with its channels and the View menu steers them.
+#include <gtest/gtest.h>
+
+#include <QActionGroup>
+#include <QDirIterator>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+#include "AppTestSupport.h"
+#include "Card.h"
+#include "MainMenu.h"
+#include "MpvPlayer.h"
+#include "PlayableMp4.h"
+#include "PlaybackSession.h"
+#include "Process.h"
+#include "ViewController.h"
+
+namespace {
+
+// Mean difference per colour channel, b scaled to a's size first.
+double difference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.scaled(a.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int r = 0; r < x.height(); ++r)
+        for (int c = 0; c < x.width(); ++c) {
+            const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * x.width() * x.height());
+}
+
+bool openAndWait(MpvPlayer& player, const QByteArray& path, const QByteArrayList& others = {}) {
+    bool ok = false, done = false;
+    const uint64_t opening = player.open(path, others);
+    auto c = QObject::connect(&player, &MediaPlayer::opened, [&](uint64_t n, MediaPlayer::OpenFailure f, const QString&) {
+        if (n == opening) ok = f == MediaPlayer::OpenFailure::None, done = true;
+    });
+    waitUntil([&] { return done; }, 20000);
+    QObject::disconnect(c);
+    return ok;
+}
+
+// The frame once the player has landed at this time: mpv done seeking and the frame it shows settled.
+QImage settledFrame(MpvPlayer& player, double seconds, const QSize& size) {
+    QImage frame, before;
+    waitUntil([&] {
+        double at = -1;
+        int seeking = 1;
+        mpv_get_property(player.handle(), "time-pos", MPV_FORMAT_DOUBLE, &at);
+        mpv_get_property(player.handle(), "seeking", MPV_FORMAT_FLAG, &seeking);
+        before = std::exchange(frame, player.currentFrame(nullptr));
+        QTest::qWait(30);
+        return !seeking && std::abs(at - seconds) < 0.01 && frame.size() == size && frame == before;
+    }, 10000);
+    return frame;
+}
+
+QImage frameAt(MpvPlayer& player, double seconds, const QSize& size) {
+    player.seekToTime(seconds);
+    return settledFrame(player, seconds, size);
+}
+
+QImage alone(const QByteArray& path, double seconds) {
+    MpvPlayer player{MpvPlayer::Output::None};
+    if (!openAndWait(player, path)) return {};
+    return frameAt(player, seconds, QSize(160, 120));
+}
+
+QByteArray fileEndingIn(const QString& root, const QString& ending) {
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        if (const QString f = it.next(); f.endsWith(ending)) return QFile::encodeName(f);
+    return {};
+}
+
+}  // namespace
+
+TEST(Channels, ThePlayerComposesTheRearBesideOrInsideTheFrontAndPlaysTheFrontWithoutIt) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath("CARD");
+    testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
+    const QByteArray front = fileEndingIn(root, "_0001F.MP4"), rear = fileEndingIn(root, "_0001R.MP4");
+    ASSERT_FALSE(front.isEmpty() || rear.isEmpty());
+    const QImage frontAlone = alone(front, 0.5), rearAlone = alone(rear, 0.5);
+    ASSERT_GT(difference(frontAlone, rearAlone), 20);  // two pictures a test can tell apart
+
+    MpvPlayer player{MpvPlayer::Output::None};
+    player.setChannelView(ChannelLayout::SideBySide, 0);
+    ASSERT_TRUE(openAndWait(player, front, {rear}));
+    EXPECT_TRUE(player.channelsLeftOut().isEmpty());
+    QImage frame = frameAt(player, 0.5, QSize(320, 120));
+    ASSERT_EQ(frame.size(), QSize(320, 120));
+    EXPECT_LT(difference(frame.copy(0, 0, 160, 120), frontAlone), 6);
+    EXPECT_LT(difference(frame.copy(160, 0, 160, 120), rearAlone), 6);
+
+    // Switched while open: the rear large, the front small in the bottom right corner.
+    player.setChannelView(ChannelLayout::PictureInPicture, 1);
+    frame = frameAt(player, 0.5, QSize(160, 120));
+    ASSERT_EQ(frame.size(), QSize(160, 120));
+    const QRect corner(118, 88, 40, 30);
+    EXPECT_LT(difference(frame.copy(corner), frontAlone), difference(frame.copy(corner), rearAlone.copy(corner)) / 2);
+    EXPECT_GT(difference(frame.copy(corner), rearAlone.copy(corner)), 20);
+    const QImage top = frame.copy(0, 0, 160, 80);
+    EXPECT_LT(difference(top, rearAlone.copy(0, 0, 160, 80)), 6);
+
+    // A rear that is gone, or has no picture: the front plays alone and the player says so.
+    const QString noPicture = tmp.filePath("NOPIC.MP4");
+    ASSERT_EQ(testgen::runProcess({"ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-c:a", "aac",
+                                   noPicture.toStdString()}).exitCode, 0);
+    for (const QByteArray& missing : {QFile::encodeName(tmp.filePath("GONE.MP4")), QFile::encodeName(noPicture)}) {
+        player.setChannelView(ChannelLayout::SideBySide, 0);
+        ASSERT_TRUE(openAndWait(player, front, {missing})) << missing.constData();
+        EXPECT_EQ(player.channelsLeftOut(), QByteArrayList{missing});
+        EXPECT_LT(difference(frameAt(player, 0.5, QSize(160, 120)), frontAlone), 6) << missing.constData();
+    }
+}
+
+// Two moving pictures: at each place a seek or a step leaves the player, each channel shows its own frame of that time.
+TEST(Channels, SeeksAndStepsMoveEveryChannel) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir tmp;
+    const QByteArray front = QFile::encodeName(tmp.filePath("F.MP4")), rear = QFile::encodeName(tmp.filePath("R.MP4"));
+    testgen::encodeBareVideo(front.toStdString(), {.seconds = 3, .width = 160, .height = 120, .fps = 10, .pattern = "testsrc2"});
+    testgen::encodeBareVideo(rear.toStdString(), {.seconds = 3, .width = 160, .height = 120, .fps = 10, .pattern = "life"});
+    MpvPlayer player{MpvPlayer::Output::None};
+    player.setChannelView(ChannelLayout::SideBySide, 0);
+    ASSERT_TRUE(openAndWait(player, front, {rear}));
+    for (const double at : {1.5, 0.3, 2.2}) {
+        const QImage frame = frameAt(player, at, QSize(320, 120));
+        EXPECT_LT(difference(frame.copy(0, 0, 160, 120), alone(front, at)), 6) << at;
+        EXPECT_LT(difference(frame.copy(160, 0, 160, 120), alone(rear, at)), 6) << at;
+        EXPECT_GT(difference(frame.copy(160, 0, 160, 120), alone(rear, at + 0.5)), 6) << at;
+    }
+    // Three frames on: both pictures are 0.3 s further.
+    for (int i = 0; i < 3; ++i) player.stepFrame(true);
+    const QImage frame = settledFrame(player, 2.5, QSize(320, 120));
+    EXPECT_LT(difference(frame.copy(0, 0, 160, 120), alone(front, 2.5)), 6);
+    EXPECT_LT(difference(frame.copy(160, 0, 160, 120), alone(rear, 2.5)), 6);
+}
+
+// A card row plays with its rear; the View menu offers the row's channels and switches the layout.
+TEST(Channels, TheWindowPlaysACardRowWithItsChannels) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath("CARD");
+    testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(openIndexed(w, {root}));
+    mpv_handle* mpv = static_cast<const MpvPlayer&>(w.session().player()).handle();
+    const auto shownWidth = [&] {
+        int64_t width = 0;
+        mpv_get_property(mpv, "dwidth", MPV_FORMAT_INT64, &width);
+        return width;
+    };
+    const auto offered = [&] {
+        QStringList names;
+        for (QAction* a : w.findChild<MainMenu*>()->mainChannels->actions())
+            if (a->isEnabled()) names << a->text().remove('&');
+        return names;
+    };
+    QTableView& table = recordingsTable(w);
+    const auto click = [&](int row) {
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(row, 0)).center());
+        return waitUntil([&] { return w.session().isOpen() && w.session().recording()->row == row; });
+    };
+    ASSERT_TRUE(click(0));
+    EXPECT_EQ(offered(), (QStringList{"Front Large", "Rear Large"}));
+    actionNamed(w, "&Side by Side").trigger();
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 320; }, 10000)) << shownWidth();
+    actionNamed(w, "&Picture in Picture").trigger();
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
+    actionNamed(w, "&Side by Side").trigger();
+    // The parking recording has no rear: it plays alone, and only Front is offered.
+    ASSERT_TRUE(click(2));
+    EXPECT_EQ(offered(), QStringList{"Front Large"});
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
+    // The next pair plays side by side at once.
+    ASSERT_TRUE(click(1));
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 320; }, 10000)) << shownWidth();
+    // A rear gone since the card was opened: the front plays alone, and the status bar says so.
+    ASSERT_TRUE(click(2));
+    const QByteArray rear = w.library.rowChannels.value(0).value(1).path;
+    ASSERT_TRUE(QFile::remove(QFile::decodeName(rear)));
+    ASSERT_TRUE(click(0));
+    EXPECT_TRUE(waitUntil([&] { return w.statusBar()->currentMessage().startsWith("Playing without " + QFile::decodeName(rear)); }, 10000))
+        << w.statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
+}
