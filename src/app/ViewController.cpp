@@ -1,8 +1,6 @@
 #include "ViewController.h"
 
 #include <QActionGroup>
-#include <QApplication>
-#include <QChartView>
 #include <QLabel>
 #include <QOpenGLContext>
 #include <QPushButton>
@@ -22,23 +20,17 @@
 #include "MpvVideoWidget.h"
 #include "PlaybackSession.h"
 #include "PlaybackSpeed.h"
-#include "PlaybackTick.h"
 #include "SettingsStore.h"
 #include "SnapshotAction.h"
 #include "StatisticsForm.h"
-#include "TextValues.h"
 #include "TileLoader.h"
 #include "TripMap.h"
-#include "Units.h"
 #include "VideoPanel.h"
 #include "WindowLayout.h"
 
 namespace {
 // A platform without OpenGL (a headless one) cannot show an OpenGL widget at all.
-bool openGLAvailable() {
-    QOpenGLContext context;
-    return context.create();
-}
+bool openGLAvailable() { return QOpenGLContext().create(); }
 }  // namespace
 
 ViewController::ViewController(MpvPlayer::Output video, QWidget* parent)
