@@ -94,7 +94,7 @@ Names namesOf(CardFamily family, int index, long long start) {
         }
         case CardFamily::GoPro: {
             // Chapters 01 to 03 of recording 0001, then the first chapter of 0002.
-            char name[32];
+            char name[48];  // room for any two ints, or GCC warns of a cut name
             std::snprintf(name, sizeof name, "DCIM/100GOPRO/GX%02d%04d.MP4", index == 3 ? 1 : number, index == 3 ? 2 : 1);
             return {name, ""};
         }
