@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QAction>
 #include <QDragEnterEvent>
@@ -111,6 +112,7 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
 
 // The window's parts as a user finds them on screen.
 inline QTableView& recordingsTable(QWidget& w) { return *w.findChild<QTableView*>(QStringLiteral("recordings")); }
+inline QChartView& chartView(const QWidget& w) { return *w.findChild<QChartView*>(); }  // the G-sensor chart
 inline QString shownCell(QWidget& w, int row, int column) {
     return recordingsTable(w).model()->index(row, column).data().toString();
 }

@@ -298,9 +298,9 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
     clickEvent(w, 0);
 
     w.playTheVideo(0);
-    EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
+    EXPECT_EQ(seriesNamed(chartView(w).chart(), "Speed"), nullptr);
     const auto gAxis = [&] {
-        auto* g = static_cast<QValueAxis*>(w.hostView->chart()->axes(Qt::Vertical).value(0));
+        auto* g = static_cast<QValueAxis*>(chartView(w).chart()->axes(Qt::Vertical).value(0));
         return std::tuple(g->alignment(), g->min(), g->max());
     };
     const auto gBefore = gAxis();
@@ -309,7 +309,7 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
     for (const auto& [unit, perKmh, title] : {std::tuple{1, 1.0, "Speed (km/h)"}, {0, 1 / 1.609344, "Speed (mph)"}}) {
         w.UserSettingSpeedUnit = unit;
         w.mainMenu().speedTrace->trigger();
-        QLineSeries* speed = seriesNamed(w.hostView->chart(), "Speed");
+        QLineSeries* speed = seriesNamed(chartView(w).chart(), "Speed");
         ASSERT_NE(speed, nullptr);
         // On an axis of its own at the right, which takes the fastest sample; the G axes stay.
         auto* axis = qobject_cast<QValueAxis*>(speed->attachedAxes().value(1));
@@ -319,13 +319,13 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
         EXPECT_NEAR(speed->at(5).y(), kmh * perKmh, 1e-3);
         EXPECT_GE(axis->max(), kmh * perKmh);
         w.mainMenu().speedTrace->trigger();
-        EXPECT_EQ(seriesNamed(w.hostView->chart(), "Speed"), nullptr);
+        EXPECT_EQ(seriesNamed(chartView(w).chart(), "Speed"), nullptr);
     }
     // Clear List forgets the marks and the listed event; the cleared window's chart stays empty.
     w.mainMenu().clearList->trigger();
     EXPECT_FALSE(w.marking().in() || w.marking().out());
     EXPECT_EQ(eventsList(w).count(), 0);
-    EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
+    EXPECT_TRUE(chartView(w).chart()->series().isEmpty());
     w.mainMenu().speedTrace->trigger();
-    EXPECT_TRUE(w.hostView->chart()->series().isEmpty());
+    EXPECT_TRUE(chartView(w).chart()->series().isEmpty());
 }

@@ -103,7 +103,7 @@ QStringList onScreen(ViewController& w, int row, double seconds) {
 // The points of the chart's three G plots.
 QList<qsizetype> plotted(const ViewController& w) {
     QList<qsizetype> points;
-    for (auto* series : w.hostView->chart()->series())
+    for (auto* series : chartView(w).chart()->series())
         if (series->name().endsWith(QLatin1String(" Plot"))) points << static_cast<QXYSeries*>(series)->count();
     return points;
 }

@@ -278,7 +278,7 @@ TEST_F(Controls, OpenRecentReopensAndClearListForgetsEverything) {
     ASSERT_GT(mapOf(w).zoom(), 10);
     actionNamed(w, "&Clear List").trigger();
     const MapWidget fresh{QString()};
-    const auto* timeAxis = qobject_cast<const QValueAxis*>(w.hostView->chart()->axes(Qt::Horizontal).value(0));
+    const auto* timeAxis = qobject_cast<const QValueAxis*>(chartView(w).chart()->axes(Qt::Horizontal).value(0));
     ASSERT_NE(timeAxis, nullptr);
     const QStringList cleared = {QString::number(shownRowCount(w)),
                                  QString::number(w.library.currentStorageVideo.video_list.size()),

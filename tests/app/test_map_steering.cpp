@@ -231,10 +231,10 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
         return n;
     };
     ASSERT_TRUE(openIndexed(w, {day1.path()}));
-    EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
+    EXPECT_TRUE(recordingsTable(w).isColumnHidden(FileTableModel::Folder));
     ASSERT_TRUE(openIndexed(w, {day2.path()}));
-    EXPECT_FALSE(w.tableView->isColumnHidden(FileTableModel::Folder));
-    const QAbstractItemModel& rows = *w.tableView->model();
+    EXPECT_FALSE(recordingsTable(w).isColumnHidden(FileTableModel::Folder));
+    const QAbstractItemModel& rows = *recordingsTable(w).model();
     const QModelIndex cell = rows.index(2, FileTableModel::Folder);
     EXPECT_EQ(std::tuple(cell.data().toString(), cell.data(Qt::ToolTipRole).toString(),
                          rows.headerData(FileTableModel::Folder, Qt::Horizontal).toString()),
@@ -280,7 +280,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     ASSERT_TRUE(waitUntil([&] { return !w.isIndexing(); }));
     w.mainMenu().clearList->trigger();
     EXPECT_EQ(ends(), 0);
-    EXPECT_TRUE(w.tableView->isColumnHidden(FileTableModel::Folder));
+    EXPECT_TRUE(recordingsTable(w).isColumnHidden(FileTableModel::Folder));
 }
 
 // The red line runs through every fix, so the markers sit on it at any zoom, and a

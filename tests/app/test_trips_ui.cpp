@@ -63,10 +63,10 @@ protected:
         ASSERT_TRUE(blind.open(QIODevice::WriteOnly) && blind.write(noVideo) == noVideo.size());
         blind.close();
         ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-        ASSERT_EQ(w.tableView->model()->rowCount(), 7);
+        ASSERT_EQ(recordingsTable(w).model()->rowCount(), 7);
     }
     QString cell(int row, int column, int role = Qt::DisplayRole) {
-        return w.tableView->model()->index(row, column).data(role).toString();
+        return recordingsTable(w).model()->index(row, column).data(role).toString();
     }
 
     QTemporaryDir tmp;
@@ -96,7 +96,7 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
             shown << cell(row, column) << cell(row, column, Qt::ToolTipRole);
         EXPECT_EQ(shown, rows[row]);
         // One band for the second trip only.
-        EXPECT_EQ(w.tableView->model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3) << row;
+        EXPECT_EQ(recordingsTable(w).model()->index(row, 0).data(Qt::BackgroundRole).isValid(), row == 3) << row;
     }
     // The band is a tint of the palette's base: dark under a dark palette, where light text stays readable on it.
     const QPalette light = QGuiApplication::palette();
@@ -104,9 +104,9 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
     dark.setColor(QPalette::Base, QColor(30, 30, 30));
     dark.setColor(QPalette::Text, QColor(230, 230, 230));
     QApplication::setPalette(dark);
-    EXPECT_LT(w.tableView->model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 80);
+    EXPECT_LT(recordingsTable(w).model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 80);
     QApplication::setPalette(light);
-    EXPECT_GT(w.tableView->model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 180);
+    EXPECT_GT(recordingsTable(w).model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 180);
     EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
     EXPECT_EQ(cell(5, FileTableModel::File, Qt::ToolTipRole), "Empty file");
     // Nor have they statistics of their own, or a trip's.
@@ -170,7 +170,7 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
         SCOPED_TRACE(row);
         w.playTheVideo(row);
         std::vector<double> marks;
-        for (auto* s : w.hostView->chart()->series())
+        for (auto* s : chartView(w).chart()->series())
             if (s->name() == "Event mark") {
                 for (const QPointF& p : static_cast<QLineSeries*>(s)->points()) marks.push_back(p.x());
                 EXPECT_TRUE(s->property("toolTip").toString().startsWith("0:12 hard-braking, ") &&
@@ -205,7 +205,7 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     w.playTheVideo(3);
     clickEvent(w, 0);
     EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
-    EXPECT_EQ(w.tableView->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 1);
     ASSERT_TRUE(w.session().recording());
     EXPECT_EQ(w.session().recording()->pendingSeek, std::optional<double>(7));
 
@@ -305,9 +305,9 @@ TEST(OtherCamerasWindow, RowsNameTheirCameraAndPlayWithTheirOwnNumbers) {
     ViewController w{MpvPlayer::Output::None};
     ASSERT_TRUE(openIndexed(w, {tmp.path()}));
     const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
-        return w.tableView->model()->index(row, column).data(role).toString();
+        return recordingsTable(w).model()->index(row, column).data(role).toString();
     };
-    ASSERT_EQ(w.tableView->model()->rowCount(), 4);
+    ASSERT_EQ(recordingsTable(w).model()->rowCount(), 4);
     EXPECT_EQ((QStringList{cell(0, FileTableModel::Camera), cell(2, FileTableModel::Camera), cell(3, FileTableModel::Camera)}),
               (QStringList{"GoPro GPMF", "Novatek", "Ambarella"}));
     EXPECT_EQ((QStringList{cell(0, FileTableModel::Time), cell(0, FileTableModel::Date), cell(2, FileTableModel::Time)}),
@@ -331,7 +331,7 @@ TEST(OtherCamerasWindow, RowsNameTheirCameraAndPlayWithTheirOwnNumbers) {
     // Novatek has no G-sensor: its chart shows the speed instead of three empty lines.
     w.playTheVideo(2);
     QStringList lines;
-    for (QAbstractSeries* s : w.hostView->chart()->series())
+    for (QAbstractSeries* s : chartView(w).chart()->series())
         if (auto* line = qobject_cast<QLineSeries*>(s); line && line->count() > 0) lines << line->name();
     EXPECT_EQ(lines.size(), 1) << lines.join(", ").toStdString();
 }

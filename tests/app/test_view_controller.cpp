@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QValueAxis>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -37,6 +38,12 @@ public:
 };
 
 bool indexed(TestWindow& w) { return waitUntil([&] { return !w.isIndexing(); }); }
+
+// Where the chart's time axis ends: the recording's last sample.
+double timeAxisMax(QWidget& w) {
+    const auto* axis = qobject_cast<const QValueAxis*>(chartView(w).chart()->axes(Qt::Horizontal).value(0));
+    return axis ? axis->max() : -1.0;
+}
 
 int plotCount(QChartView* view) {
     int n = 0;
@@ -88,7 +95,7 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     EXPECT_TRUE(log.contains("waitting for complte") && log.contains("Wait for complete"));
     w.playTheVideo(0);  // not indexed yet
     EXPECT_TRUE(log.contains("NotLoading..."));
-    EXPECT_EQ(plotCount(w.hostView), 0);
+    EXPECT_EQ(plotCount(&chartView(w)), 0);
 
     ASSERT_TRUE(indexed(w));
     EXPECT_EQ(progress(w), "2 rows, 2/2, 2/2");
@@ -104,8 +111,8 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     };
     QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, centre(1));
     EXPECT_EQ(highlightedAndPlaying(), std::pair(1, QStringLiteral("REC_0002.MP4 - dashcam-viewer")));
-    EXPECT_EQ(plotCount(w.hostView), 3);
-    EXPECT_EQ(w.draw_Graph->max_num, 30u);
+    EXPECT_EQ(plotCount(&chartView(w)), 3);
+    EXPECT_EQ(timeAxisMax(w), 30.0);  // a sample a second
 
     // Dropped files (a folder among them ignored) add their rows below; the first rows stay playable.
     dropOn(table, {QUrl::fromLocalFile(more.path()), rec, notes});
@@ -114,7 +121,7 @@ TEST(ViewController, OpensAFolderTakesDropsAndPlaysIndexedRowsOnly) {
     EXPECT_EQ((QStringList{cell(w, 2, 0), cell(w, 3, 0), cell(w, 2, 1), cell(w, 3, 1)}),
               (QStringList{"REC_0100.MP4", "notes.txt", "00:05", "0:0"}));
     w.playTheVideo(0);
-    EXPECT_EQ(w.draw_Graph->max_num, 125u);
+    EXPECT_EQ(timeAxisMax(w), 125.0);
     EXPECT_EQ(table.selectionModel()->selectedRows().value(0).row(), 1);  // reloads keep the selection
 
     // However the highlight moves, the highlighted row is the one that plays: a drag
@@ -292,11 +299,11 @@ TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const auto click = [&](int row) {
-        QTest::mouseClick(w.tableView->viewport(), Qt::LeftButton, {},
-                          w.tableView->visualRect(w.tableView->model()->index(row, 0)).center());
+        QTest::mouseClick(recordingsTable(w).viewport(), Qt::LeftButton, {},
+                          recordingsTable(w).visualRect(recordingsTable(w).model()->index(row, 0)).center());
     };
     const auto highlightedAndPlaying = [&] {
-        return std::pair(w.tableView->selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
+        return std::pair(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
     };
     const VideoPanel& video = *w.findChild<VideoPanel*>();
     const MediaPlayer& player = w.session().player();

@@ -59,7 +59,7 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
         SCOPED_TRACE(target);
         const std::optional<QPoint> at = w.chartSteering().viewportPointFor(target);
         ASSERT_TRUE(at);
-        QTest::mouseClick(w.hostView->viewport(), Qt::LeftButton, {}, *at);
+        QTest::mouseClick(chartView(w).viewport(), Qt::LeftButton, {}, *at);
         ASSERT_TRUE(waitUntil([&] { return std::abs(seconds(player.currentTime()) - target) < 0.15; }, 5000))
             << "at " << seconds(player.currentTime());
         QTest::qWait(100);  // the seek's tick
