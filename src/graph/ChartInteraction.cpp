@@ -50,7 +50,7 @@ ChartInteraction::ChartInteraction(QChartView* view, Draw_Graph* graph, QObject*
     const QPen markPen(QColor(200, 110, 0), 1.5);
     inLine_ = scene->addLine(QLineF(), markPen);
     outLine_ = scene->addLine(QLineF(), markPen);
-    cursorLine_ = scene->addLine(QLineF(), QPen(QColor(40, 40, 40), 1.5));
+    cursorLine_ = scene->addLine(QLineF(), QPen(view->palette().color(QPalette::Text), 1.5));
     // Over the chart, which every build adds to the scene anew.
     spanBand_->setZValue(10), inLine_->setZValue(11), outLine_->setZValue(11), cursorLine_->setZValue(12);
     for (QGraphicsItem* item : std::initializer_list<QGraphicsItem*>{spanBand_, inLine_, outLine_, cursorLine_}) {
@@ -81,6 +81,8 @@ ChartInteraction::~ChartInteraction() {
 
 void ChartInteraction::chartBuilt(bool sameSeries) {
     if (!sameSeries) cursor_.reset();
+    // Every build takes the palette anew, so the cursor follows a theme change too.
+    cursorLine_->setPen(QPen(view_->palette().color(QPalette::Text), 1.5));
     if (QChart* chart = view_->chart())
         connect(chart, &QChart::plotAreaChanged, this, &ChartInteraction::place, Qt::UniqueConnection);
     place();

@@ -184,6 +184,14 @@ TEST_F(ChartSteering, CursorAndSpanFollowTheTimeAndTheSize) {
     EXPECT_FALSE(steering.cursorItem()->isVisible());  // an empty chart has no time to show
     EXPECT_FALSE(steering.spanItem()->isVisible());
     EXPECT_FALSE(steering.viewportPointFor(3.0));
+
+    // On a dark theme the cursor is drawn in its text colour, not black on black.
+    QPalette dark = view.palette();
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(235, 235, 235));
+    view.setPalette(dark);
+    graph.setGsensorGraph(&view, false);
+    EXPECT_EQ(steering.cursorItem()->pen().color(), QColor(235, 235, 235));
 }
 
 TEST_F(ChartSteering, ClickDragAndHover) {
