@@ -82,9 +82,10 @@ void ClipExportAction::run(const std::optional<clips::TimelineMark>& in, const s
         samples.push_back(telemetry::samplesOf(*record));
         request.telemetry.push_back(clips::telemetryOf(*record));
         request.channels.emplace_back();
-        // A channel gone since the card was opened leaves the clip with the main one alone.
+        // A channel gone since the card was opened, or without a picture, leaves the clip
+        // with the main one alone.
         for (const RowChannel& channel : library_.rowChannels.value(row).mid(1))
-            if (telemetry::unreadableReason(channel.path.toStdString()).empty()) request.channels.back().push_back(channel.path);
+            if (clips::channelLeftOutReason(channel.path).isEmpty()) request.channels.back().push_back(channel.path);
     }
     const auto pieces = clips::planClip(durations, span.from, span.to);
     if (!pieces) return tell(tr("The marked span is empty."));

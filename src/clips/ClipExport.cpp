@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "FileBytes.h"
+#include "VideoTrack.h"
 
 namespace clips {
 namespace {
@@ -54,6 +55,14 @@ QString concatList(const ClipRequest& request, const QStringList& inputs) {
         list += "file " + quoted(inputs.at(qsizetype(p.file))) + "\ninpoint " + seconds(p.in) + "\noutpoint " +
                 seconds(p.out) + "\n";
     return list;
+}
+
+QString channelLeftOutReason(const QByteArray& path) {
+    if (const std::string why = telemetry::unreadableReason(path.toStdString()); !why.empty())
+        return "cannot read: " + QString::fromLocal8Bit(why.c_str());
+    // ffmpeg would fail the whole clip on a stream it cannot find.
+    if (mp4::hasVideoTrack(path.toStdString()) == false) return QStringLiteral("has no video");
+    return {};
 }
 
 qsizetype channelInput(const ClipRequest& request, size_t file, size_t channel) {

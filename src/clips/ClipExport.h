@@ -46,6 +46,10 @@ struct ClipRequest {
     ClipLayout layout = ClipLayout::PictureInPicture;
 };
 
+// Why a moment's other channel cannot join a clip (it cannot be read, or has no
+// picture, as when a camera lost the rear's video), or empty when it can.
+QString channelLeftOutReason(const QByteArray& path);
+
 // The input name of file's channel-th other channel: these follow the files' own in inputs.
 qsizetype channelInput(const ClipRequest& request, size_t file, size_t channel);
 

@@ -32,7 +32,7 @@ Row rowOf(const RecordingRecord& record, const std::string& path, const QByteArr
                          double(record->duration) / record->timescale};
         row.camera = QStringLiteral("Ambarella");
         row.length = lengthText(*record), row.date = dateText(*record);
-        row.problem = rowProblem(*record, {}, hasVideoTrack(file));
+        row.problem = rowProblem(*record, {}, mp4::hasVideoTrack(file.toStdString()));
         return row;
     }
     const std::string unreadable = telemetry::unreadableReason(path);
@@ -47,7 +47,7 @@ Row rowOf(const RecordingRecord& record, const std::string& path, const QByteArr
             if (auto* samples = std::get_if<std::vector<telemetry::Sample>>(&read.result)) {
                 row.date = dateText(*samples);
                 row.telemetry = {std::make_shared<const std::vector<telemetry::Sample>>(std::move(*samples)), seconds};
-                row.problem = hasVideoTrack(file) == false ? QObject::tr("No video track") : QString();
+                row.problem = mp4::hasVideoTrack(file.toStdString()) == false ? QObject::tr("No video track") : QString();
             } else {
                 row.problem = textOf(std::get<telemetry::ReadFailure>(read.result).reason);
             }
@@ -56,7 +56,7 @@ Row rowOf(const RecordingRecord& record, const std::string& path, const QByteArr
     }
     row.length = lengthText(*record), row.date = dateText(*record);
     const bool scanned = record->isSupportSubtitle == 1;
-    row.problem = rowProblem(*record, unreadable, scanned ? hasVideoTrack(file) : std::nullopt);
+    row.problem = rowProblem(*record, unreadable, scanned ? mp4::hasVideoTrack(file.toStdString()) : std::nullopt);
     if (scanned) row.telemetry.seconds = double(record->duration) / record->timescale;
     return row;
 }

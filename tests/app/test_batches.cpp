@@ -104,7 +104,7 @@ TEST(VideoTrack, FoundByItsHandlerAndNotGuessedInABrokenMovieBox) {
         QFile out(tmp.filePath("x.MP4"));
         EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size());
         out.close();
-        return hasVideoTrack(bytesOf(out.fileName()));
+        return mp4::hasVideoTrack(bytesOf(out.fileName()).toStdString());
     };
     QByteArray noVideo = whole;  // the video track made a free box
     noVideo.replace(noVideo.indexOf("trak", noVideo.indexOf("moov")), 4, "free");
@@ -116,5 +116,5 @@ TEST(VideoTrack, FoundByItsHandlerAndNotGuessedInABrokenMovieBox) {
     EXPECT_EQ(hasVideo(oversized), std::nullopt);
     EXPECT_EQ(hasVideo(whole.left(whole.indexOf("moov") + 100)), std::nullopt);  // cut short
     EXPECT_EQ(hasVideo({}), std::nullopt);
-    EXPECT_EQ(hasVideoTrack(bytesOf(tmp.filePath("missing.MP4"))), std::nullopt);
+    EXPECT_EQ(mp4::hasVideoTrack(bytesOf(tmp.filePath("missing.MP4")).toStdString()), std::nullopt);
 }

@@ -349,6 +349,29 @@ TEST_F(ClipFiles, ChannelsComposedAsAsked) {
         for (const auto& [x, y] : cases[i].notYellow) EXPECT_FALSE(yellowAt(rgb, width, x, y)) << x << "," << y;
         EXPECT_NEAR(std::stod(probe(clip, "stream=duration")), 1.4, 0.1);
     }
+    // A rear whose video the camera lost is left out, said so, and the clip still comes out.
+    std::vector<fs::path> rears;
+    for (const auto& entry : fs::directory_iterator(card / "DCIM" / "Movie"))
+        if (entry.path().filename().string().ends_with("R.MP4")) rears.push_back(entry.path());
+    ASSERT_FALSE(rears.empty());
+    std::sort(rears.begin(), rears.end());
+    {
+        std::ifstream in(rears.front(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const size_t track = bytes.find("trak", bytes.find("moov"));
+        ASSERT_NE(track, std::string::npos);
+        bytes.replace(track, 4, "free");
+        std::ofstream(rears.front(), std::ios::binary | std::ios::trunc) << bytes;
+    }
+    const std::string blind = out("blind-rear.mp4");
+    const auto run = runTool({"clip", "--from", "0.2", "--to", "0.8", "--channels", "all", "-o", blind, card.string()},
+                             dir_->path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find(rears.front().string() + ": warning: has no video; left out"), std::string::npos) << run.err;
+    int blindWidth = 0;
+    EXPECT_FALSE(yellowAt(frame(blind, &blindWidth), 160, 126, 92));
+    EXPECT_EQ(blindWidth, 160);
+
     // Asked wrongly: nothing written.
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--channels", "both"}, {"--layout", "grid"},
                                                 {"--channels", "all", "--fast"}}) {

@@ -371,11 +371,11 @@ int writeClip(const std::vector<std::string>& files, const std::vector<std::vect
         request.files.push_back(QByteArray::fromStdString(files[i]));
         request.channels.emplace_back();
         for (const std::string& channel : options.allChannels ? channels[i] : std::vector<std::string>{}) {
-            // A channel that cannot be read leaves the clip with its main one alone.
-            if (const std::string reason = telemetry::unreadableReason(channel); !reason.empty())
-                printError(shown(channel) + QLatin1String(": warning: cannot read: ") + QString::fromLocal8Bit(reason.c_str()) +
-                           QLatin1String("; left out"));
-            else request.channels.back().push_back(QByteArray::fromStdString(channel));
+            // A channel that cannot be read or has no picture leaves the clip with its main one alone.
+            const QByteArray path = QByteArray::fromStdString(channel);
+            if (const QString reason = clips::channelLeftOutReason(path); !reason.isEmpty())
+                printError(shown(channel) + QLatin1String(": warning: ") + reason + QLatin1String("; left out"));
+            else request.channels.back().push_back(path);
         }
         if (!options.strip) request.telemetry.push_back(clips::telemetryOf(records.back()));
     }
