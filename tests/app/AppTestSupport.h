@@ -24,12 +24,24 @@
 #include <vector>
 
 #include "Drive.h"
+#include "Extract_Subtitle.h"
 #include "Log.h"
 #include "MapInterface.h"
 #include "MapWidget.h"
 #include "QtPrinters.h"
 #include "StatisticsForm.h"
+#include "SubtitleTrackReader.h"
 #include "SyntheticMp4.h"
+
+// A recording as the scan reads it from its file, read by the test itself: what the
+// window shows for it is checked against this, never against the window's own copy.
+inline telemetry::Class_Video_Info recordingInFile(const QByteArray& path) {
+    telemetry::Class_Video_Info record;
+    telemetry::Extract_Subtitle().ExtractSubtitle(record, path.toStdString());
+    return record;
+}
+inline telemetry::Class_Video_Info recordingInFile(const QString& path) { return recordingInFile(QFile::encodeName(path)); }
+inline std::vector<telemetry::Sample> samplesInFile(const QString& path) { return telemetry::samplesOf(recordingInFile(path)); }
 
 // A synthetic recording of the given telemetry lines, one a second, at a path in
 // the file system's bytes.
@@ -167,6 +179,12 @@ inline bool dropOn(QAbstractScrollArea& target, const QList<QUrl>& urls) {
 template <class Window>
 bool openIndexed(Window& w, const QStringList& paths) {
     return w.openPaths(paths) && waitUntil([&] { return !w.isIndexing(); });
+}
+
+// The row of the recording chosen last (opening, playing or failed), or -1.
+template <class Window>
+int openRow(Window& w) {
+    return w.session().recording() ? int(w.session().recording()->row) : -1;
 }
 
 // A window (of a test's own subclass, or not) that asks this routing server; empty: routing off.

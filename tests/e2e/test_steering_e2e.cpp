@@ -41,7 +41,7 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     actionNamed(w, "&Play/Pause").trigger();
     ASSERT_TRUE(waitUntil([&] { return !player.isPlaying(); }, 5000));
 
-    const auto& record = *w.library.currentStorageVideo.video_list.at(0);
+    const telemetry::Class_Video_Info record = recordingInFile(dir.filePath("REC_0001.MP4"));
     for (const int sample : {5, 2}) {
         SCOPED_TRACE(sample);
         const auto fix = telemetry::positionFix((*record.array_SubtileInfo).at(size_t(sample)));
