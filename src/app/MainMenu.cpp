@@ -6,8 +6,10 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <tuple>
 
 #include "ChannelGraph.h"
+#include "FileTableView.h"
 #include "PlaybackSpeed.h"
 
 MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
@@ -97,6 +99,23 @@ MainMenu::MainMenu(QMainWindow* window) : QObject(window), window_(window) {
     choice(mainChannels, tr("&Rear Large"), QStringLiteral("rear"));
     choice(mainChannels, tr("&Interior Large"), QStringLiteral("interior"));
     mainChannels->actions().constFirst()->setChecked(true);
+    // Not kept between runs: a table that opens with rows hidden would look like a card
+    // missing its recordings.
+    view->addSeparator();
+    rowFilters = new QActionGroup(this);
+    const std::tuple<const char*, QString, RowFilter> filters[] = {
+        {"filterAll", tr("&All Recordings"), RowFilter::All},
+        {"filterEvents", tr("&Events Only"), RowFilter::EventsOnly},
+        {"filterParking", tr("&Parking Only"), RowFilter::ParkingOnly},
+    };
+    for (const auto& [name, text, filter] : filters) {
+        QAction* a = add(view, text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(true);
+        a->setData(int(filter));
+        rowFilters->addAction(a);
+    }
+    rowFilters->actions().constFirst()->setChecked(true);
 
     QMenu* help = bar->addMenu(tr("&Help"));
     shortcuts = add(help, tr("&Keyboard Shortcuts"));

@@ -57,6 +57,7 @@ public:
     QAction* speedTrace;  // checkable: speed on the chart, on its own axis
     QActionGroup* channelLayouts;  // picture in picture, side by side; data the ChannelLayout
     QActionGroup* mainChannels;    // front, rear, interior: the channel shown large; data its name
+    QActionGroup* rowFilters;      // all, events only, parking only: the rows the table shows; data the RowFilter
     // Help
     QAction* shortcuts;
     QAction* about;

@@ -20,6 +20,7 @@
 #include "MpvVideoWidget.h"
 #include "PlaybackSession.h"
 #include "PlaybackSpeed.h"
+#include "RowFilterChoice.h"
 #include "SettingsStore.h"
 #include "SnapshotAction.h"
 #include "StatisticsForm.h"
@@ -110,6 +111,7 @@ void ViewController::buildWindow() {
 void ViewController::connectSession() {
     connect(session_, &PlaybackSession::closed, this, &ViewController::clearShownRecording);
     connectChannelChoice(*menu_, *session_, *statusBar());
+    connectRowFilter(*menu_, *tableView, *session_, *statusBar());
     connect(session_, &PlaybackSession::opening, this, [this](int32_t, const QString& name) {
         setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(name));
         playerView->showMessage(tr("Opening %1…").arg(name));

@@ -10,6 +10,34 @@
 #include "DriveIndex.h"
 #include "RowText.h"
 
+namespace {
+
+// In the order the Channels column lists them, whatever channel is main, so that rows read alike.
+const struct {
+    const char* channel;  // as a row names it
+    const char* letter;  // the channel's name's first letter, in the Channels column
+    const char* name;
+} kChannels[] = {
+    {"front", QT_TRANSLATE_NOOP("FileTableModel", "F"), QT_TRANSLATE_NOOP("FileTableModel", "front")},
+    {"rear", QT_TRANSLATE_NOOP("FileTableModel", "R"), QT_TRANSLATE_NOOP("FileTableModel", "rear")},
+    {"interior", QT_TRANSLATE_NOOP("FileTableModel", "I"), QT_TRANSLATE_NOOP("FileTableModel", "interior")},
+};
+
+// "F R" and "front, rear" for a front and rear pair; nothing for a row of one channel,
+// as most rows of most cameras are.
+QString channelsText(const QList<RowChannel>& channels, bool letters) {
+    if (channels.size() < 2) return {};
+    QStringList texts;
+    for (const auto& c : kChannels) {
+        const bool has = std::any_of(channels.begin(), channels.end(),
+                                     [&c](const RowChannel& r) { return r.channel == QLatin1String(c.channel); });
+        if (has) texts << (letters ? FileTableModel::tr(c.letter) : FileTableModel::tr(c.name));
+    }
+    return texts.join(letters ? QStringLiteral(" ") : QStringLiteral(", "));
+}
+
+}  // namespace
+
 FileTableModel::FileTableModel(const RecordingLibrary& library, QObject* parent)
     : QAbstractTableModel(parent), library_(library) {}
 
@@ -20,6 +48,8 @@ void FileTableModel::reloadRows(int first, int last) {
         severalFolders_ = rowsFromSeveralFolders(library_.arrayTable_Folder);
         anyKind_ = std::any_of(library_.arrayTable_Kind.begin(), library_.arrayTable_Kind.end(),
                                [](const QString& kind) { return !kind.isEmpty(); });
+        anyChannels_ = std::any_of(library_.rowChannels.begin(), library_.rowChannels.end(),
+                                   [](const QList<RowChannel>& channels) { return channels.size() > 1; });
         beginInsertRows({}, shownRows_, rows - 1);
         shownRows_ = rows;
         endInsertRows();
@@ -34,6 +64,7 @@ void FileTableModel::clear() {
     shownRows_ = 0;
     severalFolders_ = false;
     anyKind_ = false;
+    anyChannels_ = false;
     endResetModel();
 }
 
@@ -67,7 +98,9 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     // The name may show elided: the whole path, as one row among many folders needs it.
     if (role == Qt::ToolTipRole && index.column() == File && !library_.arrayTable_Folder.value(row).isEmpty())
         return QDir(library_.arrayTable_Folder.value(row)).filePath(library_.arrayTable_Files.value(row));
+    if (role == Qt::ToolTipRole && index.column() == Channels) return channelsText(library_.rowChannels.value(row), false);
     if (role == SortRole) return sortValue(index);
+    if (role == MarksRole) return marks(row);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
     case File: return library_.arrayTable_Files.value(row);
@@ -75,6 +108,7 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     case Date: return library_.arrayTable_Date.value(row);
     case Trip: return drive ? drives_->tripText(row) : QString();
     case Event: return drive ? drives_->eventText(row) : QString();
+    case Channels: return channelsText(library_.rowChannels.value(row), true);
     case Folder: {
         // Where on the card: from the opened folder's name down.
         if (const QString place = library_.arrayTable_Place.value(row); !place.isEmpty()) return place;
@@ -98,8 +132,18 @@ QVariant FileTableModel::sortValue(const QModelIndex& index) const {
     }
 }
 
+int FileTableModel::marks(int row) const {
+    // An event is one the camera protected or one found in the telemetry: either is what a
+    // driver looks for after a knock, and a camera that protects none still has the G events.
+    // The kind's text is CardRows' own, translated as it is there.
+    const QString kind = library_.arrayTable_Kind.value(row);
+    const bool found = drives_ && !drives_->eventText(row).isEmpty();
+    return (kind == QObject::tr("Event") || found ? EventRow : 0) | (kind == QObject::tr("Parking") ? ParkingRow : 0);
+}
+
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "Folder", "Camera", "Kind"};
+    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "", "Folder", "Camera", "Kind"};
+    if (section == Channels) return tr("Channels");
     return section >= 0 && section < ColumnCount ? QVariant(QString::fromUtf8(titles[section])) : QVariant();
 }

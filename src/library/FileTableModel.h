@@ -12,9 +12,12 @@ class DriveIndex;
 class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { File, Time, Date, Trip, Event, Folder, Camera, Kind, ColumnCount };
+    enum Column { File, Time, Date, Trip, Event, Channels, Folder, Camera, Kind, ColumnCount };
     // A cell's value to sort by: numbers where the text holds one (a length, a trip's number).
     static constexpr int SortRole = Qt::UserRole;
+    // A row's RowMarks, which the View menu's filters go by.
+    static constexpr int MarksRole = Qt::UserRole + 1;
+    enum RowMark { EventRow = 1, ParkingRow = 2 };
 
     explicit FileTableModel(const RecordingLibrary& library, QObject* parent = nullptr);
     // The trips and events the Trip and event columns show; none until set.
@@ -31,6 +34,8 @@ public:
     bool severalFolders() const { return severalFolders_; }
     // Whether any row shown is of a kind the camera told (normal, event, ...).
     bool anyKind() const { return anyKind_; }
+    // Whether any row shown has more than one channel.
+    bool anyChannels() const { return anyChannels_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -39,10 +44,12 @@ public:
 
 private:
     QVariant sortValue(const QModelIndex& index) const;
+    int marks(int row) const;
 
     const RecordingLibrary& library_;
     int shownRows_ = 0;
     bool severalFolders_ = false;
     bool anyKind_ = false;
+    bool anyChannels_ = false;
     const DriveIndex* drives_ = nullptr;
 };

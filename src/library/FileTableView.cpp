@@ -15,7 +15,30 @@ namespace {
 bool offersFiles(const QMimeData* mime) { return mime && mime->hasUrls() && !droppedFiles(mime->urls()).isEmpty(); }
 }  // namespace
 
-FileTableView::FileTableView(QWidget* parent) : QTableView(parent), sorted_(new QSortFilterProxyModel(this)) {
+// The rows in the order the user chose, those the filter lets through. A row's marks
+// change as its events are found: the proxy filters a changed row again by itself.
+class ShownRows : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    RowFilter filter() const { return filter_; }
+    void setFilter(RowFilter filter) {
+        filter_ = filter;
+        invalidateRowsFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        if (filter_ == RowFilter::All) return true;
+        const int marks = sourceModel()->index(row, 0, parent).data(FileTableModel::MarksRole).toInt();
+        return marks & (filter_ == RowFilter::EventsOnly ? FileTableModel::EventRow : FileTableModel::ParkingRow);
+    }
+
+private:
+    RowFilter filter_ = RowFilter::All;
+};
+
+FileTableView::FileTableView(QWidget* parent) : QTableView(parent), sorted_(new ShownRows(this)) {
     setAccessibleName(tr("Recordings"));
     // Tab leaves the table: moving from cell to cell would go from row to row, each one played.
     setTabKeyNavigation(false);
@@ -39,6 +62,9 @@ FileTableView::FileTableView(QWidget* parent) : QTableView(parent), sorted_(new 
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DropOnly);
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(sorted_, signal, this, &FileTableView::rowCountsChanged);
+    connect(sorted_, &QAbstractItemModel::modelReset, this, &FileTableView::rowCountsChanged);
 }
 
 void FileTableView::setModel(QAbstractItemModel* model) {
@@ -56,7 +82,10 @@ void FileTableView::setModel(QAbstractItemModel* model) {
     const auto showFolders = [this, files] {
         setColumnHidden(FileTableModel::Folder, !files->severalFolders());
         setColumnHidden(FileTableModel::Kind, !files->anyKind());
+        setColumnHidden(FileTableModel::Channels, !files->anyChannels());
     };
+    // A row the filter hides is still one of all the rows.
+    connect(files, &QAbstractItemModel::rowsInserted, this, &FileTableView::rowCountsChanged);
     connect(files, &QAbstractItemModel::rowsInserted, this, showFolders);
     connect(files, &QAbstractItemModel::modelReset, this, showFolders);
     showFolders();
@@ -72,10 +101,25 @@ void FileTableView::selectRowQuietly(int row) {
 }
 
 int FileTableView::shownNeighbour(int row, int delta) const {
-    if (!sorted_->sourceModel()) return -1;
-    const QModelIndex shown = sorted_->mapFromSource(sorted_->sourceModel()->index(row, 0));
-    return shown.isValid() ? sourceRow(sorted_->index(shown.row() + delta, 0)) : -1;
+    const QAbstractItemModel* all = sorted_->sourceModel();
+    if (!all) return -1;
+    const QModelIndex shown = sorted_->mapFromSource(all->index(row, 0));
+    if (shown.isValid()) return sourceRow(sorted_->index(shown.row() + delta, 0));
+    if (delta == 0) return -1;
+    // The row playing was filtered out: the shown order does not place it.
+    for (int next = row + (delta > 0 ? 1 : -1); next >= 0 && next < all->rowCount(); next += delta > 0 ? 1 : -1)
+        if (sorted_->mapFromSource(all->index(next, 0)).isValid()) return next;
+    return -1;
 }
+
+void FileTableView::setRowFilter(RowFilter filter) {
+    if (filter == sorted_->filter()) return;
+    sorted_->setFilter(filter);
+}
+
+RowFilter FileTableView::rowFilter() const { return sorted_->filter(); }
+int FileTableView::shownRowCount() const { return sorted_->rowCount(); }
+int FileTableView::allRowCount() const { return sorted_->sourceModel() ? sorted_->sourceModel()->rowCount() : 0; }
 
 int FileTableView::sourceRow(const QModelIndex& shown) const {
     const QModelIndex source = sorted_->mapToSource(shown);
@@ -130,6 +174,18 @@ void FileTableView::fixColumnWidths(const QStringList& samples) {
         header->setSectionResizeMode(i + 1, QHeaderView::Fixed);
         header->resizeSection(i + 1, text + padding);
     }
+}
+
+void FileTableView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+    // The filter hides the row playing: the view would highlight the next row instead, and so
+    // play it. The row playing plays on, highlighted nowhere.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.parent() == parent && current.row() >= start && current.row() <= end) {
+        quiet_ = true;
+        selectionModel()->clear();
+        quiet_ = false;
+    }
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void FileTableView::dragEnterEvent(QDragEnterEvent* event) {

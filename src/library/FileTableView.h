@@ -8,7 +8,10 @@
 #include <QTableView>
 #include <QUrl>
 
-class QSortFilterProxyModel;
+class ShownRows;
+
+// Which rows the table shows: the View menu's choice.
+enum class RowFilter { All, EventsOnly, ParkingOnly };
 
 class FileTableView : public QTableView {
     Q_OBJECT
@@ -18,8 +21,16 @@ public:
     // Selects a row from code, without asking (the end of a recording opens the
     // next one itself).
     void selectRowQuietly(int row);
-    // The row shown delta rows on from a row; -1 past either end.
+    // The row shown delta rows on from a row; -1 past either end. From a row the
+    // filter hides, the nearest shown one beyond it in the model's order.
     int shownNeighbour(int row, int delta) const;
+
+    // Shows only the rows the filter lets through; the model keeps all of them.
+    void setRowFilter(RowFilter filter);
+    RowFilter rowFilter() const;
+    // The rows shown, and all the model's.
+    int shownRowCount() const;
+    int allRowCount() const;
 
     // Gives column i + 1 the width of samples[i] (or of its title, if wider) and the
     // first column the rest: measuring every row's text as rows change would cost
@@ -36,6 +47,8 @@ signals:
     void rowAboutToBeSelected(int row);
     // Files (not folders) dropped on the table, in drop order.
     void filesDropped(const QList<QUrl>& urls);
+    // The rows shown or all the rows may count otherwise.
+    void rowCountsChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -46,12 +59,13 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 private:
     void selectionMoved();
     int sourceRow(const QModelIndex& shown) const;
 
-    QSortFilterProxyModel* sorted_;
+    ShownRows* sorted_;
 
     // The view also moves its cursor when it gains focus without a current row;
     // only a key's move is the user's.

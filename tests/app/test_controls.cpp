@@ -16,6 +16,7 @@
 #include <QValueAxis>
 
 #include "AppTestSupport.h"
+#include "Card.h"
 #include "FileTableModel.h"
 #include "FileTableView.h"
 #include "MainMenu.h"
@@ -23,7 +24,9 @@
 #include "PlaybackSpeed.h"
 #include "RecentPaths.h"
 #include "PlaybackSession.h"
+#include "Process.h"
 #include "ViewController.h"
+#include <QStatusBar>
 
 TEST(PlaybackSpeed, StepsOverTheLadderAndHoldsAtItsEnds) {
     struct Case {
@@ -159,6 +162,104 @@ TEST_F(Controls, TheTableSortsByValueAndPlaysInTheShownOrder) {
         step();
         EXPECT_EQ(playing(), QString::fromUtf8(shown));
     }
+}
+
+// Events Only, chosen before the folder opens, keeps the rows whose events are found as
+// they are indexed; the status bar counts them. Next and Previous walk the rows shown,
+// also from a recording whose row the filter hid while it played on.
+TEST_F(Controls, EventsOnlyShowsTheRowsWithEventsAndNextWalksThem) {
+    QTemporaryDir tmp;
+    testgen::DriveOptions drive;
+    drive.incidents = {{testgen::Incident::Pothole, 2}, {testgen::Incident::Pothole, 12}};
+    const auto cut = testgen::cutDrive(drive, {5, 5, 5}, 0);
+    for (size_t i = 0; i < cut.size(); ++i)
+        makeRecordingOf(QFile::encodeName(QDir(tmp.path()).filePath(QStringLiteral("REC_000%1.MP4").arg(i + 1))).toStdString(), cut[i]);
+    QTableView& table = recordingsTable(w);
+    const auto shownNames = [&] {
+        QStringList names;
+        for (int row = 0; row < shownRowCount(w); ++row) names << shownCell(w, row, FileTableModel::File).left(8);
+        return names.join(' ');
+    };
+    const auto note = [&] {
+        const auto* label = w.statusBar()->findChild<QLabel*>(QStringLiteral("rowFilterNote"));
+        return label && label->isVisibleTo(&w) ? label->text() : QString();
+    };
+    const auto playing = [&] {
+        return QStringLiteral("%1 %2").arg(w.windowTitle().left(8)).arg(w.session().recording() ? w.session().recording()->row : -1);
+    };
+    QAction& all = actionNamed(w, "&All Recordings");
+    QAction& events = actionNamed(w, "&Events Only");
+    EXPECT_TRUE(all.isChecked());
+    events.trigger();
+    ASSERT_TRUE(openIndexed(w, {tmp.path()}));
+    EXPECT_EQ(shownNames(), "REC_0001 REC_0003");
+    EXPECT_EQ(note(), "Showing events only: 2 of 3 recordings");
+    for (int column = 0; column < table.model()->columnCount(); ++column) {  // no room for channels where none are paired
+        const QString title = table.model()->headerData(column, Qt::Horizontal).toString();
+        EXPECT_TRUE(table.isColumnHidden(column) || title != "Channels");
+    }
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(0, 0)).center());
+    EXPECT_EQ(playing(), "REC_0001 0");
+    actionNamed(w, "&Next Recording").trigger();
+    EXPECT_EQ(playing(), "REC_0003 2");
+
+    // The row without events plays on while hidden; Next and Previous go to the rows shown beside it.
+    all.trigger();
+    EXPECT_TRUE(all.isChecked() && !events.isChecked());
+    EXPECT_EQ(note(), "");
+    actionNamed(w, "Pre&vious Recording").trigger();
+    EXPECT_EQ(playing(), "REC_0002 1");
+    events.trigger();
+    EXPECT_EQ(shownNames(), "REC_0001 REC_0003");
+    EXPECT_EQ(playing(), "REC_0002 1");
+    EXPECT_TRUE(table.selectionModel()->selectedRows().isEmpty());
+    actionNamed(w, "&Next Recording").trigger();
+    EXPECT_EQ(playing(), "REC_0003 2");
+    all.trigger();
+    actionNamed(w, "Pre&vious Recording").trigger();
+    events.trigger();
+    actionNamed(w, "Pre&vious Recording").trigger();
+    EXPECT_EQ(playing(), "REC_0001 0");
+    // Shown again, the row playing is the one highlighted.
+    all.trigger();
+    EXPECT_EQ(table.selectionModel()->selectedRows().value(0).row(), 0);
+}
+
+// A card's protected event and its parking recording, each on their own; a front and
+// rear pair reads "F R" in the Channels column, a single channel nothing.
+TEST_F(Controls, TheViewFilterShowsACardsEventsOrParkingAndEachRowItsChannels) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath("CARD");
+    testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
+    ASSERT_TRUE(openIndexed(w, {root}));
+    QTableView& table = recordingsTable(w);
+    int titled = -1;  // the column titled "Channels"
+    for (int column = 0; column < table.model()->columnCount(); ++column)
+        if (table.model()->headerData(column, Qt::Horizontal).toString() == "Channels") titled = column;
+    ASSERT_GE(titled, 0);
+    EXPECT_FALSE(table.isColumnHidden(titled));
+    // A row as "number kind channels (their names)", in the order shown.
+    const auto shownRows = [&] {
+        QStringList rows;
+        for (int row = 0; row < shownRowCount(w); ++row) {
+            const QModelIndex channels = table.model()->index(row, titled);
+            rows << QStringLiteral("%1 %2 %3 (%4)")
+                        .arg(shownCell(w, row, FileTableModel::File).mid(17, 4), shownCell(w, row, FileTableModel::Kind),
+                             channels.data().toString(), channels.data(Qt::ToolTipRole).toString());
+        }
+        rows.sort();
+        return rows;
+    };
+    EXPECT_EQ(shownRows(), (QStringList{"0001 Normal F R (front, rear)", "0002 Normal F R (front, rear)",
+                                        "0003 Event F R (front, rear)", "0004 Parking  ()"}));
+    actionNamed(w, "&Events Only").trigger();
+    EXPECT_EQ(shownRows(), QStringList{"0003 Event F R (front, rear)"});
+    actionNamed(w, "&Parking Only").trigger();
+    EXPECT_EQ(shownRows(), QStringList{"0004 Parking  ()"});
+    EXPECT_EQ(w.statusBar()->findChild<QLabel*>(QStringLiteral("rowFilterNote"))->text(), "Showing parking only: 1 of 4 recordings");
+    actionNamed(w, "&All Recordings").trigger();
+    EXPECT_EQ(shownRows().size(), 4);
 }
 
 // Tab and Shift+Tab go round the table, the events list, the transport, the chart and the

@@ -119,7 +119,7 @@ QWidget* WindowLayout::buildList(QWidget* parent, QAbstractItemModel* rows) {
     table->setTextElideMode(Qt::ElideMiddle);
     table->setModel(rows);
     table->fixColumnWidths({QStringLiteral("000:00"), QStringLiteral("0000/00/00"), QStringLiteral("00 00:00 · 00:00"),
-                            QStringLiteral("⚠")});
+                            QStringLiteral("⚠"), QStringLiteral("F R I")});
     // The name first and wide enough for a camera's date-and-time names: sharing the room the
     // fixed columns leave with the folder's, both read "2024…". Wider than that, the table scrolls.
     QHeaderView* header = table->horizontalHeader();
