@@ -143,7 +143,9 @@ int FileTableModel::marks(int row) const {
 
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"File", "Time", "Date", "Trip", "⚠", "", "Folder", "Camera", "Kind"};
-    if (section == Channels) return tr("Channels");
-    return section >= 0 && section < ColumnCount ? QVariant(QString::fromUtf8(titles[section])) : QVariant();
+    if (section == Event) return QStringLiteral("⚠");  // a sign, in every language
+    static const char* const titles[ColumnCount] = {QT_TR_NOOP("File"),     QT_TR_NOOP("Time"),   QT_TR_NOOP("Date"),
+                                                    QT_TR_NOOP("Trip"),     nullptr,              QT_TR_NOOP("Channels"),
+                                                    QT_TR_NOOP("Folder"),   QT_TR_NOOP("Camera"), QT_TR_NOOP("Kind")};
+    return section >= 0 && section < ColumnCount ? QVariant(tr(titles[section])) : QVariant();
 }
