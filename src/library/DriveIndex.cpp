@@ -15,7 +15,8 @@ void DriveIndex::update(const CurrentStorageVideo& rows, const QStringList& prob
         trips::RecordingSummary summary;
         if (ofUse) summary = trips::summarizeRecording(*row.samples, i, thresholds_, row.protectedByCamera);
         else if (row.protectedByCamera)
-            summary.events.push_back(trips::protectedEvent(row.samples ? *row.samples : std::vector<telemetry::Sample>{}, i));
+            summary.events.push_back(trips::protectedEvent(
+                row.samples ? std::span<const telemetry::Sample>(*row.samples) : std::span<const telemetry::Sample>(), i));
         summaries_.push_back(std::move(summary));
         seconds_.push_back(row.seconds);
         inTrips_.push_back(ofUse);
