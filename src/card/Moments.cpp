@@ -86,7 +86,9 @@ std::vector<size_t> driveOrder(std::span<const CardFile> files) {
         const auto group = groups.find(groupOf[i]);
         if (group == groups.end()) continue;  // merged already
         std::vector<std::deque<size_t>*> lanes;
-        const auto startOf = [&](const std::deque<size_t>* lane) { return std::pair(*files[lane->front()].start, lane->front()); };
+        const auto startOf = [&](const std::deque<size_t>* lane) {
+            return std::pair(*files[lane->front()].start, lane->front());
+        };
         for (auto& [folder, lane] : group->second) lanes.push_back(&lane);
         for (;;) {
             std::deque<size_t>* next = nullptr;

@@ -35,8 +35,9 @@ QString kindText(card::Kind kind) {
 std::vector<BatchRow> rowsOfBatch(const QByteArrayList& batch, const QByteArray& openedFolder) {
     if (batch.isEmpty()) return {};
     const QByteArray opened = openedFolder.endsWith('/') ? openedFolder : openedFolder + '/';
-    const bool fromOpened = !openedFolder.isEmpty() &&
-                            std::all_of(batch.begin(), batch.end(), [&](const QByteArray& path) { return path.startsWith(opened); });
+    const bool fromOpened = !openedFolder.isEmpty() && std::all_of(batch.begin(), batch.end(), [&](const QByteArray& path) {
+        return path.startsWith(opened);
+    });
     const QByteArray common = fromOpened ? opened : commonFolder(batch);
     // The common folder's own name stays in the relative paths: it may be the one
     // that names the kind (DCIM/Movie opened, or all files in DCIM/Movie/RO).

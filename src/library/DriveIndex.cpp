@@ -16,7 +16,8 @@ void DriveIndex::update(const CurrentStorageVideo& rows, const QStringList& prob
         if (ofUse) summary = trips::summarizeRecording(*row.samples, i, thresholds_, row.protectedByCamera);
         else if (row.protectedByCamera)
             summary.events.push_back(trips::protectedEvent(
-                row.samples ? std::span<const telemetry::Sample>(*row.samples) : std::span<const telemetry::Sample>(), i));
+                row.samples ? std::span<const telemetry::Sample>(*row.samples) : std::span<const telemetry::Sample>(),
+                i));
         summaries_.push_back(std::move(summary));
         seconds_.push_back(row.seconds);
         inTrips_.push_back(ofUse);

@@ -76,7 +76,7 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     case Trip: return drive ? drives_->tripText(row) : QString();
     case Event: return drive ? drives_->eventText(row) : QString();
     case Folder: {
-        // Where on the card: from the opened folder's name down.
+        // Where on the card: below the opened folder, or for a file in it that folder's name.
         if (const QString place = library_.arrayTable_Place.value(row); !place.isEmpty()) return place;
         const QString folder = library_.arrayTable_Folder.value(row);
         return folder == QLatin1String("/") ? folder : folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);

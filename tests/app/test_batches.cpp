@@ -62,9 +62,11 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
         return out;
     };
     EXPECT_EQ(openedFolder({bytesOf(tmp.path()), files[0]}), bytesOf(tmp.path()));
-    EXPECT_EQ(places(rowsOfBatch(card, openedFolder({bytesOf(tmp.path())}))), (QStringList{"DCIM/Movie/RO", "DCIM/Movie", ""}));
+    EXPECT_EQ(places(rowsOfBatch(card, openedFolder({bytesOf(tmp.path())}))),
+              (QStringList{"DCIM/Movie/RO", "DCIM/Movie", ""}));
     const QString name = QDir(tmp.path()).dirName();
-    EXPECT_EQ(places(rowsOfBatch(card, openedFolder(files))), (QStringList{name + "/DCIM/Movie/RO", name + "/DCIM/Movie", name}));
+    EXPECT_EQ(places(rowsOfBatch(card, openedFolder(files))),
+              (QStringList{name + "/DCIM/Movie/RO", name + "/DCIM/Movie", name}));
     EXPECT_TRUE(batchForChoice({}).isEmpty());
 }
 
