@@ -620,6 +620,10 @@
         <source>Manual</source>
         <translation>Manuell</translation>
     </message>
+    <message>
+        <source>protected by the camera</source>
+        <translation>von der Kamera geschützt</translation>
+    </message>
 </context>
 <context>
     <name>QSettings</name>

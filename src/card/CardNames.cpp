@@ -131,6 +131,12 @@ Kind kindOf(std::string_view relativePath) {
             default: return Kind::Manual;
         }
     }
+    for (auto folder = parts.folders.rbegin(); folder != parts.folders.rend(); ++folder)
+        if (const Kind kind = folderKind(*folder); kind != Kind::Unknown) return kind;
+    return Kind::Unknown;
+}
+
+Kind folderKind(std::string_view name) {
     static const std::map<std::string, Kind, std::less<>> kFolders = {
         {"NORMAL", Kind::Normal},    {"CONT_REC", Kind::Normal},     {"MOVIE", Kind::Normal},
         {"CONTINUOUS", Kind::Normal}, {"LOOP", Kind::Normal},         {"EVENT", Kind::Event},
@@ -139,10 +145,11 @@ Kind kindOf(std::string_view relativePath) {
         {"LOCK", Kind::Event},       {"LOCKED", Kind::Event},        {"SOS", Kind::Event},
         {"PARKING", Kind::Parking},  {"PARKING_REC", Kind::Parking}, {"PARK", Kind::Parking},
         {"MANUAL", Kind::Manual},    {"MANUAL_REC", Kind::Manual}};
-    for (auto folder = parts.folders.rbegin(); folder != parts.folders.rend(); ++folder)
-        if (const auto found = kFolders.find(upperCase(*folder)); found != kFolders.end()) return found->second;
-    return Kind::Unknown;
+    const auto found = kFolders.find(upperCase(name));
+    return found == kFolders.end() ? Kind::Unknown : found->second;
 }
+
+bool isChannelFolder(std::string_view name) { return channelFolder(name).has_value(); }
 
 ChannelMark channelOf(std::string_view relativePath) {
     const PathParts parts = split(relativePath);

@@ -25,6 +25,11 @@ std::string upperCase(std::string_view text);  // ASCII only: names on cards are
 // evt_rec, parking_rec, manual_rec, ...).
 Kind kindOf(std::string_view relativePath);
 
+// The kind a folder of this name holds (Normal, RO, evt_rec, ...); Unknown for any other.
+Kind folderKind(std::string_view name);
+// Whether a folder of this name holds one channel (Front, Back, ...).
+bool isChannelFolder(std::string_view name);
+
 struct ChannelMark {
     Channel channel = Channel::Front;
     bool marked = false;  // by the name or a folder; unmarked files count as front

@@ -1,6 +1,7 @@
 #include "Moments.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -60,6 +61,51 @@ Moment momentOf(std::span<const CardFile> files, const std::vector<Member>& memb
 
 }  // namespace
 
+std::vector<size_t> driveOrder(std::span<const CardFile> files) {
+    // Per group (its camera folder), per folder: the files, in walk order.
+    std::map<std::string, std::map<std::string, std::deque<size_t>>> groups;
+    std::vector<std::string> groupOf;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string_view relative = files[i].relative;
+        const size_t slash = relative.rfind('/');
+        const std::string_view folder = relative.substr(0, slash == std::string_view::npos ? 0 : slash);
+        std::string camera;
+        for (size_t start = 0; start < folder.size();) {
+            const size_t end = std::min(folder.find('/', start), folder.size());
+            const std::string_view name = folder.substr(start, end - start);
+            start = end + 1;
+            if (folderKind(name) != Kind::Unknown) break;
+            if (isChannelFolder(name)) continue;
+            camera.append(name).append("/");
+        }
+        groups[camera][std::string(folder)].push_back(i);
+        groupOf.push_back(std::move(camera));
+    }
+    std::vector<size_t> order;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto group = groups.find(groupOf[i]);
+        if (group == groups.end()) continue;  // merged already
+        std::vector<std::deque<size_t>*> lanes;
+        const auto startOf = [&](const std::deque<size_t>* lane) {
+            return std::pair(*files[lane->front()].start, lane->front());
+        };
+        for (auto& [folder, lane] : group->second) lanes.push_back(&lane);
+        for (;;) {
+            std::deque<size_t>* next = nullptr;
+            for (std::deque<size_t>* lane : lanes)
+                if (!lane->empty() && (!next || lane->front() < next->front())) next = lane;
+            if (!next) break;
+            if (files[next->front()].start)
+                for (std::deque<size_t>* lane : lanes)
+                    if (!lane->empty() && files[lane->front()].start && startOf(lane) < startOf(next)) next = lane;
+            order.push_back(next->front());
+            next->pop_front();
+        }
+        groups.erase(group);
+    }
+    return order;
+}
+
 std::vector<Moment> groupMoments(std::span<const CardFile> files) {
     std::vector<std::vector<Member>> moments;
     std::map<std::string, size_t> byName;
@@ -84,8 +130,12 @@ std::vector<Moment> groupMoments(std::span<const CardFile> files) {
     for (std::vector<Member>& members : moments)
         std::sort(members.begin(), members.end(), [](const Member& a, const Member& b) { return a.mark.channel < b.mark.channel; });
     // Rows follow the main channels' order on the card, whatever folder the others lie in.
-    std::stable_sort(moments.begin(), moments.end(),
-                     [](const std::vector<Member>& a, const std::vector<Member>& b) { return a.front().file < b.front().file; });
+    std::vector<size_t> rank(files.size());
+    const std::vector<size_t> order = driveOrder(files);
+    for (size_t r = 0; r < order.size(); ++r) rank[order[r]] = r;
+    std::sort(moments.begin(), moments.end(), [&](const std::vector<Member>& a, const std::vector<Member>& b) {
+        return rank[a.front().file] < rank[b.front().file];
+    });
     std::vector<Moment> out;
     for (const std::vector<Member>& members : moments) out.push_back(momentOf(files, members));
     return out;

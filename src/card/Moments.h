@@ -36,7 +36,19 @@ struct Moment {
     const ChannelFile& mainChannel() const { return channels[main]; }
 };
 
-// Groups a card's files, in walk order, into moments, in the order of their main
+// The order of a card's rows, as indices into files (given in walk order). Walk order
+// keeps a camera's kind folders apart (DCIM/Movie, then Movie/Parking, then Movie/RO;
+// 70mai's Event before Normal), which would cut a drive where the camera moved a
+// protected recording out of it. So the files of one camera folder and its kind and
+// channel subfolders (the folder path up to the first folder naming a kind, channel
+// folders left out) are merged by their start times: each folder's files
+// keep walk order, the next file is the earliest-starting of the folders' next ones,
+// and a file without a start time goes when it is the first of them in walk
+// order. Such a group takes the place of its first file. A folder alone (a flat folder,
+// DCIM/100GOPRO, BlackVue's Record) keeps walk order.
+std::vector<size_t> driveOrder(std::span<const CardFile> files);
+
+// Groups a card's files, in walk order, into moments, in driveOrder of their main
 // channels. Channels pair when their names (or folders) differ by the channel alone;
 // a rear or interior file that does not pair by name joins the front file of the same
 // folder that started within kSameMomentSeconds of it, the closest one. Two files of

@@ -19,10 +19,13 @@ QByteArrayList recordingsInFolder(const QByteArray& folder) {
     return paths;
 }
 
-QByteArrayList batchForChoice(const QByteArrayList& chosen) {
-    if (chosen.isEmpty()) return {};
+QByteArray openedFolder(const QByteArrayList& chosen) {
     std::error_code error;
-    if (fs::is_directory(fsPath(chosen.first()), error)) return recordingsInFolder(chosen.first());
+    return !chosen.isEmpty() && fs::is_directory(fsPath(chosen.first()), error) ? chosen.first() : QByteArray();
+}
+
+QByteArrayList batchForChoice(const QByteArrayList& chosen) {
+    if (const QByteArray folder = openedFolder(chosen); !folder.isEmpty()) return recordingsInFolder(folder);
     return chosen;
 }
 

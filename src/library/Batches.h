@@ -18,6 +18,8 @@ QByteArrayList recordingsInFolder(const QByteArray& folder);
 // A choice of items: when the first is a folder, its recordings (the other items
 // are ignored); otherwise every item as given.
 QByteArrayList batchForChoice(const QByteArrayList& chosen);
+// The folder a choice opens: its first item when that is a folder, else empty.
+QByteArray openedFolder(const QByteArrayList& chosen);
 
 // The dropped items that are files (folders and anything that is not a file are
 // left out), as paths in drop order.

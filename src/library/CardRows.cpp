@@ -1,6 +1,7 @@
 #include "CardRows.h"
 
 #include <QObject>
+#include <algorithm>
 
 #include "Moments.h"
 #include "RowText.h"
@@ -31,12 +32,18 @@ QString kindText(card::Kind kind) {
 
 }  // namespace
 
-std::vector<BatchRow> rowsOfBatch(const QByteArrayList& batch) {
+std::vector<BatchRow> rowsOfBatch(const QByteArrayList& batch, const QByteArray& openedFolder) {
     if (batch.isEmpty()) return {};
+    const QByteArray opened = openedFolder.endsWith('/') ? openedFolder : openedFolder + '/';
+    const bool fromOpened = !openedFolder.isEmpty() && std::all_of(batch.begin(), batch.end(), [&](const QByteArray& path) {
+        return path.startsWith(opened);
+    });
+    const QByteArray common = fromOpened ? opened : commonFolder(batch);
     // The common folder's own name stays in the relative paths: it may be the one
     // that names the kind (DCIM/Movie opened, or all files in DCIM/Movie/RO).
-    const QByteArray common = commonFolder(batch);
     const qsizetype cut = common.size() > 1 ? common.lastIndexOf('/', common.size() - 2) + 1 : common.size();
+    // The place of a file in the opened folder is below it: the table names that folder itself.
+    const qsizetype placeCut = fromOpened ? common.size() : cut;
     std::vector<card::CardFile> files;
     for (const QByteArray& path : batch) {
         const std::string relative = path.mid(cut).toStdString();
@@ -48,9 +55,10 @@ std::vector<BatchRow> rowsOfBatch(const QByteArrayList& batch) {
         const card::ChannelFile& main = moment.mainChannel();
         row.path = QByteArray::fromStdString(main.path);
         row.folder = folderOf(row.path);
-        const size_t slash = main.relative.rfind('/');
-        row.place = slash == std::string::npos ? QString() : QString::fromUtf8(main.relative.substr(0, slash));
+        const QByteArray below = row.path.mid(placeCut);
+        row.place = QString::fromUtf8(below.left(std::max<qsizetype>(below.lastIndexOf('/'), 0)));
         row.kind = kindText(moment.kind);
+        row.protectedByCamera = moment.kind == card::Kind::Event;
         row.channels.append({textOf(card::channelName(main.channel)), row.path});
         for (size_t c = 0; c < moment.channels.size(); ++c)
             if (c != moment.main)

@@ -17,12 +17,16 @@ struct RowChannel {
 struct BatchRow {
     QByteArray path;              // the main channel's: the one indexed
     QString folder;               // the full folder of that file
-    QString place;                // its folder from the batch's common folder on, that folder's name first
+    // Its folder below the opened folder (empty when in it), or for loose files from
+    // their common folder on, that folder's name first.
+    QString place;
     QString kind;                 // "Normal", "Event", "Parking", "Manual", or empty
+    bool protectedByCamera = false;  // its kind is Event
     QList<RowChannel> channels;   // every channel, the main one first
 };
 
 // The batch's files grouped into moments (card::groupMoments), in the order of their
-// main channels. Kinds and channels are read from the paths below the folder the
-// batch's files have in common (the opened folder, or deeper when all lie deeper).
-std::vector<BatchRow> rowsOfBatch(const QByteArrayList& batch);
+// main channels. Kinds and channels are read from the paths from openedFolder's name
+// on, when the batch is that folder's recordings; for loose files (openedFolder empty)
+// from the name of the folder they have in common on.
+std::vector<BatchRow> rowsOfBatch(const QByteArrayList& batch, const QByteArray& openedFolder = {});

@@ -11,10 +11,12 @@
 
 using RecordingRecord = std::shared_ptr<const telemetry::Class_Video_Info>;
 
-// A row's telemetry as numbers, whichever camera wrote it, and its video's length.
+// A row's telemetry as numbers, whichever camera wrote it, its video's length, and
+// whether it is an event the camera protected.
 struct RowTelemetry {
     std::shared_ptr<const std::vector<telemetry::Sample>> samples;  // null: none
     double seconds = 0;
+    bool protectedByCamera = false;  // the camera kept it as an event
 };
 
 struct CurrentStorageVideo {

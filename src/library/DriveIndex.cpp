@@ -11,8 +11,14 @@ void DriveIndex::update(const CurrentStorageVideo& rows, const QStringList& prob
     for (size_t i = summaries_.size(); i < size_t(list.size()); ++i) {
         const RowTelemetry& row = list.at(qsizetype(i));
         const bool ofUse = row.samples && problems.value(qsizetype(i)).isEmpty();
-        // Nor has a recording of no use events of its own.
-        summaries_.push_back(ofUse ? trips::summarizeRecording(*row.samples, i, thresholds_) : trips::RecordingSummary{});
+        // Nor has a recording of no use events of its own; but the camera protecting it still tells.
+        trips::RecordingSummary summary;
+        if (ofUse) summary = trips::summarizeRecording(*row.samples, i, thresholds_, row.protectedByCamera);
+        else if (row.protectedByCamera)
+            summary.events.push_back(trips::protectedEvent(
+                row.samples ? std::span<const telemetry::Sample>(*row.samples) : std::span<const telemetry::Sample>(),
+                i));
+        summaries_.push_back(std::move(summary));
         seconds_.push_back(row.seconds);
         inTrips_.push_back(ofUse);
         if (ofUse) groupedRows_.push_back(i), grouped_.push_back(summaries_.back());
@@ -116,6 +122,7 @@ QString statisticsText(const QString& title, const trips::Statistics& s, int64_t
 }
 
 QString eventDescription(const trips::Event& event, int64_t speedUnit) {
+    if (event.kind == trips::EventKind::Protected) return QObject::tr("protected by the camera");
     const QString kind = QString::fromLatin1(trips::eventKindName(event.kind));
     if (event.kind != trips::EventKind::HardBraking) return QObject::tr("%1, %2 g").arg(kind).arg(event.peak, 0, 'f', 2);
     return QObject::tr("%1, %2 %3 lost")

@@ -65,6 +65,6 @@ QString durationText(double seconds);
 // (PresetDistanceUnit, PresetSpeedUnit).
 QString statisticsText(const QString& title, const trips::Statistics& statistics, int64_t distanceUnit, int64_t speedUnit);
 
-// "hard-braking, 40.0 km/h lost" or "gz, 1.02 g": what an event was and how hard,
-// in the speed unit of the settings (PresetSpeedUnit).
+// "hard-braking, 40.0 km/h lost", "gz, 1.02 g" or "protected by the camera": what an
+// event was and how hard, in the speed unit of the settings (PresetSpeedUnit).
 QString eventDescription(const trips::Event& event, int64_t speedUnit);

@@ -110,7 +110,7 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     case Event: return drive ? drives_->eventText(row) : QString();
     case Channels: return channelsText(library_.rowChannels.value(row), true);
     case Folder: {
-        // Where on the card: from the opened folder's name down.
+        // Where on the card: below the opened folder, or for a file in it that folder's name.
         if (const QString place = library_.arrayTable_Place.value(row); !place.isEmpty()) return place;
         const QString folder = library_.arrayTable_Folder.value(row);
         return folder == QLatin1String("/") ? folder : folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);

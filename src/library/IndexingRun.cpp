@@ -73,7 +73,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
     library_.isOperationIndexing = true;
     // The batch is only replaced while no run is under way, so it is read once, here
     // on the run's thread: pairing channels may read their movie headers.
-    const std::vector<BatchRow> rows = rowsOfBatch(library_.open_files);
+    const std::vector<BatchRow> rows = rowsOfBatch(library_.open_files, library_.open_folder);
     const int32_t n = int32_t(rows.size());
     CurrentStorageVideo& storage = library_.currentStorageVideo;
 
@@ -142,6 +142,7 @@ void IndexingRun::threadDownLoadBinartFile(const QString&) {
         const std::string path = file.toStdString();
         extractor->ExtractSubtitle(*record, path);
         waiting.push_back(rowOf(record, path, file));
+        waiting.back().telemetry.protectedByCamera = rows[size_t(k - base)].protectedByCamera;
         if (int32_t(waiting.size()) >= pace_.maxFiles || std::chrono::steady_clock::now() - lastHandOff >= pace_.interval)
             handOver();
     }

@@ -22,6 +22,7 @@ void RecordingLibrary::clear() {
     table_cnt = 0;
     currentStorageVideo = CurrentStorageVideo{};
     open_files.clear();
+    open_folder.clear();
     for (QStringList* column : {&arrayTable_Files, &arrayTable_Time, &arrayTable_Date, &arrayTable_Trip,
                                 &arrayTable_Avg, &arrayTable_isLoadingComplete})
         column->reserve(kReservedRows);

@@ -22,7 +22,7 @@ struct RecordingLibrary {
     QStringList arrayTable_Trip;   // row number, never shown
     QStringList arrayTable_Avg;    // empty texts, never shown
     QStringList arrayTable_Folder;  // the folder of each row's file
-    QStringList arrayTable_Place;   // that folder from its batch's common folder on (CardRows)
+    QStringList arrayTable_Place;   // that folder below the opened one (BatchRow::place)
     QStringList arrayTable_Kind;    // what the camera made of it: "Normal", "Event", ... or empty
     QList<QList<RowChannel>> rowChannels;  // each row's channels, the main (indexed) one first
     QStringList arrayTable_Problem;  // why an indexed row's recording is of no use, or empty
@@ -34,6 +34,9 @@ struct RecordingLibrary {
     // The batch of the next indexing run, as the file system's bytes; the channels of
     // one moment become one row.
     QByteArrayList open_files;
+    // The folder the batch is the recordings of, where the Folder column starts;
+    // empty for loose files.
+    QByteArray open_folder;
 
     // A row counts as indexed only when its flag reads "true"; rows past the flag
     // list (from 400 on, before indexing) do not.

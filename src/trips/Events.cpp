@@ -30,6 +30,7 @@ std::string_view eventKindName(EventKind kind) {
         case EventKind::GX: return "gx";
         case EventKind::GY: return "gy";
         case EventKind::GZ: return "gz";
+        case EventKind::Protected: return "protected";
     }
     return "";
 }
@@ -91,6 +92,12 @@ std::vector<Event> findEvents(std::span<const telemetry::Sample> samples, size_t
         begin = end;
     }
     return events;
+}
+
+Event protectedEvent(std::span<const telemetry::Sample> samples, size_t recording) {
+    for (const telemetry::Sample& s : samples)
+        if (cameraTime(s)) return {s.videoSeconds, EventKind::Protected, 0, recording, s.fix};
+    return {0, EventKind::Protected, 0, recording, std::nullopt};
 }
 
 }  // namespace trips

@@ -12,8 +12,9 @@
 
 namespace trips {
 
-enum class EventKind { HardBraking, GX, GY, GZ };
-// "hard-braking", "gx", "gy", "gz".
+// Protected: the camera kept the recording as an event (a jolt it felt, or its button).
+enum class EventKind { HardBraking, GX, GY, GZ, Protected };
+// "hard-braking", "gx", "gy", "gz", "protected".
 std::string_view eventKindName(EventKind kind);
 
 // The "Event sensitivity" setting, in the order a list offers it.
@@ -45,5 +46,9 @@ constexpr double kEventMergeSeconds = 3.0;
 // Samples in video order.
 std::vector<Event> findEvents(std::span<const telemetry::Sample> samples, size_t recording,
                               const EventThresholds& thresholds = {});
+
+// A recording the camera protected, as an event at its start: the first sample with a
+// camera time, where it is; at 0 s and nowhere when no sample has one. Its peak is 0.
+Event protectedEvent(std::span<const telemetry::Sample> samples, size_t recording);
 
 }  // namespace trips

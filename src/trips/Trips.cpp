@@ -19,7 +19,7 @@ bool continues(const RecordingSummary& before, const RecordingSummary& next) {
 }  // namespace
 
 RecordingSummary summarizeRecording(std::span<const telemetry::Sample> samples, size_t index,
-                                    const EventThresholds& thresholds) {
+                                    const EventThresholds& thresholds, bool protectedByCamera) {
     RecordingSummary out;
     for (const auto& s : samples)
         if (const auto time = cameraTime(s)) {
@@ -33,6 +33,7 @@ RecordingSummary summarizeRecording(std::span<const telemetry::Sample> samples, 
         }
     out.statistics = recordingStatistics(samples);
     out.events = findEvents(samples, index, thresholds);
+    if (protectedByCamera) out.events.insert(out.events.begin(), protectedEvent(samples, index));
     out.statistics.events = out.events.size();
     return out;
 }

@@ -34,9 +34,10 @@ struct RecordingSummary {
 };
 
 // samples: the recording's, in video order; index: its place in the list, copied
-// into its events.
+// into its events. A recording the camera protected has that as its first event
+// (protectedEvent), with or without telemetry.
 RecordingSummary summarizeRecording(std::span<const telemetry::Sample> samples, size_t index,
-                                    const EventThresholds& thresholds = {});
+                                    const EventThresholds& thresholds = {}, bool protectedByCamera = false);
 
 // The next recording continues the trip when its first sample follows the last
 // sample of the one before by no more than this (camera clock).

@@ -7,6 +7,7 @@
 
 #include "AppTestSupport.h"
 #include "Batches.h"
+#include "CardRows.h"
 #include "RowText.h"
 #include "VideoTrack.h"
 
@@ -53,6 +54,19 @@ TEST(Batches, ChoiceOfFolderOrFiles) {
     EXPECT_EQ(batchForChoice({bytesOf(tmp.path())}),
               (QByteArrayList{bytesOf(dir.filePath("DCIM/Movie/RO/c_0002F.MP4")), bytesOf(dir.filePath("DCIM/Movie/c_0001F.MP4")),
                               files[1]}));
+    // Rows lie below the folder opened; loose files from their common folder's name on.
+    const QByteArrayList card = batchForChoice({bytesOf(tmp.path())});
+    const auto places = [](const std::vector<BatchRow>& rows) {
+        QStringList out;
+        for (const BatchRow& row : rows) out << row.place;
+        return out;
+    };
+    EXPECT_EQ(openedFolder({bytesOf(tmp.path()), files[0]}), bytesOf(tmp.path()));
+    EXPECT_EQ(places(rowsOfBatch(card, openedFolder({bytesOf(tmp.path())}))),
+              (QStringList{"DCIM/Movie/RO", "DCIM/Movie", ""}));
+    const QString name = QDir(tmp.path()).dirName();
+    EXPECT_EQ(places(rowsOfBatch(card, openedFolder(files))),
+              (QStringList{name + "/DCIM/Movie/RO", name + "/DCIM/Movie", name}));
     EXPECT_TRUE(batchForChoice({}).isEmpty());
 }
 

@@ -176,15 +176,15 @@ TEST(Channels, TheWindowPlaysACardRowWithItsChannels) {
     actionNamed(w, "&Picture in Picture").trigger();
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
     actionNamed(w, "&Side by Side").trigger();
-    // The parking recording has no rear: it plays alone, and only Front is offered.
-    ASSERT_TRUE(click(2));
+    // The parking recording (after the drive's event) has no rear: it plays alone, and only Front is offered.
+    ASSERT_TRUE(click(3));
     EXPECT_EQ(offered(), QStringList{"Front Large"});
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
     // The next pair plays side by side at once.
     ASSERT_TRUE(click(1));
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 320; }, 10000)) << shownWidth();
     // A rear gone since the card was opened: the front plays alone, and the status bar says so.
-    ASSERT_TRUE(click(2));
+    ASSERT_TRUE(click(3));
     const QDir movies(root + "/DCIM/Movie");
     const QByteArray rear = QFile::encodeName(movies.filePath(movies.entryList({"*R.MP4"}, QDir::Files, QDir::Name).value(0)));
     ASSERT_TRUE(QFile::remove(QFile::decodeName(rear)));

@@ -170,7 +170,8 @@ TEST(IndexingRun, EmptyBatchAndThe401stRow) {
 }
 
 // A card's root: the channels of a moment are one row, the front's, which knows its
-// rear file; the Kind column says what the camera made, the Folder column where.
+// rear file; the Kind column says what the camera made, the Folder column where below
+// the root; the protected recording follows its drive, whatever its folder, and is marked so.
 TEST(IndexingRun, CardRowsAreMomentsWithTheirKindFolderAndChannels) {
     if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
     QTemporaryDir tmp;
@@ -178,6 +179,7 @@ TEST(IndexingRun, CardRowsAreMomentsWithTheirKindFolderAndChannels) {
     testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
     RecordingLibrary library;
     RecordingHost host(library);
+    library.open_folder = openedFolder({QFile::encodeName(root)});
     runBatch(library, host, batchForChoice({QFile::encodeName(root)}));
     FileTableModel model(library);
     model.reloadRows(0, library.table_cnt - 1);
@@ -191,10 +193,13 @@ TEST(IndexingRun, CardRowsAreMomentsWithTheirKindFolderAndChannels) {
         rows << cells.join(' ');
     }
     EXPECT_EQ(rows, (QStringList{
-                        "2016_0512_090307_0001F.MP4 00:02 Movie Novatek Normal front=2016_0512_090307_0001F.MP4 rear=2016_0512_090307_0001R.MP4",
-                        "2016_0512_090309_0002F.MP4 00:02 Movie Novatek Normal front=2016_0512_090309_0002F.MP4 rear=2016_0512_090309_0002R.MP4",
-                        "2016_0512_090413_0004F.MP4 00:02 Movie/Parking Novatek Parking front=2016_0512_090413_0004F.MP4",
-                        "2016_0512_090311_0003F.MP4 00:02 Movie/RO Novatek Event front=2016_0512_090311_0003F.MP4 rear=2016_0512_090311_0003R.MP4"}));
+                        "2016_0512_090307_0001F.MP4 00:02 DCIM/Movie Novatek Normal front=2016_0512_090307_0001F.MP4 rear=2016_0512_090307_0001R.MP4",
+                        "2016_0512_090309_0002F.MP4 00:02 DCIM/Movie Novatek Normal front=2016_0512_090309_0002F.MP4 rear=2016_0512_090309_0002R.MP4",
+                        "2016_0512_090311_0003F.MP4 00:02 DCIM/Movie/RO Novatek Event front=2016_0512_090311_0003F.MP4 rear=2016_0512_090311_0003R.MP4",
+                        "2016_0512_090413_0004F.MP4 00:02 DCIM/Movie/Parking Novatek Parking front=2016_0512_090413_0004F.MP4"}));
+    QList<bool> protectedRows;
+    for (const RowTelemetry& row : library.currentStorageVideo.telemetry_list) protectedRows << row.protectedByCamera;
+    EXPECT_EQ(protectedRows, (QList<bool>{false, false, true, false}));
     EXPECT_EQ(library.currentStorageVideo.video_list.size(), 4);
     EXPECT_TRUE(model.severalFolders() && model.anyKind());
     EXPECT_EQ(model.headerData(FileTableModel::Kind, Qt::Horizontal).toString(), "Kind");

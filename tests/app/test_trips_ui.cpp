@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "Card.h"
 #include "GoProCamera.h"
 #include "NovatekCamera.h"
 #include "Process.h"
@@ -338,4 +339,33 @@ TEST(OtherCamerasWindow, RowsNameTheirCameraAndPlayWithTheirOwnNumbers) {
     for (QAbstractSeries* s : chartView(w).chart()->series())
         if (auto* line = qobject_cast<QLineSeries*>(s); line && line->count() > 0) lines << line->name();
     EXPECT_EQ(lines.size(), 1) << lines.join(", ").toStdString();
+}
+
+// A card's root in the window: the Folder column from the root down, the protected
+// recording in its drive's trip and in the events list, where a click opens it; a
+// protected file that is no recording is listed too, at its start.
+TEST(CardWindow, ProtectedRecordingInItsDriveAndInTheEventsList) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not on PATH";
+    QSettings().clear();
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath("CARD");
+    testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
+    makeRecording(QDir(root + "/DCIM/Movie/RO"), "2016_0512_100000_0009F.MP4", 0, false);
+    ViewController w{MpvPlayer::Output::None};
+    ASSERT_TRUE(openIndexed(w, {root}));
+    ASSERT_EQ(shownRowCount(w), 5);
+    QStringList rows;
+    for (int row = 0; row < shownRowCount(w); ++row)
+        rows << QStringList{shownCell(w, row, FileTableModel::Folder), shownCell(w, row, FileTableModel::Kind),
+                            shownCell(w, row, FileTableModel::Trip).section(' ', 0, 0)}
+                    .join(' ');
+    EXPECT_EQ(rows, (QStringList{"DCIM/Movie Normal 1", "DCIM/Movie Normal 1", "DCIM/Movie/RO Event 1",
+                                 "DCIM/Movie/Parking Parking 2", "DCIM/Movie/RO Event "}));
+    QStringList listed;
+    for (int i = 0; i < eventsList(w).count(); ++i) listed << eventsList(w).item(i)->text();
+    EXPECT_EQ(listed, (QStringList{"0:00  protected by the camera  2016_0512_090311_0003F.MP4",
+                                   "0:00  protected by the camera  2016_0512_100000_0009F.MP4"}));
+    ASSERT_FALSE(listed.isEmpty());
+    clickEvent(w, 0);
+    EXPECT_TRUE(waitUntil([&] { return w.session().isOpen() && w.session().recording()->row == 2; }));
 }

@@ -227,6 +227,42 @@ TEST(Moments, LoneChannelsAndPlainFiles) {
     for (const char* name : {"CLIF.MP4", "GX010123.MP4", "TRAFFIC.MP4", "a_NB.mp4"}) EXPECT_FALSE(card::channelOf(name).marked) << name;
 }
 
+// A camera's kind folders merge by start time, so a protected or parked recording sits
+// where it happened; separate camera folders, names without times and a folder alone
+// keep walk order.
+TEST(Moments, KindFoldersOfACameraMergeByStartTime) {
+    const auto mains = [](const Strings& walk) {
+        Strings out;
+        for (const card::Moment& m : momentsOfNames(walk)) out.push_back(m.mainChannel().relative);
+        return out;
+    };
+    const std::vector<std::pair<Strings, Strings>> cases = {
+        // Novatek: Movie, then Movie/Parking, then Movie/RO in walk order.
+        {{"DCIM/Movie/2024_0101_120000_0001F.MP4", "DCIM/Movie/2024_0101_120100_0002F.MP4",
+          "DCIM/Movie/2024_0101_120300_0004F.MP4", "DCIM/Movie/Parking/2024_0101_110000_0005F.MP4",
+          "DCIM/Movie/RO/2024_0101_120200_0003F.MP4", "DCIM/Movie/RO/2024_0101_120200_0003R.MP4"},
+         {"DCIM/Movie/Parking/2024_0101_110000_0005F.MP4", "DCIM/Movie/2024_0101_120000_0001F.MP4",
+          "DCIM/Movie/2024_0101_120100_0002F.MP4", "DCIM/Movie/RO/2024_0101_120200_0003F.MP4",
+          "DCIM/Movie/2024_0101_120300_0004F.MP4"}},
+        // 70mai: Event before Normal, each with Front and Back.
+        {{"Event/Back/EV20240101-120101-000102B.MP4", "Event/Front/EV20240101-120100-000002F.MP4",
+          "Normal/Back/NO20240101-120001-000101B.MP4", "Normal/Front/NO20240101-120000-000001F.MP4",
+          "Normal/Front/NO20240101-120200-000003F.MP4"},
+         {"Normal/Front/NO20240101-120000-000001F.MP4", "Event/Front/EV20240101-120100-000002F.MP4",
+          "Normal/Front/NO20240101-120200-000003F.MP4"}},
+        // cont_rec and evt_rec; a name without a time goes in walk order.
+        {{"cont_rec/REC.MP4", "cont_rec/X_20240101_120000.MP4", "cont_rec/X_20240101_120200.MP4",
+          "evt_rec/X_20240101_120100.MP4"},
+         {"cont_rec/REC.MP4", "cont_rec/X_20240101_120000.MP4", "evt_rec/X_20240101_120100.MP4",
+          "cont_rec/X_20240101_120200.MP4"}},
+        // Two cameras' folders stay apart; a flat folder keeps byte order whatever its names' times.
+        {{"CAM1/Movie/2024_0101_130000_0001F.MP4", "CAM2/Movie/RO/2024_0101_120000_0001F.MP4",
+          "Z_2024_0101_120000.MP4", "a_2024_0101_110000.MP4"},
+         {"CAM1/Movie/2024_0101_130000_0001F.MP4", "CAM2/Movie/RO/2024_0101_120000_0001F.MP4",
+          "Z_2024_0101_120000.MP4", "a_2024_0101_110000.MP4"}}};
+    for (const auto& [walk, rows] : cases) EXPECT_EQ(mains(walk), rows) << walk.front();
+}
+
 // Names that carry no time and do not pair: the movie headers' creation times pair
 // the channels, and a file without one stays alone.
 TEST_F(Card, ChannelsWithoutTimesInTheirNamesPairByTheMovieHeader) {
@@ -250,8 +286,7 @@ TEST_F(Card, ChannelsWithoutTimesInTheirNamesPairByTheMovieHeader) {
         EXPECT_EQ(m.channels[m.main].path, prefix + m.channels[m.main].relative);
         got.push_back(text);
     }
-    // A moment takes its main channel's place: Back/ comes before Front/.
-    EXPECT_EQ(got, (Strings{"normal rear=Normal/Back/FILE0008.MP4",
-                            "normal front=Normal/Front/FILE0001.MP4 rear=Normal/Back/FILE0007.MP4",
-                            "normal front=Normal/Front/FILE0002.MP4"}));
+    // Front/ and Back/ of one camera merge by the headers' times: the lone rear, last to start, comes last.
+    EXPECT_EQ(got, (Strings{"normal front=Normal/Front/FILE0001.MP4 rear=Normal/Back/FILE0007.MP4",
+                            "normal front=Normal/Front/FILE0002.MP4", "normal rear=Normal/Back/FILE0008.MP4"}));
 }

@@ -350,35 +350,56 @@ TEST_F(Cli, CardRootAsTheViewerOpensIt) {
         return out;
     };
     using Trips = std::vector<std::vector<std::string>>;
-    const std::map<testgen::CardFamily, Trips> expected = {
+    // A protected recording is in its drive's trip, wherever its folder sorts; its
+    // events begin with the camera's protecting it, at its start and where it was.
+    struct Expected {
+        Trips trips;
+        std::vector<std::string> events;  // "kind name"
+    };
+    const std::map<testgen::CardFamily, Expected> expected = {
+        {testgen::CardFamily::Novatek,
+         {{{"normal front=2016_0512_090307_0001F.MP4 rear=2016_0512_090307_0001R.MP4",
+            "normal front=2016_0512_090310_0002F.MP4 rear=2016_0512_090310_0002R.MP4",
+            "event front=2016_0512_090313_0003F.MP4 rear=2016_0512_090313_0003R.MP4"},
+           {"parking front=2016_0512_090416_0004F.MP4"}},
+          {"protected 2016_0512_090313_0003F.MP4"}}},
         {testgen::CardFamily::BlackVue,
-         {{"normal front=20160512_090307_NF.mp4 rear=20160512_090307_NR.mp4",
-           "normal front=20160512_090310_NF.mp4 rear=20160512_090310_NR.mp4",
-           "event front=20160512_090313_EF.mp4 rear=20160512_090313_ER.mp4"},
-          {"parking front=20160512_090416_PF.mp4"}}},
+         {{{"normal front=20160512_090307_NF.mp4 rear=20160512_090307_NR.mp4",
+            "normal front=20160512_090310_NF.mp4 rear=20160512_090310_NR.mp4",
+            "event front=20160512_090313_EF.mp4 rear=20160512_090313_ER.mp4"},
+           {"parking front=20160512_090416_PF.mp4"}},
+          {"protected 20160512_090313_EF.mp4", "gz 20160512_090313_EF.mp4"}}},
         // The back camera's files start a second late and are numbered on their own.
         {testgen::CardFamily::SeventyMai,
-         {{"event front=EV20160512-090313-000003F.MP4 rear=EV20160512-090314-000103B.MP4"},
-          {"normal front=NO20160512-090307-000001F.MP4 rear=NO20160512-090308-000101B.MP4",
-           "normal front=NO20160512-090310-000002F.MP4 rear=NO20160512-090311-000102B.MP4"},
-          {"parking front=PA20160512-090416-000004F.MP4"}}},
+         {{{"normal front=NO20160512-090307-000001F.MP4 rear=NO20160512-090308-000101B.MP4",
+            "normal front=NO20160512-090310-000002F.MP4 rear=NO20160512-090311-000102B.MP4",
+            "event front=EV20160512-090313-000003F.MP4 rear=EV20160512-090314-000103B.MP4"},
+           {"parking front=PA20160512-090416-000004F.MP4"}},
+          {"protected EV20160512-090313-000003F.MP4"}}},
         {testgen::CardFamily::GoPro,
-         {{"- front=GX010001.MP4", "- front=GX020001.MP4", "- front=GX030001.MP4"}, {"- front=GX010002.MP4"}}}};
-    for (const auto& [family, trips] : expected) {
+         {{{"- front=GX010001.MP4", "- front=GX020001.MP4", "- front=GX030001.MP4"}, {"- front=GX010002.MP4"}},
+          {"gz GX030001.MP4"}}}};
+    for (const auto& [family, want] : expected) {
         SCOPED_TRACE(int(family));
         const fs::path root = dir / std::to_string(int(family));
         testgen::writeCard(root.string(), family, 3);
         const ProgramRun r = runTool({"trips", root.string()}, dir);
         ASSERT_EQ(std::tuple(r.exitCode, r.err), std::tuple(0, ""));
-        EXPECT_EQ(tripsOf(r), trips);
-        if (family != testgen::CardFamily::BlackVue) continue;
-        // The pothole that made the camera protect its event recording; the track of
-        // the fronts alone, rear files neither read nor complained of.
+        EXPECT_EQ(tripsOf(r), want.trips);
+        // The pothole that made the camera protect its event recording, after the protecting.
         const ProgramRun events = runTool({"events", root.string()}, dir);
         ASSERT_EQ(std::tuple(events.exitCode, events.err), std::tuple(0, ""));
-        const QJsonArray found = jsonArray(events.out);
-        ASSERT_EQ(found.size(), 1);
-        EXPECT_EQ(fs::path(str(found[0]["file"])).filename(), "20160512_090313_EF.mp4");
+        std::vector<std::string> found;
+        for (const QJsonValue e : jsonArray(events.out)) {
+            found.push_back(str(e["kind"]) + " " + fs::path(str(e["file"])).filename().string());
+            EXPECT_TRUE(e["position"].isObject()) << found.back();
+            if (str(e["kind"]) == "protected") {
+                EXPECT_EQ(std::tuple(e["peak"].isNull(), e["unit"].isNull()), std::tuple(true, true));
+            }
+        }
+        EXPECT_EQ(found, want.events);
+        if (family != testgen::CardFamily::BlackVue) continue;
+        // The track of the fronts alone, rear files neither read nor complained of.
         const ProgramRun track = runTool({"export", "-f", "geojson", root.string()}, dir);
         ASSERT_EQ(std::tuple(track.exitCode, track.err), std::tuple(0, ""));
         EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(track.out))["features"].toArray().size(), 4);

@@ -609,7 +609,8 @@ int run(int argc, char** argv) {
             const telemetry::RecordingSamples read = readRecording(files[i], status);
             static const std::vector<telemetry::Sample> kNone;
             const auto* samples = std::get_if<std::vector<telemetry::Sample>>(&read.result);
-            summaries.push_back(trips::summarizeRecording(samples ? *samples : kNone, i, thresholds));
+            const bool protectedByCamera = moments[i].kind == card::Kind::Event;
+            summaries.push_back(trips::summarizeRecording(samples ? *samples : kNone, i, thresholds, protectedByCamera));
             names << shown(files[i]);
         }
         QJsonArray json;

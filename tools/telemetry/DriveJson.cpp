@@ -76,14 +76,15 @@ QJsonArray eventsJson(std::span<const trips::Event> events, const QStringList& f
     QJsonArray out;
     for (const trips::Event& e : events) {
         const bool braking = e.kind == trips::EventKind::HardBraking;
+        const bool protectedOne = e.kind == trips::EventKind::Protected;  // no peak to tell
         QJsonValue position = QJsonValue::Null;
         if (e.position) position = QJsonObject{{"lat", e.position->lat}, {"lon", e.position->lon}};
         out.append(QJsonObject{
             {"file", files.value(qsizetype(e.recording))},
             {"time", rounded(e.videoSeconds, 3)},
             {"kind", QString::fromLatin1(trips::eventKindName(e.kind).data(), qsizetype(trips::eventKindName(e.kind).size()))},
-            {"peak", rounded(e.peak, braking ? 1 : 2)},
-            {"unit", braking ? "km/h" : "g"},
+            {"peak", protectedOne ? QJsonValue(QJsonValue::Null) : QJsonValue(rounded(e.peak, braking ? 1 : 2))},
+            {"unit", protectedOne ? QJsonValue(QJsonValue::Null) : QJsonValue(braking ? "km/h" : "g")},
             {"position", position},
         });
     }

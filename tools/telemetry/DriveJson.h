@@ -28,7 +28,8 @@ QJsonArray tripsJson(std::span<const trips::Trip> trips, std::span<const trips::
 // and file.
 QJsonObject cardJson(const card::Moment& moment);
 
-// One object per event: file, time in the video (s), kind, peak and its unit,
+// One object per event: file, time in the video (s), kind, peak and its unit (both
+// null for a recording the camera protected),
 // position in degrees (null without a usable fix). files[e.recording] names the
 // event's recording.
 QJsonArray eventsJson(std::span<const trips::Event> events, const QStringList& files);

@@ -107,7 +107,7 @@ bool RecordingIntake::openPaths(const QByteArrayList& chosen) {
     if (!batch.isEmpty()) rememberOpened(absolute);
     if (batch.isEmpty() && !absolute.isEmpty())
         emit statusMessage(tr("No recordings found in %1").arg(QFile::decodeName(absolute.first())));
-    startIndexing(batch);
+    startIndexing(batch, openedFolder(absolute));
     return true;
 }
 
@@ -122,12 +122,13 @@ void RecordingIntake::acceptDrop(const QList<QUrl>& urls) {
         telemetry::logLine("Wait for complete");
         return;
     }
-    startIndexing(files);
+    startIndexing(files, {});
 }
 
-void RecordingIntake::startIndexing(const QByteArrayList& batch) {
+void RecordingIntake::startIndexing(const QByteArrayList& batch, const QByteArray& folder) {
     if (thread_.joinable()) thread_.join();  // the last run has ended; its thread may still be finishing
     library_.open_files = batch;
+    library_.open_folder = folder;
     // Raised before the thread starts, so no second batch can be queued meanwhile.
     library_.isOperationIndexing = true;
     run_ = std::make_unique<IndexingRun>(library_, static_cast<IndexingRun::Host&>(*this),

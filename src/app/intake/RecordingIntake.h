@@ -54,7 +54,8 @@ signals:
     void statusMessage(const QString& text);
 
 private:
-    void startIndexing(const QByteArrayList& batch);
+    // folder: the one the batch is the recordings of; empty for loose files.
+    void startIndexing(const QByteArrayList& batch, const QByteArray& folder);
     void rememberOpened(const QByteArrayList& paths);
     void fillRecentMenu();
 
