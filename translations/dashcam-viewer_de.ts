@@ -202,6 +202,65 @@
     </message>
 </context>
 <context>
+    <name>FileTableModel</name>
+    <message>
+        <source>F</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>front</source>
+        <translation>Front</translation>
+    </message>
+    <message>
+        <source>R</source>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>rear</source>
+        <translation>Heck</translation>
+    </message>
+    <message>
+        <source>I</source>
+        <translation>I</translation>
+    </message>
+    <message>
+        <source>interior</source>
+        <translation>Innenraum</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Trip</source>
+        <translation>Fahrt</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Kanäle</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+</context>
+<context>
     <name>FileTableView</name>
     <message>
         <source>Recordings</source>
@@ -405,6 +464,18 @@
     <message>
         <source>&amp;Interior Large</source>
         <translation>&amp;Innenraum groß</translation>
+    </message>
+    <message>
+        <source>&amp;All Recordings</source>
+        <translation>&amp;Alle Aufnahmen</translation>
+    </message>
+    <message>
+        <source>&amp;Events Only</source>
+        <translation>Nur &amp;Ereignisse</translation>
+    </message>
+    <message>
+        <source>&amp;Parking Only</source>
+        <translation>Nur &amp;Parken</translation>
     </message>
 </context>
 <context>
@@ -623,6 +694,14 @@
     <message>
         <source>protected by the camera</source>
         <translation>von der Kamera geschützt</translation>
+    </message>
+    <message>
+        <source>Showing events only: %1 of %2 recordings</source>
+        <translation>Nur Ereignisse: %1 von %2 Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Showing parking only: %1 of %2 recordings</source>
+        <translation>Nur Parken: %1 von %2 Aufnahmen</translation>
     </message>
 </context>
 <context>
