@@ -113,11 +113,6 @@ CardFamily cardFamilyNamed(std::string_view name) {
 }
 
 void writeCard(const std::string& dir, CardFamily family, int seconds) {
-    fs::path target = fs::absolute(dir).lexically_normal();
-    if (!target.has_filename()) target = target.parent_path();
-    if (fs::exists(target) && !fs::is_empty(target))
-        throw std::runtime_error(target.string() + " already exists and is not empty");
-
     DriveOptions drive;
     drive.startSpeedKmh = 50;
     // The pothole mid-way through the event recording, which is why the camera protected it.
@@ -127,21 +122,16 @@ void writeCard(const std::string& dir, CardFamily family, int seconds) {
     std::vector<std::vector<DrivePoint>> cut = cutDrivePoints(drive, std::vector<int>(kRecordings, seconds), 0);
     for (DrivePoint& p : cut[3]) p.unixSeconds += 60;
 
-    fs::create_directories(target.parent_path());
-    TempDir building(target.parent_path() / std::string(".").append(target.filename().string()).append(".tmp-XXXXXX"));
-    for (int i = 0; i < kRecordings; ++i) {
-        const Names names = namesOf(family, i, cut[size_t(i)].front().unixSeconds);
-        writeFront(family, building.path() / names.front, cut[size_t(i)]);
-        if (!names.rear.empty()) {
-            fs::create_directories((building.path() / names.rear).parent_path());
-            writeRear(building.path() / names.rear, seconds);
+    writeFolderWhole(dir, [&](const fs::path& building) {
+        for (int i = 0; i < kRecordings; ++i) {
+            const Names names = namesOf(family, i, cut[size_t(i)].front().unixSeconds);
+            writeFront(family, building / names.front, cut[size_t(i)]);
+            if (!names.rear.empty()) {
+                fs::create_directories((building / names.rear).parent_path());
+                writeRear(building / names.rear, seconds);
+            }
         }
-    }
-    fs::permissions(building.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                         fs::perms::others_read | fs::perms::others_exec);
-    if (std::rename(building.path().c_str(), target.c_str()) != 0)
-        throw std::runtime_error("cannot create " + target.string() + ": " + std::strerror(errno));
-    building.release();
+    });
 }
 
 }  // namespace testgen

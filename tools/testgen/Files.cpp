@@ -32,6 +32,23 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+void writeFolderWhole(const std::string& dir, const std::function<void(const std::filesystem::path& folder)>& fill) {
+    namespace fs = std::filesystem;
+    fs::path target = fs::absolute(dir).lexically_normal();
+    if (!target.has_filename()) target = target.parent_path();  // "samples/" names samples
+    if (fs::exists(target) && !fs::is_empty(target))
+        throw std::runtime_error(target.string() + " already exists and is not empty");
+    fs::create_directories(target.parent_path());
+    TempDir building(target.parent_path() / std::string(".").append(target.filename().string()).append(".tmp-XXXXXX"));
+    fill(building.path());
+    // mkdtemp's folder is the owner's alone; a finished one reads like any other.
+    fs::permissions(building.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+    if (std::rename(building.path().c_str(), target.c_str()) != 0)
+        throw std::runtime_error("cannot create " + target.string() + ": " + std::strerror(errno));
+    building.release();
+}
+
 std::vector<uint8_t> readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw systemError("cannot open", path);

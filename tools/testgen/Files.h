@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <span>
 #include <vector>
 
@@ -23,6 +25,10 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Writes a folder of files at dir whole: fill writes into a hidden folder beside it,
+// which takes dir's name only once fill is done. dir must not exist or be empty.
+void writeFolderWhole(const std::string& dir, const std::function<void(const std::filesystem::path& folder)>& fill);
 
 std::vector<uint8_t> readFile(const std::filesystem::path& path);
 // Writes a temporary file beside path, then renames it over path.
