@@ -368,4 +368,6 @@ TEST(CardWindow, ProtectedRecordingInItsDriveAndInTheEventsList) {
     ASSERT_FALSE(listed.isEmpty());
     clickEvent(w, 0);
     EXPECT_TRUE(waitUntil([&] { return w.session().isOpen() && w.session().recording()->row == 2; }));
+    // These cameras wrote no G values: the panel says so instead of showing zeros as maxima.
+    EXPECT_EQ(statisticsShown(w).value(5), "Max G\t–\t–");
 }

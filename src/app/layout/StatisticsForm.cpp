@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <array>
 
 #include "DriveIndex.h"
 #include "Units.h"
@@ -18,10 +19,13 @@ QList<QPair<QString, QString>> statisticsLines(const trips::Statistics& s, int64
         {StatisticsForm::tr("Moving time"), durationText(s.movingSeconds)},
         {StatisticsForm::tr("Average speed"), inSpeedUnit(s.averageSpeedKmh())},
         {StatisticsForm::tr("Top speed"), inSpeedUnit(s.maxSpeedKmh)},
-        {StatisticsForm::tr("Max G"), StatisticsForm::tr("X %1 g Y %2 g Z %3 g")
-                                          .arg(s.maxAbsG[0], 0, 'f', 2)
-                                          .arg(s.maxAbsG[1], 0, 'f', 2)
-                                          .arg(s.maxAbsG[2], 0, 'f', 2)},
+        // Gravity alone gives a working sensor a maximum: all three at zero is no sensor.
+        {StatisticsForm::tr("Max G"), s.maxAbsG == std::array<double, 3>{0, 0, 0}
+                                          ? QStringLiteral("–")
+                                          : StatisticsForm::tr("X %1 g Y %2 g Z %3 g")
+                                                .arg(s.maxAbsG[0], 0, 'f', 2)
+                                                .arg(s.maxAbsG[1], 0, 'f', 2)
+                                                .arg(s.maxAbsG[2], 0, 'f', 2)},
         {StatisticsForm::tr("Events"), QString::number(s.events)},
     };
 }
