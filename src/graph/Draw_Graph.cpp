@@ -173,6 +173,8 @@ struct ChartFitting {
 
 namespace {
 
+constexpr double kTimeLabelPixels = 45;  // room for "1200" and a gap
+
 void fit(QChart* chart, ChartFitting& f, const QRectF& plotArea) {
     const int columns = std::max(1, int(plotArea.width()));
     if (columns != f.columns) {
@@ -189,6 +191,10 @@ void fit(QChart* chart, ChartFitting& f, const QRectF& plotArea) {
             l.line->replace(points);
         }
     }
+    // As many time labels as the width holds: Qt would cut the rest to "...".
+    const double seconds = f.lastSample * f.secondsPerSample;
+    if (auto* time = chart ? qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0)) : nullptr; time && seconds > 0)
+        time->setTickInterval(niceStep(seconds, std::clamp(plotArea.width() / kTimeLabelPixels, 1.0, 10.0), 1.0));
     const QSize size = plotArea.size().toSize();
     if (chart && size != f.backgroundSize && !size.isEmpty()) {
         f.backgroundSize = size;

@@ -195,6 +195,20 @@ TEST_F(ChartSteering, CursorAndSpanFollowTheTimeAndTheSize) {
     EXPECT_EQ(steering.cursorItem()->pen().color(), QColor(235, 235, 235));
 }
 
+// A narrow chart labels fewer times, never so many that they are cut to "...".
+TEST_F(ChartSteering, TimeLabelsAsManyAsTheWidthHolds) {
+    const auto labelGap = [&] {
+        auto* time = static_cast<QValueAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
+        return time->tickInterval() / 100.0 * view.chart()->plotArea().width();
+    };
+    for (const int width : {800, 300, 200}) {
+        view.resize(width, 300);
+        QCoreApplication::processEvents();
+        EXPECT_GE(labelGap(), 40.0) << width;
+        EXPECT_LE(labelGap(), 200.0) << width;  // and still a few
+    }
+}
+
 TEST_F(ChartSteering, ClickDragAndHover) {
     QSignalSpy seeks(&steering, &ChartInteraction::seekRequested);
     QWidget* viewport = view.viewport();
