@@ -6,8 +6,11 @@
 #include <QByteArrayList>
 #include <QImage>
 #include <QObject>
+#include <QPointF>
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "ChannelGraph.h"
 
@@ -39,6 +42,17 @@ public:
     virtual void setChannelView(ChannelLayout layout, int large) = 0;
     // The other channels of the open recording that are not shown.
     virtual QByteArrayList channelsLeftOut() const = 0;
+    // The channel (numbered as for setChannelView) whose picture is at a point of a video
+    // area of that size, where the picture shows scaled to fit and centred; -1 on none,
+    // and while one channel shows alone.
+    virtual int channelAt(QPointF point, QSizeF area) const = 0;
+    // The file of the channel shown large while others show with it, and the time of its
+    // frame on screen in that file; none while the picture is one channel's alone.
+    struct ChannelFrame {
+        QByteArray file;
+        double seconds = 0;
+    };
+    virtual std::optional<ChannelFrame> largeChannelFrame() const = 0;
     virtual bool isOpen() const = 0;
     // Closes the open recording, or drops the opening under way, unreported.
     virtual void close() = 0;

@@ -112,6 +112,7 @@ void MpvPlayer::close() {
 uint64_t MpvPlayer::open(const QByteArray& nativePath, const QByteArrayList& otherChannels) {
     const uint64_t opening = ++opening_;
     forget();
+    file_ = nativePath;
     givenChannels_ = otherChannels;
     pendingChannels_.clear();
     leftOut_.clear();
@@ -465,16 +466,40 @@ void MpvPlayer::takeChannels() {
     mpv_set_property_string(mpv_, "lavfi-complex", composedGraph().constData());
 }
 
-QByteArray MpvPlayer::composedGraph() const {
-    if (channels_.empty() || !channels_[0]) return {};
-    std::vector<ChannelTrack> shown;
-    int large = 0;
+MpvPlayer::Shown MpvPlayer::shownChannels() const {
+    Shown shown;
+    if (channels_.empty() || !channels_[0]) return shown;
     for (size_t i = 0; i < channels_.size(); ++i) {
         if (!channels_[i]) continue;
-        if (int(i) == large_) large = int(shown.size());
-        shown.push_back(*channels_[i]);
+        if (int(i) == large_) shown.large = int(shown.tracks.size());
+        shown.tracks.push_back(*channels_[i]);
+        shown.indexes.push_back(int(i));
     }
-    return channelGraph(shown, layout_, large);
+    return shown;
+}
+
+QByteArray MpvPlayer::composedGraph() const {
+    const Shown shown = shownChannels();
+    return channelGraph(shown.tracks, layout_, shown.large);
+}
+
+int MpvPlayer::channelAt(QPointF point, QSizeF area) const {
+    if (!open_) return -1;
+    const Shown shown = shownChannels();
+    const ChannelPlaces places = channelPlaces(shown.tracks, layout_, shown.large);
+    const std::optional<QPointF> at = pictureAt(area, places.frame, point);
+    const int channel = at ? ::channelAt(places, *at) : -1;
+    return channel < 0 ? -1 : shown.indexes[size_t(channel)];
+}
+
+std::optional<MediaPlayer::ChannelFrame> MpvPlayer::largeChannelFrame() const {
+    const Shown shown = shownChannels();
+    if (!open_ || shown.tracks.size() < 2) return std::nullopt;
+    // mpv's own time: the last tick's can lag behind a seek that has landed.
+    double seconds = position_;
+    if (!atEnd_) mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds);
+    const int large = shown.indexes[size_t(shown.large)];
+    return ChannelFrame{large == 0 ? file_ : givenChannels_.value(large - 1), seconds};
 }
 
 void MpvPlayer::setChannelView(ChannelLayout layout, int large) {

@@ -28,6 +28,8 @@ public:
     uint64_t open(const QByteArray& nativePath, const QByteArrayList& otherChannels) override;
     void setChannelView(ChannelLayout layout, int large) override;
     QByteArrayList channelsLeftOut() const override { return leftOut_; }
+    int channelAt(QPointF point, QSizeF area) const override;
+    std::optional<ChannelFrame> largeChannelFrame() const override;
     bool isOpen() const override { return open_; }
     void close() override;
     void play() override;
@@ -93,7 +95,15 @@ private:
     bool videoConfigured_ = false;
 
     QByteArray composedGraph() const;
+    // The channels that have a picture, their indexes in channels_ and the large one's place among them.
+    struct Shown {
+        std::vector<ChannelTrack> tracks;
+        std::vector<int> indexes;
+        int large = 0;
+    };
+    Shown shownChannels() const;
 
+    QByteArray file_;                 // the recording given to the latest open()
     QByteArrayList givenChannels_;    // the other channels given to the latest open()
     QByteArrayList pendingChannels_;  // of those, the files there are
     QByteArrayList leftOut_;          // of those, the ones not shown
