@@ -53,6 +53,8 @@ public:
         double seconds = 0;
     };
     virtual std::optional<ChannelFrame> largeChannelFrame() const = 0;
+    // Plays the channel shown large alone until the next opening: the others are left out.
+    virtual void showLargeChannelAlone() = 0;
     virtual bool isOpen() const = 0;
     // Closes the open recording, or drops the opening under way, unreported.
     virtual void close() = 0;
@@ -89,6 +91,8 @@ signals:
     void tick(MediaTime time);  // each whole second of playback, at start, pause and seek, and at the end
     void endOfItem();           // the open recording has played to its end
     void volumeChanged();       // the volume or the muting
+    // Playback could not keep up with the other channels: the large one plays alone.
+    void fellBehind(const QByteArray& kept, const QByteArrayList& leftOut);
 };
 
 // The short text the video area shows for a failed opening.

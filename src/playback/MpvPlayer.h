@@ -30,6 +30,7 @@ public:
     QByteArrayList channelsLeftOut() const override { return leftOut_; }
     int channelAt(QPointF point, QSizeF area) const override;
     std::optional<ChannelFrame> largeChannelFrame() const override;
+    void showLargeChannelAlone() override;
     bool isOpen() const override { return open_; }
     void close() override;
     void play() override;
@@ -67,6 +68,8 @@ private:
     void forget();  // nothing open, nothing opening
     void sendStep(bool forward);
     void takeChannels();  // in the preloaded hook: which channels have a picture, and their graph
+    void applyView();     // the graph for the channels shown, or the large one's track alone
+    void watchDrops();    // once a second: whether playback keeps up with the channels
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
@@ -110,4 +113,7 @@ private:
     std::vector<std::optional<ChannelTrack>> channels_;  // the pictures: its own, then each given channel's
     ChannelLayout layout_ = ChannelLayout::PictureInPicture;
     int large_ = 0;
+    bool largeAlone_ = false;          // the others left out for this opening
+    class QTimer* dropWatch_ = nullptr;
+    std::vector<int64_t> dropCounts_;  // mpv's drop counts, a second apart, since a seek or pause
 };

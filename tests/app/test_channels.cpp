@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "AppTestSupport.h"
+#include "ChannelLoad.h"
 #include "Card.h"
 #include "MainMenu.h"
 #include "MpvPlayer.h"
@@ -126,6 +127,30 @@ TEST(Channels, APointOfThePictureNamesTheChannelShownThere) {
     EXPECT_FALSE(pictureAt({400, 200}, {}, {200, 100}));
 }
 
+// mpv's drop counts a second apart: frames dropped second after second mean the channels
+// cannot all be decoded in time; a burst, or a trickle, does not.
+TEST(Channels, FramesDroppedSteadilyAreFallingBehind) {
+    const struct {
+        std::vector<int64_t> counts;
+        bool behind;
+    } cases[] = {
+        {{0, 3, 6, 9, 12, 15}, true},
+        {{0, 0, 0, 0, 0, 0, 3, 6, 9, 12, 15}, true},   // only the last five seconds count
+        {{0, 3, 6, 9, 12}, false},                     // not five seconds yet
+        {{0, 40, 40, 40, 40, 40}, false},              // a burst (a program starting)
+        {{0, 1, 2, 3, 4, 4}, false},                   // four frames in five seconds
+        {{0, 2, 2, 4, 6, 8}, true},                    // one second without in five
+        {{0, 2, 2, 4, 4, 8}, false},                   // two without
+        {{0, 30, 33, 36, 39, 42, 45, 45, 45, 45, 45}, false},  // it caught up
+        {{7, 8, 9, 10, 11, 12}, true},                 // a frame each second, five in all
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (const int64_t n : c.counts) shown += std::to_string(n) + " ";
+        EXPECT_EQ(fallingBehind(c.counts), c.behind) << shown;
+    }
+}
+
 TEST(Channels, ThePlayerComposesTheRearBesideOrInsideTheFrontAndPlaysTheFrontWithoutIt) {
     if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir tmp;
@@ -154,6 +179,17 @@ TEST(Channels, ThePlayerComposesTheRearBesideOrInsideTheFrontAndPlaysTheFrontWit
     EXPECT_GT(difference(frame.copy(corner), rearAlone.copy(corner)), 20);
     const QImage top = frame.copy(0, 0, 160, 80);
     EXPECT_LT(difference(top, rearAlone.copy(0, 0, 160, 80)), 6);
+
+    // Told it cannot keep up: the large channel alone, and the player says which it left out.
+    QByteArray kept;
+    QByteArrayList dropped;
+    QObject::connect(&player, &MediaPlayer::fellBehind, [&](const QByteArray& k, const QByteArrayList& d) { kept = k, dropped = d; });
+    player.showLargeChannelAlone();
+    EXPECT_EQ(kept, rear);
+    EXPECT_EQ(dropped, QByteArrayList{front});
+    frame = frameAt(player, 0.5, QSize(160, 120));
+    EXPECT_LT(difference(frame, rearAlone), 6);
+    EXPECT_FALSE(player.largeChannelFrame());  // a snapshot of the picture is the channel's own
 
     // A rear that is gone, or has no picture: the front plays alone and the player says so.
     const QString noPicture = tmp.filePath("NOPIC.MP4");
@@ -259,6 +295,12 @@ TEST(Channels, TheWindowPlaysACardRowWithItsChannels) {
     // The next pair plays side by side at once.
     ASSERT_TRUE(click(1));
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 320; }, 10000)) << shownWidth();
+    // Playback that cannot keep up drops the rear, and the status bar says so.
+    w.player->showLargeChannelAlone();
+    const QString rearName = QFile::decodeName(w.library.rowChannels.value(1).value(1).path);
+    EXPECT_TRUE(waitUntil([&] { return w.statusBar()->currentMessage().startsWith("Cannot keep up with " + rearName + ": playing "); }))
+        << w.statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
     // A rear gone since the card was opened: the front plays alone, and the status bar says so.
     ASSERT_TRUE(click(2));
     const QByteArray rear = w.library.rowChannels.value(0).value(1).path;
