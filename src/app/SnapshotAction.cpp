@@ -26,9 +26,12 @@ QImage decodedFrame(const QByteArray& file, double seconds, QString* reason) {
     clips::dieWithParent(ffmpeg);
     // Seeking before the input decodes from the key frame before and drops the frames
     // before the time, so the frame is the one at it, whatever the key frames.
+    // The last frame: the file's last half second, backwards.
+    const QStringList from = seconds < 0 ? QStringList{"-sseof", "-0.5", "-i", input, "-map", "0:v:0", "-vf", "reverse"}
+                                         : QStringList{"-ss", QString::number(std::max(0.0, seconds - 0.001), 'f', 6), "-i", input,
+                                                       "-map", "0:v:0"};
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-nostdin", "-v", "error", "-ss", QString::number(std::max(0.0, seconds - 0.001), 'f', 6), "-i", input,
-                  "-map", "0:v:0", "-frames:v", "1", "-c:v", "ppm", "-f", "image2pipe", "-"});
+                 QStringList{"-nostdin", "-v", "error"} + from + QStringList{"-frames:v", "1", "-c:v", "ppm", "-f", "image2pipe", "-"});
     if (!ffmpeg.waitForStarted()) return fail(QCoreApplication::translate("ViewController", "cannot run ffmpeg: %1").arg(ffmpeg.errorString()));
     ffmpeg.closeWriteChannel();
     if (!ffmpeg.waitForFinished(30000)) {

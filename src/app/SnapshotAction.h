@@ -19,6 +19,6 @@ struct SnapshotOutcome {
 SnapshotOutcome takeSnapshot(MediaPlayer& player, const QString& recording, const QString& folder, bool allChannels);
 
 // The frame of a video file shown at this time (its first at or after it, less a
-// millisecond for the position's rounding), decoded by ffmpeg; a null image with a reason
-// when there is none.
+// millisecond for the position's rounding), or its last for a negative time, decoded by
+// ffmpeg; a null image with a reason when there is none.
 QImage decodedFrame(const QByteArray& file, double seconds, QString* reason);

@@ -47,7 +47,8 @@ public:
     // and while one channel shows alone.
     virtual int channelAt(QPointF point, QSizeF area) const = 0;
     // The file of the channel shown large while others show with it, and the time of its
-    // frame on screen in that file; none while the picture is one channel's alone.
+    // frame on screen in that file (negative at the end: its last frame); none while the
+    // picture is one channel's alone.
     struct ChannelFrame {
         QByteArray file;
         double seconds = 0;

@@ -509,8 +509,9 @@ int MpvPlayer::channelAt(QPointF point, QSizeF area) const {
 std::optional<MediaPlayer::ChannelFrame> MpvPlayer::largeChannelFrame() const {
     const Shown shown = shownChannels();
     if (!open_ || shown.tracks.size() < 2) return std::nullopt;
-    // mpv's own time: the last tick's can lag behind a seek that has landed.
-    double seconds = position_;
+    // mpv's own time: the last tick's can lag behind a seek that has landed. At the end mpv
+    // has none, and the frame is the last.
+    double seconds = -1;
     if (!atEnd_) mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds);
     const int large = shown.indexes[size_t(shown.large)];
     return ChannelFrame{large == 0 ? file_ : givenChannels_.value(large - 1), seconds};

@@ -25,6 +25,7 @@
 #include "Process.h"
 #include "VideoPanel.h"
 #include "SettingViewController.h"
+#include "SnapshotAction.h"
 #include "ViewController.h"
 
 namespace {
@@ -357,6 +358,13 @@ TEST(Channels, SnapshotsSaveTheLargeChannelOrAllChannelsAsTheSettingsSay) {
     saved = snapshot();
     ASSERT_EQ(saved.size(), QSize(160, 120)) << w.statusBar()->currentMessage().toStdString();
     EXPECT_LT(difference(saved, rearAlone), 6);
+    // At the end mpv has no time: the channel's last frame, not none.
+    const QByteArray frontFile = w.library.rowChannels.value(0).value(0).path;
+    QString reason;
+    const QImage last = decodedFrame(frontFile, -1, &reason);
+    ASSERT_EQ(last.size(), QSize(160, 120)) << reason.toStdString();
+    EXPECT_LT(difference(last, alone(frontFile, 1.9)), 6);
+    EXPECT_GT(difference(last, frontAlone), 6);
 
     // All channels, chosen in the settings: the picture as composed, the rear first.
     actionNamed(w, QStringLiteral("Se&ttings…")).trigger();
