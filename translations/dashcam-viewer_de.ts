@@ -508,6 +508,10 @@
         <source>Playing without %1: it has no picture that plays</source>
         <translation>Wiedergabe ohne %1: kein abspielbares Bild</translation>
     </message>
+    <message>
+        <source>Cannot keep up with %1: playing %2 alone</source>
+        <translation>Kann mit %1 nicht Schritt halten: spiele %2 allein</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -753,6 +757,18 @@
         <source>Not saved: %1.</source>
         <translation>Nicht gespeichert: %1.</translation>
     </message>
+    <message>
+        <source>The main channel</source>
+        <translation>Den Hauptkanal</translation>
+    </message>
+    <message>
+        <source>All channels as one picture</source>
+        <translation>Alle Kanäle als ein Bild</translation>
+    </message>
+    <message>
+        <source>Snapshots save:</source>
+        <translation>Standbilder zeigen:</translation>
+    </message>
 </context>
 <context>
     <name>Snapshot</name>
@@ -875,6 +891,18 @@
     <message>
         <source>Snapshot saved: %1</source>
         <translation>Standbild gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>cannot run ffmpeg: %1</source>
+        <translation>ffmpeg kann nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg took too long to decode the frame</source>
+        <translation>ffmpeg brauchte zu lange, um das Bild zu dekodieren</translation>
+    </message>
+    <message>
+        <source>ffmpeg gave no frame</source>
+        <translation>ffmpeg lieferte kein Bild</translation>
     </message>
 </context>
 <context>
