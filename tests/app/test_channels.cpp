@@ -297,11 +297,15 @@ TEST(Channels, TheWindowPlaysACardRowWithItsChannels) {
     ASSERT_TRUE(click(1));
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 320; }, 10000)) << shownWidth();
     // Playback that cannot keep up drops the rear, and the status bar says so.
+    w.player->pause();  // on this row: its end would play the next one
+    w.session().seekTo(0.5);
+    ASSERT_EQ(shownWidth(), 320);
     w.player->showLargeChannelAlone();
     const QString rearName = QFile::decodeName(w.library.rowChannels.value(1).value(1).path);
     EXPECT_TRUE(waitUntil([&] { return w.statusBar()->currentMessage().startsWith("Cannot keep up with " + rearName + ": playing "); }))
         << w.statusBar()->currentMessage().toStdString();
     EXPECT_TRUE(waitUntil([&] { return shownWidth() == 160; }, 10000)) << shownWidth();
+    EXPECT_EQ(w.session().recording()->row, 1);
     // A rear gone since the card was opened: the front plays alone, and the status bar says so.
     ASSERT_TRUE(click(2));
     const QByteArray rear = w.library.rowChannels.value(0).value(1).path;
