@@ -904,6 +904,10 @@
         <source>ffmpeg gave no frame</source>
         <translation>ffmpeg lieferte kein Bild</translation>
     </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 ist keine reguläre Datei</translation>
+    </message>
 </context>
 <context>
     <name>VolumeControl</name>

@@ -1,11 +1,13 @@
 #include "SnapshotAction.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTime>
 #include <algorithm>
 #include <memory>
+#include <sys/stat.h>
 
 #include "ClipWork.h"
 #include "Log.h"
@@ -17,6 +19,9 @@ QImage decodedFrame(const QByteArray& file, double seconds, QString* reason) {
         if (reason) *reason = why;
         return QImage();
     };
+    // ffmpeg would wait on a FIFO for ever, and read a device for ever.
+    if (struct stat st {}; ::stat(file.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return fail(QCoreApplication::translate("ViewController", "%1 is not a regular file").arg(QFile::decodeName(file)));
     const std::unique_ptr<QTemporaryDir> work = clips::makeWorkFolder();
     if (!work->isValid()) return fail(work->errorString());
     QString error;

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "ChannelLoad.h"
@@ -369,6 +370,11 @@ TEST(Channels, SnapshotsSaveTheLargeChannelOrAllChannelsAsTheSettingsSay) {
     ASSERT_EQ(last.size(), QSize(160, 120)) << reason.toStdString();
     EXPECT_LT(difference(last, alone(frontFile, 1.9)), 6);
     EXPECT_GT(difference(last, frontAlone), 6);
+    // A FIFO in the channel's place: refused at once, where ffmpeg would wait for a writer.
+    const QByteArray fifo = QFile::encodeName(tmp.filePath("FIFO.MP4"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_TRUE(decodedFrame(fifo, 0.5, &reason).isNull());
+    EXPECT_TRUE(reason.endsWith("is not a regular file")) << reason.toStdString();
 
     // All channels, chosen in the settings: the picture as composed, the rear first.
     actionNamed(w, QStringLiteral("Se&ttings…")).trigger();
