@@ -6,11 +6,14 @@
 // process's CPU is read from /proc/PID/stat over the same number of seconds; the X
 // server's own share is counted for neither.
 //
-//   xvfb-run -a -s "-screen 0 1280x800x24" playback_bench [--file F] [--rear R] [--seconds S] [--runs N] [--keep]
+//   xvfb-run -a -s "-screen 0 1280x800x24" playback_bench [--file F] [--rear R [--interior I]] [--seconds S] [--runs N] [--keep]
 //
 // With --rear, F and R are a moment's front and rear: the viewer opens them as a card's
 // pair and plays them side by side, and mpv plays R as an external file stacked beside F
-// (`--lavfi-complex=[vid1][vid2]hstack[vo]`), the same decoding and composing.
+// (`--lavfi-complex=[vid1][vid2]hstack[vo]`), the same decoding and composing. --interior
+// adds a third channel the same way. The frames each dropped are counted (mpv's
+// frame-drop-count and decoder-frame-drop-count), and whether the viewer fell back to the
+// large channel alone.
 //
 // The recording (1080p, 30 frames a second, 60 s, ffmpeg's testsrc2 with a drive's
 // telemetry) is made by the generator unless the file exists.
@@ -53,9 +56,10 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: xvfb-run -a -s \"-screen 0 1280x800x24\" playback_bench [--file F] [--rear R] [--seconds S] [--runs N] [--keep]\n"
+    "usage: xvfb-run -a -s \"-screen 0 1280x800x24\" playback_bench [--file F] [--rear R [--interior I]] [--seconds S] [--runs N] [--keep]\n"
     "  --file F     the recording to play (made, 1080p30 60 s, unless it exists)\n"
     "  --rear R     F's rear channel: both played side by side\n"
+    "  --interior I F's interior channel, with --rear: all three side by side\n"
     "  --seconds S  seconds of CPU sampled while playing (default 20; paused: half)\n"
     "  --runs N     viewer and mpv, one after the other, N times (default 3)\n"
     "  --keep       keep a recording the bench made\n";
@@ -88,6 +92,8 @@ int viewerChild(int argc, char** argv, const QString& file, bool sideBySide) {
         std::fprintf(report, "playing %d %d\n", video->width(), video->height());
         std::fflush(report);
     });
+    bool fellBehind = false;
+    QObject::connect(w.player, &MediaPlayer::fellBehind, &w, [&] { fellBehind = true; });
     QTimer poll;  // until the row is indexed, then a click on it
     QObject::connect(&poll, &QTimer::timeout, &w, [&] {
         if (w.isIndexing() || w.tableView->model()->rowCount() == 0) return;
@@ -100,10 +106,12 @@ int viewerChild(int argc, char** argv, const QString& file, bool sideBySide) {
         char buf[64];
         const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
         if (n <= 0) return app.quit();
-        int64_t dropped = 0;
+        int64_t dropped = 0, decoderDropped = 0;
         mpv_get_property(static_cast<MpvPlayer*>(w.player)->handle(), "frame-drop-count", MPV_FORMAT_INT64, &dropped);
+        mpv_get_property(static_cast<MpvPlayer*>(w.player)->handle(), "decoder-frame-drop-count", MPV_FORMAT_INT64, &decoderDropped);
+        dropped += decoderDropped;
         w.player->pause();
-        std::fprintf(report, "paused %lld\n", static_cast<long long>(dropped));
+        std::fprintf(report, "paused %lld %d\n", static_cast<long long>(dropped), int(fellBehind));
         std::fflush(report);
     });
     if (!w.openPaths(QStringList{file})) return 1;
@@ -200,7 +208,7 @@ int main(int argc, char** argv) {
         return viewerChild(argc, argv, QString::fromLocal8Bit(argv[2]), argc == 4);
 
     fs::path file = fs::temp_directory_path() / "dashcam-playback-bench-1080p30.MP4";
-    fs::path rear;
+    fs::path rear, interior;
     double seconds = 20;
     int runs = 3;
     bool keep = false;
@@ -208,6 +216,7 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--file" && i + 1 < argc) file = argv[++i];
         else if (a == "--rear" && i + 1 < argc) rear = argv[++i];
+        else if (a == "--interior" && i + 1 < argc) interior = argv[++i];
         else if (a == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
         else if (a == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
         else if (a == "--keep") keep = true;
@@ -228,11 +237,12 @@ int main(int argc, char** argv) {
         opened = pair->path().toStdString();
         fs::copy_file(file, opened + "/2024_0101_120000_0001F.MP4");
         fs::copy_file(rear, opened + "/2024_0101_120000_0001R.MP4");
+        if (!interior.empty()) fs::copy_file(interior, opened + "/2024_0101_120000_0001I.MP4");
     }
 
     std::printf("%s; load average (1 and 5 min) at start: %s\n", file.c_str(), loadAverage().c_str());
-    std::printf("%-4s %15s %13s %11s %15s %11s %16s\n", "run", "viewer, playing", "mpv --vo=gpu", "viewer/mpv",
-                "viewer, paused", "video size", "viewer's dropped");
+    std::printf("%-4s %15s %13s %11s %15s %11s %16s %12s\n", "run", "viewer, playing", "mpv --vo=gpu", "viewer/mpv",
+                "viewer, paused", "video size", "viewer's dropped", "fell behind");
     int failures = 0;
     for (int run = 1; run <= runs; ++run) {
         Child viewer = rear.empty() ? spawn({"/proc/self/exe", "--viewer", opened})
@@ -247,8 +257,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(2s);  // past the first frames and the chart
         const double playing = cpuPercent(viewer.pid, seconds);
         long long dropped = -1;
+        int fellBehind = 0;
         if (::write(viewer.in, "pause\n", 6) != 6 || !readLine(viewer.out, "paused", &line) ||
-            std::sscanf(line.c_str(), "paused %lld", &dropped) != 1)
+            std::sscanf(line.c_str(), "paused %lld %d", &dropped, &fellBehind) != 2)
             ++failures;
         std::this_thread::sleep_for(1s);
         const double paused = cpuPercent(viewer.pid, seconds / 2);
@@ -257,14 +268,18 @@ int main(int argc, char** argv) {
         const std::string geometry = "--geometry=" + std::to_string(w) + "x" + std::to_string(h) + "+0+0";
         std::vector<std::string> peerArgs{"mpv", "--no-config", "--vo=gpu", "--gpu-sw", "--hwdec=no", "--ao=null", "--no-osc",
                                           "--no-border", "--keep-open=yes", "--really-quiet", "--input-terminal=no", geometry};
-        if (!rear.empty()) peerArgs.insert(peerArgs.end(), {"--external-file=" + rear.string(), "--lavfi-complex=[vid1][vid2]hstack[vo]"});
+        if (!rear.empty() && interior.empty())
+            peerArgs.insert(peerArgs.end(), {"--external-file=" + rear.string(), "--lavfi-complex=[vid1][vid2]hstack[vo]"});
+        else if (!rear.empty())
+            peerArgs.insert(peerArgs.end(), {"--external-file=" + rear.string(), "--external-file=" + interior.string(),
+                                             "--lavfi-complex=[vid1][vid2][vid3]hstack=inputs=3[vo]"});
         peerArgs.push_back(file.string());
         Child mpv = spawn(peerArgs);
         std::this_thread::sleep_for(3s);
         const double peer = cpuPercent(mpv.pid, seconds);
         finish(mpv);
-        std::printf("%-4d %14.1f%% %12.1f%% %10.2fx %14.2f%% %6dx%-4d %16lld\n", run, playing, peer, playing / peer, paused, w, h,
-                    dropped);
+        std::printf("%-4d %14.1f%% %12.1f%% %10.2fx %14.2f%% %6dx%-4d %16lld %12s\n", run, playing, peer, playing / peer, paused, w, h,
+                    dropped, fellBehind ? "yes" : "no");
         std::fflush(stdout);
     }
     std::printf("load average (1 and 5 min) at the end: %s\n", loadAverage().c_str());

@@ -579,6 +579,10 @@
         <source>Playing without %1: it has no picture that plays</source>
         <translation>Wiedergabe ohne %1: kein abspielbares Bild</translation>
     </message>
+    <message>
+        <source>Cannot keep up with %1: playing %2 alone</source>
+        <translation>Kann mit %1 nicht Schritt halten: spiele %2 allein</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -836,6 +840,18 @@
         <source>Not saved: %1.</source>
         <translation>Nicht gespeichert: %1.</translation>
     </message>
+    <message>
+        <source>The main channel</source>
+        <translation>Den Hauptkanal</translation>
+    </message>
+    <message>
+        <source>All channels as one picture</source>
+        <translation>Alle Kanäle als ein Bild</translation>
+    </message>
+    <message>
+        <source>Snapshots save:</source>
+        <translation>Standbilder zeigen:</translation>
+    </message>
 </context>
 <context>
     <name>Snapshot</name>
@@ -958,6 +974,22 @@
     <message>
         <source>Snapshot saved: %1</source>
         <translation>Standbild gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>cannot run ffmpeg: %1</source>
+        <translation>ffmpeg kann nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg took too long to decode the frame</source>
+        <translation>ffmpeg brauchte zu lange, um das Bild zu dekodieren</translation>
+    </message>
+    <message>
+        <source>ffmpeg gave no frame</source>
+        <translation>ffmpeg lieferte kein Bild</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 ist keine reguläre Datei</translation>
     </message>
 </context>
 <context>

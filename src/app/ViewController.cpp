@@ -110,7 +110,7 @@ void ViewController::buildWindow() {
 
 void ViewController::connectSession() {
     connect(session_, &PlaybackSession::closed, this, &ViewController::clearShownRecording);
-    connectChannelChoice(*menu_, *session_, *statusBar());
+    connectChannelChoice(*menu_, *session_, *playerView, *statusBar());
     connectRowFilter(*menu_, *tableView, *session_, *statusBar());
     connect(session_, &PlaybackSession::opening, this, [this](int32_t, const QString& name) {
         setWindowTitle(QStringLiteral("%1 - dashcam-viewer").arg(name));
@@ -252,6 +252,7 @@ void ViewController::loadSettings() {
     session_->setSpeedUnit(UserSettingSpeedUnit);
     UserSettingDistanceUnit = s.PresetDistanceUnit;
     UserSeetingCapturePath = s.PathOfSaveDirectory;
+    snapshotChannels_ = s.PresetSnapshotChannels;
     if (s.EventSensitivity == eventSensitivity_) return;
     eventSensitivity_ = s.EventSensitivity;
     drives_.setThresholds(trips::thresholdsFor(trips::Sensitivity(s.EventSensitivity)), library.currentStorageVideo,
@@ -358,7 +359,8 @@ std::optional<QImage> ViewController::viewForAnnotation(const MapAnnotation& a) 
 
 void ViewController::btn_snapshot() {
     const SnapshotOutcome outcome =
-        takeSnapshot(*player, session_->isOpen() ? library.currentStorageVideo.filenameOfNowPlaying : QString(), UserSeetingCapturePath);
+        takeSnapshot(*player, session_->isOpen() ? library.currentStorageVideo.filenameOfNowPlaying : QString(), UserSeetingCapturePath,
+                     snapshotChannels_ == QLatin1String("all"));
     statusBar()->showMessage(outcome.message, outcome.timeoutMs);
 }
 

@@ -153,6 +153,7 @@ private:
 
     MpvPlayer::Output videoOutput_;
     int64_t eventSensitivity_ = 1;  // trips::Sensitivity
+    QString snapshotChannels_;      // PresetSnapshotChannels
     DriveIndex drives_;
     OsrmClient* directions_ = nullptr;
     MainMenu* menu_ = nullptr;

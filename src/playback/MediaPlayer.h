@@ -6,8 +6,11 @@
 #include <QByteArrayList>
 #include <QImage>
 #include <QObject>
+#include <QPointF>
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "ChannelGraph.h"
 
@@ -39,6 +42,20 @@ public:
     virtual void setChannelView(ChannelLayout layout, int large) = 0;
     // The other channels of the open recording that are not shown.
     virtual QByteArrayList channelsLeftOut() const = 0;
+    // The channel (numbered as for setChannelView) whose picture is at a point of a video
+    // area of that size, where the picture shows scaled to fit and centred; -1 on none,
+    // and while one channel shows alone.
+    virtual int channelAt(QPointF point, QSizeF area) const = 0;
+    // The file of the channel shown large while others show with it, and the time of its
+    // frame on screen in that file (negative at the end: its last frame); none while the
+    // picture is one channel's alone.
+    struct ChannelFrame {
+        QByteArray file;
+        double seconds = 0;
+    };
+    virtual std::optional<ChannelFrame> largeChannelFrame() const = 0;
+    // Plays the channel shown large alone until the next opening: the others are left out.
+    virtual void showLargeChannelAlone() = 0;
     virtual bool isOpen() const = 0;
     // Closes the open recording, or drops the opening under way, unreported.
     virtual void close() = 0;
@@ -75,6 +92,8 @@ signals:
     void tick(MediaTime time);  // each whole second of playback, at start, pause and seek, and at the end
     void endOfItem();           // the open recording has played to its end
     void volumeChanged();       // the volume or the muting
+    // Playback could not keep up with the other channels: the large one plays alone.
+    void fellBehind(const QByteArray& kept, const QByteArrayList& leftOut);
 };
 
 // The short text the video area shows for a failed opening.

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+
+#include "ChannelLoad.h"
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -72,6 +74,10 @@ MpvPlayer::MpvPlayer(Output output, QObject* parent) : MediaPlayer(parent) {
     mpv_observe_property(mpv_, kIdle, "idle-active", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_, kEof, "eof-reached", MPV_FORMAT_FLAG);
     mpv_hook_add(mpv_, kPreloadedHook, "on_preloaded", 0);
+    dropWatch_ = new QTimer(this);
+    dropWatch_->setInterval(1000);
+    connect(dropWatch_, &QTimer::timeout, this, &MpvPlayer::watchDrops);
+    dropWatch_->start();
     mpv_set_wakeup_callback(
         mpv_,
         [](void* self) {
@@ -101,6 +107,8 @@ void MpvPlayer::forget() {
     lastTickSecond_ = -1;
     seeking_ = false;
     queuedSteps_.clear();
+    largeAlone_ = false;
+    dropCounts_.clear();
 }
 
 void MpvPlayer::close() {
@@ -112,6 +120,7 @@ void MpvPlayer::close() {
 uint64_t MpvPlayer::open(const QByteArray& nativePath, const QByteArrayList& otherChannels) {
     const uint64_t opening = ++opening_;
     forget();
+    file_ = nativePath;
     givenChannels_ = otherChannels;
     pendingChannels_.clear();
     leftOut_.clear();
@@ -213,6 +222,7 @@ void MpvPlayer::setPaused(bool paused) {
     if (!mpv_ || !open_) return;
     int flag = paused ? 1 : 0;
     mpv_set_property_async(mpv_, kNoReply, "pause", MPV_FORMAT_FLAG, &flag);
+    dropCounts_.clear();
     // The state changes now, as a caller expects; the property's own change
     // notice then finds nothing new.
     updateState(paused, idle_);
@@ -235,6 +245,7 @@ void MpvPlayer::seekTo(const QByteArray& target) {
     if (!mpv_ || !open_) return;
     atEnd_ = false;  // the end's fixed position no longer holds
     seeking_ = true;
+    dropCounts_.clear();
     const char* command[] = {"seek", target.constData(), "absolute+exact", nullptr};
     mpv_command_async(mpv_, kNoReply, command);
 }
@@ -258,6 +269,7 @@ void MpvPlayer::sendStep(bool forward) {
 void MpvPlayer::setSpeed(double speed) {
     if (!mpv_) return;
     speed_ = speed;
+    dropCounts_.clear();
     mpv_set_property_async(mpv_, kNoReply, "speed", MPV_FORMAT_DOUBLE, &speed);
 }
 
@@ -465,25 +477,88 @@ void MpvPlayer::takeChannels() {
     mpv_set_property_string(mpv_, "lavfi-complex", composedGraph().constData());
 }
 
-QByteArray MpvPlayer::composedGraph() const {
-    if (channels_.empty() || !channels_[0]) return {};
-    std::vector<ChannelTrack> shown;
-    int large = 0;
+MpvPlayer::Shown MpvPlayer::shownChannels() const {
+    Shown shown;
+    if (channels_.empty() || !channels_[0]) return shown;
+    const bool largeShown = large_ >= 0 && large_ < int(channels_.size()) && channels_[size_t(large_)];
     for (size_t i = 0; i < channels_.size(); ++i) {
         if (!channels_[i]) continue;
-        if (int(i) == large_) large = int(shown.size());
-        shown.push_back(*channels_[i]);
+        // Alone, the large one, or the recording's own when that one is not there.
+        if (largeAlone_ && int(i) != (largeShown ? large_ : 0)) continue;
+        if (int(i) == large_) shown.large = int(shown.tracks.size());
+        shown.tracks.push_back(*channels_[i]);
+        shown.indexes.push_back(int(i));
     }
-    return channelGraph(shown, layout_, large);
+    return shown;
+}
+
+QByteArray MpvPlayer::composedGraph() const {
+    const Shown shown = shownChannels();
+    return channelGraph(shown.tracks, layout_, shown.large);
+}
+
+int MpvPlayer::channelAt(QPointF point, QSizeF area) const {
+    if (!open_) return -1;
+    const Shown shown = shownChannels();
+    const ChannelPlaces places = channelPlaces(shown.tracks, layout_, shown.large);
+    const std::optional<QPointF> at = pictureAt(area, places.frame, point);
+    const int channel = at ? ::channelAt(places, *at) : -1;
+    return channel < 0 ? -1 : shown.indexes[size_t(channel)];
+}
+
+std::optional<MediaPlayer::ChannelFrame> MpvPlayer::largeChannelFrame() const {
+    const Shown shown = shownChannels();
+    if (!open_ || shown.tracks.size() < 2) return std::nullopt;
+    // mpv's own time: the last tick's can lag behind a seek that has landed. At the end mpv
+    // has none, and the frame is the last.
+    double seconds = -1;
+    if (!atEnd_) mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds);
+    const int large = shown.indexes[size_t(shown.large)];
+    return ChannelFrame{large == 0 ? file_ : givenChannels_.value(large - 1), seconds};
 }
 
 void MpvPlayer::setChannelView(ChannelLayout layout, int large) {
     layout_ = layout, large_ = large;
     if (!mpv_ || !open_ || channels_.size() < 2) return;
+    applyView();
+}
+
+void MpvPlayer::applyView() {
     // mpv rebuilds the graph in place and goes on from the same frame.
     const QByteArray graph = composedGraph();
     const char* value = graph.constData();
     mpv_set_property_async(mpv_, kNoReply, "lavfi-complex", MPV_FORMAT_STRING, &value);
+    const Shown shown = shownChannels();
+    if (!graph.isEmpty() || shown.tracks.empty()) return;
+    // No graph: the one channel's own track, and only it is decoded.
+    int64_t id = shown.tracks.front().id;
+    mpv_set_property_async(mpv_, kNoReply, "vid", MPV_FORMAT_INT64, &id);
+}
+
+void MpvPlayer::showLargeChannelAlone() {
+    if (!mpv_ || !open_ || largeAlone_ || shownChannels().tracks.size() < 2) return;
+    const std::vector<int> before = shownChannels().indexes;
+    largeAlone_ = true;
+    const Shown shown = shownChannels();
+    const auto fileOf = [&](int i) { return i == 0 ? file_ : givenChannels_.value(i - 1); };
+    QByteArrayList out;
+    for (const int i : before)
+        if (i != shown.indexes.front()) out << fileOf(i);
+    applyView();
+    emit fellBehind(fileOf(shown.indexes.front()), out);
+}
+
+void MpvPlayer::watchDrops() {
+    if (!isPlaying() || speed_ > 1 || shownChannels().tracks.size() < 2) {
+        dropCounts_.clear();
+        return;
+    }
+    // At a higher speed dropping frames is the speed's own cost, not the channels'.
+    int64_t output = 0, decoder = 0;
+    mpv_get_property(mpv_, "frame-drop-count", MPV_FORMAT_INT64, &output);
+    mpv_get_property(mpv_, "decoder-frame-drop-count", MPV_FORMAT_INT64, &decoder);
+    dropCounts_.push_back(output + decoder);
+    if (fallingBehind(dropCounts_)) showLargeChannelAlone();
 }
 
 void MpvPlayer::emitTick() {

@@ -28,6 +28,9 @@ public:
     uint64_t open(const QByteArray& nativePath, const QByteArrayList& otherChannels) override;
     void setChannelView(ChannelLayout layout, int large) override;
     QByteArrayList channelsLeftOut() const override { return leftOut_; }
+    int channelAt(QPointF point, QSizeF area) const override;
+    std::optional<ChannelFrame> largeChannelFrame() const override;
+    void showLargeChannelAlone() override;
     bool isOpen() const override { return open_; }
     void close() override;
     void play() override;
@@ -65,6 +68,8 @@ private:
     void forget();  // nothing open, nothing opening
     void sendStep(bool forward);
     void takeChannels();  // in the preloaded hook: which channels have a picture, and their graph
+    void applyView();     // the graph for the channels shown, or the large one's track alone
+    void watchDrops();    // once a second: whether playback keeps up with the channels
 
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
@@ -93,11 +98,22 @@ private:
     bool videoConfigured_ = false;
 
     QByteArray composedGraph() const;
+    // The channels that have a picture, their indexes in channels_ and the large one's place among them.
+    struct Shown {
+        std::vector<ChannelTrack> tracks;
+        std::vector<int> indexes;
+        int large = 0;
+    };
+    Shown shownChannels() const;
 
+    QByteArray file_;                 // the recording given to the latest open()
     QByteArrayList givenChannels_;    // the other channels given to the latest open()
     QByteArrayList pendingChannels_;  // of those, the files there are
     QByteArrayList leftOut_;          // of those, the ones not shown
     std::vector<std::optional<ChannelTrack>> channels_;  // the pictures: its own, then each given channel's
     ChannelLayout layout_ = ChannelLayout::PictureInPicture;
     int large_ = 0;
+    bool largeAlone_ = false;          // the others left out for this opening
+    class QTimer* dropWatch_ = nullptr;
+    std::vector<int64_t> dropCounts_;  // mpv's drop counts, a second apart, since a seek or pause
 };

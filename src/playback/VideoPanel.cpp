@@ -1,6 +1,8 @@
 #include "VideoPanel.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QStackedLayout>
 #include <QEvent>
@@ -59,6 +61,9 @@ VideoPanel::VideoPanel(MediaPlayer* player, QWidget* video, QWidget* parent)
     connect(hideControls_, &QTimer::timeout, this, [this] {
         if (fullScreenOn_) showControls(false);
     });
+    singleClick_ = new QTimer(this);
+    singleClick_->setSingleShot(true);
+    connect(singleClick_, &QTimer::timeout, this, [this] { emit channelClicked(clickedChannel_); });
     // The pointer over the picture reaches the widgets holding the video's own
     // window (which takes no input), and climbs to the picture from them.
     video_->installEventFilter(this);
@@ -84,7 +89,15 @@ void VideoPanel::toggleFullScreen() {
 
 bool VideoPanel::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (const auto* click = static_cast<QMouseEvent*>(event); click->button() == Qt::LeftButton) {
+            clickedChannel_ = player_->channelAt(click->position(), video_->size());
+            // Told only once no second click has come: a double-click is the full screen's alone.
+            if (clickedChannel_ >= 0) singleClick_->start(QApplication::doubleClickInterval());
+        }
+        break;
     case QEvent::MouseButtonDblClick:
+        singleClick_->stop();
         toggleFullScreen();
         return true;
     case QEvent::MouseMove:

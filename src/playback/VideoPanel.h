@@ -3,7 +3,8 @@
 // toggle; their keys are the window's menu actions. In place of
 // the picture it can show a plain message: why nothing plays, or that a
 // recording is opening. In full screen the bar shows only while the pointer
-// moves, as video players do; a double-click on the picture toggles full screen.
+// moves, as video players do; a double-click on the picture toggles full screen, and a
+// single click on one channel's picture names that channel.
 
 #include <QWidget>
 
@@ -36,6 +37,9 @@ public:
 
 signals:
     void fullScreenToggled(bool on);
+    // A single click (not the first of a double-click) on this channel's picture,
+    // numbered as MediaPlayer::setChannelView numbers them.
+    void channelClicked(int channel);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -56,5 +60,7 @@ private:
     class QHBoxLayout* seekRow_;
     QWidget* barWidget_;
     class QTimer* hideControls_;
+    class QTimer* singleClick_;  // runs out unless the click becomes a double-click
+    int clickedChannel_ = -1;
     bool fullScreenOn_ = false;
 };

@@ -32,6 +32,9 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     textFiled_path = new QLineEdit(this);
     textFiled_path->setMinimumWidth(textFiled_path->fontMetrics().horizontalAdvance(QString(40, QLatin1Char('x'))));
     auto* choose = new QPushButton(tr("Choose…"), this);
+    snapshotChannels = new QComboBox(this);
+    snapshotChannels->addItem(tr("The main channel"), QStringLiteral("main"));
+    snapshotChannels->addItem(tr("All channels as one picture"), QStringLiteral("all"));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(textFiled_path, 1);
     folderRow->addWidget(choose);
@@ -72,6 +75,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     form->addRow(tr("Distance unit:"), btn_select_distance_unit);
     form->addRow(tr("Event sensitivity:"), eventSensitivity);
     form->addRow(tr("Snapshot folder:"), folderRow);
+    form->addRow(tr("Snapshots save:"), snapshotChannels);
     form->addRow(tr("Camera clock:"), clockRow);
     form->addRow(tr("Tile server:"), serverRow(tileServer, tileServerNote));
     form->addRow(tr("Routing server:"), serverRow(routingServer, routingServerNote));
@@ -94,6 +98,7 @@ SettingViewController::SettingViewController(SettingViewDelegate* delegate, cons
     btn_select_speed_unit->setCurrentIndex(int(stored.PresetSpeedUnit));
     btn_select_distance_unit->setCurrentIndex(int(stored.PresetDistanceUnit));
     eventSensitivity->setCurrentIndex(int(stored.EventSensitivity));
+    snapshotChannels->setCurrentIndex(snapshotChannels->findData(stored.PresetSnapshotChannels));
     // The placeholder is shown, never stored: saving it would send snapshots to a
     // path made of that sentence.
     user_saved_path_ = stored.PathOfSaveDirectory;
@@ -155,7 +160,8 @@ void SettingViewController::btn_save_and_close() {
     }
     if (!saveSettings(int32_t(btn_select_speed_unit->currentIndex()), int32_t(btn_select_distance_unit->currentIndex()),
                       user_saved_path_, tileServer->text().trimmed(), routingServer->text().trimmed(), &reason) ||
-        !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason) || !saveCameraClock(clock, &reason)) {
+        !saveEventSensitivity(int32_t(eventSensitivity->currentIndex()), &reason) ||
+        !saveSnapshotChannels(snapshotChannels->currentData().toString(), &reason) || !saveCameraClock(clock, &reason)) {
         showSaveError(tr("Not saved: %1.").arg(reason));
         return;
     }

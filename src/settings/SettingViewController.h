@@ -1,5 +1,5 @@
 #pragma once
-// The settings dialog: speed unit, distance unit, snapshot folder, the camera's
+// The settings dialog: speed unit, distance unit, snapshot folder and channels, the camera's
 // clock and the map's servers. It stores nothing until Save; then it tells its delegate. A save that
 // fails is said in the dialog, which stays open.
 
@@ -37,6 +37,7 @@ public:
     QComboBox* btn_select_speed_unit = nullptr;
     QComboBox* btn_select_distance_unit = nullptr;
     QComboBox* eventSensitivity = nullptr;  // Low, Normal, High
+    QComboBox* snapshotChannels = nullptr;  // the main channel, all channels; data the stored text
     QLineEdit* textFiled_path = nullptr;
     QComboBox* cameraClock = nullptr;   // this computer's zone, UTC, or the offset below
     QLineEdit* cameraOffset = nullptr;  // "+HH:MM" or "-HH:MM"; used with the third choice

@@ -34,6 +34,7 @@ UserSettings loadSettings() {
     s.RoutingServerUrl = textForKey(settings, QStringLiteral("RoutingServerUrl"));
     if (settings.contains(QStringLiteral("EventSensitivity")))
         s.EventSensitivity = std::clamp<int64_t>(integerForKey(settings, "EventSensitivity"), 0, 2);
+    if (textForKey(settings, QStringLiteral("PresetSnapshotChannels")) == QLatin1String("all")) s.PresetSnapshotChannels = QStringLiteral("all");
     return s;
 }
 
@@ -60,13 +61,23 @@ bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDi
     return true;
 }
 
-bool saveEventSensitivity(int32_t sensitivity, QString* reason) {
+namespace {
+bool saveValue(const QString& key, const QVariant& value, QString* reason) {
     QSettings settings;
-    settings.setValue(QStringLiteral("EventSensitivity"), sensitivity);
+    settings.setValue(key, value);
     settings.sync();
     if (settings.status() == QSettings::NoError) return true;
     if (reason) *reason = statusText(settings.status(), settings.fileName());
     return false;
+}
+}  // namespace
+
+bool saveEventSensitivity(int32_t sensitivity, QString* reason) {
+    return saveValue(QStringLiteral("EventSensitivity"), sensitivity, reason);
+}
+
+bool saveSnapshotChannels(const QString& channels, QString* reason) {
+    return saveValue(QStringLiteral("PresetSnapshotChannels"), channels, reason);
 }
 
 bool isWebServerUrl(const QString& url) {

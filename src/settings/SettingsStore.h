@@ -14,6 +14,9 @@ struct UserSettings {
     QString TileServerUrl;           // null when never saved; empty turns the map's tiles off
     QString RoutingServerUrl;        // null when never saved; empty turns routing off
     int64_t EventSensitivity = 1;    // EventSensitivity: 0 low, 1 normal (also when never saved), 2 high
+    // What a snapshot of several channels saves: "main", the large channel's own frame (also
+    // when never saved or unknown), or "all", the picture composed of them.
+    QString PresetSnapshotChannels = QStringLiteral("main");
 };
 
 // The stored units are clamped to 0..1, what the dialog's pop-ups offer.
@@ -28,6 +31,9 @@ bool saveSettings(int32_t speedUnit, int32_t distanceUnit, const QString& saveDi
 
 // Writes EventSensitivity (0..2) through at once; false, with the reason, as above.
 bool saveEventSensitivity(int32_t sensitivity, QString* reason = nullptr);
+
+// Writes PresetSnapshotChannels ("main" or "all") through at once; false, with the reason, as above.
+bool saveSnapshotChannels(const QString& channels, QString* reason = nullptr);
 
 // Whether a server URL may be used: http or https with a host. Any other scheme
 // has Qt read something local (a file:// FIFO blocks the window for ever).

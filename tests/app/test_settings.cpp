@@ -99,8 +99,17 @@ TEST(Settings, MissingKeysReadAsZeroAndUnitsOutsideThePopUpsAreClamped) {
         dialog.btn_save_and_close();
         EXPECT_EQ(QSettings().value("PresetSpeedUnit").toInt(), c.shown);  // never -1
         EXPECT_FALSE(QSettings().contains("PathOfSaveDirectory"));
+        EXPECT_EQ(QSettings().value("PresetSnapshotChannels").toString(), "main");  // the main channel unless chosen
     }
     EXPECT_EQ(delegate.closed, int(std::size(cases)));
+    // Snapshot channels: "all" as stored, anything else the main channel.
+    for (const char* stored : {"all", "ALL", "", "both"}) {
+        QSettings().setValue("PresetSnapshotChannels", stored);
+        const QString expected = QString(stored) == "all" ? "all" : "main";
+        EXPECT_EQ(loadSettings().PresetSnapshotChannels, expected) << stored;
+        ChoosingDialog dialog(&delegate);
+        EXPECT_EQ(dialog.snapshotChannels->currentData().toString(), expected) << stored;
+    }
 }
 
 TEST(Settings, ServersAreShownStoredAndOverriddenByTheEnvironment) {

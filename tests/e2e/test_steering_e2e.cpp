@@ -9,6 +9,9 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "Card.h"
+#include "Process.h"
+#include "VideoPanel.h"
 #include "ClipMarking.h"
 #include "ChartInteraction.h"
 #include "FileTableView.h"
@@ -92,4 +95,32 @@ TEST(SteeringE2E, TrackAndChartClicksSeekAndIOMarkTheSpan) {
     ASSERT_TRUE(waitUntil([&] { return seconds(player.currentTime()) < 1.05; }, 5000));
     QTest::keyClick(&w, Qt::Key_O);
     EXPECT_NEAR(w.marking().out()->seconds, 6.1, 0.05);
+}
+
+// In the real window a click reaches the picture through mpv's own window: on the small
+// picture it makes that channel large, as View > Channels does.
+TEST(SteeringE2E, AClickOnTheSmallPictureMakesItsChannelLarge) {
+    if (!testgen::onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath("CARD");
+    testgen::writeCard(root.toStdString(), testgen::CardFamily::Novatek, 2);
+    ViewController w;
+    w.resize(1280, 800);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(openIndexed(w, {root}));
+    QTableView& table = recordingsTable(w);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualRect(table.model()->index(0, 0)).center());
+    const MediaPlayer& player = w.session().player();
+    ASSERT_TRUE(waitUntil([&] { return player.isPlaying(); }, 5000));
+    ASSERT_EQ(w.session().channels(), (QStringList{"front", "rear"}));
+    QWidget* picture = w.playerView->video();
+    // The small picture of the 160x120 frame is 40x30 at (118, 88).
+    const double scale = std::min(picture->width() / 160.0, picture->height() / 120.0);
+    const QPointF origin((picture->width() - 160 * scale) / 2, (picture->height() - 120 * scale) / 2);
+    const QPoint small = (origin + QPointF(138, 103) * scale).toPoint();
+    ASSERT_NE(picture->childAt(small), nullptr);  // mpv's window's container is what is under the pointer
+    QTest::mouseClick(picture->childAt(small), Qt::LeftButton, {}, picture->childAt(small)->mapFrom(picture, small));
+    EXPECT_TRUE(waitUntil([&] { return actionNamed(w, "&Rear Large").isChecked(); }, 5000));
+    EXPECT_FALSE(w.playerView->isFullScreen());
 }

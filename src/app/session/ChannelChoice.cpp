@@ -6,8 +6,9 @@
 
 #include "MainMenu.h"
 #include "PlaybackSession.h"
+#include "VideoPanel.h"
 
-void connectChannelChoice(MainMenu& menu, PlaybackSession& session, QStatusBar& status) {
+void connectChannelChoice(MainMenu& menu, PlaybackSession& session, VideoPanel& video, QStatusBar& status) {
     const auto apply = [&menu, &session] {
         const QAction* layout = menu.channelLayouts->checkedAction();
         const QAction* large = menu.mainChannels->checkedAction();
@@ -16,6 +17,13 @@ void connectChannelChoice(MainMenu& menu, PlaybackSession& session, QStatusBar& 
     };
     QObject::connect(menu.channelLayouts, &QActionGroup::triggered, &session, apply);
     QObject::connect(menu.mainChannels, &QActionGroup::triggered, &session, apply);
+    QObject::connect(&video, &VideoPanel::channelClicked, &session, [&menu, &session](int channel) {
+        const QAction* layout = menu.channelLayouts->checkedAction();
+        if (!layout || ChannelLayout(layout->data().toInt()) != ChannelLayout::PictureInPicture) return;
+        const QString name = session.channels().value(channel);
+        for (QAction* a : menu.mainChannels->actions())
+            if (a->data().toString() == name && !a->isChecked() && a->isEnabled()) a->trigger();
+    });
     const auto offer = [&menu, &session] {
         const QStringList channels = session.channels();
         for (QAction* a : menu.mainChannels->actions()) a->setEnabled(channels.contains(a->data().toString()));

@@ -17,6 +17,13 @@ PlaybackSession::PlaybackSession(RecordingLibrary& library, MediaPlayer& player,
     connect(&player_, &MediaPlayer::tick, this, &PlaybackSession::tick);
     connect(&player_, &MediaPlayer::opened, this, &PlaybackSession::playerOpened);
     connect(&player_, &MediaPlayer::endOfItem, this, &PlaybackSession::itemDidFinishPlaying);
+    connect(&player_, &MediaPlayer::fellBehind, this, [this](const QByteArray& kept, const QByteArrayList& leftOut) {
+        QStringList names;
+        for (const QByteArray& file : leftOut) names << QFile::decodeName(file);
+        const QString text = tr("Cannot keep up with %1: playing %2 alone").arg(names.join(QStringLiteral(", ")), QFile::decodeName(kept));
+        telemetry::logLine(text.toStdString());
+        emit notice(text);
+    });
 }
 
 std::optional<double> PlaybackSession::position() const {
