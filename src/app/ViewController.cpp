@@ -91,10 +91,7 @@ void ViewController::buildWindow() {
     buildMenu();
     tripMap_ = new TripMap(mapView, directions_, library, drives_, menu_->fitTrip, menu_->followVehicle, this);
     connect(tripMap_, &TripMap::seekRequested, session_, [this](int64_t seconds) { session_->seekTo(double(seconds)); });
-    connect(tripMap_, &TripMap::routeRequested, this, [this](GeoCoordinate from, GeoCoordinate to) {
-        source = from;
-        destination = to;
-    });
+    connect(tripMap_, &TripMap::routeRequested, this, [this](GeoCoordinate from, GeoCoordinate to) { source = from, destination = to; });
     connect(layout_->openButton, &QPushButton::clicked, this, &ViewController::btn_folder_open);
     connect(layout_->settingsButton, &QPushButton::clicked, menu_->settings, &QAction::trigger);
     connect(layout_->snapshotButton, &QPushButton::clicked, this, &ViewController::btn_snapshot);
@@ -155,8 +152,7 @@ void ViewController::buildMenu() {
     connect(menu_->open, &QAction::triggered, this, &ViewController::btn_folder_open);
     trackExport_ = new ExportTrackAction(this);
     connect(menu_->exportTrack, &QAction::triggered, this, [this] {
-        const CurrentStorageVideo& storage = library.currentStorageVideo;
-        trackExport_->run(library, drives_, session_->recording() ? storage.indexOfNowPlaying : -1);
+        trackExport_->run(library, drives_, session_->recording() ? library.currentStorageVideo.indexOfNowPlaying : -1);
     });
     connect(menu_->clearList, &QAction::triggered, this, &ViewController::clearList);
     clipExport_ = new ClipExportAction(library, drives_, this);
